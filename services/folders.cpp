@@ -1,0 +1,59 @@
+#include "services/folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace tolvane {
+namespace {
+
+QString& programOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QString& documentsOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+QString ProgramFolder()
+{
+    if (!programOverride().isEmpty())
+        return programOverride();
+    return QCoreApplication::applicationDirPath();
+}
+
+void setProgramFolder(const QString& folder) { programOverride() = folder; }
+
+QString DocumentsFolder()
+{
+    if (!documentsOverride().isEmpty())
+        return documentsOverride();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/Documents");
+    return folder;
+}
+
+void setDocumentsFolder(const QString& folder) { documentsOverride() = folder; }
+
+QString SettingFolder() { return DocumentsFolder() + QStringLiteral("/Tolvane"); }
+QString LogFolder() { return SettingFolder() + QStringLiteral("/Log"); }
+QString MaterialsFolder() { return ProgramFolder() + QStringLiteral("/materials"); }
+
+// The documents folder may not exist on a fresh account; without the whole
+// path every setting and log line would be lost, so make all of it.
+void ExistSettingFolder() { QDir().mkpath(SettingFolder()); }
+void ExistLogFolder() { QDir().mkpath(LogFolder()); }
+
+bool ExistMaterialsFolder() { return QDir(MaterialsFolder()).exists(); }
+
+void DeleteFileQuietly(const QString& path) { QFile::remove(path); }
+
+}  // namespace tolvane

@@ -1,0 +1,192 @@
+#include "services/inifile.h"
+
+#include "services/atomicfile.h"
+#include "services/folders.h"
+#include "services/log.h"
+#include "services/vberror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+
+namespace tolvane {
+namespace {
+
+const QString kOwner = QStringLiteral("modIniFileRW");
+
+// A line of the file with its own line end, so untouched lines are written
+// back byte for byte.
+struct Line {
+    QByteArray text;
+    QByteArray end;
+};
+
+QList<Line> splitLines(const QByteArray& data)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    while (start < data.size()) {
+        qsizetype nl = data.indexOf('\n', start);
+        Line line;
+        if (nl < 0) {
+            line.text = data.mid(start);
+            start = data.size();
+        } else {
+            qsizetype textEnd = nl;
+            if (textEnd > start && data[textEnd - 1] == '\r')
+                --textEnd;
+            line.text = data.mid(start, textEnd - start);
+            line.end = data.mid(textEnd, nl + 1 - textEnd);
+            start = nl + 1;
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+QString sectionName(const QByteArray& line)
+{
+    const QString t = QString::fromUtf8(line).trimmed();
+    if (t.startsWith(u'[')) {
+        const auto close = t.indexOf(u']');
+        if (close > 0)
+            return t.mid(1, close - 1).trimmed();
+    }
+    return {};
+}
+
+bool isSection(const QByteArray& line)
+{
+    const QString t = QString::fromUtf8(line).trimmed();
+    return t.startsWith(u'[') && t.indexOf(u']') > 0;
+}
+
+// The key of a key line, empty for anything else.
+QString keyName(const QByteArray& line)
+{
+    const QString t = QString::fromUtf8(line);
+    const auto eq = t.indexOf(u'=');
+    if (eq <= 0 || t.trimmed().startsWith(u';'))
+        return {};
+    return t.left(eq).trimmed();
+}
+
+QString valueOf(const QByteArray& line)
+{
+    const QString t = QString::fromUtf8(line);
+    QString v = t.mid(t.indexOf(u'=') + 1).trimmed();
+    if (v.size() >= 2 && ((v.startsWith(u'"') && v.endsWith(u'"')) || (v.startsWith(u'\'') && v.endsWith(u'\''))))
+        v = v.mid(1, v.size() - 2);
+    return v.left(254);
+}
+
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+}  // namespace
+
+QString SettingsFilePath() { return SettingFolder() + QStringLiteral("/Settings.ini"); }
+
+QString GetINIValue(const QString& section, const QString& key)
+{
+    QFile file(SettingsFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("ERROR");
+    bool inSection = false;
+    for (const Line& line : splitLines(file.readAll())) {
+        if (isSection(line.text)) {
+            inSection = sameName(sectionName(line.text), section);
+            continue;
+        }
+        if (inSection && sameName(keyName(line.text), key))
+            return valueOf(line.text);
+    }
+    return QStringLiteral("ERROR");
+}
+
+bool SetINIValue(const QString& section, const QString& key, const QString& value)
+{
+    const QString path = SettingsFilePath();
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+        return false;
+    QByteArray data;
+    {
+        QFile file(path);
+        if (file.exists()) {
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            data = file.readAll();
+        }
+    }
+    QList<Line> lines = splitLines(data);
+    const QByteArray keyLine = (key + u'=' + value).toUtf8();
+    const QByteArray crlf("\r\n");
+
+    qsizetype sectionAt = -1;
+    qsizetype lastInSection = -1;  // the last non-empty line of the section
+    qsizetype keyAt = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (isSection(lines[i].text)) {
+            if (sectionAt >= 0)
+                break;
+            if (sameName(sectionName(lines[i].text), section)) {
+                sectionAt = i;
+                lastInSection = i;
+            }
+            continue;
+        }
+        if (sectionAt < 0)
+            continue;
+        if (!lines[i].text.trimmed().isEmpty())
+            lastInSection = i;
+        if (sameName(keyName(lines[i].text), key)) {
+            keyAt = i;
+            break;
+        }
+    }
+
+    auto ensureEnd = [&](qsizetype i) {
+        if (i >= 0 && lines[i].end.isEmpty())
+            lines[i].end = crlf;
+    };
+    if (keyAt >= 0) {
+        lines[keyAt].text = keyLine;
+    } else if (sectionAt >= 0) {
+        ensureEnd(lastInSection);
+        lines.insert(lastInSection + 1, Line{keyLine, crlf});
+    } else {
+        ensureEnd(lines.size() - 1);
+        lines.append(Line{(u'[' + section + u']').toUtf8(), crlf});
+        lines.append(Line{keyLine, crlf});
+    }
+
+    QByteArray out;
+    for (const Line& line : lines)
+        out += line.text + line.end;
+    return writeFileAtomic(path, out);
+}
+
+void ExistIniFile()
+{
+    if (!QFileInfo::exists(SettingsFilePath()))
+        CreateIniFile();
+}
+
+void CreateIniFile()
+{
+    try {
+        if (!writeFileAtomic(SettingsFilePath(), QByteArrayLiteral("[Design]\r\n\r\nFORM_SKIN=Dark")))
+            throw VbError(kErrPathNotFound);
+    } catch (const VbError& e) {
+        logError(errorLabel(kOwner, QStringLiteral("CreateIniFile")), e);
+    }
+}
+
+void ReadIniFile() { SkinName() = GetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN")); }
+
+QString& SkinName()
+{
+    static QString name;
+    return name;
+}
+
+}  // namespace tolvane

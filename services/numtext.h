@@ -1,0 +1,42 @@
+#pragma once
+// Number texts. The calculation keeps every number as text and converts it
+// where it is used, exactly as the original program's runtime did, and the
+// results are compared as texts ("0" is not "0.0"). None of this may depend
+// on the process locale: the GUI sets one, the numbers must not notice.
+
+#include <QString>
+#include <QStringView>
+
+namespace tolvane {
+
+// The number at the start of the text (blanks, tabs and line feeds are
+// skipped wherever they stand); 0 when there is none. "", "-", ".", "---"
+// read 0, "12.5.3" reads 12.5. Throws VbError(6) only for a number beyond
+// the double range.
+double valText(QStringView text);
+
+// True when the trimmed text is a number as a whole.
+bool isStrictNumber(QStringView text);
+
+// The whole (trimmed) text must be a number: else VbError(13); beyond the
+// range of the type VbError(6).
+double cdbl(QStringView text);
+float csng(QStringView text);
+
+// A double as single precision; VbError(6) when it does not fit.
+float toSingle(double value);
+
+// The text of a double with at most 15 significant digits, of a single with
+// at most 7: no leading blank, no trailing zeros, "." as decimal point, an
+// upper-case exponent of at least two digits outside [1E-04, 1E+15) (1E+07
+// for singles), "0" for minus zero. VbError(6) for infinities and NaN.
+QString dblText(double value);
+QString sngText(float value);
+
+// Rounds x through a two-decimal fixed text at the power of ten that n
+// selects (n = -2: two decimals), half away from zero on the exact binary
+// value. VbError(11) for n below -2, VbError(6) for n above 7 or a result
+// beyond single precision.
+float rud(float x, int n);
+
+}  // namespace tolvane

@@ -1,0 +1,40 @@
+#pragma once
+// The program's error value. Every procedure catches it at its own boundary,
+// writes one error line with its label and leaves; nothing crosses further.
+
+#include <QString>
+#include <exception>
+
+namespace tolvane {
+
+enum VbErrorNumber : int {
+    kErrInvalidCall = 5,
+    kErrOverflow = 6,
+    kErrSubscript = 9,
+    kErrDivisionByZero = 11,
+    kErrTypeMismatch = 13,
+    kErrFileNotFound = 53,
+    kErrBadFileMode = 54,
+    kErrPermissionDenied = 70,
+    kErrPathFileAccess = 75,
+    kErrPathNotFound = 76,
+};
+
+// The description text the log shows for an error number.
+QString vbErrorDescription(int number);
+
+class VbError : public std::exception {
+public:
+    explicit VbError(int number);
+    VbError(int number, QString description);
+
+    int number() const { return number_; }
+    const QString& description() const { return description_; }
+    const char* what() const noexcept override { return "VbError"; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+}  // namespace tolvane

@@ -1,0 +1,119 @@
+#include "services/atomicfile.h"
+#include "services/cp932.h"
+#include "services/textfile.h"
+#include "support/sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace tolvane;
+using tolvane::test::Sandbox;
+
+TEST(Folders, WholePathIsMadeEvenWithoutDocuments)
+{
+    Sandbox box;
+    QDir(box.root()).rmdir(QStringLiteral("Documents"));
+    ExistSettingFolder();
+    ExistLogFolder();
+    EXPECT_TRUE(QFileInfo(LogFolder()).isDir());
+    EXPECT_EQ(LogFolder(), box.root() + QStringLiteral("/Documents/Tolvane/Log"));
+    EXPECT_FALSE(ExistMaterialsFolder());
+    QDir(ProgramFolder()).mkdir(QStringLiteral("materials"));
+    EXPECT_TRUE(ExistMaterialsFolder());
+    DeleteFileQuietly(box.root() + QStringLiteral("/no-such-file"));
+}
+
+TEST(TextFiles, LinesAndFields)
+{
+    Sandbox box;
+    ExistLogFolder();
+    const QString path = box.root() + QStringLiteral("/a.csv");
+
+    test::writeAll(path, "a,b\r\n\r\nc");
+    QStringList lines = ReadTextFile(path);
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("a,b"), QString(), QStringLiteral("c")}));
+    const QList<QStringList> rows = CreateDataArray(lines);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0], (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_TRUE(rows[1].isEmpty());
+    EXPECT_EQ(rows[2], QStringList{QStringLiteral("c")});
+
+    test::writeAll(path, "x,\ny\n");
+    lines = ReadTextFile(path);
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("x,"), QStringLiteral("y")}));
+    EXPECT_EQ(CreateDataArray(lines)[0], (QStringList{QStringLiteral("x"), QString()}));
+    EXPECT_EQ(DivideStrings(QStringLiteral("a,,b,")), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
+    EXPECT_EQ(DivideStrings(QString()), (QStringList{QString(), QString()}));
+
+    test::writeAll(path, "");
+    EXPECT_EQ(ReadTextFile(path), QStringList{QString()});
+
+    test::writeAll(path, QByteArray("\x83\x8C\x83\x43,1\r\n"));
+    EXPECT_EQ(ReadTextFile(path), QStringList{QStringLiteral("レイ,1")});
+
+    EXPECT_TRUE(box.logMessages().isEmpty());
+    EXPECT_TRUE(ReadTextFile(box.root() + QStringLiteral("/missing.csv")).isEmpty());
+    EXPECT_TRUE(CreateDataArray({}).isEmpty());
+    const QStringList log = box.logMessages();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_EQ(log[0], QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53"));
+    EXPECT_TRUE(log[1].startsWith(QStringLiteral("■Err：[modDataEditor]-[CreateDataArray()]：")));
+}
+
+TEST(TextFiles, TooManyLinesForTheLineCounter)
+{
+    Sandbox box;
+    ExistLogFolder();
+    const QString path = box.root() + QStringLiteral("/big.csv");
+    test::writeAll(path, QByteArray("x\n").repeated(32767));
+    EXPECT_EQ(ReadTextFile(path).size(), 32767);
+    test::writeAll(path, QByteArray("x\n").repeated(32768));
+    EXPECT_TRUE(ReadTextFile(path).isEmpty());
+    EXPECT_EQ(box.logMessages().size(), 1);
+}
+
+TEST(CodePage932, RoundTripAndUnmappable)
+{
+    const QByteArray bytes = encodeCp932(QStringLiteral("レイアウト1"));
+    EXPECT_EQ(bytes, QByteArray::fromHex("838c834383418345836731"));
+    EXPECT_EQ(decodeCp932(bytes), QStringLiteral("レイアウト1"));
+    EXPECT_EQ(encodeCp932(QStringLiteral("a😀b€c")), QByteArray("a?b?c"));
+    EXPECT_EQ(encodeCp932(QStringLiteral("初圧 = 0mm")), QByteArray::fromHex("8f8988b3203d20306d6d"));
+    EXPECT_EQ(decodeCp932(QByteArray("a\x80" "b")), QStringLiteral("a?b"));
+    EXPECT_EQ(encodeCp932(QString()), QByteArray());
+}
+
+TEST(AtomicSave, AFailedSaveLeavesTheOldFile)
+{
+    Sandbox box;
+    const QString path = box.root() + QStringLiteral("/report.txt");
+    ASSERT_TRUE(writeFileAtomic(path, "old"));
+    ASSERT_TRUE(writeFileAtomic(path, "new"));
+    EXPECT_EQ(test::readAll(path), QByteArray("new"));
+
+    // A folder where the file should be cannot be replaced.
+    const QString blocked = box.root() + QStringLiteral("/blocked");
+    QDir(box.root()).mkdir(QStringLiteral("blocked"));
+    QString why;
+    EXPECT_FALSE(writeFileAtomic(blocked, "x", &why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(QFileInfo(blocked).isDir());
+
+    EXPECT_FALSE(writeFileAtomic(box.root() + QStringLiteral("/no/such/folder/f.txt"), "x"));
+
+}
+
+TEST(AtomicSave, AReadOnlyFolderKeepsTheOldFile)
+{
+    Sandbox box;
+    const QString path = box.root() + QStringLiteral("/report.txt");
+    ASSERT_TRUE(writeFileAtomic(path, "new"));
+    // A read-only folder refuses the temporary file: the old file stays whole.
+    QFile::setPermissions(box.root(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool wrote = writeFileAtomic(path, "newer");
+    QFile::setPermissions(box.root(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (wrote)
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    EXPECT_EQ(test::readAll(path), QByteArray("new"));
+}

@@ -1,0 +1,80 @@
+#include "services/inifile.h"
+#include "support/sandbox.h"
+
+#include <QFileInfo>
+
+using namespace tolvane;
+using tolvane::test::Sandbox;
+
+TEST(Settings, FirstContentByteForByte)
+{
+    Sandbox box;
+    ExistSettingFolder();
+    EXPECT_EQ(GetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN")), u"ERROR");
+    ExistIniFile();
+    EXPECT_EQ(test::readAll(SettingsFilePath()), QByteArray("[Design]\r\n\r\nFORM_SKIN=Dark"));
+    EXPECT_EQ(test::readAll(SettingsFilePath()).size(), 26);
+    EXPECT_EQ(GetINIValue(QStringLiteral("design"), QStringLiteral("form_skin")), u"Dark");
+    ReadIniFile();
+    EXPECT_EQ(SkinName(), u"Dark");
+}
+
+TEST(Settings, ExistingFileIsNeverRewritten)
+{
+    Sandbox box;
+    ExistSettingFolder();
+    test::writeAll(SettingsFilePath(), "junk");
+    ExistIniFile();
+    EXPECT_EQ(test::readAll(SettingsFilePath()), QByteArray("junk"));
+    EXPECT_EQ(GetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN")), u"ERROR");
+}
+
+TEST(Settings, MissingKeysAndEmptyValues)
+{
+    Sandbox box;
+    ExistSettingFolder();
+    test::writeAll(SettingsFilePath(), "[Design]\r\nFORM_SKIN=\r\n[Data]\r\nUSER_LOCATION = 3 \r\n");
+    EXPECT_EQ(GetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN")), u"");
+    EXPECT_EQ(GetINIValue(QStringLiteral("Design"), QStringLiteral("USER_LOCATION")), u"ERROR");
+    EXPECT_EQ(GetINIValue(QStringLiteral("Data"), QStringLiteral("USER_LOCATION")), u"3");
+    EXPECT_EQ(GetINIValue(QStringLiteral("Nothing"), QStringLiteral("FORM_SKIN")), u"ERROR");
+}
+
+TEST(Settings, WritesKeepEveryOtherLine)
+{
+    Sandbox box;
+    ExistSettingFolder();
+    ExistIniFile();
+    EXPECT_TRUE(SetINIValue(QStringLiteral("DESIGN"), QStringLiteral("form_skin"), QStringLiteral("Light")));
+    EXPECT_EQ(test::readAll(SettingsFilePath()), QByteArray("[Design]\r\n\r\nform_skin=Light"));
+    EXPECT_TRUE(SetINIValue(QStringLiteral("Data"), QStringLiteral("USER_LOCATION"), QStringLiteral("4")));
+    EXPECT_TRUE(SetINIValue(QStringLiteral("Data"), QStringLiteral("INITIAL_BOOT"), QStringLiteral("False")));
+    EXPECT_TRUE(SetINIValue(QStringLiteral("Design"), QStringLiteral("OTHER"), QStringLiteral("x")));
+    EXPECT_EQ(test::readAll(SettingsFilePath()),
+              QByteArray("[Design]\r\n\r\nform_skin=Light\r\nOTHER=x\r\n"
+                         "[Data]\r\nUSER_LOCATION=4\r\nINITIAL_BOOT=False\r\n"));
+
+    test::writeAll(SettingsFilePath(), "; mine\n[Design]\nFORM_SKIN=Dark\n\n[Data]\nUSER_LOCATION=4\n");
+    EXPECT_TRUE(SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), QStringLiteral("Light")));
+    EXPECT_EQ(test::readAll(SettingsFilePath()), QByteArray("; mine\n[Design]\nFORM_SKIN=Light\n\n[Data]\nUSER_LOCATION=4\n"));
+}
+
+TEST(Settings, WritingMakesTheFileButNotItsFolder)
+{
+    Sandbox box;
+    EXPECT_FALSE(SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), QStringLiteral("Light")));
+    EXPECT_FALSE(QFileInfo::exists(SettingsFilePath()));
+    ExistSettingFolder();
+    EXPECT_TRUE(SetINIValue(QStringLiteral("Data"), QStringLiteral("INITIAL_BOOT"), QStringLiteral("False")));
+    EXPECT_EQ(test::readAll(SettingsFilePath()), QByteArray("[Data]\r\nINITIAL_BOOT=False\r\n"));
+}
+
+TEST(Settings, CreatingWithoutTheFolderLogsOneLine)
+{
+    Sandbox box;
+    CreateIniFile();
+    EXPECT_FALSE(QFileInfo::exists(SettingsFilePath()));
+    ExistLogFolder();  // makes the whole path, Settings folder included
+    CreateIniFile();
+    EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
+}
