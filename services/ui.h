@@ -1,0 +1,50 @@
+#pragma once
+// What the program's logic asks of the person at the screen, behind one
+// interface so tests can script the answers. The window layer implements it
+// with real message boxes and file dialogs.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tolvane {
+
+// Message box styles and answers, as the original program numbered them:
+// buttons + icon, e.g. kMbYesNoCancel | kMbExclamation (51).
+enum MsgBoxStyle : int {
+    kMbOk = 0,
+    kMbOkCancel = 1,
+    kMbYesNoCancel = 3,
+    kMbYesNo = 4,
+    kMbCritical = 16,
+    kMbQuestion = 32,
+    kMbExclamation = 48,
+    kMbInformation = 64,
+};
+enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;          // "All files (*.*)|*.*|Text files|*.txt"
+    int filterIndex = 1;     // 1-based, as the original dialog counted
+    QString defaultExt;      // without the dot
+    QString fileName;        // the name the dialog starts with
+    QString initialDir;
+    bool overwritePrompt = true;
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    // An empty title means the program's title, "Tolvane".
+    virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
+    virtual void beep() = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> askSaveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QStringList> askOpenFiles(const FileDialogRequest& request) = 0;
+    // Opens a web or file address with the desktop's own program.
+    virtual bool openUrl(const QString& url) = 0;
+};
+
+}  // namespace tolvane
