@@ -1,0 +1,100 @@
+#pragma once
+// The main window's calculation: the change rules of the input boxes, the
+// pressure and spring forces, the input modes, the use count and the
+// allowed-deflection judgement, the deflection bars, the result report, the
+// result box's command states, the spring kinds and series and the catalogue
+// lookups. Everything lives in the Form (control state) and in the
+// program-wide values below; a window only mirrors it.
+//
+// This header is the contract the window codes against. Names follow the
+// original procedures so each can be traced to its behaviour.
+
+#include "calc/form.h"
+#include "services/ui.h"
+
+#include <QString>
+
+namespace tolvane {
+
+// What the calculation needs of the window besides message boxes.
+class CalcScreen {
+public:
+    virtual ~CalcScreen() = default;
+    virtual void setFocus(Ctl box) = 0;
+};
+
+struct SpringForceValues {
+    QString InitialLoadN, InitialSpringLoadN, InitialLoadKgf, InitialSpringLoadKgf;
+    QString StartLoadN, StartSpringLoadN, StartLoadKgf, StartSpringLoadKgf;
+    QString FinalLoadN, FinalSpringLoadN, FinalLoadKgf, FinalSpringLoadKgf;
+    QString StartDeflection, FinalDeflection;
+};
+
+struct PressureOnlyValues {
+    QString PartStartDeflection, PartSpringLoadKgf, PartSpringLoadN, PartLoadKgf, PartLoadN;
+};
+
+class CalcModel {
+public:
+    CalcModel(UserInterface& ui, CalcScreen& screen);
+    CalcModel(const CalcModel&) = delete;
+    CalcModel& operator=(const CalcModel&) = delete;
+
+    Form& form() { return form_; }
+    const Form& form() const { return form_; }
+
+    // --- program-wide values ------------------------------------------------
+    QString InputMode = QStringLiteral("all");
+    QString SaveState = QStringLiteral("SaveNon");
+    QString SpringKind = QStringLiteral("K1");
+    QString SeriesCode;
+    QString SeriesQuery;
+    QString DeflectionCheckFlag = QStringLiteral("OFF");
+    QString UseCountText;
+    QString AllowedDeflectionText;
+    QString MaxDeflectionRatio;
+    QString UseCountDeflectionRatio;
+    QString CompFinalText;
+    QString CompStartText;
+    QString PartStartSpringLoadN;
+    QString DbFilePath;   // program folder + "/ZEKA.mdb"
+    QString DbFilePathD;  // program folder + "/ZEKA_D.mdb"
+    SpringForceValues forces;
+    PressureOnlyValues pressureOnly;
+
+    // --- start-up -------------------------------------------------------------
+    // The start-up's part of the model: bars reset, defaults, menus off,
+    // Option1 selected, Text12 disabled, the four spin controls with their
+    // values written into their boxes (each write runs the box's rule).
+    void startUp();
+
+    // --- what the user does ---------------------------------------------------
+    void userTyped(Ctl box, const QString& text);       // a text box edited by the user
+    void userClickedOption(Ctl option);                 // Option1/2/13/14/15
+    void userClickedList(Ctl list, int index);          // List1/List2
+    void userSpin(Ctl upDown, int step);                // +1 / -1 on UpDown1..4
+    void boxGotFocus(Ctl box);                          // selects the whole text
+
+    // --- procedures other parts of the program call ----------------------------
+    void imgDisplayTxt_Click();  // the result report
+    void DataClear();
+    void Textbox1Clar();
+    void inpTextboxClar();
+    void GrafuSet();
+    void ResetImage();
+    void Picture_on();
+    void Picture_off();
+    void Text1_Click(const QString& selectedText);
+    void com2_syori();
+    void com3_syori();
+    void kindClicked(const QString& kind);              // "M1", "K1", "K2"
+    void seriesClicked(const QString& code);            // "SWB" ... "WY"
+    void setDxfCommandsEnabled(bool enabled);           // imgOutputDXF (+ picture) and mnuDxf
+
+private:
+    UserInterface& ui_;
+    CalcScreen& screen_;
+    Form form_;
+};
+
+}  // namespace tolvane
