@@ -111,7 +111,7 @@ public:
         if (!fs::is_regular_file(status))
             jetError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" を開けません。"));
         // The absolute name: "" and ":memory:" must never reach SQLite as
-        // special names. Read-only: a file that vanished in between is not
+        // reserved names. Read-only: a file that vanished in between is not
         // created, and nothing is ever written.
         const std::string name = file.string();
         const int rc = sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);

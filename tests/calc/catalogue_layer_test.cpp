@@ -261,7 +261,7 @@ TEST_F(CatalogueLayer, MissingFileIsReportedAndNeverCreated)
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("gone"))));
 
-    // "" and ":memory:" are special names to SQLite; here they are just missing files.
+    // "" and ":memory:" are reserved names to SQLite; here they are just missing files.
     for (const QString& name : {QString(), QStringLiteral(":memory:")}) {
         try {
             runCatalogueQuery(name, kConnect, QStringLiteral("SELECT 1 AS x;"));
