@@ -82,7 +82,7 @@ protected:
         EXPECT_FALSE(QFile::exists(noticePath()));
     }
 
-    Sandbox sandbox_;
+    banner::LoggedSandbox sandbox_;
     RecordingUi ui_;
     TestHttpServer server_;
     MessageBanner banner_;

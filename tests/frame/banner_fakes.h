@@ -14,6 +14,12 @@
 
 namespace tolvane::test::banner {
 
+// A sandbox whose log folder exists, as it does after the program's start.
+class LoggedSandbox : public Sandbox {
+public:
+    LoggedSandbox() { ExistLogFolder(); }
+};
+
 class RecordingUi final : public UserInterface {
 public:
     struct Box {

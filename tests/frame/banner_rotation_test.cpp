@@ -75,7 +75,7 @@ protected:
         return shown;
     }
 
-    Sandbox sandbox_;
+    banner::LoggedSandbox sandbox_;
     RecordingUi ui_;
     MessageBanner banner_;
     FakeFetcher* fetcher_ = nullptr;
@@ -285,7 +285,7 @@ TEST_F(BannerRotation, ClickingTheLabelItselfOpensTheLink)
 
 TEST(BannerPictures, MissingPicturesRaiseTheirErrorAndTheBannerStillWorks)
 {
-    Sandbox sandbox;
+    banner::LoggedSandbox sandbox;
     RecordingUi ui;
     MessageBanner banner(ui);
     try {
