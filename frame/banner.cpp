@@ -20,6 +20,7 @@
 #include <exception>
 
 namespace tolvane {
+using namespace bannerui;
 namespace {
 
 const QString kOwner = QStringLiteral("frmMain");
@@ -156,7 +157,7 @@ MessageBanner::MessageBanner(UserInterface& ui, QWidget* parent)
     setForeColor(foreColor_);
     setFontSize(fontSize_);
     setLinkPointer(false);
-    setMinimumHeight(24);
+    setMinimumHeight(26);
     timer_->setHandler([this] { Timer1_Timer(); });
 }
 
@@ -193,6 +194,12 @@ void MessageBanner::loadLinkCursor()
 }
 
 QString MessageBanner::bannerText() const { return label_->text(); }
+
+QSize MessageBanner::sizeHint() const
+{
+    // The background picture is drawn for the banner's whole width.
+    return background_.isNull() ? QSize(640, 26) : background_.size();
+}
 
 void MessageBanner::paintEvent(QPaintEvent*)
 {

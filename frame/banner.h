@@ -154,6 +154,7 @@ public:
     int bannerAlignment() const { return alignment_; }
     quint32 bannerForeColor() const { return foreColor_; }
     float bannerFontSize() const { return fontSize_; }
+    QSize sizeHint() const override;
 
     // Only a well-formed http or https address is ever opened: the link comes
     // from a file fetched over plain HTTP.

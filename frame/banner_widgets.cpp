@@ -10,7 +10,7 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace tolvane {
+namespace tolvane::bannerui {
 namespace {
 
 const char* const kBackProperty = "vbBackColor";
@@ -106,4 +106,4 @@ QCursor loadMaterialCursor(const QString& fileName)
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
-}  // namespace tolvane
+}  // namespace tolvane::bannerui

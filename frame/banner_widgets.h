@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace tolvane {
+namespace tolvane::bannerui {
 
 // Colour numbers 0x00BBGGRR; with the top bit set, a system colour.
 constexpr quint32 kVbWindow = 0x80000005;
@@ -33,4 +33,4 @@ QPixmap loadMaterialPicture(const QString& fileName);
 // A mouse pointer of the materials folder (a .cur file keeps its hot spot).
 QCursor loadMaterialCursor(const QString& fileName);
 
-}  // namespace tolvane
+}  // namespace tolvane::bannerui

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 
 namespace tolvane {
+using namespace bannerui;
 namespace {
 
 const QString kOwner = QStringLiteral("frmVirsionInfo");

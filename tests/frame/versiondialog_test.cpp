@@ -22,6 +22,7 @@ namespace tolvane::test {
 namespace {
 
 using banner::RecordingUi;
+using namespace bannerui;
 
 class SkinGuard {
 public:
