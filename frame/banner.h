@@ -62,6 +62,8 @@ public:
     QtBannerTimer();
     void setEnabled(bool on) override;
     bool isEnabled() const override { return timer_.isActive(); }
+    int intervalMs() const { return timer_.interval(); }
+    int remainingMs() const { return timer_.remainingTime(); }
 
 private:
     QTimer timer_;

@@ -211,9 +211,9 @@ bool VersionDialog::eventFilter(QObject* watched, QEvent* event)
     const bool left = mouse->button() == Qt::LeftButton;
 
     if (watched == frames_[1]) {
-        // Only the frame's own surface: the labels on it have handlers of
-        // their own or none.
-        if (type == QEvent::MouseMove && !frames_[1]->childAt(mouse->position().toPoint()))
+        // Moves reach the frame only over its own surface: the labels on it
+        // either take their moves (the links) or track none.
+        if (type == QEvent::MouseMove)
             Frame1_MouseMove();
         return false;
     }

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QMap>
 #include <QMouseEvent>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -256,6 +257,7 @@ INSTANTIATE_TEST_SUITE_P(Links, BannerLink,
                          ::testing::Values(LinkCase{"http://example.com/news", true},
                                            LinkCase{"https://www.example.com/a?b=1&c=2#d", true},
                                            LinkCase{"HTTPS://EXAMPLE.COM/", true},
+                                           LinkCase{"https://example.com/お知らせ/", true},
                                            LinkCase{"", false},
                                            LinkCase{"file:///usr/bin/xterm", false},
                                            LinkCase{"/usr/bin/xterm", false},
@@ -281,6 +283,20 @@ TEST_F(BannerRotation, ClickingTheLabelItselfOpensTheLink)
     QCoreApplication::sendEvent(label, &press);
     QCoreApplication::sendEvent(label, &release);
     EXPECT_EQ(ui_.opened, QStringList{QStringLiteral("http://example.com/x")});
+}
+
+TEST(BannerTimer, TicksEveryMinuteAndEnablingTwiceKeepsItsMinute)
+{
+    QtBannerTimer timer;
+    EXPECT_EQ(timer.intervalMs(), 60000);
+    EXPECT_FALSE(timer.isEnabled());
+    timer.setEnabled(true);
+    EXPECT_TRUE(timer.isEnabled());
+    QThread::msleep(40);
+    timer.setEnabled(true);
+    EXPECT_LE(timer.remainingMs(), 59980);
+    timer.setEnabled(false);
+    EXPECT_FALSE(timer.isEnabled());
 }
 
 TEST(BannerPictures, MissingPicturesRaiseTheirErrorAndTheBannerStillWorks)
