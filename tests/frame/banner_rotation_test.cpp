@@ -1,6 +1,8 @@
-// Which message the banner shows, tick after tick, and what a click opens.
+// Which message the banner shows, tick after tick, and what a click opens;
+// the message file comes from a server on this machine.
 
 #include "banner_fakes.h"
+#include "banner_testserver.h"
 
 #include "frame/banner.h"
 #include "frame/webservers.h"
@@ -46,9 +48,8 @@ protected:
     {
         ExistSettingFolder();
         ExistLogFolder();
-        auto fetcher = std::make_unique<FakeFetcher>();
-        fetcher_ = fetcher.get();
-        banner_.setFetcher(std::move(fetcher));
+        banner_.setMessageServer(server_.base());
+        banner_.setDownloadTimeoutMs(3000);
         auto timer = std::make_unique<ManualTimer>();
         timer_ = timer.get();
         banner_.setTimer(std::move(timer));
@@ -60,7 +61,9 @@ protected:
         auto random = std::make_unique<FixedRandom>(std::move(randoms));
         random_ = random.get();
         banner_.setRandomSource(std::move(random));
-        fetcher_->files.insert(messageCsvUrl(), file);
+        server_.route(QStringLiteral("/vorn/Vornup-B.csv"), {200, file});
+        if (fetcher_)
+            fetcher_->files.insert(messageCsvUrl(banner_.messageServer()), file);
         banner_.setMsgTick(1);
         banner_.InitMsgBanner();
     }
@@ -78,8 +81,9 @@ protected:
 
     banner::LoggedSandbox sandbox_;
     RecordingUi ui_;
+    TestHttpServer server_;
     MessageBanner banner_;
-    FakeFetcher* fetcher_ = nullptr;
+    FakeFetcher* fetcher_ = nullptr;  // only when a test puts one in
     ManualTimer* timer_ = nullptr;
     FixedRandom* random_ = nullptr;
 };
@@ -206,9 +210,13 @@ TEST_F(BannerRotation, TheBannerTextIsNeverMarkup)
 
 TEST_F(BannerRotation, TheCacheLineOnlyWhenACopyWasDropped)
 {
+    auto fetcher = std::make_unique<FakeFetcher>();
+    fetcher_ = fetcher.get();
+    banner_.setFetcher(std::move(fetcher));
     fetcher_->cached = true;
     start(csv(QStringLiteral("1"), kDb, kSoft, {QStringLiteral("M3")}));
-    EXPECT_EQ(fetcher_->dropped, QStringList{messageCsvUrl()});
+    EXPECT_EQ(fetcher_->dropped, QStringList{messageCsvUrl(server_.base())});
+    EXPECT_TRUE(banner_.msgLoaded());
     EXPECT_TRUE(sandbox_.logMessages().contains(QStringLiteral("□Eve：キャッシュを削除")));
     // The network fetcher keeps no cache, so it never has a copy to drop.
     EXPECT_FALSE(NetworkFetcher().removeCached(messageCsvUrl()));
