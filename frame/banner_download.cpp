@@ -34,6 +34,13 @@ bool NetworkFetcher::download(const QString& url, const QString& path)
         timedOut = true;
         reply->abort();
     });
+    bool tooLarge = false;
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+        if (!tooLarge && (received > kMaxBytes || total > kMaxBytes)) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timeout.start(timeoutMs_);
     if (!reply->isFinished())
@@ -41,7 +48,7 @@ bool NetworkFetcher::download(const QString& url, const QString& path)
     timeout.stop();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool ok = !timedOut && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+    const bool ok = !timedOut && !tooLarge && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
     const QByteArray body = ok ? reply->readAll() : QByteArray();
     // The reply must go before its manager does.
     delete reply;

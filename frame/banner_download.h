@@ -23,6 +23,9 @@ public:
 class NetworkFetcher final : public UrlFetcher {
 public:
     static constexpr int kDefaultTimeoutMs = 10000;
+    // The message file is a few lines; an answer far beyond that is no
+    // message file and is not kept in memory.
+    static constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     explicit NetworkFetcher(int timeoutMs = kDefaultTimeoutMs) : timeoutMs_(timeoutMs) {}
 
     bool download(const QString& url, const QString& path) override;

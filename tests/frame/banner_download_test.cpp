@@ -193,6 +193,17 @@ TEST_F(BannerStartup, ASilentServerTimesOutAndStartUpGoesOn)
     expectFilesGone();
 }
 
+TEST_F(BannerStartup, AnOversizedAnswerIsAFailedDownload)
+{
+    QByteArray huge = messageFile();
+    huge.append(QByteArray(NetworkFetcher::kMaxBytes, 'x'));
+    serveGoodFiles(huge);
+    banner_.InitMsgBanner();
+    EXPECT_TRUE(sandbox_.logMessages().contains(QStringLiteral("□Eve：Msgデータ無し")));
+    expectDefaultBanner();
+    expectFilesGone();
+}
+
 TEST_F(BannerStartup, TheDefaultTimeoutIsTenSeconds)
 {
     EXPECT_EQ(NetworkFetcher().timeoutMs(), 10000);
