@@ -105,6 +105,8 @@ QString softwareVersionText() { return QStringLiteral("2017.11 Ver 2.0.3"); }
 QtBannerTimer::QtBannerTimer()
 {
     timer_.setInterval(kIntervalMs);
+    // A coarse timer may drift by seconds per minute; the interval counts minutes.
+    timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] { fire(); });
 }
 
