@@ -4,11 +4,17 @@
 #include "services/log.h"
 #include "services/vberror.h"
 
+// The embedded symbols live in the global namespace, so they are named outside ours.
+static QByteArray allValuesDrawingBytes()
+{
+    return TOLVANE_EMBEDDED(total_all_values_dxf);
+}
+
 namespace tolvane {
 
 const DxfTemplate& totalAllValuesTemplate()
 {
-    static const DxfTemplate drawing(TOLVANE_EMBEDDED(total_all_values_dxf));
+    static const DxfTemplate drawing(allValuesDrawingBytes());
     return drawing;
 }
 
