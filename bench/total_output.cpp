@@ -8,7 +8,6 @@
 #include "total/totaloutputdialog.h"
 #include "total/vornfile.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -83,11 +82,4 @@ static void BM_RenderAllValuesDrawing(benchmark::State& state)
 }
 BENCHMARK(BM_RenderAllValuesDrawing)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
