@@ -13,13 +13,13 @@
 
 namespace tolvane {
 
-PictureButton::PictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner)
+TotalPictureButton::TotalPictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner)
     : QLabel(parent), off_(std::move(offPicture)), on_(std::move(onPicture)), owner_(std::move(owner))
 {
     setScaledContents(true);
 }
 
-void PictureButton::showPicture(bool pressed, const QString& procedure)
+void TotalPictureButton::showPicture(bool pressed, const QString& procedure)
 {
     const QString name = pressed ? on_ : off_;
     current_ = name;
@@ -35,13 +35,13 @@ void PictureButton::showPicture(bool pressed, const QString& procedure)
     setPixmap(picture);
 }
 
-void PictureButton::mousePressEvent(QMouseEvent* event)
+void TotalPictureButton::mousePressEvent(QMouseEvent* event)
 {
     showPicture(true);
     event->accept();
 }
 
-void PictureButton::mouseReleaseEvent(QMouseEvent* event)
+void TotalPictureButton::mouseReleaseEvent(QMouseEvent* event)
 {
     showPicture(false);
     event->accept();
@@ -81,10 +81,10 @@ TotalDialog::TotalDialog(QWidget* owner, UserInterface& ui) : QDialog(owner), mo
     text1_->setGeometry(px(180), px(1080), px(3735), px(375));
     connect(text1_, &QLineEdit::textChanged, this, [this](const QString& t) { model_.setDiagramName(t); });
 
-    imgSelectFiles_ = new PictureButton(this, QStringLiteral("selectFiles_off.gif"), QStringLiteral("selectFiles_on.gif"), kOwner);
+    imgSelectFiles_ = new TotalPictureButton(this, QStringLiteral("selectFiles_off.gif"), QStringLiteral("selectFiles_on.gif"), kOwner);
     imgSelectFiles_->setObjectName(QStringLiteral("imgSelectFiles"));
     imgSelectFiles_->setGeometry(px(1200), px(1680), px(1695), px(375));
-    imgCancel_ = new PictureButton(this, QStringLiteral("cancel_selectSpDiagram_off.gif"),
+    imgCancel_ = new TotalPictureButton(this, QStringLiteral("cancel_selectSpDiagram_off.gif"),
                                    QStringLiteral("cancel_selectSpDiagram_on.gif"), kOwner);
     imgCancel_->setObjectName(QStringLiteral("imgCancel"));
     imgCancel_->setGeometry(px(2940), px(1680), px(960), px(375));
@@ -92,7 +92,7 @@ TotalDialog::TotalDialog(QWidget* owner, UserInterface& ui) : QDialog(owner), mo
     list1_ = new QListWidget(this);
     list1_->setGeometry(px(180), px(2520), px(3735), px(2400));
     list1_->setFocusPolicy(Qt::NoFocus);
-    imgOutputDXF_ = new PictureButton(this, QStringLiteral("output_dxf_total_large_off.gif"),
+    imgOutputDXF_ = new TotalPictureButton(this, QStringLiteral("output_dxf_total_large_off.gif"),
                                       QStringLiteral("output_dxf_total_large_on.gif"), kOwner);
     imgOutputDXF_->setObjectName(QStringLiteral("imgOutputDXF"));
     imgOutputDXF_->setGeometry(px(1200), px(5040), px(1695), px(375));

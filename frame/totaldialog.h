@@ -15,12 +15,13 @@ class QListWidget;
 
 namespace tolvane {
 
-// A picture that acts as a button: its pressed picture while a mouse button
+// The dialog's own picture button (kept apart from any shared one so the
+// windows can grow independently): a picture that acts as a button: its pressed picture while a mouse button
 // is held on it, its at-rest picture otherwise; a left click inside it runs
 // the action when it is enabled.
-class PictureButton : public QLabel {
+class TotalPictureButton : public QLabel {
 public:
-    PictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner);
+    TotalPictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner);
     void setAction(std::function<void()> action) { action_ = std::move(action); }
     // procedure: the name a missing picture is logged under; empty: the
     // button's own MouseDown or MouseUp.
@@ -47,9 +48,9 @@ public:
     TotalOutputDialog& model() { return model_; }
     QLineEdit* nameBox() const { return text1_; }
     QListWidget* fileList() const { return list1_; }
-    PictureButton* selectFilesButton() const { return imgSelectFiles_; }
-    PictureButton* outputButton() const { return imgOutputDXF_; }
-    PictureButton* cancelButton() const { return imgCancel_; }
+    TotalPictureButton* selectFilesButton() const { return imgSelectFiles_; }
+    TotalPictureButton* outputButton() const { return imgOutputDXF_; }
+    TotalPictureButton* cancelButton() const { return imgCancel_; }
 
     // Twips of the original layout in pixels at 96 dpi.
     static int px(int twips) { return twips / 15; }
@@ -65,9 +66,9 @@ private:
     QLabel* label3_ = nullptr;
     QLineEdit* text1_ = nullptr;
     QListWidget* list1_ = nullptr;
-    PictureButton* imgSelectFiles_ = nullptr;
-    PictureButton* imgOutputDXF_ = nullptr;
-    PictureButton* imgCancel_ = nullptr;
+    TotalPictureButton* imgSelectFiles_ = nullptr;
+    TotalPictureButton* imgOutputDXF_ = nullptr;
+    TotalPictureButton* imgCancel_ = nullptr;
 };
 
 // The main window's total-output button: the dialog, modal, over the owner.

@@ -76,7 +76,7 @@ TEST(TotalDialogWindow, ShowsThePressedPictureWhileAButtonIsHeld)
 {
     Fixture f;
     TotalDialog dialog(nullptr, f.ui);
-    PictureButton* b = dialog.selectFilesButton();
+    TotalPictureButton* b = dialog.selectFilesButton();
     const QPointF at(2, 2);
     QMouseEvent press(QEvent::MouseButtonPress, at, b->mapToGlobal(at), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(b, &press);
