@@ -15,8 +15,7 @@ class QListWidget;
 
 namespace tolvane {
 
-// The dialog's own picture button (kept apart from any shared one so the
-// windows can grow independently): a picture that acts as a button: its pressed picture while a mouse button
+// The dialog's own picture button: its pressed picture while a mouse button
 // is held on it, its at-rest picture otherwise; a left click inside it runs
 // the action when it is enabled.
 class TotalPictureButton : public QLabel {
