@@ -4,7 +4,9 @@
 #include "diagram/diagraminputs.h"
 #include "diagram/dxfoutput.h"
 #include "diagram/springdiagram.h"
+#include "services/folders.h"
 #include "services/ui.h"
+#include "support/sandbox.h"
 
 #include <QStringList>
 
@@ -15,6 +17,12 @@
 #include <vector>
 
 namespace tolvane::test {
+
+// A sandbox whose log folder exists, as it does once the program has started.
+class LogSandbox : public Sandbox {
+public:
+    LogSandbox() { ExistLogFolder(); }
+};
 
 // A result of the all-values mode with a processing start (three-line
 // block); the block argument switches mode and processing start.
@@ -156,10 +164,11 @@ public:
         saveRequests.push_back(request);
         if (onSave)
             onSave();
-        if (saveAnswers.empty())
+        if (saveAnswers.isEmpty())
             return std::nullopt;
-        auto answer = saveAnswers.front();
-        saveAnswers.erase(saveAnswers.begin());
+        const QString answer = saveAnswers.takeFirst();
+        if (answer.isNull())
+            return std::nullopt;
         return answer;
     }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
@@ -167,7 +176,7 @@ public:
 
     std::vector<MsgBoxCall> boxes;
     std::vector<FileDialogRequest> saveRequests;
-    std::vector<std::optional<QString>> saveAnswers;  // nullopt: cancelled
+    QStringList saveAnswers;  // a null text: cancelled
     std::function<void()> onSave;
     std::function<void()> onMsgBox;
 };
