@@ -86,6 +86,14 @@ constexpr Kind kKinds[] = {
 
 }  // namespace
 
+void CalcModel::designPictures()
+{
+    for (const Series& s : kSeries)
+        form_.setPicture(s.button, picture(s.code, u"_off.gif"));
+    for (const Kind& k : kKinds)
+        form_.setPicture(k.button, picture(k.picture, k.button == Ctl::imgSquare1Sp ? u"_on.gif" : u"_off.gif"));
+}
+
 void CalcModel::kindClicked(const QString& kind)
 {
     for (const Kind& k : kKinds) {

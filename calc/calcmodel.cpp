@@ -51,7 +51,16 @@ CalcModel::CalcModel(UserInterface& ui, CalcScreen& screen) : ui_(ui), screen_(s
     form_.setLeft(Ctl::Label55, 135);
     form_.setLeft(Ctl::Label56, 1080);
     form_.setVisible(Ctl::Frame5, false);
+    // The switched toolbar buttons start disabled; the window loads the
+    // pictures at start-up, these are the same names.
+    form_.setEnabled(Ctl::imgSelectAll, false);
+    form_.setPicture(Ctl::imgSelectAll, QStringLiteral("materials/select_all_disable.gif"));
+    form_.setEnabled(Ctl::imgCopy, false);
+    form_.setPicture(Ctl::imgCopy, QStringLiteral("materials/copy_disable.gif"));
+    form_.setEnabled(Ctl::imgOutputDXF, false);
+    form_.setPicture(Ctl::imgOutputDXF, QStringLiteral("materials/output_dxf_disable.gif"));
     form_.setVisible(Ctl::Frame6, false);
+    designPictures();
     form_.setOptionGroup({Ctl::Option1, Ctl::Option2});
     form_.setOptionGroup({Ctl::Option13, Ctl::Option14, Ctl::Option15});
     installRules();

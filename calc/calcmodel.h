@@ -139,6 +139,7 @@ public:
 
 private:
     void installRules();
+    void designPictures();
     void textChange(Ctl box);
     void pressureRule();
     void strippingRule();
