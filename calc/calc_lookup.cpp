@@ -14,12 +14,23 @@ namespace {
 const QString kSpringConnect = QString::fromUtf16(kSpringDbConnect);
 const QString kDiameterConnect = QString::fromUtf16(kDiameterDbConnect);
 
+// One field of every row; the field is looked up once, by the same rule as
+// CatalogueRecordset::field.
 QStringList column(const CatalogueRecordset& rs, QStringView name)
 {
     QStringList out;
+    if (rs.rows.isEmpty())
+        return out;
+    qsizetype index = -1;
+    for (qsizetype i = 0; i < rs.columns.size() && index < 0; ++i) {
+        if (rs.columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            index = i;
+    }
+    if (index < 0)
+        rs.field(0, name);  // throws the unknown-field error
     out.reserve(rs.rows.size());
-    for (int row = 0; row < rs.rows.size(); ++row)
-        out.append(rs.field(row, name));
+    for (const QStringList& row : rs.rows)
+        out.append(index < row.size() ? row[index] : rs.field(0, name));
     return out;
 }
 
