@@ -5,9 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 #include <sqlite3.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -43,6 +47,38 @@ QString quoted(const QString& s)
     return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
 }
 
+// dblText of a catalogue value, by a shorter road for the usual ones: a
+// series query turns thousands of fields into text on every click. When the
+// shortest text that reads back as the value has at most 15 significant
+// digits, it is the value rounded to 15 digits, which is what dblText writes
+// (only one 15-digit decimal lies within half an ulp). Outside the range that
+// dblText writes without exponent, and for longer texts, dblText itself.
+QString catalogueNumberText(double value)
+{
+    const double magnitude = std::fabs(value);
+    if (value == 0)
+        return QStringLiteral("0");
+    if (magnitude < 1e-4 || magnitude >= 1e15)
+        return dblText(value);
+    char buf[64];
+    const auto [end, error] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    if (error != std::errc())
+        return dblText(value);
+    int digits = 0;
+    bool leading = true;
+    for (const char* p = buf; p != end; ++p) {
+        if (*p < '0' || *p > '9')
+            continue;
+        if (leading && *p == '0')
+            continue;
+        leading = false;
+        ++digits;
+    }
+    if (digits > 15)
+        return dblText(value);
+    return QString::fromLatin1(buf, end - buf);
+}
+
 // The connect string names the engine first (";..." or "Access 2000;"), then
 // key=value pairs. DATABASE is overridden by the path we are given, as the
 // recordset's database name always overrode it; the password protects nothing
@@ -75,10 +111,10 @@ public:
         if (!fs::is_regular_file(status))
             jetError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" を開けません。"));
         // The absolute name: "" and ":memory:" must never reach SQLite as
-        // special names. Read-only: a file that vanished in between is not
+        // reserved names. Read-only: a file that vanished in between is not
         // created, and nothing is ever written.
         const std::string name = file.string();
-        const int rc = sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        const int rc = sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             // The destructor does not run for a constructor that throws.
             try {
@@ -136,9 +172,9 @@ private:
     {
         switch (sqlite3_column_type(stmt_, c)) {
         case SQLITE_INTEGER:
-            return dblText(static_cast<double>(sqlite3_column_int64(stmt_, c)));
+            return numberText(static_cast<double>(sqlite3_column_int64(stmt_, c)));
         case SQLITE_FLOAT:
-            return dblText(sqlite3_column_double(stmt_, c));
+            return numberText(sqlite3_column_double(stmt_, c));
         case SQLITE_TEXT:
             return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
                                      sqlite3_column_bytes(stmt_, c));
@@ -148,6 +184,18 @@ private:
             // Binary data has no text; reading it as text was a type mismatch.
             throw VbError(kErrTypeMismatch);
         }
+    }
+
+    // A series repeats its diameters, lengths and deflections row after row:
+    // one text per value, shared by every field that holds it.
+    QString numberText(double value) const
+    {
+        quint64 bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        auto it = numberTexts_.constFind(bits);
+        if (it == numberTexts_.cend())
+            it = numberTexts_.insert(bits, catalogueNumberText(value));
+        return *it;
     }
 
     [[noreturn]] void fail(int rc, const QString& sql = {}) const
@@ -190,6 +238,7 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    mutable QHash<quint64, QString> numberTexts_;
 };
 
 }  // namespace

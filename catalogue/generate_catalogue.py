@@ -8,11 +8,11 @@ die springs. The numbers are plausible, not any maker's data.
 
 Run it from anywhere (python3, standard library only):
 
-    python3 catalogue/generate_catalogue.py
+    python3 catalogue/generate_catalogue.py [--out FOLDER]
 
 It rewrites catalogue/ZEKA/<series>.csv (the sizes), catalogue/ZEKA/DB_VERSION.csv
 (the catalogue's version) and catalogue/ZEKA_D/<series>.csv (the outer-diameter
-lists). The build turns these CSV files into ZEKA.mdb and ZEKA_D.mdb with
+lists), or the same two folders below FOLDER. The build turns these CSV files into ZEKA.mdb and ZEKA_D.mdb with
 make_catalogue (catalogue/make_catalogue.cpp); it never runs this script.
 
 The model
@@ -243,6 +243,11 @@ def write_csv(path, header, rows):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
+    args = sys.argv[1:]
+    if args and args[0] == "--out" and len(args) == 2:
+        here = args[1]
+    elif args:
+        raise SystemExit("usage: generate_catalogue.py [--out FOLDER]")
     sizes_dir = os.path.join(here, "ZEKA")
     diameters_dir = os.path.join(here, "ZEKA_D")
     # Compute and check everything before a single file is written.

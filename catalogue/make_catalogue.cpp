@@ -139,8 +139,8 @@ public:
         for (const QString& c : t.columns) {
             // Text compares as the Access engine compared it: without regard to case.
             defs.append(QLatin1Char('"') + c + QLatin1Char('"') +
-                        (isTextColumn(c) ? QStringLiteral(" TEXT NOT NULL COLLATE NOCASE")
-                                         : QStringLiteral(" REAL NOT NULL")));
+                        (isTextColumn(c) ? QStringLiteral(" TEXT COLLATE NOCASE")
+                                         : QStringLiteral(" REAL")));
             marks.append(QStringLiteral("?"));
         }
         exec(QStringLiteral("CREATE TABLE \"") + t.name + QStringLiteral("\" (") + defs.join(QStringLiteral(", ")) +
