@@ -141,6 +141,7 @@ private:
     void installRules();
     void designPictures();
     void textChange(Ctl box);
+    QString rounded(const QString& text);
     void pressureRule();
     void strippingRule();
     void startLoadRule(Ctl label);
