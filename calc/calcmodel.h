@@ -79,7 +79,7 @@ public:
     // The start-up's part of the model: database paths, bars reset, defaults,
     // menus off, Option1 selected, Text12 disabled, the four spin controls
     // with their values written into their boxes (each write runs the box's
-    // rule).
+    // rule). A failure throws VbError for the load step's own handler.
     void startUp();
 
     // --- what the user does ---------------------------------------------------
