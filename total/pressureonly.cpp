@@ -26,13 +26,13 @@ struct ValueRow {
 };
 
 constexpr ValueRow kValueRows[] = {
-    {"FINAL_LOAD", 7, "", ""},
-    {"INITIAL_LOAD", 5, "", ""},
-    {"FREE_LENGTH", 0, "FREE LENGTH ", ""},
-    {"SET_LENGTH", 3, "SET LENGTH ", ""},
-    {"COMP_LENGTH", 4, "COMP.LENGTH ", ""},
-    {"STROKE", 2, "", " ST"},
-    {"INITIAL_COMPRESSION", 1, "", ""},
+    {"TOTAL_FINAL_LOAD", 7, "", ""},
+    {"TOTAL_INITIAL_LOAD", 5, "", ""},
+    {"TOTAL_FREE_LENGTH", 0, "FREE LENGTH ", ""},
+    {"TOTAL_SET_LENGTH", 3, "SET LENGTH ", ""},
+    {"TOTAL_COMP_LENGTH", 4, "COMP.LENGTH ", ""},
+    {"TOTAL_STROKE", 2, "", " ST"},
+    {"TOTAL_INITIAL_COMPRESSION", 1, "", ""},
 };
 
 constexpr int kValuesNeeded = 8;  // elements 0 to 7; element 8 is not drawn
@@ -65,7 +65,7 @@ QString CreateDxfDataB(const QStringList& totalValues, const QString& diagramNam
                           QString::fromLatin1(row.prefix) + dxfSafeText(totalValues.at(row.index)) +
                               QString::fromLatin1(row.suffix));
         }
-        values.insert(QStringLiteral("TITLE"), dxfSafeText(diagramName));
+        values.insert(QStringLiteral("TOTAL_NAME"), dxfSafeText(diagramName));
 
         QString error;
         const auto text = pressureOnlyTemplate().render(values, &error);

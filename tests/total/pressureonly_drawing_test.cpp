@@ -306,10 +306,10 @@ TEST(PressureOnlyDrawing, KeepsEveryValueOnItsOwnRow)
 TEST(PressureOnlyDrawing, PutsAPlaceholderLikeValueInLiterally)
 {
     QStringList values = sentinels();
-    values[5] = QStringLiteral("@@TITLE@@");
-    const QStringList rows = rowsOf(CreateDxfDataB(values, QStringLiteral("@@FINAL_LOAD@@")));
-    EXPECT_EQ(rows.at(1753), QStringLiteral("@@TITLE@@"));
-    EXPECT_EQ(rows.at(2497), QStringLiteral("@@FINAL_LOAD@@"));
+    values[5] = QStringLiteral("@@TOTAL_NAME@@");
+    const QStringList rows = rowsOf(CreateDxfDataB(values, QStringLiteral("@@TOTAL_FINAL_LOAD@@")));
+    EXPECT_EQ(rows.at(1753), QStringLiteral("@@TOTAL_NAME@@"));
+    EXPECT_EQ(rows.at(2497), QStringLiteral("@@TOTAL_FINAL_LOAD@@"));
     EXPECT_EQ(rows.at(1725), QStringLiteral("v7final"));
 }
 
@@ -328,10 +328,10 @@ TEST(PressureOnlyDrawing, TemplateHoldsExactlyTheEightPlaceholderRows)
     const DxfTemplate& t = pressureOnlyTemplate();
     EXPECT_EQ(t.rowCount(), 3214);
     const QHash<QString, int> expected{
-        {QStringLiteral("FINAL_LOAD"), 1726},   {QStringLiteral("INITIAL_LOAD"), 1754},
-        {QStringLiteral("FREE_LENGTH"), 1782},  {QStringLiteral("SET_LENGTH"), 1894},
-        {QStringLiteral("COMP_LENGTH"), 2034},  {QStringLiteral("STROKE"), 2426},
-        {QStringLiteral("INITIAL_COMPRESSION"), 2462}, {QStringLiteral("TITLE"), 2498},
+        {QStringLiteral("TOTAL_FINAL_LOAD"), 1726},   {QStringLiteral("TOTAL_INITIAL_LOAD"), 1754},
+        {QStringLiteral("TOTAL_FREE_LENGTH"), 1782},  {QStringLiteral("TOTAL_SET_LENGTH"), 1894},
+        {QStringLiteral("TOTAL_COMP_LENGTH"), 2034},  {QStringLiteral("TOTAL_STROKE"), 2426},
+        {QStringLiteral("TOTAL_INITIAL_COMPRESSION"), 2462}, {QStringLiteral("TOTAL_NAME"), 2498},
     };
     EXPECT_EQ(t.placeholders().size(), expected.size());
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
