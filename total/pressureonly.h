@@ -12,7 +12,9 @@ namespace tolvane {
 
 // The whole drawing text (rows ended by CR LF) for the nine totals and the
 // diagram's name, or an empty text when it cannot be made (the reason is in
-// the log). The name is used as given; the caller has made it safe.
+// the log). The name and the values go in as given, except that a control
+// character (a row break above all) becomes a blank, so every text stays in
+// its own row.
 // Elements 6 and 8 (the working-point load and distance) are not drawn, so
 // eight elements are enough.
 QString CreateDxfDataB(const QStringList& totalValues, const QString& diagramName);
