@@ -1,0 +1,157 @@
+// From two springs to their total: the spring-diagram dialog saves each
+// spring's drawing with its data file, and the total output dialog totals
+// the two data files into the pressure-only drawing.
+#include "total/pressureonly.h"
+
+#include "calc/springrecord.h"
+#include "diagram/diagraminputs.h"
+#include "diagram/dxfoutput.h"
+#include "services/cp932.h"
+#include "services/folders.h"
+#include "total/totaloutputdialog.h"
+#include "total/vornfile.h"
+#include "totaltestsupport.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+class QuietView final : public DxfOutputView {
+public:
+    void setProgressRange(int, int) override {}
+    void setProgressValue(int) override {}
+    void processEvents() override {}
+    void focusDiagramName() override {}
+    void setWriting(bool) override {}
+    void closeDialog() override {}
+};
+
+// A result of the pressure-only mode ("スプリングの圧力だけを計算"), without a
+// processing start: the diagram dialog writes a data file of kind "SppOnly".
+DiagramInputs pressureOnlyInputs(const QString& initialLoad, const QString& finalLoad)
+{
+    DiagramInputs in;
+    in.Option1 = false;
+    in.Option2 = true;
+    in.Stroke = QStringLiteral("24");
+    in.StrippingPercent = QStringLiteral("5");
+    in.InitialCompression = QStringLiteral("5");
+    in.SpringCount = QStringLiteral("1");
+    in.Bite = QStringLiteral("0");
+    in.SpringNo = QStringLiteral("SWL 30-50");
+    in.FreeLength = QStringLiteral("50.8");
+    in.RateN = QStringLiteral("24.5");
+    in.RateKgf = QStringLiteral("2.5");
+    in.PressureDisplay = QStringLiteral("---");
+    in.StrippingForceDisplay = QStringLiteral("---");
+    in.SpringCountDisplay = QStringLiteral("1");
+    in.InitialLoadKgf = initialLoad;
+    in.FinalLoadKgf = finalLoad;
+    in.StartLoadKgf = QStringLiteral("---");
+    in.InitialLoadN = QStringLiteral("122.5");
+    in.StartLoadN = QStringLiteral("---");
+    in.FinalLoadN = QStringLiteral("710.99");
+    in.InitialSpringLoadKgf = initialLoad;
+    in.StartSpringLoadKgf = QStringLiteral("---");
+    in.FinalSpringLoadKgf = finalLoad;
+    in.CompressedLength = QStringLiteral("21.8");
+    in.InitialSpringLoadN = QStringLiteral("122.5");
+    in.FinalSpringLoadN = QStringLiteral("710.99");
+    in.CompFinalText = QStringLiteral("29");
+    in.CompStartText = QStringLiteral("29");
+    in.UseCountText = QStringLiteral("100万回");
+    return in;
+}
+
+// The record the main window fills for a pressure-only result: no start
+// load and no start distance.
+SpringRecord pressureOnlyRecord(const QString& initialLoad, const QString& finalLoad)
+{
+    SpringRecord r;
+    r.DxfKind = QStringLiteral("SppOnly");
+    r.FreeLength = QStringLiteral("50.8");
+    r.InitialCompression = QStringLiteral("5");
+    r.Stroke = QStringLiteral("24");
+    r.SetLength = QStringLiteral("45.8");
+    r.CompressedLength = QStringLiteral("21.8");
+    r.InitialLoadKgf = initialLoad;
+    r.FinalLoadKgf = finalLoad;
+    return r;
+}
+
+// Saves one spring's drawing through the diagram dialog; returns its data file.
+QString saveSpring(FakeUi& ui, const QString& dxfPath, const QString& initialLoad, const QString& finalLoad)
+{
+    QuietView view;
+    DxfOutput dialog(pressureOnlyInputs(initialLoad, finalLoad), pressureOnlyRecord(initialLoad, finalLoad), true, ui,
+                     view);
+    dialog.formLoad();
+    dialog.setDiagramName(QFileInfo(dxfPath).completeBaseName());
+    dialog.setCreateVornFile(true);
+    ui.saveAnswers.append(dxfPath);
+    dialog.imgOk_Click();
+    EXPECT_TRUE(dialog.closed());
+    const QString vorn = QFileInfo(dxfPath).absolutePath() + QLatin1Char('/') + QFileInfo(dxfPath).completeBaseName()
+                         + QStringLiteral(".vorn");
+    EXPECT_TRUE(QFileInfo::exists(vorn)) << vorn.toStdString();
+    return vorn;
+}
+
+}  // namespace
+
+TEST(PressureOnlyEndToEnd, TwoSpringsDataFilesAreTotalledIntoThePressureOnlyDrawing)
+{
+    Sandbox box;
+    ExistLogFolder();
+    totalDiagramValues().clear();
+    FakeUi ui;
+    const QString docs = DocumentsFolder();
+    const QString a = saveSpring(ui, docs + QStringLiteral("/ばね A.dxf"), QStringLiteral("12.5"), QStringLiteral("72.5"));
+    const QString b = saveSpring(ui, docs + QStringLiteral("/ばね B.dxf"), QStringLiteral("7.5"), QStringLiteral("23.45"));
+    // The data files are of the pressure-only kind.
+    QString first;
+    ASSERT_EQ(readVornFirstLine(a, &first), VornLineStatus::Ok);
+    EXPECT_EQ(first, QStringLiteral("CreatedByVORN,SppOnly,50.8,5,24,45.8,21.8,12.5,,72.5,"));
+
+    ui.boxes.clear();
+    TotalOutputDialog total(ui);
+    total.Form_Load();
+    ui.openAnswers.append(QStringList{a, b});
+    total.imgSelectFiles_Click();
+    ASSERT_TRUE(total.outputEnabled());
+    const QString name = QStringLiteral("合計 プレス型");
+    total.setDiagramName(name);
+    const QString out = box.root() + QStringLiteral("/合計.dxf");
+    ui.saveAnswers.append(out);
+    total.imgOutputDXF_Click();
+
+    EXPECT_EQ(totalDiagramValues(),
+              (QStringList{QStringLiteral("50.8"), QStringLiteral("5"), QStringLiteral("24"), QStringLiteral("45.8"),
+                           QStringLiteral("21.8"), QStringLiteral("20"), QStringLiteral("0"), QStringLiteral("95.95"),
+                           QString()}));
+    const QByteArray saved = readAll(out);
+    EXPECT_EQ(saved, encodeCp932(CreateDxfDataB(totalDiagramValues(), name)));
+    const QStringList rows = decodeCp932(saved).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(rows.size(), 3215);  // the last row's CR LF leaves an empty tail
+    EXPECT_EQ(rows.at(1725), QStringLiteral("95.95"));
+    EXPECT_EQ(rows.at(1753), QStringLiteral("20"));
+    EXPECT_EQ(rows.at(1781), QStringLiteral("FREE LENGTH 50.8"));
+    EXPECT_EQ(rows.at(1893), QStringLiteral("SET LENGTH 45.8"));
+    EXPECT_EQ(rows.at(2033), QStringLiteral("COMP.LENGTH 21.8"));
+    EXPECT_EQ(rows.at(2425), QStringLiteral("24 ST"));
+    EXPECT_EQ(rows.at(2461), QStringLiteral("5"));
+    EXPECT_EQ(rows.at(2497), name);
+    EXPECT_EQ(rows.at(3213), QStringLiteral("EOF"));
+
+    ASSERT_FALSE(ui.boxes.isEmpty());
+    EXPECT_EQ(ui.boxes.last().title, QStringLiteral("保存完了"));
+    EXPECT_TRUE(total.closeRequested());
+    const QStringList log = box.logMessages();
+    EXPECT_TRUE(log.contains(QStringLiteral("□Eve：合計スプリング線図 [合計 プレス型] のデータ生成完了")));
+    EXPECT_EQ(log.filter(QStringLiteral("■Err")), QStringList());
+}
