@@ -204,6 +204,8 @@ bool TotalOutputDialog::readAndCheck(const QString& path)
         const bool missing = !QFileInfo::exists(path);
         logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("ReadTextFile")),
                  VbError(missing ? kErrFileNotFound : kErrPermissionDenied));
+        // The reader gave no line at all, so the output stops for want of the first one.
+        logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
         ui_.msgBox(namedFile(path) + QStringLiteral("を読み込めませんでした。") + kCrLf
                        + (missing ? QStringLiteral("ファイルが見つかりません。")
                                   : QStringLiteral("ファイルを読み取る権限があるか確認してください。")),

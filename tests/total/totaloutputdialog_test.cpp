@@ -348,8 +348,26 @@ TEST(TotalOutputDialog, SaysWhichFileCouldNotBeRead)
     ASSERT_EQ(f.ui.boxes.size(), 1);
     EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイル【　") + gone
                                                     + QStringLiteral("　】を読み込めませんでした。")));
+    // The reader's own line, then the output's: it stopped for want of a first line.
     EXPECT_EQ(f.box.logMessages(),
-              QStringList{QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53")});
+              (QStringList{QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53"),
+                           QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：インデックスが有効範囲にありません。：エラー番号 -> 9")}));
+    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
+
+    // A file that is there but cannot be read (here a folder) is told apart.
+    f.ui.boxes.clear();
+    const QString folder = f.docs + QStringLiteral("/folder.vorn");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    f.choose({a, folder});
+    f.dialog.imgOutputDXF_Click();
+    ASSERT_EQ(f.ui.boxes.size(), 1);
+    EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイル【　") + folder
+                                                    + QStringLiteral("　】を読み込めませんでした。")));
+    const QStringList log = f.box.logMessages().mid(2);
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_TRUE(log.at(0).startsWith(QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：")));
+    EXPECT_FALSE(log.at(0).endsWith(QStringLiteral("-> 53")));
+    EXPECT_TRUE(log.at(1).startsWith(QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：")));
     EXPECT_TRUE(f.ui.saveRequests.isEmpty());
 }
 
