@@ -53,9 +53,11 @@ void CalcModel::DataSearch()
 {
     guarded(u"DataSearch", [&] {
         const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
-        const QStringList numbers = column(sizes, u"NO");
+        // Each list is emptied before its rows are read, so a failure while
+        // reading leaves it empty rather than showing the previous series.
         form_.setListIndex(Ctl::List1, -1);
         form_.setItems(Ctl::List1, {});
+        const QStringList numbers = column(sizes, u"NO");
         form_.setItems(Ctl::List1, numbers);
         if (numbers.isEmpty()) {
             form_.setListIndex(Ctl::List2, -1);
@@ -63,10 +65,9 @@ void CalcModel::DataSearch()
             return;
         }
         const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery);
-        const QStringList d = column(diameters, u"d");
         form_.setListIndex(Ctl::List2, -1);
         form_.setItems(Ctl::List2, {});
-        form_.setItems(Ctl::List2, d);
+        form_.setItems(Ctl::List2, column(diameters, u"d"));
     });
 }
 
