@@ -45,8 +45,11 @@ public:
         saveRequests.push_back(request);
         if (saveAnswers.empty())
             return std::nullopt;
-        auto a = saveAnswers.front();
+        const QString a = saveAnswers.front().value_or(QString());
+        const bool given = saveAnswers.front().has_value();
         saveAnswers.pop_front();
+        if (!given)
+            return std::nullopt;
         return a;
     }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
@@ -186,6 +189,12 @@ protected:
     int versionDialogs = 0;
     std::unique_ptr<MainWindow> window;
 };
+
+#ifdef TOLVANE_CALC_STANDIN
+inline constexpr bool kModelPresent = false;
+#else
+inline constexpr bool kModelPresent = true;
+#endif
 
 #ifdef TOLVANE_CALC_STANDIN
 #define TOLVANE_NEEDS_MODEL() GTEST_SKIP() << "the calculation model is not in this tree yet"
