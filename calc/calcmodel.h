@@ -14,6 +14,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tolvane {
 
 // What the calculation needs of the window besides message boxes.
@@ -21,6 +23,10 @@ class CalcScreen {
 public:
     virtual ~CalcScreen() = default;
     virtual void setFocus(Ctl box) = 0;
+    // Called after every step of the title panel's slide (the label's Left
+    // has just been set), so the window can repaint and pace the slide by
+    // time. Nothing by default.
+    virtual void paceSlide(Ctl label) { (void)label; }
 };
 
 struct SpringForceValues {
@@ -33,6 +39,11 @@ struct SpringForceValues {
 struct PressureOnlyValues {
     QString PartStartDeflection, PartSpringLoadKgf, PartSpringLoadN, PartLoadKgf, PartLoadN;
 };
+
+// The catalogue's connect strings: the spring database is opened with its
+// password, the diameter database with its design connect string.
+inline constexpr const char16_t kSpringDbConnect[] = u";DATABASE=ZEKA.mdb;pwd=Rm4tQx82pLw";
+inline constexpr const char16_t kDiameterDbConnect[] = u"Access 2000;";
 
 class CalcModel {
 public:
@@ -54,6 +65,8 @@ public:
     QString AllowedDeflectionText;
     QString MaxDeflectionRatio;
     QString UseCountDeflectionRatio;
+    QString MaxBarHeight;
+    QString UseCountBarHeight;
     QString CompFinalText;
     QString CompStartText;
     QString PartStartSpringLoadN;
@@ -63,9 +76,10 @@ public:
     PressureOnlyValues pressureOnly;
 
     // --- start-up -------------------------------------------------------------
-    // The start-up's part of the model: bars reset, defaults, menus off,
-    // Option1 selected, Text12 disabled, the four spin controls with their
-    // values written into their boxes (each write runs the box's rule).
+    // The start-up's part of the model: database paths, bars reset, defaults,
+    // menus off, Option1 selected, Text12 disabled, the four spin controls
+    // with their values written into their boxes (each write runs the box's
+    // rule).
     void startUp();
 
     // --- what the user does ---------------------------------------------------
@@ -74,6 +88,8 @@ public:
     void userClickedList(Ctl list, int index);          // List1/List2
     void userSpin(Ctl upDown, int step);                // +1 / -1 on UpDown1..4
     void boxGotFocus(Ctl box);                          // selects the whole text
+    // The box that Enter moves the focus to from box, if any.
+    std::optional<Ctl> enterTarget(Ctl box) const;
 
     // --- procedures other parts of the program call ----------------------------
     void imgDisplayTxt_Click();  // the result report
@@ -91,7 +107,53 @@ public:
     void seriesClicked(const QString& code);            // "SWB" ... "WY"
     void setDxfCommandsEnabled(bool enabled);           // imgOutputDXF (+ picture) and mnuDxf
 
+    // --- the rules themselves (public so they can be driven one by one) --------
+    bool fTextBoxNumberCheck(Ctl box);
+    float Rud(float x, int n);
+    void aturyoku_keisan();
+    void aturyoku_keisan2();
+    void Tawami_Hyoji();
+    void assyuku_Hyoji();
+    void SpOnly();
+    void Option1_Click();
+    void Option2_Click();
+    void Option13_Click();
+    void Option14_Click();
+    void Option15_Click();
+    void Text39Clar();
+    void OptionButton_Clear();
+    void OptionButton_Set();
+    void optionbutton_view();
+    void op14_ON();
+    void op14_OFF();
+    void op15_ON();
+    void op15_OFF();
+    void check1();
+    void Grapusyori();
+    void Text1_Change();
+    void SpChenge();
+    void DataSearch();
+    void Dsize_DataSearch();
+    void List1_Click();
+    void List2_Click();
+
 private:
+    void installRules();
+    void designPictures();
+    void textChange(Ctl box);
+    void pressureRule();
+    void strippingRule();
+    void startLoadRule(Ctl label);
+    void label51Change();
+    void optionChoice(int which);
+    void optionSyori(int which);
+    void buildReport();
+    void seriesSequence(const QString& code);
+    void kindSequence(const QString& kind);
+    // Sets a picture button's picture after making sure its file is there,
+    // as loading a picture would; VbError(53) when it is not.
+    void loadPicture(Ctl c, const QString& file);
+
     UserInterface& ui_;
     CalcScreen& screen_;
     Form form_;

@@ -1,0 +1,65 @@
+#pragma once
+// Small helpers shared by the calculation model's sources; not part of the
+// window's contract.
+
+#include "calc/form.h"
+#include "services/log.h"
+#include "services/numtext.h"
+#include "services/vberror.h"
+
+#include <QString>
+
+namespace tolvane::calcdetail {
+
+inline constexpr ColorRef kLightCyan = 0xFFFFC0;
+inline constexpr ColorRef kGrey = 0x808080;
+inline constexpr ColorRef kGreen = 0x00FF00;
+inline constexpr ColorRef kBlue = 0xFF0000;
+inline constexpr ColorRef kLightGrey = 0xE0E0E0;
+inline constexpr ColorRef kCyan = 0xFFFF00;
+inline constexpr ColorRef kYellow = 0x00FFFF;
+inline constexpr ColorRef kOrange = 0x0080FF;
+
+inline QString mainLabel(const QString& procedure) { return errorLabel(QStringLiteral("frmMain"), procedure); }
+
+// Runs one procedure under its own error handler: the error line with the
+// procedure's label, and the caller goes on.
+template <class F>
+void guarded(const char16_t* procedure, F&& body)
+{
+    try {
+        body();
+    } catch (const VbError& e) {
+        logError(mainLabel(QString::fromUtf16(procedure)), e);
+    }
+}
+
+// Division as the original runtime did it: by zero is an error, never an
+// infinity (0 / 0 overflows, anything else divides by zero).
+inline double divide(double a, double b)
+{
+    if (b == 0.0)
+        throw VbError(a == 0.0 ? kErrOverflow : kErrDivisionByZero);
+    return a / b;
+}
+
+// True when the text reads strictly as exactly the number v; a text that is
+// not a number (empty, "-", ".") counts as different.
+inline bool readsStrictlyAs(const QString& text, double v)
+{
+    if (!isStrictNumber(text))
+        return false;
+    try {
+        return cdbl(text) == v;
+    } catch (const VbError&) {
+        return false;
+    }
+}
+
+// The strict reading where a text that is no number counts as `fallback`.
+inline double strictOr(const QString& text, double fallback)
+{
+    return isStrictNumber(text) ? cdbl(text) : fallback;
+}
+
+}  // namespace tolvane::calcdetail

@@ -1,0 +1,142 @@
+// The catalogue lookups: the size and diameter lists of a series, narrowing by
+// diameter, and the choice of a size. No cache: every choice queries again.
+#include "calc/calcmodel.h"
+
+#include "calc/calc_detail.h"
+#include "calc/catalogue.h"
+
+namespace tolvane {
+
+using namespace calcdetail;
+
+namespace {
+
+const QString kSpringConnect = QString::fromUtf16(kSpringDbConnect);
+const QString kDiameterConnect = QString::fromUtf16(kDiameterDbConnect);
+
+// One field of every row; the field is looked up once, by the same rule as
+// CatalogueRecordset::field.
+QStringList column(const CatalogueRecordset& rs, QStringView name)
+{
+    QStringList out;
+    if (rs.rows.isEmpty())
+        return out;
+    qsizetype index = -1;
+    for (qsizetype i = 0; i < rs.columns.size() && index < 0; ++i) {
+        if (rs.columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            index = i;
+    }
+    if (index < 0)
+        rs.field(0, name);  // throws the unknown-field error
+    out.reserve(rs.rows.size());
+    for (const QStringList& row : rs.rows)
+        out.append(index < row.size() ? row[index] : rs.field(0, name));
+    return out;
+}
+
+// The entry that was clicked.
+const QString& chosenEntry(const ControlState& list)
+{
+    if (list.listIndex < 0 || list.listIndex >= list.items.size())
+        throw VbError(kErrInvalidCall);
+    return list.items.at(list.listIndex);
+}
+
+// What moving to the first record of an empty result gave.
+VbError noCurrentRecord() { return VbError(3021, QStringLiteral("カレント レコードがありません。")); }
+
+}  // namespace
+
+// A series with no sizes is no error: both lists are emptied, so no diameter
+// of the previous series is left to narrow an empty list.
+void CalcModel::DataSearch()
+{
+    guarded(u"DataSearch", [&] {
+        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
+        const QStringList numbers = column(sizes, u"NO");
+        form_.setListIndex(Ctl::List1, -1);
+        form_.setItems(Ctl::List1, {});
+        form_.setItems(Ctl::List1, numbers);
+        if (numbers.isEmpty()) {
+            form_.setListIndex(Ctl::List2, -1);
+            form_.setItems(Ctl::List2, {});
+            return;
+        }
+        const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery);
+        const QStringList d = column(diameters, u"d");
+        form_.setListIndex(Ctl::List2, -1);
+        form_.setItems(Ctl::List2, {});
+        form_.setItems(Ctl::List2, d);
+    });
+}
+
+void CalcModel::List2_Click()
+{
+    guarded(u"List2_Click", [&] {
+        const QString& diameter = chosenEntry(form_[Ctl::List2]);
+        SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [D1] =") + diameter
+            + QStringLiteral(";");
+        Dsize_DataSearch();
+    });
+}
+
+void CalcModel::Dsize_DataSearch()
+{
+    guarded(u"Dsize_DataSearch", [&] {
+        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
+        form_.setListIndex(Ctl::List1, -1);
+        form_.setItems(Ctl::List1, {});
+        if (sizes.rows.isEmpty())
+            throw noCurrentRecord();
+        form_.setItems(Ctl::List1, column(sizes, u"NO"));
+        // The size shown may not belong to the narrower list.
+        if (!form_.text(Ctl::Label21).isEmpty())
+            DataClear();
+    });
+}
+
+void CalcModel::List1_Click()
+{
+    guarded(u"List1_Click", [&] {
+        QString number = chosenEntry(form_[Ctl::List1]);
+        // A quote inside a catalogue number must not end the quoted text.
+        number.replace(QLatin1Char('\''), QStringLiteral("''"));
+        SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [no] = '") + number
+            + QStringLiteral("';");
+        const CatalogueRecordset rs = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
+        if (rs.rows.isEmpty())
+            throw noCurrentRecord();
+        const bool perSizeThirty = SeriesCode == QStringLiteral("SWC") || SeriesCode == QStringLiteral("SWG");
+        for (int row = 0; row < rs.rows.size(); ++row) {
+            form_.setText(Ctl::Label21, rs.field(row, u"NO"));
+            form_.setText(Ctl::Label57, rs.field(row, u"NO"));
+            form_.setText(Ctl::Label22, rs.field(row, u"D1"));
+            form_.setText(Ctl::Label23, rs.field(row, u"D2"));
+            form_.setText(Ctl::Label24, rs.field(row, u"l"));
+            form_.setText(Ctl::Label25, rs.field(row, u"Lmin"));
+            form_.setText(Ctl::Label26, rs.field(row, u"N_mm"));
+            form_.setText(Ctl::Label27, rs.field(row, u"kgf_mm"));
+            form_.setText(Ctl::Label28, rs.field(row, u"fmm100"));
+            form_.setText(Ctl::Label29, rs.field(row, u"fmm50"));
+            const QString fmm30 = rs.field(row, u"fmm30");
+            if (!perSizeThirty) {
+                form_.setText(Ctl::Label30, fmm30);
+            } else if (cdbl(fmm30) != 999) {
+                form_.setText(Ctl::Label30, fmm30);
+                op15_ON();
+            } else {
+                // 999 marks a size without a three-hundred-thousand-stroke rating.
+                form_.setText(Ctl::Label30, QStringLiteral("---"));
+                op15_OFF();
+            }
+        }
+        OptionButton_Set();
+        aturyoku_keisan();
+        check1();
+        if (InputMode == QStringLiteral("part"))
+            SpOnly();
+        assyuku_Hyoji();
+    });
+}
+
+}  // namespace tolvane

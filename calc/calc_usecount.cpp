@@ -1,0 +1,230 @@
+// The use count, the allowed-deflection judgement, the deflection bars and the
+// title panel's slide.
+#include "calc/calcmodel.h"
+
+#include "calc/calc_detail.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tolvane {
+
+using namespace calcdetail;
+
+namespace {
+
+struct UseCount {
+    Ctl option;
+    Ctl caption;     // the option's caption label
+    Ctl deflection;  // its allowed-deflection label
+    ColorRef highlight;
+    const char16_t* text;
+    const char16_t* clickName;
+    const char16_t* syoriName;
+};
+constexpr UseCount kUseCounts[] = {
+    {Ctl::Option13, Ctl::Label34, Ctl::Label28, kCyan, u"100万回", u"Option13_Click", u"Option13_syori"},
+    {Ctl::Option14, Ctl::Label35, Ctl::Label29, kYellow, u"50万回", u"Option14_Click", u"Option14_syori"},
+    {Ctl::Option15, Ctl::Label36, Ctl::Label30, kOrange, u"30万回", u"Option15_Click", u"Option15_syori"},
+};
+
+const QString kDash = QStringLiteral("---");
+
+}  // namespace
+
+void CalcModel::Option13_Click() { optionChoice(0); }
+void CalcModel::Option14_Click() { optionChoice(1); }
+void CalcModel::Option15_Click() { optionChoice(2); }
+
+void CalcModel::optionChoice(int which)
+{
+    guarded(kUseCounts[which].clickName, [&] {
+        Textbox1Clar();
+        Text39Clar();
+        optionSyori(which);
+    });
+}
+
+void CalcModel::optionSyori(int which)
+{
+    guarded(kUseCounts[which].syoriName, [&] {
+        for (int i = 0; i < 3; ++i)
+            form_.setForeColor(kUseCounts[i].caption, i == which ? kUseCounts[i].highlight : kGrey);
+        for (int i = 0; i < 3; ++i)
+            form_.setForeColor(kUseCounts[i].deflection, i == which ? kGreen : kGrey);
+        const QString& chosen = form_.text(kUseCounts[which].deflection);
+        if (chosen.isEmpty())
+            return;
+        const double freeLength = valText(form_.text(Ctl::Label24));
+        const QString& fmm30 = form_.text(Ctl::Label30);
+        const double largest = which < 2 && fmm30 == kDash ? valText(chosen) : valText(fmm30);
+        MaxDeflectionRatio = dblText(divide(largest, freeLength));
+        UseCountDeflectionRatio = dblText(divide(valText(chosen), freeLength));
+        Grapusyori();
+    });
+}
+
+void CalcModel::Text39Clar()
+{
+    guarded(u"Text39Clar", [&] {
+        if (!form_.text(Ctl::Text3).isEmpty())
+            form_.setText(Ctl::Text3, QString());
+        if (!form_.text(Ctl::Text9).isEmpty())
+            form_.setText(Ctl::Text9, QString());
+    });
+}
+
+void CalcModel::OptionButton_Clear()
+{
+    guarded(u"OptionButton_Clear", [&] {
+        for (const UseCount& u : kUseCounts) {
+            if (form_[u.option].value)
+                form_.setValue(u.option, false);
+        }
+    });
+}
+
+void CalcModel::OptionButton_Set()
+{
+    guarded(u"OptionButton_Set", [&] {
+        for (const UseCount& u : kUseCounts) {
+            if (form_[u.option].value) {
+                form_.setValue(u.option, false);
+                form_.setValue(u.option, true);
+            }
+        }
+    });
+}
+
+void CalcModel::optionbutton_view()
+{
+    guarded(u"optionbutton_view", [&] {
+        for (const UseCount& u : kUseCounts) {
+            if (form_[u.option].value) {
+                AllowedDeflectionText = form_.text(u.deflection);
+                UseCountText = QString::fromUtf16(u.text);
+            }
+        }
+    });
+}
+
+void CalcModel::op14_ON() { guarded(u"op14_ON", [&] { form_.setEnabled(Ctl::Option14, true); }); }
+void CalcModel::op14_OFF() { guarded(u"op14_OFF", [&] { form_.setEnabled(Ctl::Option14, false); }); }
+void CalcModel::op15_ON() { guarded(u"op15_ON", [&] { form_.setEnabled(Ctl::Option15, true); }); }
+void CalcModel::op15_OFF() { guarded(u"op15_OFF", [&] { form_.setEnabled(Ctl::Option15, false); }); }
+
+// The judgement. The flag keeps the rules of the two compression boxes from
+// judging again while the check empties them; it goes back to "OFF" however
+// the check ends, or every later load recalculation would be skipped.
+void CalcModel::check1()
+{
+    struct FlagGuard {
+        QString& flag;
+        ~FlagGuard() { flag = QStringLiteral("OFF"); }
+    } restore{DeflectionCheckFlag};
+    DeflectionCheckFlag = QStringLiteral("ON");
+    guarded(u"check1", [&] {
+        optionbutton_view();
+        const QChar cr = QLatin1Char('\r');
+        const QString warning = QStringLiteral("スプリングのタワミ量が 使用範囲をこえています") + cr
+            + UseCountText + QStringLiteral("で 使用できるタワミ量は") + AllowedDeflectionText + QStringLiteral("/mmです") + cr
+            + cr
+            + QStringLiteral("スプリングを変更するか 使用回数を変更してください   ") + cr
+            + QStringLiteral(" ") + cr
+            + QStringLiteral("[現在のタワミ量 ---> ") + forces.FinalDeflection + QStringLiteral("/mm]") + cr;
+        if (!(cdbl(forces.FinalDeflection) > valText(AllowedDeflectionText)))
+            return;
+        ui_.msgBox(warning, kMbOk | kMbCritical, QStringLiteral("警告"));
+        form_.setText(Ctl::Text9, QString());
+        form_.setText(Ctl::Text3, QString());
+        if (InputMode != QStringLiteral("part"))
+            form_.setText(Ctl::Text11, QStringLiteral("0"));
+        else
+            form_.setText(Ctl::Text12, QString());
+        screen_.setFocus(Ctl::Text9);
+        form_.setForeColor(Ctl::Label51, kRed);
+        form_.setText(Ctl::Label51, QStringLiteral("NG"));
+        aturyoku_keisan2();
+    });
+}
+
+// --- deflection bars ------------------------------------------------------------
+
+void CalcModel::GrafuSet()
+{
+    guarded(u"GrafuSet", [&] {
+        form_.setBackColor(Ctl::Picture3, kRed);
+        form_.setBackColor(Ctl::Picture4, kBlue);
+        form_.setBackColor(Ctl::Label32, kRed);
+        form_.setBackColor(Ctl::Label54, kBlue);
+        form_.setHeight(Ctl::Label32, 0);
+        form_.setHeight(Ctl::Label54, 0);
+    });
+}
+
+void CalcModel::Grapusyori()
+{
+    guarded(u"Grapusyori", [&] {
+        form_.setBackColor(Ctl::Picture3, kRed);
+        form_.setBackColor(Ctl::Picture4, kBlue);
+        form_.setBackColor(Ctl::Label32, kLightGrey);
+        form_.setBackColor(Ctl::Label54, kLightGrey);
+        form_.setHeight(Ctl::Label32, 0);
+        form_.setHeight(Ctl::Label54, 0);
+        MaxBarHeight = dblText(cdbl(MaxDeflectionRatio) * double(float(form_[Ctl::Picture3].height)));
+        UseCountBarHeight = dblText(cdbl(UseCountDeflectionRatio) * double(float(form_[Ctl::Picture4].height)));
+        // The cover grows one twip at a time until it reaches the target:
+        // the smallest whole height not below it.
+        auto grow = [&](Ctl cover, const QString& target) {
+            const float t = csng(target);
+            if (!(t > float(form_[cover].height)))
+                return;
+            const double h = std::ceil(double(t));
+            if (h > double(std::numeric_limits<int>::max()))
+                throw VbError(kErrOverflow);
+            form_.setHeight(cover, static_cast<int>(h));
+        };
+        grow(Ctl::Label32, MaxBarHeight);
+        grow(Ctl::Label54, UseCountBarHeight);
+    });
+}
+
+// --- the title panel --------------------------------------------------------------
+
+void CalcModel::Picture_off()
+{
+    guarded(u"Picture_off", [&] {
+        if (!form_[Ctl::Picture6].visible)
+            return;
+        for (int left = form_[Ctl::Label55].left; left <= 3000; ++left) {
+            form_.setLeft(Ctl::Label55, left);
+            screen_.paceSlide(Ctl::Label55);
+        }
+        for (int left = form_[Ctl::Label56].left; left >= -1100; --left) {
+            form_.setLeft(Ctl::Label56, left);
+            screen_.paceSlide(Ctl::Label56);
+        }
+        form_.setVisible(Ctl::Picture6, false);
+    });
+}
+
+void CalcModel::Picture_on()
+{
+    guarded(u"Picture_on", [&] {
+        if (form_[Ctl::Picture6].visible)
+            return;
+        form_.setVisible(Ctl::Picture6, true);
+        form_.setLeft(Ctl::Label55, -2500);
+        form_.setLeft(Ctl::Label56, 3000);
+        for (int left = -2500; left <= 135; ++left) {
+            form_.setLeft(Ctl::Label55, left);
+            screen_.paceSlide(Ctl::Label55);
+        }
+        for (int left = 3000; left >= 1380; --left) {
+            form_.setLeft(Ctl::Label56, left);
+            screen_.paceSlide(Ctl::Label56);
+        }
+    });
+}
+
+}  // namespace tolvane

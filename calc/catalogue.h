@@ -1,0 +1,40 @@
+#pragma once
+// The catalogue databases ZEKA.mdb (one table of sizes per series, and
+// DB_VERSION) and ZEKA_D.mdb (one outer-diameter list per series). They are
+// SQLite files of ours under the old names; the program only ever reads them,
+// and every choice in the window queries again: no cache.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace tolvane {
+
+struct CatalogueRecordset {
+    QStringList columns;      // as the table declares them
+    QList<QStringList> rows;  // every field as text (numbers as 15-digit number text, NULL as "")
+
+    // Field of one row by name, case-insensitive; throws VbError(kErrInvalidCall)
+    // for an unknown field and VbError(3021) "カレント レコードがありません。" for a
+    // row that is not there (what reading past the last record gave).
+    QString field(int row, QStringView name) const;
+};
+
+// Opens the database file read-only (a missing file is never created) and runs
+// sql exactly as given; rows come in the order the query returns them. connect
+// is the recordset's connect string (";DATABASE=ZEKA.mdb;pwd=..." or
+// "Access 2000;"): parsed, but the password has no use with these files and is
+// not checked. Throws VbError with the Access engine's number and a Japanese
+// description: 3024 missing file, 3044 missing folder, 3051 file not openable,
+// 3343 not a database, 3049 damaged database, 3045 file in use, 3078 missing
+// table, 3061 unknown field in the query, 3075 syntax error, 3142 text after
+// the statement, 3219 not a row-returning query, 3170 foreign connect type,
+// 13 a field that cannot be text.
+CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql);
+
+// DB_VERSION.VERSION of the catalogue ("select VERSION from DB_VERSION"); with
+// several rows the last one's, with none "". Throws VbError as above.
+QString readDatabaseVersion(const QString& databasePath);
+
+}  // namespace tolvane

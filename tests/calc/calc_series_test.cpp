@@ -1,0 +1,341 @@
+// Spring kinds, series and the catalogue lookups, on a small catalogue the
+// test makes itself.
+#include "calc_fixture.h"
+
+#include <sqlite3.h>
+
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+const char* const kCodes[] = {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV",
+                              "SWX", "SWY", "SWZ", "WB",  "WF",  "WH",  "WL",  "WM",  "WR",  "WT",  "WY"};
+
+void makeDatabase(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                              nullptr),
+              SQLITE_OK);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+}
+
+// Every series has its tables; only SWB, SWC and SWG have sizes (rows not in
+// size order: the lists keep the database's order). SWF has diameters but
+// no sizes.
+QString springSql()
+{
+    QString sql;
+    for (const char* code : kCodes)
+        sql += QStringLiteral("CREATE TABLE %1 (NO TEXT, D1 REAL, D2 REAL, l REAL, Lmin REAL, N_mm REAL, kgf_mm REAL, "
+                              "fmm100 REAL, fmm50 REAL, fmm30 REAL);\n").arg(QLatin1String(code));
+    sql += R"sql(
+INSERT INTO SWB VALUES ('SWB20-50', 20, 10, 50, 37.5, 174, 17.7, 8, 9, 999);
+INSERT INTO SWB VALUES ('SWB10-25', 10, 5, 25, 18.8, 69.6, 7.1, 4, 4.5, 5);
+INSERT INTO SWB VALUES ('SWB20-30', 20, 10, 30, 22.5, 290, 29.6, 4.8, 5.4, 6);
+INSERT INTO SWC VALUES ('SWC10-40', 10, 5, 40, 24, 10.3, 1.05, 10.2, 11.5, 12.8);
+INSERT INTO SWC VALUES ('SWC10''X-80', 10, 5, 80, 48, 5.13, 0.523, 20.5, 23, 999);
+INSERT INTO SWG VALUES ('SWG10-80', 10, 5, 80, 28.7, 2.41, 0.246, 24, 28, 999);
+INSERT INTO SWG VALUES ('SWG10-40', 10, 5, 40, 14.4, 4.83, 0.492, 12, 14, 16);
+CREATE TABLE DB_VERSION (VERSION TEXT);
+INSERT INTO DB_VERSION VALUES ('2026.12');
+)sql";
+    return sql;
+}
+
+QString diameterSql()
+{
+    QString sql;
+    for (const char* code : kCodes)
+        sql += QStringLiteral("CREATE TABLE %1 (d REAL);\n").arg(QLatin1String(code));
+    sql += "INSERT INTO SWB VALUES (10); INSERT INTO SWB VALUES (20);\n"
+           "INSERT INTO SWC VALUES (10); INSERT INTO SWG VALUES (10); INSERT INTO SWF VALUES (16);\n";
+    return sql;
+}
+
+class Series : public CalcTest {
+protected:
+    void SetUp() override
+    {
+        CalcTest::SetUp();
+        makeDatabase(sandbox.root() + "/program/ZEKA.mdb", springSql());
+        makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb", diameterSql());
+    }
+    QStringList items(Ctl list) { return form()[list].items; }
+    void chooseSize(const QString& no)
+    {
+        const int i = static_cast<int>(items(Ctl::List1).indexOf(no));
+        ASSERT_GE(i, 0) << no.toStdString();
+        model->userClickedList(Ctl::List1, i);
+    }
+};
+
+TEST_F(Series, ASeriesListsItsSizesInTheDatabasesOrderAndItsDiameters)
+{
+    model->seriesClicked("SWB");
+    EXPECT_EQ(model->SeriesCode, "SWB");
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB];");
+    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
+    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+    EXPECT_TRUE(form()[Ctl::Option14].value);
+    EXPECT_FALSE(form()[Ctl::Picture6].visible);
+    EXPECT_EQ(form()[Ctl::imgSWB].picture, "materials/SWB_on.gif");
+    EXPECT_EQ(form()[Ctl::imgSWY].picture, "materials/SWY_off.gif");
+    EXPECT_EQ(form()[Ctl::Picture3].backColor, kRed);
+    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+}
+
+TEST_F(Series, ASizeFillsTheCatalogueFieldsWithTheThirdQuery)
+{
+    model->seriesClicked("SWB");
+    chooseSize("SWB20-50");
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [no] = 'SWB20-50';");
+    EXPECT_EQ(text(Ctl::Label21), "SWB20-50");
+    EXPECT_EQ(text(Ctl::Label57), "SWB20-50");
+    EXPECT_EQ(text(Ctl::Label22), "20");
+    EXPECT_EQ(text(Ctl::Label23), "10");
+    EXPECT_EQ(text(Ctl::Label24), "50");
+    EXPECT_EQ(text(Ctl::Label25), "37.5");
+    EXPECT_EQ(text(Ctl::Label26), "174");
+    EXPECT_EQ(text(Ctl::Label27), "17.7");
+    EXPECT_EQ(text(Ctl::Label28), "8");
+    EXPECT_EQ(text(Ctl::Label29), "9");
+    // 999 means "no rating" only in SWC and SWG.
+    EXPECT_EQ(text(Ctl::Label30), "999");
+    EXPECT_TRUE(form()[Ctl::Option15].enabled);
+    // The use count was applied again for the new size: ratios and bars.
+    EXPECT_EQ(model->UseCountDeflectionRatio, "0.18");
+    EXPECT_EQ(model->MaxDeflectionRatio, "19.98");
+    EXPECT_EQ(text(Ctl::Label83), "50");
+    EXPECT_EQ(text(Ctl::Label51), "0");
+    EXPECT_TRUE(ui.boxes.isEmpty());
+}
+
+TEST_F(Series, SizesWithoutAThirtyRatingInSwgAndSwc)
+{
+    model->seriesClicked("SWG");
+    chooseSize("SWG10-80");
+    EXPECT_EQ(text(Ctl::Label30), "---");
+    EXPECT_FALSE(form()[Ctl::Option15].enabled);
+    EXPECT_EQ(model->MaxDeflectionRatio, "0.35");  // "50万回" stands in for the missing rating
+    chooseSize("SWG10-40");
+    EXPECT_EQ(text(Ctl::Label30), "16");
+    EXPECT_TRUE(form()[Ctl::Option15].enabled);
+
+    model->seriesClicked("SWC");
+    chooseSize("SWC10'X-80");
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWC] WHERE [no] = 'SWC10''X-80';");
+    EXPECT_EQ(text(Ctl::Label21), "SWC10'X-80");
+    EXPECT_EQ(text(Ctl::Label30), "---");
+    EXPECT_FALSE(form()[Ctl::Option15].enabled);
+    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+}
+
+TEST_F(Series, ADiameterNarrowsTheSizesAndClearsAShownSize)
+{
+    model->seriesClicked("SWB");
+    model->userClickedList(Ctl::List2, 1);
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [D1] =20;");
+    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB20-30"}));
+    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+
+    chooseSize("SWB20-30");
+    ASSERT_EQ(text(Ctl::Label21), "SWB20-30");
+    model->userClickedList(Ctl::List2, 0);
+    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB10-25"}));
+    EXPECT_EQ(text(Ctl::Label21), "");
+    EXPECT_EQ(text(Ctl::Label26), "");
+    EXPECT_EQ(text(Ctl::Label83), "---");
+    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+}
+
+TEST_F(Series, AfterASizeTheRulesRunInTheirOrder)
+{
+    for (bool part : {false, true}) {
+        SCOPED_TRACE(part ? "part" : "all");
+        if (part) {
+            click(Ctl::Option2);
+            type(Ctl::Text12, "3");
+        }
+        model->seriesClicked("SWB");
+        model->AllowedDeflectionText = "before";
+        // Marks each step can leave: "NG" red from an earlier refusal, an old start compression.
+        form().setForeColor(Ctl::Label51, kRed);
+        form().setText(Ctl::Label78, "old");
+        QStringList events;
+        form().setObserver([&](Ctl c, Prop p) {
+            if (p == Prop::Value && c == Ctl::Option14 && form()[c].value)
+                events << "OptionButton_Set";
+            else if (p == Prop::ForeColor && c == Ctl::Label51)
+                events << "aturyoku_keisan:" + model->AllowedDeflectionText;
+            else if (p == Prop::Text && c == Ctl::Label78 && text(c) == "-3")
+                events << "SpOnly:" + model->AllowedDeflectionText;
+            else if (p == Prop::Text && c == Ctl::Label83)
+                events << "assyuku_Hyoji";
+        });
+        chooseSize("SWB10-25");
+        form().setObserver({});
+        QStringList expected = {"OptionButton_Set", "aturyoku_keisan:before"};
+        // check1 ran between: it read the new size's allowance.
+        if (part)
+            expected << "SpOnly:4.5";
+        expected << "assyuku_Hyoji";
+        EXPECT_EQ(events, expected);
+        EXPECT_EQ(model->AllowedDeflectionText, "4.5");
+    }
+}
+
+TEST_F(Series, ASeriesWithoutSizesEmptiesBothLists)
+{
+    model->seriesClicked("SWB");
+    model->seriesClicked("SWF");
+    EXPECT_TRUE(items(Ctl::List1).isEmpty());
+    EXPECT_TRUE(items(Ctl::List2).isEmpty());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+}
+
+TEST_F(Series, AMissingDiameterDatabaseLeavesTheSizeListStanding)
+{
+    model->seriesClicked("SWB");
+    QFile::remove(sandbox.root() + "/program/ZEKA_D.mdb");
+    model->seriesClicked("SWG");
+    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWG10-80", "SWG10-40"}));
+    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].startsWith("■Err：[frmMain]-[DataSearch()]：")) << errors()[0].toStdString();
+    EXPECT_TRUE(errors()[0].endsWith("：エラー番号 -> 3024")) << errors()[0].toStdString();
+    // The series button still finished its sequence.
+    EXPECT_EQ(form()[Ctl::imgSWG].picture, "materials/SWG_on.gif");
+}
+
+TEST_F(Series, AMissingSpringDatabaseLeavesTheListsAndFinishesTheButton)
+{
+    model->seriesClicked("SWB");
+    QFile::remove(sandbox.root() + "/program/ZEKA.mdb");
+    model->seriesClicked("SWC");
+    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].endsWith("：エラー番号 -> 3024"));
+    EXPECT_TRUE(form()[Ctl::Option14].value);
+}
+
+TEST_F(Series, ASizeNoRowHasKeepsThePreviousSizeAndRunsNothing)
+{
+    model->seriesClicked("SWB");
+    chooseSize("SWB20-50");
+    type(Ctl::Text9, "2");
+    form().setItems(Ctl::List1, {"SWB99-99"});
+    model->userClickedList(Ctl::List1, 0);
+    EXPECT_EQ(text(Ctl::Label21), "SWB20-50");
+    EXPECT_EQ(text(Ctl::Text9), "2");  // OptionButton_Set did not run
+    EXPECT_EQ(errors(), QStringList{QStringLiteral("■Err：[frmMain]-[List1_Click()]：カレント レコードがありません。：エラー番号 -> 3021")});
+}
+
+TEST_F(Series, EverySeriesOffersAndChecksItsUseCounts)
+{
+    struct Row {
+        const char* code;
+        bool fifty, thirty;
+    };
+    const Row rows[] = {
+        {"SWB", true, true},   {"SWC", true, true},   {"SWF", true, true},   {"SWH", true, true},
+        {"SWL", true, true},   {"SWM", true, true},   {"SWR", false, true},  {"SWS", false, true},
+        {"SWU", false, true},  {"SWY", false, true},  {"SWG", true, true},   {"SWV", true, true},
+        {"SWZ", true, true},   {"SWX", false, false}, {"WB", false, false},  {"WF", false, false},
+        {"WH", false, false},  {"WL", false, false},  {"WM", false, false},  {"WR", false, false},
+        {"WT", false, false},  {"WY", false, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.code);
+        model->seriesClicked(r.code);
+        EXPECT_EQ(model->SeriesQuery, QStringLiteral("SELECT * FROM [%1];").arg(QLatin1String(r.code)));
+        EXPECT_TRUE(form()[Ctl::Option13].enabled);
+        EXPECT_EQ(form()[Ctl::Option14].enabled, r.fifty);
+        EXPECT_EQ(form()[Ctl::Option15].enabled, r.thirty);
+        EXPECT_EQ(form()[Ctl::Option14].value, r.fifty);
+        EXPECT_EQ(form()[Ctl::Option13].value, !r.fifty);
+        EXPECT_FALSE(form()[Ctl::Option15].value);
+        EXPECT_EQ(form()[Ctl::Label34].foreColor, r.fifty ? 0x808080u : 0xFFFF00u);
+        EXPECT_EQ(form()[Ctl::Label35].foreColor, r.fifty ? 0x00FFFFu : 0x808080u);
+        EXPECT_EQ(model->UseCountText, "");  // no judgement ran without a size
+    }
+    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+}
+
+TEST_F(Series, ClickingTheChosenSeriesAgainRepeatsEverything)
+{
+    model->seriesClicked("SWB");
+    chooseSize("SWB20-50");
+    click(Ctl::Option13);
+    type(Ctl::Text9, "2");
+    model->seriesClicked("SWB");
+    EXPECT_TRUE(form()[Ctl::Option14].value);
+    EXPECT_EQ(text(Ctl::Text9), "");
+    EXPECT_EQ(text(Ctl::Label21), "");
+    EXPECT_EQ(items(Ctl::List1).size(), 3);
+}
+
+TEST_F(Series, OnlyTheFrameOfTheChosenSeriesIsRepainted)
+{
+    model->seriesClicked("SWC");
+    model->kindClicked("K2");
+    model->kindClicked("K1");
+    model->seriesClicked("SWB");
+    EXPECT_EQ(form()[Ctl::imgSWB].picture, "materials/SWB_on.gif");
+    EXPECT_EQ(form()[Ctl::imgSWC].picture, "materials/SWC_off.gif");
+
+    // A missing "_on" picture: the series is still chosen, the frame stays.
+    QFile::remove(materials("SWH_on.gif"));
+    model->seriesClicked("SWH");
+    EXPECT_EQ(model->SeriesCode, "SWH");
+    EXPECT_EQ(form()[Ctl::imgSWB].picture, "materials/SWB_on.gif");
+    EXPECT_EQ(errors(), QStringList{QStringLiteral("■Err：[frmMain]-[imgSWH_Click()]：ファイルが見つかりません。：エラー番号 -> 53")});
+}
+
+TEST_F(Series, AKindChangeShowsItsFrameAndClearsTheSeries)
+{
+    model->seriesClicked("SWB");
+    chooseSize("SWB20-50");
+    type(Ctl::Text9, "2");
+    model->imgDisplayTxt_Click();
+    ASSERT_FALSE(text(Ctl::Text1).isEmpty());
+
+    model->kindClicked("M1");
+    EXPECT_EQ(model->SpringKind, "M1");
+    EXPECT_TRUE(form()[Ctl::Frame5].visible);
+    EXPECT_FALSE(form()[Ctl::Frame4].visible);
+    EXPECT_FALSE(form()[Ctl::Frame6].visible);
+    EXPECT_EQ(form()[Ctl::imgRoundSp].picture, "materials/round_sp_on.gif");
+    EXPECT_EQ(form()[Ctl::imgSquare1Sp].picture, "materials/square_sp1_off.gif");
+    EXPECT_EQ(form()[Ctl::imgSWB].picture, "materials/SWB_off.gif");
+    EXPECT_TRUE(items(Ctl::List1).isEmpty());
+    EXPECT_TRUE(items(Ctl::List2).isEmpty());
+    EXPECT_EQ(text(Ctl::Text1), "");
+    EXPECT_EQ(text(Ctl::Label21), "");
+    EXPECT_TRUE(form()[Ctl::Picture6].visible);
+    EXPECT_EQ(form()[Ctl::Label32].height, 0);
+    EXPECT_FALSE(form()[Ctl::mnuAllsel].enabled);
+    // What only a series changes stays.
+    EXPECT_EQ(model->SeriesCode, "SWB");
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [no] = 'SWB20-50';");
+    EXPECT_TRUE(form()[Ctl::Option14].value);
+    EXPECT_EQ(text(Ctl::Text9), "2");
+
+    // The kind in force: nothing changes.
+    model->seriesClicked("WB");
+    model->kindClicked("M1");
+    EXPECT_EQ(form()[Ctl::imgWB].picture, "materials/WB_on.gif");
+    EXPECT_EQ(model->SeriesCode, "WB");
+
+    model->ResetImage();
+    EXPECT_EQ(form()[Ctl::imgWB].picture, "materials/WB_off.gif");
+    EXPECT_EQ(form()[Ctl::imgRoundSp].picture, "materials/round_sp_on.gif");
+    EXPECT_TRUE(errors().isEmpty()) << errors().join('\n').toStdString();
+}
+
+}  // namespace
