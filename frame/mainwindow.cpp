@@ -756,6 +756,25 @@ void MainWindow::mirror(Ctl c, Prop p)
     }
 }
 
+void MainWindow::paceSlide(Ctl label)
+{
+    // Only a slide the user can see is paced; the panel moves one twip a
+    // step, the name ten times slower than the version text.
+    QWidget* w = widgets_[static_cast<int>(label)];
+    if (!w || !isVisible())
+        return;
+    if (w->property("shownLeft").toInt() != w->x()) {
+        w->setProperty("shownLeft", w->x());
+        w->parentWidget()->repaint();
+    }
+    const qint64 stepNs = label == Ctl::Label55 ? 100000 : 10000;
+    if (!slideClock_.isValid())
+        slideClock_.start();
+    while (slideClock_.nsecsElapsed() < stepNs) {
+    }
+    slideClock_.restart();
+}
+
 void MainWindow::setFocus(Ctl box)
 {
     if (QWidget* w = widgets_[static_cast<int>(box)])
@@ -791,21 +810,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
                 return false;
-            Ctl next;
-            switch (c) {
-            case Ctl::Text2: next = Ctl::Text4; break;
-            case Ctl::Text4: next = Ctl::Text5; break;
-            case Ctl::Text5: next = Ctl::Text8; break;
-            case Ctl::Text8: next = Ctl::Text9; break;
-            case Ctl::Text9: next = Ctl::Text3; break;
-            case Ctl::Text3: next = Ctl::Text10; break;
-            case Ctl::Text10:
-                next = model_->InputMode == QStringLiteral("all") ? Ctl::Text11 : Ctl::Text12;
-                break;
-            default: return false;  // the chain ends at the bite and the distance
-            }
+            const std::optional<Ctl> next = model_->enterTarget(c);
+            if (!next)
+                return false;  // the chain ends at the bite and the distance
             try {
-                widgets_[static_cast<int>(next)]->setFocus(Qt::TabFocusReason);
+                widgets_[static_cast<int>(*next)]->setFocus(Qt::TabFocusReason);
             } catch (const VbError& e) {
                 logError(errorLabel(kOwner, QStringLiteral("MoveFocus")), e);
             }

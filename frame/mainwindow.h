@@ -8,6 +8,7 @@
 #include "frame/ports.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMainWindow>
 
@@ -104,6 +105,7 @@ protected:
 
 private:
     void setFocus(Ctl box) override;
+    void paceSlide(Ctl label) override;
 
     void buildWindow();
     void buildMenus();
@@ -132,6 +134,7 @@ private:
     QWidget* bannerFrame_ = nullptr;
     QCursor linkCursor_;
     QString startDate_;
+    QElapsedTimer slideClock_;
     bool ended_ = false;
     bool closing_ = false;
 };

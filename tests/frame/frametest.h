@@ -190,16 +190,4 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
-#ifdef TOLVANE_CALC_STANDIN
-inline constexpr bool kModelPresent = false;
-#else
-inline constexpr bool kModelPresent = true;
-#endif
-
-#ifdef TOLVANE_CALC_STANDIN
-#define TOLVANE_NEEDS_MODEL() GTEST_SKIP() << "the calculation model is not in this tree yet"
-#else
-#define TOLVANE_NEEDS_MODEL() (void)0
-#endif
-
 }  // namespace tolvane::test

@@ -163,7 +163,6 @@ TEST_F(ShutdownTest, AFailedSaveSaysSoAndKeepsAnExistingFile)
 
 TEST_F(ShutdownTest, ACutAfterSavingAsksAgain)
 {
-    TOLVANE_NEEDS_MODEL();
     putReport(kReport);
     ui.saveAnswers = {sandbox.root() + QStringLiteral("/saved.txt")};
     window->mnuSave2_Click();
