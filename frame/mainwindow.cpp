@@ -59,13 +59,22 @@ QColor toQColor(ColorRef v)
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
+// Boxes and lists draw on their base colour; everything else on the window
+// colour. Only those roles change, so a frame's colours do not reach into
+// the boxes and lists inside it.
+bool drawsOnBase(const QWidget* w)
+{
+    return w->inherits("QLineEdit") || w->inherits("QAbstractScrollArea");
+}
+
 void applyForeColor(QWidget* w, ColorRef v)
 {
     QPalette pal = w->palette();
     const QColor c = toQColor(v);
-    for (auto group : {QPalette::Active, QPalette::Inactive})
-        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            pal.setColor(group, role, c);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, drawsOnBase(w) ? QPalette::Text : QPalette::WindowText, c);
+        pal.setColor(group, w->foregroundRole(), c);
+    }
     w->setPalette(pal);
     w->setProperty("foreColorRef", QVariant::fromValue<qulonglong>(v));
 }
@@ -74,10 +83,11 @@ void applyBackColor(QWidget* w, ColorRef v)
 {
     QPalette pal = w->palette();
     const QColor c = toQColor(v);
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        pal.setColor(role, c);
+    // Buttons fill with their own role rather than the window's.
+    pal.setColor(drawsOnBase(w) ? QPalette::Base : w->backgroundRole(), c);
     w->setPalette(pal);
-    w->setAutoFillBackground(true);
+    if (!drawsOnBase(w))
+        w->setAutoFillBackground(true);
     w->setProperty("backColorRef", QVariant::fromValue<qulonglong>(v));
 }
 
@@ -218,6 +228,9 @@ void MainWindow::buildWindow()
                        Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
         auto* l = new QLabel(text, parent);
         reg(l, name);
+        // A caption the model holds starts as designed.
+        if (const auto c = controlByName(name); c && form().text(*c).isEmpty() && !text.isEmpty())
+            form().setText(*c, text);
         l->setGeometry(r);
         l->setAlignment(align);
         return l;
@@ -389,16 +402,16 @@ void MainWindow::buildWindow()
     box(central, QStringLiteral("Text7"), QRect(434, 236, 88, 22));
     caption(central, QStringLiteral("Label11"), QStringLiteral("kgf"), QRect(524, 236, 30, 22));
 
-    caption(central, QStringLiteral("Label2"), QStringLiteral("初圧 (mm)"), QRect(336, 264, 76, 18));
+    caption(central, QStringLiteral("Label2"), QStringLiteral("初圧 (mm)"), QRect(336, 264, 80, 18));
     box(central, QStringLiteral("Text9"), QRect(336, 282, 68, 22));
-    caption(central, QStringLiteral("Label3"), QStringLiteral("ストローク (mm)"), QRect(412, 264, 90, 18));
-    box(central, QStringLiteral("Text3"), QRect(412, 282, 68, 22));
-    caption(central, QStringLiteral("Label4"), QStringLiteral("使用本数"), QRect(488, 264, 70, 18));
-    box(central, QStringLiteral("Text10"), QRect(488, 282, 44, 22));
-    spin(central, QStringLiteral("UpDown3"), QRect(532, 282, 16, 22));
-    caption(central, QStringLiteral("Label52"), QStringLiteral("カミアイ"), QRect(560, 264, 70, 18));
-    box(central, QStringLiteral("Text11"), QRect(560, 282, 44, 22));
-    spin(central, QStringLiteral("UpDown4"), QRect(604, 282, 16, 22));
+    caption(central, QStringLiteral("Label3"), QStringLiteral("ストローク (mm)"), QRect(418, 264, 88, 18));
+    box(central, QStringLiteral("Text3"), QRect(418, 282, 68, 22));
+    caption(central, QStringLiteral("Label4"), QStringLiteral("使用本数"), QRect(510, 264, 70, 18));
+    box(central, QStringLiteral("Text10"), QRect(510, 282, 44, 22));
+    spin(central, QStringLiteral("UpDown3"), QRect(554, 282, 16, 22));
+    caption(central, QStringLiteral("Label52"), QStringLiteral("カミアイ"), QRect(592, 264, 70, 18));
+    box(central, QStringLiteral("Text11"), QRect(592, 282, 44, 22));
+    spin(central, QStringLiteral("UpDown4"), QRect(636, 282, 16, 22));
 
     caption(central, QStringLiteral("Label37"), QStringLiteral("下死点手前 m/m"), QRect(336, 310, 110, 18));
     box(central, QStringLiteral("Text12"), QRect(336, 328, 68, 22));
@@ -427,11 +440,11 @@ void MainWindow::buildWindow()
             value(central, QStringLiteral("Label%1").arg(loadLabels[r][c]), QRect(423 + c * 85, y, 83, 22));
     }
 
-    head(central, QStringLiteral("Label65"), QStringLiteral("タワミ/mm"), QRect(336, 548, 85, 22));
+    head(central, QStringLiteral("Label82"), QString(), QRect(336, 548, 85, 22));
     head(central, QStringLiteral("Label69"), QStringLiteral("初圧"), QRect(423, 548, 83, 22));
     head(central, QStringLiteral("Label72"), QStringLiteral("加工開"), QRect(508, 548, 83, 22));
     head(central, QStringLiteral("Label74"), QStringLiteral("終圧"), QRect(593, 548, 83, 22));
-    darkValue(central, QStringLiteral("Label82"), QString(), QRect(336, 572, 85, 22), 0xFFFFFF);
+    head(central, QStringLiteral("Label65"), QStringLiteral("タワミ/mm"), QRect(336, 572, 85, 22));
     darkValue(central, QStringLiteral("Label77"), QString(), QRect(423, 572, 83, 22), 0xFFFFFF);
     darkValue(central, QStringLiteral("Label78"), QString(), QRect(508, 572, 83, 22), 0xFFFFC0);
     darkValue(central, QStringLiteral("Label79"), QString(), QRect(593, 572, 83, 22), 0xFFFFFF);
