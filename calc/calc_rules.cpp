@@ -22,7 +22,7 @@ const QString kKgf = QStringLiteral(" kgf");
 
 // A rounded result: written, read back as a single, rounded to two decimals
 // and written again with at most seven digits.
-#define TOLVANE_ROUNDED(text) sngText(Rud(csng(text), -2))
+QString CalcModel::rounded(const QString& text) { return sngText(Rud(csng(text), -2)); }
 
 void CalcModel::textChange(Ctl box)
 {
@@ -89,7 +89,7 @@ void CalcModel::pressureRule()
 {
     form_.setText(Ctl::Text6, dblText(valText(form_.text(Ctl::Text2)) * valText(form_.text(Ctl::Text4))
                                       * valText(form_.text(Ctl::Text5))));
-    form_.setText(Ctl::Text6, TOLVANE_ROUNDED(form_.text(Ctl::Text6)));
+    form_.setText(Ctl::Text6, rounded(form_.text(Ctl::Text6)));
     const QString& pressure = form_.text(Ctl::Text6);
     form_.setText(Ctl::Label43, cdbl(pressure) == 0 ? kDash : pressure + kKgf);
 }
@@ -97,7 +97,7 @@ void CalcModel::pressureRule()
 void CalcModel::strippingRule()
 {
     form_.setText(Ctl::Text7, dblText(valText(form_.text(Ctl::Text6)) * valText(form_.text(Ctl::Text8)) * 0.01));
-    form_.setText(Ctl::Text7, TOLVANE_ROUNDED(form_.text(Ctl::Text7)));
+    form_.setText(Ctl::Text7, rounded(form_.text(Ctl::Text7)));
     const QString& force = form_.text(Ctl::Text7);
     form_.setText(Ctl::Label44, cdbl(force) == 0 ? kDash : force + kKgf);
 }
@@ -140,7 +140,7 @@ void CalcModel::aturyoku_keisan2()
         for (QString* load : {&f.InitialLoadN, &f.InitialSpringLoadN, &f.InitialLoadKgf, &f.InitialSpringLoadKgf,
                               &f.StartLoadN, &f.StartSpringLoadN, &f.StartLoadKgf, &f.StartSpringLoadKgf,
                               &f.FinalLoadN, &f.FinalSpringLoadN, &f.FinalLoadKgf, &f.FinalSpringLoadKgf})
-            *load = TOLVANE_ROUNDED(*load);
+            *load = rounded(*load);
 
         // The per-spring loads in N keep their "0".
         for (QString* load : {&f.InitialSpringLoadKgf, &f.StartSpringLoadKgf, &f.FinalSpringLoadKgf,
@@ -180,7 +180,7 @@ void CalcModel::Tawami_Hyoji()
             return;
         }
         auto val = [&](Ctl c) { return valText(form_.text(c)); };
-        const QString v = TOLVANE_ROUNDED(
+        const QString v = rounded(
             dblText((val(Ctl::Text9) + val(Ctl::Text3)) - (val(Ctl::Text2) + val(Ctl::Text11))));
         form_.setForeColor(Ctl::Label78, cdbl(v) <= 0 ? kRed : kLightCyan);
         form_.setText(Ctl::Label78, v);
@@ -244,7 +244,7 @@ void CalcModel::SpOnly()
             form_.setText(Ctl::Label78, p.PartStartDeflection);
         };
         if (form_.text(Ctl::Label21).isEmpty()) {
-            p.PartStartDeflection = TOLVANE_ROUNDED(p.PartStartDeflection);
+            p.PartStartDeflection = rounded(p.PartStartDeflection);
             showDeflection();
             return;
         }
@@ -255,9 +255,9 @@ void CalcModel::SpOnly()
         p.PartLoadKgf = dblText(count * cdbl(p.PartSpringLoadKgf));
         p.PartLoadN = dblText(count * cdbl(p.PartSpringLoadN));
 
-        p.PartStartDeflection = TOLVANE_ROUNDED(p.PartStartDeflection);
-        p.PartSpringLoadKgf = TOLVANE_ROUNDED(p.PartSpringLoadKgf);
-        p.PartSpringLoadN = TOLVANE_ROUNDED(p.PartSpringLoadN);
+        p.PartStartDeflection = rounded(p.PartStartDeflection);
+        p.PartSpringLoadKgf = rounded(p.PartSpringLoadKgf);
+        p.PartSpringLoadN = rounded(p.PartSpringLoadN);
 
         for (QString* v : {&p.PartSpringLoadKgf, &p.PartLoadKgf, &p.PartLoadN}) {
             if (cdbl(*v) <= 0)

@@ -86,26 +86,25 @@ void CalcModel::installRules()
 
 void CalcModel::startUp()
 {
-    guarded(u"Form_Loadイベント", [&] {
-        DbFilePath = ProgramFolder() + QStringLiteral("/ZEKA.mdb");
-        DbFilePathD = ProgramFolder() + QStringLiteral("/ZEKA_D.mdb");
-        GrafuSet();
-        DeflectionCheckFlag = QStringLiteral("OFF");
-        SpringKind = QStringLiteral("K1");
-        SaveState = QStringLiteral("SaveNon");
-        for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuPrint, Ctl::mnuAllsel, Ctl::mnuCut, Ctl::mnuSave2, Ctl::mnuDxf})
-            form_.setEnabled(menu, false);
-        form_.setValue(Ctl::Option1, true);
-        InputMode = QStringLiteral("all");
-        form_.setEnabled(Ctl::Label37, false);
-        form_.setBackColor(Ctl::Text12, kSysActiveBorder);
-        form_.setEnabled(Ctl::Text12, false);
-        // Each spin control writes its value into its box, which runs the box's rule.
-        for (const Spin& s : kSpins) {
-            form_.setSpin(s.upDown, s.min, s.max, s.value);
-            form_.setText(s.box, dblText(s.value));
-        }
-    });
+    // No handler of its own: a failure belongs to the window's load step.
+    DbFilePath = ProgramFolder() + QStringLiteral("/ZEKA.mdb");
+    DbFilePathD = ProgramFolder() + QStringLiteral("/ZEKA_D.mdb");
+    GrafuSet();
+    DeflectionCheckFlag = QStringLiteral("OFF");
+    SpringKind = QStringLiteral("K1");
+    SaveState = QStringLiteral("SaveNon");
+    for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuPrint, Ctl::mnuAllsel, Ctl::mnuCut, Ctl::mnuSave2, Ctl::mnuDxf})
+        form_.setEnabled(menu, false);
+    form_.setValue(Ctl::Option1, true);
+    InputMode = QStringLiteral("all");
+    form_.setEnabled(Ctl::Label37, false);
+    form_.setBackColor(Ctl::Text12, kSysActiveBorder);
+    form_.setEnabled(Ctl::Text12, false);
+    // Each spin control writes its value into its box, which runs the box's rule.
+    for (const Spin& s : kSpins) {
+        form_.setSpin(s.upDown, s.min, s.max, s.value);
+        form_.setText(s.box, dblText(s.value));
+    }
 }
 
 // --- what the user does -------------------------------------------------------

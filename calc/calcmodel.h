@@ -79,7 +79,7 @@ public:
     // The start-up's part of the model: database paths, bars reset, defaults,
     // menus off, Option1 selected, Text12 disabled, the four spin controls
     // with their values written into their boxes (each write runs the box's
-    // rule).
+    // rule). A failure throws VbError for the load step's own handler.
     void startUp();
 
     // --- what the user does ---------------------------------------------------
@@ -141,6 +141,7 @@ private:
     void installRules();
     void designPictures();
     void textChange(Ctl box);
+    QString rounded(const QString& text);
     void pressureRule();
     void strippingRule();
     void startLoadRule(Ctl label);

@@ -400,3 +400,19 @@ TEST_F(Rules, SpinControlsStepFromTheBoxAndStayInRange)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PressureOnly, InputResetEmptiesTheStartDistanceAndLeavesTheBite)
+{
+    type(Ctl::Text12, "3");
+    model->inpTextboxClar();
+    EXPECT_EQ(text(Ctl::Text12), "");
+    EXPECT_EQ(text(Ctl::Label78), "---");
+    EXPECT_EQ(text(Ctl::Label49), "---");
+    EXPECT_EQ(text(Ctl::Text9), "");
+    EXPECT_EQ(text(Ctl::Text10), "1");
+    EXPECT_EQ(text(Ctl::Text11), "0");
+}
+
+}  // namespace

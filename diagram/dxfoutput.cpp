@@ -1,0 +1,179 @@
+#include "diagram/dxfoutput.h"
+
+#include "diagram/springdiagram.h"
+#include "diagram/vornfile.h"
+#include "services/atomicfile.h"
+#include "services/cp932.h"
+#include "services/folders.h"
+#include "services/inifile.h"
+#include "services/log.h"
+
+#include <QDir>
+
+namespace tolvane {
+namespace {
+
+const QString kForm = QStringLiteral("frmOutputDXF");
+
+QString drawingLine(const QString& name, const QString& what)
+{
+    return QStringLiteral("スプリング線図 [") + name + what;
+}
+
+}  // namespace
+
+DxfOutput::DxfOutput(DiagramInputs inputs, SpringRecord record, bool recordComplete, UserInterface& ui,
+                     DxfOutputView& view)
+    : inputs_(std::move(inputs)), record_(std::move(record)), recordComplete_(recordComplete), ui_(ui), view_(view)
+{
+}
+
+void DxfOutput::formLoad()
+{
+    ExistSettingFolder();
+    ExistIniFile();
+    view_.setProgressValue(0);
+}
+
+void DxfOutput::imgOk_Click()
+{
+    if (writing_ || closed_)
+        return;
+    writing_ = true;
+    view_.setWriting(true);
+
+    if (diagramName_.isEmpty()) {
+        ui_.msgBox(QStringLiteral("スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。"),
+                   kMbOk | kMbExclamation, QStringLiteral("Information"));
+        view_.focusDiagramName();
+    } else {
+        WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成開始")));
+        if (buildDrawing()) {
+            WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成完了")));
+            DxfSave();
+        }
+    }
+    dxfCommandsOff_ = true;
+
+    writing_ = false;
+    if (!closed_) {
+        view_.setWriting(false);
+        if (closePending_)
+            close();
+    }
+    closePending_ = false;
+}
+
+bool DxfOutput::buildDrawing()
+{
+    dxfText_.clear();
+    // Every value and every choice is settled before the first row, so a
+    // value that cannot be drawn leaves no half-written file behind.
+    try {
+        const SpringDiagram diagram(inputs_, diagramName_);
+        const auto& steps = diagramSteps();
+        for (int i = 0; i < kDiagramStepCount; ++i) {
+            dxfText_ += diagram.stepText(i);
+            progressRun(steps[static_cast<std::size_t>(i)].progressSteps);
+            view_.setProgressValue(0);
+        }
+        return true;
+    } catch (const DiagramError& e) {
+        dxfText_.clear();
+        logError(errorLabel(kForm, e.writer), e.error);
+        ui_.msgBox(QStringLiteral("スプリング線図のデータを作成できませんでした。\r入力値を確認してください。"),
+                   kMbOk | kMbExclamation, QStringLiteral("Information"));
+        return false;
+    }
+}
+
+void DxfOutput::progressRun(int steps)
+{
+    view_.setProgressRange(0, steps);
+    for (int i = 0; i <= steps; ++i) {
+        view_.setProgressValue(i);
+        view_.processEvents();
+    }
+}
+
+void DxfOutput::DxfSave()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select the destination file ");
+    request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
+    request.filterIndex = 2;
+    request.defaultExt = QStringLiteral("txt");
+    request.overwritePrompt = true;
+    const std::optional<QString> chosen = ui_.askSaveFile(request);
+
+    bool saved = false;
+    QString path;
+    if (chosen && !chosen->isEmpty()) {
+        path = *chosen;
+        // Through a temporary file: a failed save leaves the old file whole.
+        saved = writeFileAtomic(path, encodeCp932(dxfText_));
+        if (!saved)
+            ui_.msgBox(QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"),
+                       kMbOk | kMbExclamation, QStringLiteral("Information"));
+    }
+    if (!saved) {
+        WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のDXF出力をキャンセル")));
+        return;
+    }
+
+    if (createVornFile_)
+        writeVornFile(path);
+    progressRun(200);
+
+    const QString shown = QDir::toNativeSeparators(path);
+    const int answer = ui_.msgBox(shown + QStringLiteral(" ：ファイルを保存しました。"), kMbOk, QStringLiteral("保存完了"));
+    WriteEventLog(shown + QStringLiteral(" ：スプリング線図 [") + diagramName_ + QStringLiteral("] をDXF形式で作成・保存"));
+    (void)answer;  // the box has only OK, and even Escape closes the dialog
+    close();
+}
+
+void DxfOutput::writeVornFile(const QString& path)
+{
+    const QString base = DripFileName(path);
+    const QString folder = DripFolderName(path);
+    WriteEventLog(drawingLine(diagramName_, QStringLiteral("]のVornデータ生成開始")));
+    if (!recordComplete_) {
+        // Filling the record failed: a data file from it would carry empty
+        // or stale fields that the total diagram would add up.
+        logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("CreateVornData")),
+                 VbError(kErrInvalidCall, QStringLiteral("スプリングデータが揃っていないため、Vornファイルを作成しません。")));
+        return;
+    }
+    const QString data = CreateVornData(record_);
+    WriteEventLog(drawingLine(diagramName_, QStringLiteral("]のVornデータ生成完了")));
+    CreateVornFile(data, base, folder, diagramName_, path);
+}
+
+void DxfOutput::imgCancel_Click()
+{
+    if (writing_ || closed_)
+        return;
+    close();
+}
+
+bool DxfOutput::requestClose()
+{
+    if (closed_)
+        return true;
+    if (writing_) {
+        closePending_ = true;
+        return false;
+    }
+    closed_ = true;
+    return true;
+}
+
+void DxfOutput::close()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    view_.closeDialog();
+}
+
+}  // namespace tolvane

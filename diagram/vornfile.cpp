@@ -1,0 +1,77 @@
+#include "diagram/vornfile.h"
+
+#include "services/atomicfile.h"
+#include "services/cp932.h"
+#include "services/log.h"
+#include "services/vberror.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tolvane {
+
+QString CreateVornData(const SpringRecord& record)
+{
+    QString data = QStringLiteral("CreatedByVORN");
+    for (const QString& field : record.fields()) {
+        data += QLatin1Char(',');
+        data += field;
+    }
+    data += QStringLiteral("\r\n\r\n");
+    data += QStringLiteral("本ファイルは【 Tolvane 】によって生成されたものです。\r\n");
+    data += QStringLiteral("【 Tolvane 】でスプリングの圧力線図をDXFファイル出力する際に、\r\n");
+    data += QStringLiteral("DXFファイルと同じ出力先に同じ名称で作成されます。\r\n");
+    data += QStringLiteral("複数の圧力線図から、合計圧力線図をDXFファイル出力する際に使用します。");
+    return data;
+}
+
+QString DripFileName(const QString& path)
+{
+    return QFileInfo(path).completeBaseName();
+}
+
+QString DripFolderName(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    return QFileInfo(path).absolutePath();
+}
+
+QString vornFilePath(const QString& fileName, const QString& folderName)
+{
+    return QDir(folderName).filePath(fileName + QStringLiteral(".vorn"));
+}
+
+namespace {
+
+bool samePath(const QString& a, const QString& b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+}  // namespace
+
+bool CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
+                    const QString& diagramName, const QString& dxfPath)
+{
+    const QString label = errorLabel(QStringLiteral("frmOutputDXF"), QStringLiteral("CreateVornFile"));
+    const QString path = vornFilePath(fileName, folderName);
+    try {
+        if (!dxfPath.isEmpty() && samePath(path, dxfPath))
+            throw VbError(58, QStringLiteral("VornファイルのパスがDXFファイルと同じため、作成しません。"));
+        QString why;
+        if (!writeFileAtomic(path, encodeCp932(data), &why))
+            throw VbError(kErrPermissionDenied);
+    } catch (const VbError& e) {
+        logError(label, e);
+        return false;
+    }
+    WriteEventLog(QDir::toNativeSeparators(path) + QStringLiteral(" ：スプリング線図 [") + diagramName
+                  + QStringLiteral("]のVornファイルを作成・保存"));
+    return true;
+}
+
+}  // namespace tolvane

@@ -1,0 +1,31 @@
+#pragma once
+// The data file beside a spring pressure diagram: the spring record on one
+// line, for the total pressure diagram to read back, and four note lines
+// for a person who opens it.
+
+#include "calc/springrecord.h"
+
+#include <QString>
+
+namespace tolvane {
+
+// The whole content: "CreatedByVORN" and the ten fields, an empty line, the
+// notes; CR LF between lines, none after the last.
+QString CreateVornData(const SpringRecord& record);
+
+// The file name of the last component of path without its extension (the
+// last "." and what follows): "/a/b.c.dxf" gives "b.c".
+QString DripFileName(const QString& path);
+// The folder that holds the last component of path: "/a/b.dxf" gives "/a".
+QString DripFolderName(const QString& path);
+// folder + "/" + name + ".vorn", without doubling the separator of a root.
+QString vornFilePath(const QString& fileName, const QString& folderName);
+
+// Writes data (code page 932) as the data file, replacing one that is
+// there, and logs the line of a saved file. A data file that would replace
+// the drawing it belongs to (dxfPath, when it ends in ".vorn") is not
+// written. Failures write an error line; true when the file was written.
+bool CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
+                    const QString& diagramName, const QString& dxfPath);
+
+}  // namespace tolvane

@@ -1,0 +1,72 @@
+#include "frame/banner_download.h"
+
+#include "services/atomicfile.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+namespace tolvane {
+
+bool NetworkFetcher::download(const QString& url, const QString& path)
+{
+    const QUrl address(url);
+    if (!address.isValid() || address.isRelative())
+        return false;
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(address);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setRawHeader("Cache-Control", "no-cache");
+    request.setRawHeader("Pragma", "no-cache");
+
+    QNetworkReply* reply = manager.get(request);
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&timeout, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    bool tooLarge = false;
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+        if (!tooLarge && (received > kMaxBytes || total > kMaxBytes)) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timeout.start(timeoutMs_);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    timeout.stop();
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool ok = !timedOut && !tooLarge && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+    const QByteArray body = ok ? reply->readAll() : QByteArray();
+    // The reply must go before its manager does.
+    delete reply;
+
+    if (!ok) {
+        QFile::remove(path);
+        return false;
+    }
+    if (!writeFileAtomic(path, body)) {
+        QFile::remove(path);
+        return false;
+    }
+    return true;
+}
+
+bool NetworkFetcher::removeCached(const QString&)
+{
+    return false;
+}
+
+}  // namespace tolvane

@@ -1,0 +1,40 @@
+#pragma once
+// Fetching a file over the web for the banner's start-up: synchronous for
+// the caller, never from a cache, and bounded in time so a silent server
+// cannot hold the program's start.
+
+#include <QString>
+
+namespace tolvane {
+
+class UrlFetcher {
+public:
+    virtual ~UrlFetcher() = default;
+    // Fetches the address into the file. True only for a complete answer
+    // with a 2xx status that was written to the file; on failure no file of
+    // that name is left behind.
+    virtual bool download(const QString& url, const QString& path) = 0;
+    // Drops a cached copy of the address. True when one was dropped.
+    virtual bool removeCached(const QString& url) = 0;
+};
+
+// Qt Network in a local event loop. Each request gets its own network
+// manager without a cache, so there is never a cached copy to drop.
+class NetworkFetcher final : public UrlFetcher {
+public:
+    static constexpr int kDefaultTimeoutMs = 10000;
+    // The message file is a few lines; an answer far beyond that is no
+    // message file and is not kept in memory.
+    static constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+    explicit NetworkFetcher(int timeoutMs = kDefaultTimeoutMs) : timeoutMs_(timeoutMs) {}
+
+    bool download(const QString& url, const QString& path) override;
+    bool removeCached(const QString& url) override;
+
+    int timeoutMs() const { return timeoutMs_; }
+
+private:
+    int timeoutMs_;
+};
+
+}  // namespace tolvane

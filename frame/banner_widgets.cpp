@@ -1,0 +1,109 @@
+#include "frame/banner_widgets.h"
+
+#include "services/folders.h"
+#include "services/vberror.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPalette>
+#include <QVariant>
+#include <QWidget>
+
+namespace tolvane::bannerui {
+namespace {
+
+const char* const kBackProperty = "vbBackColor";
+const char* const kForeProperty = "vbForeColor";
+
+VbError invalidPicture() { return VbError(481, QStringLiteral("ピクチャが不正です。")); }
+
+QString materialPath(const QString& fileName)
+{
+    const QString path = MaterialsFolder() + u'/' + fileName;
+    if (!QFile::exists(path))
+        throw VbError(kErrFileNotFound);
+    return path;
+}
+
+}  // namespace
+
+QColor vbColor(quint32 value)
+{
+    if (value & 0x80000000u) {
+        const QPalette palette = QGuiApplication::palette();
+        switch (value) {
+        case kVbWindow: return palette.color(QPalette::Base);
+        case kVbActiveBorder: return palette.color(QPalette::Midlight);
+        case kVbButtonFace: return palette.color(QPalette::Button);
+        case kVbWindowText:
+        default: return palette.color(QPalette::WindowText);
+        }
+    }
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+void setVbBackColor(QWidget* widget, quint32 value)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, vbColor(value));
+    palette.setColor(QPalette::Base, vbColor(value));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+    widget->setProperty(kBackProperty, QVariant::fromValue(value));
+}
+
+void setVbForeColor(QWidget* widget, quint32 value)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, vbColor(value));
+    palette.setColor(QPalette::Text, vbColor(value));
+    widget->setPalette(palette);
+    widget->setProperty(kForeProperty, QVariant::fromValue(value));
+}
+
+quint32 vbBackColor(const QWidget* widget)
+{
+    const QVariant v = widget->property(kBackProperty);
+    return v.isValid() ? v.value<quint32>() : 0xFFFFFFFFu;
+}
+
+quint32 vbForeColor(const QWidget* widget)
+{
+    const QVariant v = widget->property(kForeProperty);
+    return v.isValid() ? v.value<quint32>() : 0xFFFFFFFFu;
+}
+
+QPixmap loadMaterialPicture(const QString& fileName)
+{
+    const QImage image(materialPath(fileName));
+    if (image.isNull())
+        throw invalidPicture();
+    return QPixmap::fromImage(image);
+}
+
+QCursor loadMaterialCursor(const QString& fileName)
+{
+    const QString path = materialPath(fileName);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VbError(kErrPermissionDenied);
+    const QByteArray data = file.readAll();
+    const QImage image = QImage::fromData(data);
+    if (image.isNull())
+        throw invalidPicture();
+    // A cursor file keeps the hot spot of its first image in the directory
+    // entry, where an icon file keeps its colour planes.
+    int hotX = -1;
+    int hotY = -1;
+    if (data.size() >= 14 && data[0] == 0 && data[1] == 0 && data[2] == 2 && data[3] == 0) {
+        const auto u16 = [&](int at) { return int(quint8(data[at])) | (int(quint8(data[at + 1])) << 8); };
+        hotX = u16(10);
+        hotY = u16(12);
+        if (hotX >= image.width() || hotY >= image.height())
+            hotX = hotY = -1;
+    }
+    return QCursor(QPixmap::fromImage(image), hotX, hotY);
+}
+
+}  // namespace tolvane::bannerui

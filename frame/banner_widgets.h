@@ -1,0 +1,36 @@
+#pragma once
+// Small widget helpers of the banner and its dialogs: the colour numbers the
+// skins are written in, and pictures loaded by name from the materials folder.
+
+#include <QColor>
+#include <QCursor>
+#include <QPixmap>
+#include <QString>
+
+class QWidget;
+
+namespace tolvane::bannerui {
+
+// Colour numbers 0x00BBGGRR; with the top bit set, a system colour.
+constexpr quint32 kVbWindow = 0x80000005;
+constexpr quint32 kVbWindowText = 0x80000008;
+constexpr quint32 kVbActiveBorder = 0x8000000A;
+constexpr quint32 kVbButtonFace = 0x8000000F;
+
+QColor vbColor(quint32 value);
+
+// Sets the widget's back (fore) colour and keeps the number, so a handler can
+// ask what a control holds before it writes.
+void setVbBackColor(QWidget* widget, quint32 value);
+void setVbForeColor(QWidget* widget, quint32 value);
+// The number last set; 0xFFFFFFFF when none was.
+quint32 vbBackColor(const QWidget* widget);
+quint32 vbForeColor(const QWidget* widget);
+
+// A picture of the materials folder. VbError 53 when the file is missing,
+// 481 when it is no picture.
+QPixmap loadMaterialPicture(const QString& fileName);
+// A mouse pointer of the materials folder (a .cur file keeps its hot spot).
+QCursor loadMaterialCursor(const QString& fileName);
+
+}  // namespace tolvane::bannerui

@@ -1,0 +1,76 @@
+#pragma once
+// The total output dialog's window (frmSelectFile): it shows the state of
+// TotalOutputDialog and hands it the user's clicks.
+
+#include "services/ui.h"
+#include "total/totaloutputdialog.h"
+
+#include <QDialog>
+#include <QLabel>
+
+#include <functional>
+
+class QLineEdit;
+class QListWidget;
+
+namespace tolvane {
+
+// The dialog's own picture button: its pressed picture while a mouse button
+// is held on it, its at-rest picture otherwise; a left click inside it runs
+// the action when it is enabled.
+class TotalPictureButton : public QLabel {
+public:
+    TotalPictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner);
+    void setAction(std::function<void()> action) { action_ = std::move(action); }
+    // procedure: the name a missing picture is logged under; empty: the
+    // button's own MouseDown or MouseUp.
+    void showPicture(bool pressed, const QString& procedure = {});
+    const QString& currentPicture() const { return current_; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString off_;
+    QString on_;
+    QString owner_;
+    QString current_;
+    std::function<void()> action_;
+};
+
+class TotalDialog : public QDialog {
+public:
+    TotalDialog(QWidget* owner, UserInterface& ui);
+    ~TotalDialog() override;
+
+    TotalOutputDialog& model() { return model_; }
+    QLineEdit* nameBox() const { return text1_; }
+    QListWidget* fileList() const { return list1_; }
+    TotalPictureButton* selectFilesButton() const { return imgSelectFiles_; }
+    TotalPictureButton* outputButton() const { return imgOutputDXF_; }
+    TotalPictureButton* cancelButton() const { return imgCancel_; }
+
+    // Twips of the original layout in pixels at 96 dpi.
+    static int px(int twips) { return twips / 15; }
+
+private:
+    void SelectSkin();
+    void InitializeImageControls();
+    void refresh();
+
+    TotalOutputDialog model_;
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QListWidget* list1_ = nullptr;
+    TotalPictureButton* imgSelectFiles_ = nullptr;
+    TotalPictureButton* imgOutputDXF_ = nullptr;
+    TotalPictureButton* imgCancel_ = nullptr;
+};
+
+// The main window's total-output button: the dialog, modal, over the owner.
+void showTotalDialog(QWidget* owner, UserInterface& ui);
+
+}  // namespace tolvane

@@ -1,0 +1,148 @@
+#include "frame/totaldialog.h"
+
+#include "services/folders.h"
+#include "services/inifile.h"
+#include "total/totaltestsupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+// The smallest GIF picture there is: one transparent pixel.
+const QByteArray kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,"
+                      "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;",
+                      43);
+
+void putPictures()
+{
+    QDir().mkpath(MaterialsFolder());
+    for (const char* name : {"selectFiles", "output_dxf_total_large", "cancel_selectSpDiagram"}) {
+        for (const char* state : {"_on.gif", "_off.gif"})
+            writeAll(MaterialsFolder() + QLatin1Char('/') + QString::fromLatin1(name) + QString::fromLatin1(state), kGif);
+    }
+}
+
+void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
+{
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), button, button, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
+}
+
+struct Fixture {
+    Sandbox box;
+    FakeUi ui;
+    Fixture()
+    {
+        ExistLogFolder();
+        putPictures();
+    }
+    QStringList twoFiles()
+    {
+        return {writeVorn(DocumentsFolder(), QStringLiteral("a.vorn"), vornLine(allKind())),
+                writeVorn(DocumentsFolder(), QStringLiteral("b.vorn"), vornLine(allKind()))};
+    }
+};
+
+}  // namespace
+
+TEST(TotalDialogWindow, OpensCompactWithTheNameBoxFirst)
+{
+    Fixture f;
+    TotalDialog dialog(nullptr, f.ui);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("合計スプリング線図出力"));
+    EXPECT_EQ(dialog.size(), QSize(4125 / 15, 2600 / 15));
+    EXPECT_FALSE(dialog.outputButton()->isVisible());
+    EXPECT_FALSE(dialog.outputButton()->isEnabled());
+    EXPECT_EQ(dialog.cancelButton()->y(), 1680 / 15);
+    EXPECT_EQ(dialog.focusWidget(), dialog.nameBox());
+    EXPECT_EQ(dialog.selectFilesButton()->currentPicture(), QStringLiteral("selectFiles_off.gif"));
+    EXPECT_EQ(dialog.outputButton()->currentPicture(), QStringLiteral("output_dxf_total_large_off.gif"));
+    EXPECT_TRUE(f.box.logMessages().isEmpty());
+}
+
+TEST(TotalDialogWindow, ShowsThePressedPictureWhileAButtonIsHeld)
+{
+    Fixture f;
+    TotalDialog dialog(nullptr, f.ui);
+    TotalPictureButton* b = dialog.selectFilesButton();
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, b->mapToGlobal(at), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(b, &press);
+    EXPECT_EQ(b->currentPicture(), QStringLiteral("selectFiles_on.gif"));
+    QMouseEvent release(QEvent::MouseButtonRelease, at, b->mapToGlobal(at), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(b, &release);
+    EXPECT_EQ(b->currentPicture(), QStringLiteral("selectFiles_off.gif"));
+    EXPECT_TRUE(f.ui.openRequests.isEmpty());  // only a left click is a click
+}
+
+TEST(TotalDialogWindow, LogsAMissingPicture)
+{
+    Fixture f;
+    QFile::remove(MaterialsFolder() + QStringLiteral("/cancel_selectSpDiagram_off.gif"));
+    TotalDialog dialog(nullptr, f.ui);
+    EXPECT_EQ(f.box.logMessages(),
+              QStringList{QStringLiteral("■Err：[frmSelectFile]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
+    click(dialog.cancelButton(), Qt::RightButton);
+    EXPECT_EQ(f.box.logMessages().last(),
+              QStringLiteral("■Err：[frmSelectFile]-[imgCancel_MouseUp()]：ファイルが見つかりません。：エラー番号 -> 53"));
+}
+
+TEST(TotalDialogWindow, ExpandsForTwoFilesAndClosesAfterTheSave)
+{
+    Fixture f;
+    TotalDialog dialog(nullptr, f.ui);
+    dialog.show();
+    f.ui.openAnswers.append(f.twoFiles());
+    click(dialog.selectFilesButton());
+    EXPECT_EQ(dialog.size(), QSize(4125 / 15, 5970 / 15));
+    EXPECT_EQ(dialog.cancelButton()->y(), 5040 / 15);
+    EXPECT_TRUE(dialog.outputButton()->isVisible());
+    EXPECT_TRUE(dialog.outputButton()->isEnabled());
+    ASSERT_EQ(dialog.fileList()->count(), 8);
+    EXPECT_EQ(dialog.fileList()->item(7)->text(), QStringLiteral("b.vorn"));
+
+    // No name yet: the message, and the name box gets the focus back.
+    dialog.cancelButton()->setFocus();
+    click(dialog.outputButton());
+    ASSERT_EQ(f.ui.boxes.size(), 1);
+    EXPECT_EQ(dialog.focusWidget(), dialog.nameBox());
+
+    dialog.nameBox()->setText(QStringLiteral("合計"));
+    const QString out = f.box.root() + QStringLiteral("/total.dxf");
+    f.ui.saveAnswers.append(out);
+    click(dialog.outputButton());
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST(TotalDialogWindow, FollowsTheSkin)
+{
+    Fixture f;
+    ExistIniFile();
+    const QString before = SkinName();
+    SkinName() = QStringLiteral("Dark");
+    {
+        TotalDialog dialog(nullptr, f.ui);
+        EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(0x30, 0x30, 0x30));
+        EXPECT_EQ(dialog.findChildren<QLabel*>().first()->palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+    SkinName() = QStringLiteral("Light");
+    {
+        TotalDialog dialog(nullptr, f.ui);
+        EXPECT_NE(dialog.palette().color(QPalette::Window), QColor(0x30, 0x30, 0x30));
+    }
+    SkinName() = before;
+}

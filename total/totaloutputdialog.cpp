@@ -1,0 +1,342 @@
+#include "total/totaloutputdialog.h"
+
+#include "calc/springrecord.h"
+#include "services/folders.h"
+#include "services/inifile.h"
+#include "services/log.h"
+#include "services/textfile.h"
+#include "services/vberror.h"
+#include "total/dxftemplate.h"
+#include "total/pressureonly.h"
+#include "total/totalallvalues.h"
+#include "total/vornfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tolvane {
+
+namespace {
+
+const QString kOwner = QStringLiteral("frmSelectFile");
+const QString kInformation = QStringLiteral("Information");
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kKindAll = QStringLiteral("All");
+const QString kKindPressureOnly = QStringLiteral("SppOnly");
+
+QString label(const char* procedure)
+{
+    return errorLabel(kOwner, QString::fromLatin1(procedure));
+}
+
+// "選択されたファイル【　path　】" with ideographic spaces inside the brackets.
+QString namedFile(const QString& path)
+{
+    return QStringLiteral("選択されたファイル【　") + QDir::toNativeSeparators(path) + QStringLiteral("　】");
+}
+
+}  // namespace
+
+TotalOutputDialog::TotalOutputDialog(UserInterface& ui) : ui_(ui)
+{
+    resetOutputState();
+}
+
+void TotalOutputDialog::Form_Load()
+{
+    try {
+        ExistSettingFolder();
+        ExistIniFile();
+        diagramName_.clear();
+        listRows_.clear();
+        totalDxfText_.clear();
+        closeRequested_ = false;
+        applyLayout();
+    } catch (const VbError& e) {
+        logError(label("Form_Load"), e);
+    }
+}
+
+void TotalOutputDialog::Form_Unload()
+{
+    folder_.clear();
+    fileNames_.clear();
+    selectedPaths_.clear();
+    resetOutputState();
+}
+
+void TotalOutputDialog::resetOutputState()
+{
+    totalDxfText_.clear();
+    referenceKind_.clear();
+    referenceLengths_ = QStringList(5, QString());
+    dataFileFields_.clear();
+}
+
+void TotalOutputDialog::applyLayout()
+{
+    const bool ready = !listRows_.isEmpty();
+    outputEnabled_ = ready;
+    cancelTop_ = ready ? kCancelTopExpanded : kCancelTopCompact;
+    height_ = ready ? kExpandedHeight : kCompactHeight;
+}
+
+bool TotalOutputDialog::takeNameFocusRequest()
+{
+    const bool wanted = nameFocusRequested_;
+    nameFocusRequested_ = false;
+    return wanted;
+}
+
+void TotalOutputDialog::imgSelectFiles_Click()
+{
+    try {
+        SelectFile();
+        applyLayout();
+    } catch (const VbError& e) {
+        logError(label("imgSelectFiles_Click"), e);
+    }
+}
+
+void TotalOutputDialog::SelectFile()
+{
+    try {
+        listRows_.clear();
+        FileDialogRequest request;
+        request.title = QStringLiteral("Vornファイル選択（複数選択可）");
+        request.filter = QStringLiteral("Vornファイル(*.vorn)|*.vorn");
+        request.filterIndex = 1;
+        request.initialDir = DocumentsFolder();
+        request.overwritePrompt = false;
+        // A cancelled dialog keeps the files chosen before, as the system's dialog did.
+        if (const auto chosen = ui_.askOpenFiles(request)) {
+            folder_.clear();
+            fileNames_.clear();
+            selectedPaths_.clear();
+            for (const QString& path : *chosen) {
+                const QFileInfo info(path);
+                if (folder_.isEmpty())
+                    folder_ = info.absolutePath();
+                fileNames_.append(info.fileName());
+                selectedPaths_.append(info.absoluteFilePath());
+            }
+        }
+        if (selectedPaths_.size() >= 2) {
+            listRows_ << QStringLiteral("--------　選択したファイルのパス　--------") << QString()
+                      << QDir::toNativeSeparators(folder_) << QString()
+                      << QStringLiteral("-----------　選択したファイル　-----------") << QString() << fileNames_;
+        } else {
+            ui_.msgBox(QStringLiteral("ファイルは2つ以上選択してください。"), kMbOk, kInformation);
+        }
+    } catch (const VbError& e) {
+        listRows_.clear();
+        logError(label("SelectFile"), e);
+    }
+}
+
+void TotalOutputDialog::imgCancel_Click()
+{
+    closeRequested_ = true;
+}
+
+void TotalOutputDialog::refuseFile(const QString& path, const QString& why)
+{
+    ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + why, kMbOk | kMbExclamation, kInformation);
+}
+
+bool TotalOutputDialog::CheckVornFile(const QString& marker, const QString& path)
+{
+    if (marker == QStringLiteral("CreatedByVORN"))
+        return true;
+    ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + QStringLiteral("Tolvane 以外のソフトで作成されたものです。")
+                   + kCrLf + QStringLiteral("本機能は、Tolvane で出力されたファイルのみ対応します。"),
+               kMbOk | kMbExclamation, kInformation);
+    return false;
+}
+
+bool TotalOutputDialog::CheckDxfKind(const QString& kind)
+{
+    if (referenceKind_.isEmpty()) {
+        referenceKind_ = kind;
+        return true;
+    }
+    if (kind == referenceKind_)
+        return true;
+    ui_.msgBox(QStringLiteral("選択されたファイルには、") + kCrLf
+                   + QStringLiteral("Tolvane で、「全ての数値を入力して出力した物」と、") + kCrLf
+                   + QStringLiteral("「スプリング圧力のみを計算して出力した物」が混在しています。") + kCrLf
+                   + QStringLiteral("どちらかに統一してください。"),
+               kMbOk | kMbExclamation, kInformation);
+    return false;
+}
+
+bool TotalOutputDialog::CheckSpData(const QStringList& fields)
+{
+    if (fields.size() < 7) {
+        logError(label("CheckSpData"), VbError(kErrSubscript));
+        return false;
+    }
+    const QStringList lengths = fields.mid(2, 5);
+    bool noneYet = true;
+    for (const QString& r : referenceLengths_)
+        noneYet = noneYet && r.isEmpty();
+    if (noneYet) {
+        referenceLengths_ = lengths;
+        return true;
+    }
+    if (lengths == referenceLengths_)
+        return true;
+    ui_.msgBox(QStringLiteral("選択されたファイルは、") + kCrLf
+                   + QStringLiteral("「自由長」「設置長」「圧縮長」「初圧」「ストローク」") + kCrLf
+                   + QStringLiteral("のいずれかが統一されていません。"),
+               kMbOk | kMbExclamation, kInformation);
+    return false;
+}
+
+bool TotalOutputDialog::readAndCheck(const QString& path)
+{
+    QString line;
+    switch (readVornFirstLine(path, &line)) {
+    case VornLineStatus::Ok:
+        break;
+    case VornLineStatus::Missing:
+    case VornLineStatus::Unreadable: {
+        const bool missing = !QFileInfo::exists(path);
+        logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("ReadTextFile")),
+                 VbError(missing ? kErrFileNotFound : kErrPermissionDenied));
+        ui_.msgBox(namedFile(path) + QStringLiteral("を読み込めませんでした。") + kCrLf
+                       + (missing ? QStringLiteral("ファイルが見つかりません。")
+                                  : QStringLiteral("ファイルを読み取る権限があるか確認してください。")),
+                   kMbOk | kMbExclamation, kInformation);
+        return false;
+    }
+    case VornLineStatus::TooLong:
+        logError(label("imgOutputDXF_Click"), VbError(kErrBadFileMode));
+        refuseFile(path, QStringLiteral("Tolvane のデータファイルとして読み込めません（1行目が長すぎます）。"));
+        return false;
+    }
+
+    const QStringList fields = DivideStrings(line);
+    if (!CheckVornFile(fields.at(0), path))
+        return false;
+    // A data file always holds the marker and ten values; fewer cannot be totalled.
+    if (fields.size() < 2) {
+        logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
+        refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
+        return false;
+    }
+    if (!CheckDxfKind(fields.at(1)))
+        return false;
+    if (fields.size() < 7) {
+        CheckSpData(fields);  // logs the short line under its own name
+        refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
+        return false;
+    }
+    if (!CheckSpData(fields))
+        return false;
+    dataFileFields_.append(fields);
+    return true;
+}
+
+void TotalOutputDialog::imgOutputDXF_Click()
+{
+    try {
+        if (diagramName_.isEmpty()) {
+            ui_.msgBox(QStringLiteral("作成するスプリング線図の名称を入力してください。"), kMbOk | kMbExclamation,
+                       kInformation);
+            nameFocusRequested_ = true;
+            return;
+        }
+        // Every output starts afresh: the checks compare only this selection's
+        // files, and a saved file holds one drawing.
+        resetOutputState();
+        for (const QString& path : selectedPaths_) {
+            if (!readAndCheck(path))
+                return;
+        }
+        if (dataFileFields_.isEmpty())
+            return;
+        if (referenceKind_ != kKindAll && referenceKind_ != kKindPressureOnly) {
+            ui_.msgBox(QStringLiteral("選択されたファイルには、出力の種類（「全ての数値を入力して出力した物」か、") + kCrLf
+                           + QStringLiteral("「スプリング圧力のみを計算して出力した物」か）が記録されていません。") + kCrLf
+                           + QStringLiteral("Tolvane で出力し直したファイルを選択してください。"),
+                       kMbOk | kMbExclamation, kInformation);
+            return;
+        }
+
+        // The name and the values become rows of the drawing; nothing in them may break a row.
+        const QString name = dxfSafeText(diagramName_);
+        WriteEventLog(QStringLiteral("合計データ計算開始"));
+        const VornTotals totals = CalcData(dataFileFields_);
+        if (!totals.ok) {
+            totalDiagramValues().clear();
+            logError(label("CalcData"), VbError(totals.errorNumber));
+            const QString path = selectedPaths_.value(totals.failedFile);
+            QString why;
+            if (totals.errorNumber == kErrOverflow)
+                why = QStringLiteral("荷重の合計が大きすぎるため、合計できません。");
+            else if (totals.errorNumber == kErrSubscript)
+                why = QStringLiteral("データが不足しているため、合計できません。");
+            else
+                why = QStringLiteral("荷重の値が数値ではないため、合計できません。");
+            refuseFile(path, why);
+            return;
+        }
+        totalDiagramValues() = totals.values;
+        WriteEventLog(QStringLiteral("合計データ計算完了"));
+        WriteEventLog(QStringLiteral("合計スプリング線図 [") + name + QStringLiteral("] のデータ生成開始"));
+        QStringList values;
+        for (const QString& v : totals.values)
+            values.append(dxfSafeText(v));
+        totalDxfText_ = referenceKind_ == kKindAll ? CreateDxfDataA(values, name) : CreateDxfDataB(values, name);
+        if (totalDxfText_.isEmpty()) {
+            ui_.msgBox(QStringLiteral("合計スプリング線図のデータを作成できませんでした。"), kMbOk | kMbCritical,
+                       kInformation);
+            return;
+        }
+        WriteEventLog(QStringLiteral("合計スプリング線図 [") + name + QStringLiteral("] のデータ生成完了"));
+        DxfSave(name);
+    } catch (const VbError& e) {
+        logError(label("imgOutputDXF_Click"), e);
+    }
+}
+
+void TotalOutputDialog::DxfSave(const QString& name)
+{
+    try {
+        FileDialogRequest request;
+        request.title = QStringLiteral("Select the destination file ");
+        request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
+        request.filterIndex = 2;
+        // A name typed without an extension gets the chosen filter's, as the
+        // system's dialog gave it.
+        request.defaultExt = QStringLiteral("dxf");
+        request.overwritePrompt = true;
+        const auto path = ui_.askSaveFile(request);
+        if (!path) {
+            WriteEventLog(QStringLiteral("スプリング線図 [") + name + QStringLiteral("] のDXF出力をキャンセル"));
+            return;
+        }
+        QString why;
+        if (!saveDxf(*path, totalDxfText_, &why)) {
+            logError(label("SaveTextControl"),
+                     VbError(kErrPermissionDenied, vbErrorDescription(kErrPermissionDenied) + QStringLiteral("（")
+                                                       + why + QStringLiteral("）")));
+            ui_.msgBox(QStringLiteral("ファイル【　") + QDir::toNativeSeparators(*path)
+                           + QStringLiteral("　】を保存できませんでした。") + kCrLf
+                           + QStringLiteral("保存先のフォルダー、書き込みの権限、空き容量を確認してください。"),
+                       kMbOk | kMbCritical, kInformation);
+            return;
+        }
+        const int answer = ui_.msgBox(QDir::toNativeSeparators(*path) + QStringLiteral(" ：ファイルを保存しました。"),
+                                      kMbOk, QStringLiteral("保存完了"));
+        WriteEventLog(QDir::toNativeSeparators(*path) + QStringLiteral(" ：合計スプリング線図 [") + name
+                      + QStringLiteral("] を作成・保存"));
+        if (answer == kIdOk)
+            closeRequested_ = true;
+    } catch (const VbError& e) {
+        logError(label("DxfSave"), e);
+    }
+}
+
+}  // namespace tolvane

@@ -1,0 +1,88 @@
+#include "total/vornfile.h"
+
+#include "services/cp932.h"
+#include "services/numtext.h"
+#include "services/vberror.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace tolvane {
+
+VornLineStatus readVornFirstLine(const QString& path, QString* line)
+{
+    line->clear();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return VornLineStatus::Missing;
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        return VornLineStatus::Unreadable;
+    // One byte more than a line may hold tells a long line from a full one.
+    const QByteArray head = file.read(kMaxVornLineBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return VornLineStatus::Unreadable;
+    qsizetype end = 0;
+    while (end < head.size() && head.at(end) != '\r' && head.at(end) != '\n')
+        ++end;
+    if (end > kMaxVornLineBytes)
+        return VornLineStatus::TooLong;
+    // No trail byte of code page 932 is a CR or LF, so cutting bytes is safe.
+    *line = decodeCp932(head.left(end));
+    return VornLineStatus::Ok;
+}
+
+namespace {
+
+double loadValue(const QString& field)
+{
+    if (field == QStringLiteral("---"))
+        return 0.0;
+    return cdbl(field);
+}
+
+void addTo(double& sum, double value)
+{
+    sum += value;
+    if (!std::isfinite(sum))
+        throw VbError(kErrOverflow);
+}
+
+}  // namespace
+
+VornTotals CalcData(const QList<QStringList>& dataFileFields)
+{
+    VornTotals out;
+    if (dataFileFields.isEmpty()) {
+        out.errorNumber = kErrSubscript;
+        return out;
+    }
+    double initial = 0.0;
+    double start = 0.0;
+    double final = 0.0;
+    for (int i = 0; i < dataFileFields.size(); ++i) {
+        const QStringList& f = dataFileFields.at(i);
+        try {
+            // The first file also gives the start distance (field 10).
+            if (f.size() < (i == 0 ? 11 : 10))
+                throw VbError(kErrSubscript);
+            addTo(initial, loadValue(f.at(7)));
+            if (!f.at(8).isEmpty())
+                addTo(start, loadValue(f.at(8)));
+            addTo(final, loadValue(f.at(9)));
+        } catch (const VbError& e) {
+            out.failedFile = i;
+            out.errorNumber = e.number();
+            return out;
+        }
+    }
+    const QStringList& first = dataFileFields.first();
+    out.values = {first.at(2), first.at(3), first.at(4), first.at(5), first.at(6),
+                  dblText(initial), dblText(start), dblText(final), first.at(10)};
+    out.ok = true;
+    return out;
+}
+
+}  // namespace tolvane
