@@ -22,13 +22,13 @@
 
 namespace tolvane::test {
 
-struct ShownBox {
+struct WindowBox {
     QString prompt;
     int style = 0;
     QString title;
 };
 
-class FakeUi final : public UserInterface {
+class WindowUi final : public UserInterface {
 public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
@@ -59,7 +59,7 @@ public:
         return true;
     }
 
-    std::vector<ShownBox> boxes;
+    std::vector<WindowBox> boxes;
     std::deque<int> answers;
     std::deque<std::optional<QString>> saveAnswers;
     std::vector<FileDialogRequest> saveRequests;
@@ -180,7 +180,7 @@ protected:
     }
 
     Sandbox sandbox;
-    FakeUi ui;
+    WindowUi ui;
     RecordingPrinter printer;
     FakeClipboard clipboard;
     FakeCalculator calculator;
