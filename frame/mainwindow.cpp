@@ -1,10 +1,11 @@
 #include "frame/mainwindow.h"
 
 #include "calc/spdata.h"
+#include "calc/springrecord.h"
 #include "frame/instancelock.h"
-#include "frame/makerlinks.h"
 #include "frame/printlayout.h"
 #include "frame/splash.h"
+#include "frame/webservers.h"
 #include "frame/widgets.h"
 #include "services/atomicfile.h"
 #include "services/clock.h"
@@ -31,6 +32,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QThread>
 #include <QTimer>
 
 namespace tolvane {
@@ -167,6 +169,8 @@ MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent),
     buildWindow();
     buildMenus();
     wireModel();
+    if (ports_.hooks.makeBanner)
+        installBanner(ports_.hooks.makeBanner(*this));
     if (qApp)
         connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::onCommitData);
 }
@@ -189,15 +193,12 @@ QLabel* MainWindow::bannerLabel() const { return findChild<QLabel*>(QStringLiter
 
 void MainWindow::installBanner(QWidget* banner)
 {
-    QWidget* old = bannerFrame_->findChild<QWidget*>(QStringLiteral("lblMsg"));
-    const QRect where = old ? old->geometry() : QRect(8, 0, bannerFrame_->width() - 16, bannerFrame_->height());
-    if (old)
-        delete old;
+    // The banner brings its own background and text label.
+    for (const char* placeholder : {"imgMsgBackGround", "lblMsg"})
+        delete bannerFrame_->findChild<QWidget*>(QString::fromLatin1(placeholder));
     banner->setParent(bannerFrame_);
-    banner->setObjectName(QStringLiteral("lblMsg"));
-    banner->setGeometry(where);
+    banner->setGeometry(bannerFrame_->rect());
     banner->show();
-    banner->raise();
 }
 
 void MainWindow::buildWindow()
@@ -949,7 +950,10 @@ void MainWindow::LoadImages()
         setPicture(QStringLiteral("imgClearData"), QStringLiteral("clear_data_off.gif"));
         setPicture(QStringLiteral("imgAllClear"), QStringLiteral("all_clear_off.gif"));
         setPicture(QStringLiteral("imgHowToUse"), QStringLiteral("howToUse_off.gif"));
-        setPicture(QStringLiteral("imgMsgBackGround"), QStringLiteral("back_msg.gif"));
+        if (ports_.hooks.loadBannerBackground)
+            ports_.hooks.loadBannerBackground();
+        else
+            setPicture(QStringLiteral("imgMsgBackGround"), QStringLiteral("back_msg.gif"));
 
         const QString cursorPath = MaterialsFolder() + QStringLiteral("/cursor.cur");
         QImageReader reader(cursorPath);
@@ -959,7 +963,9 @@ void MainWindow::LoadImages()
         // The hot spot is the finger's tip, where the pointer was drawn.
         linkCursor_ = QCursor(QPixmap::fromImage(image), 11, 1);
         control(QStringLiteral("imgHowToUse"))->setCursor(linkCursor_);
-        if (QLabel* msg = bannerLabel())
+        if (ports_.hooks.loadBannerCursor)
+            ports_.hooks.loadBannerCursor();
+        else if (QLabel* msg = bannerLabel())
             msg->setCursor(linkCursor_);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("LoadImages")), e);
@@ -993,6 +999,8 @@ StartResult MainWindow::startUp()
         }
 
         LoadImages();
+        if (ports_.hooks.startBannerTicks)
+            ports_.hooks.startBannerTicks();
         WriteEventLog(QStringLiteral("設定読込完了"));
 
         // Held as long as the window lives, that is until the program ends.
@@ -1028,7 +1036,7 @@ StartResult MainWindow::startUp()
             ports_.ui->msgBox(QStringLiteral("データベースが組み込まれていません") + cr +
                                   QStringLiteral("データベースファイルをインストールしてください") + cr + cr +
                                   QStringLiteral("データベースファイルはVornホームページより無償でダウンロードしていただけます。") + cr +
-                                  downloadPageAddress(),
+                                  databaseDownloadUrl(),
                               kMbInformation, QStringLiteral("データベースエラー"));
             WriteEventLog(QStringLiteral("データベースへの接続不可：データベースファイルが存在しない"));
             ended_ = true;
@@ -1142,11 +1150,12 @@ void MainWindow::imgAllClear_Click()
 
 void MainWindow::showDxfDialog(const QString& procedure)
 {
-    setSpData(form(), model_->InputMode);
+    const bool complete = setSpData(form(), model_->InputMode);
     try {
         if (!ports_.hooks.showDxfDialog)
             throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
-        ports_.hooks.showDxfDialog(this);
+        if (ports_.hooks.showDxfDialog(*this, springRecord(), complete))
+            model_->setDxfCommandsEnabled(false);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, procedure), e);
         return;
@@ -1161,13 +1170,13 @@ void MainWindow::imgTotalOutput_Click()
     try {
         if (!ports_.hooks.showTotalDialog)
             throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
-        ports_.hooks.showTotalDialog(this);
+        ports_.hooks.showTotalDialog(*this);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("imgTotalOutput_Click")), e);
     }
 }
 
-void MainWindow::imgHowToUse_Click() { ports_.ui->openUrl(howToUseAddress()); }
+void MainWindow::imgHowToUse_Click() { ports_.ui->openUrl(howToUseUrl()); }
 
 // ============================================================================
 // Menus
@@ -1211,7 +1220,7 @@ void MainWindow::mnuPrint_Click()
         ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));
         return;
     }
-    ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), companyProductAddress()));
+    ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), productPageUrl()));
 }
 
 void MainWindow::mnuEnd_Click()
@@ -1353,14 +1362,14 @@ void MainWindow::mnuProgram_Click()
         ports_.ui->msgBox(QStringLiteral("ヘルプファイルがインストールされていません。"), kMbOk, QString());
 }
 
-void MainWindow::mnuHome_Click() { ports_.ui->openUrl(productPageAddress()); }
+void MainWindow::mnuHome_Click() { ports_.ui->openUrl(messageHomeUrl()); }
 
 void MainWindow::mnuVer_Click()
 {
     try {
         if (!ports_.hooks.showVersionDialog)
             throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
-        ports_.hooks.showVersionDialog(this);
+        ports_.hooks.showVersionDialog(*this);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("mnuVer_Click")), e);
     }
@@ -1379,7 +1388,10 @@ void MainWindow::endProgram(bool logEndLine, bool cleanUp)
     ended_ = true;
     if (!closing_)
         close();
-    QCoreApplication::exit(0);
+    // Only a running event loop is left; without one there is nothing to end,
+    // and an exit asked for then would stop every later local loop at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 bool MainWindow::askToEnd()

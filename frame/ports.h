@@ -4,6 +4,7 @@
 // lock that keeps a second copy from starting, and the dialogs that other
 // parts of the program provide. Tests replace each of them.
 
+#include "calc/springrecord.h"
 #include "services/ui.h"
 
 #include <QList>
@@ -57,14 +58,25 @@ public:
 };
 
 // The dialogs and the banner live in their own files; the window reaches
-// them only through these, so wiring a real one is a line in main().
+// them only through these, so wiring the real ones is a few lines in main().
 struct FrameHooks {
-    std::function<void(QWidget* owner)> showDxfDialog;
-    std::function<void(QWidget* owner)> showTotalDialog;
-    std::function<void(QWidget* owner)> showVersionDialog;
-    // Start-up step 16: download, banner rows, first message.
+    // The DXF output dialog, shown modally while the spring record is filled
+    // (recordComplete: every field its kind needs is there). True when its
+    // OK was used: the window's DXF button and menu entry then go off.
+    std::function<bool(MainWindow& window, const SpringRecord& record, bool recordComplete)> showDxfDialog;
+    std::function<void(MainWindow& window)> showTotalDialog;
+    std::function<void(MainWindow& window)> showVersionDialog;
+
+    // The message banner, made with the window and put in the banner's
+    // place. The picture loader asks it for its background and its link
+    // pointer (each throws VbError for a missing or bad file), the start-up
+    // for its first tick and then its start-up step, the shutdown for its
+    // cleaning up. Without it the window shows a plain label.
+    std::function<QWidget*(MainWindow& window)> makeBanner;
+    std::function<void()> loadBannerBackground;
+    std::function<void()> loadBannerCursor;
+    std::function<void()> startBannerTicks;
     std::function<void(MainWindow& window)> initMsgBanner;
-    // Shutdown: stop the banner timer and forget its rows.
     std::function<void()> cleanUpBanner;
 };
 

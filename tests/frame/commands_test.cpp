@@ -234,9 +234,11 @@ TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
     form().setText(Ctl::Label47, QStringLiteral("104"));
     totalDiagramValues() = QStringList(9, QStringLiteral("1"));
     QStringList seen;
-    window->hooks().showDxfDialog = [&](QWidget* owner) {
-        EXPECT_EQ(owner, window.get());
-        seen = springRecord().fields();
+    window->hooks().showDxfDialog = [&](MainWindow& owner, const SpringRecord& record, bool complete) {
+        EXPECT_EQ(&owner, window.get());
+        EXPECT_TRUE(complete);
+        seen = record.fields();
+        return false;
     };
     window->imgOutputDXF_Click();
     EXPECT_EQ(seen, (QStringList{QStringLiteral("SppOnly"), QStringLiteral("50"), QStringLiteral("3"), QStringLiteral("10"),
@@ -248,6 +250,26 @@ TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
     seen.clear();
     window->mnuDxf_Click();
     EXPECT_EQ(seen.value(0), QStringLiteral("SppOnly"));
+    EXPECT_EQ(springRecord().fields(), QStringList(10));
+}
+
+TEST_F(CommandTest, ConfirmingTheDxfDialogSwitchesTheDxfCommandsOff)
+{
+    putReport(kReport);
+    form().setText(Ctl::Label49, QStringLiteral("---"));
+    bool confirm = false;
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord&, bool complete) {
+        EXPECT_FALSE(complete);  // no free length: the record could not be filled
+        return confirm;
+    };
+    window->imgOutputDXF_Click();  // closed without OK
+    EXPECT_TRUE(widget("imgOutputDXF")->isEnabled());
+    EXPECT_TRUE(menu("mnuDxf")->isEnabled());
+    confirm = true;
+    window->mnuDxf_Click();
+    EXPECT_FALSE(widget("imgOutputDXF")->isEnabled());
+    EXPECT_EQ(pictureOf("imgOutputDXF"), QStringLiteral("materials/output_dxf_disable.gif"));
+    EXPECT_FALSE(menu("mnuDxf")->isEnabled());
     EXPECT_EQ(springRecord().fields(), QStringList(10));
 }
 

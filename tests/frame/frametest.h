@@ -137,9 +137,12 @@ protected:
         p.calculator = &calculator;
         p.lockFilePath = sandbox.root() + QStringLiteral("/tolvane.lock");
         p.splashWait = false;
-        p.hooks.showDxfDialog = [this](QWidget*) { ++dxfDialogs; };
-        p.hooks.showTotalDialog = [this](QWidget*) { ++totalDialogs; };
-        p.hooks.showVersionDialog = [this](QWidget*) { ++versionDialogs; };
+        p.hooks.showDxfDialog = [this](MainWindow&, const SpringRecord&, bool) {
+            ++dxfDialogs;
+            return false;
+        };
+        p.hooks.showTotalDialog = [this](MainWindow&) { ++totalDialogs; };
+        p.hooks.showVersionDialog = [this](MainWindow&) { ++versionDialogs; };
         return p;
     }
 

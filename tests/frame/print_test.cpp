@@ -7,12 +7,12 @@
 namespace tolvane::test {
 namespace {
 
-const QString kFooter = QStringLiteral("----------------- http://www.example.com/vorn/ -----------------");
+const QString kFooter = QStringLiteral("----------------- http://www.example.org/vorn/ -----------------");
 
 TEST(PrintLayout, DateHeaderReportAndFooterInTheirCells)
 {
     const PrintJob job = reportPrintJob(QStringLiteral("2026/12/06 9:05:07"), QStringLiteral("a\r\nb\r\nc"),
-                                        QStringLiteral("http://www.example.com/vorn/"));
+                                        QStringLiteral("http://www.example.org/vorn/"));
     EXPECT_EQ(job.pointSize, 12);
     const QList<PrintedText> expected = {
         {3, 3, QStringLiteral("2026/12/06 9:05:07")},

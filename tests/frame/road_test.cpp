@@ -113,8 +113,14 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
 
     // The DXF command hands the spring record to its dialog.
     QStringList record;
-    window->hooks().showDxfDialog = [&](QWidget*) { record = springRecord().fields(); };
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
+        EXPECT_TRUE(complete);
+        record = r.fields();
+        return true;
+    };
     click("imgOutputDXF");
+    EXPECT_FALSE(widget("imgOutputDXF")->isEnabled());
+    EXPECT_FALSE(menu("mnuDxf")->isEnabled());
     EXPECT_EQ(record, (QStringList{QStringLiteral("All"), QStringLiteral("50"), QStringLiteral("3"), QStringLiteral("10"),
                                    QStringLiteral("47"), QStringLiteral("37"), QStringLiteral("12.33"),
                                    QStringLiteral("41.1"), QStringLiteral("53.43"), QStringLiteral("3")}));

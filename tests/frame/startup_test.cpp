@@ -197,24 +197,39 @@ TEST_F(StartupTest, AMissingCursorLeavesEveryPictureLoaded)
     EXPECT_EQ(sandbox.logMessages().filter(QStringLiteral("LoadImages")).size(), 1);
 }
 
-TEST_F(StartupTest, TheBannerStepRunsLastAndCanReplaceTheLabel)
+TEST_F(StartupTest, TheBannerIsMadeLoadedStartedAndCleanedUpInItsPlaces)
 {
-    bool ran = false;
+    QStringList calls;
     FramePorts p = ports();
-    p.hooks.initMsgBanner = [&](MainWindow& w) {
-        ran = true;
-        EXPECT_EQ(w.model().SaveState, QStringLiteral("SaveNon"));
-        EXPECT_FALSE(sandbox.logMessages().contains(QStringLiteral("□Eve：○Tolvane 起動")));
-        auto* banner = new QLabel(QStringLiteral("news"));
-        w.installBanner(banner);
+    p.hooks.makeBanner = [&](MainWindow&) {
+        calls << QStringLiteral("make");
+        auto* banner = new QWidget;
+        banner->setObjectName(QStringLiteral("imgMsgBackGround"));
+        (new QLabel(QStringLiteral("news"), banner))->setObjectName(QStringLiteral("lblMsg"));
+        return banner;
     };
+    p.hooks.loadBannerBackground = [&] { calls << QStringLiteral("background"); };
+    p.hooks.loadBannerCursor = [&] { calls << QStringLiteral("cursor"); };
+    p.hooks.startBannerTicks = [&] {
+        calls << QStringLiteral("tick");
+        EXPECT_FALSE(sandbox.logMessages().contains(QStringLiteral("□Eve：設定読込完了")));
+    };
+    p.hooks.initMsgBanner = [&](MainWindow& w) {
+        calls << QStringLiteral("init");
+        EXPECT_EQ(w.form().text(Ctl::Text5), QStringLiteral("35"));  // after the spin controls
+        EXPECT_FALSE(sandbox.logMessages().contains(QStringLiteral("□Eve：○Tolvane 起動")));
+    };
+    p.hooks.cleanUpBanner = [&] { calls << QStringLiteral("clean"); };
     window = std::make_unique<MainWindow>(p);
     EXPECT_EQ(window->startUp(), StartResult::Run);
-    EXPECT_TRUE(ran);
+    window->mnuEnd_Click();
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("make"), QStringLiteral("background"), QStringLiteral("cursor"),
+                                  QStringLiteral("tick"), QStringLiteral("init"), QStringLiteral("clean")}));
     auto* msg = window->bannerLabel();
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->text(), QStringLiteral("news"));
-    EXPECT_EQ(msg->parentWidget(), window->bannerFrame());
+    EXPECT_EQ(window->control(QStringLiteral("imgMsgBackGround"))->parentWidget(), window->bannerFrame());
+    EXPECT_EQ(window->bannerFrame()->findChildren<QLabel*>(QStringLiteral("lblMsg")).size(), 1);
 }
 
 // --- skins -------------------------------------------------------------------------
