@@ -1014,6 +1014,10 @@ StartResult MainWindow::startUp()
         {
             SplashWindow splash;
             splash.show();
+            if (ports_.splashWait) {
+                // Let the window system map it before the wait holds the thread.
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
             splash.repaint();
             splash.unload(ports_.splashWait);
             splash.close();
