@@ -135,6 +135,58 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
 }
 
+TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
+{
+    click("imgSWM");
+    pick("List1", QStringLiteral("SWM20-50"));
+    emit widget<QRadioButton>("Option2")->clicked();
+    EXPECT_TRUE(widget<QRadioButton>("Option2")->isChecked());
+    EXPECT_FALSE(widget<QRadioButton>("Option1")->isChecked());
+    EXPECT_EQ(window->model().InputMode, QStringLiteral("part"));
+    EXPECT_TRUE(widget("Text12")->isEnabled());
+    EXPECT_TRUE(widget("Label37")->isEnabled());
+    EXPECT_FALSE(widget("Text2")->isEnabled());
+    EXPECT_FALSE(widget("UpDown4")->isEnabled());
+    EXPECT_EQ(widget("Text2")->property("backColorRef").value<qulonglong>(), 0x8000000Au);
+    EXPECT_EQ(widget("Text12")->property("backColorRef").value<qulonglong>(), 0x80000005u);
+
+    type("Text9", QStringLiteral("5"));
+    type("Text3", QStringLiteral("5"));
+    type("Text12", QStringLiteral("3"));
+    widget<SpinArrows>("UpDown3")->stepUp();
+    EXPECT_EQ(widget<QLineEdit>("Text10")->text(), QStringLiteral("2"));
+    EXPECT_EQ(shown("Label78"), QStringLiteral("7"));
+    EXPECT_NE(shown("Label49"), QStringLiteral("---"));
+
+    QStringList record;
+    bool wasComplete = false;
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
+        record = r.fields();
+        wasComplete = complete;
+        return false;
+    };
+    click("imgDisplayTxt");
+    click("imgOutputDXF");
+    EXPECT_TRUE(wasComplete);
+    EXPECT_EQ(record.value(0), QStringLiteral("All"));
+    EXPECT_EQ(record.value(7), shown("Label49"));
+    EXPECT_EQ(record.value(9), QStringLiteral("3"));
+    EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
+}
+
+TEST_F(RoadTest, TheTitlePanelSlidesAwayAndComesBack)
+{
+    EXPECT_FALSE(widget("Picture6")->isHidden());
+    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
+    click("imgSWB");
+    EXPECT_TRUE(widget("Picture6")->isHidden());
+    window->imgAllClear_Click();
+    EXPECT_FALSE(widget("Picture6")->isHidden());
+    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
+    EXPECT_EQ(widget("Label56")->x(), (1380 + 7) / 15);
+    EXPECT_EQ(pictureOf("imgSWB"), QStringLiteral("materials/SWB_off.gif"));
+}
+
 TEST_F(RoadTest, ClickingIntoTheReportSwitchesCopyBySelection)
 {
     click("imgSWM");
@@ -161,6 +213,8 @@ TEST_F(RoadTest, DISABLED_ScreenshotAfterTheRoad)
 {
     const QString out = qEnvironmentVariable("TOLVANE_SCREENSHOT");
     ASSERT_FALSE(out.isEmpty());
+    if (qEnvironmentVariable("TOLVANE_SCREENSHOT_SKIN") == QStringLiteral("Light"))
+        window->mnuLight_Click();
     window->move(0, 0);
     window->show();
     QApplication::processEvents();

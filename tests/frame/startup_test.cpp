@@ -164,6 +164,9 @@ TEST_F(StartupTest, EveryNamedControlIsInTheWindow)
     for (const char* n : {"mnuFile", "mnuEdit", "mnuTool", "mnuHelp", "mnuSkin", "mnuLine1", "mnuLine2", "mnuLine4",
                           "mnuLine6", "mnuLine7", "mnuLine8", "mnuEnd", "mnuPrinter"})
         EXPECT_TRUE(window->menuAction(QString::fromLatin1(n))) << n;
+    EXPECT_EQ(qobject_cast<VerticalLabel*>(window->control(QStringLiteral("Label85")))->reading(), QStringLiteral("最大タワミ率"));
+    EXPECT_EQ(qobject_cast<VerticalLabel*>(window->control(QStringLiteral("Label84")))->reading(),
+              QStringLiteral("使用回数によるタワミ率"));
     EXPECT_EQ(window->menuAction(QStringLiteral("mnuPrint"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
     EXPECT_EQ(window->menuAction(QStringLiteral("mnuCopy"))->text(), QStringLiteral("コピー(&C)"));
     EXPECT_EQ(window->menuAction(QStringLiteral("mnuHome"))->text(), QStringLiteral("Vorn X ホームページ"));
