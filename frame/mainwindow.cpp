@@ -1073,17 +1073,22 @@ void MainWindow::runStep(const std::function<void()>& step)
     }
 }
 
+void MainWindow::selectAllSteps()
+{
+    report_->setFocus(Qt::OtherFocusReason);
+    const QString& text = form().text(Ctl::Text1);
+    form().setSelection(Ctl::Text1, 0, int(text.size()));
+    if (!text.isEmpty()) {
+        setButton(Ctl::imgCopy, true, QStringLiteral("copy"));
+        form().setEnabled(Ctl::mnuCopy, true);
+        form().setEnabled(Ctl::mnuCut, true);
+    }
+}
+
 void MainWindow::imgSelectAll_Click()
 {
     try {
-        report_->setFocus(Qt::OtherFocusReason);
-        const QString& text = form().text(Ctl::Text1);
-        form().setSelection(Ctl::Text1, 0, int(text.size()));
-        if (!text.isEmpty()) {
-            setButton(Ctl::imgCopy, true, QStringLiteral("copy"));
-            form().setEnabled(Ctl::mnuCopy, true);
-            form().setEnabled(Ctl::mnuCut, true);
-        }
+        selectAllSteps();
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("imgSelectAll_Click")), e);
     }
@@ -1315,7 +1320,7 @@ void MainWindow::mnuCopy_Click()
 void MainWindow::mnuAllsel_Click()
 {
     try {
-        imgSelectAll_Click();
+        selectAllSteps();
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("mnuAllsel_Click")), e);
     }

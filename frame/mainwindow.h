@@ -118,6 +118,7 @@ private:
     void setColor(const QString& control, bool fore, ColorRef color);
     void pressPicture(const QString& button, const QString& stem, bool down);
     void runStep(const std::function<void()>& step);
+    void selectAllSteps();
     void showDxfDialog(const QString& procedure);
     void endProgram(bool logEndLine, bool cleanUp);
     // True when the program ended.

@@ -46,6 +46,18 @@ TEST_F(CommandTest, SelectAllEnablesCopyButNeverItself)
     EXPECT_EQ(pictureOf("imgSelectAll"), QStringLiteral("materials/select_all_off.gif"));
 }
 
+TEST_F(CommandTest, SelectAllFromTheMenuLogsUnderItsOwnName)
+{
+    putReport(kReport);
+    QFile::remove(MaterialsFolder() + QStringLiteral("/copy_off.gif"));
+    window->mnuAllsel_Click();
+    EXPECT_EQ(sandbox.logMessages().last(),
+              QStringLiteral("■Err：[frmMain]-[mnuAllsel_Click()]：ファイルが見つかりません。：エラー番号 -> 53"));
+    // The button was switched on before its picture failed; the menus were not.
+    EXPECT_TRUE(on("imgCopy"));
+    EXPECT_FALSE(menuOn("mnuCopy"));
+}
+
 TEST_F(CommandTest, SelectAllOnAnEmptyReportEnablesNothing)
 {
     window->mnuAllsel_Click();
