@@ -1,12 +1,49 @@
+#include "calc/catalogue.h"
+#include "diagram/fromcalc.h"
+#include "frame/banner.h"
+#include "frame/desktop.h"
+#include "frame/dxfdialog.h"
 #include "frame/mainwindow.h"
+#include "frame/totaldialog.h"
+#include "frame/versiondialog.h"
+#include "services/folders.h"
 
 #include <QApplication>
+
+using namespace tolvane;
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
-    tolvane::MainWindow window;
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 9));
+
+    DesktopPorts desktop;
+    FramePorts ports = desktop.ports();
+    UserInterface& ui = desktop.ui;
+
+    ports.hooks.showDxfDialog = [&ui](MainWindow& w, const SpringRecord& record, bool complete) {
+        return showDxfDialog(&w, diagramInputs(w.model()), record, complete, ui);
+    };
+    ports.hooks.showTotalDialog = [&ui](MainWindow& w) { showTotalDialog(&w, ui); };
+    ports.hooks.showVersionDialog = [&ui](MainWindow& w) { showVersionDialog(&w, ui); };
+
+    MessageBanner* banner = nullptr;  // owned by the window
+    ports.hooks.makeBanner = [&](MainWindow&) {
+        banner = new MessageBanner(ui);
+        banner->setDatabaseVersionReader([] { return readDatabaseVersion(ProgramFolder() + QStringLiteral("/ZEKA.mdb")); });
+        return banner;
+    };
+    ports.hooks.loadBannerBackground = [&] { banner->loadBackground(); };
+    ports.hooks.loadBannerCursor = [&] { banner->loadLinkCursor(); };
+    ports.hooks.startBannerTicks = [&] { banner->setMsgTick(1); };
+    ports.hooks.initMsgBanner = [&](MainWindow&) { banner->InitMsgBanner(); };
+    ports.hooks.cleanUpBanner = [&] { banner->CleaningUp(); };
+
+    MainWindow window(ports);
+    desktop.ui.setOwner(&window);
+    if (window.startUp() == StartResult::Stop)
+        return 0;
     window.show();
     return QApplication::exec();
 }

@@ -1,0 +1,59 @@
+#include "calc/spdata.h"
+
+#include "calc/springrecord.h"
+#include "services/log.h"
+#include "services/numtext.h"
+#include "services/vberror.h"
+
+namespace tolvane {
+
+bool setSpData(const Form& form, const QString& inputMode)
+{
+    SpringRecord& r = springRecord();
+    try {
+        r.FreeLength = form.text(Ctl::Label24);
+        r.InitialCompression = form.text(Ctl::Text9);
+        r.Stroke = form.text(Ctl::Text3);
+        r.SetLength = dblText(cdbl(form.text(Ctl::Label24)) - cdbl(form.text(Ctl::Text9)));
+        r.CompressedLength = dblText(cdbl(r.SetLength) - cdbl(form.text(Ctl::Text3)));
+        r.InitialLoadKgf = form.text(Ctl::Label46);
+        if (form.text(Ctl::Label49) != QStringLiteral("---")) {
+            r.StartLoadKgf = form.text(Ctl::Label49);
+            if (inputMode == QStringLiteral("part")) {
+                r.StartDistance = dblText(cdbl(form.text(Ctl::Text12)));
+            } else {
+                const double bite = cdbl(form.text(Ctl::Text11));
+                r.StartDistance = dblText(cdbl(form.text(Ctl::Text2)) + bite);
+            }
+            r.DxfKind = QStringLiteral("All");
+        } else {
+            r.StartLoadKgf.clear();
+            r.StartDistance.clear();
+            r.DxfKind = QStringLiteral("SppOnly");
+        }
+        r.FinalLoadKgf = form.text(Ctl::Label47);
+        return true;
+    } catch (const VbError& e) {
+        logError(errorLabel(QStringLiteral("frmMain"), QStringLiteral("setSpData")), e);
+        return false;
+    }
+}
+
+void ClearGlobalValue()
+{
+    SpringRecord& r = springRecord();
+    r.DxfKind.clear();
+    r.FreeLength.clear();
+    r.InitialCompression.clear();
+    r.Stroke.clear();
+    r.SetLength.clear();
+    r.CompressedLength.clear();
+    r.InitialLoadKgf.clear();
+    r.StartLoadKgf.clear();
+    r.FinalLoadKgf.clear();
+    r.StartDistance.clear();
+    totalDiagramValues().clear();
+    totalDiagramValues().squeeze();
+}
+
+}  // namespace tolvane

@@ -1,0 +1,250 @@
+#include "frame/desktop.h"
+
+#include "frame/printlayout.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace tolvane {
+
+namespace {
+
+// The original's prompts break lines with a lone CR.
+QString displayText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
+int QtUserInterface::msgBox(const QString& prompt, int style, const QString& title)
+{
+    QMessageBox box(owner_);
+    box.setWindowTitle(title.isEmpty() ? QStringLiteral("Tolvane") : title);
+    box.setText(displayText(prompt));
+    switch (style & 0x70) {
+    case kMbCritical: box.setIcon(QMessageBox::Critical); break;
+    case kMbQuestion: box.setIcon(QMessageBox::Question); break;
+    case kMbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case kMbInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct Choice {
+        QMessageBox::StandardButton button;
+        const char16_t* caption;
+        int result;
+    };
+    QList<Choice> choices;
+    switch (style & 0x7) {
+    case kMbOkCancel:
+        choices = {{QMessageBox::Ok, u"OK", kIdOk}, {QMessageBox::Cancel, u"キャンセル", kIdCancel}};
+        break;
+    case kMbYesNoCancel:
+        choices = {{QMessageBox::Yes, u"はい(&Y)", kIdYes}, {QMessageBox::No, u"いいえ(&N)", kIdNo},
+                   {QMessageBox::Cancel, u"キャンセル", kIdCancel}};
+        break;
+    case kMbYesNo:
+        choices = {{QMessageBox::Yes, u"はい(&Y)", kIdYes}, {QMessageBox::No, u"いいえ(&N)", kIdNo}};
+        break;
+    default:
+        choices = {{QMessageBox::Ok, u"OK", kIdOk}};
+        break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const Choice& c : choices)
+        buttons |= c.button;
+    box.setStandardButtons(buttons);
+    for (const Choice& c : choices)
+        box.button(c.button)->setText(QString::fromUtf16(c.caption));
+    box.setDefaultButton(choices.first().button);
+    // Escape answers Cancel where there is one, else the only button.
+    box.setEscapeButton(box.button(choices.size() > 1 && (style & 0x7) != kMbYesNo ? choices.last().button
+                                                                                  : choices.first().button));
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const Choice& c : choices) {
+        if (c.button == answer)
+            return c.result;
+    }
+    return (style & 0x7) == kMbYesNo ? kIdNo : (choices.size() > 1 ? kIdCancel : kIdOk);
+}
+
+void QtUserInterface::beep() { QApplication::beep(); }
+
+QStringList QtUserInterface::nameFilters(const QString& vbFilter)
+{
+    QStringList out;
+    const QStringList parts = vbFilter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const int paren = description.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            description = description.left(paren).trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QStringLiteral("*.*"))
+                p = QStringLiteral("*");
+        }
+        out.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return out;
+}
+
+namespace {
+
+void prepare(QFileDialog& dialog, const FileDialogRequest& request)
+{
+    dialog.setWindowTitle(request.title);
+    const QStringList filters = QtUserInterface::nameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = qBound(1, request.filterIndex, int(filters.size())) - 1;
+        dialog.selectNameFilter(filters[index]);
+    }
+    if (!request.defaultExt.isEmpty())
+        dialog.setDefaultSuffix(request.defaultExt);
+    QString dir = request.initialDir;
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    dialog.setDirectory(dir);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+}
+
+}  // namespace
+
+std::optional<QString> QtUserInterface::askSaveFile(const FileDialogRequest& request)
+{
+    QFileDialog dialog(owner_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    prepare(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+std::optional<QStringList> QtUserInterface::askOpenFiles(const FileDialogRequest& request)
+{
+    QFileDialog dialog(owner_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    prepare(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles();
+}
+
+bool QtUserInterface::openUrl(const QString& url)
+{
+    const QUrl target = QFileInfo(url).isAbsolute() ? QUrl::fromLocalFile(url) : QUrl(url);
+    return QDesktopServices::openUrl(target);
+}
+
+// --- printing ------------------------------------------------------------------
+
+QtPrinterPort::QtPrinterPort() = default;
+QtPrinterPort::~QtPrinterPort() = default;
+
+QStringList QtPrinterPort::printerNames() { return QPrinterInfo::availablePrinterNames(); }
+
+void QtPrinterPort::setup(QWidget* owner)
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer_.get(), owner);
+    dialog.setWindowTitle(QStringLiteral("印刷設定"));
+    dialog.exec();
+}
+
+bool QtPrinterPort::print(const PrintJob& job)
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *printer_;
+    printer.setDocName(QStringLiteral("Tolvane"));
+    const int dpi = printer.resolution();
+    const double cellWidth = dpi / 12.0;
+    const double cellHeight = dpi / 6.0;
+    const QRectF area = printer.pageLayout().paintRectPixels(dpi);
+    const int rowsPerPage = qMax(8, int(area.height() / cellHeight));
+    const QList<QList<PrintedText>> pages = paginate(job.items, rowsPerPage);
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSizeF(job.pointSize);
+    painter.setFont(font);
+    const double ascent = QFontMetricsF(font, &printer).ascent();
+    for (int p = 0; p < pages.size(); ++p) {
+        if (p > 0 && !printer.newPage())
+            return false;
+        for (const PrintedText& t : pages[p])
+            painter.drawText(QPointF(t.column * cellWidth, t.row * cellHeight + ascent), t.text);
+    }
+    return painter.end();
+}
+
+// --- clipboard -------------------------------------------------------------------
+
+void QtClipboardPort::clear() { QGuiApplication::clipboard()->clear(); }
+void QtClipboardPort::setText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+// --- calculator ------------------------------------------------------------------
+
+const QStringList& DesktopCalculator::candidates()
+{
+    static const QStringList names = {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
+                                      QStringLiteral("mate-calc"),        QStringLiteral("galculator"),
+                                      QStringLiteral("qalculate-gtk"),    QStringLiteral("xcalc")};
+    return names;
+}
+
+QString DesktopCalculator::find()
+{
+    for (const QString& name : candidates()) {
+        const QString path = QStandardPaths::findExecutable(name);
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}
+
+bool DesktopCalculator::start()
+{
+    const QString path = find();
+    return !path.isEmpty() && QProcess::startDetached(path, {});
+}
+
+// --- the set the program runs with ---------------------------------------------
+
+FramePorts DesktopPorts::ports()
+{
+    FramePorts p;
+    p.ui = &ui;
+    p.printer = &printer;
+    p.clipboard = &clipboard;
+    p.calculator = &calculator;
+    return p;
+}
+
+}  // namespace tolvane

@@ -1,0 +1,70 @@
+#pragma once
+// The desktop's implementations of the window's ports: Qt message boxes and
+// file dialogs, the CUPS printers through Qt Print Support, the clipboard
+// and the first desktop calculator installed.
+
+#include "frame/ports.h"
+#include "services/ui.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QPrinter;
+
+namespace tolvane {
+
+class QtUserInterface final : public UserInterface {
+public:
+    void setOwner(QWidget* owner) { owner_ = owner; }
+    int msgBox(const QString& prompt, int style, const QString& title) override;
+    void beep() override;
+    std::optional<QString> askSaveFile(const FileDialogRequest& request) override;
+    std::optional<QStringList> askOpenFiles(const FileDialogRequest& request) override;
+    bool openUrl(const QString& url) override;
+
+    // "Text files|*.txt|All|*.*" as a Qt name filter list.
+    static QStringList nameFilters(const QString& vbFilter);
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+class QtPrinterPort final : public PrinterPort {
+public:
+    QtPrinterPort();
+    ~QtPrinterPort() override;
+    QStringList printerNames() override;
+    void setup(QWidget* owner) override;
+    bool print(const PrintJob& job) override;
+
+private:
+    std::unique_ptr<QPrinter> printer_;
+};
+
+class QtClipboardPort final : public ClipboardPort {
+public:
+    void clear() override;
+    void setText(const QString& text) override;
+};
+
+class DesktopCalculator final : public CalculatorPort {
+public:
+    static const QStringList& candidates();
+    // The first candidate found on the search path, or empty.
+    static QString find();
+    bool start() override;
+};
+
+// The desktop's ports, made after the application object and kept until
+// the program ends.
+struct DesktopPorts {
+    QtUserInterface ui;
+    QtPrinterPort printer;
+    QtClipboardPort clipboard;
+    DesktopCalculator calculator;
+    FramePorts ports();
+};
+
+}  // namespace tolvane

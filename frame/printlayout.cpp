@@ -1,0 +1,45 @@
+#include "frame/printlayout.h"
+
+namespace tolvane {
+
+PrintJob reportPrintJob(const QString& startDate, const QString& reportText, const QString& footerAddress)
+{
+    PrintJob job;
+    job.pointSize = 12;
+    job.items.append(PrintedText{3, 3, startDate});
+    job.items.append(PrintedText{3, 4, QStringLiteral("---------------------- Tolvane ----------------------")});
+    // The report followed by one line end, read back line by line: the
+    // last printed line is the empty one after the final line end.
+    const QStringList lines = (reportText + QStringLiteral("\r\n")).split(QStringLiteral("\r\n"));
+    int row = 6;
+    for (const QString& line : lines) {
+        job.items.append(PrintedText{7, row, line});
+        ++row;
+    }
+    ++row;
+    const QString dashes(17, QLatin1Char('-'));
+    job.items.append(PrintedText{3, row, dashes + QLatin1Char(' ') + footerAddress + QLatin1Char(' ') + dashes});
+    return job;
+}
+
+QList<QList<PrintedText>> paginate(const QList<PrintedText>& items, int rowsPerPage, int topRow)
+{
+    QList<QList<PrintedText>> pages;
+    if (rowsPerPage <= topRow)
+        rowsPerPage = topRow + 1;
+    const int perFollowingPage = rowsPerPage - topRow;
+    for (const PrintedText& item : items) {
+        int page = 0;
+        int row = item.row;
+        if (row >= rowsPerPage) {
+            page = 1 + (row - rowsPerPage) / perFollowingPage;
+            row = topRow + (row - rowsPerPage) % perFollowingPage;
+        }
+        while (pages.size() <= page)
+            pages.append(QList<PrintedText>());
+        pages[page].append(PrintedText{item.column, row, item.text});
+    }
+    return pages;
+}
+
+}  // namespace tolvane

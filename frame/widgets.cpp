@@ -1,0 +1,84 @@
+#include "frame/widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tolvane {
+
+PictureButton::PictureButton(QWidget* parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void PictureButton::showPicture(const QPixmap& picture, const QString& file)
+{
+    setPixmap(picture);
+    file_ = file;
+}
+
+void PictureButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mousePressEvent(event);
+        return;
+    }
+    down_ = true;
+    emit pressed();
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !down_) {
+        QLabel::mouseReleaseEvent(event);
+        return;
+    }
+    down_ = false;
+    emit released();
+    if (rect().contains(event->position().toPoint()) && isEnabled())
+        emit clicked();
+}
+
+SpinArrows::SpinArrows(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton* b : {up_, down_}) {
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        layout->addWidget(b);
+    }
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, &SpinArrows::stepUp);
+    connect(down_, &QToolButton::clicked, this, &SpinArrows::stepDown);
+}
+
+void SpinArrows::stepUp() { emit stepped(1); }
+void SpinArrows::stepDown() { emit stepped(-1); }
+
+QString VerticalLabel::reading() const
+{
+    QString s = text();
+    std::reverse(s.begin(), s.end());
+    return s;
+}
+
+void VerticalLabel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.setFont(font());
+    p.translate(0, height());
+    p.rotate(-90);
+    // After the turn, x runs up the label and y across it.
+    const QRect r(0, 0, height(), width());
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, reading());
+}
+
+}  // namespace tolvane

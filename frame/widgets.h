@@ -1,0 +1,64 @@
+#pragma once
+// The few widgets the main window needs beyond Qt's own: a picture used as a
+// button, the spin arrows beside a box, and a caption written bottom-up.
+
+#include <QLabel>
+#include <QWidget>
+
+class QToolButton;
+
+namespace tolvane {
+
+// A picture that acts as a button: press, release and click, like the
+// original's image controls. A disabled one receives nothing.
+class PictureButton : public QLabel {
+    Q_OBJECT
+public:
+    explicit PictureButton(QWidget* parent = nullptr);
+    // Shows the picture and remembers its file, relative to the program folder.
+    void showPicture(const QPixmap& picture, const QString& file);
+    QString pictureFile() const { return file_; }
+
+signals:
+    void pressed();
+    void released();
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString file_;
+    bool down_ = false;
+};
+
+// Up and down arrows that step the number in the box beside them.
+class SpinArrows : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpinArrows(QWidget* parent = nullptr);
+    void stepUp();
+    void stepDown();
+
+signals:
+    void stepped(int step);
+
+private:
+    QToolButton* up_;
+    QToolButton* down_;
+};
+
+// A caption turned a quarter counter-clockwise, read from the bottom up. The
+// text is held as the original held it, last character first.
+class VerticalLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    QString reading() const;  // the caption as it reads on the screen
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+}  // namespace tolvane

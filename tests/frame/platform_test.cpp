@@ -1,0 +1,108 @@
+// The desktop layers the window stands on: the lock against a second copy,
+// the splash's paced wait, file-dialog filters and the calculator search.
+#include "frame/desktop.h"
+#include "frame/instancelock.h"
+#include "frame/splash.h"
+#include "support/sandbox.h"
+
+#include <QLockFile>
+
+namespace tolvane::test {
+namespace {
+
+TEST(InstanceLockTest, OneHolderAtATimeAndFreeAgainAfterwards)
+{
+    Sandbox sandbox;
+    const QString path = sandbox.root() + QStringLiteral("/copy.lock");
+    {
+        InstanceLock first(path);
+        ASSERT_TRUE(first.acquire());
+        EXPECT_TRUE(first.acquire());  // holding it is no second copy
+        QLockFile other(path);
+        EXPECT_FALSE(other.tryLock(0));
+    }
+    InstanceLock later(path);
+    EXPECT_TRUE(later.acquire());
+}
+
+TEST(InstanceLockTest, TheDefaultIsPerUser)
+{
+    const QString path = InstanceLock::defaultPath();
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        EXPECT_TRUE(path.startsWith(runtime));
+    else
+        EXPECT_TRUE(path.contains(qEnvironmentVariable("USER")));
+}
+
+// A clock that moves on by a step whenever it is read, and whose time of
+// day passes midnight on the way.
+class SteppingClock final : public Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59, 900)).addMSecs(ms_); }
+    qint64 monotonicMs() const override
+    {
+        ms_ += 1;
+        ++reads;
+        return ms_;
+    }
+    mutable qint64 ms_ = 0;
+    mutable int reads = 0;
+};
+
+TEST(SplashTest, TheWaitEndsAfterASecondOfElapsedTimeAcrossMidnight)
+{
+    Sandbox sandbox;
+    SteppingClock steps;
+    setClock(&steps);
+    SplashWindow splash;
+    splash.unload(true);
+    setClock(&sandbox.clock());
+    EXPECT_GT(steps.ms_, 1000);
+    EXPECT_LT(steps.ms_, 1100);
+    // The bar grows one twip per round after the first tenth of a second.
+    EXPECT_GT(splash.progressTwips(), 800);
+    EXPECT_LE(splash.progressTwips(), 2300);
+    EXPECT_TRUE(QFileInfo::exists(SettingFolder() + QStringLiteral("/Settings.ini")));
+    EXPECT_TRUE(QDir(LogFolder()).exists());
+}
+
+TEST(SplashTest, WithoutTheWaitTheHousekeepingStillRuns)
+{
+    Sandbox sandbox;
+    SplashWindow splash;
+    splash.unload(false);
+    EXPECT_EQ(splash.progressTwips(), 0);
+    EXPECT_TRUE(QFileInfo::exists(SettingFolder() + QStringLiteral("/Settings.ini")));
+}
+
+TEST(DesktopTest, FileDialogFiltersBecomeQtNameFilters)
+{
+    EXPECT_EQ(QtUserInterface::nameFilters(QStringLiteral("All files (*.*)|*.*|Text files|*.txt")),
+              (QStringList{QStringLiteral("All files (*)"), QStringLiteral("Text files (*.txt)")}));
+    EXPECT_EQ(QtUserInterface::nameFilters(QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*")),
+              (QStringList{QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("すべてのファイル (*)")}));
+    EXPECT_EQ(QtUserInterface::nameFilters(QStringLiteral("Data|*.vorn;*.csv")),
+              QStringList{QStringLiteral("Data (*.vorn *.csv)")});
+}
+
+TEST(DesktopTest, TheCalculatorIsTheFirstOneFoundOnThePath)
+{
+    Sandbox sandbox;
+    const QString bin = sandbox.root() + QStringLiteral("/bin");
+    QDir().mkpath(bin);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8());
+    EXPECT_TRUE(DesktopCalculator::find().isEmpty());
+    EXPECT_FALSE(DesktopCalculator().start());
+    for (const char* name : {"xcalc", "galculator"}) {
+        const QString file = bin + QLatin1Char('/') + QString::fromLatin1(name);
+        writeAll(file, "#!/bin/sh\n");
+        QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    EXPECT_EQ(DesktopCalculator::find(), bin + QStringLiteral("/galculator"));
+    qputenv("PATH", oldPath);
+}
+
+}  // namespace
+}  // namespace tolvane::test

@@ -1,0 +1,240 @@
+// One use of the window from start to end, through its widgets: kind,
+// series, diameter, size, the die's data, the report, the DXF command and
+// the end, on the shipped sample catalogue.
+#include "frame/frametest.h"
+
+#include "calc/springrecord.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QThread>
+
+namespace tolvane::test {
+namespace {
+
+class RoadTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        for (const char* db : {"/ZEKA.mdb", "/ZEKA_D.mdb"}) {
+            const QString shipped = QStringLiteral(TOLVANE_APP_DIR) + QString::fromLatin1(db);
+            ASSERT_TRUE(QFileInfo::exists(shipped)) << "build the catalogue first";
+            QFile::remove(ProgramFolder() + QString::fromLatin1(db));
+            ASSERT_TRUE(QFile::copy(shipped, ProgramFolder() + QString::fromLatin1(db)));
+        }
+        started();
+    }
+    void click(const char* button) { emit widget<PictureButton>(button)->clicked(); }
+    void type(const char* box, const QString& text)
+    {
+        auto* e = widget<QLineEdit>(box);
+        e->setText(text);
+        emit e->textEdited(text);
+    }
+    void pick(const char* list, const QString& entry)
+    {
+        auto* l = widget<QListWidget>(list);
+        const auto found = l->findItems(entry, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << entry.toStdString();
+        emit l->itemClicked(found.first());
+    }
+    QString shown(const char* label) { return widget<QLabel>(label)->text(); }
+};
+
+TEST_F(RoadTest, FromKindToReportToTheEnd)
+{
+    // Kind: round wire and back to square wire 1; each shows its own frame.
+    click("imgRoundSp");
+    EXPECT_FALSE(widget("Frame5")->isHidden());
+    EXPECT_TRUE(widget("Frame4")->isHidden());
+    EXPECT_EQ(pictureOf("imgRoundSp"), QStringLiteral("materials/round_sp_on.gif"));
+    click("imgSquare1Sp");
+    EXPECT_FALSE(widget("Frame4")->isHidden());
+    EXPECT_EQ(pictureOf("imgSquare1Sp"), QStringLiteral("materials/square_sp1_on.gif"));
+
+    // Series: its sizes and diameters are listed, its use count checked.
+    click("imgSWM");
+    EXPECT_EQ(pictureOf("imgSWM"), QStringLiteral("materials/SWM_on.gif"));
+    EXPECT_TRUE(widget("Picture6")->isHidden());
+    EXPECT_GT(widget<QListWidget>("List1")->count(), 10);
+    EXPECT_GT(widget<QListWidget>("List2")->count(), 5);
+    EXPECT_TRUE(widget<QRadioButton>("Option14")->isChecked());
+
+    // Diameter narrows the sizes; a size fills the spring's data.
+    pick("List2", QStringLiteral("20"));
+    for (int i = 0; i < widget<QListWidget>("List1")->count(); ++i)
+        EXPECT_TRUE(widget<QListWidget>("List1")->item(i)->text().startsWith(QStringLiteral("SWM20-")));
+    pick("List1", QStringLiteral("SWM20-50"));
+    EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-50"));
+    EXPECT_EQ(shown("Label57"), QStringLiteral("SWM20-50"));
+    EXPECT_EQ(shown("Label24"), QStringLiteral("50"));
+    EXPECT_EQ(shown("Label26"), QStringLiteral("40.3"));
+    EXPECT_EQ(shown("Label29"), QStringLiteral("14.4"));
+    // The bars: 16 / 50 and 14.4 / 50 of 2460 twips, rounded up.
+    EXPECT_EQ(widget("Label32")->height(), (788 + 7) / 15);
+    EXPECT_EQ(widget("Label54")->height(), (709 + 7) / 15);
+
+    // The die's data; a stray letter is taken out again.
+    type("Text2", QStringLiteral("2x"));
+    EXPECT_EQ(widget<QLineEdit>("Text2")->text(), QStringLiteral("2"));
+    EXPECT_EQ(ui.beeps, 1);
+    type("Text4", QStringLiteral("100"));
+    EXPECT_EQ(shown("Label43"), QStringLiteral("7000 kgf"));
+    EXPECT_EQ(shown("Label44"), QStringLiteral("350 kgf"));
+    type("Text9", QStringLiteral("3"));
+    type("Text3", QStringLiteral("10"));
+    widget<SpinArrows>("UpDown4")->stepUp();
+    EXPECT_EQ(widget<QLineEdit>("Text11")->text(), QStringLiteral("1"));
+    EXPECT_EQ(shown("Label46"), QStringLiteral("12.33"));
+    EXPECT_EQ(shown("Label49"), QStringLiteral("41.1"));
+    EXPECT_EQ(shown("Label47"), QStringLiteral("53.43"));
+    EXPECT_EQ(shown("Label61"), QStringLiteral("523.9"));
+    EXPECT_EQ(shown("Label51"), QStringLiteral("13"));
+    EXPECT_EQ(shown("Label78"), QStringLiteral("10"));
+    EXPECT_EQ(shown("Label83"), QStringLiteral("37"));
+    EXPECT_TRUE(ui.boxes.empty());  // within the allowed deflection
+
+    // The report, and the commands it switches on.
+    click("imgDisplayTxt");
+    const QString report = widget<QPlainTextEdit>("Text1")->toPlainText();
+    EXPECT_TRUE(report.startsWith(QStringLiteral("加工長 = 100m/m\n板厚 = t2\n")));
+    EXPECT_TRUE(report.contains(QStringLiteral("加工開始 = 10mm --> 41.1kgX1=41.1kg")));
+    EXPECT_TRUE(report.endsWith(QStringLiteral("ST = 10  ( 使用回数 50万回 )")));
+    EXPECT_EQ(form().text(Ctl::Text1), QString(report).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+    EXPECT_TRUE(widget("imgOutputDXF")->isEnabled());
+    EXPECT_EQ(pictureOf("imgOutputDXF"), QStringLiteral("materials/output_dxf_off.gif"));
+    EXPECT_TRUE(widget("imgSelectAll")->isEnabled());
+    for (const char* m : {"mnuAllsel", "mnuPrint", "mnuSave2", "mnuDxf"})
+        EXPECT_TRUE(menu(m)->isEnabled()) << m;
+    EXPECT_FALSE(widget("imgCopy")->isEnabled());
+
+    // The DXF command hands the spring record to its dialog.
+    QStringList record;
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
+        EXPECT_TRUE(complete);
+        record = r.fields();
+        return true;
+    };
+    click("imgOutputDXF");
+    EXPECT_FALSE(widget("imgOutputDXF")->isEnabled());
+    EXPECT_FALSE(menu("mnuDxf")->isEnabled());
+    EXPECT_EQ(record, (QStringList{QStringLiteral("All"), QStringLiteral("50"), QStringLiteral("3"), QStringLiteral("10"),
+                                   QStringLiteral("47"), QStringLiteral("37"), QStringLiteral("12.33"),
+                                   QStringLiteral("41.1"), QStringLiteral("53.43"), QStringLiteral("3")}));
+
+    // The end: the unsaved report is asked about.
+    ui.answers = {kIdNo};
+    window->mnuEnd_Click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Vornの終了"));
+    EXPECT_TRUE(window->ended());
+    EXPECT_TRUE(sandbox.logMessages().last().contains(QStringLiteral("Tolvane 終了")));
+    EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
+}
+
+TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
+{
+    click("imgSWM");
+    pick("List1", QStringLiteral("SWM20-50"));
+    emit widget<QRadioButton>("Option2")->clicked();
+    EXPECT_TRUE(widget<QRadioButton>("Option2")->isChecked());
+    EXPECT_FALSE(widget<QRadioButton>("Option1")->isChecked());
+    EXPECT_EQ(window->model().InputMode, QStringLiteral("part"));
+    EXPECT_TRUE(widget("Text12")->isEnabled());
+    EXPECT_TRUE(widget("Label37")->isEnabled());
+    EXPECT_FALSE(widget("Text2")->isEnabled());
+    EXPECT_FALSE(widget("UpDown4")->isEnabled());
+    EXPECT_EQ(widget("Text2")->property("backColorRef").value<qulonglong>(), 0x8000000Au);
+    EXPECT_EQ(widget("Text12")->property("backColorRef").value<qulonglong>(), 0x80000005u);
+
+    type("Text9", QStringLiteral("5"));
+    type("Text3", QStringLiteral("5"));
+    type("Text12", QStringLiteral("3"));
+    widget<SpinArrows>("UpDown3")->stepUp();
+    EXPECT_EQ(widget<QLineEdit>("Text10")->text(), QStringLiteral("2"));
+    EXPECT_EQ(shown("Label78"), QStringLiteral("7"));
+    EXPECT_NE(shown("Label49"), QStringLiteral("---"));
+
+    QStringList record;
+    bool wasComplete = false;
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
+        record = r.fields();
+        wasComplete = complete;
+        return false;
+    };
+    click("imgDisplayTxt");
+    click("imgOutputDXF");
+    EXPECT_TRUE(wasComplete);
+    EXPECT_EQ(record.value(0), QStringLiteral("All"));
+    EXPECT_EQ(record.value(7), shown("Label49"));
+    EXPECT_EQ(record.value(9), QStringLiteral("3"));
+    EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
+}
+
+TEST_F(RoadTest, TheTitlePanelSlidesAwayAndComesBack)
+{
+    EXPECT_FALSE(widget("Picture6")->isHidden());
+    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
+    click("imgSWB");
+    EXPECT_TRUE(widget("Picture6")->isHidden());
+    window->imgAllClear_Click();
+    EXPECT_FALSE(widget("Picture6")->isHidden());
+    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
+    EXPECT_EQ(widget("Label56")->x(), (1380 + 7) / 15);
+    EXPECT_EQ(pictureOf("imgSWB"), QStringLiteral("materials/SWB_off.gif"));
+}
+
+TEST_F(RoadTest, ClickingIntoTheReportSwitchesCopyBySelection)
+{
+    click("imgSWM");
+    pick("List1", QStringLiteral("SWM20-50"));
+    click("imgDisplayTxt");
+    auto* box = widget<QPlainTextEdit>("Text1");
+    QTextCursor c = box->textCursor();
+    c.setPosition(0);
+    c.setPosition(4, QTextCursor::KeepAnchor);
+    box->setTextCursor(c);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(box->viewport(), &release);
+    EXPECT_TRUE(widget("imgCopy")->isEnabled());
+    EXPECT_TRUE(menu("mnuCopy")->isEnabled());
+    click("imgCopy");
+    EXPECT_EQ(clipboard.text, form().text(Ctl::Text1).left(4));
+    EXPECT_FALSE(widget("imgCopy")->isEnabled());
+}
+
+// Not a check: tools/screenshot.sh runs it under Xvfb to picture the window
+// after the road of one use, saved where TOLVANE_SCREENSHOT says.
+TEST_F(RoadTest, DISABLED_ScreenshotAfterTheRoad)
+{
+    const QString out = qEnvironmentVariable("TOLVANE_SCREENSHOT");
+    ASSERT_FALSE(out.isEmpty());
+    if (qEnvironmentVariable("TOLVANE_SCREENSHOT_SKIN") == QStringLiteral("Light"))
+        window->mnuLight_Click();
+    window->move(0, 0);
+    window->show();
+    QApplication::processEvents();
+    click("imgSquare1Sp");
+    click("imgSWM");
+    pick("List2", QStringLiteral("20"));
+    pick("List1", QStringLiteral("SWM20-50"));
+    type("Text2", QStringLiteral("2"));
+    type("Text4", QStringLiteral("100"));
+    type("Text9", QStringLiteral("3"));
+    type("Text3", QStringLiteral("10"));
+    widget<SpinArrows>("UpDown4")->stepUp();
+    click("imgDisplayTxt");
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+    }
+    const QPixmap shot = window->screen()->grabWindow(0);
+    ASSERT_TRUE(shot.save(out));
+}
+
+}  // namespace
+}  // namespace tolvane::test
