@@ -56,6 +56,20 @@ inline bool readsStrictlyAs(const QString& text, double v)
     }
 }
 
+// The resets write a box only when it differs, so an unchanged box runs no
+// rule: empty it when it holds text, set it to v unless it already reads as v.
+inline void emptyBox(Form& form, Ctl box)
+{
+    if (!form.text(box).isEmpty())
+        form.setText(box, QString());
+}
+
+inline void resetBox(Form& form, Ctl box, int v)
+{
+    if (!readsStrictlyAs(form.text(box), v))
+        form.setText(box, dblText(v));
+}
+
 // The strict reading where a text that is no number counts as `fallback`.
 inline double strictOr(const QString& text, double fallback)
 {

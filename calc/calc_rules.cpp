@@ -302,14 +302,8 @@ void CalcModel::Option2_Click()
         if (InputMode != kAll)
             return;
         InputMode = kPart;
-        auto empty = [&](Ctl box) {
-            if (!form_.text(box).isEmpty())
-                form_.setText(box, QString());
-        };
-        auto reset = [&](Ctl box, int v) {
-            if (!readsStrictlyAs(form_.text(box), v))
-                form_.setText(box, dblText(v));
-        };
+        auto empty = [&](Ctl box) { emptyBox(form_, box); };
+        auto reset = [&](Ctl box, int v) { resetBox(form_, box, v); };
         empty(Ctl::Text1);
         empty(Ctl::Text2);
         empty(Ctl::Text4);

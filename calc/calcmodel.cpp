@@ -245,14 +245,8 @@ void CalcModel::Textbox1Clar()
 void CalcModel::inpTextboxClar()
 {
     guarded(u"inpTextboxClar", [&] {
-        auto empty = [&](Ctl box) {
-            if (!form_.text(box).isEmpty())
-                form_.setText(box, QString());
-        };
-        auto reset = [&](Ctl box, int v) {
-            if (!readsStrictlyAs(form_.text(box), v))
-                form_.setText(box, dblText(v));
-        };
+        auto empty = [&](Ctl box) { emptyBox(form_, box); };
+        auto reset = [&](Ctl box, int v) { resetBox(form_, box, v); };
         empty(Ctl::Text2);
         empty(Ctl::Text4);
         reset(Ctl::Text5, 35);
