@@ -1,6 +1,7 @@
 // The catalogue lookups on the largest series of the shipped catalogue: a
 // series click's DataSearch and the choice of a size (List1_Click with the
 // recalculation that follows it). Each must stay well under a millisecond.
+#include "bench/bench_support.h"
 #include "calc/calcmodel.h"
 #include "calc/catalogue.h"
 #include "services/folders.h"
@@ -15,22 +16,9 @@
 #include <cstdio>
 
 using namespace tolvane;
+using namespace tolvane::bench;
 
 namespace {
-
-class QuietUi final : public UserInterface {
-public:
-    int msgBox(const QString&, int, const QString&) override { return kIdOk; }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return false; }
-};
-
-class QuietScreen final : public CalcScreen {
-public:
-    void setFocus(Ctl) override {}
-};
 
 const char* const kCodes[] = {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV",
                               "SWX", "SWY", "SWZ", "WB",  "WF",  "WH",  "WL",  "WM",  "WR",  "WT",  "WY"};
@@ -123,7 +111,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // The shipped catalogue lies in the program folder of the build.
-    gProgramFolder = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../app")).absolutePath();
+    gProgramFolder = QDir(builtProgramFolder()).absolutePath();
     const QString db = gProgramFolder + QStringLiteral("/ZEKA.mdb");
     if (!QFileInfo(db).size()) {
         std::fprintf(stderr, "no shipped catalogue at %s\n", qPrintable(db));

@@ -1,6 +1,7 @@
 // One keystroke in the stroke box with a spring chosen runs the whole nested
 // chain: number check, compressed length, the twelve loads, the judgement,
 // the deflection table. It must feel instant.
+#include "bench/bench_support.h"
 #include "calc/calcmodel.h"
 #include "services/folders.h"
 
@@ -9,22 +10,9 @@
 #include <benchmark/benchmark.h>
 
 using namespace tolvane;
+using namespace tolvane::bench;
 
 namespace {
-
-class QuietUi final : public UserInterface {
-public:
-    int msgBox(const QString&, int, const QString&) override { return kIdOk; }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return false; }
-};
-
-class QuietScreen final : public CalcScreen {
-public:
-    void setFocus(Ctl) override {}
-};
 
 void chooseSpring(Form& f)
 {

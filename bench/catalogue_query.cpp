@@ -2,6 +2,7 @@
 // and closed each time: that round trip must stay far below what a user can
 // notice. Runs on the catalogue the build lays into build/app (or the folder
 // named by TOLVANE_APP_DIR).
+#include "bench/bench_support.h"
 #include "calc/catalogue.h"
 
 #include <QFile>
@@ -12,17 +13,9 @@
 #include <filesystem>
 
 using namespace tolvane;
+using namespace tolvane::bench;
 
 namespace {
-
-QString appDir()
-{
-    if (const char* dir = std::getenv("TOLVANE_APP_DIR"))
-        return QFile::decodeName(dir);
-    // The benchmark programs live in build/bench, the program folder is build/app.
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe");
-    return QFile::decodeName((exe.parent_path().parent_path() / "app").c_str());
-}
 
 const QString kConnect = QStringLiteral(";DATABASE=ZEKA.mdb;pwd=Rm4tQx82pLw");
 
@@ -45,7 +38,7 @@ QString largestSeries(const QString& db)
 
 void BM_SeriesQuery(benchmark::State& state)
 {
-    const QString db = appDir() + QStringLiteral("/ZEKA.mdb");
+    const QString db = builtProgramFolder() + QStringLiteral("/ZEKA.mdb");
     const QString code = largestSeries(db);
     const QString sql = QStringLiteral("SELECT * FROM [") + code + QStringLiteral("];");
     qsizetype rows = 0;
@@ -60,8 +53,8 @@ BENCHMARK(BM_SeriesQuery)->Unit(benchmark::kMicrosecond);
 
 void BM_DiameterListQuery(benchmark::State& state)
 {
-    const QString db = appDir() + QStringLiteral("/ZEKA_D.mdb");
-    const QString code = largestSeries(appDir() + QStringLiteral("/ZEKA.mdb"));
+    const QString db = builtProgramFolder() + QStringLiteral("/ZEKA_D.mdb");
+    const QString code = largestSeries(builtProgramFolder() + QStringLiteral("/ZEKA.mdb"));
     const QString sql = QStringLiteral("SELECT * FROM [") + code + QStringLiteral("];");
     for (auto _ : state) {
         const CatalogueRecordset rs = runCatalogueQuery(db, QStringLiteral("Access 2000;"), sql);
@@ -73,7 +66,7 @@ BENCHMARK(BM_DiameterListQuery)->Unit(benchmark::kMicrosecond);
 
 void BM_SizeQuery(benchmark::State& state)
 {
-    const QString db = appDir() + QStringLiteral("/ZEKA.mdb");
+    const QString db = builtProgramFolder() + QStringLiteral("/ZEKA.mdb");
     const QString code = largestSeries(db);
     // The last size of the table: the scan has to walk all of it.
     const CatalogueRecordset all = runCatalogueQuery(db, kConnect, QStringLiteral("SELECT * FROM [") + code +
@@ -93,7 +86,7 @@ BENCHMARK(BM_SizeQuery)->Unit(benchmark::kMicrosecond);
 
 void BM_DatabaseVersion(benchmark::State& state)
 {
-    const QString db = appDir() + QStringLiteral("/ZEKA.mdb");
+    const QString db = builtProgramFolder() + QStringLiteral("/ZEKA.mdb");
     for (auto _ : state)
         benchmark::DoNotOptimize(readDatabaseVersion(db));
 }

@@ -2,6 +2,7 @@
 // and without the network: the window built, the skin and pictures applied,
 // the single-copy lock taken, the model's defaults and spin controls set and
 // the catalogue found. It must feel instant.
+#include "bench/bench_support.h"
 #include "frame/mainwindow.h"
 #include "services/clock.h"
 #include "services/folders.h"
@@ -17,24 +18,9 @@
 #include <optional>
 
 using namespace tolvane;
+using namespace tolvane::bench;
 
 namespace {
-
-class QuietUi final : public UserInterface {
-public:
-    int msgBox(const QString&, int, const QString&) override { return kIdOk; }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return true; }
-};
-
-// The built program folder: build/app beside build/bench, or TOLVANE_APP_DIR.
-QString builtProgramFolder()
-{
-    const QString env = qEnvironmentVariable("TOLVANE_APP_DIR");
-    return env.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../app") : env;
-}
 
 // A program folder with the shipped pictures and catalogue, and a private
 // documents folder for the settings and the log.
