@@ -53,9 +53,14 @@ int alignmentOf(const QString& text)
 quint32 colourOf(const QString& text)
 {
     const double value = roundedInRange(text, -2147483648.0, 2147483647.0);
-    if (value < 0 || value > 0xFFFFFF)
+    // A plain colour, or one of the system's colours: the top bit set and
+    // the colour's index (0 to 24) below it.
+    const quint32 number = quint32(qint32(value));
+    const bool plain = value >= 0 && value <= 0xFFFFFF;
+    const bool system = number >= 0x80000000u && number <= 0x80000018u;
+    if (!plain && !system)
         throw invalidProperty();
-    return quint32(value);
+    return number;
 }
 
 float fontSizeOf(const QString& text)

@@ -90,7 +90,7 @@ private:
 };
 
 // One message row, converted: caption, link, alignment (0 left, 1 right,
-// 2 centred), text colour 0x00BBGGRR, font size in points.
+// 2 centred), text colour 0x00BBGGRR or a system colour, font size in points.
 struct MessageRow {
     QString text;
     QString link;

@@ -32,11 +32,33 @@ QColor vbColor(quint32 value)
 {
     if (value & 0x80000000u) {
         const QPalette palette = QGuiApplication::palette();
-        switch (value) {
-        case kVbWindow: return palette.color(QPalette::Base);
-        case kVbActiveBorder: return palette.color(QPalette::Midlight);
-        case kVbButtonFace: return palette.color(QPalette::Button);
-        case kVbWindowText:
+        // The desktop's nearest counterpart of each system colour index.
+        switch (value & 0xFF) {
+        case 0: return palette.color(QPalette::Mid);               // scroll bars
+        case 1: return palette.color(QPalette::Dark);              // desktop
+        case 2: return palette.color(QPalette::Highlight);         // active caption
+        case 3: return palette.color(QPalette::Mid);               // inactive caption
+        case 4: return palette.color(QPalette::Window);            // menu bar
+        case 5: return palette.color(QPalette::Base);              // window background
+        case 6: return palette.color(QPalette::Shadow);            // window frame
+        case 7: return palette.color(QPalette::WindowText);        // menu text
+        case 9: return palette.color(QPalette::HighlightedText);   // caption text
+        case 10: return palette.color(QPalette::Midlight);         // active border
+        case 11: return palette.color(QPalette::Midlight);         // inactive border
+        case 12: return palette.color(QPalette::Dark);             // application workspace
+        case 13: return palette.color(QPalette::Highlight);        // highlight
+        case 14: return palette.color(QPalette::HighlightedText);  // highlight text
+        case 15: return palette.color(QPalette::Button);           // button face
+        case 16: return palette.color(QPalette::Dark);             // button shadow
+        case 17: return palette.color(QPalette::PlaceholderText);  // grey text
+        case 18: return palette.color(QPalette::ButtonText);       // button text
+        case 19: return palette.color(QPalette::WindowText);       // inactive caption text
+        case 20: return palette.color(QPalette::Light);            // button highlight
+        case 21: return palette.color(QPalette::Shadow);           // 3D dark shadow
+        case 22: return palette.color(QPalette::Midlight);         // 3D light
+        case 23: return palette.color(QPalette::ToolTipText);      // tool tip text
+        case 24: return palette.color(QPalette::ToolTipBase);      // tool tip background
+        case 8:                                                    // window text
         default: return palette.color(QPalette::WindowText);
         }
     }

@@ -247,6 +247,8 @@ INSTANTIATE_TEST_SUITE_P(
         "1,a,b\r\nDB,,0,0,10\r\nSOFT,,3,0,10\r\nM,,0,0,10\r\n",
         "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,red,10\r\nM,,0,0,10\r\n",
         "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,16777216,10\r\nM,,0,0,10\r\n",
+        "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,-1,10\r\nM,,0,0,10\r\n",
+        "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,-2147483623,10\r\nM,,0,0,10\r\n",
         "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,0\r\n",
         "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,big\r\n"),
     [](const ::testing::TestParamInfo<const char*>& info) { return "File" + std::to_string(info.index); });

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMap>
 #include <QMouseEvent>
@@ -196,6 +197,23 @@ TEST_F(BannerRotation, AnUnreadableCatalogueVersionLetsTheDatabaseNoticeIn)
     EXPECT_EQ(banner_.bannerText(), QStringLiteral("DB"));
     EXPECT_TRUE(sandbox_.logMessages().contains(
         QStringLiteral("■Err：[frmMain]-[CheckDatabaseVer()]：ファイルが見つかりません。：エラー番号 -> 53")));
+}
+
+// Colour numbers with the top bit set name the system's colours, and a
+// message row may use them like any other colour number.
+TEST_F(BannerRotation, AMessageMayTakeASystemColour)
+{
+    QString text = QStringLiteral("1,%1,%2\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\n").arg(kDb, kSoft);
+    text += QStringLiteral("M3,,0,-2147483640,10\r\n");  // 0x80000008 Window Text
+    text += QStringLiteral("M4,,0,-2147483629,10\r\n");  // 0x80000013 Inactive Caption Text
+    start(encodeCp932(text), {0.0f, 0.9f});
+    EXPECT_TRUE(banner_.msgLoaded());
+    EXPECT_EQ(banner_.bannerText(), QStringLiteral("M3"));
+    EXPECT_EQ(banner_.bannerForeColor(), 0x80000008u);
+    EXPECT_EQ(banner_.lblMsg()->palette().color(QPalette::WindowText), QGuiApplication::palette().color(QPalette::WindowText));
+    timer_->tick();
+    EXPECT_EQ(banner_.bannerText(), QStringLiteral("M4"));
+    EXPECT_EQ(banner_.bannerForeColor(), 0x80000013u);
 }
 
 TEST_F(BannerRotation, TheBannerTextIsNeverMarkup)
