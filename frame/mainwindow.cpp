@@ -166,6 +166,10 @@ MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent),
     setObjectName(kOwner);
     setWindowTitle(QStringLiteral("Tolvane"));
     model_ = std::make_unique<CalcModel>(*ports_.ui, static_cast<CalcScreen&>(*this));
+    saveDialog_.title = QStringLiteral("名前を付けて保存");
+    saveDialog_.filter = QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
+    saveDialog_.filterIndex = 1;
+    saveDialog_.defaultExt = QStringLiteral("txt");
     buildWindow();
     buildMenus();
     wireModel();
@@ -1193,14 +1197,11 @@ void MainWindow::imgHowToUse_Click() { ports_.ui->openUrl(howToUseUrl()); }
 
 void MainWindow::mnuSave2_Click()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("名前を付けて保存");
-    request.filter = QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
-    request.filterIndex = 1;
-    request.defaultExt = QStringLiteral("txt");
-    const std::optional<QString> path = ports_.ui->askSaveFile(request);
+    // The dialog as it was last set up, by the window or by the shutdown's save.
+    const std::optional<QString> path = ports_.ui->askSaveFile(saveDialog_);
     if (!path)
         return;  // nothing written, so the result stays unsaved
+    saveDialog_.fileName = *path;
     const QString text = form().text(Ctl::Text1) + QStringLiteral("\r\n");
     QString why;
     if (!writeFileAtomic(*path, text.toUtf8(), &why)) {
@@ -1485,17 +1486,18 @@ void MainWindow::FailSave()
 
 bool MainWindow::SaveTextControl(QString& path)
 {
-    FileDialogRequest request;
-    request.filter = QStringLiteral("All files (*.*)|*.*|Text files|*.txt");
-    request.filterIndex = 2;
-    request.defaultExt = QStringLiteral("txt");
-    request.title = QStringLiteral("Select the destination file ");
-    request.fileName = path;
-    request.overwritePrompt = true;
-    const std::optional<QString> chosen = ports_.ui->askSaveFile(request);
+    // Set up on the window's one save dialog, which keeps it afterwards.
+    saveDialog_.filter = QStringLiteral("All files (*.*)|*.*|Text files|*.txt");
+    saveDialog_.filterIndex = 2;
+    saveDialog_.defaultExt = QStringLiteral("txt");
+    saveDialog_.title = QStringLiteral("Select the destination file ");
+    saveDialog_.fileName = path;
+    saveDialog_.overwritePrompt = true;
+    const std::optional<QString> chosen = ports_.ui->askSaveFile(saveDialog_);
     if (!chosen)
         return false;
     path = *chosen;
+    saveDialog_.fileName = path;
     return writeFileAtomic(path, form().text(Ctl::Text1).toUtf8());
 }
 
