@@ -633,9 +633,19 @@ void MainWindow::wireModel()
                 model_->userClickedOption(c);
             });
         } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-            connect(l, &QListWidget::itemClicked, this, [this, c, l](QListWidgetItem* item) {
-                model_->userClickedList(c, l->row(item));
+            // Choosing an entry with the arrow keys is a click, as in the
+            // original's lists; a click on the entry already chosen chooses
+            // it again. The model's own changes come under a signal blocker.
+            connect(l, &QListWidget::currentRowChanged, this, [this, c, l](int row) {
+                l->setProperty("rowChangedByPress", true);
+                if (row >= 0)
+                    model_->userClickedList(c, row);
             });
+            connect(l, &QListWidget::itemClicked, this, [this, c, l](QListWidgetItem* item) {
+                if (!l->property("rowChangedByPress").toBool())
+                    model_->userClickedList(c, l->row(item));
+            });
+            l->viewport()->installEventFilter(this);
         } else if (auto* s = qobject_cast<SpinArrows*>(w)) {
             connect(s, &SpinArrows::stepped, this, [this, c](int step) { model_->userSpin(c, step); });
         }
@@ -810,6 +820,11 @@ QString MainWindow::selectedReportText() const
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonPress) {
+        // A press that changes a list's row has chosen it; its click then does not again.
+        if (auto* list = qobject_cast<QListWidget*>(watched->parent()); list && watched == list->viewport())
+            list->setProperty("rowChangedByPress", false);
+    }
     if (watched == report_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         model_->Text1_Click(selectedReportText());
         return false;
