@@ -166,6 +166,10 @@ MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent),
     setObjectName(kOwner);
     setWindowTitle(QStringLiteral("Tolvane"));
     model_ = std::make_unique<CalcModel>(*ports_.ui, static_cast<CalcScreen&>(*this));
+    saveDialog_.title = QStringLiteral("名前を付けて保存");
+    saveDialog_.filter = QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
+    saveDialog_.filterIndex = 1;
+    saveDialog_.defaultExt = QStringLiteral("txt");
     buildWindow();
     buildMenus();
     wireModel();
@@ -629,9 +633,19 @@ void MainWindow::wireModel()
                 model_->userClickedOption(c);
             });
         } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-            connect(l, &QListWidget::itemClicked, this, [this, c, l](QListWidgetItem* item) {
-                model_->userClickedList(c, l->row(item));
+            // Choosing an entry with the arrow keys is a click, as in the
+            // original's lists; a click on the entry already chosen chooses
+            // it again. The model's own changes come under a signal blocker.
+            connect(l, &QListWidget::currentRowChanged, this, [this, c, l](int row) {
+                l->setProperty("rowChangedByPress", true);
+                if (row >= 0)
+                    model_->userClickedList(c, row);
             });
+            connect(l, &QListWidget::itemClicked, this, [this, c, l](QListWidgetItem* item) {
+                if (!l->property("rowChangedByPress").toBool())
+                    model_->userClickedList(c, l->row(item));
+            });
+            l->viewport()->installEventFilter(this);
         } else if (auto* s = qobject_cast<SpinArrows*>(w)) {
             connect(s, &SpinArrows::stepped, this, [this, c](int step) { model_->userSpin(c, step); });
         }
@@ -806,6 +820,11 @@ QString MainWindow::selectedReportText() const
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonPress) {
+        // A press that changes a list's row has chosen it; its click then does not again.
+        if (auto* list = qobject_cast<QListWidget*>(watched->parent()); list && watched == list->viewport())
+            list->setProperty("rowChangedByPress", false);
+    }
     if (watched == report_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         model_->Text1_Click(selectedReportText());
         return false;
@@ -1193,14 +1212,11 @@ void MainWindow::imgHowToUse_Click() { ports_.ui->openUrl(howToUseUrl()); }
 
 void MainWindow::mnuSave2_Click()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("名前を付けて保存");
-    request.filter = QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
-    request.filterIndex = 1;
-    request.defaultExt = QStringLiteral("txt");
-    const std::optional<QString> path = ports_.ui->askSaveFile(request);
+    // The dialog as it was last set up, by the window or by the shutdown's save.
+    const std::optional<QString> path = ports_.ui->askSaveFile(saveDialog_);
     if (!path)
         return;  // nothing written, so the result stays unsaved
+    saveDialog_.fileName = *path;
     const QString text = form().text(Ctl::Text1) + QStringLiteral("\r\n");
     QString why;
     if (!writeFileAtomic(*path, text.toUtf8(), &why)) {
@@ -1485,17 +1501,18 @@ void MainWindow::FailSave()
 
 bool MainWindow::SaveTextControl(QString& path)
 {
-    FileDialogRequest request;
-    request.filter = QStringLiteral("All files (*.*)|*.*|Text files|*.txt");
-    request.filterIndex = 2;
-    request.defaultExt = QStringLiteral("txt");
-    request.title = QStringLiteral("Select the destination file ");
-    request.fileName = path;
-    request.overwritePrompt = true;
-    const std::optional<QString> chosen = ports_.ui->askSaveFile(request);
+    // Set up on the window's one save dialog, which keeps it afterwards.
+    saveDialog_.filter = QStringLiteral("All files (*.*)|*.*|Text files|*.txt");
+    saveDialog_.filterIndex = 2;
+    saveDialog_.defaultExt = QStringLiteral("txt");
+    saveDialog_.title = QStringLiteral("Select the destination file ");
+    saveDialog_.fileName = path;
+    saveDialog_.overwritePrompt = true;
+    const std::optional<QString> chosen = ports_.ui->askSaveFile(saveDialog_);
     if (!chosen)
         return false;
     path = *chosen;
+    saveDialog_.fileName = path;
     return writeFileAtomic(path, form().text(Ctl::Text1).toUtf8());
 }
 

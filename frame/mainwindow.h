@@ -135,6 +135,9 @@ private:
     QWidget* bannerFrame_ = nullptr;
     QCursor linkCursor_;
     QString startDate_;
+    // The window's save dialog: what it was last set up with and the file
+    // last chosen in it stay for the next save.
+    FileDialogRequest saveDialog_;
     QElapsedTimer slideClock_;
     bool ended_ = false;
     bool closing_ = false;

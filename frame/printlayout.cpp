@@ -8,9 +8,15 @@ PrintJob reportPrintJob(const QString& startDate, const QString& reportText, con
     job.pointSize = 12;
     job.items.append(PrintedText{3, 3, startDate});
     job.items.append(PrintedText{3, 4, QStringLiteral("---------------------- Tolvane ----------------------")});
-    // The report followed by one line end, read back line by line: the
-    // last printed line is the empty one after the final line end.
-    const QStringList lines = (reportText + QStringLiteral("\r\n")).split(QStringLiteral("\r\n"));
+    // The report's lines, then one empty line for the line end added after
+    // it. A line end that closes the report's last line starts no new line.
+    QStringList lines;
+    if (!reportText.isEmpty()) {
+        lines = reportText.split(QStringLiteral("\r\n"));
+        if (reportText.endsWith(QStringLiteral("\r\n")))
+            lines.removeLast();
+    }
+    lines.append(QString());
     int row = 6;
     for (const QString& line : lines) {
         job.items.append(PrintedText{7, row, line});

@@ -20,25 +20,22 @@ void PictureButton::showPicture(const QPixmap& picture, const QString& file)
     file_ = file;
 }
 
+// Every mouse button presses and releases the picture; only the left one
+// clicks it, and only when it is let go over the picture it went down on.
 void PictureButton::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton) {
-        QLabel::mousePressEvent(event);
-        return;
-    }
-    down_ = true;
+    if (event->button() == Qt::LeftButton)
+        down_ = true;
     emit pressed();
 }
 
 void PictureButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !down_) {
-        QLabel::mouseReleaseEvent(event);
-        return;
-    }
-    down_ = false;
+    const bool click = event->button() == Qt::LeftButton && down_;
+    if (event->button() == Qt::LeftButton)
+        down_ = false;
     emit released();
-    if (rect().contains(event->position().toPoint()) && isEnabled())
+    if (click && rect().contains(event->position().toPoint()) && isEnabled())
         emit clicked();
 }
 

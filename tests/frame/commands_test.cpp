@@ -206,6 +206,26 @@ TEST_F(CommandTest, PressAndReleaseShowTheirPictures)
               QStringLiteral("■Err：[frmMain]-[imgAllClear_MouseDown()]：ファイルが見つかりません。：エラー番号 -> 53"));
 }
 
+TEST_F(CommandTest, AnyMouseButtonPressesAndReleasesButOnlyTheLeftOneClicks)
+{
+    putReport(kReport);
+    auto* all = widget<PictureButton>("imgSelectAll");
+    auto send = [&](QEvent::Type type, Qt::MouseButton button) {
+        QMouseEvent e(type, QPointF(5, 5), all->mapToGlobal(QPointF(5, 5)), button,
+                      type == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(all, &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::RightButton);
+    EXPECT_EQ(pictureOf("imgSelectAll"), QStringLiteral("materials/select_all_on.gif"));
+    send(QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(pictureOf("imgSelectAll"), QStringLiteral("materials/select_all_off.gif"));
+    EXPECT_FALSE(on("imgCopy"));  // no click
+    send(QEvent::MouseButtonPress, Qt::MiddleButton);
+    EXPECT_EQ(pictureOf("imgSelectAll"), QStringLiteral("materials/select_all_on.gif"));
+    send(QEvent::MouseButtonRelease, Qt::MiddleButton);
+    EXPECT_FALSE(on("imgCopy"));
+}
+
 TEST_F(CommandTest, ADisabledButtonTakesNoClick)
 {
     putReport(kReport);

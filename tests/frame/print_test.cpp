@@ -26,15 +26,29 @@ TEST(PrintLayout, DateHeaderReportAndFooterInTheirCells)
     EXPECT_EQ(job.items, expected);  // k = 3 lines: the footer at row 8 + k
 }
 
-TEST(PrintLayout, EmptyLinesOfTheReportArePrintedToo)
+// The report's lines as printed in column 7, and the footer's row.
+std::pair<QStringList, int> printedLines(const QString& report)
 {
-    const PrintJob job = reportPrintJob(QStringLiteral("d"), QStringLiteral("a\r\n\r\nb\r\n"), QStringLiteral("u"));
+    const PrintJob job = reportPrintJob(QStringLiteral("d"), report, QStringLiteral("u"));
     QStringList lines;
     for (const PrintedText& t : job.items)
         if (t.column == 7)
             lines.append(t.text);
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString(), QString()}));
-    EXPECT_EQ(job.items.last().row, 12);
+    return {lines, job.items.last().row};
+}
+
+TEST(PrintLayout, EmptyLinesOfTheReportArePrintedToo)
+{
+    // Three lines, each ending in a line end: the one line end added after
+    // the report gives one empty printed line, not two.
+    const auto [lines, footerRow] = printedLines(QStringLiteral("a\r\n\r\nb\r\n"));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
+    EXPECT_EQ(footerRow, 8 + 3);
+
+    // A report cut down to its line ends.
+    EXPECT_EQ(printedLines(QStringLiteral("\r\n\r\n")), std::make_pair(QStringList(3), 8 + 2));
+    // Nothing at all still prints the one empty line before the footer.
+    EXPECT_EQ(printedLines(QString()), std::make_pair(QStringList(1), 8));
 }
 
 TEST(PrintLayout, RowsThatDoNotFitGoOnTheNextPageBelowTheTopMargin)

@@ -6,6 +6,7 @@
 #include "calc/springrecord.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
@@ -39,7 +40,15 @@ protected:
         auto* l = widget<QListWidget>(list);
         const auto found = l->findItems(entry, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << entry.toStdString();
-        emit l->itemClicked(found.first());
+        // A press and a release of the left button on the entry.
+        l->scrollToItem(found.first());
+        const QPointF at = l->visualItemRect(found.first()).center();
+        ASSERT_TRUE(l->viewport()->rect().contains(at.toPoint())) << entry.toStdString();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, at, l->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(l->viewport(), &e);
+        }
     }
     QString shown(const char* label) { return widget<QLabel>(label)->text(); }
 };
@@ -205,6 +214,42 @@ TEST_F(RoadTest, ClickingIntoTheReportSwitchesCopyBySelection)
     click("imgCopy");
     EXPECT_EQ(clipboard.text, form().text(Ctl::Text1).left(4));
     EXPECT_FALSE(widget("imgCopy")->isEnabled());
+}
+
+TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
+{
+    window->show();
+    click("imgSWM");
+    pick("List1", QStringLiteral("SWM20-50"));
+    auto* sizes = widget<QListWidget>("List1");
+    sizes->setFocus();
+    const auto press = [](QWidget* w, int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    press(sizes, Qt::Key_Down);
+    ASSERT_EQ(sizes->currentItem()->text(), QStringLiteral("SWM20-55"));
+    EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-55"));
+    EXPECT_EQ(shown("Label24"), QStringLiteral("55"));
+    press(sizes, Qt::Key_Up);
+    EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-50"));
+
+    // The diameters narrow the sizes as a click would.
+    auto* diameters = widget<QListWidget>("List2");
+    diameters->setFocus();
+    diameters->setCurrentRow(-1);
+    pick("List2", QStringLiteral("20"));
+    press(diameters, Qt::Key_Down);
+    ASSERT_EQ(diameters->currentItem()->text(), QStringLiteral("22"));
+    for (int i = 0; i < sizes->count(); ++i)
+        EXPECT_TRUE(sizes->item(i)->text().startsWith(QStringLiteral("SWM22-"))) << sizes->item(i)->text().toStdString();
+
+    // A click on the chosen entry chooses it again.
+    pick("List1", sizes->item(0)->text());
+    const QString length = shown("Label24");
+    form().setText(Ctl::Label24, QStringLiteral("x"));
+    pick("List1", sizes->item(0)->text());
+    EXPECT_EQ(shown("Label24"), length);
 }
 
 // Not a check: tools/screenshot.sh runs it under Xvfb to picture the window

@@ -158,6 +158,33 @@ TEST_F(ShutdownTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
               QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：パス名が無効です。：エラー番号 -> 75"));
 }
 
+TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)
+{
+    putReport(kReport);
+    const QString first = sandbox.root() + QStringLiteral("/first.txt");
+    ui.saveAnswers = {first, std::nullopt};
+    window->mnuSave2_Click();
+    window->mnuSave2_Click();
+    ASSERT_EQ(ui.saveRequests.size(), 2u);
+    EXPECT_TRUE(ui.saveRequests[0].fileName.isEmpty());
+    EXPECT_EQ(ui.saveRequests[1].fileName, first);  // starts at the file saved last
+
+    // The shutdown's save sets up the same dialog, which stays so for the menu.
+    form().setText(Ctl::Text1, kReport + QStringLiteral("!"));
+    ui.answers = {kIdYes};
+    ui.saveAnswers = {std::nullopt, std::nullopt};
+    window->mnuEnd_Click();
+    window->mnuSave2_Click();
+    ASSERT_EQ(ui.saveRequests.size(), 4u);
+    EXPECT_TRUE(ui.saveRequests[2].fileName.isEmpty());
+    const FileDialogRequest& after = ui.saveRequests[3];
+    EXPECT_EQ(after.filter, QStringLiteral("All files (*.*)|*.*|Text files|*.txt"));
+    EXPECT_EQ(after.filterIndex, 2);
+    EXPECT_EQ(after.title, QStringLiteral("Select the destination file "));
+    EXPECT_TRUE(after.fileName.isEmpty());
+    EXPECT_FALSE(window->ended());
+}
+
 TEST_F(ShutdownTest, ACutAfterSavingAsksAgain)
 {
     putReport(kReport);
