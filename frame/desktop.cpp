@@ -37,7 +37,7 @@ QString displayText(QString text)
 int QtUserInterface::msgBox(const QString& prompt, int style, const QString& title)
 {
     QMessageBox box(owner_);
-    box.setWindowTitle(title.isEmpty() ? QStringLiteral("Tolvane") : title);
+    box.setWindowTitle(title);
     box.setText(displayText(prompt));
     switch (style & 0x70) {
     case kMbCritical: box.setIcon(QMessageBox::Critical); break;

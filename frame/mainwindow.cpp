@@ -1025,7 +1025,8 @@ StartResult MainWindow::startUp()
         // Held as long as the window lives, that is until the program ends.
         lock_ = std::make_unique<InstanceLock>(ports_.lockFilePath);
         if (!lock_->acquire()) {
-            ports_.ui->msgBox(QStringLiteral("すでに「Tolvane」は起動されています。"), kMbExclamation, QString());
+            ports_.ui->msgBox(QStringLiteral("すでに「") + kProgramTitle + QStringLiteral("」は起動されています。"), kMbExclamation,
+                              kProgramTitle);
             ended_ = true;
             return StartResult::Stop;
         }
@@ -1384,7 +1385,7 @@ void MainWindow::mnuProgram_Click()
     if (QFileInfo(page).isFile())
         ports_.ui->openUrl(page);
     else
-        ports_.ui->msgBox(QStringLiteral("ヘルプファイルがインストールされていません。"), kMbOk, QString());
+        ports_.ui->msgBox(QStringLiteral("ヘルプファイルがインストールされていません。"), kMbOk, kProgramTitle);
 }
 
 void MainWindow::mnuHome_Click() { ports_.ui->openUrl(messageHomeUrl()); }

@@ -22,6 +22,8 @@ enum MsgBoxStyle : int {
     kMbExclamation = 48,
     kMbInformation = 64,
 };
+inline const QString kProgramTitle = QStringLiteral("Tolvane");
+
 enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 struct FileDialogRequest {
@@ -37,7 +39,8 @@ struct FileDialogRequest {
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
-    // An empty title means the program's title, "Tolvane".
+    // The title as given: an empty one shows an empty title bar; a box that
+    // speaks with the program's own title passes kProgramTitle.
     virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
     virtual void beep() = 0;
     // The chosen path, or nothing when the user cancelled.

@@ -344,6 +344,7 @@ TEST_F(CommandTest, LinksAndTheHelpPage)
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("ヘルプファイルがインストールされていません。"));
     EXPECT_EQ(ui.boxes[0].style, 0);
+    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Tolvane"));
 }
 
 TEST_F(CommandTest, TheCalculatorWritesItsErrorLineWhenNoneIsFound)

@@ -36,6 +36,7 @@ TEST_F(StartupTest, MissingMaterialsEndsBeforeTheSingleCopyCheck)
               (QStringList{kStart, QStringLiteral("□Eve：") + folder + QStringLiteral("内にmaterialsが存在しない。"), kEnd}));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, 64);
+    EXPECT_TRUE(ui.boxes[0].title.isEmpty());
     EXPECT_EQ(ui.boxes[0].prompt,
               folder + QStringLiteral("内に、\rmaterialsフォルダが存在しない為、Tolvaneを起動できません。\r"
                                       "フォルダ（及びフォルダ内のファイル）を正しく配置するか、本ソフトウェアを再インストールしてください。\r"));
@@ -80,7 +81,7 @@ TEST_F(StartupTest, ASecondCopyIsRefusedWithoutAnEndLine)
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("すでに「Tolvane」は起動されています。"));
     EXPECT_EQ(ui.boxes[0].style, 48);
-    EXPECT_TRUE(ui.boxes[0].title.isEmpty());
+    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Tolvane"));
 }
 
 TEST_F(StartupTest, ALockLeftByACrashedCopyIsTakenOver)
