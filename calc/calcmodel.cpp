@@ -86,6 +86,12 @@ void CalcModel::installRules()
 
 void CalcModel::startUp()
 {
+    startUpDefaults();
+    startUpSpinControls();
+}
+
+void CalcModel::startUpDefaults()
+{
     // No handler of its own: a failure belongs to the window's load step.
     DbFilePath = ProgramFolder() + QStringLiteral("/ZEKA.mdb");
     DbFilePathD = ProgramFolder() + QStringLiteral("/ZEKA_D.mdb");
@@ -100,6 +106,10 @@ void CalcModel::startUp()
     form_.setEnabled(Ctl::Label37, false);
     form_.setBackColor(Ctl::Text12, kSysActiveBorder);
     form_.setEnabled(Ctl::Text12, false);
+}
+
+void CalcModel::startUpSpinControls()
+{
     // Each spin control writes its value into its box, which runs the box's rule.
     for (const Spin& s : kSpins) {
         form_.setSpin(s.upDown, s.min, s.max, s.value);

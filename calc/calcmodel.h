@@ -81,6 +81,11 @@ public:
     // with their values written into their boxes (each write runs the box's
     // rule). A failure throws VbError for the load step's own handler.
     void startUp();
+    // The same in the two halves the window's load step runs on either side
+    // of its catalogue check: paths, bars, values, menus and mode first; the
+    // spin controls after.
+    void startUpDefaults();
+    void startUpSpinControls();
 
     // --- what the user does ---------------------------------------------------
     void userTyped(Ctl box, const QString& text);       // a text box edited by the user

@@ -1048,11 +1048,8 @@ StartResult MainWindow::startUp()
             widgets_[static_cast<int>(f)]->move(px(120), px(4440));
         setPicture(QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_on.gif"));
 
-        model_->DbFilePath = ProgramFolder() + QStringLiteral("/ZEKA.mdb");
-        model_->DbFilePathD = ProgramFolder() + QStringLiteral("/ZEKA_D.mdb");
-        model_->DeflectionCheckFlag = QStringLiteral("OFF");
-        model_->SpringKind = QStringLiteral("K1");
-        model_->SaveState = QStringLiteral("SaveNon");
+        // Paths, bars, values, menus and the input mode.
+        model_->startUpDefaults();
         startDate_ = clock().now().toString(QStringLiteral("yyyy/MM/dd H:mm:ss"));
 
         if (!QFileInfo(model_->DbFilePath).isFile()) {
@@ -1067,8 +1064,7 @@ StartResult MainWindow::startUp()
             return StartResult::Stop;
         }
 
-        // Bars, defaults, menus, the input mode and the four spin controls.
-        model_->startUp();
+        model_->startUpSpinControls();
 
         if (ports_.hooks.initMsgBanner)
             ports_.hooks.initMsgBanner(*this);

@@ -68,6 +68,12 @@ TEST_F(StartupTest, MissingCatalogueEndsAfterTheSplashWithoutAnEndLine)
         QStringLiteral("データベースが組み込まれていません\rデータベースファイルをインストールしてください\r\r"
                        "データベースファイルはVornホームページより無償でダウンロードしていただけます。\rhttp://")));
     EXPECT_TRUE(ui.boxes[0].prompt.endsWith(QStringLiteral("/vorn/download.html")));
+    // The defaults come before the catalogue check; only the spin controls wait for it.
+    EXPECT_TRUE(form()[Ctl::Option1].value);
+    EXPECT_FALSE(form()[Ctl::mnuPrint].enabled);
+    EXPECT_FALSE(form()[Ctl::Text12].enabled);
+    EXPECT_EQ(form()[Ctl::Picture3].backColor, 0x0000FFu);
+    EXPECT_TRUE(form().text(Ctl::Text5).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(old));
 }
 
