@@ -1127,7 +1127,10 @@ void MainWindow::imgCopy_Click()
     }
 }
 
-void MainWindow::imgClearData_Click()
+// The three clear commands share their steps. Clearing all also empties the
+// spring's lists and values and resets the bars and the title panel; the
+// toolbar's clear-all then resets the series pictures, the menu's does not.
+void MainWindow::clearCommand(bool all, bool resetSeriesPictures)
 {
     runStep([this] { model_->inpTextboxClar(); });
     runStep([this] { model_->Textbox1Clar(); });
@@ -1139,6 +1142,17 @@ void MainWindow::imgClearData_Click()
         if (form()[Ctl::mnuDxf].enabled)
             form().setEnabled(Ctl::mnuDxf, false);
     });
+    if (all) {
+        runStep([this] {
+            form().setItems(Ctl::List1, {});
+            form().setItems(Ctl::List2, {});
+        });
+        runStep([this] { model_->DataClear(); });
+        runStep([this] { model_->GrafuSet(); });
+        runStep([this] { model_->Picture_on(); });
+        if (resetSeriesPictures)
+            runStep([this] { model_->ResetImage(); });
+    }
     runStep([this] {
         form().setEnabled(Ctl::mnuAllsel, false);
         form().setEnabled(Ctl::mnuCopy, false);
@@ -1146,32 +1160,9 @@ void MainWindow::imgClearData_Click()
     });
 }
 
-void MainWindow::imgAllClear_Click()
-{
-    runStep([this] { model_->inpTextboxClar(); });
-    runStep([this] { model_->Textbox1Clar(); });
-    runStep([this] {
-        if (form()[Ctl::imgOutputDXF].enabled)
-            setButton(Ctl::imgOutputDXF, false, QStringLiteral("output_dxf"));
-    });
-    runStep([this] {
-        if (form()[Ctl::mnuDxf].enabled)
-            form().setEnabled(Ctl::mnuDxf, false);
-    });
-    runStep([this] {
-        form().setItems(Ctl::List1, {});
-        form().setItems(Ctl::List2, {});
-    });
-    runStep([this] { model_->DataClear(); });
-    runStep([this] { model_->GrafuSet(); });
-    runStep([this] { model_->Picture_on(); });
-    runStep([this] { model_->ResetImage(); });
-    runStep([this] {
-        form().setEnabled(Ctl::mnuAllsel, false);
-        form().setEnabled(Ctl::mnuCopy, false);
-        form().setEnabled(Ctl::mnuCut, false);
-    });
-}
+void MainWindow::imgClearData_Click() { clearCommand(false, false); }
+
+void MainWindow::imgAllClear_Click() { clearCommand(true, true); }
 
 void MainWindow::showDxfDialog(const QString& procedure)
 {
@@ -1263,31 +1254,7 @@ void MainWindow::mnuTEXT_Click()
     }
 }
 
-void MainWindow::mnuCria_Click()
-{
-    runStep([this] { model_->inpTextboxClar(); });
-    runStep([this] { model_->Textbox1Clar(); });
-    runStep([this] {
-        if (form()[Ctl::imgOutputDXF].enabled)
-            setButton(Ctl::imgOutputDXF, false, QStringLiteral("output_dxf"));
-    });
-    runStep([this] {
-        if (form()[Ctl::mnuDxf].enabled)
-            form().setEnabled(Ctl::mnuDxf, false);
-    });
-    runStep([this] {
-        form().setItems(Ctl::List1, {});
-        form().setItems(Ctl::List2, {});
-    });
-    runStep([this] { model_->DataClear(); });
-    runStep([this] { model_->GrafuSet(); });
-    runStep([this] { model_->Picture_on(); });
-    runStep([this] {
-        form().setEnabled(Ctl::mnuAllsel, false);
-        form().setEnabled(Ctl::mnuCopy, false);
-        form().setEnabled(Ctl::mnuCut, false);
-    });
-}
+void MainWindow::mnuCria_Click() { clearCommand(true, false); }
 
 void MainWindow::mnuCut_Click()
 {

@@ -117,6 +117,7 @@ private:
     void setButton(Ctl button, bool enabled, const QString& stem);
     void setColor(const QString& control, bool fore, ColorRef color);
     void pressPicture(const QString& button, const QString& stem, bool down);
+    void clearCommand(bool all, bool resetSeriesPictures);
     void runStep(const std::function<void()>& step);
     void selectAllSteps();
     void showDxfDialog(const QString& procedure);
