@@ -23,8 +23,8 @@ static QByteArray diagramFragmentBytes(int i)
     case 7: return TOLVANE_EMBEDDED(working_8_dxf);
     case 8: return TOLVANE_EMBEDDED(report_all_2_dxf);
     case 9: return TOLVANE_EMBEDDED(report_all_3_dxf);
-    case 10: return TOLVANE_EMBEDDED(report_part_2_dxf);
-    case 11: return TOLVANE_EMBEDDED(report_part_3_dxf);
+    case 10: return TOLVANE_EMBEDDED(report_pressure_only_2_dxf);
+    case 11: return TOLVANE_EMBEDDED(report_pressure_only_3_dxf);
     case 12: return TOLVANE_EMBEDDED(closing_12_dxf);
     default: return {};
     }
@@ -108,8 +108,8 @@ const std::array<Fragment, kFragmentCount>& fragments()
             "working_8.dxf",
             "report_all_2.dxf",
             "report_all_3.dxf",
-            "report_part_2.dxf",
-            "report_part_3.dxf",
+            "report_pressure_only_2.dxf",
+            "report_pressure_only_3.dxf",
             "closing_12.dxf",
         };
         std::array<Fragment, kFragmentCount> parsed;
