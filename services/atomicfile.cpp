@@ -10,7 +10,9 @@ bool writeFileAtomic(const QString& path, const QByteArray& data, QString* error
     // A directory's write permission is what matters for the rename; fall
     // back to writing in place only where no temporary file can be made.
     file.setDirectWriteFallback(false);
-    bool ok = file.open(QIODevice::WriteOnly);
+    // Unbuffered, so a short write (a full disk) shows in write()'s count;
+    // a buffered flush would pass a truncated file on to the rename.
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (ok)
         ok = file.write(data) == data.size();
     if (ok)

@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 using namespace tolvane;
 using tolvane::test::Sandbox;
 
@@ -104,16 +108,26 @@ TEST(AtomicSave, AFailedSaveLeavesTheOldFile)
 
 }
 
-TEST(AtomicSave, AReadOnlyFolderKeepsTheOldFile)
+TEST(AtomicSave, AWriteThatFailsHalfwayKeepsTheOldFile)
 {
     Sandbox box;
     const QString path = box.root() + QStringLiteral("/report.txt");
-    ASSERT_TRUE(writeFileAtomic(path, "new"));
-    // A read-only folder refuses the temporary file: the old file stays whole.
-    QFile::setPermissions(box.root(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const bool wrote = writeFileAtomic(path, "newer");
-    QFile::setPermissions(box.root(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (wrote)
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
-    EXPECT_EQ(test::readAll(path), QByteArray("new"));
+    const QByteArray old = QByteArray("old report ").repeated(10);
+    ASSERT_TRUE(writeFileAtomic(path, old));
+    // A file-size limit makes the write fail part way, whatever the rights of
+    // the user running the test (a full disk does the same).
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString why;
+    const bool wrote = writeFileAtomic(path, QByteArray(4096, 'x'), &why);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(wrote);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(test::readAll(path), old);
+    EXPECT_EQ(QDir(box.root()).entryList(QDir::Files), QStringList{QStringLiteral("report.txt")});
 }
