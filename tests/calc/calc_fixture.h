@@ -82,6 +82,12 @@ protected:
             EXPECT_EQ(text(c), QString::fromUtf8(t)) << controlName(c).toStdString();
     }
 
+    void expectEnabled(std::initializer_list<Ctl> controls, bool enabled)
+    {
+        for (Ctl c : controls)
+            EXPECT_EQ(form()[c].enabled, enabled) << controlName(c).toStdString();
+    }
+
     // A chosen size, as the catalogue lookup leaves its labels (these labels
     // run no rule of their own).
     void spring(const QString& rateN, const QString& rateKgf, const QString& freeLength = "100",

@@ -36,32 +36,11 @@ TEST_F(Report, AllValuesLineByLine)
     loadsExample();
     model->SaveState = "SaveOK";
     const QStringList expected = {
-        "加工長 = 100m/m",
-        "板厚 = t2",
-        "加工圧 = 7000kgf",
-        QString::fromUtf16(u"必要ストリッピング力 (5\uFF05) = 350kgf"),
-        "",
-        "SWB20-100",
-        "L = 100",
-        "kg/mm = 2",
-        "N/mm = 20",
-        "圧縮長 = 87mm",
-        "",
-        dashes(10, "SPタワミ", 9),
-        "初圧 = 3mm",
-        "加工開始 = 10mm",
-        "終圧 = 13mm",
-        "",
-        dashes(12, "kg", 12),
-        "初圧 = 3mm --> 6kgX4=24kg",
-        "加工開始 = 10mm --> 20kgX4=80kg",
-        "終圧 = 13mm --> 26kgX4=104kg",
-        "",
-        dashes(13, "N", 11),
-        "初圧 = 3mm --> 60NX4=240N",
-        "加工開始 = 10mm --> 200NX4=800N",
-        "終圧 = 13mm --> 260NX4=1040N",
-        "",
+        "加工長 = 100m/m", "板厚 = t2", "加工圧 = 7000kgf", QString::fromUtf16(u"必要ストリッピング力 (5\uFF05) = 350kgf"), "",
+        "SWB20-100", "L = 100", "kg/mm = 2", "N/mm = 20", "圧縮長 = 87mm", "",
+        dashes(10, "SPタワミ", 9), "初圧 = 3mm", "加工開始 = 10mm", "終圧 = 13mm", "",
+        dashes(12, "kg", 12), "初圧 = 3mm --> 6kgX4=24kg", "加工開始 = 10mm --> 20kgX4=80kg", "終圧 = 13mm --> 26kgX4=104kg", "",
+        dashes(13, "N", 11), "初圧 = 3mm --> 60NX4=240N", "加工開始 = 10mm --> 200NX4=800N", "終圧 = 13mm --> 260NX4=1040N", "",
         "ST = 10  ( 使用回数 100万回 )",
     };
     // The last line has no CR LF.
@@ -69,13 +48,10 @@ TEST_F(Report, AllValuesLineByLine)
     EXPECT_EQ(model->CompFinalText, "13");
     EXPECT_EQ(model->CompStartText, "10");
     EXPECT_EQ(model->SaveState, "SaveNon");
-    EXPECT_TRUE(dxfOn());
     EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_off.gif");
-    EXPECT_TRUE(form()[Ctl::imgSelectAll].enabled);
-    for (Ctl m : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
-        EXPECT_TRUE(form()[m].enabled) << controlName(m).toStdString();
+    expectEnabled({Ctl::imgOutputDXF, Ctl::imgSelectAll, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf}, true);
     // The report never enables copying; that follows the selection.
-    EXPECT_FALSE(form()[Ctl::mnuCopy].enabled);
+    expectEnabled({Ctl::mnuCopy}, false);
     EXPECT_EQ(errors(), QStringList{});
 }
 
@@ -83,24 +59,10 @@ TEST_F(Report, PressureOnlyWithoutAStartDistanceHasNoStartLines)
 {
     pressureOnly();
     const QStringList expected = {
-        "SWB20-100",
-        "L = 100",
-        "kg/mm = 2",
-        "N/mm = 20",
-        "圧縮長 = 88mm",
-        "",
-        dashes(10, "SPタワミ", 9),
-        "初圧 = 2mm",
-        "終圧 = 12mm",
-        "",
-        dashes(12, "kg", 12),
-        "初圧 = 2mm --> 4kgX1=4kg",
-        "終圧 = 12mm --> 24kgX1=24kg",
-        "",
-        dashes(13, "N", 11),
-        "初圧 = 2mm --> 40NX1=40N",
-        "終圧 = 12mm --> 240NX1=240N",
-        "",
+        "SWB20-100", "L = 100", "kg/mm = 2", "N/mm = 20", "圧縮長 = 88mm", "",
+        dashes(10, "SPタワミ", 9), "初圧 = 2mm", "終圧 = 12mm", "",
+        dashes(12, "kg", 12), "初圧 = 2mm --> 4kgX1=4kg", "終圧 = 12mm --> 24kgX1=24kg", "",
+        dashes(13, "N", 11), "初圧 = 2mm --> 40NX1=40N", "終圧 = 12mm --> 240NX1=240N", "",
         "ST = 10  ( 使用回数 100万回 )",
     };
     EXPECT_EQ(report(), expected.join("\r\n"));
@@ -160,14 +122,13 @@ TEST_F(Report, NoSpringChosen)
     EXPECT_EQ(ui.boxes[0].prompt, "スプリングが選択されていません。");
     EXPECT_EQ(ui.boxes[0].style, 64);
     EXPECT_EQ(ui.boxes[0].title, "警告");
-    EXPECT_TRUE(form()[Ctl::mnuPrint].enabled);
+    expectEnabled({Ctl::mnuPrint}, true);
     EXPECT_FALSE(dxfOn());
 
     click(Ctl::Option2);
     EXPECT_EQ(report(), "");
-    EXPECT_FALSE(form()[Ctl::imgSelectAll].enabled);
     EXPECT_EQ(form()[Ctl::imgSelectAll].picture, "materials/select_all_disable.gif");
-    EXPECT_FALSE(form()[Ctl::mnuSave2].enabled);
+    expectEnabled({Ctl::imgSelectAll, Ctl::mnuSave2}, false);
 }
 
 TEST_F(Report, EmptyOrNonNumberCompressionAndBiteBecomeZeroFirst)
@@ -245,37 +206,20 @@ TEST_F(Report, EmptyingTheBoxSwitchesTheCommandsOffAndMarksItUnsaved)
     loadsExample();
     report();
     model->Text1_Click("加工長");
-    EXPECT_TRUE(form()[Ctl::imgCopy].enabled);
     EXPECT_EQ(form()[Ctl::imgCopy].picture, "materials/copy_off.gif");
-    EXPECT_TRUE(form()[Ctl::mnuCut].enabled);
+    expectEnabled({Ctl::imgCopy, Ctl::mnuCut}, true);
     model->SaveState = "SaveOK";
     model->Textbox1Clar();
     EXPECT_EQ(model->SaveState, "SaveNon");
     EXPECT_EQ(form()[Ctl::imgCopy].picture, "materials/copy_disable.gif");
-    for (Ctl m : {Ctl::imgCopy, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2,
-                  Ctl::imgSelectAll})
-        EXPECT_FALSE(form()[m].enabled) << controlName(m).toStdString();
+    expectEnabled({Ctl::imgCopy, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2,
+                   Ctl::imgSelectAll}, false);
     // The DXF commands are not the result box's.
-    EXPECT_TRUE(dxfOn());
-    EXPECT_TRUE(form()[Ctl::mnuDxf].enabled);
+    expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, true);
 
     model->setDxfCommandsEnabled(false);
-    EXPECT_FALSE(dxfOn());
     EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
-    EXPECT_FALSE(form()[Ctl::mnuDxf].enabled);
-}
-
-TEST_F(Report, AMissingPictureIsOneErrorLineAndTheFlagStillChanges)
-{
-    loadsExample();
-    report();
-    QFile::remove(materials("select_all_disable.gif"));
-    model->com2_syori();
-    EXPECT_FALSE(form()[Ctl::imgSelectAll].enabled);
-    EXPECT_EQ(form()[Ctl::imgSelectAll].picture, "materials/select_all_off.gif");
-    // Already off the second time: nothing is loaded again, so no second line.
-    model->com2_syori();
-    EXPECT_EQ(errors(), QStringList{"■Err：[frmMain]-[com2_syori()]：ファイルが見つかりません。：エラー番号 -> 53"});
+    expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, false);
 }
 
 }  // namespace

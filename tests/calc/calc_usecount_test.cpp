@@ -159,24 +159,6 @@ TEST_F(UseCount, WithoutASizeAChoiceOnlyRecolours)
     EXPECT_EQ(form()[Ctl::Label36].foreColor, 0x0080FFu);
 }
 
-TEST_F(UseCount, ClearThenSelectRunsTheChoiceOnceAndSetReappliesIt)
-{
-    int clicks = 0;
-    form().setObserver([&](Ctl c, Prop p) {
-        if (c == Ctl::Label35 && p == Prop::ForeColor)
-            ++clicks;
-    });
-    model->OptionButton_Clear();
-    EXPECT_FALSE(form()[Ctl::Option14].value);
-    form().setValue(Ctl::Option14, true);
-    form().setForeColor(Ctl::Label35, 0);
-    clicks = 0;
-    model->OptionButton_Set();
-    EXPECT_TRUE(form()[Ctl::Option14].value);
-    EXPECT_EQ(clicks, 1);
-    form().setObserver({});
-}
-
 TEST_F(UseCount, TitlePanelSlidesAwayAndBackOnce)
 {
     model->Picture_off();
