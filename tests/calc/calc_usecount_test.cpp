@@ -117,7 +117,7 @@ TEST_F(UseCount, AZeroFreeLengthKeepsTheRatiosAndBars)
     EXPECT_EQ(errors(), QStringList{"■Err：[frmMain]-[Option13_syori()]：0 で除算しました。：エラー番号 -> 11"});
 }
 
-TEST_F(UseCount, AChoiceEmptiesTheReportAndTheCompressions)
+TEST_F(UseCount, AChoiceEmptiesTheReportAndTheCompressionsThenJudgesAlone)
 {
     type(Ctl::Text9, "2");
     type(Ctl::Text3, "5");
@@ -125,12 +125,10 @@ TEST_F(UseCount, AChoiceEmptiesTheReportAndTheCompressions)
     click(Ctl::Option13);
     expectTexts({{Ctl::Text1, ""}, {Ctl::Text9, ""}, {Ctl::Text3, ""}});
     EXPECT_TRUE(ui.boxes.isEmpty());
-}
 
-TEST_F(UseCount, ASmallerAllowanceJudgesTheInitialCompressionAloneAndWarnsOnce)
-{
     // Text39Clar empties the stroke first: the initial compression is then
     // judged alone against the newly chosen, smaller allowance.
+    click(Ctl::Option14);
     type(Ctl::Text9, "11");
     type(Ctl::Text3, "1");
     ASSERT_TRUE(ui.boxes.isEmpty());

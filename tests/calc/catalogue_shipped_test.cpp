@@ -6,12 +6,8 @@
 #include "services/vberror.h"
 #include "support/printers.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSet>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -128,29 +124,6 @@ TEST(ShippedCatalogue, MatchesItsSourcesFieldForField)
     EXPECT_EQ(size.rows[0], (QStringList{"SWM20-50", "20", "10", "50", "30", "40.3", "4.11", "12.8", "14.4", "16"}));
     // Size numbers compare as the Access engine compared text: case aside.
     EXPECT_EQ(query(kSizes, "SELECT * FROM [SWM] WHERE [no] = 'swm20-50';").rows.size(), 1);
-}
-
-// The CSV sources are the generator's output, untouched by hand.
-TEST(ShippedCatalogue, SourcesAreWhatTheGeneratorWrites)
-{
-    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (python.isEmpty())
-        GTEST_SKIP() << "python3 is not installed";
-    QTemporaryDir out;
-    QProcess p;
-    p.start(python, {kSource + QStringLiteral("generate_catalogue.py"), QStringLiteral("--out"), out.path()});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    for (const QString& folder : {QStringLiteral("ZEKA/"), QStringLiteral("ZEKA_D/")}) {
-        const QDir made(out.path() + QLatin1Char('/') + folder), kept(kSource + folder);
-        const QStringList files = made.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
-        EXPECT_EQ(kept.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name), files);
-        for (const QString& f : files) {
-            QFile a(made.filePath(f)), b(kept.filePath(f));
-            ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-            EXPECT_TRUE(a.readAll() == b.readAll()) << (folder + f).toStdString();
-        }
-    }
 }
 
 }  // namespace
