@@ -36,8 +36,6 @@ TEST_F(UseCount, EqualPassesAndOneHundredthMoreIsRefused)
                                   "スプリングを変更するか 使用回数を変更してください   \r"
                                   " \r"
                                   "[現在のタワミ量 ---> 12.51/mm]\r");
-    EXPECT_EQ(model->UseCountText, "50万回");
-    EXPECT_EQ(model->AllowedDeflectionText, "12.5");
     expectTexts({{Ctl::Text9, ""}, {Ctl::Text3, ""}, {Ctl::Text11, "0"}, {Ctl::Label51, "NG"}, {Ctl::Label79, "NG"}});
     EXPECT_EQ(screen.focus.last(), Ctl::Text9);
     EXPECT_EQ(form()[Ctl::Label51].foreColor, kRed);
@@ -85,8 +83,6 @@ TEST_F(UseCount, RatiosAndCoversOfTheWorkedExample)
     EXPECT_EQ(model->UseCountBarHeight, "615");
     EXPECT_EQ(form()[Ctl::Label32].height, 738);
     EXPECT_EQ(form()[Ctl::Label54].height, 615);
-    EXPECT_EQ(form()[Ctl::Label35].foreColor, 0x00FFFFu);
-    EXPECT_EQ(form()[Ctl::Label34].foreColor, 0x808080u);
 
     click(Ctl::Option15);
     EXPECT_EQ(model->UseCountDeflectionRatio, "0.3");
