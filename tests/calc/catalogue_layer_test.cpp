@@ -91,7 +91,7 @@ QStringList column(const CatalogueRecordset& rs, const char* name)
     return out;
 }
 
-TEST_F(CatalogueLayer, TheThreeQueryFormsReadFieldsByNameAsNumberText)
+TEST_F(CatalogueLayer, TheThreeQueryFormsReadFieldsByName)
 {
     const CatalogueRecordset rs = query("SELECT * FROM [SWB];");
     EXPECT_EQ(rs.columns, (QStringList{"NO", "D1", "D2", "l", "Lmin", "N_mm", "kgf_mm", "fmm100", "fmm50", "fmm30"}));
@@ -109,26 +109,22 @@ TEST_F(CatalogueLayer, TheThreeQueryFormsReadFieldsByNameAsNumberText)
     EXPECT_EQ(size.field(0, u"no"), "SWB20-50");
     EXPECT_EQ(size.field(0, u"LMIN"), "37.5");
     EXPECT_EQ(column(query("SELECT * FROM [SWB] WHERE [no] = 'O''Neil8-20';"), "NO"), QStringList{"O'Neil8-20"});
+    // An unknown field or a row that is not there.
+    EXPECT_THROW(size.field(0, u"D3"), VbError);
+    EXPECT_THROW(query("SELECT * FROM [WY];").field(0, u"NO"), VbError);
+    try {
+        size.field(1, u"NO");
+        ADD_FAILURE() << "row past the end read";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), 3021);
+        EXPECT_EQ(e.description(), "カレント レコードがありません。");
+    }
 
     EXPECT_EQ(readDatabaseVersion(path), "2026.12");  // the last row's
     const QString noRows = dir.filePath(QStringLiteral("empty.mdb"));
     makeDatabase(noRows, "CREATE TABLE DB_VERSION (VERSION TEXT);");
     EXPECT_EQ(readDatabaseVersion(noRows), "");
     EXPECT_THROW(readDatabaseVersion(dir.filePath(QStringLiteral("none.mdb"))), VbError);
-}
-
-TEST_F(CatalogueLayer, UnknownFieldAndMissingRowAreErrors)
-{
-    const CatalogueRecordset rs = query("SELECT * FROM [SWB] WHERE [no] = 'SWB20-50';");
-    EXPECT_THROW(rs.field(0, u"D3"), VbError);
-    EXPECT_THROW(query("SELECT * FROM [WY];").field(0, u"NO"), VbError);
-    try {
-        rs.field(1, u"NO");
-        ADD_FAILURE() << "row past the end read";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), 3021);
-        EXPECT_EQ(e.description(), "カレント レコードがありません。");
-    }
 }
 
 // Every number comes out exactly as the program's 15-digit number text writes
