@@ -3,6 +3,7 @@
 // screen that record what the model asked of them.
 
 #include "calc/calcmodel.h"
+#include "support/printers.h"
 #include "support/sandbox.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 namespace tolvane::test {
 
@@ -44,22 +46,7 @@ public:
     int slideSteps = 0;
 };
 
-// Every picture the model may set, so picture loads succeed unless a test
-// removes one.
-inline QStringList allPictureFiles()
-{
-    QStringList names = {"copy_off", "copy_disable", "select_all_off", "select_all_disable", "output_dxf_off",
-                         "output_dxf_disable", "round_sp_on", "round_sp_off", "square_sp1_on", "square_sp1_off",
-                         "square_sp2_on", "square_sp2_off"};
-    for (const char* s : {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV", "SWX", "SWY",
-                          "SWZ", "WB", "WF", "WH", "WL", "WM", "WR", "WT", "WY"}) {
-        names << QString::fromLatin1(s) + "_on" << QString::fromLatin1(s) + "_off";
-    }
-    QStringList files;
-    for (const QString& n : names)
-        files << n + ".gif";
-    return files;
-}
+using Texts = std::initializer_list<std::pair<Ctl, const char*>>;
 
 class CalcTest : public ::testing::Test {
 protected:
@@ -68,8 +55,16 @@ protected:
         ExistSettingFolder();
         ExistLogFolder();
         QDir(sandbox.root()).mkpath("program/materials");
-        for (const QString& f : allPictureFiles())
-            writeAll(materials(f), "GIF89a");
+        // Every picture the model may set, so picture loads succeed unless a
+        // test removes one.
+        QStringList names = {"copy_off", "copy_disable", "select_all_off", "select_all_disable", "output_dxf_off",
+                             "output_dxf_disable", "round_sp_on", "round_sp_off", "square_sp1_on", "square_sp1_off",
+                             "square_sp2_on", "square_sp2_off"};
+        for (const char* s : {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV", "SWX",
+                              "SWY", "SWZ", "WB", "WF", "WH", "WL", "WM", "WR", "WT", "WY"})
+            names << QString::fromLatin1(s) + "_on" << QString::fromLatin1(s) + "_off";
+        for (const QString& n : names)
+            writeAll(materials(n + ".gif"), "GIF89a");
         model = std::make_unique<CalcModel>(ui, screen);
         model->startUp();
     }
@@ -81,23 +76,43 @@ protected:
     void type(Ctl box, const QString& t) { model->userTyped(box, t); }
     void click(Ctl option) { model->userClickedOption(option); }
 
+    void expectTexts(Texts want)
+    {
+        for (const auto& [c, t] : want)
+            EXPECT_EQ(text(c), QString::fromUtf8(t)) << controlName(c).toStdString();
+    }
+
+    void expectEnabled(std::initializer_list<Ctl> controls, bool enabled)
+    {
+        for (Ctl c : controls)
+            EXPECT_EQ(form()[c].enabled, enabled) << controlName(c).toStdString();
+    }
+
     // A chosen size, as the catalogue lookup leaves its labels (these labels
     // run no rule of their own).
     void spring(const QString& rateN, const QString& rateKgf, const QString& freeLength = "100",
-                const QString& f100 = "80", const QString& f50 = "90", const QString& f30 = "95",
-                const QString& no = "SWB20-100")
+                const QString& f100 = "80", const QString& f50 = "90", const QString& f30 = "95")
     {
-        form().setText(Ctl::Label21, no);
-        form().setText(Ctl::Label57, no);
-        form().setText(Ctl::Label22, "20");
-        form().setText(Ctl::Label23, "10");
-        form().setText(Ctl::Label24, freeLength);
-        form().setText(Ctl::Label25, "75");
-        form().setText(Ctl::Label26, rateN);
-        form().setText(Ctl::Label27, rateKgf);
-        form().setText(Ctl::Label28, f100);
-        form().setText(Ctl::Label29, f50);
-        form().setText(Ctl::Label30, f30);
+        const QString values[] = {"SWB20-100", "SWB20-100", "20", "10", freeLength, "75", rateN, rateKgf,
+                                  f100, f50, f30};
+        const Ctl labels[] = {Ctl::Label21, Ctl::Label57, Ctl::Label22, Ctl::Label23, Ctl::Label24, Ctl::Label25,
+                              Ctl::Label26, Ctl::Label27, Ctl::Label28, Ctl::Label29, Ctl::Label30};
+        for (int i = 0; i < 11; ++i)
+            form().setText(labels[i], values[i]);
+    }
+
+    // The loads example: rate 20 N/mm, 2 kgf/mm, "100万回" (allowed 80), plate 2,
+    // length 100, bite 1, four springs, initial compression 3, stroke 10.
+    void loadsExample(const QString& bite = "1")
+    {
+        spring("20", "2");
+        click(Ctl::Option13);
+        type(Ctl::Text2, "2");
+        type(Ctl::Text4, "100");
+        type(Ctl::Text11, bite);
+        type(Ctl::Text10, "4");
+        type(Ctl::Text9, "3");
+        type(Ctl::Text3, "10");
     }
 
     QStringList errors() const
