@@ -186,6 +186,28 @@ TEST_F(Series, AMissingDatabaseLeavesTheListsAndFinishesTheButton)
     EXPECT_EQ(form()[Ctl::imgSWC].picture, "materials/SWC_on.gif");
 }
 
+// A table without the field the list shows fails while the rows are read:
+// the list was already emptied for the new series and stays empty.
+TEST_F(Series, AMissingListFieldLeavesThatListEmptied)
+{
+    model->seriesClicked("SWB");
+    makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
+                 "DROP TABLE SWC; CREATE TABLE SWC (NUMBER TEXT, D1 REAL); INSERT INTO SWC VALUES ('SWC10-40', 10);");
+    model->seriesClicked("SWC");
+    EXPECT_TRUE(items(Ctl::List1).isEmpty());
+    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));  // not reached
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].startsWith("■Err：[frmMain]-[DataSearch()]：")) << errors()[0].toStdString();
+
+    makeDatabase(sandbox.root() + "/program/ZEKA.mdb", "DROP TABLE SWC; CREATE TABLE SWC AS SELECT * FROM SWB;");
+    makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb",
+                 "DROP TABLE SWC; CREATE TABLE SWC (dd REAL); INSERT INTO SWC VALUES (10);");
+    model->seriesClicked("SWC");
+    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
+    EXPECT_TRUE(items(Ctl::List2).isEmpty());
+    EXPECT_EQ(errors().size(), 2);
+}
+
 TEST_F(Series, ASizeNoRowHasKeepsThePreviousSizeAndRunsNothing)
 {
     model->seriesClicked("SWB");
