@@ -39,22 +39,10 @@ DiagramInputs pressureOnlyInputs(const QString& initialLoad, const QString& fina
     in.Option1 = false;
     in.Option2 = true;
     in.Stroke = QStringLiteral("24");
-    in.StrippingPercent = in.InitialCompression = QStringLiteral("5");
-    in.SpringCount = in.SpringCountDisplay = QStringLiteral("1");
-    in.Bite = QStringLiteral("0");
     in.SpringNo = QStringLiteral("SWL 30-50");
     in.FreeLength = QStringLiteral("50.8");
-    in.RateN = QStringLiteral("24.5");
-    in.RateKgf = QStringLiteral("2.5");
-    in.PressureDisplay = in.StrippingForceDisplay = in.StartLoadKgf = in.StartLoadN = in.StartSpringLoadKgf =
-        QStringLiteral("---");
     in.InitialLoadKgf = in.InitialSpringLoadKgf = initialLoad;
     in.FinalLoadKgf = in.FinalSpringLoadKgf = finalLoad;
-    in.InitialLoadN = in.InitialSpringLoadN = QStringLiteral("122.5");
-    in.FinalLoadN = in.FinalSpringLoadN = QStringLiteral("710.99");
-    in.CompressedLength = QStringLiteral("21.8");
-    in.CompFinalText = in.CompStartText = QStringLiteral("29");
-    in.UseCountText = QStringLiteral("100万回");
     return in;
 }
 

@@ -131,7 +131,7 @@ TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
     fiftyPointZero[1] = QStringLiteral("50.0");
     const QString tooShort = named + QStringLiteral("は、\r\nデータが不足しているため、合計できません。");
 
-    // The second file is the bad one (a null list: no such file; an empty list: a folder).
+    // The second file is the bad one; without a line there is no such file.
     const struct {
         const char* what;
         std::optional<QString> line;
@@ -164,6 +164,11 @@ TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
         {"missing", std::nullopt, named + QStringLiteral("を読み込めませんでした。\r\nファイルが見つかりません。"),
          {QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53"),
           QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + indexError}},
+        {"a folder", QStringLiteral("/"),
+         named + QStringLiteral("を読み込めませんでした。\r\nファイルを読み取る権限があるか確認してください。"),
+         {QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：") + vbErrorDescription(kErrPermissionDenied)
+              + QStringLiteral("：エラー番号 -> 70"),
+          QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + indexError}},
     };
     // One dialog for all: each output starts afresh, whatever the last one refused.
     Fixture f;
@@ -171,7 +176,9 @@ TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const QString bad = f.docs + QStringLiteral("/bad%1.vorn").arg(n++);
-        if (c.line)
+        if (c.line == QStringLiteral("/"))
+            ASSERT_TRUE(QDir().mkpath(bad));
+        else if (c.line)
             writeVorn(f.docs, QFileInfo(bad).fileName(), *c.line);
         const int logged = static_cast<int>(f.box.logMessages().size());
         f.ui.boxes.clear();
@@ -186,14 +193,6 @@ TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
         f.ui.saveAnswers.clear();
     }
     EXPECT_FALSE(QFile::exists(f.out));
-
-    // A file that is there but cannot be read (here a folder) is told apart from a missing one.
-    f.ui.boxes.clear();
-    const QString folder = f.docs + QStringLiteral("/folder.vorn");
-    ASSERT_TRUE(QDir().mkpath(folder));
-    f.output({f.vorn(QStringLiteral("good.vorn"), allKind()), folder}, QStringLiteral("x"), f.out);
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_EQ(f.ui.boxes.at(0).prompt, named.arg(folder) + QStringLiteral("を読み込めませんでした。\r\nファイルを読み取る権限があるか確認してください。"));
 
     // Neither kind recorded in any file.
     f.ui.boxes.clear();
