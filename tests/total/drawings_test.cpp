@@ -78,7 +78,6 @@ TEST(TotalDrawings, RowsArePairsOfRightAlignedCodesAndFixedWidthIntegers)
         for (int i = 0; i < rows.size(); i += 2) {
             const QString& c = rows.at(i);
             const QString& v = rows.at(i + 1);
-            ASSERT_TRUE(QRegularExpression(QStringLiteral("^ *[0-9]+$")).match(c).hasMatch()) << "row " << i + 1;
             ASSERT_EQ(QString::number(code(c)).rightJustified(3), c) << "row " << i + 1;
             const int width = code(c) == 90 ? 9 : sixWide.contains(code(c)) ? 6 : 0;
             if (width) {
