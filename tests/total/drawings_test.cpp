@@ -6,6 +6,7 @@
 #include "services/cp932.h"
 #include "support/sandbox.h"
 
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -32,6 +33,8 @@ struct Drawing {
     QList<std::pair<int, QString>> valueRows;
     QString highest;
     QString seed;
+    int lines;
+    int texts;
 };
 
 const QList<Drawing>& drawings()
@@ -43,13 +46,13 @@ const QList<Drawing>& drawings()
           {1812, QStringLiteral("FREE LENGTH §0§")}, {1924, QStringLiteral("SET LENGTH §3§")},
           {2064, QStringLiteral("COMP.LENGTH §4§")}, {2456, QStringLiteral("§2§ ST")}, {2492, QStringLiteral("§1§")},
           {2612, QStringLiteral("§6§")}, {2920, QStringLiteral("§8§")}},
-         QStringLiteral("AA"), QStringLiteral("AB")},
+         QStringLiteral("AA"), QStringLiteral("AB"), 39, 11},
         {"pressure only", CreateDxfDataB, pressureOnlyTemplate, 3214,
          {1, 907, 969, 1415, 1501, 2505}, {905, 967, 1413, 1499, 2503, 3211},
          {{1726, QStringLiteral("§7§")}, {1754, QStringLiteral("§5§")}, {1782, QStringLiteral("FREE LENGTH §0§")},
           {1894, QStringLiteral("SET LENGTH §3§")}, {2034, QStringLiteral("COMP.LENGTH §4§")},
           {2426, QStringLiteral("§2§ ST")}, {2462, QStringLiteral("§1§")}, {2498, kName}},
-         QStringLiteral("94"), QStringLiteral("95")},
+         QStringLiteral("94"), QStringLiteral("95"), 27, 8},
     };
     return list;
 }
@@ -67,15 +70,19 @@ int code(const QString& row) { return row.trimmed().toInt(); }
 
 }  // namespace
 
-TEST(TotalDrawings, RowsArePairsOfRightAlignedCodesAndFixedWidthIntegers)
+TEST(TotalDrawings, FollowTheFormatWithTheirSectionsAtTheirRows)
 {
     const QSet<int> sixWide{62, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79,
                             171, 172, 279, 280, 281, 290, 370, 380};
+    const QStringList names{QStringLiteral("HEADER"), QStringLiteral("CLASSES"), QStringLiteral("TABLES"),
+                            QStringLiteral("BLOCKS"), QStringLiteral("ENTITIES"), QStringLiteral("OBJECTS")};
     for (const Drawing& d : drawings()) {
         SCOPED_TRACE(d.name);
         const QStringList rows = rowsOf(d.create(kValues, kName));
         ASSERT_EQ(rows.size(), d.rows);
+        QList<int> sections, ends;
         for (int i = 0; i < rows.size(); i += 2) {
+            // Group codes right-aligned in three, integers six wide (code 90: nine).
             const QString& c = rows.at(i);
             const QString& v = rows.at(i + 1);
             ASSERT_EQ(QString::number(code(c)).rightJustified(3), c) << "row " << i + 1;
@@ -85,25 +92,9 @@ TEST(TotalDrawings, RowsArePairsOfRightAlignedCodesAndFixedWidthIntegers)
                 EXPECT_EQ(QString::number(v.toInt(&ok)).rightJustified(width), v) << "row " << i + 2;
                 EXPECT_TRUE(ok) << "row " << i + 2;
             }
-        }
-    }
-    // With every value empty the pressure-only text has its stated length.
-    EXPECT_EQ(CreateDxfDataB(QStringList(9, QString()), QString()).size(), 22616);
-}
-
-TEST(TotalDrawings, SectionsOpenAndCloseAtTheirRows)
-{
-    const QStringList names{QStringLiteral("HEADER"), QStringLiteral("CLASSES"), QStringLiteral("TABLES"),
-                            QStringLiteral("BLOCKS"), QStringLiteral("ENTITIES"), QStringLiteral("OBJECTS")};
-    for (const Drawing& d : drawings()) {
-        SCOPED_TRACE(d.name);
-        const QStringList rows = rowsOf(d.create(kValues, kName));
-        ASSERT_EQ(rows.size(), d.rows);
-        QList<int> sections, ends;
-        for (int i = 0; i < rows.size(); i += 2) {
-            if (rows.at(i) == QStringLiteral("  0") && rows.at(i + 1) == QStringLiteral("SECTION"))
+            if (c == QStringLiteral("  0") && v == QStringLiteral("SECTION"))
                 sections.append(i + 1);
-            if (rows.at(i) == QStringLiteral("  0") && rows.at(i + 1) == QStringLiteral("ENDSEC"))
+            if (c == QStringLiteral("  0") && v == QStringLiteral("ENDSEC"))
                 ends.append(i + 1);
         }
         EXPECT_EQ(sections, d.sections);
@@ -116,6 +107,8 @@ TEST(TotalDrawings, SectionsOpenAndCloseAtTheirRows)
             characters += rows.at(r - 1).size() + 2;
         EXPECT_EQ(characters, 4611);
     }
+    // With every value empty the pressure-only text has its stated length.
+    EXPECT_EQ(CreateDxfDataB(QStringList(9, QString()), QString()).size(), 22616);
 }
 
 TEST(TotalDrawings, ValuesLandAtTheirValueRowsAndNowhereElse)
@@ -176,12 +169,20 @@ TEST(TotalDrawings, HandlesAreUniqueBelowTheSeedAndEveryReferenceResolves)
     }
 }
 
-TEST(TotalDrawings, NameTheirLayoutsInCodePage932)
+TEST(TotalDrawings, DrawTheirEntitiesInModelSpaceAndNameTheLayoutsInCodePage932)
 {
     for (const Drawing& d : drawings()) {
         SCOPED_TRACE(d.name);
         const QString text = d.create(QStringList(9, QStringLiteral("1")), QStringLiteral("A"));
         const QStringList rows = rowsOf(text);
+        QMap<QString, int> entities;
+        for (int i = d.sections.at(4) + 3; i < d.ends.at(4) - 1; i += 2) {
+            if (rows.at(i) == QStringLiteral("  0")) {
+                ++entities[rows.at(i + 1)];
+                EXPECT_EQ(rows.at(i + 5), QStringLiteral("20")) << "row " << i + 6;  // owner: model space
+            }
+        }
+        EXPECT_EQ(entities, (QMap<QString, int>{{QStringLiteral("LINE"), d.lines}, {QStringLiteral("TEXT"), d.texts}}));
         QStringList layouts;
         for (int i = 0; i + 3 < rows.size(); i += 2) {
             if (rows.at(i) == QStringLiteral("100") && rows.at(i + 1) == QStringLiteral("AcDbLayout"))
@@ -195,19 +196,6 @@ TEST(TotalDrawings, NameTheirLayoutsInCodePage932)
         for (char c : bytes)
             ASSERT_LT(static_cast<unsigned char>(c), 0x80);
     }
-}
-
-TEST(TotalDrawings, PressureOnlyDrawsTwentySevenLinesAndEightTextsInModelSpace)
-{
-    const QStringList rows = rowsOf(CreateDxfDataB(kValues, kName));
-    QMap<QString, int> kinds;
-    for (int i = 1504; i < 2502; i += 2) {  // the ENTITIES section
-        if (rows.at(i) == QStringLiteral("  0")) {
-            ++kinds[rows.at(i + 1)];
-            EXPECT_EQ(rows.at(i + 5), QStringLiteral("20")) << "row " << i + 6;  // owner: model space
-        }
-    }
-    EXPECT_EQ(kinds, (QMap<QString, int>{{QStringLiteral("LINE"), 27}, {QStringLiteral("TEXT"), 8}}));
 }
 
 TEST(TotalDrawings, RefuseTotalsThatCannotFillTheirRows)
