@@ -30,13 +30,18 @@ void putPictures()
     }
 }
 
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
+void mouse(QWidget* w, bool down, Qt::MouseButton button)
 {
     const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), button, button, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
+    QMouseEvent e(down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, at, w->mapToGlobal(at), button,
+                  down ? button : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
+{
+    mouse(w, true, button);
+    mouse(w, false, button);
 }
 
 struct Fixture {
@@ -46,11 +51,6 @@ struct Fixture {
     {
         ExistLogFolder();
         putPictures();
-    }
-    QStringList twoFiles()
-    {
-        return {writeVorn(DocumentsFolder(), QStringLiteral("a.vorn"), vornLine(allKind())),
-                writeVorn(DocumentsFolder(), QStringLiteral("b.vorn"), vornLine(allKind()))};
     }
 };
 
@@ -67,7 +67,8 @@ TEST(TotalDialogWindow, OpensCompactExpandsForTwoFilesAndClosesAfterTheSave)
     EXPECT_EQ(dialog.focusWidget(), dialog.nameBox());
     EXPECT_EQ(dialog.outputButton()->currentPicture(), QStringLiteral("output_dxf_total_large_off.gif"));
 
-    f.ui.openAnswers.append(f.twoFiles());
+    f.ui.openAnswers.append(QStringList{writeVorn(DocumentsFolder(), QStringLiteral("a.vorn"), vornLine(allKind())),
+                                        writeVorn(DocumentsFolder(), QStringLiteral("b.vorn"), vornLine(allKind()))});
     click(dialog.selectFilesButton());
     EXPECT_EQ(dialog.size(), QSize(4125 / 15, 5970 / 15));
     EXPECT_EQ(dialog.cancelButton()->y(), 5040 / 15);
@@ -99,12 +100,9 @@ TEST(TotalDialogWindow, ShowsThePressedPictureWhileAButtonIsHeldAndLogsAMissingO
     EXPECT_EQ(f.box.logMessages(),
               QStringList{QStringLiteral("■Err：[frmSelectFile]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
     TotalPictureButton* b = dialog.selectFilesButton();
-    const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, b->mapToGlobal(at), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(b, &press);
+    mouse(b, true, Qt::RightButton);
     EXPECT_EQ(b->currentPicture(), QStringLiteral("selectFiles_on.gif"));
-    QMouseEvent release(QEvent::MouseButtonRelease, at, b->mapToGlobal(at), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(b, &release);
+    mouse(b, false, Qt::RightButton);
     EXPECT_EQ(b->currentPicture(), QStringLiteral("selectFiles_off.gif"));
     EXPECT_TRUE(f.ui.openRequests.isEmpty());  // only a left click is a click
     click(dialog.cancelButton(), Qt::RightButton);
