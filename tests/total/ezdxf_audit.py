@@ -1,11 +1,10 @@
 #!/usr/bin/python3
-"""Loads a DXF file as a CAD reader would and reports what ezdxf's audit finds.
-
-Usage: ezdxf_audit.py FILE
-Prints the audit's findings, then the model space's entity counts, its texts
-and the layouts. Exit 0 when the file loads and the audit finds no errors and
-makes no fixes, 2 when ezdxf is not installed, 1 otherwise.
-"""
+# Loads a DXF file as a CAD reader would and reports what ezdxf's audit finds.
+#
+# Usage: ezdxf_audit.py FILE
+# Prints the audit's findings, then the model space's entity counts, its texts
+# and the layouts. Exit 0 when the file loads and the audit finds no errors and
+# makes no fixes, 2 when ezdxf is not installed, 1 otherwise.
 import sys
 
 try:

@@ -51,7 +51,7 @@ QStringList withKind(const QString& kind, QStringList ten = allKind())
 
 }  // namespace
 
-TEST(TotalOutputDialog, ListsTwoOrMoreChosenFilesAndKeepsThemWhenTheDialogIsCancelled)
+TEST(TotalOutputDialog, ListsTwoOrMoreChosenFilesKeepsThemWhenTheDialogIsCancelledAndForgetsThemOnUnload)
 {
     Fixture f;
     EXPECT_EQ(f.dialog.height(), 2600);
@@ -80,6 +80,13 @@ TEST(TotalOutputDialog, ListsTwoOrMoreChosenFilesAndKeepsThemWhenTheDialogIsCanc
     EXPECT_FALSE(f.dialog.outputEnabled());
     EXPECT_EQ(f.dialog.cancelTop(), 1680);
     EXPECT_EQ(f.ui.boxes.size(), 2);
+
+    f.dialog.imgCancel_Click();
+    EXPECT_TRUE(f.dialog.closeRequested());
+    f.dialog.Form_Unload();
+    EXPECT_TRUE(f.dialog.selectedPaths().isEmpty());
+    f.dialog.Form_Load();
+    EXPECT_FALSE(f.dialog.closeRequested());
 }
 
 TEST(TotalOutputDialog, TotalsWritesAndSavesTheDrawing)
@@ -235,18 +242,4 @@ TEST(TotalOutputDialog, AFailedSaveKeepsTheOldFileAndSaysSo)
     const QStringList log = f.box.logMessages();
     EXPECT_TRUE(log.last().startsWith(QStringLiteral("■Err：[frmSelectFile]-[SaveTextControl()]：書き込みできません。")));
     EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("キャンセル")));
-}
-
-TEST(TotalOutputDialog, CancelClosesAndUnloadForgetsTheSelection)
-{
-    Fixture f;
-    f.ui.openAnswers.append(f.twoFiles());
-    f.dialog.imgSelectFiles_Click();
-    f.dialog.imgCancel_Click();
-    EXPECT_TRUE(f.dialog.closeRequested());
-    f.dialog.Form_Unload();
-    EXPECT_TRUE(f.dialog.selectedPaths().isEmpty());
-    f.dialog.Form_Load();
-    EXPECT_FALSE(f.dialog.closeRequested());
-    EXPECT_FALSE(f.dialog.outputEnabled());
 }
