@@ -39,32 +39,10 @@ DiagramInputs pressureOnlyInputs(const QString& initialLoad, const QString& fina
     in.Option1 = false;
     in.Option2 = true;
     in.Stroke = QStringLiteral("24");
-    in.StrippingPercent = QStringLiteral("5");
-    in.InitialCompression = QStringLiteral("5");
-    in.SpringCount = QStringLiteral("1");
-    in.Bite = QStringLiteral("0");
     in.SpringNo = QStringLiteral("SWL 30-50");
     in.FreeLength = QStringLiteral("50.8");
-    in.RateN = QStringLiteral("24.5");
-    in.RateKgf = QStringLiteral("2.5");
-    in.PressureDisplay = QStringLiteral("---");
-    in.StrippingForceDisplay = QStringLiteral("---");
-    in.SpringCountDisplay = QStringLiteral("1");
-    in.InitialLoadKgf = initialLoad;
-    in.FinalLoadKgf = finalLoad;
-    in.StartLoadKgf = QStringLiteral("---");
-    in.InitialLoadN = QStringLiteral("122.5");
-    in.StartLoadN = QStringLiteral("---");
-    in.FinalLoadN = QStringLiteral("710.99");
-    in.InitialSpringLoadKgf = initialLoad;
-    in.StartSpringLoadKgf = QStringLiteral("---");
-    in.FinalSpringLoadKgf = finalLoad;
-    in.CompressedLength = QStringLiteral("21.8");
-    in.InitialSpringLoadN = QStringLiteral("122.5");
-    in.FinalSpringLoadN = QStringLiteral("710.99");
-    in.CompFinalText = QStringLiteral("29");
-    in.CompStartText = QStringLiteral("29");
-    in.UseCountText = QStringLiteral("100万回");
+    in.InitialLoadKgf = in.InitialSpringLoadKgf = initialLoad;
+    in.FinalLoadKgf = in.FinalSpringLoadKgf = finalLoad;
     return in;
 }
 
@@ -113,7 +91,6 @@ TEST(PressureOnlyEndToEnd, TwoSpringsDataFilesAreTotalledIntoThePressureOnlyDraw
     const QString docs = DocumentsFolder();
     const QString a = saveSpring(ui, docs + QStringLiteral("/ばね A.dxf"), QStringLiteral("12.5"), QStringLiteral("72.5"));
     const QString b = saveSpring(ui, docs + QStringLiteral("/ばね B.dxf"), QStringLiteral("7.5"), QStringLiteral("23.45"));
-    // The data files are of the pressure-only kind.
     QString first;
     ASSERT_EQ(readVornFirstLine(a, &first), VornLineStatus::Ok);
     EXPECT_EQ(first, QStringLiteral("CreatedByVORN,SppOnly,50.8,5,24,45.8,21.8,12.5,,72.5,"));
@@ -136,22 +113,7 @@ TEST(PressureOnlyEndToEnd, TwoSpringsDataFilesAreTotalledIntoThePressureOnlyDraw
                            QString()}));
     const QByteArray saved = readAll(out);
     EXPECT_EQ(saved, encodeCp932(CreateDxfDataB(totalDiagramValues(), name)));
-    const QStringList rows = decodeCp932(saved).split(QStringLiteral("\r\n"));
-    ASSERT_EQ(rows.size(), 3215);  // the last row's CR LF leaves an empty tail
-    EXPECT_EQ(rows.at(1725), QStringLiteral("95.95"));
-    EXPECT_EQ(rows.at(1753), QStringLiteral("20"));
-    EXPECT_EQ(rows.at(1781), QStringLiteral("FREE LENGTH 50.8"));
-    EXPECT_EQ(rows.at(1893), QStringLiteral("SET LENGTH 45.8"));
-    EXPECT_EQ(rows.at(2033), QStringLiteral("COMP.LENGTH 21.8"));
-    EXPECT_EQ(rows.at(2425), QStringLiteral("24 ST"));
-    EXPECT_EQ(rows.at(2461), QStringLiteral("5"));
-    EXPECT_EQ(rows.at(2497), name);
-    EXPECT_EQ(rows.at(3213), QStringLiteral("EOF"));
-
-    ASSERT_FALSE(ui.boxes.isEmpty());
-    EXPECT_EQ(ui.boxes.last().title, QStringLiteral("保存完了"));
+    EXPECT_TRUE(saved.contains("\r\n  1\r\n95.95\r\n"));
     EXPECT_TRUE(total.closeRequested());
-    const QStringList log = box.logMessages();
-    EXPECT_TRUE(log.contains(QStringLiteral("□Eve：合計スプリング線図 [合計 プレス型] のデータ生成完了")));
-    EXPECT_EQ(log.filter(QStringLiteral("■Err")), QStringList());
+    EXPECT_EQ(box.logMessages().filter(QStringLiteral("■Err")), QStringList());
 }

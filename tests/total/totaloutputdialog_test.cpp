@@ -2,9 +2,12 @@
 
 #include "calc/springrecord.h"
 #include "services/folders.h"
+#include "services/vberror.h"
+#include "total/totalallvalues.h"
 #include "totaltestsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -13,24 +16,13 @@ using namespace tolvane::test;
 
 namespace {
 
-const QString kMixed = QStringLiteral(
-    "選択されたファイルには、\r\nTolvane で、「全ての数値を入力して出力した物」と、\r\n"
-    "「スプリング圧力のみを計算して出力した物」が混在しています。\r\nどちらかに統一してください。");
-const QString kMismatch = QStringLiteral(
-    "選択されたファイルは、\r\n「自由長」「設置長」「圧縮長」「初圧」「ストローク」\r\nのいずれかが統一されていません。");
-
-QString notOurs(const QString& path)
-{
-    return QStringLiteral("選択されたファイル【　") + path
-           + QStringLiteral("　】は、\r\nTolvane 以外のソフトで作成されたものです。\r\n本機能は、Tolvane で出力されたファイルのみ対応します。");
-}
-
-// A dialog with its files chosen and its name typed.
+// A dialog with its log folder ready and a scripted user.
 struct Fixture {
     Sandbox box;
     FakeUi ui;
     TotalOutputDialog dialog{ui};
     QString docs = DocumentsFolder();
+    QString out = box.root() + QStringLiteral("/total.dxf");
 
     Fixture()
     {
@@ -38,63 +30,44 @@ struct Fixture {
         totalDiagramValues().clear();
         dialog.Form_Load();
     }
-    void choose(const QStringList& paths)
+    QString vorn(const QString& name, const QStringList& ten) { return writeVorn(docs, name, vornLine(ten)); }
+    // Chooses the files, names the diagram and outputs, answering the save dialog with `saveAs`.
+    void output(const QStringList& paths, const QString& name, const std::optional<QString>& saveAs)
     {
         ui.openAnswers.append(paths);
         dialog.imgSelectFiles_Click();
+        dialog.setDiagramName(name);
+        ui.saveAnswers.append(saveAs);
+        dialog.imgOutputDXF_Click();
     }
-    QString vorn(const QString& name, const QStringList& ten) { return writeVorn(docs, name, vornLine(ten)); }
-    QString out(const QString& name = QStringLiteral("total.dxf")) { return box.root() + QLatin1Char('/') + name; }
-    int savedRows(const QString& path)
-    {
-        const QByteArray bytes = readAll(path);
-        return static_cast<int>(bytes.count("\r\n"));
-    }
+    QStringList twoFiles() { return {vorn(QStringLiteral("a.vorn"), allKind()), vorn(QStringLiteral("b.vorn"), allKind())}; }
 };
+
+QStringList withKind(const QString& kind, QStringList ten = allKind())
+{
+    ten[0] = kind;
+    return ten;
+}
 
 }  // namespace
 
-TEST(TotalOutputDialog, StartsCompactAndNeedsTwoFiles)
+TEST(TotalOutputDialog, ListsTwoOrMoreChosenFilesKeepsThemWhenTheDialogIsCancelledAndForgetsThemOnUnload)
 {
     Fixture f;
-    EXPECT_FALSE(f.dialog.outputEnabled());
     EXPECT_EQ(f.dialog.height(), 2600);
-    EXPECT_EQ(f.dialog.cancelTop(), 1680);
-    EXPECT_TRUE(QFile::exists(SettingFolder() + QStringLiteral("/Settings.ini")));
+    f.dialog.imgSelectFiles_Click();  // cancelled with nothing chosen yet
+    ASSERT_EQ(f.ui.boxes.size(), 1);
+    EXPECT_EQ(f.ui.boxes.at(0).prompt, QStringLiteral("ファイルは2つ以上選択してください。"));
+    EXPECT_EQ(f.ui.openRequests.at(0).title, QStringLiteral("Vornファイル選択（複数選択可）"));
+    EXPECT_EQ(f.ui.openRequests.at(0).filter, QStringLiteral("Vornファイル(*.vorn)|*.vorn"));
+    EXPECT_EQ(f.ui.openRequests.at(0).initialDir, f.docs);
 
-    // The very first open dialog cancelled, then one file: the message each time.
-    f.dialog.imgSelectFiles_Click();
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind())});
-    ASSERT_EQ(f.ui.boxes.size(), 2);
-    for (const auto& b : f.ui.boxes) {
-        EXPECT_EQ(b.prompt, QStringLiteral("ファイルは2つ以上選択してください。"));
-        EXPECT_EQ(b.style, kMbOk);
-        EXPECT_EQ(b.title, QStringLiteral("Information"));
-    }
-    EXPECT_TRUE(f.dialog.listRows().isEmpty());
-    EXPECT_FALSE(f.dialog.outputEnabled());
-    const FileDialogRequest& r = f.ui.openRequests.first();
-    EXPECT_EQ(r.title, QStringLiteral("Vornファイル選択（複数選択可）"));
-    EXPECT_EQ(r.filter, QStringLiteral("Vornファイル(*.vorn)|*.vorn"));
-    EXPECT_EQ(r.initialDir, f.docs);
-}
-
-TEST(TotalOutputDialog, ListsThreeChosenFilesAndKeepsThemWhenTheDialogIsCancelled)
-{
-    Fixture f;
-    const QString a = f.vorn(QStringLiteral("a.vorn"), allKind());
-    const QString b = f.vorn(QStringLiteral("b.vorn"), allKind());
     const QString c = f.vorn(QStringLiteral("c.vorn"), allKind());
-    f.choose({a, b, c});
-    const QStringList expected{QStringLiteral("--------　選択したファイルのパス　--------"),
-                               QString(),
-                               f.docs,
-                               QString(),
-                               QStringLiteral("-----------　選択したファイル　-----------"),
-                               QString(),
-                               QStringLiteral("a.vorn"),
-                               QStringLiteral("b.vorn"),
-                               QStringLiteral("c.vorn")};
+    f.ui.openAnswers.append(f.twoFiles() << c);
+    f.dialog.imgSelectFiles_Click();
+    const QStringList expected{QStringLiteral("--------　選択したファイルのパス　--------"), QString(), f.docs, QString(),
+                               QStringLiteral("-----------　選択したファイル　-----------"), QString(),
+                               QStringLiteral("a.vorn"), QStringLiteral("b.vorn"), QStringLiteral("c.vorn")};
     EXPECT_EQ(f.dialog.listRows(), expected);
     EXPECT_TRUE(f.dialog.outputEnabled());
     EXPECT_EQ(f.dialog.height(), 5970);
@@ -102,286 +75,164 @@ TEST(TotalOutputDialog, ListsThreeChosenFilesAndKeepsThemWhenTheDialogIsCancelle
 
     f.dialog.imgSelectFiles_Click();  // cancelled
     EXPECT_EQ(f.dialog.listRows(), expected);
-    EXPECT_TRUE(f.dialog.outputEnabled());
-    EXPECT_TRUE(f.ui.boxes.isEmpty());
-
-    f.choose({a});  // fewer than two: compact again
+    f.ui.openAnswers.append(QStringList{c});  // one file: compact again
+    f.dialog.imgSelectFiles_Click();
     EXPECT_FALSE(f.dialog.outputEnabled());
-    EXPECT_EQ(f.dialog.height(), 2600);
+    EXPECT_EQ(f.dialog.cancelTop(), 1680);
+    EXPECT_EQ(f.ui.boxes.size(), 2);
+
+    f.dialog.imgCancel_Click();
+    EXPECT_TRUE(f.dialog.closeRequested());
+    f.dialog.Form_Unload();
+    EXPECT_TRUE(f.dialog.selectedPaths().isEmpty());
+    f.dialog.Form_Load();
+    EXPECT_FALSE(f.dialog.closeRequested());
 }
 
-TEST(TotalOutputDialog, AsksForANameFirst)
+TEST(TotalOutputDialog, TotalsWritesAndSavesTheDrawing)
 {
     Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), f.vorn(QStringLiteral("b.vorn"), allKind())});
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_EQ(f.ui.boxes.at(0).prompt, QStringLiteral("作成するスプリング線図の名称を入力してください。"));
-    EXPECT_EQ(f.ui.boxes.at(0).style, kMbOk | kMbExclamation);
-    EXPECT_TRUE(f.dialog.takeNameFocusRequest());
-    EXPECT_FALSE(f.dialog.takeNameFocusRequest());
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
-    EXPECT_TRUE(f.box.logMessages().isEmpty());
-}
-
-TEST(TotalOutputDialog, TotalsChecksWritesAndSavesTheDrawing)
-{
-    Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind(QStringLiteral("12.5"), QStringLiteral("0.1"), QStringLiteral("100"))),
-              f.vorn(QStringLiteral("b.vorn"), allKind(QStringLiteral("7.5"), QStringLiteral("0.2"), QStringLiteral("23.45"),
-                                                       QStringLiteral("99")))});
-    f.dialog.setDiagramName(QStringLiteral("  金型A"));
-    f.ui.saveAnswers.append(f.out());
-    f.dialog.imgOutputDXF_Click();
-
-    EXPECT_EQ(totalDiagramValues(),
-              (QStringList{QStringLiteral("50"), QStringLiteral("5"), QStringLiteral("20"), QStringLiteral("45"),
-                           QStringLiteral("25"), QStringLiteral("20"), QStringLiteral("0.3"), QStringLiteral("123.45"),
-                           QStringLiteral("12")}));
+    f.output(f.twoFiles(), QStringLiteral("  金型A\r\n😀"), f.out);
+    EXPECT_EQ(totalDiagramValues().mid(5, 3),
+              (QStringList{QStringLiteral("25"), QStringLiteral("80"), QStringLiteral("200")}));
+    // A row break in the name becomes blanks; what code page 932 lacks, "?".
+    const QByteArray bytes = readAll(f.out);
+    EXPECT_EQ(bytes, encodeCp932(CreateDxfDataA(totalDiagramValues(), QStringLiteral("  金型A  😀"))));
+    EXPECT_TRUE(bytes.contains(QByteArray("\r\n  1\r\n") + encodeCp932(QStringLiteral("  金型A  ?")) + "\r\n"));
     ASSERT_EQ(f.ui.saveRequests.size(), 1);
-    const FileDialogRequest& s = f.ui.saveRequests.first();
-    EXPECT_EQ(s.title, QStringLiteral("Select the destination file "));
-    EXPECT_EQ(s.filter, QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf"));
-    EXPECT_EQ(s.filterIndex, 2);
-    EXPECT_TRUE(s.fileName.isEmpty());
-
+    EXPECT_EQ(f.ui.saveRequests.at(0).title, QStringLiteral("Select the destination file "));
+    EXPECT_EQ(f.ui.saveRequests.at(0).filter, QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf"));
+    EXPECT_EQ(f.ui.saveRequests.at(0).filterIndex, 2);
     ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_EQ(f.ui.boxes.at(0).prompt, f.out() + QStringLiteral(" ：ファイルを保存しました。"));
+    EXPECT_EQ(f.ui.boxes.at(0).prompt, f.out + QStringLiteral(" ：ファイルを保存しました。"));
     EXPECT_EQ(f.ui.boxes.at(0).title, QStringLiteral("保存完了"));
-    EXPECT_EQ(f.ui.boxes.at(0).style, kMbOk);
     EXPECT_TRUE(f.dialog.closeRequested());
     EXPECT_EQ(f.box.logMessages(),
               (QStringList{QStringLiteral("□Eve：合計データ計算開始"), QStringLiteral("□Eve：合計データ計算完了"),
-                           QStringLiteral("□Eve：合計スプリング線図 [  金型A] のデータ生成開始"),
-                           QStringLiteral("□Eve：合計スプリング線図 [  金型A] のデータ生成完了"),
-                           QStringLiteral("□Eve：") + f.out() + QStringLiteral(" ：合計スプリング線図 [  金型A] を作成・保存")}));
-
-    const QByteArray bytes = readAll(f.out());
-    EXPECT_EQ(f.savedRows(f.out()), 3642);
-    EXPECT_TRUE(bytes.endsWith("  0\r\nEOF\r\n"));
-    EXPECT_TRUE(bytes.contains(QByteArray("\r\n  1\r\n") + encodeCp932(QStringLiteral("  金型A")) + "\r\n"));
-    EXPECT_TRUE(bytes.contains("\r\nFREE LENGTH 50\r\n"));
-    EXPECT_TRUE(bytes.contains("\r\n123.45\r\n"));
-    EXPECT_TRUE(bytes.contains("\r\n20 ST\r\n"));
+                           QStringLiteral("□Eve：合計スプリング線図 [  金型A  😀] のデータ生成開始"),
+                           QStringLiteral("□Eve：合計スプリング線図 [  金型A  😀] のデータ生成完了"),
+                           QStringLiteral("□Eve：") + f.out + QStringLiteral(" ：合計スプリング線図 [  金型A  😀] を作成・保存")}));
 }
 
-TEST(TotalOutputDialog, RefusesFilesOfOtherProgramsNamingThePath)
+TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
 {
-    Fixture f;
-    const QString a = f.vorn(QStringLiteral("a.vorn"), allKind());
-    const QString empty = writeVorn(f.docs, QStringLiteral("empty.vorn"), QString());
-    const QString later = f.vorn(QStringLiteral("z.vorn"), {QStringLiteral("SppOnly")});
-    f.choose({a, empty, later});
-    f.dialog.setDiagramName(QStringLiteral("x"));
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_EQ(f.ui.boxes.at(0).prompt, notOurs(empty));
-    EXPECT_EQ(f.ui.boxes.at(0).style, kMbOk | kMbExclamation);
-    EXPECT_EQ(f.ui.boxes.at(0).title, QStringLiteral("Information"));
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
-    EXPECT_TRUE(f.box.logMessages().isEmpty());
-    EXPECT_FALSE(f.dialog.closeRequested());
-    EXPECT_TRUE(f.dialog.outputEnabled());  // back in Ready with the same selection
-}
+    const QString named = QStringLiteral("選択されたファイル【　%1　】");
+    const QString mixed = QStringLiteral(
+        "選択されたファイルには、\r\nTolvane で、「全ての数値を入力して出力した物」と、\r\n"
+        "「スプリング圧力のみを計算して出力した物」が混在しています。\r\nどちらかに統一してください。");
+    const QString indexError = QStringLiteral("インデックスが有効範囲にありません。：エラー番号 -> 9");
+    QStringList fiftyPointZero = allKind();
+    fiftyPointZero[1] = QStringLiteral("50.0");
+    const QString tooShort = named + QStringLiteral("は、\r\nデータが不足しているため、合計できません。");
 
-TEST(TotalOutputDialog, RefusesMixedKindsAtTheFirstDifferentFile)
-{
+    // The second file is the bad one; without a line there is no such file.
+    const struct {
+        const char* what;
+        std::optional<QString> line;
+        QString prompt;
+        QStringList log;
+    } cases[] = {
+        {"not ours", QString(),
+         named + QStringLiteral("は、\r\nTolvane 以外のソフトで作成されたものです。\r\n本機能は、Tolvane で出力されたファイルのみ対応します。"),
+         {}},
+        {"other kind", vornLine(withKind(QStringLiteral("SppOnly"))), mixed, {}},
+        {"kind in other case", vornLine(withKind(QStringLiteral("all"))), mixed, {}},
+        {"no kind", vornLine(withKind(QString())), mixed, {}},
+        {"lengths differ as text", vornLine(fiftyPointZero),
+         QStringLiteral("選択されたファイルは、\r\n「自由長」「設置長」「圧縮長」「初圧」「ストローク」\r\nのいずれかが統一されていません。"),
+         {}},
+        {"marker only", QStringLiteral("CreatedByVORN"), tooShort,
+         {QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + indexError}},
+        {"five values", vornLine(allKind().mid(0, 5)), tooShort,
+         {QStringLiteral("■Err：[frmSelectFile]-[CheckSpData()]：") + indexError}},
+        {"eight values", vornLine(allKind().mid(0, 8)), tooShort,
+         {QStringLiteral("□Eve：合計データ計算開始"), QStringLiteral("■Err：[frmSelectFile]-[CalcData()]：") + indexError}},
+        {"load no number", vornLine(allKind(QStringLiteral("12.5"), QString(), QStringLiteral("abc"))),
+         named + QStringLiteral("は、\r\n荷重の値が数値ではないため、合計できません。"),
+         {QStringLiteral("□Eve：合計データ計算開始"),
+          QStringLiteral("■Err：[frmSelectFile]-[CalcData()]：型が一致しません。：エラー番号 -> 13")}},
+        {"line too long", vornLine(allKind()) + QString(70000, QLatin1Char('0')),
+         named + QStringLiteral("は、\r\nTolvane のデータファイルとして読み込めません（1行目が長すぎます）。"),
+         {QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + vbErrorDescription(kErrBadFileMode)
+          + QStringLiteral("：エラー番号 -> 54")}},
+        {"missing", std::nullopt, named + QStringLiteral("を読み込めませんでした。\r\nファイルが見つかりません。"),
+         {QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53"),
+          QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + indexError}},
+        {"a folder", QStringLiteral("/"),
+         named + QStringLiteral("を読み込めませんでした。\r\nファイルを読み取る権限があるか確認してください。"),
+         {QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：") + vbErrorDescription(kErrPermissionDenied)
+              + QStringLiteral("：エラー番号 -> 70"),
+          QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + indexError}},
+    };
+    // One dialog for all: each output starts afresh, whatever the last one refused.
     Fixture f;
-    QStringList spp = allKind(QStringLiteral("1"), QString());
-    spp[0] = QStringLiteral("SppOnly");
-    QStringList lower = allKind();
-    lower[0] = QStringLiteral("all");
-    QStringList noKind = allKind();
-    noKind[0] = QString();
-
-    struct Case {
-        QList<QStringList> files;
-        QString expected;
-    };
-    const QList<Case> cases{
-        {{allKind(), allKind(), spp}, kMixed},
-        {{spp, allKind(), allKind()}, kMixed},
-        {{allKind(), lower}, kMixed},
-        {{allKind(), noKind}, kMixed},
-    };
     int n = 0;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString bad = f.docs + QStringLiteral("/bad%1.vorn").arg(n++);
+        if (c.line == QStringLiteral("/"))
+            ASSERT_TRUE(QDir().mkpath(bad));
+        else if (c.line)
+            writeVorn(f.docs, QFileInfo(bad).fileName(), *c.line);
+        const int logged = static_cast<int>(f.box.logMessages().size());
         f.ui.boxes.clear();
-        QStringList paths;
-        for (const QStringList& ten : c.files)
-            paths.append(f.vorn(QStringLiteral("m%1.vorn").arg(n++), ten));
-        f.choose(paths);
-        f.dialog.setDiagramName(QStringLiteral("x"));
-        f.dialog.imgOutputDXF_Click();
-        ASSERT_EQ(f.ui.boxes.size(), 1) << n;
-        EXPECT_EQ(f.ui.boxes.at(0).prompt, c.expected) << n;
+        f.output({f.vorn(QStringLiteral("good.vorn"), allKind()), bad}, QStringLiteral("x"), f.out);
+        ASSERT_EQ(f.ui.boxes.size(), 1);
+        EXPECT_EQ(f.ui.boxes.at(0).prompt, c.prompt.contains(QStringLiteral("%1")) ? c.prompt.arg(bad) : c.prompt);
+        EXPECT_EQ(f.ui.boxes.at(0).style, kMbOk | kMbExclamation);
+        EXPECT_EQ(f.ui.boxes.at(0).title, QStringLiteral("Information"));
+        EXPECT_EQ(f.box.logMessages().mid(logged), c.log);
+        EXPECT_TRUE(f.ui.saveRequests.isEmpty());
+        EXPECT_TRUE(f.dialog.outputEnabled());
+        f.ui.saveAnswers.clear();
     }
+    EXPECT_FALSE(QFile::exists(f.out));
+
+    // Neither kind recorded in any file.
+    f.ui.boxes.clear();
+    f.output({f.vorn(QStringLiteral("n1.vorn"), QStringList(10, QString())), f.vorn(QStringLiteral("n2.vorn"), QStringList(10, QString()))},
+             QStringLiteral("x"), f.out);
+    ASSERT_EQ(f.ui.boxes.size(), 1);
+    EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイルには、出力の種類")));
     EXPECT_TRUE(f.ui.saveRequests.isEmpty());
 
-    // An empty kind first lets the next file set it: accepted as "All".
-    f.ui.boxes.clear();
-    f.choose({f.vorn(QStringLiteral("e1.vorn"), noKind), f.vorn(QStringLiteral("e2.vorn"), allKind())});
-    f.ui.saveAnswers.append(f.out());
-    f.dialog.imgOutputDXF_Click();
-    EXPECT_EQ(f.dialog.referenceKind(), QStringLiteral("All"));
-    EXPECT_EQ(f.savedRows(f.out()), 3642);
-}
-
-TEST(TotalOutputDialog, RefusesLengthsThatDifferAsText)
-{
-    Fixture f;
-    QStringList other = allKind();
-    other[1] = QStringLiteral("50.0");
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), f.vorn(QStringLiteral("b.vorn"), other)});
-    f.dialog.setDiagramName(QStringLiteral("x"));
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_EQ(f.ui.boxes.at(0).prompt, kMismatch);
-    EXPECT_EQ(f.ui.boxes.at(0).style, kMbOk | kMbExclamation);
-
-    // A new selection that agrees passes: nothing of the refused one is remembered.
-    f.ui.boxes.clear();
-    f.choose({f.vorn(QStringLiteral("c.vorn"), other), f.vorn(QStringLiteral("d.vorn"), other)});
-    f.ui.saveAnswers.append(f.out());
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_EQ(f.ui.boxes.at(0).title, QStringLiteral("保存完了"));
+    // Agreeing files that were refused beside others pass on their own.
+    f.output({f.vorn(QStringLiteral("c.vorn"), fiftyPointZero), f.vorn(QStringLiteral("d.vorn"), fiftyPointZero)},
+             QStringLiteral("x"), f.out);
     EXPECT_EQ(totalDiagramValues().at(0), QStringLiteral("50.0"));
+    EXPECT_TRUE(QFile::exists(f.out));
 }
 
-TEST(TotalOutputDialog, ASecondOutputAfterACancelledSaveHoldsOneDrawing)
+TEST(TotalOutputDialog, AsksForANameAndASecondOutputAfterACancelledSaveHoldsOneDrawing)
 {
     Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), f.vorn(QStringLiteral("b.vorn"), allKind())});
+    f.output(f.twoFiles(), QString(), std::nullopt);
+    ASSERT_EQ(f.ui.boxes.size(), 1);
+    EXPECT_EQ(f.ui.boxes.at(0).prompt, QStringLiteral("作成するスプリング線図の名称を入力してください。"));
+    EXPECT_TRUE(f.dialog.takeNameFocusRequest());
+    EXPECT_FALSE(f.dialog.takeNameFocusRequest());
+    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
+
+    f.ui.boxes.clear();
     f.dialog.setDiagramName(QStringLiteral("線図"));
-    f.dialog.imgOutputDXF_Click();  // save cancelled
+    f.dialog.imgOutputDXF_Click();  // the save dialog is cancelled
     EXPECT_EQ(f.box.logMessages().last(), QStringLiteral("□Eve：スプリング線図 [線図] のDXF出力をキャンセル"));
     EXPECT_FALSE(f.dialog.closeRequested());
     EXPECT_TRUE(f.ui.boxes.isEmpty());
-
-    f.ui.saveAnswers.append(f.out());
+    f.ui.saveAnswers.append(f.out);
     f.dialog.imgOutputDXF_Click();
-    EXPECT_EQ(f.savedRows(f.out()), 3642);
-    EXPECT_EQ(readAll(f.out()).count("EOF"), 1);
+    EXPECT_EQ(readAll(f.out).count("\r\n"), 3642);
     EXPECT_TRUE(f.dialog.closeRequested());
-}
-
-TEST(TotalOutputDialog, RefusesANonNumberLoadAndSavesNothing)
-{
-    Fixture f;
-    const QString bad = f.vorn(QStringLiteral("b.vorn"), allKind(QStringLiteral("12.5"), QString(), QStringLiteral("abc")));
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), bad});
-    f.dialog.setDiagramName(QStringLiteral("x"));
-    f.ui.saveAnswers.append(f.out());
-    totalDiagramValues() = QStringList(9, QStringLiteral("old"));
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイル【　") + bad + QStringLiteral("　】は、")));
-    EXPECT_TRUE(f.ui.boxes.at(0).prompt.contains(QStringLiteral("数値ではない")));
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
-    EXPECT_FALSE(QFile::exists(f.out()));
-    EXPECT_TRUE(totalDiagramValues().isEmpty());
-    EXPECT_EQ(f.box.logMessages(),
-              (QStringList{QStringLiteral("□Eve：合計データ計算開始"),
-                           QStringLiteral("■Err：[frmSelectFile]-[CalcData()]：型が一致しません。：エラー番号 -> 13")}));
-}
-
-TEST(TotalOutputDialog, ReadsTheZeroSignAsAZeroLoad)
-{
-    Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind(QStringLiteral("---"), QStringLiteral("---"))),
-              f.vorn(QStringLiteral("b.vorn"), allKind(QStringLiteral("3"), QStringLiteral("4")))});
-    f.dialog.setDiagramName(QStringLiteral("x"));
-    f.ui.saveAnswers.append(f.out());
-    f.dialog.imgOutputDXF_Click();
-    EXPECT_EQ(totalDiagramValues().at(5), QStringLiteral("3"));
-    EXPECT_EQ(totalDiagramValues().at(6), QStringLiteral("4"));
-    EXPECT_EQ(f.savedRows(f.out()), 3642);
-}
-
-TEST(TotalOutputDialog, RefusesShortAndOverlongLinesNamingTheFile)
-{
-    Fixture f;
-    const QString a = f.vorn(QStringLiteral("a.vorn"), allKind());
-    const QString markerOnly = writeVorn(f.docs, QStringLiteral("m.vorn"), QStringLiteral("CreatedByVORN"));
-    const QString six = f.vorn(QStringLiteral("s.vorn"), allKind().mid(0, 5));
-    const QString nine = f.vorn(QStringLiteral("n.vorn"), allKind().mid(0, 8));
-    const QString longLine = writeVorn(f.docs, QStringLiteral("l.vorn"), vornLine(allKind()) + QString(70000, QLatin1Char('0')));
-    for (const QString& bad : {markerOnly, six, nine, longLine}) {
-        f.ui.boxes.clear();
-        f.choose({a, bad});
-        f.dialog.setDiagramName(QStringLiteral("x"));
-        f.dialog.imgOutputDXF_Click();
-        ASSERT_EQ(f.ui.boxes.size(), 1) << bad.toStdString();
-        EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイル【　") + bad + QStringLiteral("　】")))
-            << bad.toStdString();
-    }
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
-    const QStringList log = f.box.logMessages();
-    EXPECT_TRUE(log.contains(QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：インデックスが有効範囲にありません。：エラー番号 -> 9")));
-    EXPECT_TRUE(log.contains(QStringLiteral("■Err：[frmSelectFile]-[CheckSpData()]：インデックスが有効範囲にありません。：エラー番号 -> 9")));
-    EXPECT_TRUE(log.contains(QStringLiteral("■Err：[frmSelectFile]-[CalcData()]：インデックスが有効範囲にありません。：エラー番号 -> 9")));
-}
-
-TEST(TotalOutputDialog, RefusesAnUnknownKindAndSavesNothing)
-{
-    Fixture f;
-    QStringList none(10, QString());
-    f.choose({f.vorn(QStringLiteral("a.vorn"), none), f.vorn(QStringLiteral("b.vorn"), none)});
-    f.dialog.setDiagramName(QStringLiteral("x"));
-    f.ui.saveAnswers.append(f.out());
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_TRUE(f.ui.boxes.at(0).prompt.contains(QStringLiteral("記録されていません")));
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
-    EXPECT_FALSE(QFile::exists(f.out()));
-}
-
-TEST(TotalOutputDialog, SaysWhichFileCouldNotBeRead)
-{
-    Fixture f;
-    const QString a = f.vorn(QStringLiteral("a.vorn"), allKind());
-    const QString gone = f.docs + QStringLiteral("/gone.vorn");
-    f.choose({a, gone});
-    f.dialog.setDiagramName(QStringLiteral("x"));
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイル【　") + gone
-                                                    + QStringLiteral("　】を読み込めませんでした。")));
-    // The reader's own line, then the output's: it stopped for want of a first line.
-    EXPECT_EQ(f.box.logMessages(),
-              (QStringList{QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53"),
-                           QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：インデックスが有効範囲にありません。：エラー番号 -> 9")}));
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
-
-    // A file that is there but cannot be read (here a folder) is told apart.
-    f.ui.boxes.clear();
-    const QString folder = f.docs + QStringLiteral("/folder.vorn");
-    ASSERT_TRUE(QDir().mkpath(folder));
-    f.choose({a, folder});
-    f.dialog.imgOutputDXF_Click();
-    ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("選択されたファイル【　") + folder
-                                                    + QStringLiteral("　】を読み込めませんでした。")));
-    const QStringList log = f.box.logMessages().mid(2);
-    ASSERT_EQ(log.size(), 2);
-    EXPECT_TRUE(log.at(0).startsWith(QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：")));
-    EXPECT_FALSE(log.at(0).endsWith(QStringLiteral("-> 53")));
-    EXPECT_TRUE(log.at(1).startsWith(QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：")));
-    EXPECT_TRUE(f.ui.saveRequests.isEmpty());
 }
 
 TEST(TotalOutputDialog, AFailedSaveKeepsTheOldFileAndSaysSo)
 {
     Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), f.vorn(QStringLiteral("b.vorn"), allKind())});
-    f.dialog.setDiagramName(QStringLiteral("x"));
     // The target is a folder: it cannot be replaced by a file.
-    const QString target = f.out(QStringLiteral("taken.dxf"));
+    const QString target = f.box.root() + QStringLiteral("/taken.dxf");
     ASSERT_TRUE(QDir().mkpath(target));
     writeAll(target + QStringLiteral("/keep.txt"), QByteArray("mine"));
-    f.ui.saveAnswers.append(target);
-    f.dialog.imgOutputDXF_Click();
+    f.output(f.twoFiles(), QStringLiteral("x"), target);
     ASSERT_EQ(f.ui.boxes.size(), 1);
     EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("ファイル【　") + target
                                                     + QStringLiteral("　】を保存できませんでした。")));
@@ -391,31 +242,4 @@ TEST(TotalOutputDialog, AFailedSaveKeepsTheOldFileAndSaysSo)
     const QStringList log = f.box.logMessages();
     EXPECT_TRUE(log.last().startsWith(QStringLiteral("■Err：[frmSelectFile]-[SaveTextControl()]：書き込みできません。")));
     EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("キャンセル")));
-}
-
-TEST(TotalOutputDialog, MakesTheNameOneRowInCodePage932)
-{
-    Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), f.vorn(QStringLiteral("b.vorn"), allKind())});
-    f.dialog.setDiagramName(QStringLiteral("上型\r\n下型\t😀"));
-    f.ui.saveAnswers.append(f.out());
-    f.dialog.imgOutputDXF_Click();
-    const QByteArray bytes = readAll(f.out());
-    EXPECT_EQ(f.savedRows(f.out()), 3642);
-    EXPECT_TRUE(bytes.contains(QByteArray("\r\n  1\r\n") + encodeCp932(QStringLiteral("上型  下型 ?")) + "\r\n"));
-    EXPECT_TRUE(f.box.logMessages().contains(QStringLiteral("□Eve：合計スプリング線図 [上型  下型 😀] のデータ生成開始")));
-}
-
-TEST(TotalOutputDialog, CancelClosesAndUnloadForgetsTheSelection)
-{
-    Fixture f;
-    f.choose({f.vorn(QStringLiteral("a.vorn"), allKind()), f.vorn(QStringLiteral("b.vorn"), allKind())});
-    f.dialog.imgCancel_Click();
-    EXPECT_TRUE(f.dialog.closeRequested());
-    f.dialog.Form_Unload();
-    EXPECT_TRUE(f.dialog.selectedPaths().isEmpty());
-    f.dialog.Form_Load();
-    EXPECT_FALSE(f.dialog.closeRequested());
-    EXPECT_TRUE(f.dialog.listRows().isEmpty());
-    EXPECT_FALSE(f.dialog.outputEnabled());
 }

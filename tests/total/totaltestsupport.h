@@ -62,9 +62,9 @@ inline QStringList allKind(const QString& initialLoad = QStringLiteral("12.5"),
                            const QString& finalLoad = QStringLiteral("100"),
                            const QString& startDistance = QStringLiteral("12"))
 {
-    return {QStringLiteral("All"), QStringLiteral("50"),        QStringLiteral("5"),      QStringLiteral("20"),
-            QStringLiteral("45"),  QStringLiteral("25"),        initialLoad,              startLoad,
-            finalLoad,             startDistance};
+    return QStringList{QStringLiteral("All"), QStringLiteral("50"), QStringLiteral("5"), QStringLiteral("20"),
+                       QStringLiteral("45"), QStringLiteral("25")}
+           << initialLoad << startLoad << finalLoad << startDistance;
 }
 
 }  // namespace tolvane::test
