@@ -1,5 +1,5 @@
 #pragma once
-// Shared inputs and fakes of the diagram tests (the frame's dialog test uses them too).
+// Shared inputs and fakes of the diagram tests.
 
 #include "diagram/diagraminputs.h"
 #include "diagram/dxfoutput.h"
@@ -104,8 +104,6 @@ public:
     std::optional<QString> askSaveFile(const FileDialogRequest& request) override
     {
         saveRequests.push_back(request);
-        if (onSave)
-            onSave();
         const QString answer = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
         return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
     }
@@ -115,7 +113,6 @@ public:
     std::vector<MsgBoxCall> boxes;
     std::vector<FileDialogRequest> saveRequests;
     QStringList saveAnswers;  // a null text or none left: cancelled
-    std::function<void()> onSave;
 };
 
 class FakeView final : public DxfOutputView {

@@ -4,6 +4,7 @@
 #include "services/inifile.h"
 #include "support/printers.h"
 #include "support/sandbox.h"
+#include "total/totaltestsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,35 +19,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace tolvane {
 namespace {
-
-// Its own fake: another fake of the same name lives in this test program.
-class ScriptedUi final : public UserInterface {
-public:
-    int msgBox(const QString& prompt, int, const QString&) override
-    {
-        boxes << prompt;
-        return kIdOk;
-    }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override
-    {
-        ++saves;
-        if (onSave)
-            onSave();
-        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
-    }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return true; }
-
-    QStringList boxes;
-    int saves = 0;
-    QString answer;  // null: the user cancels
-    std::function<void()> onSave;
-};
 
 void click(QWidget* w)
 {
@@ -58,6 +32,20 @@ void click(QWidget* w)
     QApplication::sendEvent(w, &release);
 }
 
+// Plays the user once the modal dialog shows: a name, then OK and/or Cancel.
+void whenShown(const char* name, bool ok, bool cancel)
+{
+    QTimer::singleShot(0, [=] {
+        auto* d = qobject_cast<DxfDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->nameBox()->setText(QString::fromUtf8(name));
+        if (ok)
+            click(d->okButton());
+        if (cancel)
+            click(d->cancelButton());
+    });
+}
+
 class DxfDialogTest : public ::testing::Test {
 protected:
     DxfDialogTest()
@@ -66,23 +54,23 @@ protected:
         QDir().mkpath(MaterialsFolder());
         SkinName() = QStringLiteral("Dark");
     }
-    void writePictures()
-    {
-        QImage picture(113, 25, QImage::Format_RGB32);
-        picture.fill(Qt::gray);
-        for (const char* name : {"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif",
-                                 "cancel_outputDxf_on.gif"})
-            ASSERT_TRUE(picture.save(MaterialsFolder() + QLatin1Char('/') + QLatin1String(name), "PNG"));
-    }
 
     test::Sandbox box;
-    ScriptedUi ui;
+    test::FakeUi ui;
     DiagramInputs inputs;
 };
 
 TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxCheckedInTheDarkLook)
 {
-    writePictures();
+    DxfDialog bare(inputs, SpringRecord{}, true, ui);  // its buttons still work: the other tests click them bare
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[frmOutputDXF]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
+    QImage picture(113, 25, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    for (const char* name : {"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif",
+                             "cancel_outputDxf_on.gif"})
+        ASSERT_TRUE(picture.save(MaterialsFolder() + QLatin1Char('/') + QLatin1String(name), "PNG"));
+
     DxfDialog dialog(inputs, SpringRecord{}, true, ui);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("DXF出力"));
     EXPECT_TRUE(dialog.nameBox()->text().isEmpty());
@@ -93,71 +81,52 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxCheckedInTheDarkLook)
     EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(48, 48, 48));
     EXPECT_EQ(dialog.vornCheckBox()->palette().color(QPalette::WindowText), QColor(255, 255, 255));
     EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
-    EXPECT_TRUE(box.logMessages().isEmpty());
+    EXPECT_EQ(box.logMessages().size(), 1);
 
     SkinName() = QStringLiteral("Light");
     DxfDialog light(inputs, SpringRecord{}, true, ui);
     EXPECT_EQ(light.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
 }
 
-TEST_F(DxfDialogTest, MissingPicturesAreLoggedAndCancelStillCloses)
-{
-    DxfDialog dialog(inputs, SpringRecord{}, true, ui);
-    EXPECT_EQ(box.logMessages(),
-              QStringList{QStringLiteral("■Err：[frmOutputDXF]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
-    dialog.show();
-    click(dialog.cancelButton());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(dialog.output().dxfCommandsOff());
-}
-
 TEST_F(DxfDialogTest, WhileWritingTheButtonsAreOffAndACloseWaitsForTheEnd)
 {
-    writePictures();
     DxfDialog dialog(inputs, SpringRecord{}, true, ui);
     dialog.show();
     click(dialog.okButton());  // no name yet
     ASSERT_EQ(ui.boxes.size(), 1);
-    EXPECT_TRUE(ui.boxes[0].startsWith(QStringLiteral("スプリング線図の名称が入力されていません。")));
+    EXPECT_TRUE(ui.boxes[0].prompt.startsWith(QStringLiteral("スプリング線図の名称が入力されていません。")));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.okButton()->isEnabled());
 
     dialog.nameBox()->setText(QStringLiteral("線図"));
     dialog.vornCheckBox()->setChecked(false);
     EXPECT_FALSE(dialog.output().createVornFile());
-    ui.onSave = [&] {
+    bool checked = false;
+    QTimer::singleShot(0, [&] {  // runs inside the first progress run
         EXPECT_FALSE(dialog.okButton()->isEnabled());
         EXPECT_FALSE(dialog.cancelButton()->isEnabled());
         EXPECT_FALSE(dialog.close());  // waits
         EXPECT_TRUE(dialog.isVisible());
-    };
+        checked = true;
+    });
     click(dialog.okButton());  // the save dialog is cancelled
-    ASSERT_EQ(ui.saves, 1);
+    EXPECT_TRUE(checked);
+    ASSERT_EQ(ui.saveRequests.size(), 1);
     EXPECT_EQ(box.logMessages().last(), QStringLiteral("□Eve：スプリング線図 [線図] のDXF出力をキャンセル"));
     EXPECT_FALSE(dialog.isVisible());  // the waiting close, carried out
 }
 
+// The main window switches its DXF commands off after every OK.
 TEST_F(DxfDialogTest, ShowingReportsWhetherOkWasPressed)
 {
-    writePictures();
-    QTimer::singleShot(0, [] { click(qobject_cast<DxfDialog*>(QApplication::activeModalWidget())->cancelButton()); });
+    whenShown("", false, true);
     EXPECT_FALSE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
-
-    QTimer::singleShot(0, [] {  // OK with the save dialog cancelled, then Cancel
-        auto* d = qobject_cast<DxfDialog*>(QApplication::activeModalWidget());
-        d->nameBox()->setText(QStringLiteral("a"));
-        click(d->okButton());
-        click(d->cancelButton());
-    });
+    whenShown("a", true, true);  // the save dialog cancelled
     EXPECT_TRUE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
 
     const QString dxf = box.root() + QStringLiteral("/a.dxf");
-    ui.answer = dxf;
-    QTimer::singleShot(0, [] {  // a save closes the dialog
-        auto* d = qobject_cast<DxfDialog*>(QApplication::activeModalWidget());
-        d->nameBox()->setText(QStringLiteral("a"));
-        click(d->okButton());
-    });
+    ui.saveAnswers = {dxf};
+    whenShown("a", true, false);  // a save closes the dialog
     EXPECT_TRUE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
     EXPECT_TRUE(QFileInfo::exists(dxf));
     EXPECT_TRUE(QFileInfo::exists(box.root() + QStringLiteral("/a.vorn")));
