@@ -27,10 +27,11 @@ class DxfOutputTest : public ::testing::Test {
 protected:
     // An OK run with this name, the save dialog answering with the files given (none: cancelled).
     void run(const QString& name, const QStringList& answers = {}, bool complete = true,
-             const DiagramInputs& in = sampleInputs())
+             const DiagramInputs& in = sampleInputs(), bool dataFile = true)
     {
         out.emplace(in, sampleRecord(), complete, ui, view);
         out->setDiagramName(name);
+        out->setCreateVornFile(dataFile);
         ui.saveAnswers = answers;
         out->imgOk_Click();
     }
@@ -107,11 +108,7 @@ TEST_F(DxfOutputTest, SavingWritesTheDrawingAndItsDataFileThenCloses)
 TEST_F(DxfOutputTest, OkAgainAfterACancelSavesOneDrawingAndTheBoxOffKeepsTheDataFile)
 {
     test::writeAll(path("a.vorn"), "earlier data");
-    out.emplace(sampleInputs(), sampleRecord(), true, ui, view);
-    out->setDiagramName("a");
-    out->setCreateVornFile(false);
-    ui.saveAnswers = {QString(), path("a.dxf")};
-    out->imgOk_Click();
+    run("a", {QString(), path("a.dxf")}, true, sampleInputs(), false);
     EXPECT_FALSE(out->closed());
     out->imgOk_Click();
     EXPECT_TRUE(out->closed());
