@@ -29,66 +29,28 @@ public:
 inline DiagramInputs sampleInputs(ReportBlock block = ReportBlock::AllThreeLine)
 {
     DiagramInputs in;
-    in.PlateThickness = QStringLiteral("1.6");
-    in.Stroke = QStringLiteral("24");
-    in.ProcessingLength = QStringLiteral("120");
-    in.StrippingPercent = QStringLiteral("5");
-    in.InitialCompression = QStringLiteral("5");
-    in.SpringCount = QStringLiteral("2");
-    in.Bite = QStringLiteral("2");
-    in.StartBeforeBottom = QString();
-    in.Option1 = true;
-    in.Option2 = false;
-    in.SpringNo = QStringLiteral("SWL 30-50");
-    in.FreeLength = QStringLiteral("50.8");
-    in.RateN = QStringLiteral("24.5");
-    in.RateKgf = QStringLiteral("2.5");
-    in.PressureDisplay = QStringLiteral("6720 kgf");
-    in.StrippingForceDisplay = QStringLiteral("336 kgf");
-    in.SpringCountDisplay = QStringLiteral("2");
-    in.InitialLoadKgf = QStringLiteral("25");
-    in.FinalLoadKgf = QStringLiteral("145");
-    in.StartLoadKgf = QStringLiteral("127");
-    in.InitialLoadN = QStringLiteral("245");
-    in.StartLoadN = QStringLiteral("1245.46");
-    in.FinalLoadN = QStringLiteral("1421.98");
-    in.InitialSpringLoadKgf = QStringLiteral("12.5");
-    in.StartSpringLoadKgf = QStringLiteral("63.5");
-    in.FinalSpringLoadKgf = QStringLiteral("72.5");
-    in.CompressedLength = QStringLiteral("21.8");
-    in.InitialSpringLoadN = QStringLiteral("122.5");
-    in.StartSpringLoadN = QStringLiteral("622.73");
-    in.FinalSpringLoadN = QStringLiteral("710.99");
-    in.CompStartText = QStringLiteral("25.4");
-    in.CompFinalText = QStringLiteral("29");
-    in.PartStartSpringLoadN = QStringLiteral("622.7333");
-    in.UseCountText = QStringLiteral("100万回");
-    switch (block) {
-    case ReportBlock::AllTwoLine:
-        in.Bite = QStringLiteral("0");
-        in.StartLoadKgf = in.StartSpringLoadKgf = in.StartLoadN = QStringLiteral("---");
-        break;
-    case ReportBlock::PressureTwoLine:
-    case ReportBlock::PressureThreeLine:
-        in.Option1 = false;
-        in.Option2 = true;
-        in.PlateThickness.clear();
-        in.ProcessingLength.clear();
-        in.Bite = QStringLiteral("0");
-        in.StartBeforeBottom = block == ReportBlock::PressureThreeLine ? QStringLiteral("3.6") : QString();
-        break;
-    default:
-        break;
+    in.PlateThickness = "1.6", in.Stroke = "24", in.ProcessingLength = "120", in.StrippingPercent = "5";
+    in.InitialCompression = "5", in.SpringCount = "2", in.Bite = "2";
+    in.SpringNo = "SWL 30-50", in.FreeLength = "50.8", in.RateN = "24.5", in.RateKgf = "2.5";
+    in.PressureDisplay = "6720 kgf", in.StrippingForceDisplay = "336 kgf", in.SpringCountDisplay = "2";
+    in.InitialLoadKgf = "25", in.FinalLoadKgf = "145", in.StartLoadKgf = "127";
+    in.InitialLoadN = "245", in.StartLoadN = "1245.46", in.FinalLoadN = "1421.98";
+    in.InitialSpringLoadKgf = "12.5", in.StartSpringLoadKgf = "63.5", in.FinalSpringLoadKgf = "72.5";
+    in.CompressedLength = "21.8", in.InitialSpringLoadN = "122.5", in.StartSpringLoadN = "622.73";
+    in.FinalSpringLoadN = "710.99", in.CompStartText = "25.4", in.CompFinalText = "29";
+    in.PartStartSpringLoadN = "622.7333", in.UseCountText = QStringLiteral("100万回");
+    if (block == ReportBlock::AllTwoLine)
+        in.Bite = "0";
+    if (block == ReportBlock::PressureTwoLine || block == ReportBlock::PressureThreeLine) {
+        in.Option1 = false, in.Option2 = true;
+        in.PlateThickness.clear(), in.ProcessingLength.clear(), in.Bite = "0";
+        in.StartBeforeBottom = block == ReportBlock::PressureThreeLine ? "3.6" : "";
     }
     return in;
 }
 
-inline const std::vector<ReportBlock>& allBlocks()
-{
-    static const std::vector<ReportBlock> blocks = {ReportBlock::AllTwoLine, ReportBlock::AllThreeLine,
+inline const std::vector<ReportBlock> kAllBlocks = {ReportBlock::AllTwoLine, ReportBlock::AllThreeLine,
                                                     ReportBlock::PressureTwoLine, ReportBlock::PressureThreeLine};
-    return blocks;
-}
 
 // The rows of a drawing, without their CR LF.
 inline QStringList rowsOf(const QString& text)
@@ -99,39 +61,21 @@ inline QStringList rowsOf(const QString& text)
     return rows;
 }
 
-// The value rows after each "  5" of the ENTITIES section, in order.
+// The value rows after each "  5" (a handle) of the ENTITIES section, in order.
 inline QStringList entityHandles(const QStringList& rows)
 {
     QStringList handles;
-    const auto start = rows.indexOf(QStringLiteral("ENTITIES")) + 1;  // the code row after it
-    for (qsizetype i = start; i + 1 < rows.size(); i += 2) {
+    for (qsizetype i = rows.indexOf(QStringLiteral("ENTITIES")) + 1; i + 1 < rows.size(); i += 2) {
         if (rows[i] == QLatin1String("  5"))
             handles << rows[i + 1];
     }
     return handles;
 }
 
-// The text row of the entity with this handle ("" and a failure when none).
-inline QString textOf(const QStringList& rows, const QString& handle)
+// The value row of a group code (the text by default) in the entity with this handle.
+inline QString groupOf(const QStringList& rows, const QString& handle, const QString& code = "  1")
 {
-    const auto start = rows.indexOf(QStringLiteral("ENTITIES")) + 1;  // the code row after it
-    for (qsizetype i = start; i + 1 < rows.size(); i += 2) {
-        if (rows[i] == QLatin1String("  5") && rows[i + 1] == handle) {
-            for (qsizetype j = i + 2; j + 1 < rows.size(); j += 2) {
-                if (rows[j] == QLatin1String("  1"))
-                    return rows[j + 1];
-            }
-        }
-    }
-    ADD_FAILURE() << "no text entity " << handle.toStdString();
-    return {};
-}
-
-// The value row of a group code inside the entity with this handle.
-inline QString groupOf(const QStringList& rows, const QString& handle, const QString& code)
-{
-    const auto start = rows.indexOf(QStringLiteral("ENTITIES")) + 1;  // the code row after it
-    for (qsizetype i = start; i + 1 < rows.size(); i += 2) {
+    for (qsizetype i = rows.indexOf(QStringLiteral("ENTITIES")) + 1; i + 1 < rows.size(); i += 2) {
         if (rows[i] == QLatin1String("  5") && rows[i + 1] == handle) {
             for (qsizetype j = i + 2; j + 1 < rows.size() && rows[j] != QLatin1String("  0"); j += 2) {
                 if (rows[j] == code)
@@ -154,41 +98,27 @@ public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
         boxes.push_back({prompt, style, title});
-        if (onMsgBox)
-            onMsgBox();
         return kIdOk;
     }
     void beep() override {}
     std::optional<QString> askSaveFile(const FileDialogRequest& request) override
     {
         saveRequests.push_back(request);
-        if (onSave)
-            onSave();
-        if (saveAnswers.isEmpty())
-            return std::nullopt;
-        const QString answer = saveAnswers.takeFirst();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
+        const QString answer = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
     }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
     bool openUrl(const QString&) override { return true; }
 
     std::vector<MsgBoxCall> boxes;
     std::vector<FileDialogRequest> saveRequests;
-    QStringList saveAnswers;  // a null text: cancelled
-    std::function<void()> onSave;
-    std::function<void()> onMsgBox;
+    QStringList saveAnswers;  // a null text or none left: cancelled
 };
 
 class FakeView final : public DxfOutputView {
 public:
     void setProgressRange(int minimum, int maximum) override { ranges.push_back({minimum, maximum}); }
-    void setProgressValue(int value) override
-    {
-        lastValue = value;
-        ++valueCalls;
-    }
+    void setProgressValue(int value) override { lastValue = value; }
     void processEvents() override
     {
         ++eventPasses;
@@ -200,11 +130,7 @@ public:
     void closeDialog() override { ++closeCalls; }
 
     std::vector<std::pair<int, int>> ranges;
-    int lastValue = -1;
-    int valueCalls = 0;
-    int eventPasses = 0;
-    int focusCalls = 0;
-    int closeCalls = 0;
+    int lastValue = -1, eventPasses = 0, focusCalls = 0, closeCalls = 0;
     std::vector<bool> writingStates;
     std::function<void()> onEvents;
 };

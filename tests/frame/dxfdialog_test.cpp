@@ -4,6 +4,7 @@
 #include "services/inifile.h"
 #include "support/printers.h"
 #include "support/sandbox.h"
+#include "total/totaltestsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,44 +19,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace tolvane {
 namespace {
-
-class ScriptedUi final : public UserInterface {
-public:
-    int msgBox(const QString& prompt, int style, const QString& title) override
-    {
-        boxes << (title + QLatin1Char('|') + QString::number(style) + QLatin1Char('|') + prompt);
-        return kIdOk;
-    }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override
-    {
-        if (onSave)
-            onSave();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
-    }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return true; }
-
-    QStringList boxes;
-    QString answer;  // null: the user cancels
-    std::function<void()> onSave;
-};
-
-DiagramInputs inputs()
-{
-    DiagramInputs in;
-    in.InitialCompression = QStringLiteral("5");
-    in.FreeLength = QStringLiteral("50");
-    in.Bite = QStringLiteral("0");
-    in.SpringNo = QStringLiteral("SWL 30-50");
-    return in;
-}
 
 void click(QWidget* w)
 {
@@ -67,6 +32,20 @@ void click(QWidget* w)
     QApplication::sendEvent(w, &release);
 }
 
+// Plays the user once the modal dialog shows: a name, then OK and/or Cancel.
+void whenShown(const char* name, bool ok, bool cancel)
+{
+    QTimer::singleShot(0, [=] {
+        auto* d = qobject_cast<DxfDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->nameBox()->setText(QString::fromUtf8(name));
+        if (ok)
+            click(d->okButton());
+        if (cancel)
+            click(d->cancelButton());
+    });
+}
+
 class DxfDialogTest : public ::testing::Test {
 protected:
     DxfDialogTest()
@@ -75,121 +54,76 @@ protected:
         QDir().mkpath(MaterialsFolder());
         SkinName() = QStringLiteral("Dark");
     }
-    void writePictures()
-    {
-        QImage picture(113, 25, QImage::Format_RGB32);
-        picture.fill(Qt::gray);
-        for (const char* name : {"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif",
-                                 "cancel_outputDxf_on.gif"})
-            ASSERT_TRUE(picture.save(MaterialsFolder() + QLatin1Char('/') + QLatin1String(name), "PNG"));
-    }
 
     test::Sandbox box;
-    ScriptedUi ui;
+    test::FakeUi ui;
+    DiagramInputs inputs;
 };
 
 TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxCheckedInTheDarkLook)
 {
-    writePictures();
-    DxfDialog dialog(inputs(), SpringRecord{}, true, ui);
-    EXPECT_EQ(dialog.objectName(), QStringLiteral("frmOutputDXF"));
+    DxfDialog bare(inputs, SpringRecord{}, true, ui);  // its buttons still work: the other tests click them bare
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[frmOutputDXF]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
+    QImage picture(113, 25, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    for (const char* name : {"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif",
+                             "cancel_outputDxf_on.gif"})
+        ASSERT_TRUE(picture.save(MaterialsFolder() + QLatin1Char('/') + QLatin1String(name), "PNG"));
+
+    DxfDialog dialog(inputs, SpringRecord{}, true, ui);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("DXF出力"));
     EXPECT_TRUE(dialog.nameBox()->text().isEmpty());
     EXPECT_TRUE(dialog.vornCheckBox()->isChecked());
     EXPECT_EQ(dialog.vornCheckBox()->text(), QStringLiteral("Vornファイルを作成する"));
     EXPECT_EQ(dialog.progressBar()->value(), 0);
     EXPECT_FALSE(dialog.okButton()->pixmap().isNull());
-    EXPECT_FALSE(dialog.cancelButton()->pixmap().isNull());
     EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(48, 48, 48));
     EXPECT_EQ(dialog.vornCheckBox()->palette().color(QPalette::WindowText), QColor(255, 255, 255));
     EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
-    EXPECT_TRUE(box.logMessages().isEmpty());
+    EXPECT_EQ(box.logMessages().size(), 1);
 
     SkinName() = QStringLiteral("Light");
-    DxfDialog light(inputs(), SpringRecord{}, true, ui);
+    DxfDialog light(inputs, SpringRecord{}, true, ui);
     EXPECT_EQ(light.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
-}
-
-TEST_F(DxfDialogTest, MissingPicturesAreLoggedAndTheButtonsStillWork)
-{
-    DxfDialog dialog(inputs(), SpringRecord{}, true, ui);
-    EXPECT_EQ(box.logMessages(),
-              QStringList{QStringLiteral("■Err：[frmOutputDXF]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
-    dialog.show();
-    click(dialog.cancelButton());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(dialog.output().closed());
-    EXPECT_FALSE(dialog.output().dxfCommandsOff());
-}
-
-TEST_F(DxfDialogTest, OkWithoutANameShowsTheMessageAndKeepsTheDialog)
-{
-    writePictures();
-    DxfDialog dialog(inputs(), SpringRecord{}, true, ui);
-    dialog.show();
-    click(dialog.okButton());
-    ASSERT_EQ(ui.boxes.size(), 1);
-    EXPECT_TRUE(ui.boxes[0].startsWith(QStringLiteral("Information|48|スプリング線図の名称が入力されていません。")));
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
-    EXPECT_TRUE(dialog.output().dxfCommandsOff());
 }
 
 TEST_F(DxfDialogTest, WhileWritingTheButtonsAreOffAndACloseWaitsForTheEnd)
 {
-    writePictures();
-    DxfDialog dialog(inputs(), SpringRecord{}, true, ui);
+    DxfDialog dialog(inputs, SpringRecord{}, true, ui);
     dialog.show();
     dialog.nameBox()->setText(QStringLiteral("線図"));
     dialog.vornCheckBox()->setChecked(false);
     EXPECT_FALSE(dialog.output().createVornFile());
     bool checked = false;
-    ui.onSave = [&] {
+    QTimer::singleShot(0, [&] {  // runs inside the first progress run
         EXPECT_FALSE(dialog.okButton()->isEnabled());
         EXPECT_FALSE(dialog.cancelButton()->isEnabled());
         EXPECT_FALSE(dialog.close());  // waits
         EXPECT_TRUE(dialog.isVisible());
         checked = true;
-    };
+    });
     click(dialog.okButton());  // the save dialog is cancelled
     EXPECT_TRUE(checked);
+    ASSERT_EQ(ui.saveRequests.size(), 1);
     EXPECT_EQ(box.logMessages().last(), QStringLiteral("□Eve：スプリング線図 [線図] のDXF出力をキャンセル"));
     EXPECT_FALSE(dialog.isVisible());  // the waiting close, carried out
 }
 
-TEST_F(DxfDialogTest, ASaveClosesTheDialog)
-{
-    writePictures();
-    DxfDialog dialog(inputs(), SpringRecord{}, true, ui);
-    dialog.show();
-    dialog.nameBox()->setText(QStringLiteral("a"));
-    ui.answer = box.root() + QStringLiteral("/a.dxf");
-    click(dialog.okButton());
-    EXPECT_TRUE(QFileInfo::exists(ui.answer));
-    EXPECT_TRUE(QFileInfo::exists(box.root() + QStringLiteral("/a.vorn")));
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
-}
-
+// The main window switches its DXF commands off after every OK.
 TEST_F(DxfDialogTest, ShowingReportsWhetherOkWasPressed)
 {
-    writePictures();
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<DxfDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        click(d->cancelButton());
-    });
-    EXPECT_FALSE(showDxfDialog(nullptr, inputs(), SpringRecord{}, true, ui));
+    whenShown("", false, true);
+    EXPECT_FALSE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
+    whenShown("a", true, true);  // the save dialog cancelled
+    EXPECT_TRUE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
 
-    ui.answer.clear();  // cancelled save
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<DxfDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        d->nameBox()->setText(QStringLiteral("a"));
-        click(d->okButton());
-        click(d->cancelButton());
-    });
-    EXPECT_TRUE(showDxfDialog(nullptr, inputs(), SpringRecord{}, true, ui));
+    const QString dxf = box.root() + QStringLiteral("/a.dxf");
+    ui.saveAnswers = {dxf};
+    whenShown("a", true, false);  // a save closes the dialog
+    EXPECT_TRUE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
+    EXPECT_TRUE(QFileInfo::exists(dxf));
+    EXPECT_TRUE(QFileInfo::exists(box.root() + QStringLiteral("/a.vorn")));
 }
 
 }  // namespace
