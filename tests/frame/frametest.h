@@ -45,11 +45,8 @@ public:
         saveRequests.push_back(request);
         if (saveAnswers.empty())
             return std::nullopt;
-        const QString a = saveAnswers.front().value_or(QString());
-        const bool given = saveAnswers.front().has_value();
+        const std::optional<QString> a = saveAnswers.front();
         saveAnswers.pop_front();
-        if (!given)
-            return std::nullopt;
         return a;
     }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
