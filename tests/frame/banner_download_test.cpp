@@ -1,7 +1,6 @@
 // The banner's start-up against a real HTTP server on this machine.
 
 #include "banner_fakes.h"
-#include "banner_testserver.h"
 
 #include "frame/webservers.h"
 #include "services/cp932.h"
@@ -11,8 +10,6 @@
 namespace tolvane::test {
 namespace {
 
-using banner::FixedRandom;
-using banner::ManualTimer;
 using Mode = TestHttpServer::Mode;
 
 const QString kNoticePath = QStringLiteral("/cgi-bin/vorn/acc2/acclog.cgi");
@@ -27,18 +24,11 @@ QByteArray messageFile()
                                       "新製品のご案内,https://example.com/new,1,12632256,9.75\r\n"));
 }
 
-class BannerStartup : public ::testing::Test {
+class BannerStartup : public banner::BannerFixture {
 protected:
-    BannerStartup() : banner_(ui_)
+    BannerStartup()
     {
-        ExistSettingFolder();
-        banner_.setMessageServer(server_.base());
-        banner_.setDownloadTimeoutMs(3000);
-        auto timer = std::make_unique<ManualTimer>();
-        timer_ = timer.get();
-        banner_.setTimer(std::move(timer));
-        banner_.setRandomSource(std::make_unique<FixedRandom>(QList<float>{0.9f}));
-        banner_.setDatabaseVersionReader([] { return QStringLiteral("2024.04"); });
+        useRandoms({0.9f});
         // Left over from a start that died half way: must not survive this one.
         writeAll(csvPath(), "stale");
         writeAll(noticePath(), "stale");
@@ -68,11 +58,6 @@ protected:
         EXPECT_FALSE(QFile::exists(noticePath()));
     }
 
-    banner::LoggedSandbox sandbox_;
-    banner::RecordingUi ui_;
-    TestHttpServer server_;
-    MessageBanner banner_;
-    ManualTimer* timer_ = nullptr;
 };
 
 TEST_F(BannerStartup, NoticeFirstThenTheFileUncachedThenTheFirstMessage)

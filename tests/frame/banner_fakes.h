@@ -4,6 +4,7 @@
 #include "frame/banner.h"
 #include "frame/banner_download.h"
 #include "frame/frametest.h"
+#include "banner_testserver.h"
 
 namespace tolvane::test::banner {
 
@@ -54,6 +55,36 @@ public:
     }
     NetworkFetcher net{3000};
     QStringList dropped;
+};
+
+// A banner on a local server, a manual timer, a fixed random source and a
+// catalogue of version "2024.04".
+class BannerFixture : public ::testing::Test {
+protected:
+    BannerFixture() : banner_(ui_)
+    {
+        ExistSettingFolder();
+        banner_.setMessageServer(server_.base());
+        banner_.setDownloadTimeoutMs(3000);
+        auto timer = std::make_unique<ManualTimer>();
+        timer_ = timer.get();
+        banner_.setTimer(std::move(timer));
+        banner_.setDatabaseVersionReader([] { return QStringLiteral("2024.04"); });
+        useRandoms({0.0f});
+    }
+    void useRandoms(QList<float> values)
+    {
+        auto random = std::make_unique<FixedRandom>(std::move(values));
+        random_ = random.get();
+        banner_.setRandomSource(std::move(random));
+    }
+
+    LoggedSandbox sandbox_;
+    RecordingUi ui_;
+    TestHttpServer server_;
+    MessageBanner banner_;
+    ManualTimer* timer_ = nullptr;
+    FixedRandom* random_ = nullptr;
 };
 
 }  // namespace tolvane::test::banner

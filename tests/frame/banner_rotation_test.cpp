@@ -2,7 +2,6 @@
 // the message file comes from a server on this machine.
 
 #include "banner_fakes.h"
-#include "banner_testserver.h"
 
 #include "frame/webservers.h"
 #include "services/cp932.h"
@@ -16,9 +15,6 @@
 
 namespace tolvane::test {
 namespace {
-
-using banner::FixedRandom;
-using banner::ManualTimer;
 
 const QString kDb = QStringLiteral("2024.04");
 const QString kSoft = QStringLiteral("2017.11 Ver 2.0.3");
@@ -35,23 +31,11 @@ QByteArray csv(const QString& interval, const QString& db, const QString& soft, 
 }
 const QStringList kM345{QStringLiteral("M3"), QStringLiteral("M4"), QStringLiteral("M5")};
 
-class BannerRotation : public ::testing::Test {
+class BannerRotation : public banner::BannerFixture {
 protected:
-    BannerRotation() : banner_(ui_)
-    {
-        ExistSettingFolder();
-        banner_.setMessageServer(server_.base());
-        banner_.setDownloadTimeoutMs(3000);
-        auto timer = std::make_unique<ManualTimer>();
-        timer_ = timer.get();
-        banner_.setTimer(std::move(timer));
-        banner_.setDatabaseVersionReader([] { return kDb; });
-    }
     void start(const QByteArray& file, QList<float> randoms = {0.0f})
     {
-        auto random = std::make_unique<FixedRandom>(std::move(randoms));
-        random_ = random.get();
-        banner_.setRandomSource(std::move(random));
+        useRandoms(std::move(randoms));
         server_.route(QStringLiteral("/vorn/Vornup-B.csv"), {200, file});
         banner_.setMsgTick(1);
         banner_.InitMsgBanner();
@@ -67,12 +51,6 @@ protected:
         return shown;
     }
 
-    banner::LoggedSandbox sandbox_;
-    banner::RecordingUi ui_;
-    TestHttpServer server_;
-    MessageBanner banner_;
-    ManualTimer* timer_ = nullptr;
-    FixedRandom* random_ = nullptr;
 };
 
 struct VersionCase {

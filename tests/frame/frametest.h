@@ -28,37 +28,36 @@ struct WindowBox {
     QString title;
 };
 
+template <typename T>
+T takeFront(std::deque<T>& queue, T otherwise)
+{
+    if (queue.empty())
+        return otherwise;
+    T front = queue.front();
+    queue.pop_front();
+    return front;
+}
+
 class WindowUi final : public UserInterface {
 public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
         boxes.push_back({prompt, style, title});
-        if (answers.empty())
-            return kIdOk;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
+        return takeFront(answers, int(kIdOk));
     }
     void beep() override { ++beeps; }
     std::optional<QString> askSaveFile(const FileDialogRequest& request) override
     {
         saveRequests.push_back(request);
-        if (saveAnswers.empty())
-            return std::nullopt;
-        const std::optional<QString> a = saveAnswers.front();
-        saveAnswers.pop_front();
-        return a;
+        const QString answer = takeFront(saveAnswers, QString());
+        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
     }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString& url) override
-    {
-        opened.append(url);
-        return true;
-    }
+    bool openUrl(const QString& url) override { return opened.append(url), true; }
 
     std::vector<WindowBox> boxes;
     std::deque<int> answers;
-    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<QString> saveAnswers;  // a null text cancels
     std::vector<FileDialogRequest> saveRequests;
     QStringList opened;
     int beeps = 0;
@@ -68,11 +67,7 @@ class RecordingPrinter final : public PrinterPort {
 public:
     QStringList printerNames() override { return names; }
     void setup(QWidget*) override { ++setups; }
-    bool print(const PrintJob& job) override
-    {
-        jobs.push_back(job);
-        return true;
-    }
+    bool print(const PrintJob& job) override { return jobs.push_back(job), true; }
     QStringList names = {QStringLiteral("Office")};
     std::vector<PrintJob> jobs;
     int setups = 0;
@@ -80,11 +75,7 @@ public:
 
 class FakeClipboard final : public ClipboardPort {
 public:
-    void clear() override
-    {
-        text.reset();
-        ++clears;
-    }
+    void clear() override { text.reset(), ++clears; }
     void setText(const QString& t) override { text = t; }
     std::optional<QString> text;
     int clears = 0;
@@ -92,11 +83,7 @@ public:
 
 class FakeCalculator final : public CalculatorPort {
 public:
-    bool start() override
-    {
-        ++starts;
-        return found;
-    }
+    bool start() override { return ++starts, found; }
     bool found = true;
     int starts = 0;
 };
@@ -171,10 +158,11 @@ protected:
     void putReport(const QString& text)
     {
         form().setText(Ctl::Text1, text);
-        form().setEnabled(Ctl::imgSelectAll, true);
-        form().setPicture(Ctl::imgSelectAll, QStringLiteral("materials/select_all_off.gif"));
-        form().setEnabled(Ctl::imgOutputDXF, true);
-        form().setPicture(Ctl::imgOutputDXF, QStringLiteral("materials/output_dxf_off.gif"));
+        for (const char* b : {"select_all", "output_dxf"}) {
+            const Ctl c = b[0] == 's' ? Ctl::imgSelectAll : Ctl::imgOutputDXF;
+            form().setEnabled(c, true);
+            form().setPicture(c, QStringLiteral("materials/%1_off.gif").arg(QLatin1String(b)));
+        }
         for (Ctl m : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
             form().setEnabled(m, true);
     }

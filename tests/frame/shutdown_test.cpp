@@ -65,7 +65,7 @@ TEST_F(ShutdownTest, YesWithACancelledOrFailedSaveKeepsTheWindow)
 {
     window->show();
     ui.answers = {kIdYes, kIdYes};
-    ui.saveAnswers = {std::nullopt, sandbox.root() + QStringLiteral("/no such folder/result.txt")};
+    ui.saveAnswers = {QString(), sandbox.root() + QStringLiteral("/no such folder/result.txt")};
     EXPECT_FALSE(window->close());
     window->mnuEnd_Click();
     EXPECT_TRUE(window->isVisible());
@@ -97,7 +97,7 @@ TEST_F(ShutdownTest, YesSavesTheReportAsItStandsAndEnds)
 
 TEST_F(ShutdownTest, OnlyAWrittenSaveCountsAsSaved)
 {
-    ui.saveAnswers = {std::nullopt};
+    ui.saveAnswers = {QString()};
     window->mnuSave2_Click();
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
     EXPECT_EQ(ui.saveRequests[0].filter, QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"));
@@ -135,7 +135,7 @@ TEST_F(ShutdownTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
 TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)
 {
     const QString first = sandbox.root() + QStringLiteral("/first.txt");
-    ui.saveAnswers = {first, std::nullopt};
+    ui.saveAnswers = {first, QString()};
     window->mnuSave2_Click();
     window->mnuSave2_Click();
     ASSERT_EQ(ui.saveRequests.size(), 2u);
@@ -144,7 +144,7 @@ TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)
     // The shutdown's save sets up the same dialog, which stays so for the menu.
     form().setText(Ctl::Text1, kReport + QStringLiteral("!"));
     ui.answers = {kIdYes};
-    ui.saveAnswers = {std::nullopt, std::nullopt};
+    ui.saveAnswers = {QString(), QString()};
     window->mnuEnd_Click();
     window->mnuSave2_Click();
     ASSERT_EQ(ui.saveRequests.size(), 4u);
