@@ -164,12 +164,8 @@ TEST_F(CommandTest, AnyMouseButtonPressesAndReleasesButOnlyTheLeftOneClicks)
 
 TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
 {
-    form().setText(Ctl::Label24, QStringLiteral("50"));
-    form().setText(Ctl::Text9, QStringLiteral("3"));
-    form().setText(Ctl::Text3, QStringLiteral("10"));
-    form().setText(Ctl::Label46, QStringLiteral("24"));
-    form().setText(Ctl::Label49, QStringLiteral("---"));
-    form().setText(Ctl::Label47, QStringLiteral("104"));
+    setTexts({{Ctl::Label24, "50"}, {Ctl::Text9, "3"}, {Ctl::Text3, "10"}, {Ctl::Label46, "24"}, {Ctl::Label49, "---"},
+              {Ctl::Label47, "104"}});
     totalDiagramValues() = QStringList(9, QStringLiteral("1"));
     QStringList seen;
     bool confirm = false;
@@ -180,9 +176,7 @@ TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
         return confirm;
     };
     window->imgOutputDXF_Click();  // closed without OK
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("SppOnly"), QStringLiteral("50"), QStringLiteral("3"), QStringLiteral("10"),
-                                 QStringLiteral("47"), QStringLiteral("37"), QStringLiteral("24"), QString(),
-                                 QStringLiteral("104"), QString()}));
+    EXPECT_EQ(seen, fields("SppOnly,50,3,10,47,37,24,,104,"));
     EXPECT_EQ(springRecord().fields(), QStringList(10));
     EXPECT_TRUE(totalDiagramValues().isEmpty());
     EXPECT_TRUE(on("imgOutputDXF"));
@@ -205,9 +199,7 @@ TEST_F(CommandTest, AnIncompleteRecordIsSaidSoAndADialogThatCannotOpenLeavesItFi
     };
     window->imgOutputDXF_Click();
 
-    form().setText(Ctl::Label24, QStringLiteral("50"));
-    form().setText(Ctl::Text9, QStringLiteral("3"));
-    form().setText(Ctl::Text3, QStringLiteral("10"));
+    setTexts({{Ctl::Label24, "50"}, {Ctl::Text9, "3"}, {Ctl::Text3, "10"}});
     window->hooks().showDxfDialog = {};
     window->imgOutputDXF_Click();
     EXPECT_TRUE(sandbox.logMessages().last().startsWith(QStringLiteral("■Err：[frmMain]-[imgOutputDXF_Click()]：")));

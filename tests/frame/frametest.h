@@ -88,6 +88,9 @@ public:
     int starts = 0;
 };
 
+// "a,,b" as the fields {"a", "", "b"}.
+inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
+
 // The pictures, help page and an empty catalogue file beside a program.
 inline void layOutProgramFolder(const QString& programFolder, bool withCatalogue = true)
 {
@@ -153,6 +156,11 @@ protected:
     {
         auto* b = widget<PictureButton>(name);
         return b ? b->pictureFile() : QString();
+    }
+    void setTexts(std::initializer_list<std::pair<Ctl, const char*>> texts)
+    {
+        for (const auto& [c, text] : texts)
+            form().setText(c, QString::fromUtf8(text));
     }
     // A report put straight into the result box, as the report would leave it.
     void putReport(const QString& text)

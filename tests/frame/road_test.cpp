@@ -132,9 +132,7 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     };
     click("imgOutputDXF");
     EXPECT_FALSE(widget("imgOutputDXF")->isEnabled());
-    EXPECT_EQ(record, (QStringList{QStringLiteral("All"), QStringLiteral("50"), QStringLiteral("3"), QStringLiteral("10"),
-                                   QStringLiteral("47"), QStringLiteral("37"), QStringLiteral("12.33"),
-                                   QStringLiteral("41.1"), QStringLiteral("53.43"), QStringLiteral("3")}));
+    EXPECT_EQ(record, fields("All,50,3,10,47,37,12.33,41.1,53.43,3"));
 
     // The end: the unsaved report is asked about.
     ui.answers = {kIdNo};

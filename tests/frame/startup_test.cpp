@@ -77,9 +77,7 @@ TEST_F(StartupTest, MissingCatalogueEndsAfterTheSplashWithoutAnEndLine)
     const QString old = LogFolder() + QStringLiteral("/Vorn-2026-11-26.log");
     writeAll(old, "old\r\n");
     QFile f(old);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addDays(-10), QFileDevice::FileModificationTime));
-    f.close();
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addDays(-10), QFileDevice::FileModificationTime));
 
     makeWindow();
     EXPECT_EQ(window->startUp(), StartResult::Stop);
@@ -166,8 +164,9 @@ TEST_F(StartupTest, TheBannerIsMadeLoadedStartedAndCleanedUpInItsPlaces)
         (new QLabel(QStringLiteral("news"), banner))->setObjectName(QStringLiteral("lblMsg"));
         return banner;
     };
-    p.hooks.loadBannerBackground = [&] { calls << QStringLiteral("background"); };
-    p.hooks.loadBannerCursor = [&] { calls << QStringLiteral("cursor"); };
+    const auto note = [&](const char* step) { return [&calls, step] { calls << QString::fromLatin1(step); }; };
+    p.hooks.loadBannerBackground = note("background");
+    p.hooks.loadBannerCursor = note("cursor");
     p.hooks.startBannerTicks = [&] {
         calls << QStringLiteral("tick");
         EXPECT_FALSE(sandbox.logMessages().contains(kReady));
@@ -177,12 +176,11 @@ TEST_F(StartupTest, TheBannerIsMadeLoadedStartedAndCleanedUpInItsPlaces)
         EXPECT_EQ(w.form().text(Ctl::Text5), QStringLiteral("35"));  // after the spin controls
         EXPECT_FALSE(sandbox.logMessages().contains(kStarted));
     };
-    p.hooks.cleanUpBanner = [&] { calls << QStringLiteral("clean"); };
+    p.hooks.cleanUpBanner = note("clean");
     window = std::make_unique<MainWindow>(p);
     EXPECT_EQ(window->startUp(), StartResult::Run);
     window->mnuEnd_Click();
-    EXPECT_EQ(calls, (QStringList{QStringLiteral("make"), QStringLiteral("background"), QStringLiteral("cursor"),
-                                  QStringLiteral("tick"), QStringLiteral("init"), QStringLiteral("clean")}));
+    EXPECT_EQ(calls, fields("make,background,cursor,tick,init,clean"));
     ASSERT_NE(window->bannerLabel(), nullptr);
     EXPECT_EQ(window->bannerLabel()->text(), QStringLiteral("news"));
     EXPECT_EQ(window->control(QStringLiteral("imgMsgBackGround"))->parentWidget(), window->bannerFrame());
