@@ -5,6 +5,7 @@
 #include "frame/banner_download.h"
 #include "frame/frametest.h"
 #include "banner_testserver.h"
+#include "services/cp932.h"
 
 namespace tolvane::test::banner {
 
@@ -57,6 +58,16 @@ public:
     QStringList dropped;
 };
 
+// Row 0 and the two notices, then one ordinary message per text.
+inline QByteArray csv(const QString& interval, const QString& db, const QString& soft, const QStringList& messages,
+               const QString& row3Link = {})
+{
+    QString text = interval + u',' + db + u',' + soft + QStringLiteral("\r\n")
+        + QStringLiteral("DB,http://example.com/db,2,255,12\r\nSOFT,,2,65280,12\r\n");
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        text += messages[i] + u',' + (i == 0 ? row3Link : QString()) + QStringLiteral(",0,16777215,10\r\n");
+    return encodeCp932(text);
+}
 // A banner on a local server, a manual timer, a fixed random source and a
 // catalogue of version "2024.04".
 class BannerFixture : public ::testing::Test {

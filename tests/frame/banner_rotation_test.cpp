@@ -4,7 +4,6 @@
 #include "banner_fakes.h"
 
 #include "frame/webservers.h"
-#include "services/cp932.h"
 #include "services/vberror.h"
 
 #include <QApplication>
@@ -18,16 +17,7 @@ namespace {
 const QString kDb = QStringLiteral("2024.04");
 const QString kSoft = QStringLiteral("2017.11 Ver 2.0.3");
 
-// Row 0 and the two notices, then one ordinary message per text.
-QByteArray csv(const QString& interval, const QString& db, const QString& soft, const QStringList& messages,
-               const QString& row3Link = {})
-{
-    QString text = interval + u',' + db + u',' + soft + QStringLiteral("\r\n")
-        + QStringLiteral("DB,http://example.com/db,2,255,12\r\nSOFT,,2,65280,12\r\n");
-    for (qsizetype i = 0; i < messages.size(); ++i)
-        text += messages[i] + u',' + (i == 0 ? row3Link : QString()) + QStringLiteral(",0,16777215,10\r\n");
-    return encodeCp932(text);
-}
+using banner::csv;
 const QStringList kM345{QStringLiteral("M3"), QStringLiteral("M4"), QStringLiteral("M5")};
 
 class BannerRotation : public banner::BannerFixture {

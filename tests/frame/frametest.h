@@ -92,7 +92,7 @@ public:
 inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
 
 // The pictures, help page and an empty catalogue file beside a program.
-inline void layOutProgramFolder(const QString& programFolder, bool withCatalogue = true)
+inline void layOutProgramFolder(const QString& programFolder)
 {
     QDir().mkpath(programFolder + QStringLiteral("/materials"));
     const QDir source(QStringLiteral(TOLVANE_SOURCE_DIR "/materials"));
@@ -100,11 +100,8 @@ inline void layOutProgramFolder(const QString& programFolder, bool withCatalogue
         QFile::copy(source.filePath(f), programFolder + QStringLiteral("/materials/") + f);
     QDir().mkpath(programFolder + QStringLiteral("/html"));
     QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/html/siyou.html"), programFolder + QStringLiteral("/html/siyou.html"));
-    if (withCatalogue) {
-        QFile db(programFolder + QStringLiteral("/ZEKA.mdb"));
-        if (!db.exists() && db.open(QIODevice::WriteOnly))
-            db.close();
-    }
+    if (!QFileInfo::exists(programFolder + QStringLiteral("/ZEKA.mdb")))
+        writeAll(programFolder + QStringLiteral("/ZEKA.mdb"), QByteArray());
 }
 
 class WindowTest : public ::testing::Test {
@@ -163,10 +160,10 @@ protected:
     void putReport(const QString& text)
     {
         form().setText(Ctl::Text1, text);
-        for (const char* b : {"select_all", "output_dxf"}) {
-            const Ctl c = b[0] == 's' ? Ctl::imgSelectAll : Ctl::imgOutputDXF;
+        const std::pair<Ctl, const char*> buttons[] = {{Ctl::imgSelectAll, "select_all"}, {Ctl::imgOutputDXF, "output_dxf"}};
+        for (const auto& [c, picture] : buttons) {
             form().setEnabled(c, true);
-            form().setPicture(c, QStringLiteral("materials/%1_off.gif").arg(QLatin1String(b)));
+            form().setPicture(c, QStringLiteral("materials/%1_off.gif").arg(QLatin1String(picture)));
         }
         for (Ctl m : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
             form().setEnabled(m, true);
