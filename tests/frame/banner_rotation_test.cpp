@@ -186,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(Links, BannerLink,
                                            LinkCase{"", false}, LinkCase{"file:///usr/bin/xterm", false},
                                            LinkCase{"/usr/bin/xterm", false},
                                            LinkCase{"C:\\Windows\\system32\\calc.exe", false},
-                                           LinkCase{"javascript:alert(1)", false}, LinkCase{"http://", false},
+                                           LinkCase{"javascript:alert(1)", false}, LinkCase{"ftp://example.com/x", false},
+                                           LinkCase{"http://", false},
                                            LinkCase{" http://example.com/", false}));
 
 TEST(BannerTimer, TicksEveryMinuteAndEnablingTwiceKeepsItsMinute)
