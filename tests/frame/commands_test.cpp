@@ -249,9 +249,9 @@ TEST_F(CommandTest, EnterMovesAlongTheInputBoxesAndABoxSelectsItsTextOnFocus)
         QApplication::sendEvent(w, &key);
         return window->focusWidget() ? window->focusWidget()->objectName().toStdString() : std::string();
     };
-    const std::vector<std::string> order = {"Text2", "Text4", "Text5", "Text8", "Text9", "Text3", "Text10", "Text11", "Text11"};
-    for (std::size_t i = 0; i + 1 < order.size(); ++i)
-        EXPECT_EQ(enterIn(order[i].c_str()), order[i + 1]) << order[i];
+    const QStringList order = fields("Text2,Text4,Text5,Text8,Text9,Text3,Text10,Text11,Text11");
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        EXPECT_EQ(enterIn(order[i].toLatin1().constData()), order[i + 1].toStdString()) << order[i].toStdString();
     window->model().InputMode = QStringLiteral("part");
     form().setEnabled(Ctl::Text12, true);
     EXPECT_EQ(enterIn("Text10"), "Text12");
