@@ -24,22 +24,8 @@ protected:
         started();
         putReport(kReport);
     }
-    void selectInReport(int start, int end)
-    {
-        auto* box = widget<QPlainTextEdit>("Text1");
-        QTextCursor c = box->textCursor();
-        c.setPosition(start);
-        c.setPosition(end, QTextCursor::KeepAnchor);
-        box->setTextCursor(c);
-    }
     bool on(const char* name) { return widget(name)->isEnabled(); }
     bool menuOn(const char* name) { return menu(name)->isEnabled(); }
-    void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button)
-    {
-        QMouseEvent e(type, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), button,
-                      type == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    }
     // After a copy or a cut: the selection commands are all off.
     void expectSelectionCommandsOff()
     {

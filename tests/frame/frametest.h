@@ -10,6 +10,8 @@
 #include "support/sandbox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -155,6 +157,20 @@ protected:
     {
         for (const auto& [c, text] : texts)
             form().setText(c, QString::fromUtf8(text));
+    }
+    void selectInReport(int start, int end)
+    {
+        auto* box = widget<QPlainTextEdit>("Text1");
+        QTextCursor c = box->textCursor();
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        box->setTextCursor(c);
+    }
+    static void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at = {5, 5})
+    {
+        QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
     }
     // A report put straight into the result box, as the report would leave it.
     void putReport(const QString& text)

@@ -44,11 +44,8 @@ protected:
         l->scrollToItem(found.first());
         const QPointF at = l->visualItemRect(found.first()).center();
         ASSERT_TRUE(l->viewport()->rect().contains(at.toPoint())) << entry.toStdString();
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent e(type, at, l->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(l->viewport(), &e);
-        }
+        sendMouse(l->viewport(), QEvent::MouseButtonPress, Qt::LeftButton, at);
+        sendMouse(l->viewport(), QEvent::MouseButtonRelease, Qt::LeftButton, at);
     }
     QString shown(const char* label) { return widget<QLabel>(label)->text(); }
 };
@@ -112,14 +109,8 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_FALSE(widget("imgCopy")->isEnabled());
 
     // A selection made with the mouse in the result box switches copy on.
-    auto* box = widget<QPlainTextEdit>("Text1");
-    QTextCursor c = box->textCursor();
-    c.setPosition(0);
-    c.setPosition(4, QTextCursor::KeepAnchor);
-    box->setTextCursor(c);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(box->viewport(), &release);
+    selectInReport(0, 4);
+    sendMouse(widget<QPlainTextEdit>("Text1")->viewport(), QEvent::MouseButtonRelease, Qt::LeftButton);
     EXPECT_TRUE(widget("imgCopy")->isEnabled());
     EXPECT_TRUE(menu("mnuCopy")->isEnabled());
 
