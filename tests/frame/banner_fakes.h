@@ -2,47 +2,19 @@
 // Stand-ins for what the banner and its dialogs reach outside themselves.
 
 #include "frame/banner.h"
-#include "services/ui.h"
-#include "support/sandbox.h"
-
-#include <QByteArray>
-#include <QFile>
-#include <QHash>
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include "frame/banner_download.h"
+#include "frame/frametest.h"
+#include "banner_testserver.h"
+#include "services/cp932.h"
 
 namespace tolvane::test::banner {
+
+using RecordingUi = WindowUi;
 
 // A sandbox whose log folder exists, as it does after the program's start.
 class LoggedSandbox : public Sandbox {
 public:
     LoggedSandbox() { ExistLogFolder(); }
-};
-
-class RecordingUi final : public UserInterface {
-public:
-    struct Box {
-        QString prompt;
-        int style;
-        QString title;
-    };
-    int msgBox(const QString& prompt, int style, const QString& title) override
-    {
-        boxes.append({prompt, style, title});
-        return kIdOk;
-    }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-
-    QList<Box> boxes;
-    QStringList opened;
 };
 
 class ManualTimer final : public BannerTimer {
@@ -65,13 +37,7 @@ class FixedRandom final : public RandomSource {
 public:
     explicit FixedRandom(QList<float> values) : values_(std::move(values)) {}
     void randomize() override { ++seeds; }
-    float next() override
-    {
-        const float v = values_.value(at_, values_.isEmpty() ? 0.0f : values_.last());
-        if (at_ < values_.size())
-            ++at_;
-        return v;
-    }
+    float next() override { return values_.value(std::min(at_++, values_.size() - 1)); }
     int seeds = 0;
 
 private:
@@ -79,30 +45,57 @@ private:
     qsizetype at_ = 0;
 };
 
-// Answers by address from memory; an address it does not know fails.
-class FakeFetcher final : public UrlFetcher {
+// The network fetcher, but claiming to have dropped a cached copy.
+class CachingFetcher final : public UrlFetcher {
 public:
-    bool download(const QString& url, const QString& path) override
-    {
-        asked.append(url);
-        if (!files.contains(url))
-            return false;
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            return false;
-        f.write(files.value(url));
-        return true;
-    }
+    bool download(const QString& url, const QString& path) override { return net.download(url, path); }
     bool removeCached(const QString& url) override
     {
         dropped.append(url);
-        return cached;
+        return true;
+    }
+    NetworkFetcher net{3000};
+    QStringList dropped;
+};
+
+// Row 0 and the two notices, then one ordinary message per text.
+inline QByteArray csv(const QString& interval, const QString& db, const QString& soft, const QStringList& messages,
+               const QString& row3Link = {})
+{
+    QString text = interval + u',' + db + u',' + soft + QStringLiteral("\r\n")
+        + QStringLiteral("DB,http://example.com/db,2,255,12\r\nSOFT,,2,65280,12\r\n");
+    for (qsizetype i = 0; i < messages.size(); ++i)
+        text += messages[i] + u',' + (i == 0 ? row3Link : QString()) + QStringLiteral(",0,16777215,10\r\n");
+    return encodeCp932(text);
+}
+// A banner on a local server, a manual timer, a fixed random source and a
+// catalogue of version "2024.04".
+class BannerFixture : public ::testing::Test {
+protected:
+    BannerFixture() : banner_(ui_)
+    {
+        ExistSettingFolder();
+        banner_.setMessageServer(server_.base());
+        banner_.setDownloadTimeoutMs(3000);
+        auto timer = std::make_unique<ManualTimer>();
+        timer_ = timer.get();
+        banner_.setTimer(std::move(timer));
+        banner_.setDatabaseVersionReader([] { return QStringLiteral("2024.04"); });
+        useRandoms({0.0f});
+    }
+    void useRandoms(QList<float> values)
+    {
+        auto random = std::make_unique<FixedRandom>(std::move(values));
+        random_ = random.get();
+        banner_.setRandomSource(std::move(random));
     }
 
-    QHash<QString, QByteArray> files;
-    QStringList asked;
-    QStringList dropped;
-    bool cached = false;
+    LoggedSandbox sandbox_;
+    RecordingUi ui_;
+    TestHttpServer server_;
+    MessageBanner banner_;
+    ManualTimer* timer_ = nullptr;
+    FixedRandom* random_ = nullptr;
 };
 
 }  // namespace tolvane::test::banner

@@ -10,6 +10,8 @@
 #include "support/sandbox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -28,40 +30,36 @@ struct WindowBox {
     QString title;
 };
 
+template <typename T>
+T takeFront(std::deque<T>& queue, T otherwise)
+{
+    if (queue.empty())
+        return otherwise;
+    T front = queue.front();
+    queue.pop_front();
+    return front;
+}
+
 class WindowUi final : public UserInterface {
 public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
         boxes.push_back({prompt, style, title});
-        if (answers.empty())
-            return kIdOk;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
+        return takeFront(answers, int(kIdOk));
     }
     void beep() override { ++beeps; }
     std::optional<QString> askSaveFile(const FileDialogRequest& request) override
     {
         saveRequests.push_back(request);
-        if (saveAnswers.empty())
-            return std::nullopt;
-        const QString a = saveAnswers.front().value_or(QString());
-        const bool given = saveAnswers.front().has_value();
-        saveAnswers.pop_front();
-        if (!given)
-            return std::nullopt;
-        return a;
+        const QString answer = takeFront(saveAnswers, QString());
+        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
     }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString& url) override
-    {
-        opened.append(url);
-        return true;
-    }
+    bool openUrl(const QString& url) override { return opened.append(url), true; }
 
     std::vector<WindowBox> boxes;
     std::deque<int> answers;
-    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<QString> saveAnswers;  // a null text cancels
     std::vector<FileDialogRequest> saveRequests;
     QStringList opened;
     int beeps = 0;
@@ -71,11 +69,7 @@ class RecordingPrinter final : public PrinterPort {
 public:
     QStringList printerNames() override { return names; }
     void setup(QWidget*) override { ++setups; }
-    bool print(const PrintJob& job) override
-    {
-        jobs.push_back(job);
-        return true;
-    }
+    bool print(const PrintJob& job) override { return jobs.push_back(job), true; }
     QStringList names = {QStringLiteral("Office")};
     std::vector<PrintJob> jobs;
     int setups = 0;
@@ -83,11 +77,7 @@ public:
 
 class FakeClipboard final : public ClipboardPort {
 public:
-    void clear() override
-    {
-        text.reset();
-        ++clears;
-    }
+    void clear() override { text.reset(), ++clears; }
     void setText(const QString& t) override { text = t; }
     std::optional<QString> text;
     int clears = 0;
@@ -95,17 +85,16 @@ public:
 
 class FakeCalculator final : public CalculatorPort {
 public:
-    bool start() override
-    {
-        ++starts;
-        return found;
-    }
+    bool start() override { return ++starts, found; }
     bool found = true;
     int starts = 0;
 };
 
+// "a,,b" as the fields {"a", "", "b"}.
+inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
+
 // The pictures, help page and an empty catalogue file beside a program.
-inline void layOutProgramFolder(const QString& programFolder, bool withCatalogue = true)
+inline void layOutProgramFolder(const QString& programFolder)
 {
     QDir().mkpath(programFolder + QStringLiteral("/materials"));
     const QDir source(QStringLiteral(TOLVANE_SOURCE_DIR "/materials"));
@@ -113,11 +102,8 @@ inline void layOutProgramFolder(const QString& programFolder, bool withCatalogue
         QFile::copy(source.filePath(f), programFolder + QStringLiteral("/materials/") + f);
     QDir().mkpath(programFolder + QStringLiteral("/html"));
     QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/html/siyou.html"), programFolder + QStringLiteral("/html/siyou.html"));
-    if (withCatalogue) {
-        QFile db(programFolder + QStringLiteral("/ZEKA.mdb"));
-        if (!db.exists() && db.open(QIODevice::WriteOnly))
-            db.close();
-    }
+    if (!QFileInfo::exists(programFolder + QStringLiteral("/ZEKA.mdb")))
+        writeAll(programFolder + QStringLiteral("/ZEKA.mdb"), QByteArray());
 }
 
 class WindowTest : public ::testing::Test {
@@ -137,10 +123,7 @@ protected:
         p.calculator = &calculator;
         p.lockFilePath = sandbox.root() + QStringLiteral("/tolvane.lock");
         p.splashWait = false;
-        p.hooks.showDxfDialog = [this](MainWindow&, const SpringRecord&, bool) {
-            ++dxfDialogs;
-            return false;
-        };
+        p.hooks.showDxfDialog = [](MainWindow&, const SpringRecord&, bool) { return false; };
         p.hooks.showTotalDialog = [this](MainWindow&) { ++totalDialogs; };
         p.hooks.showVersionDialog = [this](MainWindow&) { ++versionDialogs; };
         return p;
@@ -170,14 +153,34 @@ protected:
         auto* b = widget<PictureButton>(name);
         return b ? b->pictureFile() : QString();
     }
+    void setTexts(std::initializer_list<std::pair<Ctl, const char*>> texts)
+    {
+        for (const auto& [c, text] : texts)
+            form().setText(c, QString::fromUtf8(text));
+    }
+    void selectInReport(int start, int end)
+    {
+        auto* box = widget<QPlainTextEdit>("Text1");
+        QTextCursor c = box->textCursor();
+        c.setPosition(start);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        box->setTextCursor(c);
+    }
+    static void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at = {5, 5})
+    {
+        QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
     // A report put straight into the result box, as the report would leave it.
     void putReport(const QString& text)
     {
         form().setText(Ctl::Text1, text);
-        form().setEnabled(Ctl::imgSelectAll, true);
-        form().setPicture(Ctl::imgSelectAll, QStringLiteral("materials/select_all_off.gif"));
-        form().setEnabled(Ctl::imgOutputDXF, true);
-        form().setPicture(Ctl::imgOutputDXF, QStringLiteral("materials/output_dxf_off.gif"));
+        const std::pair<Ctl, const char*> buttons[] = {{Ctl::imgSelectAll, "select_all"}, {Ctl::imgOutputDXF, "output_dxf"}};
+        for (const auto& [c, picture] : buttons) {
+            form().setEnabled(c, true);
+            form().setPicture(c, QStringLiteral("materials/%1_off.gif").arg(QLatin1String(picture)));
+        }
         for (Ctl m : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
             form().setEnabled(m, true);
     }
@@ -187,7 +190,6 @@ protected:
     RecordingPrinter printer;
     FakeClipboard clipboard;
     FakeCalculator calculator;
-    int dxfDialogs = 0;
     int totalDialogs = 0;
     int versionDialogs = 0;
     std::unique_ptr<MainWindow> window;

