@@ -133,6 +133,18 @@ TEST_F(BannerRotation, AnUnreadableCatalogueVersionLetsTheDatabaseNoticeIn)
         QStringLiteral("■Err：[frmMain]-[CheckDatabaseVer()]：ファイルが見つかりません。：エラー番号 -> 53")));
 }
 
+// Colour numbers with the top bit set name the system's colours, and a
+// message row may use them like any other colour number.
+TEST_F(BannerRotation, AMessageMayTakeASystemColour)
+{
+    QString text = QStringLiteral("1,%1,%2\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\n").arg(kDb, kSoft);
+    text += QStringLiteral("M3,,0,-2147483640,10\r\n");  // 0x80000008 Window Text
+    start(encodeCp932(text));
+    EXPECT_TRUE(banner_.msgLoaded());
+    EXPECT_EQ(banner_.bannerText(), QStringLiteral("M3"));
+    EXPECT_EQ(banner_.bannerForeColor(), 0x80000008u);
+}
+
 TEST_F(BannerRotation, TheBannerTextIsNeverMarkup)
 {
     const QString markup = QStringLiteral("<a href=\"file:///bin/sh\">押す</a>");
