@@ -2,6 +2,7 @@
 // A calculation model on a private program folder, with a scripted user and
 // screen that record what the model asked of them.
 
+#include "support/scripted_ui.h"
 #include "calc/calcmodel.h"
 #include "support/printers.h"
 #include "support/sandbox.h"
@@ -16,27 +17,7 @@
 
 namespace tolvane::test {
 
-struct MsgBoxCall {
-    QString prompt;
-    int style;
-    QString title;
-};
-
-class FakeUi final : public UserInterface {
-public:
-    int msgBox(const QString& prompt, int style, const QString& title) override
-    {
-        boxes.append({prompt, style, title});
-        return kIdOk;
-    }
-    void beep() override { ++beeps; }
-    std::optional<QString> askSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return false; }
-
-    QList<MsgBoxCall> boxes;
-    int beeps = 0;
-};
+using FakeUi = ScriptedUi;
 
 class FakeScreen final : public CalcScreen {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 // Shared inputs and fakes of the diagram tests.
 
+#include "support/scripted_ui.h"
 #include "diagram/diagraminputs.h"
 #include "diagram/dxfoutput.h"
 #include "diagram/springdiagram.h"
@@ -87,33 +88,7 @@ inline QString groupOf(const QStringList& rows, const QString& handle, const QSt
     return {};
 }
 
-struct MsgBoxCall {
-    QString prompt;
-    int style;
-    QString title;
-};
-
-class FakeUi final : public UserInterface {
-public:
-    int msgBox(const QString& prompt, int style, const QString& title) override
-    {
-        boxes.push_back({prompt, style, title});
-        return kIdOk;
-    }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest& request) override
-    {
-        saveRequests.push_back(request);
-        const QString answer = saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
-        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
-    }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString&) override { return true; }
-
-    std::vector<MsgBoxCall> boxes;
-    std::vector<FileDialogRequest> saveRequests;
-    QStringList saveAnswers;  // a null text or none left: cancelled
-};
+using FakeUi = ScriptedUi;
 
 class FakeView final : public DxfOutputView {
 public:

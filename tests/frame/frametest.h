@@ -3,6 +3,7 @@
 // beside a stand-in program, scripted message boxes and file dialogs, and a
 // printer, clipboard and calculator that only record.
 
+#include "support/scripted_ui.h"
 #include "frame/mainwindow.h"
 #include "frame/ports.h"
 #include "frame/widgets.h"
@@ -19,51 +20,11 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
-#include <deque>
 #include <memory>
 
 namespace tolvane::test {
 
-struct WindowBox {
-    QString prompt;
-    int style = 0;
-    QString title;
-};
-
-template <typename T>
-T takeFront(std::deque<T>& queue, T otherwise)
-{
-    if (queue.empty())
-        return otherwise;
-    T front = queue.front();
-    queue.pop_front();
-    return front;
-}
-
-class WindowUi final : public UserInterface {
-public:
-    int msgBox(const QString& prompt, int style, const QString& title) override
-    {
-        boxes.push_back({prompt, style, title});
-        return takeFront(answers, int(kIdOk));
-    }
-    void beep() override { ++beeps; }
-    std::optional<QString> askSaveFile(const FileDialogRequest& request) override
-    {
-        saveRequests.push_back(request);
-        const QString answer = takeFront(saveAnswers, QString());
-        return answer.isNull() ? std::nullopt : std::optional<QString>(answer);
-    }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
-    bool openUrl(const QString& url) override { return opened.append(url), true; }
-
-    std::vector<WindowBox> boxes;
-    std::deque<int> answers;
-    std::deque<QString> saveAnswers;  // a null text cancels
-    std::vector<FileDialogRequest> saveRequests;
-    QStringList opened;
-    int beeps = 0;
-};
+using WindowUi = ScriptedUi;
 
 class RecordingPrinter final : public PrinterPort {
 public:

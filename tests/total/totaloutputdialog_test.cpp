@@ -37,7 +37,7 @@ struct Fixture {
         ui.openAnswers.append(paths);
         dialog.imgSelectFiles_Click();
         dialog.setDiagramName(name);
-        ui.saveAnswers.append(saveAs);
+        ui.saveAnswers.append(saveAs.value_or(QString()));
         dialog.imgOutputDXF_Click();
     }
     QStringList twoFiles() { return {vorn(QStringLiteral("a.vorn"), allKind()), vorn(QStringLiteral("b.vorn"), allKind())}; }

@@ -4,43 +4,14 @@
 #include "services/cp932.h"
 #include "services/ui.h"
 #include "support/sandbox.h"
+#include "support/scripted_ui.h"
 
 #include <QDir>
 #include <QList>
 
 namespace tolvane::test {
 
-class FakeUi final : public UserInterface {
-public:
-    struct Box {
-        QString prompt;
-        int style;
-        QString title;
-    };
-    QList<Box> boxes;
-    QList<std::optional<QStringList>> openAnswers;  // one per open dialog, front first
-    QList<std::optional<QString>> saveAnswers;      // one per save dialog
-    QList<FileDialogRequest> openRequests;
-    QList<FileDialogRequest> saveRequests;
-
-    int msgBox(const QString& prompt, int style, const QString& title) override
-    {
-        boxes.append({prompt, style, title});
-        return kIdOk;
-    }
-    void beep() override {}
-    std::optional<QString> askSaveFile(const FileDialogRequest& request) override
-    {
-        saveRequests.append(request);
-        return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
-    }
-    std::optional<QStringList> askOpenFiles(const FileDialogRequest& request) override
-    {
-        openRequests.append(request);
-        return openAnswers.isEmpty() ? std::nullopt : openAnswers.takeFirst();
-    }
-    bool openUrl(const QString&) override { return true; }
-};
+using FakeUi = ScriptedUi;
 
 // A data file as the diagram output writes it: the marker and ten values on
 // the first line, then an empty line and the notes.
