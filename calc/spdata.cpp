@@ -41,17 +41,7 @@ bool setSpData(const Form& form, const QString& inputMode)
 
 void ClearGlobalValue()
 {
-    SpringRecord& r = springRecord();
-    r.DxfKind.clear();
-    r.FreeLength.clear();
-    r.InitialCompression.clear();
-    r.Stroke.clear();
-    r.SetLength.clear();
-    r.CompressedLength.clear();
-    r.InitialLoadKgf.clear();
-    r.StartLoadKgf.clear();
-    r.FinalLoadKgf.clear();
-    r.StartDistance.clear();
+    springRecord() = SpringRecord{};
     totalDiagramValues().clear();
     totalDiagramValues().squeeze();
 }
