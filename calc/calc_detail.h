@@ -20,6 +20,13 @@ inline constexpr ColorRef kCyan = 0xFFFF00;
 inline constexpr ColorRef kYellow = 0x00FFFF;
 inline constexpr ColorRef kOrange = 0x0080FF;
 
+// Texts the rules write and compare again and again.
+inline const QString kDash = QStringLiteral("---");
+inline const QString kZero = QStringLiteral("0");
+inline const QString kAll = QStringLiteral("all");
+inline const QString kPart = QStringLiteral("part");
+inline const QString kOff = QStringLiteral("OFF");
+
 inline QString mainLabel(const QString& procedure) { return errorLabel(QStringLiteral("frmMain"), procedure); }
 
 // Runs one procedure under its own error handler: the error line with the

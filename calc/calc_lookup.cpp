@@ -127,14 +127,14 @@ void CalcModel::List1_Click()
                 op15_ON();
             } else {
                 // 999 marks a size without a three-hundred-thousand-stroke rating.
-                form_.setText(Ctl::Label30, QStringLiteral("---"));
+                form_.setText(Ctl::Label30, kDash);
                 op15_OFF();
             }
         }
         OptionButton_Set();
         aturyoku_keisan();
         check1();
-        if (InputMode == QStringLiteral("part"))
+        if (InputMode == kPart)
             SpOnly();
         assyuku_Hyoji();
     });

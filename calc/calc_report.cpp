@@ -10,8 +10,6 @@ using namespace calcdetail;
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kZero = QStringLiteral("0");
-const QString kDash = QStringLiteral("---");
 
 }  // namespace
 
@@ -40,7 +38,7 @@ void CalcModel::buildReport()
     if (strictOr(text(Ctl::Text9), 0) < 0)
         form_.setText(Ctl::Text9, kZero);
 
-    const bool all = InputMode == QStringLiteral("all");
+    const bool all = InputMode == kAll;
     int filled = 0;
     if (all) {
         filled = int(!text(Ctl::Text2).isEmpty()) + int(!text(Ctl::Text4).isEmpty());

@@ -11,11 +11,6 @@ using namespace calcdetail;
 
 namespace {
 
-const QString kDash = QStringLiteral("---");
-const QString kZero = QStringLiteral("0");
-const QString kOff = QStringLiteral("OFF");
-const QString kPart = QStringLiteral("part");
-const QString kAll = QStringLiteral("all");
 const QString kKgf = QStringLiteral(" kgf");
 
 }  // namespace

@@ -28,8 +28,6 @@ constexpr UseCount kUseCounts[] = {
     {Ctl::Option15, Ctl::Label36, Ctl::Label30, kOrange, u"30万回", u"Option15_Click", u"Option15_syori"},
 };
 
-const QString kDash = QStringLiteral("---");
-
 }  // namespace
 
 void CalcModel::Option13_Click() { optionChoice(0); }
@@ -120,7 +118,7 @@ void CalcModel::check1()
 {
     struct FlagGuard {
         QString& flag;
-        ~FlagGuard() { flag = QStringLiteral("OFF"); }
+        ~FlagGuard() { flag = kOff; }
     } restore{DeflectionCheckFlag};
     DeflectionCheckFlag = QStringLiteral("ON");
     guarded(u"check1", [&] {
@@ -137,8 +135,8 @@ void CalcModel::check1()
         ui_.msgBox(warning, kMbOk | kMbCritical, QStringLiteral("警告"));
         form_.setText(Ctl::Text9, QString());
         form_.setText(Ctl::Text3, QString());
-        if (InputMode != QStringLiteral("part"))
-            form_.setText(Ctl::Text11, QStringLiteral("0"));
+        if (InputMode != kPart)
+            form_.setText(Ctl::Text11, kZero);
         else
             form_.setText(Ctl::Text12, QString());
         screen_.setFocus(Ctl::Text9);

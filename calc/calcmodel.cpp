@@ -43,7 +43,7 @@ CalcModel::CalcModel(UserInterface& ui, CalcScreen& screen) : ui_(ui), screen_(s
 {
     // The window as designed, before any rule runs.
     for (Ctl c : kResultLabels)
-        form_.setText(c, QStringLiteral("---"));
+        form_.setText(c, kDash);
     form_.setHeight(Ctl::Picture3, 2460);
     form_.setHeight(Ctl::Picture4, 2460);
     form_.setBackColor(Ctl::Picture3, kLightGrey);
@@ -96,13 +96,13 @@ void CalcModel::startUpDefaults()
     DbFilePath = ProgramFolder() + QStringLiteral("/ZEKA.mdb");
     DbFilePathD = ProgramFolder() + QStringLiteral("/ZEKA_D.mdb");
     GrafuSet();
-    DeflectionCheckFlag = QStringLiteral("OFF");
+    DeflectionCheckFlag = kOff;
     SpringKind = QStringLiteral("K1");
     SaveState = QStringLiteral("SaveNon");
     for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuPrint, Ctl::mnuAllsel, Ctl::mnuCut, Ctl::mnuSave2, Ctl::mnuDxf})
         form_.setEnabled(menu, false);
     form_.setValue(Ctl::Option1, true);
-    InputMode = QStringLiteral("all");
+    InputMode = kAll;
     form_.setEnabled(Ctl::Label37, false);
     form_.setBackColor(Ctl::Text12, kSysActiveBorder);
     form_.setEnabled(Ctl::Text12, false);
@@ -187,7 +187,7 @@ std::optional<Ctl> CalcModel::enterTarget(Ctl box) const
     case Ctl::Text8: return Ctl::Text9;
     case Ctl::Text9: return Ctl::Text3;
     case Ctl::Text3: return Ctl::Text10;
-    case Ctl::Text10: return InputMode == QStringLiteral("all") ? Ctl::Text11 : Ctl::Text12;
+    case Ctl::Text10: return InputMode == kAll ? Ctl::Text11 : Ctl::Text12;
     default: return std::nullopt;
     }
 }
@@ -238,7 +238,7 @@ void CalcModel::DataClear()
             form_.setText(c, QString());
         for (Ctl c : {Ctl::Label66, Ctl::Label67, Ctl::Label68, Ctl::Label46, Ctl::Label49, Ctl::Label47,
                       Ctl::Label59, Ctl::Label60, Ctl::Label61, Ctl::Label83})
-            form_.setText(c, QStringLiteral("---"));
+            form_.setText(c, kDash);
     });
 }
 
@@ -264,9 +264,9 @@ void CalcModel::inpTextboxClar()
         empty(Ctl::Text9);
         empty(Ctl::Text3);
         reset(Ctl::Text10, 1);
-        if (InputMode == QStringLiteral("all"))
+        if (InputMode == kAll)
             reset(Ctl::Text11, 0);
-        if (InputMode == QStringLiteral("part"))
+        if (InputMode == kPart)
             empty(Ctl::Text12);
     });
 }
