@@ -297,19 +297,17 @@ void CalcModel::Option2_Click()
         if (InputMode != kAll)
             return;
         InputMode = kPart;
-        auto empty = [&](Ctl box) { emptyBox(form_, box); };
-        auto reset = [&](Ctl box, int v) { resetBox(form_, box, v); };
-        empty(Ctl::Text1);
-        empty(Ctl::Text2);
-        empty(Ctl::Text4);
-        reset(Ctl::Text5, 35);
-        reset(Ctl::Text6, 0);
-        reset(Ctl::Text7, 0);
-        reset(Ctl::Text8, 5);
-        empty(Ctl::Text9);
-        empty(Ctl::Text3);
-        reset(Ctl::Text10, 1);
-        reset(Ctl::Text11, 0);
+        emptyBox(form_, Ctl::Text1);
+        emptyBox(form_, Ctl::Text2);
+        emptyBox(form_, Ctl::Text4);
+        resetBox(form_, Ctl::Text5, 35);
+        resetBox(form_, Ctl::Text6, 0);
+        resetBox(form_, Ctl::Text7, 0);
+        resetBox(form_, Ctl::Text8, 5);
+        emptyBox(form_, Ctl::Text9);
+        emptyBox(form_, Ctl::Text3);
+        resetBox(form_, Ctl::Text10, 1);
+        resetBox(form_, Ctl::Text11, 0);
         for (const ModeControl& m : kDieControls) {
             if (m.enable)
                 form_.setEnabled(m.c, false);
@@ -328,14 +326,10 @@ void CalcModel::Option1_Click()
         if (InputMode != kPart)
             return;
         InputMode = kAll;
-        for (Ctl box : {Ctl::Text1, Ctl::Text9, Ctl::Text3}) {
-            if (!form_.text(box).isEmpty())
-                form_.setText(box, QString());
-        }
-        if (!readsStrictlyAs(form_.text(Ctl::Text10), 1))
-            form_.setText(Ctl::Text10, QStringLiteral("1"));
-        if (!form_.text(Ctl::Text12).isEmpty())
-            form_.setText(Ctl::Text12, QString());
+        for (Ctl box : {Ctl::Text1, Ctl::Text9, Ctl::Text3})
+            emptyBox(form_, box);
+        resetBox(form_, Ctl::Text10, 1);
+        emptyBox(form_, Ctl::Text12);
         for (const ModeControl& m : kDieControls) {
             if (m.enable)
                 form_.setEnabled(m.c, true);

@@ -65,10 +65,8 @@ void CalcModel::optionSyori(int which)
 void CalcModel::Text39Clar()
 {
     guarded(u"Text39Clar", [&] {
-        if (!form_.text(Ctl::Text3).isEmpty())
-            form_.setText(Ctl::Text3, QString());
-        if (!form_.text(Ctl::Text9).isEmpty())
-            form_.setText(Ctl::Text9, QString());
+        emptyBox(form_, Ctl::Text3);
+        emptyBox(form_, Ctl::Text9);
     });
 }
 

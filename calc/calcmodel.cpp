@@ -245,8 +245,7 @@ void CalcModel::DataClear()
 void CalcModel::Textbox1Clar()
 {
     guarded(u"Textbox1Clar", [&] {
-        if (!form_.text(Ctl::Text1).isEmpty())
-            form_.setText(Ctl::Text1, QString());
+        emptyBox(form_, Ctl::Text1);
         com2_syori();
         com3_syori();
     });
@@ -255,19 +254,17 @@ void CalcModel::Textbox1Clar()
 void CalcModel::inpTextboxClar()
 {
     guarded(u"inpTextboxClar", [&] {
-        auto empty = [&](Ctl box) { emptyBox(form_, box); };
-        auto reset = [&](Ctl box, int v) { resetBox(form_, box, v); };
-        empty(Ctl::Text2);
-        empty(Ctl::Text4);
-        reset(Ctl::Text5, 35);
-        reset(Ctl::Text8, 5);
-        empty(Ctl::Text9);
-        empty(Ctl::Text3);
-        reset(Ctl::Text10, 1);
+        emptyBox(form_, Ctl::Text2);
+        emptyBox(form_, Ctl::Text4);
+        resetBox(form_, Ctl::Text5, 35);
+        resetBox(form_, Ctl::Text8, 5);
+        emptyBox(form_, Ctl::Text9);
+        emptyBox(form_, Ctl::Text3);
+        resetBox(form_, Ctl::Text10, 1);
         if (InputMode == kAll)
-            reset(Ctl::Text11, 0);
+            resetBox(form_, Ctl::Text11, 0);
         if (InputMode == kPart)
-            empty(Ctl::Text12);
+            emptyBox(form_, Ctl::Text12);
     });
 }
 
