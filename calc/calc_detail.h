@@ -77,6 +77,15 @@ inline void resetBox(Form& form, Ctl box, int v)
         form.setText(box, dblText(v));
 }
 
+// The distance before bottom dead centre and its caption: open in mode
+// "part" only.
+inline void enablePartInput(Form& form, bool part)
+{
+    form.setEnabled(Ctl::Label37, part);
+    form.setBackColor(Ctl::Text12, part ? kSysWindow : kSysActiveBorder);
+    form.setEnabled(Ctl::Text12, part);
+}
+
 // The strict reading where a text that is no number counts as `fallback`.
 inline double strictOr(const QString& text, double fallback)
 {

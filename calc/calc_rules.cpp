@@ -289,6 +289,19 @@ constexpr ModeControl kDieControls[] = {
     {Ctl::Text11, true, true},    {Ctl::UpDown4, true, false},
 };
 
+// The die data open in mode "all", the distance before bottom dead centre in
+// mode "part".
+void enableInputs(Form& form, bool all)
+{
+    for (const ModeControl& m : kDieControls) {
+        if (m.enable)
+            form.setEnabled(m.c, all);
+        if (m.colour)
+            form.setBackColor(m.c, all ? kSysWindow : kSysActiveBorder);
+    }
+    enablePartInput(form, !all);
+}
+
 }  // namespace
 
 void CalcModel::Option2_Click()
@@ -308,15 +321,7 @@ void CalcModel::Option2_Click()
         emptyBox(form_, Ctl::Text3);
         resetBox(form_, Ctl::Text10, 1);
         resetBox(form_, Ctl::Text11, 0);
-        for (const ModeControl& m : kDieControls) {
-            if (m.enable)
-                form_.setEnabled(m.c, false);
-            if (m.colour)
-                form_.setBackColor(m.c, kSysActiveBorder);
-        }
-        form_.setEnabled(Ctl::Label37, true);
-        form_.setBackColor(Ctl::Text12, kSysWindow);
-        form_.setEnabled(Ctl::Text12, true);
+        enableInputs(form_, false);
     });
 }
 
@@ -330,15 +335,7 @@ void CalcModel::Option1_Click()
             emptyBox(form_, box);
         resetBox(form_, Ctl::Text10, 1);
         emptyBox(form_, Ctl::Text12);
-        for (const ModeControl& m : kDieControls) {
-            if (m.enable)
-                form_.setEnabled(m.c, true);
-            if (m.colour)
-                form_.setBackColor(m.c, kSysWindow);
-        }
-        form_.setEnabled(Ctl::Label37, false);
-        form_.setBackColor(Ctl::Text12, kSysActiveBorder);
-        form_.setEnabled(Ctl::Text12, false);
+        enableInputs(form_, true);
     });
 }
 

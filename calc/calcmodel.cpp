@@ -103,9 +103,7 @@ void CalcModel::startUpDefaults()
         form_.setEnabled(menu, false);
     form_.setValue(Ctl::Option1, true);
     InputMode = kAll;
-    form_.setEnabled(Ctl::Label37, false);
-    form_.setBackColor(Ctl::Text12, kSysActiveBorder);
-    form_.setEnabled(Ctl::Text12, false);
+    enablePartInput(form_, false);
 }
 
 void CalcModel::startUpSpinControls()
