@@ -29,6 +29,12 @@ inline const QString kOff = QStringLiteral("OFF");
 
 inline QString mainLabel(const QString& procedure) { return errorLabel(QStringLiteral("frmMain"), procedure); }
 
+// A picture button's file: "materials/" + name + state ("_on.gif", ...).
+inline QString materialsPicture(QStringView name, QStringView state)
+{
+    return QStringLiteral("materials/") + name.toString() + state.toString();
+}
+
 // Runs one procedure under its own error handler: the error line with the
 // procedure's label, and the caller goes on.
 template <class F>

@@ -144,34 +144,29 @@ void CalcModel::buildReport()
         form_.setText(Ctl::Text1, out);
     }
 
-    if (!text(Ctl::Text1).isEmpty()) {
-        form_.setEnabled(Ctl::imgSelectAll, true);
-        loadPicture(Ctl::imgSelectAll, QStringLiteral("materials/select_all_off.gif"));
-        if (count > 11) {
-            form_.setEnabled(Ctl::imgOutputDXF, true);
-            loadPicture(Ctl::imgOutputDXF, QStringLiteral("materials/output_dxf_off.gif"));
-        }
-        for (Ctl menu : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
-            form_.setEnabled(menu, true);
-    } else {
-        form_.setEnabled(Ctl::imgSelectAll, false);
-        loadPicture(Ctl::imgSelectAll, QStringLiteral("materials/select_all_disable.gif"));
-        form_.setEnabled(Ctl::imgOutputDXF, false);
-        loadPicture(Ctl::imgOutputDXF, QStringLiteral("materials/output_dxf_disable.gif"));
-        for (Ctl menu : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
-            form_.setEnabled(menu, false);
-    }
+    // A short report leaves the drawing command as it was.
+    const bool shown = !text(Ctl::Text1).isEmpty();
+    setCommandButton(Ctl::imgSelectAll, u"select_all", shown);
+    if (!shown || count > 11)
+        setCommandButton(Ctl::imgOutputDXF, u"output_dxf", shown);
+    for (Ctl menu : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
+        form_.setEnabled(menu, shown);
     form_.setSelection(Ctl::Text1, 0, 0);
 }
 
 // --- the result box ------------------------------------------------------------------
 
+void CalcModel::setCommandButton(Ctl button, const char16_t* name, bool enabled)
+{
+    form_.setEnabled(button, enabled);
+    loadPicture(button, materialsPicture(name, enabled ? u"_off.gif" : u"_disable.gif"));
+}
+
 void CalcModel::Text1_Change()
 {
     guarded(u"Text1_Change", [&] {
         if (form_.text(Ctl::Text1).isEmpty()) {
-            form_.setEnabled(Ctl::imgCopy, false);
-            loadPicture(Ctl::imgCopy, QStringLiteral("materials/copy_disable.gif"));
+            setCommandButton(Ctl::imgCopy, u"copy", false);
             for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2})
                 form_.setEnabled(menu, false);
         }
@@ -184,8 +179,7 @@ void CalcModel::Text1_Click(const QString& selectedText)
 {
     guarded(u"Text1_Click", [&] {
         const bool selected = !selectedText.isEmpty();
-        form_.setEnabled(Ctl::imgCopy, selected);
-        loadPicture(Ctl::imgCopy, selected ? QStringLiteral("materials/copy_off.gif") : QStringLiteral("materials/copy_disable.gif"));
+        setCommandButton(Ctl::imgCopy, u"copy", selected);
         form_.setEnabled(Ctl::mnuCopy, selected);
         form_.setEnabled(Ctl::mnuCut, selected);
     });
@@ -196,8 +190,7 @@ void CalcModel::com2_syori()
     guarded(u"com2_syori", [&] {
         if (!form_[Ctl::imgSelectAll].enabled)
             return;
-        form_.setEnabled(Ctl::imgSelectAll, false);
-        loadPicture(Ctl::imgSelectAll, QStringLiteral("materials/select_all_disable.gif"));
+        setCommandButton(Ctl::imgSelectAll, u"select_all", false);
     });
 }
 
@@ -206,17 +199,14 @@ void CalcModel::com3_syori()
     guarded(u"com3_syori", [&] {
         if (!form_[Ctl::imgCopy].enabled)
             return;
-        form_.setEnabled(Ctl::imgCopy, false);
-        loadPicture(Ctl::imgCopy, QStringLiteral("materials/copy_disable.gif"));
+        setCommandButton(Ctl::imgCopy, u"copy", false);
     });
 }
 
 void CalcModel::setDxfCommandsEnabled(bool enabled)
 {
     guarded(u"setDxfCommandsEnabled", [&] {
-        form_.setEnabled(Ctl::imgOutputDXF, enabled);
-        loadPicture(Ctl::imgOutputDXF, enabled ? QStringLiteral("materials/output_dxf_off.gif")
-                                               : QStringLiteral("materials/output_dxf_disable.gif"));
+        setCommandButton(Ctl::imgOutputDXF, u"output_dxf", enabled);
         form_.setEnabled(Ctl::mnuDxf, enabled);
     });
 }

@@ -66,11 +66,6 @@ QList<const Series*> frameOrder(Ctl frame)
     return out;
 }
 
-QString picture(QStringView name, QStringView state)
-{
-    return QStringLiteral("materials/") + name.toString() + state.toString();
-}
-
 struct Kind {
     const char16_t* kind;
     Ctl button;
@@ -89,9 +84,9 @@ constexpr Kind kKinds[] = {
 void CalcModel::designPictures()
 {
     for (const Series& s : kSeries)
-        form_.setPicture(s.button, picture(s.code, u"_off.gif"));
+        form_.setPicture(s.button, materialsPicture(s.code, u"_off.gif"));
     for (const Kind& k : kKinds)
-        form_.setPicture(k.button, picture(k.picture, k.button == Ctl::imgSquare1Sp ? u"_on.gif" : u"_off.gif"));
+        form_.setPicture(k.button, materialsPicture(k.picture, k.button == Ctl::imgSquare1Sp ? u"_on.gif" : u"_off.gif"));
 }
 
 void CalcModel::kindClicked(const QString& kind)
@@ -118,10 +113,10 @@ void CalcModel::kindSequence(const QString& kind)
         form_.setVisible(frame, frame == chosen->frame);
     SpChenge();
     SpringKind = kind;
-    loadPicture(chosen->button, picture(chosen->picture, u"_on.gif"));
+    loadPicture(chosen->button, materialsPicture(chosen->picture, u"_on.gif"));
     for (const Kind& k : kKinds) {
         if (&k != chosen)
-            loadPicture(k.button, picture(k.picture, u"_off.gif"));
+            loadPicture(k.button, materialsPicture(k.picture, u"_off.gif"));
     }
 }
 
@@ -158,7 +153,7 @@ void CalcModel::ResetImage()
     guarded(u"ResetImage", [&] {
         for (Ctl frame : {Ctl::Frame5, Ctl::Frame4, Ctl::Frame6}) {
             for (const Series* s : frameOrder(frame))
-                loadPicture(s->button, picture(s->code, u"_off.gif"));
+                loadPicture(s->button, materialsPicture(s->code, u"_off.gif"));
         }
     });
 }
@@ -195,10 +190,10 @@ void CalcModel::seriesSequence(const QString& code)
     else
         op15_OFF();
     form_.setValue(s->option14 ? Ctl::Option14 : Ctl::Option13, true);
-    loadPicture(s->button, picture(s->code, u"_on.gif"));
+    loadPicture(s->button, materialsPicture(s->code, u"_on.gif"));
     for (const Series* other : frameOrder(s->frame)) {
         if (other != s)
-            loadPicture(other->button, picture(other->code, u"_off.gif"));
+            loadPicture(other->button, materialsPicture(other->code, u"_off.gif"));
     }
 }
 

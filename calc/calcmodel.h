@@ -159,6 +159,9 @@ private:
     // Sets a picture button's picture after making sure its file is there,
     // as loading a picture would; VbError(53) when it is not.
     void loadPicture(Ctl c, const QString& file);
+    // Enables or disables a command button of the result box with the
+    // picture of that state ("materials/<name>_off.gif" / "_disable.gif").
+    void setCommandButton(Ctl button, const char16_t* name, bool enabled);
 
     UserInterface& ui_;
     CalcScreen& screen_;
