@@ -14,26 +14,6 @@ namespace {
 const QString kSpringConnect = QString::fromUtf16(kSpringDbConnect);
 const QString kDiameterConnect = QString::fromUtf16(kDiameterDbConnect);
 
-// One field of every row; the field is looked up once, by the same rule as
-// CatalogueRecordset::field.
-QStringList column(const CatalogueRecordset& rs, QStringView name)
-{
-    QStringList out;
-    if (rs.rows.isEmpty())
-        return out;
-    qsizetype index = -1;
-    for (qsizetype i = 0; i < rs.columns.size() && index < 0; ++i) {
-        if (rs.columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            index = i;
-    }
-    if (index < 0)
-        rs.field(0, name);  // throws the unknown-field error
-    out.reserve(rs.rows.size());
-    for (const QStringList& row : rs.rows)
-        out.append(index < row.size() ? row[index] : rs.field(0, name));
-    return out;
-}
-
 // The entry that was clicked.
 const QString& chosenEntry(const ControlState& list)
 {
@@ -41,9 +21,6 @@ const QString& chosenEntry(const ControlState& list)
         throw VbError(kErrInvalidCall);
     return list.items.at(list.listIndex);
 }
-
-// What moving to the first record of an empty result gave.
-VbError noCurrentRecord() { return VbError(3021, QStringLiteral("カレント レコードがありません。")); }
 
 }  // namespace
 
@@ -57,7 +34,7 @@ void CalcModel::DataSearch()
         // reading leaves it empty rather than showing the previous series.
         form_.setListIndex(Ctl::List1, -1);
         form_.setItems(Ctl::List1, {});
-        const QStringList numbers = column(sizes, u"NO");
+        const QStringList numbers = sizes.column(u"NO");
         form_.setItems(Ctl::List1, numbers);
         if (numbers.isEmpty()) {
             form_.setListIndex(Ctl::List2, -1);
@@ -67,7 +44,7 @@ void CalcModel::DataSearch()
         const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery);
         form_.setListIndex(Ctl::List2, -1);
         form_.setItems(Ctl::List2, {});
-        form_.setItems(Ctl::List2, column(diameters, u"d"));
+        form_.setItems(Ctl::List2, diameters.column(u"d"));
     });
 }
 
@@ -89,7 +66,7 @@ void CalcModel::Dsize_DataSearch()
         form_.setItems(Ctl::List1, {});
         if (sizes.rows.isEmpty())
             throw noCurrentRecord();
-        form_.setItems(Ctl::List1, column(sizes, u"NO"));
+        form_.setItems(Ctl::List1, sizes.column(u"NO"));
         // The size shown may not belong to the narrower list.
         if (!form_.text(Ctl::Label21).isEmpty())
             DataClear();

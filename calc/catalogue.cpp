@@ -243,15 +243,34 @@ private:
 
 }  // namespace
 
+VbError noCurrentRecord() { return VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
+
+qsizetype CatalogueRecordset::columnIndex(QStringView name) const
+{
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        if (QStringView(columns[c]).compare(name, Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    throw VbError(kErrInvalidCall);
+}
+
 QString CatalogueRecordset::field(int row, QStringView name) const
 {
     if (row < 0 || row >= rows.size())
-        throw VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。"));
-    for (qsizetype c = 0; c < columns.size(); ++c) {
-        if (QStringView(columns[c]).compare(name, Qt::CaseInsensitive) == 0)
-            return rows[row].value(c);
-    }
-    throw VbError(kErrInvalidCall);
+        throw noCurrentRecord();
+    return rows[row].value(columnIndex(name));
+}
+
+QStringList CatalogueRecordset::column(QStringView name) const
+{
+    QStringList out;
+    if (rows.isEmpty())
+        return out;
+    const qsizetype c = columnIndex(name);
+    out.reserve(rows.size());
+    for (const QStringList& row : rows)
+        out.append(row.value(c));
+    return out;
 }
 
 CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql)

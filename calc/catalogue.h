@@ -4,6 +4,8 @@
 // SQLite files of ours under the old names; the program only ever reads them,
 // and every choice in the window queries again: no cache.
 
+#include "services/vberror.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,7 +21,17 @@ struct CatalogueRecordset {
     // for an unknown field and VbError(3021) "カレント レコードがありません。" for a
     // row that is not there (what reading past the last record gave).
     QString field(int row, QStringView name) const;
+    // The field of every row; nothing for no rows, else the unknown-field
+    // error as above.
+    QStringList column(QStringView name) const;
+
+private:
+    qsizetype columnIndex(QStringView name) const;
 };
+
+// What moving to the first record of an empty result gave: 3021
+// "カレント レコードがありません。".
+VbError noCurrentRecord();
 
 // Opens the database file read-only (a missing file is never created) and runs
 // sql exactly as given; rows come in the order the query returns them. connect
