@@ -83,6 +83,13 @@ inline void resetBox(Form& form, Ctl box, int v)
         form.setText(box, dblText(v));
 }
 
+// A list box with nothing chosen and no entries.
+inline void clearList(Form& form, Ctl list)
+{
+    form.setListIndex(list, -1);
+    form.setItems(list, {});
+}
+
 // The distance before bottom dead centre and its caption: open in mode
 // "part" only.
 inline void enablePartInput(Form& form, bool part)

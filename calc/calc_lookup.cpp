@@ -32,18 +32,15 @@ void CalcModel::DataSearch()
         const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
         // Each list is emptied before its rows are read, so a failure while
         // reading leaves it empty rather than showing the previous series.
-        form_.setListIndex(Ctl::List1, -1);
-        form_.setItems(Ctl::List1, {});
+        clearList(form_, Ctl::List1);
         const QStringList numbers = sizes.column(u"NO");
         form_.setItems(Ctl::List1, numbers);
         if (numbers.isEmpty()) {
-            form_.setListIndex(Ctl::List2, -1);
-            form_.setItems(Ctl::List2, {});
+            clearList(form_, Ctl::List2);
             return;
         }
         const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery);
-        form_.setListIndex(Ctl::List2, -1);
-        form_.setItems(Ctl::List2, {});
+        clearList(form_, Ctl::List2);
         form_.setItems(Ctl::List2, diameters.column(u"d"));
     });
 }
@@ -62,8 +59,7 @@ void CalcModel::Dsize_DataSearch()
 {
     guarded(u"Dsize_DataSearch", [&] {
         const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
-        form_.setListIndex(Ctl::List1, -1);
-        form_.setItems(Ctl::List1, {});
+        clearList(form_, Ctl::List1);
         if (sizes.rows.isEmpty())
             throw noCurrentRecord();
         form_.setItems(Ctl::List1, sizes.column(u"NO"));

@@ -131,14 +131,8 @@ void CalcModel::SpChenge()
         }
     };
     step([&] { Textbox1Clar(); });
-    step([&] {
-        form_.setListIndex(Ctl::List1, -1);
-        form_.setItems(Ctl::List1, {});
-    });
-    step([&] {
-        form_.setListIndex(Ctl::List2, -1);
-        form_.setItems(Ctl::List2, {});
-    });
+    step([&] { clearList(form_, Ctl::List1); });
+    step([&] { clearList(form_, Ctl::List2); });
     step([&] { DataClear(); });
     step([&] { GrafuSet(); });
     step([&] { Picture_on(); });
