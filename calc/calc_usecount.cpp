@@ -28,6 +28,16 @@ constexpr UseCount kUseCounts[] = {
     {Ctl::Option15, Ctl::Label36, Ctl::Label30, kOrange, u"30万回", u"Option15_Click", u"Option15_syori"},
 };
 
+// Moves the label one twip at a time, step +1 or -1, from `from` through
+// `to`; nothing when it already stands past `to`. The screen paces each step.
+void slide(Form& form, CalcScreen& screen, Ctl label, int from, int to, int step)
+{
+    for (int left = from; step > 0 ? left <= to : left >= to; left += step) {
+        form.setLeft(label, left);
+        screen.paceSlide(label);
+    }
+}
+
 }  // namespace
 
 void CalcModel::Option13_Click() { optionChoice(0); }
@@ -192,14 +202,8 @@ void CalcModel::Picture_off()
     guarded(u"Picture_off", [&] {
         if (!form_[Ctl::Picture6].visible)
             return;
-        for (int left = form_[Ctl::Label55].left; left <= 3000; ++left) {
-            form_.setLeft(Ctl::Label55, left);
-            screen_.paceSlide(Ctl::Label55);
-        }
-        for (int left = form_[Ctl::Label56].left; left >= -1100; --left) {
-            form_.setLeft(Ctl::Label56, left);
-            screen_.paceSlide(Ctl::Label56);
-        }
+        slide(form_, screen_, Ctl::Label55, form_[Ctl::Label55].left, 3000, +1);
+        slide(form_, screen_, Ctl::Label56, form_[Ctl::Label56].left, -1100, -1);
         form_.setVisible(Ctl::Picture6, false);
     });
 }
@@ -212,14 +216,8 @@ void CalcModel::Picture_on()
         form_.setVisible(Ctl::Picture6, true);
         form_.setLeft(Ctl::Label55, -2500);
         form_.setLeft(Ctl::Label56, 3000);
-        for (int left = -2500; left <= 135; ++left) {
-            form_.setLeft(Ctl::Label55, left);
-            screen_.paceSlide(Ctl::Label55);
-        }
-        for (int left = 3000; left >= 1380; --left) {
-            form_.setLeft(Ctl::Label56, left);
-            screen_.paceSlide(Ctl::Label56);
-        }
+        slide(form_, screen_, Ctl::Label55, -2500, 135, +1);
+        slide(form_, screen_, Ctl::Label56, 3000, 1380, -1);
     });
 }
 
