@@ -78,23 +78,25 @@ void CalcModel::textChange(Ctl box)
     }
 }
 
-// The processing pressure; each write of Text6 runs the stripping rule, first
-// on the unrounded pressure and then on the rounded one.
+// A force goes into its box twice, unrounded and then rounded, and each write
+// runs the box's rule: the pressure's rule, stripping, sees both.
+void CalcModel::showForce(Ctl box, Ctl label, double value)
+{
+    form_.setText(box, dblText(value));
+    form_.setText(box, rounded(form_.text(box)));
+    const QString& force = form_.text(box);
+    form_.setText(label, cdbl(force) == 0 ? kDash : force + kKgf);
+}
+
 void CalcModel::pressureRule()
 {
-    form_.setText(Ctl::Text6, dblText(valText(form_.text(Ctl::Text2)) * valText(form_.text(Ctl::Text4))
-                                      * valText(form_.text(Ctl::Text5))));
-    form_.setText(Ctl::Text6, rounded(form_.text(Ctl::Text6)));
-    const QString& pressure = form_.text(Ctl::Text6);
-    form_.setText(Ctl::Label43, cdbl(pressure) == 0 ? kDash : pressure + kKgf);
+    showForce(Ctl::Text6, Ctl::Label43,
+              valText(form_.text(Ctl::Text2)) * valText(form_.text(Ctl::Text4)) * valText(form_.text(Ctl::Text5)));
 }
 
 void CalcModel::strippingRule()
 {
-    form_.setText(Ctl::Text7, dblText(valText(form_.text(Ctl::Text6)) * valText(form_.text(Ctl::Text8)) * 0.01));
-    form_.setText(Ctl::Text7, rounded(form_.text(Ctl::Text7)));
-    const QString& force = form_.text(Ctl::Text7);
-    form_.setText(Ctl::Label44, cdbl(force) == 0 ? kDash : force + kKgf);
+    showForce(Ctl::Text7, Ctl::Label44, valText(form_.text(Ctl::Text6)) * valText(form_.text(Ctl::Text8)) * 0.01);
 }
 
 void CalcModel::aturyoku_keisan()

@@ -149,6 +149,7 @@ private:
     QString rounded(const QString& text);
     void pressureRule();
     void strippingRule();
+    void showForce(Ctl box, Ctl label, double value);
     void startLoadRule(Ctl label);
     void label51Change();
     void optionChoice(int which);
