@@ -93,12 +93,6 @@ TOLVANE_SETTER(setPicture, picture, Picture, const QString&)
 TOLVANE_SETTER(setItems, items, Items, const QStringList&)
 #undef TOLVANE_SETTER
 
-void Form::addItem(Ctl c, const QString& item)
-{
-    state_[index(c)].items.append(item);
-    notify(c, Prop::Items);
-}
-
 void Form::setSelection(Ctl c, int start, int length)
 {
     ControlState& s = state_[index(c)];

@@ -106,7 +106,6 @@ public:
     void setHeight(Ctl c, int twips);
     void setPicture(Ctl c, const QString& file);
     void setItems(Ctl c, const QStringList& items);
-    void addItem(Ctl c, const QString& item);
     void setSelection(Ctl c, int start, int length);
     void setSpin(Ctl c, int min, int max, int value);
 
