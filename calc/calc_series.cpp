@@ -79,6 +79,15 @@ constexpr Kind kKinds[] = {
     {u"K2", Ctl::imgSquare2Sp, u"square_sp2", Ctl::Frame6, u"imgSquare2Sp_Click"},
 };
 
+const Kind* findKind(QStringView kind)
+{
+    for (const Kind& k : kKinds) {
+        if (kind == QStringView(k.kind))
+            return &k;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void CalcModel::designPictures()
@@ -91,23 +100,15 @@ void CalcModel::designPictures()
 
 void CalcModel::kindClicked(const QString& kind)
 {
-    for (const Kind& k : kKinds) {
-        if (kind == QStringView(k.kind)) {
-            guarded(k.handler, [&] { kindSequence(kind); });
-            return;
-        }
-    }
+    if (const Kind* k = findKind(kind))
+        guarded(k->handler, [&] { kindSequence(kind); });
 }
 
 void CalcModel::kindSequence(const QString& kind)
 {
     if (SpringKind == kind)
         return;
-    const Kind* chosen = nullptr;
-    for (const Kind& k : kKinds) {
-        if (kind == QStringView(k.kind))
-            chosen = &k;
-    }
+    const Kind* chosen = findKind(kind);
     ResetImage();
     for (Ctl frame : {Ctl::Frame4, Ctl::Frame5, Ctl::Frame6})
         form_.setVisible(frame, frame == chosen->frame);
