@@ -28,6 +28,18 @@ constexpr UseCount kUseCounts[] = {
     {Ctl::Option15, Ctl::Label36, Ctl::Label30, kOrange, u"30万回", u"Option15_Click", u"Option15_syori"},
 };
 
+// The two bars in their colours, each under a cover of the given colour
+// shrunk to nothing.
+void paintBars(Form& form, ColorRef maxCover, ColorRef useCountCover)
+{
+    form.setBackColor(Ctl::Picture3, kRed);
+    form.setBackColor(Ctl::Picture4, kBlue);
+    form.setBackColor(Ctl::Label32, maxCover);
+    form.setBackColor(Ctl::Label54, useCountCover);
+    form.setHeight(Ctl::Label32, 0);
+    form.setHeight(Ctl::Label54, 0);
+}
+
 // Moves the label one twip at a time, step +1 or -1, from `from` through
 // `to`; nothing when it already stands past `to`. The screen paces each step.
 void slide(Form& form, CalcScreen& screen, Ctl label, int from, int to, int step)
@@ -158,25 +170,13 @@ void CalcModel::check1()
 
 void CalcModel::GrafuSet()
 {
-    guarded(u"GrafuSet", [&] {
-        form_.setBackColor(Ctl::Picture3, kRed);
-        form_.setBackColor(Ctl::Picture4, kBlue);
-        form_.setBackColor(Ctl::Label32, kRed);
-        form_.setBackColor(Ctl::Label54, kBlue);
-        form_.setHeight(Ctl::Label32, 0);
-        form_.setHeight(Ctl::Label54, 0);
-    });
+    guarded(u"GrafuSet", [&] { paintBars(form_, kRed, kBlue); });
 }
 
 void CalcModel::Grapusyori()
 {
     guarded(u"Grapusyori", [&] {
-        form_.setBackColor(Ctl::Picture3, kRed);
-        form_.setBackColor(Ctl::Picture4, kBlue);
-        form_.setBackColor(Ctl::Label32, kLightGrey);
-        form_.setBackColor(Ctl::Label54, kLightGrey);
-        form_.setHeight(Ctl::Label32, 0);
-        form_.setHeight(Ctl::Label54, 0);
+        paintBars(form_, kLightGrey, kLightGrey);
         MaxBarHeight = dblText(cdbl(MaxDeflectionRatio) * double(float(form_[Ctl::Picture3].height)));
         UseCountBarHeight = dblText(cdbl(UseCountDeflectionRatio) * double(float(form_[Ctl::Picture4].height)));
         // The cover grows one twip at a time until it reaches the target:
