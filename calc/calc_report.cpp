@@ -39,17 +39,10 @@ void CalcModel::buildReport()
         form_.setText(Ctl::Text9, kZero);
 
     const bool all = InputMode == kAll;
-    int filled = 0;
-    if (all) {
-        filled = int(!text(Ctl::Text2).isEmpty()) + int(!text(Ctl::Text4).isEmpty());
-        if (!isStrictNumber(text(Ctl::Text11)))
-            form_.setText(Ctl::Text11, kZero);
-        CompFinalText = dblText(val(Ctl::Text3) + val(Ctl::Text9));
-        CompStartText = dblText(cdbl(CompFinalText) - (val(Ctl::Text2) + val(Ctl::Text11)));
-    } else {
-        CompFinalText = dblText(val(Ctl::Text3) + val(Ctl::Text9));
-        CompStartText = dblText(cdbl(CompFinalText) - val(Ctl::Text12));
-    }
+    if (all && !isStrictNumber(text(Ctl::Text11)))
+        form_.setText(Ctl::Text11, kZero);
+    CompFinalText = dblText(val(Ctl::Text3) + val(Ctl::Text9));
+    CompStartText = dblText(cdbl(CompFinalText) - (all ? val(Ctl::Text2) + val(Ctl::Text11) : val(Ctl::Text12)));
 
     QString out;
     int count = 0;
@@ -67,7 +60,7 @@ void CalcModel::buildReport()
             line(QStringLiteral("必要ストリッピング力 (") + text(Ctl::Text8) + QStringLiteral("％) = ")
                  + text(Ctl::Text7) + QStringLiteral("kgf"));
         }
-        if (filled != 0)
+        if (length || plate)
             out += kCrLf;
         count = 5;
     }
@@ -101,6 +94,11 @@ void CalcModel::buildReport()
             const QString atStart = QStringLiteral("加工開始 = ") + CompStartText + QStringLiteral("mm");
             const QString atFinal = QStringLiteral("終圧 = ") + CompFinalText + QStringLiteral("mm");
             const QString atInitial = QStringLiteral("初圧 = ") + initial + QStringLiteral("mm");
+            // "<at> --> <per spring><unit>X<count>=<total><unit>"
+            auto load = [&](const QString& at, const QString& perSpring, const QString& total, const char16_t* unit) {
+                const QString u = QString::fromUtf16(unit);
+                return at + QStringLiteral(" --> ") + perSpring + u + QLatin1Char('X') + n + QLatin1Char('=') + total + u;
+            };
 
             counted(QString());
             counted(QStringLiteral("---------- SPタワミ ---------"));
@@ -110,18 +108,14 @@ void CalcModel::buildReport()
             counted(atFinal);
             counted(QString());
             counted(QStringLiteral("------------ kg ------------"));
-            counted(initialAbove0 ? atInitial + QStringLiteral(" --> ") + text(Ctl::Label66) + QStringLiteral("kgX") + n
-                                        + QLatin1Char('=') + text(Ctl::Label46) + QStringLiteral("kg")
+            counted(initialAbove0 ? load(atInitial, text(Ctl::Label66), text(Ctl::Label46), u"kg")
                                   : QStringLiteral("初圧 = 0kg"));
             if (startCondition())
-                counted(atStart + QStringLiteral(" --> ") + text(Ctl::Label67) + QStringLiteral("kgX") + n
-                        + QLatin1Char('=') + text(Ctl::Label49) + QStringLiteral("kg"));
-            counted(atFinal + QStringLiteral(" --> ") + text(Ctl::Label68) + QStringLiteral("kgX") + n
-                    + QLatin1Char('=') + text(Ctl::Label47) + QStringLiteral("kg"));
+                counted(load(atStart, text(Ctl::Label67), text(Ctl::Label49), u"kg"));
+            counted(load(atFinal, text(Ctl::Label68), text(Ctl::Label47), u"kg"));
             counted(QString());
             counted(QStringLiteral("------------- N -----------"));
-            counted(initialAbove0 ? atInitial + QStringLiteral(" --> ") + forces.InitialSpringLoadN + QStringLiteral("NX")
-                                        + n + QLatin1Char('=') + text(Ctl::Label59) + QStringLiteral("N")
+            counted(initialAbove0 ? load(atInitial, forces.InitialSpringLoadN, text(Ctl::Label59), u"N")
                                   : QStringLiteral("初圧 = 0N"));
             if (startCondition()) {
                 QString perSpring = forces.StartSpringLoadN;
@@ -130,11 +124,9 @@ void CalcModel::buildReport()
                     PartStartSpringLoadN = springs == 0 ? kDash : dblText(val(Ctl::Label60) / springs);
                     perSpring = PartStartSpringLoadN;
                 }
-                counted(atStart + QStringLiteral(" --> ") + perSpring + QStringLiteral("NX") + n + QLatin1Char('=')
-                        + text(Ctl::Label60) + QStringLiteral("N"));
+                counted(load(atStart, perSpring, text(Ctl::Label60), u"N"));
             }
-            counted(atFinal + QStringLiteral(" --> ") + forces.FinalSpringLoadN + QStringLiteral("NX") + n
-                    + QLatin1Char('=') + text(Ctl::Label61) + QStringLiteral("N"));
+            counted(load(atFinal, forces.FinalSpringLoadN, text(Ctl::Label61), u"N"));
             counted(QString());
             optionbutton_view();
             out += QStringLiteral("ST = ") + text(Ctl::Text3) + QStringLiteral("  ( 使用回数 ") + UseCountText
