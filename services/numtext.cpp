@@ -59,9 +59,18 @@ void appendExponent(std::string& out, bool negative, const std::string& digits)
     out += d;
 }
 
-QString fixExponent(const char* first, const char* last)
+// The shortest text of the value rounded to `digits` significant digits,
+// with the exponent written as the runtime wrote it.
+template <class T>
+QString numberText(T value, int digits)
 {
-    QString s = QString::fromLatin1(first, static_cast<qsizetype>(last - first));
+    if (!std::isfinite(value))
+        throw VbError(kErrOverflow);
+    char buf[64];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+    if (ec != std::errc())
+        throw VbError(kErrOverflow);
+    QString s = QString::fromLatin1(buf, static_cast<qsizetype>(ptr - buf));
     s.replace(u'e', u'E');
     if (s == u"-0")
         s = QStringLiteral("0");
@@ -209,27 +218,9 @@ float toSingle(double value)
 
 float csng(QStringView text) { return toSingle(cdbl(text)); }
 
-QString dblText(double value)
-{
-    if (!std::isfinite(value))
-        throw VbError(kErrOverflow);
-    char buf[64];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
-    if (ec != std::errc())
-        throw VbError(kErrOverflow);
-    return fixExponent(buf, ptr);
-}
+QString dblText(double value) { return numberText(value, 15); }
 
-QString sngText(float value)
-{
-    if (!std::isfinite(value))
-        throw VbError(kErrOverflow);
-    char buf[64];
-    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 7);
-    if (ec != std::errc())
-        throw VbError(kErrOverflow);
-    return fixExponent(buf, ptr);
-}
+QString sngText(float value) { return numberText(value, 7); }
 
 float rud(float x, int n)
 {
