@@ -33,24 +33,23 @@ public:
         size_t inLeft = static_cast<size_t>(input.size());
         char* dst = out.data();
         size_t outLeft = static_cast<size_t>(out.size());
+        auto grow = [&] {
+            const auto used = dst - out.data();
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            outLeft = static_cast<size_t>(out.size() - used);
+        };
         while (inLeft > 0) {
             const size_t r = iconv(cd_, &in, &inLeft, &dst, &outLeft);
             if (r != static_cast<size_t>(-1))
                 break;
             if (errno == E2BIG) {
-                const auto used = dst - out.data();
-                out.resize(out.size() * 2);
-                dst = out.data() + used;
-                outLeft = static_cast<size_t>(out.size() - used);
+                grow();
                 continue;
             }
             // EILSEQ or EINVAL: replace one input character.
-            if (outLeft < 1) {
-                const auto used = dst - out.data();
-                out.resize(out.size() * 2);
-                dst = out.data() + used;
-                outLeft = static_cast<size_t>(out.size() - used);
-            }
+            if (outLeft < 1)
+                grow();
             *dst++ = '?';
             --outLeft;
             const size_t n = std::min(inLeft, skip(in, inLeft));
