@@ -1,9 +1,7 @@
 #include "calc/spdata.h"
 
+#include "calc/calc_detail.h"
 #include "calc/springrecord.h"
-#include "services/log.h"
-#include "services/numtext.h"
-#include "services/vberror.h"
 
 namespace tolvane {
 
@@ -17,9 +15,9 @@ bool setSpData(const Form& form, const QString& inputMode)
         r.SetLength = dblText(cdbl(form.text(Ctl::Label24)) - cdbl(form.text(Ctl::Text9)));
         r.CompressedLength = dblText(cdbl(r.SetLength) - cdbl(form.text(Ctl::Text3)));
         r.InitialLoadKgf = form.text(Ctl::Label46);
-        if (form.text(Ctl::Label49) != QStringLiteral("---")) {
+        if (form.text(Ctl::Label49) != calcdetail::kDash) {
             r.StartLoadKgf = form.text(Ctl::Label49);
-            if (inputMode == QStringLiteral("part")) {
+            if (inputMode == calcdetail::kPart) {
                 r.StartDistance = dblText(cdbl(form.text(Ctl::Text12)));
             } else {
                 const double bite = cdbl(form.text(Ctl::Text11));
@@ -34,7 +32,7 @@ bool setSpData(const Form& form, const QString& inputMode)
         r.FinalLoadKgf = form.text(Ctl::Label47);
         return true;
     } catch (const VbError& e) {
-        logError(errorLabel(QStringLiteral("frmMain"), QStringLiteral("setSpData")), e);
+        logError(calcdetail::mainLabel(QStringLiteral("setSpData")), e);
         return false;
     }
 }
