@@ -143,6 +143,8 @@ void CalcModel::check1()
     DeflectionCheckFlag = QStringLiteral("ON");
     guarded(u"check1", [&] {
         optionbutton_view();
+        if (!(cdbl(forces.FinalDeflection) > valText(AllowedDeflectionText)))
+            return;
         const QChar cr = QLatin1Char('\r');
         const QString warning = QStringLiteral("スプリングのタワミ量が 使用範囲をこえています") + cr
             + UseCountText + QStringLiteral("で 使用できるタワミ量は") + AllowedDeflectionText + QStringLiteral("/mmです") + cr
@@ -150,8 +152,6 @@ void CalcModel::check1()
             + QStringLiteral("スプリングを変更するか 使用回数を変更してください   ") + cr
             + QStringLiteral(" ") + cr
             + QStringLiteral("[現在のタワミ量 ---> ") + forces.FinalDeflection + QStringLiteral("/mm]") + cr;
-        if (!(cdbl(forces.FinalDeflection) > valText(AllowedDeflectionText)))
-            return;
         ui_.msgBox(warning, kMbOk | kMbCritical, QStringLiteral("警告"));
         form_.setText(Ctl::Text9, QString());
         form_.setText(Ctl::Text3, QString());
