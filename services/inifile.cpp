@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QList>
 
+#include <optional>
+
 namespace tolvane {
 namespace {
 
@@ -44,21 +46,14 @@ QList<Line> splitLines(const QByteArray& data)
     return lines;
 }
 
-QString sectionName(const QByteArray& line)
+// The name of a section line ("[Design]"), nothing for any other line.
+std::optional<QString> sectionName(const QByteArray& line)
 {
     const QString t = QString::fromUtf8(line).trimmed();
-    if (t.startsWith(u'[')) {
-        const auto close = t.indexOf(u']');
-        if (close > 0)
-            return t.mid(1, close - 1).trimmed();
-    }
-    return {};
-}
-
-bool isSection(const QByteArray& line)
-{
-    const QString t = QString::fromUtf8(line).trimmed();
-    return t.startsWith(u'[') && t.indexOf(u']') > 0;
+    const auto close = t.indexOf(u']');
+    if (!t.startsWith(u'[') || close <= 0)
+        return std::nullopt;
+    return t.mid(1, close - 1).trimmed();
 }
 
 // The key of a key line, empty for anything else.
@@ -93,8 +88,8 @@ QString GetINIValue(const QString& section, const QString& key)
         return QStringLiteral("ERROR");
     bool inSection = false;
     for (const Line& line : splitLines(file.readAll())) {
-        if (isSection(line.text)) {
-            inSection = sameName(sectionName(line.text), section);
+        if (const auto name = sectionName(line.text)) {
+            inSection = sameName(*name, section);
             continue;
         }
         if (inSection && sameName(keyName(line.text), key))
@@ -125,10 +120,10 @@ bool SetINIValue(const QString& section, const QString& key, const QString& valu
     qsizetype lastInSection = -1;  // the last non-empty line of the section
     qsizetype keyAt = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (isSection(lines[i].text)) {
+        if (const auto name = sectionName(lines[i].text)) {
             if (sectionAt >= 0)
                 break;
-            if (sameName(sectionName(lines[i].text), section)) {
+            if (sameName(*name, section)) {
                 sectionAt = i;
                 lastInSection = i;
             }
