@@ -37,11 +37,6 @@ enum : int {
     kJetReserved = 3000,
 };
 
-[[noreturn]] void jetError(int number, const QString& description)
-{
-    throw VbError(number, description);
-}
-
 QString quoted(const QString& s)
 {
     return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
@@ -87,7 +82,7 @@ void checkConnect(const QString& connect)
 {
     const QString type = connect.section(QLatin1Char(';'), 0, 0).trimmed();
     if (!type.isEmpty() && !type.startsWith(QLatin1String("Access"), Qt::CaseInsensitive))
-        jetError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。"));
+        throw VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。"));
 }
 
 // One open read-only database, closed on every way out.
@@ -104,12 +99,12 @@ public:
         const fs::file_status status = fs::status(file, error);
         if (path.isEmpty() || !fs::exists(status)) {
             if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
-                jetError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
+                throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
                                           QStringLiteral(" は正しいパスではありません。"));
-            jetError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
+            throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
         }
         if (!fs::is_regular_file(status))
-            jetError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" を開けません。"));
+            throw VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" を開けません。"));
         // The absolute name: "" and ":memory:" must never reach SQLite as
         // reserved names. Read-only: a file that vanished in between is not
         // created, and nothing is ever written.
@@ -143,14 +138,14 @@ public:
         if (rc != SQLITE_OK)
             fail(rc, sql);
         if (!stmt_)
-            jetError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
+            throw VbError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
         for (const char* p = tail; p && *p; ++p) {
             if (*p != ';' && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
-                jetError(kJetTextAfterStatement, QStringLiteral("SQL ステートメントの後に文字が見つかりました。"));
+                throw VbError(kJetTextAfterStatement, QStringLiteral("SQL ステートメントの後に文字が見つかりました。"));
         }
         const int columnCount = sqlite3_column_count(stmt_);
         if (columnCount == 0)
-            jetError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
+            throw VbError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
 
         CatalogueRecordset result;
         for (int c = 0; c < columnCount; ++c)
@@ -205,34 +200,34 @@ private:
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
         case SQLITE_AUTH:
-            jetError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" を開けません。"));
+            throw VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" を開けません。"));
         case SQLITE_NOTADB:
-            jetError(kJetUnrecognisedFormat,
+            throw VbError(kJetUnrecognisedFormat,
                      QStringLiteral("データベース形式 ") + quoted(path_) + QStringLiteral(" を認識できません。"));
         case SQLITE_CORRUPT:
-            jetError(kJetDamaged, QStringLiteral("データベース ") + quoted(path_) +
+            throw VbError(kJetDamaged, QStringLiteral("データベース ") + quoted(path_) +
                                       QStringLiteral(" を開けません。ファイルが破損している可能性があります。"));
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            jetError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" は既に使用中です。"));
+            throw VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" は既に使用中です。"));
         case SQLITE_ERROR: {
             static const QLatin1String noTable("no such table: ");
             static const QLatin1String noColumn("no such column: ");
             if (message.startsWith(noTable))
-                jetError(kJetTableNotFound, QStringLiteral("入力テーブルまたはクエリ ") +
+                throw VbError(kJetTableNotFound, QStringLiteral("入力テーブルまたはクエリ ") +
                                                 quoted(message.mid(noTable.size())) +
                                                 QStringLiteral(" が見つかりません。"));
             // The engine took an unknown name for a parameter nobody had set.
             if (message.startsWith(noColumn))
-                jetError(kJetTooFewParameters, QStringLiteral("パラメータが少なすぎます。1 を指定してください。"));
+                throw VbError(kJetTooFewParameters, QStringLiteral("パラメータが少なすぎます。1 を指定してください。"));
             if (!sql.isEmpty())
-                jetError(kJetSyntax, QStringLiteral("クエリ式 ") + quoted(sql) + QStringLiteral(" の構文エラーです。"));
+                throw VbError(kJetSyntax, QStringLiteral("クエリ式 ") + quoted(sql) + QStringLiteral(" の構文エラーです。"));
             break;
         }
         default:
             break;
         }
-        jetError(kJetReserved, QStringLiteral("予約済みエラーです (") + message + QStringLiteral(")。"));
+        throw VbError(kJetReserved, QStringLiteral("予約済みエラーです (") + message + QStringLiteral(")。"));
     }
 
     QString path_;
