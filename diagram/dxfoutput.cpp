@@ -1,9 +1,8 @@
 #include "diagram/dxfoutput.h"
 
+#include "diagram/dxffile.h"
 #include "diagram/springdiagram.h"
 #include "diagram/vornfile.h"
-#include "services/atomicfile.h"
-#include "services/cp932.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -98,20 +97,13 @@ void DxfOutput::progressRun(int steps)
 
 void DxfOutput::DxfSave()
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select the destination file ");
-    request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
-    request.filterIndex = 2;
-    request.defaultExt = QStringLiteral("txt");
-    request.overwritePrompt = true;
-    const std::optional<QString> chosen = ui_.askSaveFile(request);
+    const std::optional<QString> chosen = ui_.askSaveFile(dxfSaveRequest());
 
     bool saved = false;
     QString path;
     if (chosen && !chosen->isEmpty()) {
         path = *chosen;
-        // Through a temporary file: a failed save leaves the old file whole.
-        saved = writeFileAtomic(path, encodeCp932(dxfText_));
+        saved = saveDxf(path, dxfText_);
         if (!saved)
             ui_.msgBox(QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"),
                        kMbOk | kMbExclamation, QStringLiteral("Information"));

@@ -1,5 +1,6 @@
 #include "diagram/springdiagram.h"
 
+#include "diagram/dxffile.h"
 #include "services/cp932.h"
 #include "services/embedded.h"
 #include "services/numtext.h"
@@ -162,15 +163,6 @@ bool isZeroCompression(const QString& text)
     }
 }
 
-QString withoutControlCharacters(QString text)
-{
-    for (QChar& c : text) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return text;
-}
-
 const std::array<DiagramStep, kDiagramStepCount>& diagramSteps()
 {
     static const std::array<DiagramStep, kDiagramStepCount> steps = {{
@@ -200,7 +192,7 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
                        &in.FinalSpringLoadKgf, &in.CompressedLength, &in.InitialSpringLoadN,
                        &in.StartSpringLoadN, &in.FinalSpringLoadN, &in.CompStartText, &in.CompFinalText,
                        &in.PartStartSpringLoadN, &in.UseCountText})
-        *s = withoutControlCharacters(*s);
+        *s = dxfSafeText(*s);
 
     block_ = [&] {
         try {
@@ -216,7 +208,7 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
 
     // Title, spring and loads.
     v[V::SpringNo] = in.SpringNo;
-    v[V::DiagramName] = withoutControlCharacters(diagramName);
+    v[V::DiagramName] = dxfSafeText(diagramName);
     v[V::BC_X2] = zero ? QStringLiteral("305.20523263257382") : QStringLiteral("380.42882851662489");
     v[V::BC_Y] = zero ? QStringLiteral("203.2193622313541") : QStringLiteral("203.21936223135421");
     v[V::RateText] = QStringLiteral("K=") + in.RateKgf + QStringLiteral("/mm");

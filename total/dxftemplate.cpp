@@ -1,8 +1,5 @@
 #include "total/dxftemplate.h"
 
-#include "services/atomicfile.h"
-#include "services/cp932.h"
-
 namespace tolvane {
 
 namespace {
@@ -93,21 +90,6 @@ std::optional<QString> DxfTemplate::render(const QHash<QString, QString>& values
         out += crlf;
     }
     return out;
-}
-
-QString dxfSafeText(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return out;
-}
-
-bool saveDxf(const QString& path, const QString& text, QString* error)
-{
-    return writeFileAtomic(path, encodeCp932(text), error);
 }
 
 }  // namespace tolvane

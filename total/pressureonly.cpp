@@ -1,5 +1,6 @@
 #include "total/pressureonly.h"
 
+#include "diagram/dxffile.h"
 #include "services/embedded.h"
 #include "services/log.h"
 #include "services/vberror.h"

@@ -1,12 +1,12 @@
 #include "total/totaloutputdialog.h"
 
 #include "calc/springrecord.h"
+#include "diagram/dxffile.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
 #include "services/textfile.h"
 #include "services/vberror.h"
-#include "total/dxftemplate.h"
 #include "total/pressureonly.h"
 #include "total/totalallvalues.h"
 #include "total/vornfile.h"
@@ -306,14 +306,10 @@ void TotalOutputDialog::imgOutputDXF_Click()
 void TotalOutputDialog::DxfSave(const QString& name)
 {
     try {
-        FileDialogRequest request;
-        request.title = QStringLiteral("Select the destination file ");
-        request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
-        request.filterIndex = 2;
+        FileDialogRequest request = dxfSaveRequest();
         // A name typed without an extension gets the chosen filter's, as the
         // system's dialog gave it.
         request.defaultExt = QStringLiteral("dxf");
-        request.overwritePrompt = true;
         const auto path = ui_.askSaveFile(request);
         if (!path) {
             WriteEventLog(QStringLiteral("スプリング線図 [") + name + QStringLiteral("] のDXF出力をキャンセル"));

@@ -1,0 +1,36 @@
+#include "diagram/dxffile.h"
+
+#include "services/atomicfile.h"
+#include "services/cp932.h"
+
+namespace tolvane {
+
+QString dxfSafeText(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
+FileDialogRequest dxfSaveRequest()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Select the destination file ");
+    request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
+    request.filterIndex = 2;
+    // A bare name gets ".txt" here, as the spring diagram's dialog always
+    // gave it; the total output asks for "dxf" instead.
+    request.defaultExt = QStringLiteral("txt");
+    request.overwritePrompt = true;
+    return request;
+}
+
+bool saveDxf(const QString& path, const QString& text, QString* error)
+{
+    return writeFileAtomic(path, encodeCp932(text), error);
+}
+
+}  // namespace tolvane
