@@ -12,7 +12,7 @@ namespace tolvane {
 
 QString CreateVornData(const SpringRecord& record)
 {
-    QString data = QStringLiteral("CreatedByVORN");
+    QString data = kVornMarker;
     for (const QString& field : record.fields()) {
         data += QLatin1Char(',');
         data += field;

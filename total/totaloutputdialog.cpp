@@ -2,6 +2,7 @@
 
 #include "calc/springrecord.h"
 #include "diagram/dxffile.h"
+#include "diagram/vornfile.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -146,7 +147,7 @@ void TotalOutputDialog::refuseFile(const QString& path, const QString& why)
 
 bool TotalOutputDialog::CheckVornFile(const QString& marker, const QString& path)
 {
-    if (marker == QStringLiteral("CreatedByVORN"))
+    if (marker == kVornMarker)
         return true;
     ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + QStringLiteral("Tolvane 以外のソフトで作成されたものです。")
                    + kCrLf + QStringLiteral("本機能は、Tolvane で出力されたファイルのみ対応します。"),
@@ -172,11 +173,11 @@ bool TotalOutputDialog::CheckDxfKind(const QString& kind)
 
 bool TotalOutputDialog::CheckSpData(const QStringList& fields)
 {
-    if (fields.size() < 7) {
+    if (fields.size() <= kVornCompressedLength) {
         logError(label("CheckSpData"), VbError(kErrSubscript));
         return false;
     }
-    const QStringList lengths = fields.mid(2, 5);
+    const QStringList lengths = fields.mid(kVornFreeLength, kVornCompressedLength - kVornFreeLength + 1);
     bool noneYet = true;
     for (const QString& r : referenceLengths_)
         noneYet = noneYet && r.isEmpty();
@@ -219,17 +220,17 @@ bool TotalOutputDialog::readAndCheck(const QString& path)
     }
 
     const QStringList fields = DivideStrings(line);
-    if (!CheckVornFile(fields.at(0), path))
+    if (!CheckVornFile(fields.at(kVornMarkerField), path))
         return false;
     // A data file always holds the marker and ten values; fewer cannot be totalled.
-    if (fields.size() < 2) {
+    if (fields.size() <= kVornKind) {
         logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
         refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
         return false;
     }
-    if (!CheckDxfKind(fields.at(1)))
+    if (!CheckDxfKind(fields.at(kVornKind)))
         return false;
-    if (fields.size() < 7) {
+    if (fields.size() <= kVornCompressedLength) {
         CheckSpData(fields);  // logs the short line under its own name
         refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
         return false;
