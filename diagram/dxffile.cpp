@@ -3,6 +3,8 @@
 #include "services/atomicfile.h"
 #include "services/cp932.h"
 
+#include <QDir>
+
 namespace tolvane {
 
 QString dxfSafeText(const QString& text)
@@ -31,6 +33,17 @@ FileDialogRequest dxfSaveRequest()
 bool saveDxf(const QString& path, const QString& text, QString* error)
 {
     return writeFileAtomic(path, encodeCp932(text), error);
+}
+
+void showDxfWarning(UserInterface& ui, const QString& text)
+{
+    ui.msgBox(text, kMbOk | kMbExclamation, QStringLiteral("Information"));
+}
+
+int showDxfSaved(UserInterface& ui, const QString& path)
+{
+    return ui.msgBox(QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存しました。"), kMbOk,
+                     QStringLiteral("保存完了"));
 }
 
 }  // namespace tolvane

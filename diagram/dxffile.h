@@ -1,7 +1,7 @@
 #pragma once
 // What the two DXF outputs (the spring pressure diagram and the total
-// diagram) have in common once the drawing's text exists: making a value
-// safe for a row, the save dialog, and the save itself.
+// diagram) have in common: making a value safe for a row, the save dialog,
+// the save itself and the boxes around it.
 
 #include "services/ui.h"
 
@@ -22,5 +22,12 @@ FileDialogRequest dxfSaveRequest();
 // Encodes the drawing in code page 932 and replaces the file atomically: a
 // failed save leaves the earlier file untouched. False with *error on failure.
 bool saveDxf(const QString& path, const QString& text, QString* error = nullptr);
+
+// A warning of either output dialog: OK only, exclamation mark, titled
+// "Information".
+void showDxfWarning(UserInterface& ui, const QString& text);
+
+// The box that reports a saved drawing; the user's answer.
+int showDxfSaved(UserInterface& ui, const QString& path);
 
 }  // namespace tolvane

@@ -42,8 +42,7 @@ void DxfOutput::imgOk_Click()
     view_.setWriting(true);
 
     if (diagramName_.isEmpty()) {
-        ui_.msgBox(QStringLiteral("スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。"),
-                   kMbOk | kMbExclamation, QStringLiteral("Information"));
+        showDxfWarning(ui_, QStringLiteral("スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。"));
         view_.focusDiagramName();
     } else {
         WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成開始")));
@@ -80,8 +79,7 @@ bool DxfOutput::buildDrawing()
     } catch (const DiagramError& e) {
         dxfText_.clear();
         logError(errorLabel(kForm, e.writer), e.error);
-        ui_.msgBox(QStringLiteral("スプリング線図のデータを作成できませんでした。\r入力値を確認してください。"),
-                   kMbOk | kMbExclamation, QStringLiteral("Information"));
+        showDxfWarning(ui_, QStringLiteral("スプリング線図のデータを作成できませんでした。\r入力値を確認してください。"));
         return false;
     }
 }
@@ -105,8 +103,7 @@ void DxfOutput::DxfSave()
         path = *chosen;
         saved = saveDxf(path, dxfText_);
         if (!saved)
-            ui_.msgBox(QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"),
-                       kMbOk | kMbExclamation, QStringLiteral("Information"));
+            showDxfWarning(ui_, QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"));
     }
     if (!saved) {
         WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のDXF出力をキャンセル")));
@@ -117,10 +114,11 @@ void DxfOutput::DxfSave()
         writeVornFile(path);
     progressRun(200);
 
-    const QString shown = QDir::toNativeSeparators(path);
-    const int answer = ui_.msgBox(shown + QStringLiteral(" ：ファイルを保存しました。"), kMbOk, QStringLiteral("保存完了"));
-    WriteEventLog(shown + QStringLiteral(" ：スプリング線図 [") + diagramName_ + QStringLiteral("] をDXF形式で作成・保存"));
-    (void)answer;  // the box has only OK, and even Escape closes the dialog
+    // Its answer does not matter: the box has only OK, and even Escape
+    // closes the dialog.
+    showDxfSaved(ui_, path);
+    WriteEventLog(QDir::toNativeSeparators(path) + QStringLiteral(" ：")
+                  + drawingLine(diagramName_, QStringLiteral("] をDXF形式で作成・保存")));
     close();
 }
 

@@ -142,16 +142,15 @@ void TotalOutputDialog::imgCancel_Click()
 
 void TotalOutputDialog::refuseFile(const QString& path, const QString& why)
 {
-    ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + why, kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, namedFile(path) + QStringLiteral("は、") + kCrLf + why);
 }
 
 bool TotalOutputDialog::CheckVornFile(const QString& marker, const QString& path)
 {
     if (marker == kVornMarker)
         return true;
-    ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + QStringLiteral("Tolvane 以外のソフトで作成されたものです。")
-                   + kCrLf + QStringLiteral("本機能は、Tolvane で出力されたファイルのみ対応します。"),
-               kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, namedFile(path) + QStringLiteral("は、") + kCrLf
+                            + QStringLiteral("Tolvane 以外のソフトで作成されたものです。") + kCrLf + QStringLiteral("本機能は、Tolvane で出力されたファイルのみ対応します。"));
     return false;
 }
 
@@ -163,11 +162,10 @@ bool TotalOutputDialog::CheckDxfKind(const QString& kind)
     }
     if (kind == referenceKind_)
         return true;
-    ui_.msgBox(QStringLiteral("選択されたファイルには、") + kCrLf
-                   + QStringLiteral("Tolvane で、「全ての数値を入力して出力した物」と、") + kCrLf
-                   + QStringLiteral("「スプリング圧力のみを計算して出力した物」が混在しています。") + kCrLf
-                   + QStringLiteral("どちらかに統一してください。"),
-               kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, QStringLiteral("選択されたファイルには、") + kCrLf
+                            + QStringLiteral("Tolvane で、「全ての数値を入力して出力した物」と、") + kCrLf
+                            + QStringLiteral("「スプリング圧力のみを計算して出力した物」が混在しています。") + kCrLf
+                            + QStringLiteral("どちらかに統一してください。"));
     return false;
 }
 
@@ -187,10 +185,9 @@ bool TotalOutputDialog::CheckSpData(const QStringList& fields)
     }
     if (lengths == referenceLengths_)
         return true;
-    ui_.msgBox(QStringLiteral("選択されたファイルは、") + kCrLf
-                   + QStringLiteral("「自由長」「設置長」「圧縮長」「初圧」「ストローク」") + kCrLf
-                   + QStringLiteral("のいずれかが統一されていません。"),
-               kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, QStringLiteral("選択されたファイルは、") + kCrLf
+                            + QStringLiteral("「自由長」「設置長」「圧縮長」「初圧」「ストローク」") + kCrLf
+                            + QStringLiteral("のいずれかが統一されていません。"));
     return false;
 }
 
@@ -207,10 +204,9 @@ bool TotalOutputDialog::readAndCheck(const QString& path)
                  VbError(missing ? kErrFileNotFound : kErrPermissionDenied));
         // The reader gave no line at all, so the output stops for want of the first one.
         logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
-        ui_.msgBox(namedFile(path) + QStringLiteral("を読み込めませんでした。") + kCrLf
-                       + (missing ? QStringLiteral("ファイルが見つかりません。")
-                                  : QStringLiteral("ファイルを読み取る権限があるか確認してください。")),
-                   kMbOk | kMbExclamation, kInformation);
+        showDxfWarning(ui_, namedFile(path) + QStringLiteral("を読み込めませんでした。") + kCrLf
+                                + (missing ? QStringLiteral("ファイルが見つかりません。")
+                                           : QStringLiteral("ファイルを読み取る権限があるか確認してください。")));
         return false;
     }
     case VornLineStatus::TooLong:
@@ -245,8 +241,7 @@ void TotalOutputDialog::imgOutputDXF_Click()
 {
     try {
         if (diagramName_.isEmpty()) {
-            ui_.msgBox(QStringLiteral("作成するスプリング線図の名称を入力してください。"), kMbOk | kMbExclamation,
-                       kInformation);
+            showDxfWarning(ui_, QStringLiteral("作成するスプリング線図の名称を入力してください。"));
             nameFocusRequested_ = true;
             return;
         }
@@ -260,10 +255,9 @@ void TotalOutputDialog::imgOutputDXF_Click()
         if (dataFileFields_.isEmpty())
             return;
         if (referenceKind_ != kKindAll && referenceKind_ != kKindPressureOnly) {
-            ui_.msgBox(QStringLiteral("選択されたファイルには、出力の種類（「全ての数値を入力して出力した物」か、") + kCrLf
-                           + QStringLiteral("「スプリング圧力のみを計算して出力した物」か）が記録されていません。") + kCrLf
-                           + QStringLiteral("Tolvane で出力し直したファイルを選択してください。"),
-                       kMbOk | kMbExclamation, kInformation);
+            showDxfWarning(ui_, QStringLiteral("選択されたファイルには、出力の種類（「全ての数値を入力して出力した物」か、") + kCrLf
+                                    + QStringLiteral("「スプリング圧力のみを計算して出力した物」か）が記録されていません。") + kCrLf
+                                    + QStringLiteral("Tolvane で出力し直したファイルを選択してください。"));
             return;
         }
 
@@ -327,8 +321,7 @@ void TotalOutputDialog::DxfSave(const QString& name)
                        kMbOk | kMbCritical, kInformation);
             return;
         }
-        const int answer = ui_.msgBox(QDir::toNativeSeparators(*path) + QStringLiteral(" ：ファイルを保存しました。"),
-                                      kMbOk, QStringLiteral("保存完了"));
+        const int answer = showDxfSaved(ui_, *path);
         WriteEventLog(QDir::toNativeSeparators(*path) + QStringLiteral(" ：合計スプリング線図 [") + name
                       + QStringLiteral("] を作成・保存"));
         if (answer == kIdOk)
