@@ -54,8 +54,6 @@ public:
     // Set by every press of OK: the main window then disables its DXF
     // commands.
     bool dxfCommandsOff() const { return dxfCommandsOff_; }
-    // The drawing of the last OK run.
-    const QString& dxfText() const { return dxfText_; }
 
 private:
     bool buildDrawing();

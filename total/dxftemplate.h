@@ -32,8 +32,6 @@ public:
     // The placeholder names ("TOTAL_NAME" for the row "@@TOTAL_NAME@@") in
     // the order of their first row.
     QStringList placeholders() const;
-    // 1-based numbers of the rows that hold the named placeholder.
-    QList<int> placeholderRows(const QString& name) const;
 
     // Every placeholder row replaced by its value in one pass (a value that
     // itself looks like a placeholder stays as it is), every row followed by
@@ -45,7 +43,6 @@ public:
 
     static bool isPlaceholderRow(const QString& row);
     static QString placeholderName(const QString& row);  // empty for an ordinary row
-    static QString placeholderRow(const QString& name);  // "@@" + name + "@@"
 
 private:
     QStringList rows_;
