@@ -2,6 +2,7 @@
 
 #include "services/atomicfile.h"
 #include "services/cp932.h"
+#include "services/log.h"
 
 #include <QDir>
 
@@ -38,6 +39,11 @@ bool saveDxf(const QString& path, const QString& text, QString* error)
 void showDxfWarning(UserInterface& ui, const QString& text)
 {
     ui.msgBox(text, kMbOk | kMbExclamation, QStringLiteral("Information"));
+}
+
+void logDxfNotSaved(const QString& diagramName)
+{
+    WriteEventLog(QStringLiteral("スプリング線図 [") + diagramName + QStringLiteral("] のDXF出力をキャンセル"));
 }
 
 int showDxfSaved(UserInterface& ui, const QString& path)

@@ -27,6 +27,9 @@ bool saveDxf(const QString& path, const QString& text, QString* error = nullptr)
 // "Information".
 void showDxfWarning(UserInterface& ui, const QString& text);
 
+// The event line of a drawing that was not saved.
+void logDxfNotSaved(const QString& diagramName);
+
 // The box that reports a saved drawing; the user's answer.
 int showDxfSaved(UserInterface& ui, const QString& path);
 

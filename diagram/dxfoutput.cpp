@@ -106,7 +106,7 @@ void DxfOutput::DxfSave()
             showDxfWarning(ui_, QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"));
     }
     if (!saved) {
-        WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のDXF出力をキャンセル")));
+        logDxfNotSaved(diagramName_);
         return;
     }
 

@@ -307,7 +307,7 @@ void TotalOutputDialog::DxfSave(const QString& name)
         request.defaultExt = QStringLiteral("dxf");
         const auto path = ui_.askSaveFile(request);
         if (!path) {
-            WriteEventLog(QStringLiteral("スプリング線図 [") + name + QStringLiteral("] のDXF出力をキャンセル"));
+            logDxfNotSaved(name);
             return;
         }
         QString why;
