@@ -46,9 +46,9 @@ void DxfOutput::imgOk_Click()
         view_.focusDiagramName();
     } else {
         WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成開始")));
-        if (buildDrawing()) {
+        if (const std::optional<QString> text = buildDrawing()) {
             WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成完了")));
-            DxfSave();
+            DxfSave(*text);
         }
     }
     dxfCommandsOff_ = true;
@@ -62,25 +62,24 @@ void DxfOutput::imgOk_Click()
     closePending_ = false;
 }
 
-bool DxfOutput::buildDrawing()
+std::optional<QString> DxfOutput::buildDrawing()
 {
-    dxfText_.clear();
     // Every value and every choice is settled before the first row, so a
     // value that cannot be drawn leaves no half-written file behind.
     try {
         const SpringDiagram diagram(inputs_, diagramName_);
         const auto& steps = diagramSteps();
+        QString text;
         for (int i = 0; i < kDiagramStepCount; ++i) {
-            dxfText_ += diagram.stepText(i);
+            text += diagram.stepText(i);
             progressRun(steps[static_cast<std::size_t>(i)].progressSteps);
             view_.setProgressValue(0);
         }
-        return true;
+        return text;
     } catch (const DiagramError& e) {
-        dxfText_.clear();
         logError(errorLabel(kForm, e.writer), e.error);
         showDxfWarning(ui_, QStringLiteral("スプリング線図のデータを作成できませんでした。\r入力値を確認してください。"));
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -93,7 +92,7 @@ void DxfOutput::progressRun(int steps)
     }
 }
 
-void DxfOutput::DxfSave()
+void DxfOutput::DxfSave(const QString& text)
 {
     const std::optional<QString> chosen = ui_.askSaveFile(dxfSaveRequest());
 
@@ -101,7 +100,7 @@ void DxfOutput::DxfSave()
     QString path;
     if (chosen && !chosen->isEmpty()) {
         path = *chosen;
-        saved = saveDxf(path, dxfText_);
+        saved = saveDxf(path, text);
         if (!saved)
             showDxfWarning(ui_, QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"));
     }

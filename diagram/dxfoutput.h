@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tolvane {
 
 // What the controller asks of its window.
@@ -56,9 +58,9 @@ public:
     bool dxfCommandsOff() const { return dxfCommandsOff_; }
 
 private:
-    bool buildDrawing();
+    std::optional<QString> buildDrawing();
     void progressRun(int steps);
-    void DxfSave();
+    void DxfSave(const QString& text);
     void writeVornFile(const QString& path);
     void close();
 
@@ -69,7 +71,6 @@ private:
     DxfOutputView& view_;
     QString diagramName_;
     bool createVornFile_ = true;
-    QString dxfText_;
     bool writing_ = false;
     bool closePending_ = false;
     bool closed_ = false;

@@ -50,7 +50,6 @@ void TotalOutputDialog::Form_Load()
         ExistIniFile();
         diagramName_.clear();
         listRows_.clear();
-        totalDxfText_.clear();
         closeRequested_ = false;
         applyLayout();
     } catch (const VbError& e) {
@@ -68,7 +67,6 @@ void TotalOutputDialog::Form_Unload()
 
 void TotalOutputDialog::resetOutputState()
 {
-    totalDxfText_.clear();
     referenceKind_.clear();
     referenceLengths_ = QStringList(5, QString());
     dataFileFields_.clear();
@@ -246,7 +244,7 @@ void TotalOutputDialog::imgOutputDXF_Click()
             return;
         }
         // Every output starts afresh: the checks compare only this selection's
-        // files, and a saved file holds one drawing.
+        // files.
         resetOutputState();
         for (const QString& path : selectedPaths_) {
             if (!readAndCheck(path))
@@ -285,20 +283,20 @@ void TotalOutputDialog::imgOutputDXF_Click()
         QStringList values;
         for (const QString& v : totals.values)
             values.append(dxfSafeText(v));
-        totalDxfText_ = referenceKind_ == kKindAll ? CreateDxfDataA(values, name) : CreateDxfDataB(values, name);
-        if (totalDxfText_.isEmpty()) {
+        const QString text = referenceKind_ == kKindAll ? CreateDxfDataA(values, name) : CreateDxfDataB(values, name);
+        if (text.isEmpty()) {
             ui_.msgBox(QStringLiteral("合計スプリング線図のデータを作成できませんでした。"), kMbOk | kMbCritical,
                        kInformation);
             return;
         }
         WriteEventLog(QStringLiteral("合計スプリング線図 [") + name + QStringLiteral("] のデータ生成完了"));
-        DxfSave(name);
+        DxfSave(name, text);
     } catch (const VbError& e) {
         logError(label("imgOutputDXF_Click"), e);
     }
 }
 
-void TotalOutputDialog::DxfSave(const QString& name)
+void TotalOutputDialog::DxfSave(const QString& name, const QString& text)
 {
     try {
         FileDialogRequest request = dxfSaveRequest();
@@ -311,7 +309,7 @@ void TotalOutputDialog::DxfSave(const QString& name)
             return;
         }
         QString why;
-        if (!saveDxf(*path, totalDxfText_, &why)) {
+        if (!saveDxf(*path, text, &why)) {
             logError(label("SaveTextControl"),
                      VbError(kErrPermissionDenied, vbErrorDescription(kErrPermissionDenied) + QStringLiteral("（")
                                                        + why + QStringLiteral("）")));

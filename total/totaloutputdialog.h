@@ -58,7 +58,7 @@ private:
     void applyLayout();
     bool readAndCheck(const QString& path);
     void refuseFile(const QString& path, const QString& why);
-    void DxfSave(const QString& name);
+    void DxfSave(const QString& name, const QString& text);
     void resetOutputState();
 
     UserInterface& ui_;
@@ -76,7 +76,6 @@ private:
     QList<QStringList> dataFileFields_;
     QString referenceKind_;
     QStringList referenceLengths_;
-    QString totalDxfText_;
 };
 
 }  // namespace tolvane
