@@ -67,7 +67,7 @@ VornTotals CalcData(const QList<QStringList>& dataFileFields)
         const QStringList& f = dataFileFields.at(i);
         try {
             // The first file also gives the start distance.
-            if (f.size() <= (i == 0 ? kVornStartDistance : kVornFinalLoad))
+            if (f.size() < (i == 0 ? kVornFieldCount : kVornStartDistance))
                 throw VbError(kErrSubscript);
             addTo(initial, loadValue(f.at(kVornInitialLoad)));
             if (!f.at(kVornStartLoad).isEmpty())
