@@ -24,6 +24,7 @@ const QString kInformation = QStringLiteral("Information");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kKindAll = QStringLiteral("All");
 const QString kKindPressureOnly = QStringLiteral("SppOnly");
+const QString kTooFewFields = QStringLiteral("データが不足しているため、合計できません。");
 
 QString label(const char* procedure)
 {
@@ -219,14 +220,14 @@ bool TotalOutputDialog::readAndCheck(const QString& path)
     // A data file always holds the marker and ten values; fewer cannot be totalled.
     if (fields.size() <= kVornKind) {
         logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
-        refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
+        refuseFile(path, kTooFewFields);
         return false;
     }
     if (!CheckDxfKind(fields.at(kVornKind)))
         return false;
     if (fields.size() <= kVornCompressedLength) {
         CheckSpData(fields);  // logs the short line under its own name
-        refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
+        refuseFile(path, kTooFewFields);
         return false;
     }
     if (!CheckSpData(fields))
@@ -271,7 +272,7 @@ void TotalOutputDialog::imgOutputDXF_Click()
             if (totals.errorNumber == kErrOverflow)
                 why = QStringLiteral("荷重の合計が大きすぎるため、合計できません。");
             else if (totals.errorNumber == kErrSubscript)
-                why = QStringLiteral("データが不足しているため、合計できません。");
+                why = kTooFewFields;
             else
                 why = QStringLiteral("荷重の値が数値ではないため、合計できません。");
             refuseFile(path, why);
