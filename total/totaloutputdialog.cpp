@@ -193,12 +193,13 @@ bool TotalOutputDialog::CheckSpData(const QStringList& fields)
 bool TotalOutputDialog::readAndCheck(const QString& path)
 {
     QString line;
-    switch (readVornFirstLine(path, &line)) {
+    const VornLineStatus status = readVornFirstLine(path, &line);
+    switch (status) {
     case VornLineStatus::Ok:
         break;
     case VornLineStatus::Missing:
     case VornLineStatus::Unreadable: {
-        const bool missing = !QFileInfo::exists(path);
+        const bool missing = status == VornLineStatus::Missing;
         logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("ReadTextFile")),
                  VbError(missing ? kErrFileNotFound : kErrPermissionDenied));
         // The reader gave no line at all, so the output stops for want of the first one.
