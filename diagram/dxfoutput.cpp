@@ -1,9 +1,8 @@
 #include "diagram/dxfoutput.h"
 
+#include "diagram/dxffile.h"
 #include "diagram/springdiagram.h"
 #include "diagram/vornfile.h"
-#include "services/atomicfile.h"
-#include "services/cp932.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -43,14 +42,13 @@ void DxfOutput::imgOk_Click()
     view_.setWriting(true);
 
     if (diagramName_.isEmpty()) {
-        ui_.msgBox(QStringLiteral("スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。"),
-                   kMbOk | kMbExclamation, QStringLiteral("Information"));
+        showDxfWarning(ui_, QStringLiteral("スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。"));
         view_.focusDiagramName();
     } else {
         WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成開始")));
-        if (buildDrawing()) {
+        if (const std::optional<QString> text = buildDrawing()) {
             WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のデータ生成完了")));
-            DxfSave();
+            DxfSave(*text);
         }
     }
     dxfCommandsOff_ = true;
@@ -64,26 +62,24 @@ void DxfOutput::imgOk_Click()
     closePending_ = false;
 }
 
-bool DxfOutput::buildDrawing()
+std::optional<QString> DxfOutput::buildDrawing()
 {
-    dxfText_.clear();
     // Every value and every choice is settled before the first row, so a
     // value that cannot be drawn leaves no half-written file behind.
     try {
         const SpringDiagram diagram(inputs_, diagramName_);
         const auto& steps = diagramSteps();
+        QString text;
         for (int i = 0; i < kDiagramStepCount; ++i) {
-            dxfText_ += diagram.stepText(i);
+            text += diagram.stepText(i);
             progressRun(steps[static_cast<std::size_t>(i)].progressSteps);
             view_.setProgressValue(0);
         }
-        return true;
+        return text;
     } catch (const DiagramError& e) {
-        dxfText_.clear();
         logError(errorLabel(kForm, e.writer), e.error);
-        ui_.msgBox(QStringLiteral("スプリング線図のデータを作成できませんでした。\r入力値を確認してください。"),
-                   kMbOk | kMbExclamation, QStringLiteral("Information"));
-        return false;
+        showDxfWarning(ui_, QStringLiteral("スプリング線図のデータを作成できませんでした。\r入力値を確認してください。"));
+        return std::nullopt;
     }
 }
 
@@ -96,28 +92,20 @@ void DxfOutput::progressRun(int steps)
     }
 }
 
-void DxfOutput::DxfSave()
+void DxfOutput::DxfSave(const QString& text)
 {
-    FileDialogRequest request;
-    request.title = QStringLiteral("Select the destination file ");
-    request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
-    request.filterIndex = 2;
-    request.defaultExt = QStringLiteral("txt");
-    request.overwritePrompt = true;
-    const std::optional<QString> chosen = ui_.askSaveFile(request);
+    const std::optional<QString> chosen = ui_.askSaveFile(dxfSaveRequest());
 
     bool saved = false;
     QString path;
     if (chosen && !chosen->isEmpty()) {
         path = *chosen;
-        // Through a temporary file: a failed save leaves the old file whole.
-        saved = writeFileAtomic(path, encodeCp932(dxfText_));
+        saved = saveDxf(path, text);
         if (!saved)
-            ui_.msgBox(QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"),
-                       kMbOk | kMbExclamation, QStringLiteral("Information"));
+            showDxfWarning(ui_, QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"));
     }
     if (!saved) {
-        WriteEventLog(drawingLine(diagramName_, QStringLiteral("] のDXF出力をキャンセル")));
+        logDxfNotSaved(diagramName_);
         return;
     }
 
@@ -125,10 +113,11 @@ void DxfOutput::DxfSave()
         writeVornFile(path);
     progressRun(200);
 
-    const QString shown = QDir::toNativeSeparators(path);
-    const int answer = ui_.msgBox(shown + QStringLiteral(" ：ファイルを保存しました。"), kMbOk, QStringLiteral("保存完了"));
-    WriteEventLog(shown + QStringLiteral(" ：スプリング線図 [") + diagramName_ + QStringLiteral("] をDXF形式で作成・保存"));
-    (void)answer;  // the box has only OK, and even Escape closes the dialog
+    // Its answer does not matter: the box has only OK, and even Escape
+    // closes the dialog.
+    showDxfSaved(ui_, path);
+    WriteEventLog(QDir::toNativeSeparators(path) + QStringLiteral(" ：")
+                  + drawingLine(diagramName_, QStringLiteral("] をDXF形式で作成・保存")));
     close();
 }
 

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tolvane {
 
 // What the controller asks of its window.
@@ -54,13 +56,11 @@ public:
     // Set by every press of OK: the main window then disables its DXF
     // commands.
     bool dxfCommandsOff() const { return dxfCommandsOff_; }
-    // The drawing of the last OK run.
-    const QString& dxfText() const { return dxfText_; }
 
 private:
-    bool buildDrawing();
+    std::optional<QString> buildDrawing();
     void progressRun(int steps);
-    void DxfSave();
+    void DxfSave(const QString& text);
     void writeVornFile(const QString& path);
     void close();
 
@@ -71,7 +71,6 @@ private:
     DxfOutputView& view_;
     QString diagramName_;
     bool createVornFile_ = true;
-    QString dxfText_;
     bool writing_ = false;
     bool closePending_ = false;
     bool closed_ = false;

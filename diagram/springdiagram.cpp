@@ -1,5 +1,6 @@
 #include "diagram/springdiagram.h"
 
+#include "diagram/dxffile.h"
 #include "services/cp932.h"
 #include "services/embedded.h"
 #include "services/numtext.h"
@@ -9,25 +10,32 @@
 #include <stdexcept>
 #include <vector>
 
-// The embedded data are declared at global scope, where the build defines them.
-static QByteArray diagramFragmentBytes(int i)
+namespace {
+struct FragmentFile {
+    const char* name;
+    QByteArray bytes;
+};
+}  // namespace
+
+// The embedded data are declared at global scope, where the build defines
+// them. In the order of FragmentId.
+static std::vector<FragmentFile> diagramFragmentFiles()
 {
-    switch (i) {
-    case 0: return TOLVANE_EMBEDDED(tables_1_dxf);
-    case 1: return TOLVANE_EMBEDDED(tables_2_dxf);
-    case 2: return TOLVANE_EMBEDDED(entities_3_dxf);
-    case 3: return TOLVANE_EMBEDDED(entities_4_dxf);
-    case 4: return TOLVANE_EMBEDDED(entities_5_dxf);
-    case 5: return TOLVANE_EMBEDDED(entities_6_dxf);
-    case 6: return TOLVANE_EMBEDDED(working_7_dxf);
-    case 7: return TOLVANE_EMBEDDED(working_8_dxf);
-    case 8: return TOLVANE_EMBEDDED(report_all_2_dxf);
-    case 9: return TOLVANE_EMBEDDED(report_all_3_dxf);
-    case 10: return TOLVANE_EMBEDDED(report_pressure_only_2_dxf);
-    case 11: return TOLVANE_EMBEDDED(report_pressure_only_3_dxf);
-    case 12: return TOLVANE_EMBEDDED(closing_12_dxf);
-    default: return {};
-    }
+    return {
+        {"tables_1.dxf", TOLVANE_EMBEDDED(tables_1_dxf)},
+        {"tables_2.dxf", TOLVANE_EMBEDDED(tables_2_dxf)},
+        {"entities_3.dxf", TOLVANE_EMBEDDED(entities_3_dxf)},
+        {"entities_4.dxf", TOLVANE_EMBEDDED(entities_4_dxf)},
+        {"entities_5.dxf", TOLVANE_EMBEDDED(entities_5_dxf)},
+        {"entities_6.dxf", TOLVANE_EMBEDDED(entities_6_dxf)},
+        {"working_7.dxf", TOLVANE_EMBEDDED(working_7_dxf)},
+        {"working_8.dxf", TOLVANE_EMBEDDED(working_8_dxf)},
+        {"report_all_2.dxf", TOLVANE_EMBEDDED(report_all_2_dxf)},
+        {"report_all_3.dxf", TOLVANE_EMBEDDED(report_all_3_dxf)},
+        {"report_pressure_only_2.dxf", TOLVANE_EMBEDDED(report_pressure_only_2_dxf)},
+        {"report_pressure_only_3.dxf", TOLVANE_EMBEDDED(report_pressure_only_3_dxf)},
+        {"closing_12.dxf", TOLVANE_EMBEDDED(closing_12_dxf)},
+    };
 }
 
 namespace tolvane {
@@ -97,24 +105,10 @@ Fragment parseFragment(const QByteArray& bytes, const char* file)
 const std::array<Fragment, kFragmentCount>& fragments()
 {
     static const std::array<Fragment, kFragmentCount> all = [] {
-        static const char* const files[kFragmentCount] = {
-            "tables_1.dxf",
-            "tables_2.dxf",
-            "entities_3.dxf",
-            "entities_4.dxf",
-            "entities_5.dxf",
-            "entities_6.dxf",
-            "working_7.dxf",
-            "working_8.dxf",
-            "report_all_2.dxf",
-            "report_all_3.dxf",
-            "report_pressure_only_2.dxf",
-            "report_pressure_only_3.dxf",
-            "closing_12.dxf",
-        };
+        const std::vector<FragmentFile> files = diagramFragmentFiles();
         std::array<Fragment, kFragmentCount> parsed;
-        for (int i = 0; i < kFragmentCount; ++i)
-            parsed[static_cast<std::size_t>(i)] = parseFragment(diagramFragmentBytes(i), files[i]);
+        for (std::size_t i = 0; i < parsed.size(); ++i)
+            parsed[i] = parseFragment(files.at(i).bytes, files.at(i).name);
         return parsed;
     }();
     return all;
@@ -162,15 +156,6 @@ bool isZeroCompression(const QString& text)
     }
 }
 
-QString withoutControlCharacters(QString text)
-{
-    for (QChar& c : text) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return text;
-}
-
 const std::array<DiagramStep, kDiagramStepCount>& diagramSteps()
 {
     static const std::array<DiagramStep, kDiagramStepCount> steps = {{
@@ -200,7 +185,7 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
                        &in.FinalSpringLoadKgf, &in.CompressedLength, &in.InitialSpringLoadN,
                        &in.StartSpringLoadN, &in.FinalSpringLoadN, &in.CompStartText, &in.CompFinalText,
                        &in.PartStartSpringLoadN, &in.UseCountText})
-        *s = withoutControlCharacters(*s);
+        *s = dxfSafeText(*s);
 
     block_ = [&] {
         try {
@@ -216,7 +201,7 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
 
     // Title, spring and loads.
     v[V::SpringNo] = in.SpringNo;
-    v[V::DiagramName] = withoutControlCharacters(diagramName);
+    v[V::DiagramName] = dxfSafeText(diagramName);
     v[V::BC_X2] = zero ? QStringLiteral("305.20523263257382") : QStringLiteral("380.42882851662489");
     v[V::BC_Y] = zero ? QStringLiteral("203.2193622313541") : QStringLiteral("203.21936223135421");
     v[V::RateText] = QStringLiteral("K=") + in.RateKgf + QStringLiteral("/mm");

@@ -26,10 +26,6 @@ ReportBlock chooseReportBlock(const DiagramInputs& inputs);
 // compression that is simply copied as it stands.
 bool isZeroCompression(const QString& initialCompression);
 
-// Line breaks and other control characters would split a row and shift
-// every later pair of the file: each becomes a blank.
-QString withoutControlCharacters(QString text);
-
 // One writing step: the writer's procedure name (its log label) and the
 // length of the progress run that follows it.
 struct DiagramStep {

@@ -12,7 +12,7 @@ namespace tolvane {
 
 QString CreateVornData(const SpringRecord& record)
 {
-    QString data = QStringLiteral("CreatedByVORN");
+    QString data = kVornMarker;
     for (const QString& field : record.fields()) {
         data += QLatin1Char(',');
         data += field;
@@ -62,8 +62,7 @@ bool CreateVornFile(const QString& data, const QString& fileName, const QString&
     try {
         if (!dxfPath.isEmpty() && samePath(path, dxfPath))
             throw VbError(58, QStringLiteral("VornファイルのパスがDXFファイルと同じため、作成しません。"));
-        QString why;
-        if (!writeFileAtomic(path, encodeCp932(data), &why))
+        if (!writeFileAtomic(path, encodeCp932(data)))
             throw VbError(kErrPermissionDenied);
     } catch (const VbError& e) {
         logError(label, e);

@@ -9,7 +9,27 @@
 
 namespace tolvane {
 
-// The whole content: "CreatedByVORN" and the ten fields, an empty line, the
+// The first field of a data file's first line: the file is one of ours.
+inline const QString kVornMarker = QStringLiteral("CreatedByVORN");
+
+// Where each field stands on the first line: the marker, then the spring
+// record in the order of SpringRecord::fields().
+enum VornField : int {
+    kVornMarkerField,
+    kVornKind,
+    kVornFreeLength,
+    kVornInitialCompression,
+    kVornStroke,
+    kVornSetLength,
+    kVornCompressedLength,
+    kVornInitialLoad,
+    kVornStartLoad,
+    kVornFinalLoad,
+    kVornStartDistance,
+    kVornFieldCount
+};
+
+// The whole content: the marker and the ten fields, an empty line, the
 // notes; CR LF between lines, none after the last.
 QString CreateVornData(const SpringRecord& record);
 

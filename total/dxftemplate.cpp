@@ -1,8 +1,5 @@
 #include "total/dxftemplate.h"
 
-#include "services/atomicfile.h"
-#include "services/cp932.h"
-
 namespace tolvane {
 
 namespace {
@@ -35,11 +32,6 @@ QString DxfTemplate::placeholderName(const QString& row)
     return isPlaceholderRow(row) ? row.mid(kMark.size(), row.size() - 2 * kMark.size()) : QString();
 }
 
-QString DxfTemplate::placeholderRow(const QString& name)
-{
-    return kMark + name + kMark;
-}
-
 QStringList DxfTemplate::placeholders() const
 {
     QStringList names;
@@ -49,17 +41,6 @@ QStringList DxfTemplate::placeholders() const
             names.append(name);
     }
     return names;
-}
-
-QList<int> DxfTemplate::placeholderRows(const QString& name) const
-{
-    QList<int> numbers;
-    const QString wanted = placeholderRow(name);
-    for (int i = 0; i < rows_.size(); ++i) {
-        if (rows_.at(i) == wanted)
-            numbers.append(i + 1);
-    }
-    return numbers;
 }
 
 std::optional<QString> DxfTemplate::render(const QHash<QString, QString>& values, QString* error) const
@@ -93,21 +74,6 @@ std::optional<QString> DxfTemplate::render(const QHash<QString, QString>& values
         out += crlf;
     }
     return out;
-}
-
-QString dxfSafeText(const QString& text)
-{
-    QString out = text;
-    for (QChar& c : out) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return out;
-}
-
-bool saveDxf(const QString& path, const QString& text, QString* error)
-{
-    return writeFileAtomic(path, encodeCp932(text), error);
 }
 
 }  // namespace tolvane

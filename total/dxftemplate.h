@@ -5,8 +5,10 @@
 // (GUID rows use braces, so braces could not mark anything).
 //
 // Writing a drawing is all or nothing: render() checks every value before it
-// builds any text, and saveDxf() replaces the target file only once the whole
-// text is ready.
+// builds any text, and saveDxf() (with dxfSafeText, shared with the spring
+// pressure diagram) replaces the target file only once the whole text is ready.
+
+#include "diagram/dxffile.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -30,8 +32,6 @@ public:
     // The placeholder names ("TOTAL_NAME" for the row "@@TOTAL_NAME@@") in
     // the order of their first row.
     QStringList placeholders() const;
-    // 1-based numbers of the rows that hold the named placeholder.
-    QList<int> placeholderRows(const QString& name) const;
 
     // Every placeholder row replaced by its value in one pass (a value that
     // itself looks like a placeholder stays as it is), every row followed by
@@ -43,20 +43,9 @@ public:
 
     static bool isPlaceholderRow(const QString& row);
     static QString placeholderName(const QString& row);  // empty for an ordinary row
-    static QString placeholderRow(const QString& name);  // "@@" + name + "@@"
 
 private:
     QStringList rows_;
 };
-
-// The text with every control character (row breaks, tabs, ...) turned into
-// a blank: a row break inside a value would shift every later pair of the
-// drawing. Characters that code page 932 cannot hold become "?" only when
-// the drawing is encoded.
-QString dxfSafeText(const QString& text);
-
-// Encodes the drawing in code page 932 and replaces the file atomically: a
-// failed save leaves the earlier file untouched. False with *error on failure.
-bool saveDxf(const QString& path, const QString& text, QString* error = nullptr);
 
 }  // namespace tolvane

@@ -1,10 +1,10 @@
 #include "total/pressureonly.h"
 
+#include "diagram/dxffile.h"
 #include "services/embedded.h"
 #include "services/log.h"
 #include "services/vberror.h"
-
-#include <QHash>
+#include "total/totalallvalues.h"
 
 // The embedded file's symbols live outside any namespace.
 static QByteArray pressureOnlyFile()
@@ -15,25 +15,6 @@ static QByteArray pressureOnlyFile()
 namespace tolvane {
 
 namespace {
-
-// Index of each drawn total in TotalDiagramValues, with the fixed text that
-// goes before or after it in its row.
-struct ValueRow {
-    const char* placeholder;
-    int index;
-    const char* prefix;
-    const char* suffix;
-};
-
-constexpr ValueRow kValueRows[] = {
-    {"TOTAL_FINAL_LOAD", 7, "", ""},
-    {"TOTAL_INITIAL_LOAD", 5, "", ""},
-    {"TOTAL_FREE_LENGTH", 0, "FREE LENGTH ", ""},
-    {"TOTAL_SET_LENGTH", 3, "SET LENGTH ", ""},
-    {"TOTAL_COMP_LENGTH", 4, "COMP.LENGTH ", ""},
-    {"TOTAL_STROKE", 2, "", " ST"},
-    {"TOTAL_INITIAL_COMPRESSION", 1, "", ""},
-};
 
 constexpr int kValuesNeeded = 8;  // elements 0 to 7; element 8 is not drawn
 
@@ -59,16 +40,12 @@ QString CreateDxfDataB(const QStringList& totalValues, const QString& diagramNam
         if (totalValues.size() < kValuesNeeded)
             throw VbError(kErrSubscript);
 
-        QHash<QString, QString> values;
-        for (const ValueRow& row : kValueRows) {
-            values.insert(QString::fromLatin1(row.placeholder),
-                          QString::fromLatin1(row.prefix) + dxfSafeText(totalValues.at(row.index)) +
-                              QString::fromLatin1(row.suffix));
-        }
-        values.insert(QStringLiteral("TOTAL_NAME"), dxfSafeText(diagramName));
+        QStringList safeValues;
+        for (const QString& value : totalValues)
+            safeValues.append(dxfSafeText(value));
 
         QString error;
-        const auto text = pressureOnlyTemplate().render(values, &error);
+        const auto text = pressureOnlyTemplate().render(totalDrawingRows(safeValues, dxfSafeText(diagramName)), &error);
         if (!text)
             throw VbError(kErrInvalidCall, error);
         return *text;

@@ -12,10 +12,49 @@ static QByteArray allValuesDrawingBytes()
 
 namespace tolvane {
 
+namespace {
+
+// Where each drawn total stands in TotalDiagramValues, with the fixed text
+// before or after it in its row.
+struct TotalRow {
+    const char* placeholder;
+    int index;
+    const char* prefix;
+    const char* suffix;
+};
+
+constexpr TotalRow kTotalRows[] = {
+    {"TOTAL_FINAL_LOAD", 7, "", ""},
+    {"TOTAL_INITIAL_LOAD", 5, "", ""},
+    {"TOTAL_FREE_LENGTH", 0, "FREE LENGTH ", ""},
+    {"TOTAL_SET_LENGTH", 3, "SET LENGTH ", ""},
+    {"TOTAL_COMP_LENGTH", 4, "COMP.LENGTH ", ""},
+    {"TOTAL_STROKE", 2, "", " ST"},
+    {"TOTAL_INITIAL_COMPRESSION", 1, "", ""},
+    {"TOTAL_START_LOAD", 6, "", ""},
+    {"TOTAL_START_DISTANCE", 8, "", ""},
+};
+
+}  // namespace
+
 const DxfTemplate& totalAllValuesTemplate()
 {
     static const DxfTemplate drawing(allValuesDrawingBytes());
     return drawing;
+}
+
+QHash<QString, QString> totalDrawingRows(const QStringList& totalValues, const QString& diagramName)
+{
+    QHash<QString, QString> rows;
+    rows.insert(QStringLiteral("TOTAL_NAME"), diagramName);
+    for (const TotalRow& row : kTotalRows) {
+        if (row.index < totalValues.size()) {
+            rows.insert(QString::fromLatin1(row.placeholder), QString::fromLatin1(row.prefix)
+                                                                  + totalValues.at(row.index)
+                                                                  + QString::fromLatin1(row.suffix));
+        }
+    }
+    return rows;
 }
 
 QString CreateDxfDataA(const QStringList& totalValues, const QString& diagramName)
@@ -25,21 +64,8 @@ QString CreateDxfDataA(const QStringList& totalValues, const QString& diagramNam
         logError(label, VbError(kErrSubscript));
         return {};
     }
-    const QStringList& v = totalValues;
-    const QHash<QString, QString> rows{
-        {QStringLiteral("TOTAL_NAME"), diagramName},
-        {QStringLiteral("TOTAL_FINAL_LOAD"), v.at(7)},
-        {QStringLiteral("TOTAL_INITIAL_LOAD"), v.at(5)},
-        {QStringLiteral("TOTAL_FREE_LENGTH"), QStringLiteral("FREE LENGTH ") + v.at(0)},
-        {QStringLiteral("TOTAL_SET_LENGTH"), QStringLiteral("SET LENGTH ") + v.at(3)},
-        {QStringLiteral("TOTAL_COMP_LENGTH"), QStringLiteral("COMP.LENGTH ") + v.at(4)},
-        {QStringLiteral("TOTAL_STROKE"), v.at(2) + QStringLiteral(" ST")},
-        {QStringLiteral("TOTAL_INITIAL_COMPRESSION"), v.at(1)},
-        {QStringLiteral("TOTAL_START_LOAD"), v.at(6)},
-        {QStringLiteral("TOTAL_START_DISTANCE"), v.at(8)},
-    };
     QString why;
-    const auto text = totalAllValuesTemplate().render(rows, &why);
+    const auto text = totalAllValuesTemplate().render(totalDrawingRows(totalValues, diagramName), &why);
     if (!text) {
         logError(label, VbError(kErrInvalidCall, vbErrorDescription(kErrInvalidCall) + QStringLiteral("（") + why
                                                      + QStringLiteral("）")));

@@ -4,6 +4,7 @@
 
 #include "total/dxftemplate.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,11 @@ namespace tolvane {
 
 // The embedded drawing, read once.
 const DxfTemplate& totalAllValuesTemplate();
+
+// The text rows of both total drawings, by placeholder name: the diagram's
+// name and the totals (TotalDiagramValues) with their fixed words. A drawing
+// fills the rows it holds; a total the list does not reach gives no row.
+QHash<QString, QString> totalDrawingRows(const QStringList& totalValues, const QString& diagramName);
 
 // The whole drawing text (every row ended by CR LF) for the nine totals
 // (TotalDiagramValues, index 0..8) and the name. An empty text, and one

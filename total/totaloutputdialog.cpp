@@ -1,12 +1,13 @@
 #include "total/totaloutputdialog.h"
 
 #include "calc/springrecord.h"
+#include "diagram/dxffile.h"
+#include "diagram/vornfile.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
 #include "services/textfile.h"
 #include "services/vberror.h"
-#include "total/dxftemplate.h"
 #include "total/pressureonly.h"
 #include "total/totalallvalues.h"
 #include "total/vornfile.h"
@@ -23,6 +24,7 @@ const QString kInformation = QStringLiteral("Information");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kKindAll = QStringLiteral("All");
 const QString kKindPressureOnly = QStringLiteral("SppOnly");
+const QString kTooFewFields = QStringLiteral("データが不足しているため、合計できません。");
 
 QString label(const char* procedure)
 {
@@ -49,7 +51,6 @@ void TotalOutputDialog::Form_Load()
         ExistIniFile();
         diagramName_.clear();
         listRows_.clear();
-        totalDxfText_.clear();
         closeRequested_ = false;
         applyLayout();
     } catch (const VbError& e) {
@@ -67,7 +68,6 @@ void TotalOutputDialog::Form_Unload()
 
 void TotalOutputDialog::resetOutputState()
 {
-    totalDxfText_.clear();
     referenceKind_.clear();
     referenceLengths_ = QStringList(5, QString());
     dataFileFields_.clear();
@@ -141,16 +141,15 @@ void TotalOutputDialog::imgCancel_Click()
 
 void TotalOutputDialog::refuseFile(const QString& path, const QString& why)
 {
-    ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + why, kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, namedFile(path) + QStringLiteral("は、") + kCrLf + why);
 }
 
 bool TotalOutputDialog::CheckVornFile(const QString& marker, const QString& path)
 {
-    if (marker == QStringLiteral("CreatedByVORN"))
+    if (marker == kVornMarker)
         return true;
-    ui_.msgBox(namedFile(path) + QStringLiteral("は、") + kCrLf + QStringLiteral("Tolvane 以外のソフトで作成されたものです。")
-                   + kCrLf + QStringLiteral("本機能は、Tolvane で出力されたファイルのみ対応します。"),
-               kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, namedFile(path) + QStringLiteral("は、") + kCrLf
+                            + QStringLiteral("Tolvane 以外のソフトで作成されたものです。") + kCrLf + QStringLiteral("本機能は、Tolvane で出力されたファイルのみ対応します。"));
     return false;
 }
 
@@ -162,21 +161,20 @@ bool TotalOutputDialog::CheckDxfKind(const QString& kind)
     }
     if (kind == referenceKind_)
         return true;
-    ui_.msgBox(QStringLiteral("選択されたファイルには、") + kCrLf
-                   + QStringLiteral("Tolvane で、「全ての数値を入力して出力した物」と、") + kCrLf
-                   + QStringLiteral("「スプリング圧力のみを計算して出力した物」が混在しています。") + kCrLf
-                   + QStringLiteral("どちらかに統一してください。"),
-               kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, QStringLiteral("選択されたファイルには、") + kCrLf
+                            + QStringLiteral("Tolvane で、「全ての数値を入力して出力した物」と、") + kCrLf
+                            + QStringLiteral("「スプリング圧力のみを計算して出力した物」が混在しています。") + kCrLf
+                            + QStringLiteral("どちらかに統一してください。"));
     return false;
 }
 
 bool TotalOutputDialog::CheckSpData(const QStringList& fields)
 {
-    if (fields.size() < 7) {
+    if (fields.size() <= kVornCompressedLength) {
         logError(label("CheckSpData"), VbError(kErrSubscript));
         return false;
     }
-    const QStringList lengths = fields.mid(2, 5);
+    const QStringList lengths = fields.mid(kVornFreeLength, kVornCompressedLength - kVornFreeLength + 1);
     bool noneYet = true;
     for (const QString& r : referenceLengths_)
         noneYet = noneYet && r.isEmpty();
@@ -186,30 +184,29 @@ bool TotalOutputDialog::CheckSpData(const QStringList& fields)
     }
     if (lengths == referenceLengths_)
         return true;
-    ui_.msgBox(QStringLiteral("選択されたファイルは、") + kCrLf
-                   + QStringLiteral("「自由長」「設置長」「圧縮長」「初圧」「ストローク」") + kCrLf
-                   + QStringLiteral("のいずれかが統一されていません。"),
-               kMbOk | kMbExclamation, kInformation);
+    showDxfWarning(ui_, QStringLiteral("選択されたファイルは、") + kCrLf
+                            + QStringLiteral("「自由長」「設置長」「圧縮長」「初圧」「ストローク」") + kCrLf
+                            + QStringLiteral("のいずれかが統一されていません。"));
     return false;
 }
 
 bool TotalOutputDialog::readAndCheck(const QString& path)
 {
     QString line;
-    switch (readVornFirstLine(path, &line)) {
+    const VornLineStatus status = readVornFirstLine(path, &line);
+    switch (status) {
     case VornLineStatus::Ok:
         break;
     case VornLineStatus::Missing:
     case VornLineStatus::Unreadable: {
-        const bool missing = !QFileInfo::exists(path);
+        const bool missing = status == VornLineStatus::Missing;
         logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("ReadTextFile")),
                  VbError(missing ? kErrFileNotFound : kErrPermissionDenied));
         // The reader gave no line at all, so the output stops for want of the first one.
         logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
-        ui_.msgBox(namedFile(path) + QStringLiteral("を読み込めませんでした。") + kCrLf
-                       + (missing ? QStringLiteral("ファイルが見つかりません。")
-                                  : QStringLiteral("ファイルを読み取る権限があるか確認してください。")),
-                   kMbOk | kMbExclamation, kInformation);
+        showDxfWarning(ui_, namedFile(path) + QStringLiteral("を読み込めませんでした。") + kCrLf
+                                + (missing ? QStringLiteral("ファイルが見つかりません。")
+                                           : QStringLiteral("ファイルを読み取る権限があるか確認してください。")));
         return false;
     }
     case VornLineStatus::TooLong:
@@ -219,19 +216,19 @@ bool TotalOutputDialog::readAndCheck(const QString& path)
     }
 
     const QStringList fields = DivideStrings(line);
-    if (!CheckVornFile(fields.at(0), path))
+    if (!CheckVornFile(fields.at(kVornMarkerField), path))
         return false;
     // A data file always holds the marker and ten values; fewer cannot be totalled.
-    if (fields.size() < 2) {
+    if (fields.size() <= kVornKind) {
         logError(label("imgOutputDXF_Click"), VbError(kErrSubscript));
-        refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
+        refuseFile(path, kTooFewFields);
         return false;
     }
-    if (!CheckDxfKind(fields.at(1)))
+    if (!CheckDxfKind(fields.at(kVornKind)))
         return false;
-    if (fields.size() < 7) {
+    if (fields.size() <= kVornCompressedLength) {
         CheckSpData(fields);  // logs the short line under its own name
-        refuseFile(path, QStringLiteral("データが不足しているため、合計できません。"));
+        refuseFile(path, kTooFewFields);
         return false;
     }
     if (!CheckSpData(fields))
@@ -244,13 +241,12 @@ void TotalOutputDialog::imgOutputDXF_Click()
 {
     try {
         if (diagramName_.isEmpty()) {
-            ui_.msgBox(QStringLiteral("作成するスプリング線図の名称を入力してください。"), kMbOk | kMbExclamation,
-                       kInformation);
+            showDxfWarning(ui_, QStringLiteral("作成するスプリング線図の名称を入力してください。"));
             nameFocusRequested_ = true;
             return;
         }
         // Every output starts afresh: the checks compare only this selection's
-        // files, and a saved file holds one drawing.
+        // files.
         resetOutputState();
         for (const QString& path : selectedPaths_) {
             if (!readAndCheck(path))
@@ -259,10 +255,9 @@ void TotalOutputDialog::imgOutputDXF_Click()
         if (dataFileFields_.isEmpty())
             return;
         if (referenceKind_ != kKindAll && referenceKind_ != kKindPressureOnly) {
-            ui_.msgBox(QStringLiteral("選択されたファイルには、出力の種類（「全ての数値を入力して出力した物」か、") + kCrLf
-                           + QStringLiteral("「スプリング圧力のみを計算して出力した物」か）が記録されていません。") + kCrLf
-                           + QStringLiteral("Tolvane で出力し直したファイルを選択してください。"),
-                       kMbOk | kMbExclamation, kInformation);
+            showDxfWarning(ui_, QStringLiteral("選択されたファイルには、出力の種類（「全ての数値を入力して出力した物」か、") + kCrLf
+                                    + QStringLiteral("「スプリング圧力のみを計算して出力した物」か）が記録されていません。") + kCrLf
+                                    + QStringLiteral("Tolvane で出力し直したファイルを選択してください。"));
             return;
         }
 
@@ -278,7 +273,7 @@ void TotalOutputDialog::imgOutputDXF_Click()
             if (totals.errorNumber == kErrOverflow)
                 why = QStringLiteral("荷重の合計が大きすぎるため、合計できません。");
             else if (totals.errorNumber == kErrSubscript)
-                why = QStringLiteral("データが不足しているため、合計できません。");
+                why = kTooFewFields;
             else
                 why = QStringLiteral("荷重の値が数値ではないため、合計できません。");
             refuseFile(path, why);
@@ -290,37 +285,33 @@ void TotalOutputDialog::imgOutputDXF_Click()
         QStringList values;
         for (const QString& v : totals.values)
             values.append(dxfSafeText(v));
-        totalDxfText_ = referenceKind_ == kKindAll ? CreateDxfDataA(values, name) : CreateDxfDataB(values, name);
-        if (totalDxfText_.isEmpty()) {
+        const QString text = referenceKind_ == kKindAll ? CreateDxfDataA(values, name) : CreateDxfDataB(values, name);
+        if (text.isEmpty()) {
             ui_.msgBox(QStringLiteral("合計スプリング線図のデータを作成できませんでした。"), kMbOk | kMbCritical,
                        kInformation);
             return;
         }
         WriteEventLog(QStringLiteral("合計スプリング線図 [") + name + QStringLiteral("] のデータ生成完了"));
-        DxfSave(name);
+        DxfSave(name, text);
     } catch (const VbError& e) {
         logError(label("imgOutputDXF_Click"), e);
     }
 }
 
-void TotalOutputDialog::DxfSave(const QString& name)
+void TotalOutputDialog::DxfSave(const QString& name, const QString& text)
 {
     try {
-        FileDialogRequest request;
-        request.title = QStringLiteral("Select the destination file ");
-        request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
-        request.filterIndex = 2;
+        FileDialogRequest request = dxfSaveRequest();
         // A name typed without an extension gets the chosen filter's, as the
         // system's dialog gave it.
         request.defaultExt = QStringLiteral("dxf");
-        request.overwritePrompt = true;
         const auto path = ui_.askSaveFile(request);
         if (!path) {
-            WriteEventLog(QStringLiteral("スプリング線図 [") + name + QStringLiteral("] のDXF出力をキャンセル"));
+            logDxfNotSaved(name);
             return;
         }
         QString why;
-        if (!saveDxf(*path, totalDxfText_, &why)) {
+        if (!saveDxf(*path, text, &why)) {
             logError(label("SaveTextControl"),
                      VbError(kErrPermissionDenied, vbErrorDescription(kErrPermissionDenied) + QStringLiteral("（")
                                                        + why + QStringLiteral("）")));
@@ -330,8 +321,7 @@ void TotalOutputDialog::DxfSave(const QString& name)
                        kMbOk | kMbCritical, kInformation);
             return;
         }
-        const int answer = ui_.msgBox(QDir::toNativeSeparators(*path) + QStringLiteral(" ：ファイルを保存しました。"),
-                                      kMbOk, QStringLiteral("保存完了"));
+        const int answer = showDxfSaved(ui_, *path);
         WriteEventLog(QDir::toNativeSeparators(*path) + QStringLiteral(" ：合計スプリング線図 [") + name
                       + QStringLiteral("] を作成・保存"));
         if (answer == kIdOk)

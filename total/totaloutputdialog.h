@@ -46,22 +46,19 @@ public:
 
     // The full paths of the chosen files, in the order they are read.
     const QStringList& selectedPaths() const { return selectedPaths_; }
-    // The drawing of the last output (Text2), rows ended by CR LF.
-    const QString& totalDxfText() const { return totalDxfText_; }
 
     // The checks of one data file against the ones read before it in the same
     // output; each shows its own message when it refuses.
     bool CheckVornFile(const QString& marker, const QString& path);
     bool CheckDxfKind(const QString& kind);
     bool CheckSpData(const QStringList& fields);
-    const QString& referenceKind() const { return referenceKind_; }
 
 private:
     void SelectFile();
     void applyLayout();
     bool readAndCheck(const QString& path);
     void refuseFile(const QString& path, const QString& why);
-    void DxfSave(const QString& name);
+    void DxfSave(const QString& name, const QString& text);
     void resetOutputState();
 
     UserInterface& ui_;
@@ -79,7 +76,6 @@ private:
     QList<QStringList> dataFileFields_;
     QString referenceKind_;
     QStringList referenceLengths_;
-    QString totalDxfText_;
 };
 
 }  // namespace tolvane

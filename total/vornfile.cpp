@@ -1,5 +1,6 @@
 #include "total/vornfile.h"
 
+#include "diagram/vornfile.h"
 #include "services/cp932.h"
 #include "services/numtext.h"
 #include "services/vberror.h"
@@ -65,13 +66,13 @@ VornTotals CalcData(const QList<QStringList>& dataFileFields)
     for (int i = 0; i < dataFileFields.size(); ++i) {
         const QStringList& f = dataFileFields.at(i);
         try {
-            // The first file also gives the start distance (field 10).
-            if (f.size() < (i == 0 ? 11 : 10))
+            // The first file also gives the start distance.
+            if (f.size() < (i == 0 ? kVornFieldCount : kVornStartDistance))
                 throw VbError(kErrSubscript);
-            addTo(initial, loadValue(f.at(7)));
-            if (!f.at(8).isEmpty())
-                addTo(start, loadValue(f.at(8)));
-            addTo(final, loadValue(f.at(9)));
+            addTo(initial, loadValue(f.at(kVornInitialLoad)));
+            if (!f.at(kVornStartLoad).isEmpty())
+                addTo(start, loadValue(f.at(kVornStartLoad)));
+            addTo(final, loadValue(f.at(kVornFinalLoad)));
         } catch (const VbError& e) {
             out.failedFile = i;
             out.errorNumber = e.number();
@@ -79,8 +80,9 @@ VornTotals CalcData(const QList<QStringList>& dataFileFields)
         }
     }
     const QStringList& first = dataFileFields.first();
-    out.values = {first.at(2), first.at(3), first.at(4), first.at(5), first.at(6),
-                  dblText(initial), dblText(start), dblText(final), first.at(10)};
+    out.values = {first.at(kVornFreeLength), first.at(kVornInitialCompression), first.at(kVornStroke),
+                  first.at(kVornSetLength), first.at(kVornCompressedLength), dblText(initial), dblText(start),
+                  dblText(final), first.at(kVornStartDistance)};
     out.ok = true;
     return out;
 }
