@@ -2,6 +2,7 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
+#include "frame/banner_widgets.h"
 #include "frame/instancelock.h"
 #include "frame/printlayout.h"
 #include "frame/splash.h"
@@ -120,18 +121,6 @@ int toModelPos(const QString& modelText, int widgetPos)
         ++i;
     }
     return i;
-}
-
-// A picture file for a control: loaded now, or the error the original gave.
-QPixmap loadPicture(const QString& file)
-{
-    const QString path = MaterialsFolder() + QLatin1Char('/') + file;
-    if (!QFileInfo::exists(path))
-        throw VbError(kErrFileNotFound);
-    QPixmap pixmap(path);
-    if (pixmap.isNull())
-        throw VbError(481, QStringLiteral("ピクチャが不正です。"));
-    return pixmap;
 }
 
 const QStringList kToolbar = {QStringLiteral("imgDisplayTxt"), QStringLiteral("imgSelectAll"),
@@ -864,7 +853,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::setPicture(const QString& control, const QString& file)
 {
-    const QPixmap pixmap = loadPicture(file);
+    const QPixmap pixmap = bannerui::loadMaterialPicture(file);
     if (const auto c = controlByName(control)) {
         form().setPicture(*c, QStringLiteral("materials/") + file);
         return;
