@@ -46,20 +46,11 @@ const QString kEndLine = QStringLiteral("■----------------------------- Tolvan
 
 constexpr int px(int twips) { return (twips + 7) / 15; }
 
-// The original's colour numbers: 0x00BBGGRR, or a system colour.
+// A box the input mode turns off shows Active Border: the original's fixed
+// grey, so it reads as off whatever the desktop's palette.
 QColor toQColor(ColorRef v)
 {
-    if (v & 0x80000000u) {
-        const QPalette pal = QApplication::palette();
-        switch (v & 0xFF) {
-        case 5: return pal.color(QPalette::Base);             // Window
-        case 8: return pal.color(QPalette::WindowText);       // Window Text
-        case 10: return QColor(0xB4, 0xB4, 0xB4);             // Active Border
-        case 15: return pal.color(QPalette::Button);          // Button Face
-        default: return pal.color(QPalette::Window);
-        }
-    }
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+    return v == kSysActiveBorder ? QColor(0xB4, 0xB4, 0xB4) : bannerui::vbColor(v);
 }
 
 // Boxes and lists draw on their base colour; everything else on the window
