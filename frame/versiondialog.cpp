@@ -3,6 +3,7 @@
 #include "frame/banner.h"
 #include "frame/banner_widgets.h"
 #include "frame/webservers.h"
+#include "frame/widgets.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -92,14 +93,17 @@ VersionDialog::VersionDialog(UserInterface& ui, QWidget* owner)
         link->installEventFilter(this);
     }
 
-    imgOK_ = new QLabel(frames_[2]);
+    auto* ok = new PictureButton(frames_[2]);
+    imgOK_ = ok;
     imgOK_->setObjectName(QStringLiteral("imgOK"));
     imgOK_->setGeometry(130, 9, 80, 30);
     imgOK_->setAlignment(Qt::AlignCenter);
     // What the button shows when its picture cannot be loaded.
     imgOK_->setText(QStringLiteral("OK"));
     setVbForeColor(imgOK_, kWhite);
-    imgOK_->installEventFilter(this);
+    connect(ok, &PictureButton::pressed, this, &VersionDialog::imgOK_MouseDown);
+    connect(ok, &PictureButton::released, this, &VersionDialog::imgOK_MouseUp);
+    connect(ok, &PictureButton::clicked, this, &VersionDialog::imgOK_Click);
 
     Form_Load();
 }
@@ -224,19 +228,6 @@ bool VersionDialog::eventFilter(QObject* watched, QEvent* event)
         else if (type == QEvent::MouseButtonRelease && left
                  && labels_[web ? 7 : 12]->rect().contains(mouse->position().toPoint()))
             web ? Label7_Click() : Label12_Click();
-        return true;
-    }
-    if (watched == imgOK_) {
-        if (type == QEvent::MouseButtonPress && left) {
-            okPressed_ = true;
-            imgOK_MouseDown();
-        } else if (type == QEvent::MouseButtonRelease && left) {
-            imgOK_MouseUp();
-            const bool click = okPressed_ && imgOK_->rect().contains(mouse->position().toPoint());
-            okPressed_ = false;
-            if (click)
-                imgOK_Click();
-        }
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -125,5 +125,16 @@ TEST_F(VersionDialogTest, MissingPicturesLeaveTheDesignButtonAndLogTheirProcedur
                                                   QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseUp()") + err}));
 }
 
+TEST_F(VersionDialogTest, AnyMouseButtonPressesTheOkButtonButOnlyTheLeftCloses)
+{
+    VersionDialog dialog(ui);
+    mouse(dialog.imgOK(), QEvent::MouseButtonPress, Qt::RightButton);
+    mouse(dialog.imgOK(), QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(dialog.result(), 0);
+    const QString err = QStringLiteral("]：ファイルが見つかりません。：エラー番号 -> 53");
+    EXPECT_EQ(sandbox.logMessages().mid(1), (QStringList{QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseDown()") + err,
+                                                         QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseUp()") + err}));
+}
+
 }  // namespace
 }  // namespace tolvane::test
