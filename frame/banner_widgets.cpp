@@ -1,6 +1,7 @@
 #include "frame/banner_widgets.h"
 
 #include "services/folders.h"
+#include "services/inifile.h"
 #include "services/vberror.h"
 
 #include <QFile>
@@ -63,6 +64,12 @@ QColor vbColor(quint32 value)
         }
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+SkinColours skinColours()
+{
+    const bool light = SkinName() == QLatin1String("Light");
+    return light ? SkinColours{true, kVbButtonFace, kVbWindowText} : SkinColours{false, 0x303030, 0xFFFFFF};
 }
 
 void setVbBackColor(QWidget* widget, quint32 value)

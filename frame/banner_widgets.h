@@ -1,5 +1,5 @@
 #pragma once
-// Small widget helpers of the banner and its dialogs: the colour numbers the
+// Small widget helpers of the windows and dialogs: the colour numbers the
 // skins are written in, and pictures loaded by name from the materials folder.
 
 #include <QColor>
@@ -18,6 +18,15 @@ constexpr quint32 kVbActiveBorder = 0x8000000A;
 constexpr quint32 kVbButtonFace = 0x8000000F;
 
 QColor vbColor(quint32 value);
+
+// The chosen skin's window face and text: Light takes the desktop's button
+// face and window text, Dark is dark grey with white text.
+struct SkinColours {
+    bool light;
+    quint32 face;
+    quint32 text;
+};
+SkinColours skinColours();
 
 // Sets the widget's back (fore) colour and keeps the number, so a handler can
 // ask what a control holds before it writes.

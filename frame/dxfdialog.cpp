@@ -1,11 +1,10 @@
 #include "frame/dxfdialog.h"
 
 #include "frame/banner_widgets.h"
-#include "services/inifile.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
@@ -113,10 +112,9 @@ void DxfDialog::InitializeImageControls()
 
 void DxfDialog::SelectSkin()
 {
-    const bool light = SkinName() == QLatin1String("Light");
-    const QPalette system = QApplication::palette();
-    const QColor back = light ? system.color(QPalette::Button) : QColor(48, 48, 48);
-    const QColor text = light ? system.color(QPalette::WindowText) : QColor(255, 255, 255);
+    const bannerui::SkinColours skin = bannerui::skinColours();
+    const QColor back = bannerui::vbColor(skin.face);
+    const QColor text = bannerui::vbColor(skin.text);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, back);

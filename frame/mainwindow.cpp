@@ -896,9 +896,10 @@ void MainWindow::pressPicture(const QString& button, const QString& stem, bool d
 void MainWindow::SelectSkin()
 {
     try {
-        const bool light = SkinName() == QStringLiteral("Light");
-        const ColorRef face = light ? 0x8000000F : 0x303030;
-        const ColorRef text = light ? 0x80000008 : 0xFFFFFF;
+        const bannerui::SkinColours skin = bannerui::skinColours();
+        const bool light = skin.light;
+        const ColorRef face = skin.face;
+        const ColorRef text = skin.text;
         setColor(objectName(), false, face);
         for (int i = 1; i <= 7; ++i)
             setColor(QStringLiteral("Frame%1").arg(i), false, face);

@@ -1,7 +1,6 @@
 #include "frame/totaldialog.h"
 
 #include "frame/banner_widgets.h"
-#include "services/inifile.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
@@ -119,15 +118,11 @@ void TotalDialog::InitializeImageControls()
 
 void TotalDialog::SelectSkin()
 {
+    const bannerui::SkinColours skin = bannerui::skinColours();
     QPalette window = palette();
     QPalette labels = label1_->palette();
-    if (SkinName() == QStringLiteral("Light")) {
-        window.setColor(QPalette::Window, window.color(QPalette::Button));
-        labels.setColor(QPalette::WindowText, window.color(QPalette::WindowText));
-    } else {
-        window.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
-        labels.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0xFF));
-    }
+    window.setColor(QPalette::Window, bannerui::vbColor(skin.face));
+    labels.setColor(QPalette::WindowText, bannerui::vbColor(skin.text));
     setPalette(window);
     setAutoFillBackground(true);
     for (QLabel* l : {label1_, label2_, label3_})

@@ -150,16 +150,16 @@ void VersionDialog::Form_Load()
 void VersionDialog::SelectSkin()
 {
     try {
-        const bool light = SkinName() == QLatin1String("Light");
-        setVbBackColor(this, light ? kVbButtonFace : kDark);
+        const SkinColours skin = skinColours();
+        setVbBackColor(this, skin.face);
         for (int n : {1, 2, 3})
-            setVbBackColor(frames_[n], light ? kVbButtonFace : kDark);
-        setVbForeColor(labels_[1], light ? kVbWindowText : kWhite);
+            setVbBackColor(frames_[n], skin.face);
+        setVbForeColor(labels_[1], skin.text);
         setVbForeColor(labels_[2], kBlue);
-        setVbForeColor(labels_[3], light ? kVbWindowText : kWhite);
-        setVbForeColor(labels_[4], light ? kLightBlue : kWhite);
-        setVbForeColor(labels_[8], light ? kVbWindowText : kWhite);
-        setVbForeColor(labels_[11], light ? kVbWindowText : kWhite);
+        setVbForeColor(labels_[3], skin.text);
+        setVbForeColor(labels_[4], skin.light ? kLightBlue : kWhite);
+        setVbForeColor(labels_[8], skin.text);
+        setVbForeColor(labels_[11], skin.text);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("SelectSkin")), e);
     }
