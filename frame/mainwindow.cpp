@@ -41,6 +41,9 @@ namespace tolvane {
 namespace {
 
 const QString kOwner = QStringLiteral("frmMain");
+
+// What a missing dialog, banner or control raises.
+VbError objectRequired() { return VbError(424, QStringLiteral("オブジェクトが必要です。")); }
 const QString kStartLine = QStringLiteral("□------------------------ Tolvane 起動処理開始 ------------------------□");
 const QString kEndLine = QStringLiteral("■----------------------------- Tolvane 終了 -----------------------------■");
 
@@ -855,7 +858,7 @@ void MainWindow::setPicture(const QString& control, const QString& file)
     else if (auto* l = qobject_cast<QLabel*>(w))
         l->setPixmap(pixmap);
     else
-        throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+        throw objectRequired();
 }
 
 void MainWindow::setButton(Ctl button, bool enabled, const QString& stem)
@@ -875,7 +878,7 @@ void MainWindow::setColor(const QString& control, bool fore, ColorRef color)
     }
     QWidget* w = control == objectName() ? centralWidget() : this->control(control);
     if (!w)
-        throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+        throw objectRequired();
     if (fore)
         applyForeColor(w, color);
     else
@@ -934,14 +937,9 @@ void MainWindow::LoadImages()
         setPicture(QStringLiteral("imgRoundSp"), QStringLiteral("round_sp_off.gif"));
         setPicture(QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_off.gif"));
         setPicture(QStringLiteral("imgSquare2Sp"), QStringLiteral("square_sp2_off.gif"));
-        for (const QString& code : {QStringLiteral("WY"), QStringLiteral("WR"), QStringLiteral("WF"), QStringLiteral("WL"),
-                                    QStringLiteral("WT"), QStringLiteral("WM"), QStringLiteral("WH"), QStringLiteral("WB")})
-            setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
-        for (const QString& code :
-             {QStringLiteral("SWY"), QStringLiteral("SWU"), QStringLiteral("SWR"), QStringLiteral("SWS"), QStringLiteral("SWC"),
-              QStringLiteral("SWF"), QStringLiteral("SWL"), QStringLiteral("SWM"), QStringLiteral("SWH"), QStringLiteral("SWB"),
-              QStringLiteral("SWG"), QStringLiteral("SWZ"), QStringLiteral("SWV"), QStringLiteral("SWX")})
-            setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
+        for (const QStringList* codes : {&kFrame5, &kFrame4, &kFrame6})
+            for (const QString& code : *codes)
+                setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
         setPicture(QStringLiteral("imgDisplayTxt"), QStringLiteral("display_txt_off.gif"));
         setPicture(QStringLiteral("imgSelectAll"), QStringLiteral("select_all_disable.gif"));
         setPicture(QStringLiteral("imgCopy"), QStringLiteral("copy_disable.gif"));
@@ -1150,7 +1148,7 @@ void MainWindow::showDxfDialog(const QString& procedure)
     const bool complete = setSpData(form(), model_->InputMode);
     try {
         if (!ports_.hooks.showDxfDialog)
-            throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+            throw objectRequired();
         if (ports_.hooks.showDxfDialog(*this, springRecord(), complete))
             model_->setDxfCommandsEnabled(false);
     } catch (const VbError& e) {
@@ -1166,7 +1164,7 @@ void MainWindow::imgTotalOutput_Click()
 {
     try {
         if (!ports_.hooks.showTotalDialog)
-            throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+            throw objectRequired();
         ports_.hooks.showTotalDialog(*this);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("imgTotalOutput_Click")), e);
@@ -1297,31 +1295,22 @@ void MainWindow::mnuDentaku_Click()
     }
 }
 
-void MainWindow::mnuLight_Click()
+void MainWindow::switchSkin(const QString& skin)
 {
     try {
         ExistSettingFolder();
         ExistIniFile();
-        SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), QStringLiteral("Light"));
+        SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), skin);
         ReadIniFile();
         SelectSkin();
     } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("mnuLight_Click")), e);
+        logError(errorLabel(kOwner, QStringLiteral("mnu") + skin + QStringLiteral("_Click")), e);
     }
 }
 
-void MainWindow::mnuDark_Click()
-{
-    try {
-        ExistSettingFolder();
-        ExistIniFile();
-        SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), QStringLiteral("Dark"));
-        ReadIniFile();
-        SelectSkin();
-    } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("mnuDark_Click")), e);
-    }
-}
+void MainWindow::mnuLight_Click() { switchSkin(QStringLiteral("Light")); }
+
+void MainWindow::mnuDark_Click() { switchSkin(QStringLiteral("Dark")); }
 
 void MainWindow::mnuProgram_Click()
 {
@@ -1338,7 +1327,7 @@ void MainWindow::mnuVer_Click()
 {
     try {
         if (!ports_.hooks.showVersionDialog)
-            throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+            throw objectRequired();
         ports_.hooks.showVersionDialog(*this);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("mnuVer_Click")), e);
