@@ -17,8 +17,6 @@ namespace {
 const char* const kBackProperty = "vbBackColor";
 const char* const kForeProperty = "vbForeColor";
 
-VbError invalidPicture() { return VbError(481, QStringLiteral("ピクチャが不正です。")); }
-
 QString materialPath(const QString& fileName)
 {
     const QString path = MaterialsFolder() + u'/' + fileName;
@@ -28,6 +26,8 @@ QString materialPath(const QString& fileName)
 }
 
 }  // namespace
+
+VbError invalidPicture() { return VbError(481, QStringLiteral("ピクチャが不正です。")); }
 
 QColor vbColor(quint32 value)
 {

@@ -2,6 +2,8 @@
 // Small widget helpers of the windows and dialogs: the colour numbers the
 // skins are written in, and pictures loaded by name from the materials folder.
 
+#include "services/vberror.h"
+
 #include <QColor>
 #include <QCursor>
 #include <QPixmap>
@@ -36,6 +38,8 @@ void setVbForeColor(QWidget* widget, quint32 value);
 quint32 vbBackColor(const QWidget* widget);
 quint32 vbForeColor(const QWidget* widget);
 
+// The error of a file that is there but no picture (481).
+VbError invalidPicture();
 // A picture of the materials folder. VbError 53 when the file is missing,
 // 481 when it is no picture.
 QPixmap loadMaterialPicture(const QString& fileName);

@@ -957,7 +957,7 @@ void MainWindow::LoadImages()
         QImageReader reader(cursorPath);
         const QImage image = reader.read();
         if (image.isNull())
-            throw VbError(QFileInfo::exists(cursorPath) ? 481 : int(kErrFileNotFound));
+            throw QFileInfo::exists(cursorPath) ? bannerui::invalidPicture() : VbError(kErrFileNotFound);
         // The hot spot is the finger's tip, where the pointer was drawn.
         linkCursor_ = QCursor(QPixmap::fromImage(image), 11, 1);
         control(QStringLiteral("imgHowToUse"))->setCursor(linkCursor_);
