@@ -375,27 +375,20 @@ void MessageBanner::SetMsgData()
     }
 }
 
-void MessageBanner::SetDbUpdtMsg()
+void MessageBanner::showNotice(int row, const QString& procedure)
 {
     try {
-        if (msgData_.size() < 2)
+        if (msgData_.size() <= row)
             throw VbError(kErrSubscript);
-        applyRow(msgData_[1]);
+        applyRow(msgData_[row]);
     } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("SetDbUpdtMsg")), e);
+        logError(errorLabel(kOwner, procedure), e);
     }
 }
 
-void MessageBanner::SetSofUpdtMsg()
-{
-    try {
-        if (msgData_.size() < 3)
-            throw VbError(kErrSubscript);
-        applyRow(msgData_[2]);
-    } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("SetSofUpdtMsg")), e);
-    }
-}
+void MessageBanner::SetDbUpdtMsg() { showNotice(1, QStringLiteral("SetDbUpdtMsg")); }
+
+void MessageBanner::SetSofUpdtMsg() { showNotice(2, QStringLiteral("SetSofUpdtMsg")); }
 
 void MessageBanner::SetMsgPointer()
 {
