@@ -2,6 +2,7 @@
 
 #include "frame/banner_widgets.h"
 #include "frame/webservers.h"
+#include "frame/widgets.h"
 #include "services/clock.h"
 #include "services/folders.h"
 #include "services/log.h"
@@ -11,7 +12,6 @@
 #include "services/vberror.h"
 
 #include <QCoreApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -78,31 +78,6 @@ const QString& column(const QStringList& columns, qsizetype index)
     return columns[index];
 }
 
-// The banner's text: a click anywhere on it is a click on the banner.
-class BannerLabel final : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void()> onClick;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        pressed_ = event->button() == Qt::LeftButton;
-        QLabel::mousePressEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-        pressed_ = false;
-        QLabel::mouseReleaseEvent(event);
-        if (click && onClick)
-            onClick();
-    }
-
-private:
-    bool pressed_ = false;
-};
-
 }  // namespace
 
 QString softwareVersionText() { return QStringLiteral("2017.11 Ver 2.0.3"); }
@@ -145,14 +120,15 @@ MessageBanner::MessageBanner(UserInterface& ui, QWidget* parent)
       random_(std::make_unique<SystemRandom>()), softwareVersion_(softwareVersionText())
 {
     setObjectName(QStringLiteral("imgMsgBackGround"));
-    auto* label = new BannerLabel(this);
+    // A click anywhere on the text is a click on the banner.
+    auto* label = new PictureButton(this);
     label->setObjectName(QStringLiteral("lblMsg"));
     // The banner's text comes from the web: never let it be markup.
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setOpenExternalLinks(false);
     label->setWordWrap(false);
-    label->onClick = [this] { lblMsg_Click(); };
+    connect(label, &PictureButton::clicked, this, &MessageBanner::lblMsg_Click);
     label_ = label;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 0, 6, 0);
