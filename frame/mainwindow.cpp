@@ -20,7 +20,6 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -953,13 +952,7 @@ void MainWindow::LoadImages()
         else
             setPicture(QStringLiteral("imgMsgBackGround"), QStringLiteral("back_msg.gif"));
 
-        const QString cursorPath = MaterialsFolder() + QStringLiteral("/cursor.cur");
-        QImageReader reader(cursorPath);
-        const QImage image = reader.read();
-        if (image.isNull())
-            throw QFileInfo::exists(cursorPath) ? bannerui::invalidPicture() : VbError(kErrFileNotFound);
-        // The hot spot is the finger's tip, where the pointer was drawn.
-        linkCursor_ = QCursor(QPixmap::fromImage(image), 11, 1);
+        linkCursor_ = bannerui::loadMaterialCursor(QStringLiteral("cursor.cur"));
         control(QStringLiteral("imgHowToUse"))->setCursor(linkCursor_);
         if (ports_.hooks.loadBannerCursor)
             ports_.hooks.loadBannerCursor();
