@@ -1,6 +1,6 @@
 #include "frame/banner.h"
 
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "frame/webservers.h"
 #include "frame/widgets.h"
 #include "services/clock.h"
@@ -20,7 +20,7 @@
 #include <exception>
 
 namespace tolvane {
-using namespace bannerui;
+using namespace look;
 namespace {
 
 const QString kOwner = QStringLiteral("frmMain");

@@ -1,6 +1,6 @@
 #include "frame/dxfdialog.h"
 
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
@@ -19,7 +19,7 @@ const QString kForm = QStringLiteral("frmOutputDXF");
 // Sets a button's picture from the materials folder.
 void loadPicture(QLabel* button, const QString& file)
 {
-    button->setPixmap(bannerui::loadMaterialPicture(file));
+    button->setPixmap(look::loadMaterialPicture(file));
 }
 
 // Without its pictures a button shows its caption, so the dialog stays usable.
@@ -112,9 +112,9 @@ void DxfDialog::InitializeImageControls()
 
 void DxfDialog::SelectSkin()
 {
-    const bannerui::SkinColours skin = bannerui::skinColours();
-    const QColor back = bannerui::vbColor(skin.face);
-    const QColor text = bannerui::vbColor(skin.text);
+    const look::SkinColours skin = look::skinColours();
+    const QColor back = look::vbColor(skin.face);
+    const QColor text = look::vbColor(skin.text);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, back);

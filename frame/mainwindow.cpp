@@ -2,8 +2,8 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
-#include "frame/banner_widgets.h"
 #include "frame/instancelock.h"
+#include "frame/look.h"
 #include "frame/printlayout.h"
 #include "frame/splash.h"
 #include "frame/webservers.h"
@@ -52,7 +52,7 @@ constexpr int px(int twips) { return (twips + 7) / 15; }
 // grey, so it reads as off whatever the desktop's palette.
 QColor toQColor(ColorRef v)
 {
-    return v == kSysActiveBorder ? QColor(0xB4, 0xB4, 0xB4) : bannerui::vbColor(v);
+    return v == kSysActiveBorder ? QColor(0xB4, 0xB4, 0xB4) : look::vbColor(v);
 }
 
 // Boxes and lists draw on their base colour; everything else on the window
@@ -846,7 +846,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::setPicture(const QString& control, const QString& file)
 {
-    const QPixmap pixmap = bannerui::loadMaterialPicture(file);
+    const QPixmap pixmap = look::loadMaterialPicture(file);
     if (const auto c = controlByName(control)) {
         form().setPicture(*c, QStringLiteral("materials/") + file);
         return;
@@ -898,7 +898,7 @@ void MainWindow::pressPicture(const QString& button, const QString& stem, bool d
 void MainWindow::SelectSkin()
 {
     try {
-        const bannerui::SkinColours skin = bannerui::skinColours();
+        const look::SkinColours skin = look::skinColours();
         const bool light = skin.light;
         const ColorRef face = skin.face;
         const ColorRef text = skin.text;
@@ -952,7 +952,7 @@ void MainWindow::LoadImages()
         else
             setPicture(QStringLiteral("imgMsgBackGround"), QStringLiteral("back_msg.gif"));
 
-        linkCursor_ = bannerui::loadMaterialCursor(QStringLiteral("cursor.cur"));
+        linkCursor_ = look::loadMaterialCursor(QStringLiteral("cursor.cur"));
         control(QStringLiteral("imgHowToUse"))->setCursor(linkCursor_);
         if (ports_.hooks.loadBannerCursor)
             ports_.hooks.loadBannerCursor();

@@ -1,6 +1,6 @@
 #include "frame/totaldialog.h"
 
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
@@ -25,7 +25,7 @@ void TotalPictureButton::showPicture(bool pressed, const QString& procedure)
 {
     current_ = pressed ? on_ : off_;
     try {
-        setPixmap(bannerui::loadMaterialPicture(current_));
+        setPixmap(look::loadMaterialPicture(current_));
     } catch (const VbError& e) {
         const QString where = procedure.isEmpty()
                                   ? objectName() + (pressed ? QStringLiteral("_MouseDown") : QStringLiteral("_MouseUp"))
@@ -118,11 +118,11 @@ void TotalDialog::InitializeImageControls()
 
 void TotalDialog::SelectSkin()
 {
-    const bannerui::SkinColours skin = bannerui::skinColours();
+    const look::SkinColours skin = look::skinColours();
     QPalette window = palette();
     QPalette labels = label1_->palette();
-    window.setColor(QPalette::Window, bannerui::vbColor(skin.face));
-    labels.setColor(QPalette::WindowText, bannerui::vbColor(skin.text));
+    window.setColor(QPalette::Window, look::vbColor(skin.face));
+    labels.setColor(QPalette::WindowText, look::vbColor(skin.text));
     setPalette(window);
     setAutoFillBackground(true);
     for (QLabel* l : {label1_, label2_, label3_})

@@ -1,7 +1,7 @@
 #include "frame/versiondialog.h"
 
 #include "frame/banner.h"
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "frame/webservers.h"
 #include "frame/widgets.h"
 #include "services/folders.h"
@@ -15,7 +15,7 @@
 #include <QMouseEvent>
 
 namespace tolvane {
-using namespace bannerui;
+using namespace look;
 namespace {
 
 const QString kOwner = QStringLiteral("frmVirsionInfo");

@@ -2,7 +2,7 @@
 
 #include "banner_fakes.h"
 
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "frame/versiondialog.h"
 #include "frame/webservers.h"
 
@@ -14,7 +14,7 @@
 namespace tolvane::test {
 namespace {
 
-using namespace bannerui;
+using namespace look;
 
 void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton)
 {

@@ -1,4 +1,4 @@
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 
 #include "services/folders.h"
 #include "services/inifile.h"
@@ -11,7 +11,7 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace tolvane::bannerui {
+namespace tolvane::look {
 namespace {
 
 const char* const kBackProperty = "vbBackColor";
@@ -135,4 +135,4 @@ QCursor loadMaterialCursor(const QString& fileName)
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
-}  // namespace tolvane::bannerui
+}  // namespace tolvane::look

@@ -11,7 +11,7 @@
 
 class QWidget;
 
-namespace tolvane::bannerui {
+namespace tolvane::look {
 
 // Colour numbers 0x00BBGGRR; with the top bit set, a system colour.
 constexpr quint32 kVbWindow = 0x80000005;
@@ -46,4 +46,4 @@ QPixmap loadMaterialPicture(const QString& fileName);
 // A mouse pointer of the materials folder (a .cur file keeps its hot spot).
 QCursor loadMaterialCursor(const QString& fileName);
 
-}  // namespace tolvane::bannerui
+}  // namespace tolvane::look
