@@ -14,9 +14,7 @@ class QWidget;
 namespace tolvane::look {
 
 // Colour numbers 0x00BBGGRR; with the top bit set, a system colour.
-constexpr quint32 kVbWindow = 0x80000005;
 constexpr quint32 kVbWindowText = 0x80000008;
-constexpr quint32 kVbActiveBorder = 0x8000000A;
 constexpr quint32 kVbButtonFace = 0x8000000F;
 
 QColor vbColor(quint32 value);
