@@ -31,7 +31,7 @@
 #include <QSessionManager>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTextBlock>
+#include <QTextCursor>
 #include <QThread>
 #include <QTimer>
 
