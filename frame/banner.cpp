@@ -1,7 +1,8 @@
 #include "frame/banner.h"
 
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "frame/webservers.h"
+#include "frame/widgets.h"
 #include "services/clock.h"
 #include "services/folders.h"
 #include "services/log.h"
@@ -11,7 +12,6 @@
 #include "services/vberror.h"
 
 #include <QCoreApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -20,7 +20,7 @@
 #include <exception>
 
 namespace tolvane {
-using namespace bannerui;
+using namespace look;
 namespace {
 
 const QString kOwner = QStringLiteral("frmMain");
@@ -78,31 +78,6 @@ const QString& column(const QStringList& columns, qsizetype index)
     return columns[index];
 }
 
-// The banner's text: a click anywhere on it is a click on the banner.
-class BannerLabel final : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void()> onClick;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        pressed_ = event->button() == Qt::LeftButton;
-        QLabel::mousePressEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-        pressed_ = false;
-        QLabel::mouseReleaseEvent(event);
-        if (click && onClick)
-            onClick();
-    }
-
-private:
-    bool pressed_ = false;
-};
-
 }  // namespace
 
 QString softwareVersionText() { return QStringLiteral("2017.11 Ver 2.0.3"); }
@@ -145,14 +120,15 @@ MessageBanner::MessageBanner(UserInterface& ui, QWidget* parent)
       random_(std::make_unique<SystemRandom>()), softwareVersion_(softwareVersionText())
 {
     setObjectName(QStringLiteral("imgMsgBackGround"));
-    auto* label = new BannerLabel(this);
+    // A click anywhere on the text is a click on the banner.
+    auto* label = new PictureButton(this);
     label->setObjectName(QStringLiteral("lblMsg"));
     // The banner's text comes from the web: never let it be markup.
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setOpenExternalLinks(false);
     label->setWordWrap(false);
-    label->onClick = [this] { lblMsg_Click(); };
+    connect(label, &PictureButton::clicked, this, &MessageBanner::lblMsg_Click);
     label_ = label;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 0, 6, 0);
@@ -375,27 +351,20 @@ void MessageBanner::SetMsgData()
     }
 }
 
-void MessageBanner::SetDbUpdtMsg()
+void MessageBanner::showNotice(int row, const QString& procedure)
 {
     try {
-        if (msgData_.size() < 2)
+        if (msgData_.size() <= row)
             throw VbError(kErrSubscript);
-        applyRow(msgData_[1]);
+        applyRow(msgData_[row]);
     } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("SetDbUpdtMsg")), e);
+        logError(errorLabel(kOwner, procedure), e);
     }
 }
 
-void MessageBanner::SetSofUpdtMsg()
-{
-    try {
-        if (msgData_.size() < 3)
-            throw VbError(kErrSubscript);
-        applyRow(msgData_[2]);
-    } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("SetSofUpdtMsg")), e);
-    }
-}
+void MessageBanner::SetDbUpdtMsg() { showNotice(1, QStringLiteral("SetDbUpdtMsg")); }
+
+void MessageBanner::SetSofUpdtMsg() { showNotice(2, QStringLiteral("SetSofUpdtMsg")); }
 
 void MessageBanner::SetMsgPointer()
 {

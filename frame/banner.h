@@ -174,6 +174,8 @@ protected:
 
 private:
     void applyRow(const QStringList& columns);
+    // Shows notice row 1 (database) or 2 (program) under its procedure's name.
+    void showNotice(int row, const QString& procedure);
     void setAlignment(int alignment);
     void setForeColor(quint32 color);
     void setFontSize(float size);

@@ -1,71 +1,39 @@
 #include "frame/dxfdialog.h"
 
-#include "services/folders.h"
-#include "services/inifile.h"
+#include "frame/look.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPixmap>
 #include <QProgressBar>
-
-#include <functional>
 
 namespace tolvane {
 namespace {
 
 const QString kForm = QStringLiteral("frmOutputDXF");
 
-// The original measured in twips; 15 of them make a pixel at 96 dpi.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-// Sets a button picture from the materials folder; throws VbError(53) when
-// the file is missing or no picture.
+// Sets a button's picture from the materials folder.
 void loadPicture(QLabel* button, const QString& file)
 {
-    QPixmap picture;
-    if (!picture.load(MaterialsFolder() + QLatin1Char('/') + file))
-        throw VbError(kErrFileNotFound);
-    button->setPixmap(picture);
+    button->setPixmap(look::loadMaterialPicture(file));
 }
 
-// A picture used as a button: its own pictures on press and release, a
-// click when the mouse is released over it. Without its pictures it shows
-// its caption, so the dialog stays usable.
-class PictureButton final : public QLabel {
-public:
-    PictureButton(const QString& caption, QWidget* parent) : QLabel(caption, parent)
-    {
-        setAlignment(Qt::AlignCenter);
-        setFrameShape(QFrame::Panel);
-        setCursor(Qt::PointingHandCursor);
-    }
-    std::function<void()> onDown, onUp, onClick;
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        if (e->button() == Qt::LeftButton && onDown)
-            onDown();
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override
-    {
-        if (e->button() != Qt::LeftButton)
-            return;
-        if (onUp)
-            onUp();
-        if (rect().contains(e->position().toPoint()) && onClick)
-            onClick();
-    }
-};
+// Without its pictures a button shows its caption, so the dialog stays usable.
+PictureButton* captionedButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
+{
+    auto* button = new PictureButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setAlignment(Qt::AlignCenter);
+    button->setFrameShape(QFrame::Panel);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setGeometry(geometry);
+    return button;
+}
 
 // Runs a step of the dialog under its own error label.
 template <typename F>
@@ -87,46 +55,43 @@ DxfDialog::DxfDialog(const DiagramInputs& inputs, const SpringRecord& record, bo
     setObjectName(kForm);
     setWindowTitle(QStringLiteral("DXF出力"));
     setWindowModality(Qt::WindowModal);
-    setFixedSize(3720 / 15, 1965 / 15);
+    setFixedSize(twipsToPixels(3720), twipsToPixels(1965));
 
     prompt_ = new QLabel(QStringLiteral("スプリング線図の名称を入力してください。"), this);
     prompt_->setObjectName(QStringLiteral("Label1"));
     // A little taller than the original label, so no glyph is clipped.
-    prompt_->setGeometry(twips(180, 60, 3195, 240));
+    prompt_->setGeometry(twipsRect(180, 60, 3195, 240));
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("Text2"));
-    name_->setGeometry(twips(105, 315, 2625, 300));
+    name_->setGeometry(twipsRect(105, 315, 2625, 300));
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
-    progress_->setGeometry(twips(105, 735, 3495, 300));
+    progress_->setGeometry(twipsRect(105, 735, 3495, 300));
     progress_->setTextVisible(false);
     vorn_ = new QCheckBox(QStringLiteral("Vornファイルを作成する"), this);
     vorn_->setObjectName(QStringLiteral("chkCreateVornFile"));
-    vorn_->setGeometry(twips(240, 1080, 3255, 375));
-    auto* ok = new PictureButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("imgOk"));
-    ok->setGeometry(twips(105, 1500, 1695, 375));
-    auto* cancel = new PictureButton(QStringLiteral("キャンセル"), this);
-    cancel->setObjectName(QStringLiteral("imgCancel"));
-    cancel->setGeometry(twips(1900, 1500, 1695, 375));
-    ok_ = ok;
-    cancel_ = cancel;
+    vorn_->setGeometry(twipsRect(240, 1080, 3255, 375));
+    ok_ = captionedButton(this, QStringLiteral("imgOk"), QStringLiteral("OK"), twipsRect(105, 1500, 1695, 375));
+    cancel_ = captionedButton(this, QStringLiteral("imgCancel"), QStringLiteral("キャンセル"), twipsRect(1900, 1500, 1695, 375));
 
     output_ = std::make_unique<DxfOutput>(inputs, record, recordComplete, ui, static_cast<DxfOutputView&>(*this));
     vorn_->setChecked(output_->createVornFile());
     connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) { output_->setDiagramName(text); });
     connect(vorn_, &QCheckBox::toggled, this, [this](bool on) { output_->setCreateVornFile(on); });
 
-    ok->onDown = [ok] { guarded(QStringLiteral("imgOk_MouseDown"), [ok] { loadPicture(ok, QStringLiteral("OK_outputDxf_on.gif")); }); };
-    ok->onUp = [ok] { guarded(QStringLiteral("imgOk_MouseUp"), [ok] { loadPicture(ok, QStringLiteral("OK_outputDxf_off.gif")); }); };
-    ok->onClick = [this] { output_->imgOk_Click(); };
-    cancel->onDown = [cancel] {
-        guarded(QStringLiteral("imgCancel_MouseDown"), [cancel] { loadPicture(cancel, QStringLiteral("cancel_outputDxf_on.gif")); });
+    // Any mouse button shows the pressed picture; only a left click acts.
+    auto pictures = [this](PictureButton* button, const QString& procedure, const QString& stem) {
+        connect(button, &PictureButton::pressed, this, [=] {
+            guarded(procedure + QStringLiteral("_MouseDown"), [=] { loadPicture(button, stem + QStringLiteral("_on.gif")); });
+        });
+        connect(button, &PictureButton::released, this, [=] {
+            guarded(procedure + QStringLiteral("_MouseUp"), [=] { loadPicture(button, stem + QStringLiteral("_off.gif")); });
+        });
     };
-    cancel->onUp = [cancel] {
-        guarded(QStringLiteral("imgCancel_MouseUp"), [cancel] { loadPicture(cancel, QStringLiteral("cancel_outputDxf_off.gif")); });
-    };
-    cancel->onClick = [this] { output_->imgCancel_Click(); };
+    pictures(ok_, QStringLiteral("imgOk"), QStringLiteral("OK_outputDxf"));
+    pictures(cancel_, QStringLiteral("imgCancel"), QStringLiteral("cancel_outputDxf"));
+    connect(ok_, &PictureButton::clicked, this, [this] { output_->imgOk_Click(); });
+    connect(cancel_, &PictureButton::clicked, this, [this] { output_->imgCancel_Click(); });
 
     // Opening: settings folder and file, the pictures, the look, the bar at 0.
     output_->formLoad();
@@ -147,10 +112,9 @@ void DxfDialog::InitializeImageControls()
 
 void DxfDialog::SelectSkin()
 {
-    const bool light = SkinName() == QLatin1String("Light");
-    const QPalette system = QApplication::palette();
-    const QColor back = light ? system.color(QPalette::Button) : QColor(48, 48, 48);
-    const QColor text = light ? system.color(QPalette::WindowText) : QColor(255, 255, 255);
+    const look::SkinColours skin = look::skinColours();
+    const QColor back = look::vbColor(skin.face);
+    const QColor text = look::vbColor(skin.text);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, back);

@@ -6,6 +6,7 @@
 #include "calc/springrecord.h"
 #include "diagram/diagraminputs.h"
 #include "diagram/dxfoutput.h"
+#include "frame/widgets.h"
 #include "services/ui.h"
 
 #include <QDialog>
@@ -54,8 +55,8 @@ private:
     QLineEdit* name_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QCheckBox* vorn_ = nullptr;
-    QLabel* ok_ = nullptr;
-    QLabel* cancel_ = nullptr;
+    PictureButton* ok_ = nullptr;
+    PictureButton* cancel_ = nullptr;
     bool closingByProgram_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
 #include "frame/instancelock.h"
+#include "frame/look.h"
 #include "frame/printlayout.h"
 #include "frame/splash.h"
 #include "frame/webservers.h"
@@ -19,7 +20,6 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +31,7 @@
 #include <QSessionManager>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTextBlock>
+#include <QTextCursor>
 #include <QThread>
 #include <QTimer>
 
@@ -40,25 +40,19 @@ namespace tolvane {
 namespace {
 
 const QString kOwner = QStringLiteral("frmMain");
+
+// What a missing dialog, banner or control raises.
+VbError objectRequired() { return VbError(424, QStringLiteral("オブジェクトが必要です。")); }
 const QString kStartLine = QStringLiteral("□------------------------ Tolvane 起動処理開始 ------------------------□");
 const QString kEndLine = QStringLiteral("■----------------------------- Tolvane 終了 -----------------------------■");
 
 constexpr int px(int twips) { return (twips + 7) / 15; }
 
-// The original's colour numbers: 0x00BBGGRR, or a system colour.
+// A box the input mode turns off shows Active Border: the original's fixed
+// grey, so it reads as off whatever the desktop's palette.
 QColor toQColor(ColorRef v)
 {
-    if (v & 0x80000000u) {
-        const QPalette pal = QApplication::palette();
-        switch (v & 0xFF) {
-        case 5: return pal.color(QPalette::Base);             // Window
-        case 8: return pal.color(QPalette::WindowText);       // Window Text
-        case 10: return QColor(0xB4, 0xB4, 0xB4);             // Active Border
-        case 15: return pal.color(QPalette::Button);          // Button Face
-        default: return pal.color(QPalette::Window);
-        }
-    }
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+    return v == kSysActiveBorder ? QColor(0xB4, 0xB4, 0xB4) : look::vbColor(v);
 }
 
 // Boxes and lists draw on their base colour; everything else on the window
@@ -120,18 +114,6 @@ int toModelPos(const QString& modelText, int widgetPos)
         ++i;
     }
     return i;
-}
-
-// A picture file for a control: loaded now, or the error the original gave.
-QPixmap loadPicture(const QString& file)
-{
-    const QString path = MaterialsFolder() + QLatin1Char('/') + file;
-    if (!QFileInfo::exists(path))
-        throw VbError(kErrFileNotFound);
-    QPixmap pixmap(path);
-    if (pixmap.isNull())
-        throw VbError(481, QStringLiteral("ピクチャが不正です。"));
-    return pixmap;
 }
 
 const QStringList kToolbar = {QStringLiteral("imgDisplayTxt"), QStringLiteral("imgSelectAll"),
@@ -864,7 +846,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::setPicture(const QString& control, const QString& file)
 {
-    const QPixmap pixmap = loadPicture(file);
+    const QPixmap pixmap = look::loadMaterialPicture(file);
     if (const auto c = controlByName(control)) {
         form().setPicture(*c, QStringLiteral("materials/") + file);
         return;
@@ -875,7 +857,7 @@ void MainWindow::setPicture(const QString& control, const QString& file)
     else if (auto* l = qobject_cast<QLabel*>(w))
         l->setPixmap(pixmap);
     else
-        throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+        throw objectRequired();
 }
 
 void MainWindow::setButton(Ctl button, bool enabled, const QString& stem)
@@ -895,7 +877,7 @@ void MainWindow::setColor(const QString& control, bool fore, ColorRef color)
     }
     QWidget* w = control == objectName() ? centralWidget() : this->control(control);
     if (!w)
-        throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+        throw objectRequired();
     if (fore)
         applyForeColor(w, color);
     else
@@ -916,9 +898,10 @@ void MainWindow::pressPicture(const QString& button, const QString& stem, bool d
 void MainWindow::SelectSkin()
 {
     try {
-        const bool light = SkinName() == QStringLiteral("Light");
-        const ColorRef face = light ? 0x8000000F : 0x303030;
-        const ColorRef text = light ? 0x80000008 : 0xFFFFFF;
+        const look::SkinColours skin = look::skinColours();
+        const bool light = skin.light;
+        const ColorRef face = skin.face;
+        const ColorRef text = skin.text;
         setColor(objectName(), false, face);
         for (int i = 1; i <= 7; ++i)
             setColor(QStringLiteral("Frame%1").arg(i), false, face);
@@ -953,14 +936,9 @@ void MainWindow::LoadImages()
         setPicture(QStringLiteral("imgRoundSp"), QStringLiteral("round_sp_off.gif"));
         setPicture(QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_off.gif"));
         setPicture(QStringLiteral("imgSquare2Sp"), QStringLiteral("square_sp2_off.gif"));
-        for (const QString& code : {QStringLiteral("WY"), QStringLiteral("WR"), QStringLiteral("WF"), QStringLiteral("WL"),
-                                    QStringLiteral("WT"), QStringLiteral("WM"), QStringLiteral("WH"), QStringLiteral("WB")})
-            setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
-        for (const QString& code :
-             {QStringLiteral("SWY"), QStringLiteral("SWU"), QStringLiteral("SWR"), QStringLiteral("SWS"), QStringLiteral("SWC"),
-              QStringLiteral("SWF"), QStringLiteral("SWL"), QStringLiteral("SWM"), QStringLiteral("SWH"), QStringLiteral("SWB"),
-              QStringLiteral("SWG"), QStringLiteral("SWZ"), QStringLiteral("SWV"), QStringLiteral("SWX")})
-            setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
+        for (const QStringList* codes : {&kFrame5, &kFrame4, &kFrame6})
+            for (const QString& code : *codes)
+                setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
         setPicture(QStringLiteral("imgDisplayTxt"), QStringLiteral("display_txt_off.gif"));
         setPicture(QStringLiteral("imgSelectAll"), QStringLiteral("select_all_disable.gif"));
         setPicture(QStringLiteral("imgCopy"), QStringLiteral("copy_disable.gif"));
@@ -974,13 +952,7 @@ void MainWindow::LoadImages()
         else
             setPicture(QStringLiteral("imgMsgBackGround"), QStringLiteral("back_msg.gif"));
 
-        const QString cursorPath = MaterialsFolder() + QStringLiteral("/cursor.cur");
-        QImageReader reader(cursorPath);
-        const QImage image = reader.read();
-        if (image.isNull())
-            throw VbError(QFileInfo::exists(cursorPath) ? 481 : int(kErrFileNotFound));
-        // The hot spot is the finger's tip, where the pointer was drawn.
-        linkCursor_ = QCursor(QPixmap::fromImage(image), 11, 1);
+        linkCursor_ = look::loadMaterialCursor(QStringLiteral("cursor.cur"));
         control(QStringLiteral("imgHowToUse"))->setCursor(linkCursor_);
         if (ports_.hooks.loadBannerCursor)
             ports_.hooks.loadBannerCursor();
@@ -1169,7 +1141,7 @@ void MainWindow::showDxfDialog(const QString& procedure)
     const bool complete = setSpData(form(), model_->InputMode);
     try {
         if (!ports_.hooks.showDxfDialog)
-            throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+            throw objectRequired();
         if (ports_.hooks.showDxfDialog(*this, springRecord(), complete))
             model_->setDxfCommandsEnabled(false);
     } catch (const VbError& e) {
@@ -1185,7 +1157,7 @@ void MainWindow::imgTotalOutput_Click()
 {
     try {
         if (!ports_.hooks.showTotalDialog)
-            throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+            throw objectRequired();
         ports_.hooks.showTotalDialog(*this);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("imgTotalOutput_Click")), e);
@@ -1316,31 +1288,22 @@ void MainWindow::mnuDentaku_Click()
     }
 }
 
-void MainWindow::mnuLight_Click()
+void MainWindow::switchSkin(const QString& skin)
 {
     try {
         ExistSettingFolder();
         ExistIniFile();
-        SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), QStringLiteral("Light"));
+        SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), skin);
         ReadIniFile();
         SelectSkin();
     } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("mnuLight_Click")), e);
+        logError(errorLabel(kOwner, QStringLiteral("mnu") + skin + QStringLiteral("_Click")), e);
     }
 }
 
-void MainWindow::mnuDark_Click()
-{
-    try {
-        ExistSettingFolder();
-        ExistIniFile();
-        SetINIValue(QStringLiteral("Design"), QStringLiteral("FORM_SKIN"), QStringLiteral("Dark"));
-        ReadIniFile();
-        SelectSkin();
-    } catch (const VbError& e) {
-        logError(errorLabel(kOwner, QStringLiteral("mnuDark_Click")), e);
-    }
-}
+void MainWindow::mnuLight_Click() { switchSkin(QStringLiteral("Light")); }
+
+void MainWindow::mnuDark_Click() { switchSkin(QStringLiteral("Dark")); }
 
 void MainWindow::mnuProgram_Click()
 {
@@ -1357,7 +1320,7 @@ void MainWindow::mnuVer_Click()
 {
     try {
         if (!ports_.hooks.showVersionDialog)
-            throw VbError(424, QStringLiteral("オブジェクトが必要です。"));
+            throw objectRequired();
         ports_.hooks.showVersionDialog(*this);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("mnuVer_Click")), e);

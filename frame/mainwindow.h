@@ -121,6 +121,7 @@ private:
     void runStep(const std::function<void()>& step);
     void selectAllSteps();
     void showDxfDialog(const QString& procedure);
+    void switchSkin(const QString& skin);
     void endProgram(bool logEndLine, bool cleanUp);
     // True when the program ended.
     bool askToEnd();

@@ -58,6 +58,13 @@ QComboBox* addRegionList(QWidget* parent, const QRect& geometry)
     return combo;
 }
 
+// Whether the write worked is not asked: the dialog closes either way.
+void writeRegion(const QString& location)
+{
+    SetINIValue(QStringLiteral("Data"), QStringLiteral("USER_LOCATION"), location);
+    SetINIValue(QStringLiteral("Data"), QStringLiteral("INITIAL_BOOT"), QStringLiteral("False"));
+}
+
 // The store step of both OK buttons. False when nothing was chosen.
 bool storeRegion(UserInterface& ui, const QComboBox* combo)
 {
@@ -66,16 +73,19 @@ bool storeRegion(UserInterface& ui, const QComboBox* combo)
         ui.msgBox(kPrompt, kMbExclamation, QStringLiteral("Information"));
         return false;
     }
-    // Whether the write worked is not asked: the dialog closes either way.
-    SetINIValue(QStringLiteral("Data"), QStringLiteral("USER_LOCATION"), QString::number(index));
-    SetINIValue(QStringLiteral("Data"), QStringLiteral("INITIAL_BOOT"), QStringLiteral("False"));
+    writeRegion(QString::number(index));
     return true;
 }
 
-void loadSettingsFile()
+// The opening step of both dialogs: the settings folder and file.
+void loadSettingsFile(const QDialog& dialog)
 {
-    ExistSettingFolder();
-    ExistIniFile();
+    try {
+        ExistSettingFolder();
+        ExistIniFile();
+    } catch (const VbError& e) {
+        logError(errorLabel(dialog.objectName(), QStringLiteral("Form_Load")), e);
+    }
 }
 
 }  // namespace
@@ -110,14 +120,7 @@ UserInfoChangeDialog::UserInfoChangeDialog(UserInterface& ui, QWidget* owner) : 
     Form_Load();
 }
 
-void UserInfoChangeDialog::Form_Load()
-{
-    try {
-        loadSettingsFile();
-    } catch (const VbError& e) {
-        logError(errorLabel(objectName(), QStringLiteral("Form_Load")), e);
-    }
-}
+void UserInfoChangeDialog::Form_Load() { loadSettingsFile(*this); }
 
 void UserInfoChangeDialog::btnOK_Click()
 {
@@ -163,14 +166,7 @@ UserRegistDialog::UserRegistDialog(UserInterface& ui, QWidget* owner)
     Form_Load();
 }
 
-void UserRegistDialog::Form_Load()
-{
-    try {
-        loadSettingsFile();
-    } catch (const VbError& e) {
-        logError(errorLabel(objectName(), QStringLiteral("Form_Load")), e);
-    }
-}
+void UserRegistDialog::Form_Load() { loadSettingsFile(*this); }
 
 void UserRegistDialog::Command1_Click()
 {
@@ -186,8 +182,7 @@ void UserRegistDialog::btnSkip_Click()
 {
     try {
         ExistIniFile();
-        SetINIValue(QStringLiteral("Data"), QStringLiteral("USER_LOCATION"), QStringLiteral("10"));
-        SetINIValue(QStringLiteral("Data"), QStringLiteral("INITIAL_BOOT"), QStringLiteral("False"));
+        writeRegion(QStringLiteral("10"));
         done(QDialog::Accepted);
     } catch (const VbError& e) {
         logError(errorLabel(objectName(), QStringLiteral("btnSkip_Click")), e);

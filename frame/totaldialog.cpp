@@ -1,52 +1,37 @@
 #include "frame/totaldialog.h"
 
-#include "services/folders.h"
-#include "services/inifile.h"
+#include "frame/look.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
-#include <QPixmap>
 
 namespace tolvane {
 
 TotalPictureButton::TotalPictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner)
-    : QLabel(parent), off_(std::move(offPicture)), on_(std::move(onPicture)), owner_(std::move(owner))
+    : PictureButton(parent), off_(std::move(offPicture)), on_(std::move(onPicture)), owner_(std::move(owner))
 {
     setScaledContents(true);
+    connect(this, &PictureButton::pressed, this, [this] { showPicture(true); });
+    connect(this, &PictureButton::released, this, [this] { showPicture(false); });
+    connect(this, &PictureButton::clicked, this, [this] {
+        if (action_)
+            action_();
+    });
 }
 
 void TotalPictureButton::showPicture(bool pressed, const QString& procedure)
 {
-    const QString name = pressed ? on_ : off_;
-    current_ = name;
-    const QString path = MaterialsFolder() + QLatin1Char('/') + name;
-    QPixmap picture;
-    if (!QFileInfo::exists(path) || !picture.load(path)) {
+    current_ = pressed ? on_ : off_;
+    try {
+        setPixmap(look::loadMaterialPicture(current_));
+    } catch (const VbError& e) {
         const QString where = procedure.isEmpty()
                                   ? objectName() + (pressed ? QStringLiteral("_MouseDown") : QStringLiteral("_MouseUp"))
                                   : procedure;
-        logError(errorLabel(owner_, where), VbError(kErrFileNotFound));
-        return;
+        logError(errorLabel(owner_, where), e);
     }
-    setPixmap(picture);
-}
-
-void TotalPictureButton::mousePressEvent(QMouseEvent* event)
-{
-    showPicture(true);
-    event->accept();
-}
-
-void TotalPictureButton::mouseReleaseEvent(QMouseEvent* event)
-{
-    showPicture(false);
-    event->accept();
-    if (event->button() == Qt::LeftButton && isEnabled() && rect().contains(event->position().toPoint()) && action_)
-        action_();
 }
 
 namespace {
@@ -56,7 +41,7 @@ const QString kOwner = QStringLiteral("frmSelectFile");
 QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int width, int height)
 {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(TotalDialog::px(left), TotalDialog::px(top), TotalDialog::px(width), TotalDialog::px(height));
+    label->setGeometry(twipsRect(left, top, width, height));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -78,24 +63,24 @@ TotalDialog::TotalDialog(QWidget* owner, UserInterface& ui) : QDialog(owner), mo
     label3_->setFont(bold);
     label1_ = makeLabel(this, QStringLiteral("作成するスプリング線図の名称を入力"), 180, 840, 3735, 180);
     text1_ = new QLineEdit(this);
-    text1_->setGeometry(px(180), px(1080), px(3735), px(375));
+    text1_->setGeometry(twipsRect(180, 1080, 3735, 375));
     connect(text1_, &QLineEdit::textChanged, this, [this](const QString& t) { model_.setDiagramName(t); });
 
     imgSelectFiles_ = new TotalPictureButton(this, QStringLiteral("selectFiles_off.gif"), QStringLiteral("selectFiles_on.gif"), kOwner);
     imgSelectFiles_->setObjectName(QStringLiteral("imgSelectFiles"));
-    imgSelectFiles_->setGeometry(px(1200), px(1680), px(1695), px(375));
+    imgSelectFiles_->setGeometry(twipsRect(1200, 1680, 1695, 375));
     imgCancel_ = new TotalPictureButton(this, QStringLiteral("cancel_selectSpDiagram_off.gif"),
                                    QStringLiteral("cancel_selectSpDiagram_on.gif"), kOwner);
     imgCancel_->setObjectName(QStringLiteral("imgCancel"));
-    imgCancel_->setGeometry(px(2940), px(1680), px(960), px(375));
+    imgCancel_->setGeometry(twipsRect(2940, 1680, 960, 375));
     label2_ = makeLabel(this, QStringLiteral("下記ファイルから合計圧力線図を作成します"), 180, 2280, 3735, 180);
     list1_ = new QListWidget(this);
-    list1_->setGeometry(px(180), px(2520), px(3735), px(2400));
+    list1_->setGeometry(twipsRect(180, 2520, 3735, 2400));
     list1_->setFocusPolicy(Qt::NoFocus);
     imgOutputDXF_ = new TotalPictureButton(this, QStringLiteral("output_dxf_total_large_off.gif"),
                                       QStringLiteral("output_dxf_total_large_on.gif"), kOwner);
     imgOutputDXF_->setObjectName(QStringLiteral("imgOutputDXF"));
-    imgOutputDXF_->setGeometry(px(1200), px(5040), px(1695), px(375));
+    imgOutputDXF_->setGeometry(twipsRect(1200, 5040, 1695, 375));
 
     imgSelectFiles_->setAction([this] {
         model_.imgSelectFiles_Click();
@@ -133,15 +118,11 @@ void TotalDialog::InitializeImageControls()
 
 void TotalDialog::SelectSkin()
 {
+    const look::SkinColours skin = look::skinColours();
     QPalette window = palette();
     QPalette labels = label1_->palette();
-    if (SkinName() == QStringLiteral("Light")) {
-        window.setColor(QPalette::Window, window.color(QPalette::Button));
-        labels.setColor(QPalette::WindowText, window.color(QPalette::WindowText));
-    } else {
-        window.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
-        labels.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0xFF));
-    }
+    window.setColor(QPalette::Window, look::vbColor(skin.face));
+    labels.setColor(QPalette::WindowText, look::vbColor(skin.text));
     setPalette(window);
     setAutoFillBackground(true);
     for (QLabel* l : {label1_, label2_, label3_})
@@ -163,8 +144,8 @@ void TotalDialog::refresh()
     label2_->setVisible(expanded);
     list1_->setVisible(expanded);
     imgOutputDXF_->setVisible(expanded);
-    imgCancel_->move(px(2940), px(model_.cancelTop()));
-    setFixedSize(px(4125), px(model_.height()));
+    imgCancel_->move(twipsToPixels(2940), twipsToPixels(model_.cancelTop()));
+    setFixedSize(twipsToPixels(4125), twipsToPixels(model_.height()));
 }
 
 void showTotalDialog(QWidget* owner, UserInterface& ui)

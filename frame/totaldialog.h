@@ -2,6 +2,7 @@
 // The total output dialog's window (frmSelectFile): it shows the state of
 // TotalOutputDialog and hands it the user's clicks.
 
+#include "frame/widgets.h"
 #include "services/ui.h"
 #include "total/totaloutputdialog.h"
 
@@ -16,9 +17,8 @@ class QListWidget;
 namespace tolvane {
 
 // The dialog's own picture button: its pressed picture while a mouse button
-// is held on it, its at-rest picture otherwise; a left click inside it runs
-// the action when it is enabled.
-class TotalPictureButton : public QLabel {
+// is held on it, its at-rest picture otherwise; a left click runs the action.
+class TotalPictureButton : public PictureButton {
 public:
     TotalPictureButton(QWidget* parent, QString offPicture, QString onPicture, QString owner);
     void setAction(std::function<void()> action) { action_ = std::move(action); }
@@ -26,10 +26,6 @@ public:
     // button's own MouseDown or MouseUp.
     void showPicture(bool pressed, const QString& procedure = {});
     const QString& currentPicture() const { return current_; }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QString off_;
@@ -50,9 +46,6 @@ public:
     TotalPictureButton* selectFilesButton() const { return imgSelectFiles_; }
     TotalPictureButton* outputButton() const { return imgOutputDXF_; }
     TotalPictureButton* cancelButton() const { return imgCancel_; }
-
-    // Twips of the original layout in pixels at 96 dpi.
-    static int px(int twips) { return twips / 15; }
 
 private:
     void SelectSkin();

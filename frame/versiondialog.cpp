@@ -1,8 +1,9 @@
 #include "frame/versiondialog.h"
 
 #include "frame/banner.h"
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "frame/webservers.h"
+#include "frame/widgets.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -14,7 +15,7 @@
 #include <QMouseEvent>
 
 namespace tolvane {
-using namespace bannerui;
+using namespace look;
 namespace {
 
 const QString kOwner = QStringLiteral("frmVirsionInfo");
@@ -92,14 +93,17 @@ VersionDialog::VersionDialog(UserInterface& ui, QWidget* owner)
         link->installEventFilter(this);
     }
 
-    imgOK_ = new QLabel(frames_[2]);
+    auto* ok = new PictureButton(frames_[2]);
+    imgOK_ = ok;
     imgOK_->setObjectName(QStringLiteral("imgOK"));
     imgOK_->setGeometry(130, 9, 80, 30);
     imgOK_->setAlignment(Qt::AlignCenter);
     // What the button shows when its picture cannot be loaded.
     imgOK_->setText(QStringLiteral("OK"));
     setVbForeColor(imgOK_, kWhite);
-    imgOK_->installEventFilter(this);
+    connect(ok, &PictureButton::pressed, this, &VersionDialog::imgOK_MouseDown);
+    connect(ok, &PictureButton::released, this, &VersionDialog::imgOK_MouseUp);
+    connect(ok, &PictureButton::clicked, this, &VersionDialog::imgOK_Click);
 
     Form_Load();
 }
@@ -146,16 +150,16 @@ void VersionDialog::Form_Load()
 void VersionDialog::SelectSkin()
 {
     try {
-        const bool light = SkinName() == QLatin1String("Light");
-        setVbBackColor(this, light ? kVbButtonFace : kDark);
+        const SkinColours skin = skinColours();
+        setVbBackColor(this, skin.face);
         for (int n : {1, 2, 3})
-            setVbBackColor(frames_[n], light ? kVbButtonFace : kDark);
-        setVbForeColor(labels_[1], light ? kVbWindowText : kWhite);
+            setVbBackColor(frames_[n], skin.face);
+        setVbForeColor(labels_[1], skin.text);
         setVbForeColor(labels_[2], kBlue);
-        setVbForeColor(labels_[3], light ? kVbWindowText : kWhite);
-        setVbForeColor(labels_[4], light ? kLightBlue : kWhite);
-        setVbForeColor(labels_[8], light ? kVbWindowText : kWhite);
-        setVbForeColor(labels_[11], light ? kVbWindowText : kWhite);
+        setVbForeColor(labels_[3], skin.text);
+        setVbForeColor(labels_[4], skin.light ? kLightBlue : kWhite);
+        setVbForeColor(labels_[8], skin.text);
+        setVbForeColor(labels_[11], skin.text);
     } catch (const VbError& e) {
         logError(errorLabel(kOwner, QStringLiteral("SelectSkin")), e);
     }
@@ -224,19 +228,6 @@ bool VersionDialog::eventFilter(QObject* watched, QEvent* event)
         else if (type == QEvent::MouseButtonRelease && left
                  && labels_[web ? 7 : 12]->rect().contains(mouse->position().toPoint()))
             web ? Label7_Click() : Label12_Click();
-        return true;
-    }
-    if (watched == imgOK_) {
-        if (type == QEvent::MouseButtonPress && left) {
-            okPressed_ = true;
-            imgOK_MouseDown();
-        } else if (type == QEvent::MouseButtonRelease && left) {
-            imgOK_MouseUp();
-            const bool click = okPressed_ && imgOK_->rect().contains(mouse->position().toPoint());
-            okPressed_ = false;
-            if (click)
-                imgOK_Click();
-        }
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -54,7 +54,6 @@ private:
     QLabel* labels_[13] = {};
     QLabel* picture1_ = nullptr;
     QLabel* imgOK_ = nullptr;
-    bool okPressed_ = false;
 };
 
 // Shows the version dialog modally over its owner.

@@ -1,13 +1,21 @@
 #pragma once
-// The few widgets the main window needs beyond Qt's own: a picture used as a
+// The few widgets the windows need beyond Qt's own: a picture used as a
 // button, the spin arrows beside a box, and a caption written bottom-up.
 
 #include <QLabel>
+#include <QRect>
 #include <QWidget>
 
 class QToolButton;
 
 namespace tolvane {
+
+// The dialogs were laid out in twips; 15 of them make a pixel at 96 dpi.
+constexpr int twipsToPixels(int twips) { return twips / 15; }
+inline QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
 
 // A picture that acts as a button: press, release and click, like the
 // original's image controls. A disabled one receives nothing.

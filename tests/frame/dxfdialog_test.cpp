@@ -88,6 +88,23 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxCheckedInTheDarkLook)
     EXPECT_EQ(light.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
 }
 
+TEST_F(DxfDialogTest, AnyMouseButtonPressesAPictureButtonButOnlyTheLeftClicksIt)
+{
+    DxfDialog dialog(inputs, SpringRecord{}, true, ui);
+    QLabel* ok = dialog.okButton();
+    const QPointF at(ok->width() / 2.0, ok->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, ok->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, ok->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(ok, &press);
+    QApplication::sendEvent(ok, &release);
+    const QString err = QStringLiteral("()]：ファイルが見つかりません。：エラー番号 -> 53");
+    EXPECT_EQ(box.logMessages().mid(1), (QStringList{QStringLiteral("■Err：[frmOutputDXF]-[imgOk_MouseDown") + err,
+                                                     QStringLiteral("■Err：[frmOutputDXF]-[imgOk_MouseUp") + err}));
+    EXPECT_TRUE(ui.boxes.isEmpty() && ui.saveRequests.isEmpty());
+}
+
 TEST_F(DxfDialogTest, WhileWritingTheButtonsAreOffAndACloseWaitsForTheEnd)
 {
     DxfDialog dialog(inputs, SpringRecord{}, true, ui);

@@ -153,6 +153,15 @@ TEST_F(StartupTest, AMissingPictureStopsTheLoadingAtItsRowAndStartUpGoesOn)
     EXPECT_NE(widget("imgHowToUse")->cursor().shape(), Qt::BitmapCursor);
 }
 
+TEST_F(StartupTest, ACursorThatIsNoPictureIsLoggedAsAnInvalidPicture)
+{
+    writeAll(MaterialsFolder() + QStringLiteral("/cursor.cur"), QByteArray("no picture"));
+    started();
+    EXPECT_TRUE(sandbox.logMessages().contains(
+        QStringLiteral("■Err：[frmMain]-[LoadImages()]：ピクチャが不正です。：エラー番号 -> 481")));
+    EXPECT_NE(widget("imgHowToUse")->cursor().shape(), Qt::BitmapCursor);
+}
+
 TEST_F(StartupTest, TheBannerIsMadeLoadedStartedAndCleanedUpInItsPlaces)
 {
     QStringList calls;

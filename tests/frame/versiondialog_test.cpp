@@ -2,7 +2,7 @@
 
 #include "banner_fakes.h"
 
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 #include "frame/versiondialog.h"
 #include "frame/webservers.h"
 
@@ -14,7 +14,7 @@
 namespace tolvane::test {
 namespace {
 
-using namespace bannerui;
+using namespace look;
 
 void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton)
 {
@@ -123,6 +123,17 @@ TEST_F(VersionDialogTest, MissingPicturesLeaveTheDesignButtonAndLogTheirProcedur
     EXPECT_EQ(sandbox.logMessages(), (QStringList{QStringLiteral("■Err：[frmVirsionInfo]-[Form_Load()") + err,
                                                   QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseDown()") + err,
                                                   QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseUp()") + err}));
+}
+
+TEST_F(VersionDialogTest, AnyMouseButtonPressesTheOkButtonButOnlyTheLeftCloses)
+{
+    VersionDialog dialog(ui);
+    mouse(dialog.imgOK(), QEvent::MouseButtonPress, Qt::RightButton);
+    mouse(dialog.imgOK(), QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(dialog.result(), 0);
+    const QString err = QStringLiteral("]：ファイルが見つかりません。：エラー番号 -> 53");
+    EXPECT_EQ(sandbox.logMessages().mid(1), (QStringList{QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseDown()") + err,
+                                                         QStringLiteral("■Err：[frmVirsionInfo]-[imgOK_MouseUp()") + err}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-#include "frame/banner_widgets.h"
+#include "frame/look.h"
 
 #include "services/folders.h"
+#include "services/inifile.h"
 #include "services/vberror.h"
 
 #include <QFile>
@@ -10,13 +11,11 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace tolvane::bannerui {
+namespace tolvane::look {
 namespace {
 
 const char* const kBackProperty = "vbBackColor";
 const char* const kForeProperty = "vbForeColor";
-
-VbError invalidPicture() { return VbError(481, QStringLiteral("ピクチャが不正です。")); }
 
 QString materialPath(const QString& fileName)
 {
@@ -27,6 +26,8 @@ QString materialPath(const QString& fileName)
 }
 
 }  // namespace
+
+VbError invalidPicture() { return VbError(481, QStringLiteral("ピクチャが不正です。")); }
 
 QColor vbColor(quint32 value)
 {
@@ -63,6 +64,12 @@ QColor vbColor(quint32 value)
         }
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+SkinColours skinColours()
+{
+    const bool light = SkinName() == QLatin1String("Light");
+    return light ? SkinColours{true, kVbButtonFace, kVbWindowText} : SkinColours{false, 0x303030, 0xFFFFFF};
 }
 
 void setVbBackColor(QWidget* widget, quint32 value)
@@ -128,4 +135,4 @@ QCursor loadMaterialCursor(const QString& fileName)
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
-}  // namespace tolvane::bannerui
+}  // namespace tolvane::look

@@ -1,6 +1,8 @@
 #pragma once
-// Small widget helpers of the banner and its dialogs: the colour numbers the
+// Small widget helpers of the windows and dialogs: the colour numbers the
 // skins are written in, and pictures loaded by name from the materials folder.
+
+#include "services/vberror.h"
 
 #include <QColor>
 #include <QCursor>
@@ -9,15 +11,22 @@
 
 class QWidget;
 
-namespace tolvane::bannerui {
+namespace tolvane::look {
 
 // Colour numbers 0x00BBGGRR; with the top bit set, a system colour.
-constexpr quint32 kVbWindow = 0x80000005;
 constexpr quint32 kVbWindowText = 0x80000008;
-constexpr quint32 kVbActiveBorder = 0x8000000A;
 constexpr quint32 kVbButtonFace = 0x8000000F;
 
 QColor vbColor(quint32 value);
+
+// The chosen skin's window face and text: Light takes the desktop's button
+// face and window text, Dark is dark grey with white text.
+struct SkinColours {
+    bool light;
+    quint32 face;
+    quint32 text;
+};
+SkinColours skinColours();
 
 // Sets the widget's back (fore) colour and keeps the number, so a handler can
 // ask what a control holds before it writes.
@@ -27,10 +36,12 @@ void setVbForeColor(QWidget* widget, quint32 value);
 quint32 vbBackColor(const QWidget* widget);
 quint32 vbForeColor(const QWidget* widget);
 
+// The error of a file that is there but no picture (481).
+VbError invalidPicture();
 // A picture of the materials folder. VbError 53 when the file is missing,
 // 481 when it is no picture.
 QPixmap loadMaterialPicture(const QString& fileName);
 // A mouse pointer of the materials folder (a .cur file keeps its hot spot).
 QCursor loadMaterialCursor(const QString& fileName);
 
-}  // namespace tolvane::bannerui
+}  // namespace tolvane::look
