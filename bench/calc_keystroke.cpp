@@ -25,7 +25,10 @@ void chooseSpring(Form& f)
     f.setText(Ctl::Label30, QStringLiteral("20"));
 }
 
-void BM_KeystrokeInStroke(benchmark::State& state)
+// Times one keystroke in the stroke box after `prepare` has typed the rest
+// of the die's data into a model with a spring chosen.
+template <typename Prepare>
+void timeStrokeKeystroke(benchmark::State& state, Prepare prepare)
 {
     QTemporaryDir dir;
     setProgramFolder(dir.path());
@@ -34,13 +37,7 @@ void BM_KeystrokeInStroke(benchmark::State& state)
     QuietScreen screen;
     CalcModel model(ui, screen);
     model.startUp();
-    chooseSpring(model.form());
-    model.userClickedOption(Ctl::Option13);
-    model.userTyped(Ctl::Text2, QStringLiteral("2"));
-    model.userTyped(Ctl::Text4, QStringLiteral("100"));
-    model.userTyped(Ctl::Text11, QStringLiteral("1"));
-    model.userTyped(Ctl::Text10, QStringLiteral("4"));
-    model.userTyped(Ctl::Text9, QStringLiteral("3"));
+    prepare(model);
     const QString strokes[] = {QStringLiteral("10"), QStringLiteral("10.5")};
     int i = 0;
     for (auto _ : state) {
@@ -52,32 +49,32 @@ void BM_KeystrokeInStroke(benchmark::State& state)
     setProgramFolder({});
     setDocumentsFolder({});
 }
+
+void BM_KeystrokeInStroke(benchmark::State& state)
+{
+    timeStrokeKeystroke(state, [](CalcModel& model) {
+        chooseSpring(model.form());
+        model.userClickedOption(Ctl::Option13);
+        model.userTyped(Ctl::Text2, QStringLiteral("2"));
+        model.userTyped(Ctl::Text4, QStringLiteral("100"));
+        model.userTyped(Ctl::Text11, QStringLiteral("1"));
+        model.userTyped(Ctl::Text10, QStringLiteral("4"));
+        model.userTyped(Ctl::Text9, QStringLiteral("3"));
+    });
+}
 BENCHMARK(BM_KeystrokeInStroke);
 
 // The same keystroke in mode "part", where the pressure-only loads follow.
 void BM_KeystrokeInStrokePressureOnly(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    setProgramFolder(dir.path());
-    setDocumentsFolder(dir.path());
-    QuietUi ui;
-    QuietScreen screen;
-    CalcModel model(ui, screen);
-    model.startUp();
-    model.userClickedOption(Ctl::Option2);
-    chooseSpring(model.form());
-    model.userClickedOption(Ctl::Option13);
-    model.userTyped(Ctl::Text10, QStringLiteral("4"));
-    model.userTyped(Ctl::Text12, QStringLiteral("3"));
-    model.userTyped(Ctl::Text9, QStringLiteral("3"));
-    const QString strokes[] = {QStringLiteral("10"), QStringLiteral("10.5")};
-    int i = 0;
-    for (auto _ : state) {
-        model.userTyped(Ctl::Text3, strokes[i]);
-        i ^= 1;
-    }
-    setProgramFolder({});
-    setDocumentsFolder({});
+    timeStrokeKeystroke(state, [](CalcModel& model) {
+        model.userClickedOption(Ctl::Option2);
+        chooseSpring(model.form());
+        model.userClickedOption(Ctl::Option13);
+        model.userTyped(Ctl::Text10, QStringLiteral("4"));
+        model.userTyped(Ctl::Text12, QStringLiteral("3"));
+        model.userTyped(Ctl::Text9, QStringLiteral("3"));
+    });
 }
 BENCHMARK(BM_KeystrokeInStrokePressureOnly);
 
