@@ -6,9 +6,11 @@
 #include "services/log.h"
 #include "services/vberror.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 namespace tolvane {
 
@@ -58,23 +60,8 @@ void SplashWindow::unload(bool wait)
         progressTwips_ = 0;
         progress_->setFixedWidth(0);
         progress_->setAutoFillBackground(true);
-        if (wait) {
-            const qint64 start = clock().monotonicMs();
-            int shownPixels = 0;
-            for (;;) {
-                const qint64 elapsed = clock().monotonicMs() - start;
-                if (elapsed > 1000)
-                    break;
-                if (progressTwips_ < 2300 && elapsed > 100) {
-                    ++progressTwips_;
-                    if (progressTwips_ / 15 != shownPixels) {
-                        shownPixels = progressTwips_ / 15;
-                        progress_->setFixedWidth(shownPixels);
-                        progress_->repaint();
-                    }
-                }
-            }
-        }
+        if (wait)
+            paceProgress();
         ExistSettingFolder();
         ExistLogFolder();
         ExistIniFile();
@@ -82,6 +69,46 @@ void SplashWindow::unload(bool wait)
     } catch (const VbError& e) {
         logError(errorLabel(QStringLiteral("frmSplash"), QStringLiteral("Form_Unload")), e);
     }
+}
+
+// The second passes in an event loop of the splash's own, woken by a timer:
+// the splash paints whenever the window system asks and the processor rests.
+// The user's input waits until the start-up is over. After the first tenth
+// of a second the bar widens one twip at a time, at a pace that fills it
+// before the second is out.
+void SplashWindow::paceProgress()
+{
+    constexpr qint64 kWaitMs = 1000;
+    constexpr qint64 kStillMs = 100;
+    constexpr qint64 kFillMs = 800;
+    constexpr int kFullTwips = 2300;
+    constexpr qint64 kTickMs = 16;
+
+    const qint64 start = clock().monotonicMs();
+    QEventLoop loop;
+    QTimer tick;
+    tick.setSingleShot(true);
+    tick.setTimerType(Qt::PreciseTimer);
+    const auto step = [&] {
+        const qint64 elapsed = clock().monotonicMs() - start;
+        if (elapsed > kWaitMs) {
+            loop.quit();
+            return;
+        }
+        if (elapsed > kStillMs) {
+            const qint64 due = qMin<qint64>(kFullTwips, (elapsed - kStillMs) * kFullTwips / kFillMs + 1);
+            while (progressTwips_ < due)
+                ++progressTwips_;
+            if (progress_->width() != progressTwips_ / 15)
+                progress_->setFixedWidth(progressTwips_ / 15);
+        }
+        // Wake up again for the next frame, or just after the second is out.
+        tick.start(int(qBound(qint64(1), kWaitMs + 1 - elapsed, kTickMs)));
+    };
+    connect(&tick, &QTimer::timeout, &loop, step);
+    step();
+    if (tick.isActive())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace tolvane
