@@ -152,6 +152,10 @@ MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent),
     saveDialog_.filter = QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
     saveDialog_.filterIndex = 1;
     saveDialog_.defaultExt = QStringLiteral("txt");
+    slideTimer_ = new QTimer(this);
+    slideTimer_->setInterval(16);
+    slideTimer_->setTimerType(Qt::PreciseTimer);
+    connect(slideTimer_, &QTimer::timeout, this, [this] { playSlide(); });
     buildWindow();
     buildMenus();
     wireModel();
@@ -687,6 +691,8 @@ void MainWindow::mirror(Ctl c, Prop p)
     QWidget* w = widgets_[static_cast<int>(c)];
     if (!w)
         return;
+    if (queueSlideStep(c, p))
+        return;
     const QSignalBlocker block(w);
     switch (p) {
     case Prop::Text:
@@ -766,23 +772,53 @@ void MainWindow::mirror(Ctl c, Prop p)
     }
 }
 
+// While the window shows, the slide's steps (the labels' lefts and the
+// panel's hiding at its end) wait their turn; anything else the user does
+// meanwhile applies at once, as the model already stands past the slide.
+bool MainWindow::queueSlideStep(Ctl c, Prop p)
+{
+    const bool label = (c == Ctl::Label55 || c == Ctl::Label56) && p == Prop::Left;
+    const bool panel = c == Ctl::Picture6 && p == Prop::Visible;
+    if (!label && !panel)
+        return false;
+    if (!isVisible()) {
+        playSlide(true);
+        return false;
+    }
+    if (panel && slideSteps_.empty())
+        return false;
+    slideSteps_.push_back({c, label ? form()[c].left : int(form()[c].visible)});
+    if (!slideTimer_->isActive()) {
+        slideClock_.start();
+        slideShownNs_ = 0;
+        slideTimer_->start();
+    }
+    return true;
+}
+
 void MainWindow::paceSlide(Ctl label)
 {
-    // Only a slide the user can see is paced; the panel moves one twip a
-    // step, the name ten times slower than the version text.
-    QWidget* w = widgets_[static_cast<int>(label)];
-    if (!w || !isVisible())
-        return;
-    if (w->property("shownLeft").toInt() != w->x()) {
-        w->setProperty("shownLeft", w->x());
-        w->parentWidget()->repaint();
+    // The panel moves one twip a step, the name ten times slower than the
+    // version text.
+    if (!slideSteps_.empty())
+        slideSteps_.back().paceNs = label == Ctl::Label55 ? 100000 : 10000;
+}
+
+void MainWindow::playSlide(bool all)
+{
+    const qint64 now = all ? 0 : slideClock_.nsecsElapsed();
+    while (!slideSteps_.empty() && (all || slideShownNs_ <= now)) {
+        const SlideStep step = slideSteps_.front();
+        slideSteps_.pop_front();
+        QWidget* w = widgets_[static_cast<int>(step.control)];
+        if (step.control == Ctl::Picture6)
+            w->setVisible(step.value != 0);
+        else
+            w->move(px(step.value), w->y());
+        slideShownNs_ += step.paceNs;
     }
-    const qint64 stepNs = label == Ctl::Label55 ? 100000 : 10000;
-    if (!slideClock_.isValid())
-        slideClock_.start();
-    while (slideClock_.nsecsElapsed() < stepNs) {
-    }
-    slideClock_.restart();
+    if (slideSteps_.empty())
+        slideTimer_->stop();
 }
 
 void MainWindow::setFocus(Ctl box)
