@@ -787,7 +787,13 @@ bool MainWindow::queueSlideStep(Ctl c, Prop p)
     }
     if (panel && slideSteps_.empty())
         return false;
-    slideSteps_.push_back({c, label ? form()[c].left : int(form()[c].visible)});
+    const int value = label ? form()[c].left : int(form()[c].visible);
+    // Twips within one pixel look the same: one step holds them all, with
+    // their paces added up.
+    if (label && !slideSteps_.empty() && slideSteps_.back().control == c && px(slideSteps_.back().value) == px(value))
+        slideSteps_.back().value = value;
+    else
+        slideSteps_.push_back({c, value});
     if (!slideTimer_->isActive()) {
         slideClock_.start();
         slideShownNs_ = 0;
@@ -801,7 +807,7 @@ void MainWindow::paceSlide(Ctl label)
     // The panel moves one twip a step, the name ten times slower than the
     // version text.
     if (!slideSteps_.empty())
-        slideSteps_.back().paceNs = label == Ctl::Label55 ? 100000 : 10000;
+        slideSteps_.back().paceNs += label == Ctl::Label55 ? 100000 : 10000;
 }
 
 void MainWindow::playSlide(bool all)
