@@ -1,6 +1,8 @@
 #include "frame/splash.h"
 
+#include "frame/programicon.h"
 #include "services/clock.h"
+#include "services/embedded.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -12,43 +14,47 @@
 #include <QScreen>
 #include <QTimer>
 
+// The embedded data are declared at global scope, where the build defines them.
+static QByteArray titlePng() { return TOLVANE_EMBEDDED(splash_title_png); }
+
 namespace tolvane {
 
 SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setFixedSize(360, 170);
+    const auto colour = [](QWidget* w, QPalette::ColorRole role, QColor c) {
+        QPalette pal = w->palette();
+        pal.setColor(role, c);
+        w->setPalette(pal);
+    };
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
-    setPalette(pal);
+    colour(this, QPalette::Window, QColor(0x30, 0x30, 0x30));
 
     auto* picture1 = new QLabel(this);
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setGeometry(0, 0, 360, 96);
-    picture1->setAutoFillBackground(true);
-    picture1->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #1e3c64, stop:1 #0a1428);"
-        "color: #ffffff; font-family: IPAPGothic; font-size: 30pt; font-weight: bold; padding-left: 20px;"));
-    picture1->setText(QStringLiteral("Tolvane"));
+    QPixmap title;
+    title.loadFromData(titlePng(), "PNG");
+    picture1->setPixmap(title);
 
     auto* picture2 = new QLabel(this);
     picture2->setObjectName(QStringLiteral("Picture2"));
-    picture2->setGeometry(250, 16, 90, 64);
-    picture2->setStyleSheet(QStringLiteral("color: #ffc040; font-family: IPAPGothic; font-size: 28pt; background: transparent;"));
-    picture2->setAlignment(Qt::AlignCenter);
-    picture2->setText(QStringLiteral("⌇⌇⌇"));
+    picture2->setGeometry(276, 16, 64, 64);
+    picture2->setPixmap(programPicture(64));
 
-    auto* caption = new QLabel(this);
+    auto* caption = new QLabel(QStringLiteral("ダイスプリング 圧力計算ソフト  起動中…"), this);
     caption->setObjectName(QStringLiteral("Label2"));
     caption->setGeometry(20, 104, 320, 24);
-    caption->setStyleSheet(QStringLiteral("color: #ffffff; font-family: IPAPGothic; font-size: 11pt;"));
-    caption->setText(QStringLiteral("ダイスプリング 圧力計算ソフト  起動中…"));
+    QFont captionFont(QStringLiteral("IPAPGothic"));
+    captionFont.setPointSize(10);
+    caption->setFont(captionFont);
+    colour(caption, QPalette::WindowText, Qt::white);
 
     progress_ = new QLabel(this);
     progress_->setObjectName(QStringLiteral("Label1"));
     progress_->setGeometry(20, 140, 0, 10);
-    progress_->setStyleSheet(QStringLiteral("background: #4080ff;"));
+    colour(progress_, QPalette::Window, QColor(0x40, 0x80, 0xFF));
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
