@@ -2,6 +2,7 @@
 
 #include "frame/banner.h"
 #include "frame/look.h"
+#include "frame/programicon.h"
 #include "frame/webservers.h"
 #include "frame/widgets.h"
 #include "services/folders.h"
@@ -69,7 +70,8 @@ VersionDialog::VersionDialog(UserInterface& ui, QWidget* owner)
     picture1_ = new QLabel(frames_[3]);
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(12, 12, 52, 52);
-    picture1_->setFrameShape(QFrame::Panel);
+    picture1_->setAlignment(Qt::AlignCenter);
+    picture1_->setPixmap(programPicture(48));
 
     // The title's back layer, a little up and to the left of its front layer.
     makeLabel(frames_[3], 2, QStringLiteral("Tolvane"), QRect(76, 7, 240, 26))->setFont(dialogFont(14.25, true));
