@@ -2,6 +2,7 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
+#include "frame/fixedframe.h"
 #include "frame/instancelock.h"
 #include "frame/look.h"
 #include "frame/printlayout.h"
@@ -22,6 +23,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -146,6 +148,7 @@ const std::array<Ctl, 9> kInputBoxes = {Ctl::Text2, Ctl::Text4, Ctl::Text5, Ctl:
 MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent), ports_(std::move(ports))
 {
     setObjectName(kOwner);
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("Tolvane"));
     model_ = std::make_unique<CalcModel>(*ports_.ui, static_cast<CalcScreen&>(*this));
     saveDialog_.title = QStringLiteral("名前を付けて保存");
@@ -519,7 +522,10 @@ void MainWindow::buildWindow()
 
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
     setStatusBar(status);
+    // As large as the menus, the client area and the status bar, always.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Design state the model's procedures rely on.
     form().setHeight(Ctl::Picture3, 2460);

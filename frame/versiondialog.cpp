@@ -1,6 +1,7 @@
 #include "frame/versiondialog.h"
 
 #include "frame/banner.h"
+#include "frame/fixedframe.h"
 #include "frame/look.h"
 #include "frame/programicon.h"
 #include "frame/webservers.h"
@@ -49,6 +50,7 @@ VersionDialog::VersionDialog(UserInterface& ui, QWidget* owner)
     : QDialog(owner), ui_(ui), productPageUrl_(productPageUrl()), contactMailUrl_(contactMailUrl())
 {
     setObjectName(kOwner);
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(true);
     setFixedSize(357, 232);
