@@ -5,8 +5,11 @@
 #include "frame/splash.h"
 #include "support/sandbox.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include <ctime>
@@ -92,6 +95,23 @@ TEST(SplashTest, TheSecondRunsAnEventLoopThatRestsTheProcessor)
     EXPECT_TRUE(timerRan);
     EXPECT_GT(counter.paints, 0);
     EXPECT_EQ(splash.progressTwips(), 2300);
+}
+
+TEST(DesktopTest, ABoxOverTheWindowNotYetShownOpensAtTheCentreOfTheScreen)
+{
+    QWidget owner;  // the main window during the start-up
+    owner.resize(300, 200);
+    QtUserInterface ui;
+    ui.setOwner(&owner);
+    QPoint centre;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        centre = box->frameGeometry().center();
+        box->reject();
+    });
+    ui.msgBox(QStringLiteral("すでに「Tolvane」は起動されています。"), kMbExclamation, QStringLiteral("Tolvane"));
+    EXPECT_LE((centre - owner.screen()->availableGeometry().center()).manhattanLength(), 4);
 }
 
 TEST(DesktopTest, FileDialogFiltersBecomeQtNameFilters)
