@@ -93,20 +93,24 @@ int runChild(const std::string& mode, int& argc, char** argv)
         app.installEventFilter(&probe);
         QWidget window;
         window.setObjectName(QStringLiteral("plain"));
+        const char* size = std::getenv("TOLVANE_BENCH_SIZE");
         int width = 0, height = 0;
-        if (std::sscanf(std::getenv("TOLVANE_BENCH_SIZE"), "%dx%d", &width, &height) != 2)
+        if (!size || std::sscanf(size, "%dx%d", &width, &height) != 2)
             return 2;
         window.resize(width, height);
         window.show();
         return QApplication::exec();
     }
+    const char* documents = std::getenv("TOLVANE_BENCH_DOCUMENTS");
+    if (!documents)
+        return 2;
     PaintProbe probe(QStringLiteral("frmMain"));
     ProgramOptions options;
     options.splashWait = mode == "program";
     options.messageServer = QStringLiteral("http://127.0.0.1:9");
     options.prepare = [&] {
         setProgramFolder(bench::builtProgramFolder());
-        setDocumentsFolder(QFile::decodeName(std::getenv("TOLVANE_BENCH_DOCUMENTS")));
+        setDocumentsFolder(QFile::decodeName(documents));
         qApp->installEventFilter(&probe);
     };
     return runProgram(argc, argv, options);
@@ -167,16 +171,17 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// The program started without the splash's second, each time right after a
-// plain window: the time is the program's, the counters hold the plain
-// window's median and the difference of the medians, the program's own
-// overhead.
-void BM_StartUpWithoutSplashWaitBesidePlainWindow(benchmark::State& state)
+// Runs the program's child once an iteration (after a plain window's, when
+// one is asked for) and reports the medians: median_ms, cpu_ms (the
+// processor time until painted), splash_cpu_ms (the part of it while the
+// splash showed), and beside a plain window plain_ms and overhead_ms, the
+// difference of the two medians.
+void timeStartUp(benchmark::State& state, const char* mode, bool besidePlainWindow)
 {
     std::vector<double> plain, program, cpu, splashCpu;
     for (auto _ : state) {
-        const ChildRun p = runOnce("plain");
-        const ChildRun r = runOnce("program-nowait");
+        const ChildRun p = besidePlainWindow ? runOnce("plain") : ChildRun{};
+        const ChildRun r = runOnce(mode);
         if (p.wallMs < 0 || r.wallMs < 0) {
             state.SkipWithError("a child did not paint");
             return;
@@ -188,34 +193,23 @@ void BM_StartUpWithoutSplashWaitBesidePlainWindow(benchmark::State& state)
         splashCpu.push_back(r.splashCpuMs);
     }
     state.counters["median_ms"] = median(program);
-    state.counters["plain_ms"] = median(plain);
-    state.counters["overhead_ms"] = median(program) - median(plain);
     state.counters["cpu_ms"] = median(cpu);
     state.counters["splash_cpu_ms"] = median(splashCpu);
+    if (besidePlainWindow) {
+        state.counters["plain_ms"] = median(plain);
+        state.counters["overhead_ms"] = median(program) - median(plain);
+    }
+}
+
+// Compared with the plain window: the start-up without the splash's second.
+void BM_StartUpWithoutSplashWaitBesidePlainWindow(benchmark::State& state)
+{
+    timeStartUp(state, "program-nowait", true);
 }
 BENCHMARK(BM_StartUpWithoutSplashWaitBesidePlainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
-// The whole start-up, the splash's second included; cpu_ms is what the
-// process spent until its window was painted, splash_cpu_ms the part of it
-// while the splash showed.
-void BM_StartUp(benchmark::State& state)
-{
-    std::vector<double> program, cpu, splashCpu;
-    for (auto _ : state) {
-        const ChildRun r = runOnce("program");
-        if (r.wallMs < 0) {
-            state.SkipWithError("the child did not paint");
-            return;
-        }
-        state.SetIterationTime(r.wallMs / 1e3);
-        program.push_back(r.wallMs);
-        cpu.push_back(r.cpuMs);
-        splashCpu.push_back(r.splashCpuMs);
-    }
-    state.counters["median_ms"] = median(program);
-    state.counters["cpu_ms"] = median(cpu);
-    state.counters["splash_cpu_ms"] = median(splashCpu);
-}
+// The whole start-up, the splash's second included.
+void BM_StartUp(benchmark::State& state) { timeStartUp(state, "program", false); }
 BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
