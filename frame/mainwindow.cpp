@@ -996,11 +996,21 @@ StartResult MainWindow::startUp()
 
         // Held as long as the window lives, that is until the program ends.
         lock_ = std::make_unique<InstanceLock>(ports_.lockFilePath);
-        if (!lock_->acquire()) {
+        switch (lock_->acquire()) {
+        case InstanceLock::Result::Acquired:
+            break;
+        case InstanceLock::Result::AlreadyRunning:
             ports_.ui->msgBox(QStringLiteral("すでに「") + kProgramTitle + QStringLiteral("」は起動されています。"), kMbExclamation,
                               kProgramTitle);
             ended_ = true;
             return StartResult::Stop;
+        case InstanceLock::Result::Unavailable:
+            // Without a lock a second copy goes unnoticed, which costs far
+            // less than a program that never starts.
+            logError(QStringLiteral("[frmMain]-[Form_Loadイベント]："),
+                     VbError(kErrPathFileAccess, QStringLiteral("起動中の確認用ファイル [ ") + lock_->path()
+                                                     + QStringLiteral(" ] を作成できないため、確認せずに起動します。")));
+            break;
         }
 
         {
