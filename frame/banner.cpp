@@ -148,7 +148,6 @@ MessageBanner::~MessageBanner() = default;
 
 void MessageBanner::setMessageServer(const QString& baseAddress) { messageServer_ = baseAddress; }
 void MessageBanner::setFetcher(std::unique_ptr<UrlFetcher> fetcher) { fetcher_ = std::move(fetcher); }
-void MessageBanner::setDownloadTimeoutMs(int ms) { fetcher_ = std::make_unique<NetworkFetcher>(ms); }
 
 void MessageBanner::setTimer(std::unique_ptr<BannerTimer> timer)
 {
@@ -232,10 +231,13 @@ bool MessageBanner::DlUrlFile()
     try {
         if (!fetcher_)
             throw VbError(kErrInvalidCall);
+        // One deadline for both: a network that drops packets must not hold
+        // the start, with nothing on screen, once per request.
+        const QDeadlineTimer deadline(downloadDeadlineMs_);
         // The access notice's answer means nothing to us; only the request counts.
-        fetcher_->download(accessNoticeUrl(messageServer_), accessNoticePath());
+        fetcher_->download(accessNoticeUrl(messageServer_), accessNoticePath(), deadline);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        const bool ok = fetcher_->download(messageCsvUrl(messageServer_), messageCsvPath());
+        const bool ok = fetcher_->download(messageCsvUrl(messageServer_), messageCsvPath(), deadline);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (!ok) {
             WriteEventLog(QStringLiteral("Msgデータ無し"));

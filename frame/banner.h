@@ -11,7 +11,7 @@
 //                                       last log line;
 //   CleaningUp()                        at shutdown.
 // Everything the banner reaches outside itself is injectable: the servers,
-// the fetcher (or just its timeout), the timer, the random source, the
+// the fetcher and its deadline, the timer, the random source, the
 // catalogue's version reader and the program's version text.
 
 #include "frame/banner_download.h"
@@ -109,8 +109,11 @@ public:
     void setMessageServer(const QString& baseAddress);
     QString messageServer() const { return messageServer_; }
     void setFetcher(std::unique_ptr<UrlFetcher> fetcher);
-    // Replaces the fetcher by a network fetcher with this timeout.
-    void setDownloadTimeoutMs(int ms);
+    // The access notice and the message file together wait at most this
+    // long; then the start-up goes on as after a failed download.
+    static constexpr int kDownloadDeadlineMs = 3000;
+    void setDownloadDeadlineMs(int ms) { downloadDeadlineMs_ = ms; }
+    int downloadDeadlineMs() const { return downloadDeadlineMs_; }
     void setTimer(std::unique_ptr<BannerTimer> timer);
     void setRandomSource(std::unique_ptr<RandomSource> random);
     // Reads the catalogue's DB_VERSION; throws VbError when it cannot.
@@ -188,6 +191,7 @@ private:
 
     QString messageServer_;
     std::unique_ptr<UrlFetcher> fetcher_;
+    int downloadDeadlineMs_ = kDownloadDeadlineMs;
     std::unique_ptr<BannerTimer> timer_;
     std::unique_ptr<RandomSource> random_;
     std::function<QString()> readDbVersion_;
