@@ -168,15 +168,19 @@ public:
     // for a value that is no number or out of range, 380 for a value the
     // banner cannot take.
     static MessageRow parseMessageRow(const QStringList& columns);
-    // The whole file: row 0 with the interval and both versions, rows 1 and
-    // 2 for the notices, at least one ordinary message, every row well formed.
-    static void validateMessageData(const QList<QStringList>& rows);
+    // The rows of the file the banner can use: row 0 with the interval and
+    // both versions (VbError without it), each other row only when it can
+    // be shown, with one error line for each that cannot. A notice that
+    // cannot be shown keeps its place as an empty row.
+    static QList<QStringList> usableMessageData(QList<QStringList> rows);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyRow(const QStringList& columns);
+    // Notice row 1 (database) or 2 (program) is there and can be shown.
+    bool isUsableNotice(int row) const;
     // Shows notice row 1 (database) or 2 (program) under its procedure's name.
     void showNotice(int row, const QString& procedure);
     void setAlignment(int alignment);

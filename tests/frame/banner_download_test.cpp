@@ -97,6 +97,7 @@ std::string failureName(Failure f)
     const char* const names[] = {"NotFound", "ServerError", "Closed", "Refused", "Silent", "Oversized"};
     return names[int(f)];
 }
+void PrintTo(Failure f, std::ostream* os) { *os << failureName(f); }
 class FailedDownload : public BannerStartup, public ::testing::WithParamInterface<Failure> {};
 
 TEST_P(FailedDownload, GivesTheDefaultBannerAndRemovesBothFiles)
@@ -130,13 +131,18 @@ INSTANTIATE_TEST_SUITE_P(Ways, FailedDownload,
                                            Failure::Silent, Failure::Oversized),
                          [](const auto& info) { return failureName(info.param); });
 
-// A file that came down but cannot be used: one error line, the default
-// banner, both files gone, and the start-up returns normally.
-class MalformedFile : public BannerStartup, public ::testing::WithParamInterface<const char*> {};
+// A file that came down but whose first row cannot be read: one error line,
+// the default banner, both files gone, and the start-up returns normally.
+struct MalformedCase {
+    const char* name;
+    const char* file;
+};
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
+class MalformedFile : public BannerStartup, public ::testing::WithParamInterface<MalformedCase> {};
 
 TEST_P(MalformedFile, IsTreatedAsAFailedDownload)
 {
-    serve(encodeCp932(QString::fromUtf8(GetParam())));
+    serve(encodeCp932(QString::fromUtf8(GetParam().file)));
     banner_.InitMsgBanner();
     const QStringList log = sandbox_.logMessages();
     EXPECT_TRUE(log.contains(QStringLiteral("□Eve：Msgデータ取得完了")));
@@ -148,15 +154,10 @@ TEST_P(MalformedFile, IsTreatedAsAFailedDownload)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, MalformedFile,
-                         ::testing::Values("",                                                       // empty
-                                           "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\n",                // no message row
-                                           "1,a\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,10\r\n",     // short row 0
-                                           "x,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,10\r\n",   // interval
-                                           "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0\r\n",      // four columns
-                                           "1,a,b\r\nDB,,left,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,10\r\n",  // alignment
-                                           "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,16777216,10\r\nM,,0,0,10\r\n",  // colour
-                                           "1,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,0\r\n"),   // size
-                         [](const auto& info) { return "File" + std::to_string(info.index); });
+                         ::testing::Values(MalformedCase{"Empty", ""}, MalformedCase{"BlankLines", "\r\n\r\n"},
+                                           MalformedCase{"ShortRow0", "1,a\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,10\r\n"},
+                                           MalformedCase{"Interval", "x,a,b\r\nDB,,0,0,10\r\nSOFT,,0,0,10\r\nM,,0,0,10\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WebServers, TheHostsAreReservedExamples)
 {
