@@ -137,6 +137,37 @@ const QStringList kFrame5 = {QStringLiteral("WY"), QStringLiteral("WR"), QString
 const std::array<Ctl, 9> kInputBoxes = {Ctl::Text2, Ctl::Text4, Ctl::Text5, Ctl::Text8, Ctl::Text9,
                                         Ctl::Text3, Ctl::Text10, Ctl::Text11, Ctl::Text12};
 
+// The size and diameter lists: only the user chooses an entry, by a click,
+// the arrow keys or Enter. By itself the item view makes its first entry
+// current when the focus comes in by the keyboard, which the lists would
+// take as a choice: a Shift+Tab through them would empty the spring data.
+class ChoiceList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void(int row)> enterPressed;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        const bool noneCurrent = currentRow() < 0;
+        const QSignalBlocker block(this);
+        QListWidget::focusInEvent(event);
+        // With none current, the first arrow key goes to the first entry.
+        if (noneCurrent)
+            setCurrentRow(-1);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && currentRow() >= 0 && enterPressed) {
+            enterPressed(currentRow());
+            event->accept();
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+};
+
 }  // namespace
 
 // ============================================================================
@@ -342,11 +373,11 @@ void MainWindow::buildWindow()
 
     // --- diameters and sizes ------------------------------------------------------
     QGroupBox* diameters = frame(central, QStringLiteral("Frame1"), QStringLiteral("外径（φ）を指定"), QRect(8, 380, 112, 300));
-    auto* list2 = new QListWidget(diameters);
+    auto* list2 = new ChoiceList(diameters);
     reg(list2, QStringLiteral("List2"));
     list2->setGeometry(8, 24, 96, 268);
     head(central, QStringLiteral("Label73"), QStringLiteral("スプリング No."), QRect(126, 386, 198, 22));
-    auto* list1 = new QListWidget(central);
+    auto* list1 = new ChoiceList(central);
     reg(list1, QStringLiteral("List1"));
     list1->setGeometry(126, 410, 198, 270);
 
@@ -616,8 +647,9 @@ void MainWindow::wireModel()
             });
         } else if (auto* l = qobject_cast<QListWidget*>(w)) {
             // Choosing an entry with the arrow keys is a click, as in the
-            // original's lists; a click on the entry already chosen chooses
-            // it again. The model's own changes come under a signal blocker.
+            // original's lists; a click on the entry already chosen, or
+            // Enter, chooses it again. The model's own changes come under a
+            // signal blocker.
             connect(l, &QListWidget::currentRowChanged, this, [this, c, l](int row) {
                 l->setProperty("rowChangedByPress", true);
                 if (row >= 0)
@@ -628,6 +660,8 @@ void MainWindow::wireModel()
                     model_->userClickedList(c, l->row(item));
             });
             l->viewport()->installEventFilter(this);
+            if (auto* choice = dynamic_cast<ChoiceList*>(l))
+                choice->enterPressed = [this, c](int row) { model_->userClickedList(c, row); };
         } else if (auto* s = qobject_cast<SpinArrows*>(w)) {
             connect(s, &SpinArrows::stepped, this, [this, c](int step) { model_->userSpin(c, step); });
         }
@@ -996,11 +1030,21 @@ StartResult MainWindow::startUp()
 
         // Held as long as the window lives, that is until the program ends.
         lock_ = std::make_unique<InstanceLock>(ports_.lockFilePath);
-        if (!lock_->acquire()) {
+        switch (lock_->acquire()) {
+        case InstanceLock::Result::Acquired:
+            break;
+        case InstanceLock::Result::AlreadyRunning:
             ports_.ui->msgBox(QStringLiteral("すでに「") + kProgramTitle + QStringLiteral("」は起動されています。"), kMbExclamation,
                               kProgramTitle);
             ended_ = true;
             return StartResult::Stop;
+        case InstanceLock::Result::Unavailable:
+            // Without a lock a second copy goes unnoticed, which costs far
+            // less than a program that never starts.
+            logError(QStringLiteral("[frmMain]-[Form_Loadイベント]："),
+                     VbError(kErrPathFileAccess, QStringLiteral("起動中の確認用ファイル [ ") + lock_->path()
+                                                     + QStringLiteral(" ] を作成できないため、確認せずに起動します。")));
+            break;
         }
 
         {

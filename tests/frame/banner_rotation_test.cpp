@@ -133,6 +133,45 @@ TEST_F(BannerRotation, AnUnreadableCatalogueVersionLetsTheDatabaseNoticeIn)
         QStringLiteral("■Err：[frmMain]-[CheckDatabaseVer()]：ファイルが見つかりません。：エラー番号 -> 53")));
 }
 
+// A row that cannot be shown is left out with one error line; the other
+// rows and the notices go on. Empty lines at the end are no rows at all.
+struct RowCase {
+    const char* name;
+    bool dbCurrent;
+    QStringList rows;      // the rows after row 0
+    int errorLines;
+    QStringList expected;  // the first message and the next three
+};
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
+class BadRows : public BannerRotation, public ::testing::WithParamInterface<RowCase> {};
+
+TEST_P(BadRows, AreLeftOutOfTheRotation)
+{
+    const RowCase& c = GetParam();
+    const QString head = QStringLiteral("1,%1,%2\r\n").arg(c.dbCurrent ? kDb : QStringLiteral("old"), kSoft);
+    start(encodeCp932(head + c.rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")), {0.0f, 0.99f});
+    QStringList shown{banner_.bannerText()};
+    shown += shownOverTicks(3);
+    EXPECT_EQ(shown, c.expected);
+    EXPECT_TRUE(banner_.msgLoaded());
+    const QStringList errors = sandbox_.logMessages().filter(QStringLiteral("■Err："));
+    EXPECT_EQ(errors.size(), c.errorLines) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(errors.filter(QStringLiteral("[InitMsgBanner()]")).size(), c.errorLines);
+}
+
+const QString kDbRow = QStringLiteral("DB,,2,255,12");
+const QString kSoftRow = QStringLiteral("SOFT,,2,65280,12");
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadRows,
+    ::testing::Values(
+        RowCase{"TrailingEmptyLines", true, {kDbRow, kSoftRow, "M3,,0,0,10", "", ""}, 0, {"M3", "M3", "M3", "M3"}},
+        RowCase{"BadMessage", true, {kDbRow, kSoftRow, "M3,,0,0,10", "M4,,0,0", "M5,,0,0,10"}, 1,
+                {"M3", "M5", "M5", "M5"}},
+        RowCase{"BadDatabaseNotice", false, {"DB,,left,255,12", kSoftRow, "M3,,0,0,10"}, 1, {"M3", "M3", "M3", "M3"}},
+        RowCase{"NoGoodMessage", false, {kDbRow, kSoftRow, "M3,,0,0,0"}, 1, {"DB", "Tolvane", "DB", "Tolvane"}},
+        RowCase{"NoMessageRow", false, {kDbRow, kSoftRow}, 0, {"DB", "Tolvane", "DB", "Tolvane"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Colour numbers with the top bit set name the system's colours, and a
 // message row may use them like any other colour number.
 TEST_F(BannerRotation, AMessageMayTakeASystemColour)

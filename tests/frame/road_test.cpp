@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSet>
 #include <QThread>
 
 namespace tolvane::test {
@@ -191,6 +192,48 @@ TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
     pick("List1", sizes->item(0)->text());
     form().setText(Ctl::Label24, QStringLiteral("x"));
     pick("List1", sizes->item(0)->text());
+    EXPECT_NE(shown("Label24"), QStringLiteral("x"));
+}
+
+// Shift+Tab from the plate thickness passes through both lists: the focus
+// arriving chooses nothing; the arrow keys and Enter then do.
+TEST_F(RoadTest, TheFocusComingIntoAListChoosesNothing)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::processEvents();
+    ASSERT_TRUE(window->isActiveWindow());
+    click("imgSWM");
+    type("Text9", QStringLiteral("3"));
+    type("Text3", QStringLiteral("10"));
+    auto* sizes = widget<QListWidget>("List1");
+    auto* diameters = widget<QListWidget>("List2");
+    const int allSizes = sizes->count();
+    const auto press = [](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QWidget* to = nullptr) {
+        QKeyEvent e(QEvent::KeyPress, key, modifiers);
+        QWidget* target = to ? to : QApplication::focusWidget();
+        ASSERT_TRUE(target);
+        QApplication::sendEvent(target, &e);
+    };
+    widget("Text2")->setFocus(Qt::OtherFocusReason);
+    QSet<QWidget*> lists;
+    for (int i = 0; i < 40 && lists.size() < 2; ++i) {
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        if (QApplication::focusWidget() == sizes || QApplication::focusWidget() == diameters)
+            lists.insert(QApplication::focusWidget());
+    }
+    ASSERT_EQ(lists.size(), 2);
+    EXPECT_TRUE(shown("Label21").isEmpty());
+    EXPECT_EQ(sizes->count(), allSizes);
+    EXPECT_EQ(widget<QLineEdit>("Text9")->text(), QStringLiteral("3"));
+    EXPECT_EQ(widget<QLineEdit>("Text3")->text(), QStringLiteral("10"));
+
+    // The first arrow key chooses the first entry; Enter chooses again.
+    sizes->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Down, Qt::NoModifier, sizes);
+    EXPECT_EQ(shown("Label21"), sizes->item(0)->text());
+    form().setText(Ctl::Label24, QStringLiteral("x"));
+    press(Qt::Key_Return, Qt::NoModifier, sizes);
     EXPECT_NE(shown("Label24"), QStringLiteral("x"));
 }
 

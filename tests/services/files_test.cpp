@@ -1,6 +1,7 @@
 #include "services/atomicfile.h"
 #include "services/cp932.h"
 #include "services/textfile.h"
+#include "support/pipe.h"
 #include "support/sandbox.h"
 
 #include <QDir>
@@ -63,6 +64,18 @@ TEST(TextFiles, LinesAndFields)
     ASSERT_EQ(log.size(), 2);
     EXPECT_EQ(log[0], QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：ファイルが見つかりません。：エラー番号 -> 53"));
     EXPECT_TRUE(log[1].startsWith(QStringLiteral("■Err：[modDataEditor]-[CreateDataArray()]：")));
+}
+
+TEST(TextFiles, ANamedPipeIsRefusedWithoutWaiting)
+{
+    Sandbox box;
+    ExistLogFolder();
+    QStringList lines{QStringLiteral("old")};
+    EXPECT_TRUE(test::readsPipeWithoutWaiting(box.root() + QStringLiteral("/pipe.csv"),
+                                              [&] { lines = ReadTextFile(box.root() + QStringLiteral("/pipe.csv")); }));
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：通常のファイルではありません。：エラー番号 -> 75")});
 }
 
 TEST(TextFiles, TooManyLinesForTheLineCounter)
