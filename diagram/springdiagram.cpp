@@ -218,7 +218,8 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
     });
     v[V::CompLengthText] = QStringLiteral("COMP.LENGTH ") + in.CompressedLength;
     v[V::StrokeText] = in.Stroke + QStringLiteral(" ST");
-    v[V::InitialCompText] = zero ? QStringLiteral("0") : ic;
+    // The dimension reads the number at the text's start: "-", "." or a blank is no compression.
+    v[V::InitialCompText] = computed("Dxf_Data6", [&] { return valText(ic) == 0 ? QStringLiteral("0") : ic; });
 
     // Working point, drawn with the three-line blocks only.
     v[V::StartLoadText] = in.StartSpringLoadKgf + QStringLiteral("kgX") + in.SpringCount + QStringLiteral("=")
