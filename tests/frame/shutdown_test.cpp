@@ -1,6 +1,9 @@
 // The end command and the close box: the unsaved-result question and its
 // answers, the end line, and the two ways of saving the report.
 #include "frame/frametest.h"
+#include "services/vberror.h"
+
+#include <cerrno>
 
 namespace tolvane::test {
 namespace {
@@ -115,21 +118,41 @@ TEST_F(ShutdownTest, OnlyAWrittenSaveCountsAsSaved)
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
 }
 
-TEST_F(ShutdownTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
+TEST_F(ShutdownTest, AFailedSaveSaysWhyAndLeavesTheResultUnsaved)
 {
     // The chosen name is a folder with a file in it: nothing can replace it.
-    const QString path = sandbox.root() + QStringLiteral("/taken");
-    QDir().mkpath(path);
-    writeAll(path + QStringLiteral("/inside.txt"), "kept");
-    ui.saveAnswers = {path};
-    window->mnuSave2_Click();
-    EXPECT_EQ(readAll(path + QStringLiteral("/inside.txt")), QByteArray("kept"));
-    EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].style, 16);
-    EXPECT_TRUE(ui.boxes[0].prompt.contains(path));
-    EXPECT_EQ(sandbox.logMessages().last(),
-              QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：パス名が無効です。：エラー番号 -> 75"));
+    const QString folder = sandbox.root() + QStringLiteral("/taken");
+    QDir().mkpath(folder);
+    writeAll(folder + QStringLiteral("/inside.txt"), "kept");
+    const QString file = sandbox.root() + QStringLiteral("/old.txt");
+    writeAll(file, "old");
+    struct Case {
+        QString path;
+        int number;
+        int errnoValue;
+    };
+    for (const Case& c : {Case{folder, kErrPathFileAccess, EISDIR}, Case{file, kErrDiskFull, EFBIG}}) {
+        SCOPED_TRACE(c.number);
+        ui.boxes.clear();
+        ui.saveAnswers = {c.path};
+        std::optional<FileSizeLimit> limit;
+        if (c.errnoValue == EFBIG) {
+            putReport(QString(40000, QLatin1Char('x')));
+            limit.emplace(20000);  // room for the log, not for the report
+        }
+        window->mnuSave2_Click();
+        limit.reset();
+        const QString why = vbErrorDescription(c.number) + QStringLiteral("（") + qt_error_string(c.errnoValue)
+                            + QStringLiteral("）");
+        EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].style, 16);
+        EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("計算結果を保存できませんでした。\r") + c.path + QStringLiteral("\r") + why);
+        EXPECT_EQ(sandbox.logMessages().last(), QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：") + why
+                                                    + QStringLiteral("：エラー番号 -> ") + QString::number(c.number));
+    }
+    EXPECT_EQ(readAll(folder + QStringLiteral("/inside.txt")), QByteArray("kept"));
+    EXPECT_EQ(readAll(file), QByteArray("old"));
 }
 
 TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)
