@@ -174,6 +174,8 @@ const std::array<DiagramStep, kDiagramStepCount>& diagramSteps()
 SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramName)
 {
     fragments();  // a defect in the data files shows before anything else
+    if (raw.CompressionError)
+        throw DiagramError{QStringLiteral("Dxf_Data11"), *raw.CompressionError};
 
     DiagramInputs in = raw;
     for (QString* s : {&in.PlateThickness, &in.Stroke, &in.ProcessingLength, &in.StrippingPercent,
