@@ -52,6 +52,10 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
     // A link stays a link: the file it points at is the one replaced.
     const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
 
+    // A file its owner made read-only is not replaced behind its back.
+    if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
+        return systemError(errno);
+
     QByteArray temporary;
     const int fd = openTemporary(target, temporary);
     if (fd < 0)
