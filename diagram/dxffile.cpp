@@ -24,16 +24,16 @@ FileDialogRequest dxfSaveRequest()
     request.title = QStringLiteral("Select the destination file ");
     request.filter = QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf");
     request.filterIndex = 2;
-    // A bare name gets ".txt" here, as the spring diagram's dialog always
-    // gave it; the total output asks for "dxf" instead.
-    request.defaultExt = QStringLiteral("txt");
+    // A name typed without an extension becomes a drawing that CAD programs
+    // list, whichever filter is chosen.
+    request.defaultExt = QStringLiteral("dxf");
     request.overwritePrompt = true;
     return request;
 }
 
-bool saveDxf(const QString& path, const QString& text, QString* error)
+std::optional<VbError> saveDxf(const QString& path, const QString& text)
 {
-    return writeFileAtomic(path, encodeCp932(text), error);
+    return saveFileAtomic(path, encodeCp932(text));
 }
 
 void showDxfWarning(UserInterface& ui, const QString& text)
@@ -46,10 +46,12 @@ void logDxfNotSaved(const QString& diagramName)
     WriteEventLog(QStringLiteral("スプリング線図 [") + diagramName + QStringLiteral("] のDXF出力をキャンセル"));
 }
 
-int showDxfSaved(UserInterface& ui, const QString& path)
+int showDxfSaved(UserInterface& ui, const QString& path, const QString& note)
 {
-    return ui.msgBox(QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存しました。"), kMbOk,
-                     QStringLiteral("保存完了"));
+    const QString saved = QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存しました。");
+    if (note.isEmpty())
+        return ui.msgBox(saved, kMbOk, QStringLiteral("保存完了"));
+    return ui.msgBox(saved + QLatin1Char('\r') + note, kMbOk | kMbExclamation, QStringLiteral("保存完了"));
 }
 
 }  // namespace tolvane

@@ -174,6 +174,8 @@ const std::array<DiagramStep, kDiagramStepCount>& diagramSteps()
 SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramName)
 {
     fragments();  // a defect in the data files shows before anything else
+    if (raw.CompressionError)
+        throw DiagramError{QStringLiteral("Dxf_Data11"), *raw.CompressionError};
 
     DiagramInputs in = raw;
     for (QString* s : {&in.PlateThickness, &in.Stroke, &in.ProcessingLength, &in.StrippingPercent,
@@ -218,7 +220,8 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
     });
     v[V::CompLengthText] = QStringLiteral("COMP.LENGTH ") + in.CompressedLength;
     v[V::StrokeText] = in.Stroke + QStringLiteral(" ST");
-    v[V::InitialCompText] = zero ? QStringLiteral("0") : ic;
+    // The dimension reads the number at the text's start: "-", "." or a blank is no compression.
+    v[V::InitialCompText] = computed("Dxf_Data6", [&] { return valText(ic) == 0 ? QStringLiteral("0") : ic; });
 
     // Working point, drawn with the three-line blocks only.
     v[V::StartLoadText] = in.StartSpringLoadKgf + QStringLiteral("kgX") + in.SpringCount + QStringLiteral("=")

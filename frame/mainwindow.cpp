@@ -1222,11 +1222,10 @@ void MainWindow::mnuSave2_Click()
         return;  // nothing written, so the result stays unsaved
     saveDialog_.fileName = *path;
     const QString text = form().text(Ctl::Text1) + QStringLiteral("\r\n");
-    QString why;
-    if (!writeFileAtomic(*path, text.toUtf8(), &why)) {
-        logError(errorLabel(kOwner, QStringLiteral("mnuSave2_Click")), VbError(kErrPathFileAccess));
+    if (const std::optional<VbError> failure = saveFileAtomic(*path, text.toUtf8())) {
+        logError(errorLabel(kOwner, QStringLiteral("mnuSave2_Click")), *failure);
         ports_.ui->msgBox(QStringLiteral("計算結果を保存できませんでした。") + QStringLiteral("\r") + *path +
-                              (why.isEmpty() ? QString() : QStringLiteral("\r") + why),
+                              QStringLiteral("\r") + failure->description(),
                           kMbCritical, QStringLiteral("保存エラー"));
         return;
     }

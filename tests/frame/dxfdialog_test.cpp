@@ -1,5 +1,8 @@
 #include "frame/dxfdialog.h"
 
+#include "diagram/dxffile.h"
+#include "frame/desktop.h"
+
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "support/printers.h"
@@ -9,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -141,6 +145,22 @@ TEST_F(DxfDialogTest, ShowingReportsWhetherOkWasPressed)
     EXPECT_TRUE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
     EXPECT_TRUE(QFileInfo::exists(dxf));
     EXPECT_TRUE(QFileInfo::exists(box.root() + QStringLiteral("/a.vorn")));
+}
+
+// Both drawings are saved through this dialog: a name typed without an
+// extension must become a file that CAD programs list.
+TEST_F(DxfDialogTest, ANameTypedWithoutExtensionIsSavedAsADrawing)
+{
+    QtUserInterface desktop;
+    FileDialogRequest request = dxfSaveRequest();
+    request.initialDir = box.root();
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->selectFile(QStringLiteral("press1"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(desktop.askSaveFile(request), box.root() + QStringLiteral("/press1.dxf"));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The end command and the close box: the unsaved-result question and its
 // answers, the end line, and the two ways of saving the report.
 #include "frame/frametest.h"
+#include "services/vberror.h"
+
+#include <cerrno>
 
 namespace tolvane::test {
 namespace {
@@ -115,21 +118,24 @@ TEST_F(ShutdownTest, OnlyAWrittenSaveCountsAsSaved)
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
 }
 
-TEST_F(ShutdownTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
+TEST_F(ShutdownTest, AFailedSaveSaysWhyAndLeavesTheResultUnsaved)
 {
-    // The chosen name is a folder with a file in it: nothing can replace it.
-    const QString path = sandbox.root() + QStringLiteral("/taken");
-    QDir().mkpath(path);
-    writeAll(path + QStringLiteral("/inside.txt"), "kept");
+    const QString path = sandbox.root() + QStringLiteral("/old.txt");
+    writeAll(path, "old");
     ui.saveAnswers = {path};
-    window->mnuSave2_Click();
-    EXPECT_EQ(readAll(path + QStringLiteral("/inside.txt")), QByteArray("kept"));
+    putReport(QString(40000, QLatin1Char('x')));
+    {
+        FileSizeLimit fullDisk(20000);  // room for the log, not for the report
+        window->mnuSave2_Click();
+    }
+    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + qt_error_string(EFBIG) + QStringLiteral("）");
+    EXPECT_EQ(readAll(path), QByteArray("old"));
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, 16);
-    EXPECT_TRUE(ui.boxes[0].prompt.contains(path));
+    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("計算結果を保存できませんでした。\r") + path + QStringLiteral("\r") + why);
     EXPECT_EQ(sandbox.logMessages().last(),
-              QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：パス名が無効です。：エラー番号 -> 75"));
+              QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：") + why + QStringLiteral("：エラー番号 -> 61"));
 }
 
 TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)

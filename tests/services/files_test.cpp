@@ -8,9 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/resource.h>
-
-#include <csignal>
+#include <cerrno>
 
 using namespace tolvane;
 using tolvane::test::Sandbox;
@@ -101,46 +99,56 @@ TEST(CodePage932, RoundTripAndUnmappable)
     EXPECT_EQ(encodeCp932(QString()), QByteArray());
 }
 
-TEST(AtomicSave, AFailedSaveLeavesTheOldFile)
-{
-    Sandbox box;
-    const QString path = box.root() + QStringLiteral("/report.txt");
-    ASSERT_TRUE(writeFileAtomic(path, "old"));
-    ASSERT_TRUE(writeFileAtomic(path, "new"));
-    EXPECT_EQ(test::readAll(path), QByteArray("new"));
-
-    // A folder where the file should be cannot be replaced.
-    const QString blocked = box.root() + QStringLiteral("/blocked");
-    QDir(box.root()).mkdir(QStringLiteral("blocked"));
-    QString why;
-    EXPECT_FALSE(writeFileAtomic(blocked, "x", &why));
-    EXPECT_FALSE(why.isEmpty());
-    EXPECT_TRUE(QFileInfo(blocked).isDir());
-
-    EXPECT_FALSE(writeFileAtomic(box.root() + QStringLiteral("/no/such/folder/f.txt"), "x"));
-
-}
-
-TEST(AtomicSave, AWriteThatFailsHalfwayKeepsTheOldFile)
+// A failed save keeps the old file, leaves no temporary file and names the
+// real reason with its own error number.
+TEST(AtomicSave, AFailedSaveKeepsTheOldFileAndSaysWhy)
 {
     Sandbox box;
     const QString path = box.root() + QStringLiteral("/report.txt");
     const QByteArray old = QByteArray("old report ").repeated(10);
     ASSERT_TRUE(writeFileAtomic(path, old));
-    // A file-size limit makes the write fail part way, whatever the rights of
-    // the user running the test (a full disk does the same).
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString why;
-    const bool wrote = writeFileAtomic(path, QByteArray(4096, 'x'), &why);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(wrote);
-    EXPECT_FALSE(why.isEmpty());
+    QDir(box.root()).mkdir(QStringLiteral("blocked"));
+    test::writeAll(box.root() + QStringLiteral("/file"), "x");
+
+    struct Case {
+        const char* what;
+        QString path;
+        int number;
+        int errnoValue;
+    };
+    const Case cases[] = {
+        {"a folder where the file should be", box.root() + QStringLiteral("/blocked"), kErrPathFileAccess, EISDIR},
+        {"a missing folder", box.root() + QStringLiteral("/no/such/f.txt"), kErrPathNotFound, ENOENT},
+        {"a file used as a folder", box.root() + QStringLiteral("/file/f.txt"), kErrPathNotFound, ENOTDIR},
+        {"no room for the whole file", path, kErrDiskFull, EFBIG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<test::FileSizeLimit> limit;
+        if (c.errnoValue == EFBIG)
+            limit.emplace(64);
+        const std::optional<VbError> failure = saveFileAtomic(c.path, QByteArray(4096, 'x'));
+        limit.reset();
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), c.number);
+        EXPECT_EQ(failure->description(),
+                  vbErrorDescription(c.number) + QStringLiteral("（") + qt_error_string(c.errnoValue) + QStringLiteral("）"));
+    }
     EXPECT_EQ(test::readAll(path), old);
-    EXPECT_EQ(QDir(box.root()).entryList(QDir::Files), QStringList{QStringLiteral("report.txt")});
+    EXPECT_TRUE(QFileInfo(box.root() + QStringLiteral("/blocked")).isDir());
+    EXPECT_EQ(QDir(box.root()).entryList(QDir::Files), (QStringList{QStringLiteral("file"), QStringLiteral("report.txt")}));
+}
+
+TEST(AtomicSave, AReplacedFileKeepsItsRightsAndALinkStaysALink)
+{
+    Sandbox box;
+    const QString path = box.root() + QStringLiteral("/report.txt");
+    test::writeAll(path, "old");
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString link = box.root() + QStringLiteral("/link.txt");
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(writeFileAtomic(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(test::readAll(path), QByteArray("new"));
+    EXPECT_EQ(QFile(path).permissions() & QFile::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
 }

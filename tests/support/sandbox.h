@@ -12,7 +12,36 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace tolvane::test {
+
+// While it lives no file of this process grows past the limit: a write
+// beyond it fails as on a full disk (EFBIG), whatever the rights of the user
+// running the test. Keep the log smaller than the limit.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &saved_), 0);
+        rlimit small = saved_;
+        small.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int);
+};
 
 class FixedClock final : public Clock {
 public:
