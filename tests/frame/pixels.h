@@ -83,12 +83,6 @@ inline double strongestContrast(const QImage& image, const QRect& r, QColor agai
     return best;
 }
 
-// Colours the same but for the style's faint shading of a frame's panel.
-inline bool nearly(QColor a, QColor b)
-{
-    return std::abs(a.red() - b.red()) <= 4 && std::abs(a.green() - b.green()) <= 4 && std::abs(a.blue() - b.blue()) <= 4;
-}
-
 // The face of a control: its commonest colour outside its visible children.
 inline QColor faceOf(const QImage& image, const QWidget* w, const QWidget* window)
 {
@@ -104,14 +98,11 @@ inline QString shownText(const QWidget* w)
     if (const auto* l = qobject_cast<const QLabel*>(w))
         return l->pixmap().isNull() ? l->text() : QString();
     if (const auto* b = qobject_cast<const QAbstractButton*>(w)) {
-        // A check box or option narrowed to its indicator shows no text.
+        // An option narrowed to its circle shows no text.
         QStyleOptionButton o;
         o.initFrom(b);
-        const auto contents = qobject_cast<const QRadioButton*>(w) ? QStyle::SE_RadioButtonContents
-                                                                    : QStyle::SE_CheckBoxContents;
-        const bool narrowed = qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w)
-                                  ? b->style()->subElementRect(contents, &o, b).width() <= 0
-                                  : false;
+        const bool narrowed = qobject_cast<const QRadioButton*>(w) &&
+                              b->style()->subElementRect(QStyle::SE_RadioButtonContents, &o, b).width() <= 0;
         return narrowed ? QString() : b->text();
     }
     if (const auto* g = qobject_cast<const QGroupBox*>(w))
