@@ -3,6 +3,7 @@
 #include "frame/banner.h"
 #include "frame/desktop.h"
 #include "frame/dxfdialog.h"
+#include "frame/look.h"
 #include "frame/mainwindow.h"
 #include "frame/totaldialog.h"
 #include "frame/versiondialog.h"
@@ -16,7 +17,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
-    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 9));
+    QApplication::setFont(look::programFont());
+    look::installQtJapanese(app);
 
     DesktopPorts desktop;
     FramePorts ports = desktop.ports();

@@ -220,8 +220,7 @@ void MainWindow::installBanner(QWidget* banner)
 
 void MainWindow::buildWindow()
 {
-    QFont base(QStringLiteral("IPAPGothic"));
-    base.setPointSize(9);
+    const QFont base = look::programFont();
     setFont(base);
 
     auto* central = new QWidget(this);
@@ -321,6 +320,11 @@ void MainWindow::buildWindow()
     applyForeColor(name55, 0x00FFFF);
     auto* version56 = caption(panel, QStringLiteral("Label56"), QStringLiteral("2017.11 Ver 2.0.3"), QRect(px(1080), 42, 120, 18));
     applyForeColor(version56, 0x00FFFF);
+    // Once the panel has slid back the version rests further right than at
+    // start: it must fit there.
+    version56->move(px(1380), version56->y());
+    look::fitCaption(version56);
+    version56->move(px(1080), version56->y());
 
     QFont productFont(base);
     productFont.setPointSize(26);
@@ -341,6 +345,12 @@ void MainWindow::buildWindow()
         auto* b = new QRadioButton(text, central);
         reg(b, name);
         b->setAutoExclusive(false);
+        // An option that cannot be chosen shows a grey circle, the grey of a
+        // use count not chosen, where the others are white: it reads as off
+        // in both looks, which the style's near-white alone does not.
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0x80, 0x80, 0x80));
+        b->setPalette(pal);
         b->setGeometry(r);
         return b;
     };
@@ -348,15 +358,17 @@ void MainWindow::buildWindow()
     radio(QStringLiteral("Option2"), QStringLiteral("スプリングの圧力だけを計算"), QRect(8, 162, 316, 22));
 
     head(central, QStringLiteral("Label33"), QStringLiteral("使用回数"), QRect(8, 190, 140, 22));
-    head(central, QStringLiteral("Label76"), QStringLiteral("許容タワミ Fmm (mm)"), QRect(150, 190, 174, 22));
+    head(central, QStringLiteral("Label76"), QStringLiteral("許容タワミ (mm)"), QRect(150, 190, 174, 22));
     const QStringList counts = {QStringLiteral("100万回"), QStringLiteral("50万回"), QStringLiteral("30万回")};
     for (int i = 0; i < 3; ++i) {
         const int y = 214 + i * 24;
         // The option shows only its button; its caption label beside it
-        // carries the highlight colour.
+        // carries the highlight colour. The allowed deflection of the size
+        // follows under its catalogue caption.
         radio(QStringLiteral("Option%1").arg(13 + i), counts[i], QRect(10, y + 2, 20, 20));
         darkValue(central, QStringLiteral("Label%1").arg(34 + i), counts[i], QRect(32, y, 116, 22), 0x808080);
-        darkValue(central, QStringLiteral("Label%1").arg(28 + i), QString(), QRect(150, y, 174, 22), 0x808080);
+        head(central, QStringLiteral("capFmm%1").arg(i), QStringLiteral("Fmm/") + counts[i], QRect(150, y, 94, 22));
+        darkValue(central, QStringLiteral("Label%1").arg(28 + i), QString(), QRect(246, y, 78, 22), 0x808080);
     }
 
     // --- series frames, all at one place -----------------------------------------
