@@ -41,34 +41,6 @@ struct ExpectedTable {
     QStringList csv;         // as tolvane-catalogue prints the table
 };
 
-// mdb-export's CSV: fields with or without double quotes ("" inside quotes).
-QList<std::pair<QString, bool>> splitCsv(const QString& line)
-{
-    QList<std::pair<QString, bool>> out;
-    qsizetype i = 0;
-    while (i <= line.size()) {
-        QString value;
-        bool quoted = i < line.size() && line[i] == u'"';
-        if (quoted) {
-            for (++i; i < line.size(); ++i) {
-                if (line[i] == u'"' && (i + 1 >= line.size() || line[i + 1] != u'"'))
-                    break;
-                if (line[i] == u'"')
-                    ++i;
-                value += line[i];
-            }
-            i += 2;  // the closing quote and the comma
-        } else {
-            const qsizetype comma = line.indexOf(u',', i);
-            const qsizetype end = comma < 0 ? line.size() : comma;
-            value = line.mid(i, end - i);
-            i = end + 1;
-        }
-        out.append({value, quoted});
-    }
-    return out;
-}
-
 // The listing's type names and value forms, turned into the program's.
 QString ourType(const QString& listed)
 {
@@ -122,18 +94,16 @@ QList<ExpectedTable> expectedTables(const QString& name)
             out.last().csv.append(line);
             state = Rows;
         } else if (state == Rows && !line.isEmpty()) {
+            // No listed value holds a comma; text and dates are quoted.
             ExpectedTable& t = out.last();
             QStringList row;
             QStringList csv;
-            const auto fields = splitCsv(line);
+            const QStringList fields = line.split(u',');
             for (qsizetype c = 0; c < fields.size(); ++c) {
-                const auto& [value, quoted] = fields[c];
                 const QString type = t.types.value(c);
-                row.append(ourValue(type, value));
-                QString shown = row.last();
-                const bool text = type == "TEXT" || type == "LONGTEXT" || type == "GUID";
-                csv.append(quoted && text ? QLatin1Char('"') + shown.replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"')
-                                          : shown);
+                const bool quoted = fields[c].startsWith(u'"');
+                row.append(ourValue(type, quoted ? fields[c].mid(1).chopped(1) : fields[c]));
+                csv.append(quoted && (type == "TEXT" || type == "LONGTEXT") ? fields[c] : row.last());
             }
             t.rows.append(row);
             t.csv.append(csv.join(u','));
