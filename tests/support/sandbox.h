@@ -1,5 +1,5 @@
 #pragma once
-// A private documents folder, program folder and clock for one test, so
+// A private documents folder, program folder, cache folder and clock for one test, so
 // tests never touch the real user's files and can fix the time.
 
 #include "services/clock.h"
@@ -65,6 +65,7 @@ public:
         QDir(dir_.path()).mkpath(QStringLiteral("program"));
         setDocumentsFolder(dir_.path() + QStringLiteral("/Documents"));
         setProgramFolder(dir_.path() + QStringLiteral("/program"));
+        setCacheFolder(dir_.path() + QStringLiteral("/cache"));
         setClock(&clock_);
     }
     ~Sandbox()
@@ -72,6 +73,7 @@ public:
         setClock(nullptr);
         setDocumentsFolder({});
         setProgramFolder({});
+        setCacheFolder({});
     }
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;
