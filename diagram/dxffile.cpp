@@ -6,14 +6,28 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace tolvane {
+
+namespace {
+// The control characters (general category Cc, fixed by Unicode for good).
+bool isControl(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+}  // namespace
 
 QString dxfSafeText(const QString& text)
 {
+    // Nearly every value is clean: share it rather than copy it.
+    const auto firstControl = std::find_if(text.utf16(), text.utf16() + text.size(), isControl);
+    if (firstControl == text.utf16() + text.size())
+        return text;
     QString out = text;
-    for (QChar& c : out) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
+    for (qsizetype i = firstControl - text.utf16(); i < out.size(); ++i) {
+        if (isControl(out.at(i).unicode()))
+            out[i] = QLatin1Char(' ');
     }
     return out;
 }

@@ -43,10 +43,12 @@ protected:
 };
 
 struct VersionCase {
+    const char* name;
     bool dbCurrent;
     bool softCurrent;
     QStringList expected;  // the first message and the next three
 };
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
 class VersionMatrix : public BannerRotation, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(VersionMatrix, FirstMessageAndTheOnesAfter)
@@ -61,10 +63,11 @@ TEST_P(VersionMatrix, FirstMessageAndTheOnesAfter)
 
 INSTANTIATE_TEST_SUITE_P(
     Versions, VersionMatrix,
-    ::testing::Values(VersionCase{true, true, {"M3", "M3", "M3", "M3"}},
-                      VersionCase{false, true, {"DB", "M3", "DB", "M3"}},
-                      VersionCase{true, false, {"SOFT", "SOFT", "SOFT", "SOFT"}},
-                      VersionCase{false, false, {"DB", "SOFT", "DB", "SOFT"}}));
+    ::testing::Values(VersionCase{"BothCurrent", true, true, {"M3", "M3", "M3", "M3"}},
+                      VersionCase{"DatabaseOld", false, true, {"DB", "M3", "DB", "M3"}},
+                      VersionCase{"ProgramOld", true, false, {"SOFT", "SOFT", "SOFT", "SOFT"}},
+                      VersionCase{"BothOld", false, false, {"DB", "SOFT", "DB", "SOFT"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BannerRotation, TheDatabaseNoticeCarriesItsRowsLookAndLink)
 {
@@ -209,9 +212,11 @@ TEST_F(BannerRotation, TheCacheLineOnlyWhenACopyWasDropped)
 
 // Only web addresses open; anything else is no link at all.
 struct LinkCase {
+    const char* name;
     const char* link;
     bool opens;
 };
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
 class BannerLink : public BannerRotation, public ::testing::WithParamInterface<LinkCase> {};
 
 TEST_P(BannerLink, OpensOnlyHttpAndHttps)
@@ -232,14 +237,17 @@ TEST_P(BannerLink, OpensOnlyHttpAndHttps)
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, BannerLink,
-                         ::testing::Values(LinkCase{"http://example.com/news", true},
-                                           LinkCase{"HTTPS://EXAMPLE.COM/a?b=1&c=2#d", true},
-                                           LinkCase{"", false}, LinkCase{"file:///usr/bin/xterm", false},
-                                           LinkCase{"/usr/bin/xterm", false},
-                                           LinkCase{"C:\\Windows\\system32\\calc.exe", false},
-                                           LinkCase{"javascript:alert(1)", false}, LinkCase{"ftp://example.com/x", false},
-                                           LinkCase{"http://", false},
-                                           LinkCase{" http://example.com/", false}));
+                         ::testing::Values(LinkCase{"Http", "http://example.com/news", true},
+                                           LinkCase{"HttpsInUpperCase", "HTTPS://EXAMPLE.COM/a?b=1&c=2#d", true},
+                                           LinkCase{"Empty", "", false},
+                                           LinkCase{"FileUrl", "file:///usr/bin/xterm", false},
+                                           LinkCase{"Path", "/usr/bin/xterm", false},
+                                           LinkCase{"WindowsPath", "C:\\Windows\\system32\\calc.exe", false},
+                                           LinkCase{"Script", "javascript:alert(1)", false},
+                                           LinkCase{"Ftp", "ftp://example.com/x", false},
+                                           LinkCase{"HttpWithoutHost", "http://", false},
+                                           LinkCase{"LeadingBlank", " http://example.com/", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BannerTimer, TicksEveryMinuteAndEnablingTwiceKeepsItsMinute)
 {

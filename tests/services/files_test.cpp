@@ -93,10 +93,24 @@ TEST(CodePage932, RoundTripAndUnmappable)
     const QByteArray bytes = encodeCp932(QStringLiteral("レイアウト1"));
     EXPECT_EQ(bytes, QByteArray::fromHex("838c834383418345836731"));
     EXPECT_EQ(decodeCp932(bytes), QStringLiteral("レイアウト1"));
-    EXPECT_EQ(encodeCp932(QStringLiteral("a😀b€c")), QByteArray("a?b?c"));
-    EXPECT_EQ(encodeCp932(QStringLiteral("初圧 = 0mm")), QByteArray::fromHex("8f8988b3203d20306d6d"));
     EXPECT_EQ(decodeCp932(QByteArray("a\x80" "b")), QStringLiteral("a?b"));
-    EXPECT_EQ(encodeCp932(QString()), QByteArray());
+    const std::pair<QString, const char*> encoded[] = {
+        {QString(), ""},
+        {QStringLiteral("初圧 = 0mm"), "8f8988b3203d20306d6d"},
+        {QStringLiteral("a😀b€c"), "613f623f63"},                  // beyond the code page: "?"
+        {QStringLiteral("ｱ¥‾\t\r\n"), "b15c7e090d0a"},             // one byte each; controls stay
+        {QString(QChar(0xD800)) + u'a' + QChar(0xDC00), "3f613f"},  // a lone half of a pair
+        {QString::fromUcs4(U"a\U000E0041b"), "6162"},             // a tag character leaves nothing
+    };
+    for (const auto& [text, hex] : encoded)
+        EXPECT_EQ(encodeCp932(text).toHex(), QByteArray(hex)) << text.toStdString();
+    // Runs of ASCII are copied whole: a character beyond it anywhere in or
+    // between them still becomes its own bytes.
+    for (int at = 0; at < 40; ++at) {
+        QString text(40, u'x');
+        text[at] = u'線';
+        EXPECT_EQ(encodeCp932(text), QByteArray(at, 'x') + QByteArray::fromHex("90fc") + QByteArray(39 - at, 'x')) << at;
+    }
 }
 
 // A failed save keeps the old file, leaves no temporary file and names the

@@ -78,8 +78,8 @@ TEST(Log, OldFilesGoAfterSevenDays)
 TEST(Log, DeletingWithoutTheFolderWritesOneErrorLine)
 {
     Sandbox box;
-    ExistLogFolder();
-    QDir(LogFolder()).removeRecursively();
-    DeleteOldLog();  // nothing to write to, nothing thrown
-    EXPECT_FALSE(QFileInfo::exists(LogFolder()));
+    box.clock().makeLogFolderFromReading(2);  // after the scan has read today's date
+    DeleteOldLog();
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[modLogManager]-[DeleteOldLog()]：パスが見つかりません。：エラー番号 -> 76")});
 }

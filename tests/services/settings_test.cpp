@@ -73,11 +73,11 @@ TEST(Settings, WritingMakesTheFileButNotItsFolder)
 TEST(Settings, CreatingWithoutTheFolderLogsOneLine)
 {
     Sandbox box;
+    box.clock().makeLogFolderFromReading(1);  // no folder until the failure is logged
     CreateIniFile();
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[modIniFileRW]-[CreateIniFile()]：パスが見つかりません。：エラー番号 -> 76")});
     EXPECT_FALSE(QFileInfo::exists(SettingsFilePath()));
-    ExistLogFolder();  // makes the whole path, Settings folder included
-    CreateIniFile();
-    EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
 }
 
 // Anything but a regular file, or one far larger than settings can be, is

@@ -46,14 +46,25 @@ private:
 class FixedClock final : public Clock {
 public:
     explicit FixedClock(QDateTime t = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7))) : now_(std::move(t)) {}
-    QDateTime now() const override { return now_; }
+    QDateTime now() const override
+    {
+        if (makeLogFolderFrom_ > 0 && ++readings_ >= makeLogFolderFrom_)
+            ExistLogFolder();
+        return now_;
+    }
     qint64 monotonicMs() const override { return ms_; }
     void set(const QDateTime& t) { now_ = t; }
     void advanceMs(qint64 ms) { ms_ += ms; now_ = now_.addMSecs(ms); }
+    // From the nth reading on (the first is 1) the log folder is made before
+    // the time is given: a line logged after a folder went missing then lands
+    // in the log where a test can read it (the writers never make the folder).
+    void makeLogFolderFromReading(int n) { makeLogFolderFrom_ = n; }
 
 private:
     QDateTime now_;
     qint64 ms_ = 0;
+    int makeLogFolderFrom_ = 0;
+    mutable int readings_ = 0;
 };
 
 class Sandbox {
