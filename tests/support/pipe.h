@@ -1,7 +1,8 @@
 #pragma once
-// A named pipe in place of a file the program reads. A reader that waits on
-// the pipe would hold the test for good, so the read runs on a thread of its
-// own and is freed after a deadline: the test then fails instead of hanging.
+// A named pipe in place of a file the program reads or writes. A reader or
+// writer that waits on the pipe would hold the test for good, so the access
+// runs on a thread of its own and is freed after a deadline: the test then
+// fails instead of hanging.
 
 #include <QFile>
 #include <QString>
@@ -36,9 +37,10 @@ bool readsPipeWithoutWaiting(const QString& path, Read read)
     while (!done && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const bool inTime = done;
-    // A writer that comes and goes lets a waiting open go on and ends its read.
+    // An end that opens both ways and closes again lets a waiting open go on
+    // and ends a waiting read; a short write fits in the pipe's buffer.
     while (!done) {
-        const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+        const int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK);
         if (fd >= 0)
             ::close(fd);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
