@@ -5,6 +5,7 @@
 #include "frame/banner.h"
 #include "frame/desktop.h"
 #include "frame/dxfdialog.h"
+#include "frame/look.h"
 #include "frame/mainwindow.h"
 #include "frame/programicon.h"
 #include "frame/totaldialog.h"
@@ -19,7 +20,8 @@ int runProgram(int& argc, char** argv, const ProgramOptions& options)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
-    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 9));
+    QApplication::setFont(look::programFont());
+    look::installQtJapanese(app);
     // The desktop entry "tolvane.desktop" names the same icon.
     QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));

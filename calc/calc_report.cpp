@@ -22,27 +22,68 @@ void CalcModel::imgDisplayTxt_Click()
     }
 }
 
+CalcModel::ReportCompressions CalcModel::finalAndStartCompressions() const
+{
+    auto val = [&](Ctl c) { return valText(form_.text(c)); };
+    ReportCompressions out;
+    out.CompFinalText = dblText(val(Ctl::Text3) + val(Ctl::Text9));
+    out.CompStartText = dblText(cdbl(out.CompFinalText)
+                                - (InputMode == kAll ? val(Ctl::Text2) + val(Ctl::Text11) : val(Ctl::Text12)));
+    return out;
+}
+
+CalcModel::ReportCompressions CalcModel::reportCompressions() const
+{
+    ReportCompressions out = finalAndStartCompressions();
+    out.PartStartSpringLoadN = InputMode == kAll ? PartStartSpringLoadN : partStartSpringLoadN();
+    return out;
+}
+
+QString CalcModel::partStartSpringLoadN() const
+{
+    const double springs = valText(form_.text(Ctl::Text10));
+    return springs == 0 ? kDash : dblText(valText(form_.text(Ctl::Label60)) / springs);
+}
+
 // The report is built whole and then put into the box, so it is either
-// complete or not there at all: an input that is not a number is read the
-// way an empty one is (initial compression and bite "0", no start of
-// processing), and a per-spring value over a zero count is "---".
+// complete or not there at all: a distance before bottom dead centre that
+// is not a number means no start of processing, and a per-spring value over
+// a zero count is "---". The report writes "0" only into an empty initial
+// compression or bite and over a negative initial compression; one that is
+// not a number is the user's to correct, so it is named in a message, left
+// as typed, and no report is made.
 void CalcModel::buildReport()
 {
     auto text = [&](Ctl c) -> const QString& { return form_.text(c); };
-    auto val = [&](Ctl c) { return valText(form_.text(c)); };
 
     Textbox1Clar();
 
-    if (!isStrictNumber(text(Ctl::Text9)))
+    const bool all = InputMode == kAll;
+    auto mustBeNumber = [&](Ctl box, const char16_t* caption) {
+        if (text(box).isEmpty())
+            return;
+        try {
+            cdbl(text(box));  // also a number too large to calculate with
+        } catch (const VbError&) {
+            ui_.msgBox(QStringLiteral("「") + QString::fromUtf16(caption)
+                           + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"),
+                       kMbOk | kMbExclamation, QStringLiteral("警告"));
+            throw;
+        }
+    };
+    mustBeNumber(Ctl::Text9, u"初圧 (mm)");
+    if (all)
+        mustBeNumber(Ctl::Text11, u"カミアイ");
+
+    if (text(Ctl::Text9).isEmpty())
         form_.setText(Ctl::Text9, kZero);
     if (strictOr(text(Ctl::Text9), 0) < 0)
         form_.setText(Ctl::Text9, kZero);
-
-    const bool all = InputMode == kAll;
-    if (all && !isStrictNumber(text(Ctl::Text11)))
+    if (all && text(Ctl::Text11).isEmpty())
         form_.setText(Ctl::Text11, kZero);
-    CompFinalText = dblText(val(Ctl::Text3) + val(Ctl::Text9));
-    CompStartText = dblText(cdbl(CompFinalText) - (all ? val(Ctl::Text2) + val(Ctl::Text11) : val(Ctl::Text12)));
+    const ReportCompressions compressions = finalAndStartCompressions();
+    CompFinalText = compressions.CompFinalText;
+    CompStartText = compressions.CompStartText;
 
     QString out;
     int count = 0;
@@ -120,8 +161,7 @@ void CalcModel::buildReport()
             if (startCondition()) {
                 QString perSpring = forces.StartSpringLoadN;
                 if (!all) {
-                    const double springs = val(Ctl::Text10);
-                    PartStartSpringLoadN = springs == 0 ? kDash : dblText(val(Ctl::Label60) / springs);
+                    PartStartSpringLoadN = partStartSpringLoadN();
                     perSpring = PartStartSpringLoadN;
                 }
                 counted(load(atStart, perSpring, text(Ctl::Label60), u"N"));

@@ -112,6 +112,16 @@ public:
     void seriesClicked(const QString& code);            // "SWB" ... "WY"
     void setDxfCommandsEnabled(bool enabled);           // imgOutputDXF (+ picture) and mnuDxf
 
+    // The compressions a report made now would store, from the boxes as they
+    // stand, and in mode "part" its start load of one spring in N (in mode
+    // "all" the stored one). The diagram draws these, so a drawing never
+    // mixes an earlier report with the present loads. Throws VbError where
+    // the report would fail.
+    struct ReportCompressions {
+        QString CompFinalText, CompStartText, PartStartSpringLoadN;
+    };
+    ReportCompressions reportCompressions() const;
+
     // --- the rules themselves (public so they can be driven one by one) --------
     bool fTextBoxNumberCheck(Ctl box);
     float Rud(float x, int n);
@@ -155,6 +165,8 @@ private:
     void optionChoice(int which);
     void optionSyori(int which);
     void buildReport();
+    ReportCompressions finalAndStartCompressions() const;
+    QString partStartSpringLoadN() const;
     void seriesSequence(const QString& code);
     void kindSequence(const QString& kind);
     // Sets a picture button's picture after making sure its file is there,

@@ -1,14 +1,19 @@
 #include "calc/catalogue.h"
 
+#include "calc/jetcopy.h"
 #include "services/numtext.h"
 #include "services/vberror.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QHash>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -82,33 +87,125 @@ void checkConnect(const QString& connect)
 {
     const QString type = connect.section(QLatin1Char(';'), 0, 0).trimmed();
     if (!type.isEmpty() && !type.startsWith(QLatin1String("Access"), Qt::CaseInsensitive))
-        throw VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。"));
+        throw jetcopy::noIsam();
 }
 
-// One open read-only database, closed on every way out.
+enum class FileFormat { Sqlite, Jet3, Jet4, Unknown };
+
+// The file's own header says what it is, whatever its name.
+FileFormat headerFormat(const std::string& file, const QString& shown)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw jetcopy::cannotOpen(shown);
+    unsigned char header[32] = {};
+    std::size_t got = 0;
+    while (got < sizeof header) {
+        const ssize_t n = ::read(fd, header + got, sizeof header - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    static const char sqlite[] = "SQLite format 3";  // with its terminating zero
+    static const char jet[] = "Standard Jet DB";
+    if (got >= sizeof sqlite && std::memcmp(header, sqlite, sizeof sqlite) == 0)
+        return FileFormat::Sqlite;
+    // The Jet version byte: 0 for Jet 3 (Access 97), 1 for Jet 4 (Access 2000-2003).
+    if (got > 0x14 && std::memcmp(header + 4, jet, sizeof jet) == 0) {
+        if (header[0x14] == 0)
+            return FileFormat::Jet3;
+        if (header[0x14] == 1)
+            return FileFormat::Jet4;
+    }
+    return FileFormat::Unknown;
+}
+
+// The absolute name of an existing regular file, or the engine's error for
+// a missing file, a missing folder or something that is not a file.
+std::string existingFile(const QString& path)
+{
+    // Through the file system, not QFileInfo: a name starting with ":"
+    // would be one of Qt's resources there.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path file =
+        path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
+    const fs::file_status status = fs::status(file, error);
+    if (path.isEmpty() || !fs::exists(status)) {
+        if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
+            throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
+                                      QStringLiteral(" は正しいパスではありません。"));
+        throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
+    }
+    if (!fs::is_regular_file(status))
+        throw jetcopy::cannotOpen(path);
+    return file.string();
+}
+
+// How a column's values become text, by its declared type.
+enum class Shown { AsStored, Single, Date, YesNo };
+
+Shown shownAs(const char* declared)
+{
+    if (!declared)
+        return Shown::AsStored;
+    if (qstricmp(declared, "SINGLE") == 0)
+        return Shown::Single;
+    if (qstricmp(declared, "DATETIME") == 0)
+        return Shown::Date;
+    if (qstricmp(declared, "BIT") == 0)
+        return Shown::YesNo;
+    return Shown::AsStored;
+}
+
+// A date as the short date and long time of a Japanese desktop: the date
+// alone at midnight, the time alone on day 0 (1899/12/30).
+QString dateText(double value)
+{
+    // The range the engine's dates cover: 100/01/01 to 9999/12/31.
+    if (!(value >= -657434.0 && value < 2958466.0))
+        throw VbError(kErrOverflow);
+    const double day = std::trunc(value);
+    // The fraction is the time of day on either side of day 0.
+    qint64 seconds = std::llround(std::fabs(value - day) * 86400.0);
+    QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(day));
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        date = date.addDays(1);
+    }
+    const QString time = QString::number(seconds / 3600) + QLatin1Char(':') +
+                         QStringLiteral("%1:%2").arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (date == QDate(1899, 12, 30))
+        return time;
+    const QString shownDate = date.toString(QStringLiteral("yyyy/MM/dd"));
+    return seconds == 0 ? shownDate : shownDate + QLatin1Char(' ') + time;
+}
+
+// One open read-only database, closed on every way out. A Jet file is
+// opened as its current SQLite copy.
 class Connection {
 public:
     explicit Connection(const QString& path) : path_(path)
     {
-        // Through the file system, not QFileInfo: a name starting with ":"
-        // would be one of Qt's resources there.
-        namespace fs = std::filesystem;
-        std::error_code error;
-        const fs::path file =
-            path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
-        const fs::file_status status = fs::status(file, error);
-        if (path.isEmpty() || !fs::exists(status)) {
-            if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
-                throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
-                                          QStringLiteral(" は正しいパスではありません。"));
-            throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
+        std::string name = existingFile(path);
+        switch (headerFormat(name, path)) {
+        case FileFormat::Sqlite:
+            break;
+        case FileFormat::Jet3:
+        case FileFormat::Jet4:
+            name = jetcopy::currentCopy(name, path);
+            copy_ = name;
+            break;
+        case FileFormat::Unknown:
+            throw jetcopy::unrecognisedFormat(path);
         }
-        if (!fs::is_regular_file(status))
-            throw VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" を開けません。"));
         // The absolute name: "" and ":memory:" must never reach SQLite as
         // reserved names. Read-only: a file that vanished in between is not
         // created, and nothing is ever written.
-        const std::string name = file.string();
         const int rc = sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             // The destructor does not run for a constructor that throws.
@@ -148,8 +245,13 @@ public:
             throw VbError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
 
         CatalogueRecordset result;
-        for (int c = 0; c < columnCount; ++c)
+        shown_.clear();
+        for (int c = 0; c < columnCount; ++c) {
+            const char* declared = sqlite3_column_decltype(stmt_, c);
             result.columns.append(QString::fromUtf8(sqlite3_column_name(stmt_, c)));
+            result.types.append(QString::fromUtf8(declared ? declared : ""));
+            shown_.append(shownAs(declared));
+        }
         while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
             QStringList row;
             row.reserve(columnCount);
@@ -167,12 +269,26 @@ private:
     {
         switch (sqlite3_column_type(stmt_, c)) {
         case SQLITE_INTEGER:
-            return numberText(static_cast<double>(sqlite3_column_int64(stmt_, c)));
-        case SQLITE_FLOAT:
-            return numberText(sqlite3_column_double(stmt_, c));
-        case SQLITE_TEXT:
-            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)),
-                                     sqlite3_column_bytes(stmt_, c));
+        case SQLITE_FLOAT: {
+            const double value = sqlite3_column_double(stmt_, c);
+            switch (shown_[c]) {
+            case Shown::Single:
+                return numberText(value, true);
+            case Shown::Date:
+                return dateText(value);
+            case Shown::YesNo:
+                return value != 0 ? QStringLiteral("True") : QStringLiteral("False");
+            case Shown::AsStored:
+                break;
+            }
+            return numberText(value, false);
+        }
+        case SQLITE_TEXT: {
+            const int bytes = sqlite3_column_bytes(stmt_, c);
+            if (bytes == 0)
+                return QStringLiteral("");  // empty, not NULL
+            return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)), bytes);
+        }
         case SQLITE_NULL:
             return {};
         default:
@@ -182,31 +298,36 @@ private:
     }
 
     // A series repeats its diameters, lengths and deflections row after row:
-    // one text per value, shared by every field that holds it.
-    QString numberText(double value) const
+    // one text per value, shared by every field that holds it. A Single is
+    // stored as its exact value widened to a double.
+    QString numberText(double value, bool single) const
     {
         quint64 bits;
         std::memcpy(&bits, &value, sizeof bits);
-        auto it = numberTexts_.constFind(bits);
-        if (it == numberTexts_.cend())
-            it = numberTexts_.insert(bits, catalogueNumberText(value));
+        QHash<quint64, QString>& texts = single ? singleTexts_ : numberTexts_;
+        auto it = texts.constFind(bits);
+        if (it == texts.cend())
+            it = texts.insert(bits, single ? sngText(static_cast<float>(value)) : catalogueNumberText(value));
         return *it;
     }
 
     [[noreturn]] void fail(int rc, const QString& sql = {}) const
     {
         const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        // A copy of a Jet file that no longer reads is ours to make again.
+        if (!copy_.empty() && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
+            jetcopy::dropCopy(copy_);
+            throw jetcopy::damagedDatabase(path_);
+        }
         switch (rc & 0xff) {
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
         case SQLITE_AUTH:
-            throw VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" を開けません。"));
+            throw jetcopy::cannotOpen(path_);
         case SQLITE_NOTADB:
-            throw VbError(kJetUnrecognisedFormat,
-                     QStringLiteral("データベース形式 ") + quoted(path_) + QStringLiteral(" を認識できません。"));
+            throw jetcopy::unrecognisedFormat(path_);
         case SQLITE_CORRUPT:
-            throw VbError(kJetDamaged, QStringLiteral("データベース ") + quoted(path_) +
-                                      QStringLiteral(" を開けません。ファイルが破損している可能性があります。"));
+            throw jetcopy::damagedDatabase(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             throw VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" は既に使用中です。"));
@@ -231,12 +352,38 @@ private:
     }
 
     QString path_;
+    std::string copy_;  // the SQLite copy opened in place of a Jet file
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    QList<Shown> shown_;
     mutable QHash<quint64, QString> numberTexts_;
+    mutable QHash<quint64, QString> singleTexts_;
 };
 
 }  // namespace
+
+namespace jetcopy {
+
+VbError unrecognisedFormat(const QString& shown)
+{
+    return VbError(kJetUnrecognisedFormat,
+                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
+}
+
+VbError damagedDatabase(const QString& shown)
+{
+    return VbError(kJetDamaged, QStringLiteral("データベース ") + quoted(shown) +
+                                    QStringLiteral(" を開けません。ファイルが破損している可能性があります。"));
+}
+
+VbError cannotOpen(const QString& shown)
+{
+    return VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"));
+}
+
+VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
+
+}  // namespace jetcopy
 
 VbError noCurrentRecord() { return VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
 
@@ -281,6 +428,32 @@ QString readDatabaseVersion(const QString& databasePath)
     const CatalogueRecordset rs = db.run(QStringLiteral("select VERSION from DB_VERSION"));
     // Every row overwrote the version in turn; the last one stays.
     return rs.rows.isEmpty() ? QString() : rs.field(static_cast<int>(rs.rows.size()) - 1, u"Version");
+}
+
+QString catalogueFormat(const QString& databasePath)
+{
+    switch (headerFormat(existingFile(databasePath), databasePath)) {
+    case FileFormat::Sqlite:
+        return QStringLiteral("SQLite");
+    case FileFormat::Jet3:
+        return QStringLiteral("Jet 3");
+    case FileFormat::Jet4:
+        return QStringLiteral("Jet 4");
+    case FileFormat::Unknown:
+        break;
+    }
+    throw jetcopy::unrecognisedFormat(databasePath);
+}
+
+QStringList catalogueTables(const QString& databasePath)
+{
+    Connection db(databasePath);
+    // The schema lists the tables in the order they were made, which for a
+    // Jet copy is the order of the Jet file's own catalogue.
+    return db
+        .run(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
+                            "ESCAPE '!' ORDER BY rowid"))
+        .column(u"name");
 }
 
 }  // namespace tolvane

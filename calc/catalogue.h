@@ -1,8 +1,10 @@
 #pragma once
 // The catalogue databases ZEKA.mdb (one table of sizes per series, and
-// DB_VERSION) and ZEKA_D.mdb (one outer-diameter list per series). They are
-// SQLite files of ours under the old names; the program only ever reads them,
-// and every choice in the window queries again: no cache.
+// DB_VERSION) and ZEKA_D.mdb (one outer-diameter list per series). Either
+// file is the maker's Access (Jet 3 or Jet 4) file or the sample's SQLite
+// file, told apart by its header, never by its name. The program only ever
+// reads them, and every choice in the window queries again: a Jet file is
+// read through an SQLite copy that is made anew whenever the file changes.
 
 #include "services/vberror.h"
 
@@ -15,7 +17,12 @@ namespace tolvane {
 
 struct CatalogueRecordset {
     QStringList columns;      // as the table declares them
-    QList<QStringList> rows;  // every field as text (numbers as 15-digit number text, NULL as "")
+    QStringList types;        // each column's declared type: a Jet file's keep their Jet type names
+    // Every field as the program shows it: text as stored, a Single as its
+    // 7-digit number text, every other number as its 15-digit number text,
+    // a date as "yyyy/MM/dd H:mm:ss", a Yes/No field as "True" or "False",
+    // NULL as a null string (empty text is an empty, non-null string).
+    QList<QStringList> rows;
 
     // Field of one row by name, case-insensitive; throws VbError(kErrInvalidCall)
     // for an unknown field and VbError(3021) "カレント レコードがありません。" for a
@@ -34,19 +41,33 @@ private:
 VbError noCurrentRecord();
 
 // Opens the database file read-only (a missing file is never created) and runs
-// sql exactly as given; rows come in the order the query returns them. connect
+// sql exactly as given; rows come in the order the query returns them (for a
+// Jet file, the order the file stores them), text compares without regard
+// to case. connect
 // is the recordset's connect string (";DATABASE=ZEKA.mdb;pwd=..." or
 // "Access 2000;"): parsed, but the password has no use with these files and is
 // not checked. Throws VbError with the Access engine's number and a Japanese
 // description: 3024 missing file, 3044 missing folder, 3051 file not openable,
-// 3343 not a database, 3049 damaged database, 3045 file in use, 3078 missing
-// table, 3061 unknown field in the query, 3075 syntax error, 3142 text after
-// the statement, 3219 not a row-returning query, 3170 foreign connect type,
-// 13 a field that cannot be text.
+// 3343 not a database, 3049 damaged database (or a Jet reader that crashed or
+// ran out of time), 3045 file in use, 3078 missing table, 3061 unknown field
+// in the query, 3075 syntax error, 3142 text after the statement, 3219 not a
+// row-returning query, 3170 foreign connect type (or no Jet reader), 13 a
+// field that cannot be text.
 CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql);
 
 // DB_VERSION.VERSION of the catalogue ("select VERSION from DB_VERSION"); with
 // several rows the last one's, with none "". Throws VbError as above.
 QString readDatabaseVersion(const QString& databasePath);
+
+// "Jet 3", "Jet 4" or "SQLite", from the file's header; throws VbError as above.
+QString catalogueFormat(const QString& databasePath);
+// The catalogue's tables in the order the file stores them.
+QStringList catalogueTables(const QString& databasePath);
+
+// The program that turns a Jet file into its SQLite copy (empty:
+// "tolvane-catalogue" in the program folder) and how long it may take
+// before it is stopped and the query fails.
+inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
+void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
 
 }  // namespace tolvane

@@ -3,7 +3,11 @@
 // once when the DXF dialog opens. The dialog is modal, so nothing can change
 // these while it is open, and the drawing never needs a widget.
 
+#include "services/vberror.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace tolvane {
 
@@ -41,7 +45,9 @@ struct DiagramInputs {
     QString FinalSpringLoadKgf;     // Label68
     QString CompressedLength;       // Label83
 
-    // Program-wide values the last result report left.
+    // Program-wide values of the calculation. The compressions and the
+    // pressure-only start load of one spring are those a report made when
+    // the output started would print.
     QString InitialSpringLoadN;
     QString StartSpringLoadN;
     QString FinalSpringLoadN;
@@ -49,6 +55,9 @@ struct DiagramInputs {
     QString CompFinalText;
     QString PartStartSpringLoadN;
     QString UseCountText;
+    // Set when the compressions could not be worked out from the boxes (a
+    // number beyond the range of a number): nothing can be drawn.
+    std::optional<VbError> CompressionError;
 };
 
 // The boxes, options and captions of the main window's model; the

@@ -4,8 +4,11 @@
 // the save itself and the boxes around it.
 
 #include "services/ui.h"
+#include "services/vberror.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace tolvane {
 
@@ -20,8 +23,8 @@ QString dxfSafeText(const QString& text);
 FileDialogRequest dxfSaveRequest();
 
 // Encodes the drawing in code page 932 and replaces the file atomically: a
-// failed save leaves the earlier file untouched. False with *error on failure.
-bool saveDxf(const QString& path, const QString& text, QString* error = nullptr);
+// failed save leaves the earlier file untouched. Nothing on success, else why.
+std::optional<VbError> saveDxf(const QString& path, const QString& text);
 
 // A warning of either output dialog: OK only, exclamation mark, titled
 // "Information".
@@ -30,7 +33,8 @@ void showDxfWarning(UserInterface& ui, const QString& text);
 // The event line of a drawing that was not saved.
 void logDxfNotSaved(const QString& diagramName);
 
-// The box that reports a saved drawing; the user's answer.
-int showDxfSaved(UserInterface& ui, const QString& path);
+// The box that reports a saved drawing; the user's answer. A note (what was
+// not saved with it, and why) turns it into a warning.
+int showDxfSaved(UserInterface& ui, const QString& path, const QString& note = QString());
 
 }  // namespace tolvane

@@ -100,42 +100,60 @@ void DxfOutput::DxfSave(const QString& text)
     QString path;
     if (chosen && !chosen->isEmpty()) {
         path = *chosen;
-        saved = saveDxf(path, text);
-        if (!saved)
-            showDxfWarning(ui_, QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。"));
+        if (const std::optional<VbError> failure = saveDxf(path, text)) {
+            logError(errorLabel(kForm, QStringLiteral("SaveTextControl")), *failure);
+            showDxfWarning(ui_, QDir::toNativeSeparators(path) + QStringLiteral(" ：ファイルを保存できませんでした。")
+                                    + QLatin1Char('\r') + failure->description());
+        } else {
+            saved = true;
+        }
     }
     if (!saved) {
         logDxfNotSaved(diagramName_);
         return;
     }
 
-    if (createVornFile_)
-        writeVornFile(path);
+    const QString note = createVornFile_ ? writeVornFile(path) : QString();
     progressRun(200);
 
     // Its answer does not matter: the box has only OK, and even Escape
     // closes the dialog.
-    showDxfSaved(ui_, path);
+    showDxfSaved(ui_, path, note);
     WriteEventLog(QDir::toNativeSeparators(path) + QStringLiteral(" ：")
                   + drawingLine(diagramName_, QStringLiteral("] をDXF形式で作成・保存")));
     close();
 }
 
-void DxfOutput::writeVornFile(const QString& path)
+QString DxfOutput::writeVornFile(const QString& path)
 {
     const QString base = DripFileName(path);
     const QString folder = DripFolderName(path);
     WriteEventLog(drawingLine(diagramName_, QStringLiteral("]のVornデータ生成開始")));
+    std::optional<VbError> failure;
     if (!recordComplete_) {
         // Filling the record failed: a data file from it would carry empty
         // or stale fields that the total diagram would add up.
-        logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("CreateVornData")),
-                 VbError(kErrInvalidCall, QStringLiteral("スプリングデータが揃っていないため、Vornファイルを作成しません。")));
-        return;
+        failure = VbError(kErrInvalidCall, QStringLiteral("スプリングデータが揃っていません。"));
+        logError(errorLabel(QStringLiteral("modDataEditor"), QStringLiteral("CreateVornData")), *failure);
+    } else {
+        const QString data = CreateVornData(record_);
+        WriteEventLog(drawingLine(diagramName_, QStringLiteral("]のVornデータ生成完了")));
+        failure = CreateVornFile(data, base, folder, diagramName_, path);
     }
-    const QString data = CreateVornData(record_);
-    WriteEventLog(drawingLine(diagramName_, QStringLiteral("]のVornデータ生成完了")));
-    CreateVornFile(data, base, folder, diagramName_, path);
+    if (!failure)
+        return {};
+
+    // The person who saved must learn that no data file belongs to this
+    // drawing, and one from an earlier save must not pass for it.
+    QString note = QStringLiteral("Vornファイルは作成されていません。\r理由：") + failure->description();
+    switch (removeStaleVornFile(base, folder, path)) {
+    case StaleVornFile::None: break;
+    case StaleVornFile::Removed: note += QStringLiteral("\r同じ名前の古いVornファイルは削除しました。"); break;
+    case StaleVornFile::Kept:
+        note += QStringLiteral("\r同じ名前の古いVornファイルを削除できませんでした。合計圧力線図には使用しないでください。");
+        break;
+    }
+    return note;
 }
 
 void DxfOutput::imgCancel_Click()

@@ -61,7 +61,9 @@ private:
     std::optional<QString> buildDrawing();
     void progressRun(int steps);
     void DxfSave(const QString& text);
-    void writeVornFile(const QString& path);
+    // The data file beside the drawing saved at path; a note for the saved
+    // box when it was not written.
+    QString writeVornFile(const QString& path);
     void close();
 
     DiagramInputs inputs_;

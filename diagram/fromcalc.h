@@ -13,9 +13,16 @@ inline DiagramInputs diagramInputs(const CalcModel& model)
     in.InitialSpringLoadN = model.forces.InitialSpringLoadN;
     in.StartSpringLoadN = model.forces.StartSpringLoadN;
     in.FinalSpringLoadN = model.forces.FinalSpringLoadN;
-    in.CompStartText = model.CompStartText;
-    in.CompFinalText = model.CompFinalText;
-    in.PartStartSpringLoadN = model.PartStartSpringLoadN;
+    // As a report made now would give them: the boxes may have changed since
+    // the last report, and the drawing must show one state.
+    try {
+        const CalcModel::ReportCompressions now = model.reportCompressions();
+        in.CompStartText = now.CompStartText;
+        in.CompFinalText = now.CompFinalText;
+        in.PartStartSpringLoadN = now.PartStartSpringLoadN;
+    } catch (const VbError& e) {
+        in.CompressionError = e;
+    }
     in.UseCountText = model.UseCountText;
     return in;
 }

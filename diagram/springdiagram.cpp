@@ -1,118 +1,16 @@
 #include "diagram/springdiagram.h"
 
+#include "diagram/diagramfragments.h"
 #include "diagram/dxffile.h"
 #include "services/cp932.h"
-#include "services/embedded.h"
 #include "services/numtext.h"
 
-#include <QStringList>
-
-#include <stdexcept>
-#include <vector>
-
-namespace {
-struct FragmentFile {
-    const char* name;
-    QByteArray bytes;
-};
-}  // namespace
-
-// The embedded data are declared at global scope, where the build defines
-// them. In the order of FragmentId.
-static std::vector<FragmentFile> diagramFragmentFiles()
-{
-    return {
-        {"tables_1.dxf", TOLVANE_EMBEDDED(tables_1_dxf)},
-        {"tables_2.dxf", TOLVANE_EMBEDDED(tables_2_dxf)},
-        {"entities_3.dxf", TOLVANE_EMBEDDED(entities_3_dxf)},
-        {"entities_4.dxf", TOLVANE_EMBEDDED(entities_4_dxf)},
-        {"entities_5.dxf", TOLVANE_EMBEDDED(entities_5_dxf)},
-        {"entities_6.dxf", TOLVANE_EMBEDDED(entities_6_dxf)},
-        {"working_7.dxf", TOLVANE_EMBEDDED(working_7_dxf)},
-        {"working_8.dxf", TOLVANE_EMBEDDED(working_8_dxf)},
-        {"report_all_2.dxf", TOLVANE_EMBEDDED(report_all_2_dxf)},
-        {"report_all_3.dxf", TOLVANE_EMBEDDED(report_all_3_dxf)},
-        {"report_pressure_only_2.dxf", TOLVANE_EMBEDDED(report_pressure_only_2_dxf)},
-        {"report_pressure_only_3.dxf", TOLVANE_EMBEDDED(report_pressure_only_3_dxf)},
-        {"closing_12.dxf", TOLVANE_EMBEDDED(closing_12_dxf)},
-    };
-}
+#include <QStringBuilder>
 
 namespace tolvane {
 namespace {
 
 using V = SpringDiagram::Value;
-
-// A fixed fragment: runs of literal rows (CR LF included) between the rows
-// that carry a value.
-struct Piece {
-    QString literal;
-    int value = -1;
-};
-using Fragment = std::vector<Piece>;
-
-enum FragmentId : int {
-    kTables1, kTables2, kEntities3, kEntities4, kEntities5, kEntities6, kWorking7, kWorking8,
-    kReportAll2, kReportAll3, kReportPart2, kReportPart3, kClosing12, kFragmentCount
-};
-
-int valueByName(QStringView name)
-{
-    static const char* const names[] = {
-#define TOLVANE_X(n) #n,
-        TOLVANE_DIAGRAM_VALUES(TOLVANE_X)
-#undef TOLVANE_X
-    };
-    for (int i = 0; i < V::ValueCount; ++i) {
-        if (name == QLatin1String(names[i]))
-            return i;
-    }
-    return -1;
-}
-
-// The data files are part of the program; one that does not parse is a
-// build defect, which the tests catch, not an input fault.
-Fragment parseFragment(const QByteArray& bytes, const char* file)
-{
-    const QString text = QString::fromUtf8(bytes);
-    if (!text.endsWith(QStringLiteral("\r\n")))
-        throw std::logic_error(std::string("diagram fragment without a final CR LF: ") + file);
-    QStringList rows = text.split(QStringLiteral("\r\n"));
-    rows.removeLast();
-    Fragment out;
-    Piece run;
-    for (const QString& row : rows) {
-        if (row.contains(QLatin1Char('\r')) || row.contains(QLatin1Char('\n')))
-            throw std::logic_error(std::string("diagram fragment with a bare line end: ") + file);
-        if (row.startsWith(QLatin1Char('@'))) {
-            const int v = valueByName(QStringView(row).mid(1));
-            if (v < 0)
-                throw std::logic_error(std::string("diagram fragment with an unknown value row: ") + file);
-            if (!run.literal.isEmpty())
-                out.push_back(std::move(run));
-            run = Piece{};
-            out.push_back(Piece{QString(), v});
-        } else {
-            run.literal += row;
-            run.literal += QStringLiteral("\r\n");
-        }
-    }
-    if (!run.literal.isEmpty())
-        out.push_back(std::move(run));
-    return out;
-}
-
-const std::array<Fragment, kFragmentCount>& fragments()
-{
-    static const std::array<Fragment, kFragmentCount> all = [] {
-        const std::vector<FragmentFile> files = diagramFragmentFiles();
-        std::array<Fragment, kFragmentCount> parsed;
-        for (std::size_t i = 0; i < parsed.size(); ++i)
-            parsed[i] = parseFragment(files.at(i).bytes, files.at(i).name);
-        return parsed;
-    }();
-    return all;
-}
 
 // The number of a text, or the error the writer that needs it would log.
 template <typename F>
@@ -173,7 +71,8 @@ const std::array<DiagramStep, kDiagramStepCount>& diagramSteps()
 
 SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramName)
 {
-    fragments();  // a defect in the data files shows before anything else
+    if (raw.CompressionError)
+        throw DiagramError{QStringLiteral("Dxf_Data11"), *raw.CompressionError};
 
     DiagramInputs in = raw;
     for (QString* s : {&in.PlateThickness, &in.Stroke, &in.ProcessingLength, &in.StrippingPercent,
@@ -204,53 +103,54 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
     v[V::DiagramName] = dxfSafeText(diagramName);
     v[V::BC_X2] = zero ? QStringLiteral("305.20523263257382") : QStringLiteral("380.42882851662489");
     v[V::BC_Y] = zero ? QStringLiteral("203.2193622313541") : QStringLiteral("203.21936223135421");
-    v[V::RateText] = QStringLiteral("K=") + in.RateKgf + QStringLiteral("/mm");
-    v[V::FinalLoadText] = in.FinalSpringLoadKgf + QStringLiteral("kgX") + in.SpringCount + QStringLiteral("=")
-                          + in.FinalLoadKgf + QStringLiteral("kg");
+    v[V::RateText] = QStringLiteral("K=") % in.RateKgf % QStringLiteral("/mm");
+    v[V::FinalLoadText] = in.FinalSpringLoadKgf % QStringLiteral("kgX") % in.SpringCount % QStringLiteral("=")
+                          % in.FinalLoadKgf % QStringLiteral("kg");
     v[V::InitialLoadText] = zero ? QStringLiteral("0 kg")
-                                 : in.InitialSpringLoadKgf + QStringLiteral("kgX") + in.SpringCount
-                                       + QStringLiteral("=") + in.InitialLoadKgf + QStringLiteral("kg");
-    v[V::FreeLengthText] = QStringLiteral("FREE LENGTH ") + in.FreeLength;
+                                 : QString(in.InitialSpringLoadKgf % QStringLiteral("kgX") % in.SpringCount
+                                           % QStringLiteral("=") % in.InitialLoadKgf % QStringLiteral("kg"));
+    v[V::FreeLengthText] = QStringLiteral("FREE LENGTH ") % in.FreeLength;
 
     // Lengths and dimensions.
-    v[V::SetLengthText] = computed("Dxf_Data5", [&] {
-        return QStringLiteral("SET LENGTH ") + dblText(valText(in.FreeLength) - valText(ic));
+    v[V::SetLengthText] = computed("Dxf_Data5", [&]() -> QString {
+        return QStringLiteral("SET LENGTH ") % dblText(valText(in.FreeLength) - valText(ic));
     });
-    v[V::CompLengthText] = QStringLiteral("COMP.LENGTH ") + in.CompressedLength;
-    v[V::StrokeText] = in.Stroke + QStringLiteral(" ST");
-    v[V::InitialCompText] = zero ? QStringLiteral("0") : ic;
+    v[V::CompLengthText] = QStringLiteral("COMP.LENGTH ") % in.CompressedLength;
+    v[V::StrokeText] = in.Stroke % QStringLiteral(" ST");
+    // The dimension reads the number at the text's start: "-", "." or a blank is no compression.
+    v[V::InitialCompText] = computed("Dxf_Data6", [&]() -> QString { return valText(ic) == 0 ? QStringLiteral("0") : ic; });
 
     // Working point, drawn with the three-line blocks only.
-    v[V::StartLoadText] = in.StartSpringLoadKgf + QStringLiteral("kgX") + in.SpringCount + QStringLiteral("=")
-                          + in.StartLoadKgf + QStringLiteral("kg");
+    v[V::StartLoadText] = in.StartSpringLoadKgf % QStringLiteral("kgX") % in.SpringCount % QStringLiteral("=")
+                          % in.StartLoadKgf % QStringLiteral("kg");
     if (threeLine(block_)) {
-        v[V::DistanceText] = computed("Dxf_Data8", [&] {
+        v[V::DistanceText] = computed("Dxf_Data8", [&]() -> QString {
             if (in.Option1)
-                return dblText(valText(in.PlateThickness) + valText(in.Bite)) + QStringLiteral("mm");
-            return in.StartBeforeBottom + QStringLiteral("mm");
+                return dblText(valText(in.PlateThickness) + valText(in.Bite)) % QStringLiteral("mm");
+            return in.StartBeforeBottom % QStringLiteral("mm");
         });
     }
 
     // The report column.
     const QString& count = in.SpringCountDisplay;
-    v[V::ProcessingLengthLine] = QStringLiteral("加工長 = ") + in.ProcessingLength + QStringLiteral("m/m");
-    v[V::PlateThicknessLine] = QStringLiteral("板厚 = t") + in.PlateThickness;
-    v[V::PressureLine] = QStringLiteral("加工圧 = ") + in.PressureDisplay;
-    v[V::StrippingLine] = QStringLiteral("必要ストリッピング力 (") + in.StrippingPercent + QStringLiteral("％) = ")
-                          + in.StrippingForceDisplay;
-    v[V::FreeLengthLine] = QStringLiteral("L = ") + in.FreeLength;
-    v[V::RateKgfLine] = QStringLiteral("kg/mm = ") + in.RateKgf;
-    v[V::RateNLine] = QStringLiteral("N/mm = ") + in.RateN;
-    v[V::CompressedLengthLine] = QStringLiteral("圧縮長 = ") + in.CompressedLength + QStringLiteral("mm");
+    v[V::ProcessingLengthLine] = QStringLiteral("加工長 = ") % in.ProcessingLength % QStringLiteral("m/m");
+    v[V::PlateThicknessLine] = QStringLiteral("板厚 = t") % in.PlateThickness;
+    v[V::PressureLine] = QStringLiteral("加工圧 = ") % in.PressureDisplay;
+    v[V::StrippingLine] = QStringLiteral("必要ストリッピング力 (") % in.StrippingPercent % QStringLiteral("％) = ")
+                          % in.StrippingForceDisplay;
+    v[V::FreeLengthLine] = QStringLiteral("L = ") % in.FreeLength;
+    v[V::RateKgfLine] = QStringLiteral("kg/mm = ") % in.RateKgf;
+    v[V::RateNLine] = QStringLiteral("N/mm = ") % in.RateN;
+    v[V::CompressedLengthLine] = QStringLiteral("圧縮長 = ") % in.CompressedLength % QStringLiteral("mm");
 
-    const QString initial = QStringLiteral("初圧 = ") + ic + QStringLiteral("mm");
-    const QString start = QStringLiteral("加工開始 = ") + in.CompStartText + QStringLiteral("mm");
-    const QString final = QStringLiteral("終圧 = ") + in.CompFinalText + QStringLiteral("mm");
+    const QString initial = QStringLiteral("初圧 = ") % ic % QStringLiteral("mm");
+    const QString start = QStringLiteral("加工開始 = ") % in.CompStartText % QStringLiteral("mm");
+    const QString final = QStringLiteral("終圧 = ") % in.CompFinalText % QStringLiteral("mm");
     const QString arrow = QStringLiteral(" --> ");
     auto load = [&](const QString& compression, const QString& perSpring, const QString& unit,
-                    const QString& total) {
-        return compression + arrow + perSpring + unit + QStringLiteral("X") + count + QStringLiteral("=") + total
-               + unit;
+                    const QString& total) -> QString {
+        return compression % arrow % perSpring % unit % QStringLiteral("X") % count % QStringLiteral("=") % total
+               % unit;
     };
     const QString kg = QStringLiteral("kg");
     const QString n = QStringLiteral("N");
@@ -264,63 +164,74 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
     v[V::StartNLine] = load(start, in.StartSpringLoadN, n, in.StartLoadN);
     v[V::PartStartNLine] = load(start, in.PartStartSpringLoadN, n, in.StartLoadN);
     v[V::FinalNLine] = load(final, in.FinalSpringLoadN, n, in.FinalLoadN);
-    v[V::StrokeLine] = QStringLiteral("ST = ") + in.Stroke + QStringLiteral("  ( 使用回数 ") + in.UseCountText
-                       + QStringLiteral(" )");
+    v[V::StrokeLine] = QStringLiteral("ST = ") % in.Stroke % QStringLiteral("  ( 使用回数 ") % in.UseCountText
+                       % QStringLiteral(" )");
 }
 
-void SpringDiagram::appendFragment(QString& out, int fragment) const
+int SpringDiagram::stepFragments(int step, int* fragments) const
 {
-    for (const Piece& p : fragments()[static_cast<std::size_t>(fragment)]) {
-        if (p.value < 0) {
-            out += p.literal;
-        } else {
-            out += values_[p.value];
-            out += QStringLiteral("\r\n");
+    int n = 0;
+    switch (step) {
+    case 0: fragments[n++] = kTables1; break;
+    case 1: fragments[n++] = kTables2; break;
+    case 2: fragments[n++] = kEntities3; break;
+    case 3: fragments[n++] = kEntities4; break;
+    case 4: fragments[n++] = kEntities5; break;
+    case 5: fragments[n++] = kEntities6; break;
+    case 6:
+        if (threeLine(block_)) {
+            fragments[n++] = kWorking7;
+            fragments[n++] = kWorking8;
+        }
+        switch (block_) {
+        case ReportBlock::AllTwoLine: fragments[n++] = kReportAll2; break;
+        case ReportBlock::AllThreeLine: fragments[n++] = kReportAll3; break;
+        case ReportBlock::PressureTwoLine: fragments[n++] = kReportPart2; break;
+        case ReportBlock::PressureThreeLine: fragments[n++] = kReportPart3; break;
+        case ReportBlock::None: break;
+        }
+        break;
+    case 7: fragments[n++] = kClosing12; break;
+    default: break;
+    }
+    return n;
+}
+
+QString SpringDiagram::stepsText(int first, int last) const
+{
+    int fragments[kDiagramFragmentCount];
+    int count = 0;
+    for (int step = first; step <= last; ++step)
+        count += stepFragments(step, fragments + count);
+    // Measured first, so the text is allocated once.
+    qsizetype length = 0;
+    for (int f = 0; f < count; ++f) {
+        for (const DiagramPiece& p : kDiagramFragments[fragments[f]])
+            length += p.value < 0 ? static_cast<qsizetype>(p.literal.size()) : values_[p.value].size() + 2;
+    }
+    QString out;
+    out.reserve(length);
+    for (int f = 0; f < count; ++f) {
+        for (const DiagramPiece& p : kDiagramFragments[fragments[f]]) {
+            if (p.value < 0) {
+                out.append(QStringView(p.literal.data(), static_cast<qsizetype>(p.literal.size())));
+            } else {
+                out.append(values_[p.value]);
+                out.append(u"\r\n");
+            }
         }
     }
+    return out;
 }
 
 QString SpringDiagram::stepText(int step) const
 {
-    QString out;
-    appendStep(out, step);
-    return out;
-}
-
-void SpringDiagram::appendStep(QString& out, int step) const
-{
-    switch (step) {
-    case 0: appendFragment(out, kTables1); break;
-    case 1: appendFragment(out, kTables2); break;
-    case 2: appendFragment(out, kEntities3); break;
-    case 3: appendFragment(out, kEntities4); break;
-    case 4: appendFragment(out, kEntities5); break;
-    case 5: appendFragment(out, kEntities6); break;
-    case 6:
-        if (threeLine(block_)) {
-            appendFragment(out, kWorking7);
-            appendFragment(out, kWorking8);
-        }
-        switch (block_) {
-        case ReportBlock::AllTwoLine: appendFragment(out, kReportAll2); break;
-        case ReportBlock::AllThreeLine: appendFragment(out, kReportAll3); break;
-        case ReportBlock::PressureTwoLine: appendFragment(out, kReportPart2); break;
-        case ReportBlock::PressureThreeLine: appendFragment(out, kReportPart3); break;
-        case ReportBlock::None: break;
-        }
-        break;
-    case 7: appendFragment(out, kClosing12); break;
-    default: break;
-    }
+    return stepsText(step, step);
 }
 
 QString SpringDiagram::text() const
 {
-    QString out;
-    out.reserve(32 * 1024);
-    for (int i = 0; i < kDiagramStepCount; ++i)
-        appendStep(out, i);
-    return out;
+    return stepsText(0, kDiagramStepCount - 1);
 }
 
 QString buildSpringDiagram(const DiagramInputs& inputs, const QString& diagramName)

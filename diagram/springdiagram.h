@@ -69,8 +69,9 @@ public:
     const QString& value(Value v) const { return values_[v]; }
 
 private:
-    void appendFragment(QString& out, int fragment) const;
-    void appendStep(QString& out, int step) const;
+    // The fragments of one writing step, in order; their count.
+    int stepFragments(int step, int* fragments) const;
+    QString stepsText(int first, int last) const;
 
     std::array<QString, ValueCount> values_;
     ReportBlock block_ = ReportBlock::None;

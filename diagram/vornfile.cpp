@@ -6,7 +6,11 @@
 #include "services/vberror.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace tolvane {
 
@@ -54,23 +58,36 @@ bool samePath(const QString& a, const QString& b)
 
 }  // namespace
 
-bool CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
-                    const QString& diagramName, const QString& dxfPath)
+std::optional<VbError> CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
+                                      const QString& diagramName, const QString& dxfPath)
 {
     const QString label = errorLabel(QStringLiteral("frmOutputDXF"), QStringLiteral("CreateVornFile"));
     const QString path = vornFilePath(fileName, folderName);
     try {
         if (!dxfPath.isEmpty() && samePath(path, dxfPath))
-            throw VbError(58, QStringLiteral("VornファイルのパスがDXFファイルと同じため、作成しません。"));
-        if (!writeFileAtomic(path, encodeCp932(data)))
-            throw VbError(kErrPermissionDenied);
+            throw VbError(58, QStringLiteral("VornファイルのパスがDXFファイルと同じです。"));
+        if (std::optional<VbError> failure = saveFileAtomic(path, encodeCp932(data)))
+            throw *failure;
     } catch (const VbError& e) {
         logError(label, e);
-        return false;
+        return e;
     }
     WriteEventLog(QDir::toNativeSeparators(path) + QStringLiteral(" ：スプリング線図 [") + diagramName
                   + QStringLiteral("]のVornファイルを作成・保存"));
-    return true;
+    return std::nullopt;
+}
+
+StaleVornFile removeStaleVornFile(const QString& fileName, const QString& folderName, const QString& dxfPath)
+{
+    const QString path = vornFilePath(fileName, folderName);
+    if (!QFileInfo(path).isFile() || samePath(path, dxfPath))
+        return StaleVornFile::None;
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        logError(errorLabel(QStringLiteral("frmOutputDXF"), QStringLiteral("CreateVornFile")), systemError(errno));
+        return StaleVornFile::Kept;
+    }
+    WriteEventLog(QDir::toNativeSeparators(path) + QStringLiteral(" ：古いVornファイルを削除"));
+    return StaleVornFile::Removed;
 }
 
 }  // namespace tolvane

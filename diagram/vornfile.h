@@ -4,8 +4,11 @@
 // for a person who opens it.
 
 #include "calc/springrecord.h"
+#include "services/vberror.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace tolvane {
 
@@ -44,8 +47,15 @@ QString vornFilePath(const QString& fileName, const QString& folderName);
 // Writes data (code page 932) as the data file, replacing one that is
 // there, and logs the line of a saved file. A data file that would replace
 // the drawing it belongs to (dxfPath, when it ends in ".vorn") is not
-// written. Failures write an error line; true when the file was written.
-bool CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
-                    const QString& diagramName, const QString& dxfPath);
+// written. Failures write an error line; nothing when the file was written,
+// else why not.
+std::optional<VbError> CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
+                                      const QString& diagramName, const QString& dxfPath);
+
+// After a drawing was saved without its data file: a data file of that name
+// from an earlier save would be totalled with loads the new drawing does
+// not show, so it is removed (never the drawing itself). Logs what it did.
+enum class StaleVornFile { None, Removed, Kept };
+StaleVornFile removeStaleVornFile(const QString& fileName, const QString& folderName, const QString& dxfPath);
 
 }  // namespace tolvane

@@ -148,7 +148,6 @@ MessageBanner::~MessageBanner() = default;
 
 void MessageBanner::setMessageServer(const QString& baseAddress) { messageServer_ = baseAddress; }
 void MessageBanner::setFetcher(std::unique_ptr<UrlFetcher> fetcher) { fetcher_ = std::move(fetcher); }
-void MessageBanner::setDownloadTimeoutMs(int ms) { fetcher_ = std::make_unique<NetworkFetcher>(ms); }
 
 void MessageBanner::setTimer(std::unique_ptr<BannerTimer> timer)
 {
@@ -200,16 +199,14 @@ void MessageBanner::InitMsgBanner()
     DeleteCache(messageCsvUrl(messageServer_));
     if (DlUrlFile()) {
         CheckDatabaseVer();
-        // A file that came down but cannot be used is treated as one that
-        // never came: its error line, the default banner, and start-up goes on.
+        // A file whose first row cannot be read is treated as one that never
+        // came: its error line, the default banner, and start-up goes on.
         try {
             const QStringList lines = ReadTextFile(messageCsvPath());
             if (lines.isEmpty())
                 throw VbError(kErrSubscript);
-            const QList<QStringList> rows = CreateDataArray(lines);
-            validateMessageData(rows);
-            msgData_ = rows;
-            msgCount_ = qint16(rows.size() - 1);
+            msgData_ = usableMessageData(CreateDataArray(lines));
+            msgCount_ = qint16(msgData_.size() - 1);
             timer_->setEnabled(true);
         } catch (const VbError& e) {
             logError(errorLabel(kOwner, QStringLiteral("InitMsgBanner")), e);
@@ -232,10 +229,13 @@ bool MessageBanner::DlUrlFile()
     try {
         if (!fetcher_)
             throw VbError(kErrInvalidCall);
+        // One deadline for both: a network that drops packets must not hold
+        // the start, with nothing on screen, once per request.
+        const QDeadlineTimer deadline(downloadDeadlineMs_);
         // The access notice's answer means nothing to us; only the request counts.
-        fetcher_->download(accessNoticeUrl(messageServer_), accessNoticePath());
+        fetcher_->download(accessNoticeUrl(messageServer_), accessNoticePath(), deadline);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        const bool ok = fetcher_->download(messageCsvUrl(messageServer_), messageCsvPath());
+        const bool ok = fetcher_->download(messageCsvUrl(messageServer_), messageCsvPath(), deadline);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (!ok) {
             WriteEventLog(QStringLiteral("Msgデータ無し"));
@@ -284,7 +284,8 @@ void MessageBanner::SetMessage()
             return;
         }
         const QStringList& control = msgData_.isEmpty() ? QStringList() : msgData_.first();
-        if (column(control, 1) != dbVersion_) {
+        // A notice whose row cannot be shown is left out, as if its version were current.
+        if (column(control, 1) != dbVersion_ && isUsableNotice(1)) {
             if (updateMsgTurn_ == QLatin1String("DB")) {
                 SetDbUpdtMsg();
                 SetMsgPointer();
@@ -294,7 +295,7 @@ void MessageBanner::SetMessage()
         } else {
             updateMsgTurn_ = QStringLiteral("SOFT");
         }
-        if (column(control, 2) != softwareVersion_) {
+        if (column(control, 2) != softwareVersion_ && isUsableNotice(2)) {
             if (updateMsgTurn_ == QLatin1String("SOFT")) {
                 SetSofUpdtMsg();
                 SetMsgPointer();
@@ -303,6 +304,11 @@ void MessageBanner::SetMessage()
             }
         } else {
             updateMsgTurn_ = QStringLiteral("DB");
+        }
+        if (msgCount_ < 3) {
+            // Not one ordinary message: the banner shows its own name.
+            SetDefaultMsg();
+            return;
         }
         // Single precision, as the pick always was: rows 1 to MsgCount alike.
         const float r = random_->next();
@@ -457,16 +463,36 @@ MessageRow MessageBanner::parseMessageRow(const QStringList& columns)
     return row;
 }
 
-void MessageBanner::validateMessageData(const QList<QStringList>& rows)
+QList<QStringList> MessageBanner::usableMessageData(QList<QStringList> rows)
 {
-    // Row 0, both notices and at least one ordinary message.
-    if (rows.size() < 4)
+    // Empty lines after the last row are no rows.
+    while (!rows.isEmpty() && rows.last().isEmpty())
+        rows.removeLast();
+    // Row 0 with the interval and both versions, or nothing can be used.
+    if (rows.isEmpty())
         throw VbError(kErrSubscript);
     const QStringList& control = rows.first();
     column(control, 2);
     cdbl(column(control, 0));
-    for (qsizetype i = 1; i < rows.size(); ++i)
-        parseMessageRow(rows[i]);
+    // Each other row stands alone: one that cannot be shown is logged once
+    // and never offered. The notices keep their places, so a bad one stays
+    // and is passed over whenever its turn comes.
+    QList<QStringList> usable{control};
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        try {
+            parseMessageRow(rows[i]);
+            usable.append(rows[i]);
+        } catch (const VbError& e) {
+            logError(errorLabel(kOwner, QStringLiteral("InitMsgBanner")),
+                     VbError(e.number(), e.description() + QStringLiteral("（") + QString::number(i + 1)
+                                             + QStringLiteral("行目）")));
+            if (i <= 2)
+                usable.append(QStringList());
+        }
+    }
+    return usable;
 }
+
+bool MessageBanner::isUsableNotice(int row) const { return row < msgData_.size() && !msgData_[row].isEmpty(); }
 
 }  // namespace tolvane

@@ -11,7 +11,7 @@
 //                                       last log line;
 //   CleaningUp()                        at shutdown.
 // Everything the banner reaches outside itself is injectable: the servers,
-// the fetcher (or just its timeout), the timer, the random source, the
+// the fetcher and its deadline, the timer, the random source, the
 // catalogue's version reader and the program's version text.
 
 #include "frame/banner_download.h"
@@ -109,8 +109,11 @@ public:
     void setMessageServer(const QString& baseAddress);
     QString messageServer() const { return messageServer_; }
     void setFetcher(std::unique_ptr<UrlFetcher> fetcher);
-    // Replaces the fetcher by a network fetcher with this timeout.
-    void setDownloadTimeoutMs(int ms);
+    // The access notice and the message file together wait at most this
+    // long; then the start-up goes on as after a failed download.
+    static constexpr int kDownloadDeadlineMs = 3000;
+    void setDownloadDeadlineMs(int ms) { downloadDeadlineMs_ = ms; }
+    int downloadDeadlineMs() const { return downloadDeadlineMs_; }
     void setTimer(std::unique_ptr<BannerTimer> timer);
     void setRandomSource(std::unique_ptr<RandomSource> random);
     // Reads the catalogue's DB_VERSION; throws VbError when it cannot.
@@ -165,15 +168,19 @@ public:
     // for a value that is no number or out of range, 380 for a value the
     // banner cannot take.
     static MessageRow parseMessageRow(const QStringList& columns);
-    // The whole file: row 0 with the interval and both versions, rows 1 and
-    // 2 for the notices, at least one ordinary message, every row well formed.
-    static void validateMessageData(const QList<QStringList>& rows);
+    // The rows of the file the banner can use: row 0 with the interval and
+    // both versions (VbError without it), each other row only when it can
+    // be shown, with one error line for each that cannot. A notice that
+    // cannot be shown keeps its place as an empty row.
+    static QList<QStringList> usableMessageData(QList<QStringList> rows);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyRow(const QStringList& columns);
+    // Notice row 1 (database) or 2 (program) is there and can be shown.
+    bool isUsableNotice(int row) const;
     // Shows notice row 1 (database) or 2 (program) under its procedure's name.
     void showNotice(int row, const QString& procedure);
     void setAlignment(int alignment);
@@ -188,6 +195,7 @@ private:
 
     QString messageServer_;
     std::unique_ptr<UrlFetcher> fetcher_;
+    int downloadDeadlineMs_ = kDownloadDeadlineMs;
     std::unique_ptr<BannerTimer> timer_;
     std::unique_ptr<RandomSource> random_;
     std::function<QString()> readDbVersion_;

@@ -10,13 +10,18 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+#include <limits>
+
 namespace tolvane {
 
-bool NetworkFetcher::download(const QString& url, const QString& path)
+bool NetworkFetcher::download(const QString& url, const QString& path, QDeadlineTimer deadline)
 {
     const QUrl address(url);
-    if (!address.isValid() || address.isRelative())
+    if (!address.isValid() || address.isRelative() || deadline.hasExpired()) {
+        QFile::remove(path);
         return false;
+    }
 
     QNetworkAccessManager manager;
     QNetworkRequest request(address);
@@ -42,7 +47,7 @@ bool NetworkFetcher::download(const QString& url, const QString& path)
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    timeout.start(timeoutMs_);
+    timeout.start(int(std::clamp<qint64>(deadline.remainingTime(), 0, std::numeric_limits<int>::max())));
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     timeout.stop();

@@ -3,6 +3,7 @@
 // the caller, never from a cache, and bounded in time so a silent server
 // cannot hold the program's start.
 
+#include <QDeadlineTimer>
 #include <QString>
 
 namespace tolvane {
@@ -10,10 +11,10 @@ namespace tolvane {
 class UrlFetcher {
 public:
     virtual ~UrlFetcher() = default;
-    // Fetches the address into the file. True only for a complete answer
-    // with a 2xx status that was written to the file; on failure no file of
-    // that name is left behind.
-    virtual bool download(const QString& url, const QString& path) = 0;
+    // Fetches the address into the file, giving up at the deadline. True
+    // only for a complete answer with a 2xx status that was written to the
+    // file; on failure no file of that name is left behind.
+    virtual bool download(const QString& url, const QString& path, QDeadlineTimer deadline) = 0;
     // Drops a cached copy of the address. True when one was dropped.
     virtual bool removeCached(const QString& url) = 0;
 };
@@ -22,19 +23,12 @@ public:
 // manager without a cache, so there is never a cached copy to drop.
 class NetworkFetcher final : public UrlFetcher {
 public:
-    static constexpr int kDefaultTimeoutMs = 10000;
     // The message file is a few lines; an answer far beyond that is no
     // message file and is not kept in memory.
     static constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
-    explicit NetworkFetcher(int timeoutMs = kDefaultTimeoutMs) : timeoutMs_(timeoutMs) {}
 
-    bool download(const QString& url, const QString& path) override;
+    bool download(const QString& url, const QString& path, QDeadlineTimer deadline) override;
     bool removeCached(const QString& url) override;
-
-    int timeoutMs() const { return timeoutMs_; }
-
-private:
-    int timeoutMs_;
 };
 
 }  // namespace tolvane

@@ -63,6 +63,7 @@ DxfDialog::DxfDialog(const DiagramInputs& inputs, const SpringRecord& record, bo
     prompt_->setObjectName(QStringLiteral("Label1"));
     // A little taller than the original label, so no glyph is clipped.
     prompt_->setGeometry(twipsRect(180, 60, 3195, 240));
+    look::fitCaption(prompt_);
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("Text2"));
     name_->setGeometry(twipsRect(105, 315, 2625, 300));
@@ -122,11 +123,14 @@ void DxfDialog::SelectSkin()
     pal.setColor(QPalette::Window, back);
     setPalette(pal);
     setAutoFillBackground(true);
+    // The check box fills with its own role, not the window's; its tick box
+    // keeps its white face and dark tick, so only the caption takes the text
+    // colour.
     for (QWidget* w : {static_cast<QWidget*>(prompt_), static_cast<QWidget*>(vorn_)}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Window, back);
+        p.setColor(w->backgroundRole(), back);
         p.setColor(QPalette::WindowText, text);
-        p.setColor(QPalette::Text, text);
         w->setPalette(p);
     }
     vorn_->setAutoFillBackground(true);

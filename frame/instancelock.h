@@ -13,15 +13,20 @@ namespace tolvane {
 
 class InstanceLock {
 public:
-    // Empty path: the user's runtime folder (else the temporary folder, with
-    // the user's name in the file name).
+    enum class Result {
+        Acquired,        // this copy holds the lock (or already did)
+        AlreadyRunning,  // a live copy of this user holds it
+        Unavailable,     // the lock could not be made: no answer either way
+    };
+
+    // Empty path: the user's runtime folder, else the user's cache folder,
+    // else the settings folder; never a shared folder.
     explicit InstanceLock(QString path = {});
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // True when this copy now holds the lock (or already did).
-    bool acquire();
+    Result acquire();
     const QString& path() const { return path_; }
 
     static QString defaultPath();

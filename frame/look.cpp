@@ -4,12 +4,19 @@
 #include "services/inifile.h"
 #include "services/vberror.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QPalette>
+#include <QTranslator>
 #include <QVariant>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace tolvane::look {
 namespace {
@@ -26,6 +33,33 @@ QString materialPath(const QString& fileName)
 }
 
 }  // namespace
+
+QFont programFont() { return QFont(QStringLiteral("IPAPGothic"), 9); }
+
+QTranslator* installQtJapanese(QCoreApplication& app)
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
+void fitCaption(QLabel* label)
+{
+    // A caption that ends on its parent's edge reads as cut: keep a little room.
+    constexpr int kEdgeRoom = 3;
+    int room = label->contentsRect().width();
+    if (const QWidget* parent = label->parentWidget())
+        room = std::min(room, parent->width() - label->x() - kEdgeRoom);
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(label->text()) > room && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    label->setFont(font);
+}
 
 VbError invalidPicture() { return VbError(481, QStringLiteral("ピクチャが不正です。")); }
 

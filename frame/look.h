@@ -6,12 +6,32 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QFont>
 #include <QPixmap>
 #include <QString>
 
+class QCoreApplication;
+class QLabel;
+class QTranslator;
 class QWidget;
 
 namespace tolvane::look {
+
+// The font every window is written in, unless a control asks for its own.
+QFont programFont();
+
+// Qt's own dialogs (files, printing, their questions) speak Japanese like the
+// rest of the program, whatever the desktop's language: Qt's Japanese texts
+// are loaded, and Qt's own dialogs are used rather than the desktop's, which
+// would follow the desktop's language. The locale is left alone, so number
+// handling does not change. The translator belongs to app; null when Qt's
+// Japanese texts are not installed.
+QTranslator* installQtJapanese(QCoreApplication& app);
+
+// The fonts here are wider than the ones the windows were drawn for: a
+// one-line caption that would run past its room, or past its parent's edge,
+// gets a smaller point size (in quarter points, down to 6 pt) until it fits.
+void fitCaption(QLabel* label);
 
 // Colour numbers 0x00BBGGRR; with the top bit set, a system colour.
 constexpr quint32 kVbWindowText = 0x80000008;

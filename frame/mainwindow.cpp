@@ -139,6 +139,37 @@ const QStringList kFrame5 = {QStringLiteral("WY"), QStringLiteral("WR"), QString
 const std::array<Ctl, 9> kInputBoxes = {Ctl::Text2, Ctl::Text4, Ctl::Text5, Ctl::Text8, Ctl::Text9,
                                         Ctl::Text3, Ctl::Text10, Ctl::Text11, Ctl::Text12};
 
+// The size and diameter lists: only the user chooses an entry, by a click,
+// the arrow keys or Enter. By itself the item view makes its first entry
+// current when the focus comes in by the keyboard, which the lists would
+// take as a choice: a Shift+Tab through them would empty the spring data.
+class ChoiceList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void(int row)> enterPressed;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        const bool noneCurrent = currentRow() < 0;
+        const QSignalBlocker block(this);
+        QListWidget::focusInEvent(event);
+        // With none current, the first arrow key goes to the first entry.
+        if (noneCurrent)
+            setCurrentRow(-1);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && currentRow() >= 0 && enterPressed) {
+            enterPressed(currentRow());
+            event->accept();
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+};
+
 }  // namespace
 
 // ============================================================================
@@ -196,8 +227,7 @@ void MainWindow::installBanner(QWidget* banner)
 
 void MainWindow::buildWindow()
 {
-    QFont base(QStringLiteral("IPAPGothic"));
-    base.setPointSize(9);
+    const QFont base = look::programFont();
     setFont(base);
 
     auto* central = new QWidget(this);
@@ -297,6 +327,11 @@ void MainWindow::buildWindow()
     applyForeColor(name55, 0x00FFFF);
     auto* version56 = caption(panel, QStringLiteral("Label56"), QStringLiteral("2017.11 Ver 2.0.3"), QRect(px(1080), 42, 120, 18));
     applyForeColor(version56, 0x00FFFF);
+    // Once the panel has slid back the version rests further right than at
+    // start: it must fit there.
+    version56->move(px(1380), version56->y());
+    look::fitCaption(version56);
+    version56->move(px(1080), version56->y());
 
     QFont productFont(base);
     productFont.setPointSize(26);
@@ -317,6 +352,12 @@ void MainWindow::buildWindow()
         auto* b = new QRadioButton(text, central);
         reg(b, name);
         b->setAutoExclusive(false);
+        // An option that cannot be chosen shows a grey circle, the grey of a
+        // use count not chosen, where the others are white: it reads as off
+        // in both looks, which the style's near-white alone does not.
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0x80, 0x80, 0x80));
+        b->setPalette(pal);
         b->setGeometry(r);
         return b;
     };
@@ -324,15 +365,17 @@ void MainWindow::buildWindow()
     radio(QStringLiteral("Option2"), QStringLiteral("スプリングの圧力だけを計算"), QRect(8, 162, 316, 22));
 
     head(central, QStringLiteral("Label33"), QStringLiteral("使用回数"), QRect(8, 190, 140, 22));
-    head(central, QStringLiteral("Label76"), QStringLiteral("許容タワミ Fmm (mm)"), QRect(150, 190, 174, 22));
+    head(central, QStringLiteral("Label76"), QStringLiteral("許容タワミ (mm)"), QRect(150, 190, 174, 22));
     const QStringList counts = {QStringLiteral("100万回"), QStringLiteral("50万回"), QStringLiteral("30万回")};
     for (int i = 0; i < 3; ++i) {
         const int y = 214 + i * 24;
         // The option shows only its button; its caption label beside it
-        // carries the highlight colour.
+        // carries the highlight colour. The allowed deflection of the size
+        // follows under its catalogue caption.
         radio(QStringLiteral("Option%1").arg(13 + i), counts[i], QRect(10, y + 2, 20, 20));
         darkValue(central, QStringLiteral("Label%1").arg(34 + i), counts[i], QRect(32, y, 116, 22), 0x808080);
-        darkValue(central, QStringLiteral("Label%1").arg(28 + i), QString(), QRect(150, y, 174, 22), 0x808080);
+        head(central, QStringLiteral("capFmm%1").arg(i), QStringLiteral("Fmm/") + counts[i], QRect(150, y, 94, 22));
+        darkValue(central, QStringLiteral("Label%1").arg(28 + i), QString(), QRect(246, y, 78, 22), 0x808080);
     }
 
     // --- series frames, all at one place -----------------------------------------
@@ -349,11 +392,11 @@ void MainWindow::buildWindow()
 
     // --- diameters and sizes ------------------------------------------------------
     QGroupBox* diameters = frame(central, QStringLiteral("Frame1"), QStringLiteral("外径（φ）を指定"), QRect(8, 380, 112, 300));
-    auto* list2 = new QListWidget(diameters);
+    auto* list2 = new ChoiceList(diameters);
     reg(list2, QStringLiteral("List2"));
     list2->setGeometry(8, 24, 96, 268);
     head(central, QStringLiteral("Label73"), QStringLiteral("スプリング No."), QRect(126, 386, 198, 22));
-    auto* list1 = new QListWidget(central);
+    auto* list1 = new ChoiceList(central);
     reg(list1, QStringLiteral("List1"));
     list1->setGeometry(126, 410, 198, 270);
 
@@ -626,8 +669,9 @@ void MainWindow::wireModel()
             });
         } else if (auto* l = qobject_cast<QListWidget*>(w)) {
             // Choosing an entry with the arrow keys is a click, as in the
-            // original's lists; a click on the entry already chosen chooses
-            // it again. The model's own changes come under a signal blocker.
+            // original's lists; a click on the entry already chosen, or
+            // Enter, chooses it again. The model's own changes come under a
+            // signal blocker.
             connect(l, &QListWidget::currentRowChanged, this, [this, c, l](int row) {
                 l->setProperty("rowChangedByPress", true);
                 if (row >= 0)
@@ -638,6 +682,8 @@ void MainWindow::wireModel()
                     model_->userClickedList(c, l->row(item));
             });
             l->viewport()->installEventFilter(this);
+            if (auto* choice = dynamic_cast<ChoiceList*>(l))
+                choice->enterPressed = [this, c](int row) { model_->userClickedList(c, row); };
         } else if (auto* s = qobject_cast<SpinArrows*>(w)) {
             connect(s, &SpinArrows::stepped, this, [this, c](int step) { model_->userSpin(c, step); });
         }
@@ -1044,11 +1090,21 @@ StartResult MainWindow::startUp()
 
         // Held as long as the window lives, that is until the program ends.
         lock_ = std::make_unique<InstanceLock>(ports_.lockFilePath);
-        if (!lock_->acquire()) {
+        switch (lock_->acquire()) {
+        case InstanceLock::Result::Acquired:
+            break;
+        case InstanceLock::Result::AlreadyRunning:
             ports_.ui->msgBox(QStringLiteral("すでに「") + kProgramTitle + QStringLiteral("」は起動されています。"), kMbExclamation,
                               kProgramTitle);
             ended_ = true;
             return StartResult::Stop;
+        case InstanceLock::Result::Unavailable:
+            // Without a lock a second copy goes unnoticed, which costs far
+            // less than a program that never starts.
+            logError(QStringLiteral("[frmMain]-[Form_Loadイベント]："),
+                     VbError(kErrPathFileAccess, QStringLiteral("起動中の確認用ファイル [ ") + lock_->path()
+                                                     + QStringLiteral(" ] を作成できないため、確認せずに起動します。")));
+            break;
         }
 
         {
@@ -1226,11 +1282,10 @@ void MainWindow::mnuSave2_Click()
         return;  // nothing written, so the result stays unsaved
     saveDialog_.fileName = *path;
     const QString text = form().text(Ctl::Text1) + QStringLiteral("\r\n");
-    QString why;
-    if (!writeFileAtomic(*path, text.toUtf8(), &why)) {
-        logError(errorLabel(kOwner, QStringLiteral("mnuSave2_Click")), VbError(kErrPathFileAccess));
+    if (const std::optional<VbError> failure = saveFileAtomic(*path, text.toUtf8())) {
+        logError(errorLabel(kOwner, QStringLiteral("mnuSave2_Click")), *failure);
         ports_.ui->msgBox(QStringLiteral("計算結果を保存できませんでした。") + QStringLiteral("\r") + *path +
-                              (why.isEmpty() ? QString() : QStringLiteral("\r") + why),
+                              QStringLiteral("\r") + failure->description(),
                           kMbCritical, QStringLiteral("保存エラー"));
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -37,6 +38,25 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event)
     emit released();
     if (click && rect().contains(event->position().toPoint()) && isEnabled())
         emit clicked();
+}
+
+void PictureButton::paintEvent(QPaintEvent* event)
+{
+    // The label would grey a disabled picture out; the picture is drawn as is.
+    const QPixmap picture = pixmap();
+    if (picture.isNull()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    drawFrame(&p);
+    const QRect room = contentsRect();
+    if (hasScaledContents()) {
+        p.drawPixmap(room, picture);
+        return;
+    }
+    const QSize size = picture.deviceIndependentSize().toSize();
+    p.drawPixmap(QStyle::alignedRect(layoutDirection(), alignment(), size, room), picture);
 }
 
 SpinArrows::SpinArrows(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))

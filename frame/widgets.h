@@ -18,7 +18,8 @@ inline QRect twipsRect(int left, int top, int width, int height)
 }
 
 // A picture that acts as a button: press, release and click, like the
-// original's image controls. A disabled one receives nothing.
+// original's image controls. A disabled one receives nothing, and shows its
+// picture as drawn: the "_disable" pictures are made to be seen unfiltered.
 class PictureButton : public QLabel {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString file_;

@@ -3,9 +3,54 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The table of every character code page 932 holds, made at build time
+// (cmake/tools/cp932table.cpp): for a character c,
+// kBlocks[kBlockOf[c >> 8]][c & 0xFF] is 0 when the code page cannot hold
+// it, below 0x100 for one byte, else lead * 256 + trail.
+namespace tolvane::cp932table {
+extern const std::uint8_t kBlockOf[256];
+extern const std::uint16_t kBlocks[][256];
+extern const char32_t kDroppedFirst;
+extern const char32_t kDroppedLast;
+}  // namespace tolvane::cp932table
 
 namespace tolvane {
 namespace {
+
+// Most of a drawing is ASCII: runs of kRun units are checked and copied
+// together. True when the run at in is all ASCII and is now at out.
+constexpr qsizetype kRun = 16;
+
+#if defined(__SSE2__)
+bool copyAsciiRun(const char16_t* in, char* out)
+{
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8));
+    const __m128i beyondAscii = _mm_and_si128(_mm_or_si128(first, second), _mm_set1_epi16(static_cast<short>(0xFF80)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(beyondAscii, _mm_setzero_si128())) != 0xFFFF)
+        return false;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
+    return true;
+}
+#else
+bool copyAsciiRun(const char16_t* __restrict in, char* __restrict out)
+{
+    char16_t bits = 0;
+    for (qsizetype k = 0; k < kRun; ++k)
+        bits |= in[k];
+    if (bits >= 0x80)
+        return false;
+    for (qsizetype k = 0; k < kRun; ++k)
+        out[k] = static_cast<char>(in[k]);
+    return true;
+}
+#endif
 
 class Converter {
 public:
@@ -66,19 +111,6 @@ private:
     iconv_t cd_;
 };
 
-size_t utf8Length(const char* p, size_t left)
-{
-    const auto c = static_cast<unsigned char>(*p);
-    size_t n = 1;
-    if (c >= 0xF0)
-        n = 4;
-    else if (c >= 0xE0)
-        n = 3;
-    else if (c >= 0xC0)
-        n = 2;
-    return std::max<size_t>(1, std::min(n, left));
-}
-
 size_t cp932Length(const char* p, size_t left)
 {
     const auto c = static_cast<unsigned char>(*p);
@@ -88,10 +120,46 @@ size_t cp932Length(const char* p, size_t left)
 
 }  // namespace
 
-QByteArray encodeCp932(const QString& text)
+QByteArray encodeCp932(QStringView text)
 {
-    Converter conv("CP932", "UTF-8");
-    return conv.run(text.toUtf8(), utf8Length);
+    const char16_t* in = text.utf16();
+    const qsizetype size = text.size();
+    // No character takes more than two bytes.
+    QByteArray out(2 * size, Qt::Uninitialized);
+    char* dst = out.data();
+    qsizetype i = 0;
+    while (i < size) {
+        while (i + kRun <= size && copyAsciiRun(in + i, dst)) {
+            i += kRun;
+            dst += kRun;
+        }
+        if (i == size)
+            break;
+        const char16_t c = in[i++];
+        if (c < 0x80) {
+            *dst++ = static_cast<char>(c);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i < size && QChar::isLowSurrogate(in[i])) {
+            // Beyond the basic plane code page 932 holds nothing; the
+            // converter this table comes from drops a few characters whole.
+            const char32_t wide = QChar::surrogateToUcs4(c, in[i++]);
+            if (wide < cp932table::kDroppedFirst || wide > cp932table::kDroppedLast)
+                *dst++ = '?';
+            continue;
+        }
+        const std::uint16_t code = cp932table::kBlocks[cp932table::kBlockOf[c >> 8]][c & 0xFF];
+        if (code == 0) {
+            *dst++ = '?';
+        } else if (code < 0x100) {
+            *dst++ = static_cast<char>(code);
+        } else {
+            *dst++ = static_cast<char>(code >> 8);
+            *dst++ = static_cast<char>(code & 0xFF);
+        }
+    }
+    out.truncate(dst - out.constData());
+    return out;
 }
 
 QString decodeCp932(const QByteArray& bytes)

@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 namespace tolvane {
 
-// A character that code page 932 cannot hold becomes "?".
-QByteArray encodeCp932(const QString& text);
+// A character that code page 932 cannot hold becomes "?". Thread-safe, and
+// nothing to set up: the table is part of the program.
+QByteArray encodeCp932(QStringView text);
 
 // A byte sequence that is not code page 932 becomes "?".
 QString decodeCp932(const QByteArray& bytes);

@@ -20,6 +20,12 @@ QString& documentsOverride()
     return folder;
 }
 
+QString& cacheOverride()
+{
+    static QString folder;
+    return folder;
+}
+
 }  // namespace
 
 QString ProgramFolder()
@@ -42,6 +48,18 @@ QString DocumentsFolder()
 }
 
 void setDocumentsFolder(const QString& folder) { documentsOverride() = folder; }
+
+QString CacheFolder()
+{
+    if (!cacheOverride().isEmpty())
+        return cacheOverride();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.cache");
+    return folder + QStringLiteral("/Tolvane");
+}
+
+void setCacheFolder(const QString& folder) { cacheOverride() = folder; }
 
 QString SettingFolder() { return DocumentsFolder() + QStringLiteral("/Tolvane"); }
 QString LogFolder() { return SettingFolder() + QStringLiteral("/Log"); }

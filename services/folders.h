@@ -15,6 +15,11 @@ void setProgramFolder(const QString& folder);  // empty: the executable's folder
 QString DocumentsFolder();
 void setDocumentsFolder(const QString& folder);  // empty: the platform's again
 
+// The user's cache folder ($XDG_CACHE_HOME, else ~/.cache) + "/Tolvane":
+// what the program can always make again from its own files.
+QString CacheFolder();
+void setCacheFolder(const QString& folder);  // empty: the platform's again
+
 QString SettingFolder();   // documents + "/Tolvane"
 QString LogFolder();       // SettingFolder + "/Log"
 QString MaterialsFolder(); // ProgramFolder + "/materials"

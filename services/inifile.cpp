@@ -77,17 +77,52 @@ QString valueOf(const QByteArray& line)
 
 bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
+// The file holds a few short lines. Anything far larger, or anything but a
+// regular file (a named pipe would hold the program for good), is no
+// settings file of ours and is never read.
+constexpr qint64 kMaxSettingsBytes = 1024 * 1024;
+
+// The whole file, or nothing when there is none; VbError when it cannot be
+// read or is no settings file.
+std::optional<QByteArray> readSettings(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    if (!info.isFile())
+        throw VbError(kErrPathFileAccess, QStringLiteral("通常のファイルではありません。"));
+    const VbError tooLarge(kErrPathFileAccess, QStringLiteral("ファイルが大きすぎます。"));
+    if (info.size() > kMaxSettingsBytes)
+        throw tooLarge;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VbError(kErrPermissionDenied);
+    // It may have grown since it was looked at.
+    QByteArray data = file.read(kMaxSettingsBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw VbError(kErrPathFileAccess);
+    if (data.size() > kMaxSettingsBytes)
+        throw tooLarge;
+    return data;
+}
+
 }  // namespace
 
 QString SettingsFilePath() { return SettingFolder() + QStringLiteral("/Settings.ini"); }
 
 QString GetINIValue(const QString& section, const QString& key)
 {
-    QFile file(SettingsFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> data;
+    try {
+        data = readSettings(SettingsFilePath());
+    } catch (const VbError& e) {
+        // Read as a missing file: every setting takes its default.
+        logError(errorLabel(kOwner, QStringLiteral("GetINIValue")), e);
+    }
+    if (!data)
         return QStringLiteral("ERROR");
     bool inSection = false;
-    for (const Line& line : splitLines(file.readAll())) {
+    for (const Line& line : splitLines(*data)) {
         if (const auto name = sectionName(line.text)) {
             inSection = sameName(*name, section);
             continue;
@@ -104,13 +139,12 @@ bool SetINIValue(const QString& section, const QString& key, const QString& valu
     if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
         return false;
     QByteArray data;
-    {
-        QFile file(path);
-        if (file.exists()) {
-            if (!file.open(QIODevice::ReadOnly))
-                return false;
-            data = file.readAll();
-        }
+    try {
+        // A file that cannot be read is left as it is, never replaced.
+        data = readSettings(path).value_or(QByteArray());
+    } catch (const VbError& e) {
+        logError(errorLabel(kOwner, QStringLiteral("SetINIValue")), e);
+        return false;
     }
     QList<Line> lines = splitLines(data);
     const QByteArray keyLine = (key + u'=' + value).toUtf8();

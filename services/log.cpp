@@ -23,6 +23,10 @@ void appendLine(const QString& line)
     // Neither writer makes a folder: without the log folder the line is lost.
     if (!QFileInfo(LogFolder()).isDir())
         return;
+    // A named pipe in the file's place would hold the program until someone reads it.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        return;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     file.write((line + QStringLiteral("\r\n")).toUtf8());

@@ -5,6 +5,7 @@
 #include "services/vberror.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace tolvane {
 namespace {
@@ -17,6 +18,9 @@ QStringList ReadTextFile(const QString& path)
         QFile file(path);
         if (!file.exists())
             throw VbError(kErrFileNotFound);
+        // Opening a named pipe or a device would wait, or read, for ever.
+        if (!QFileInfo(path).isFile())
+            throw VbError(kErrPathFileAccess, QStringLiteral("通常のファイルではありません。"));
         if (!file.open(QIODevice::ReadOnly))
             throw VbError(kErrPermissionDenied);
         const QByteArray data = file.readAll();

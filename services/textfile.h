@@ -9,8 +9,9 @@
 namespace tolvane {
 
 // Every line of the file without its line end (CR LF or LF). An empty file
-// gives one empty line; a missing or unreadable file, or one of more than
-// 32767 lines, gives no lines and one error line in the log.
+// gives one empty line; a missing or unreadable file, anything but a regular
+// file, or one of more than 32767 lines gives no lines and one error line in
+// the log.
 QStringList ReadTextFile(const QString& path);
 
 // Each line split at every comma: no quoting, no trimming, empty fields kept;

@@ -15,6 +15,9 @@ enum VbErrorNumber : int {
     kErrTypeMismatch = 13,
     kErrFileNotFound = 53,
     kErrBadFileMode = 54,
+    kErrDeviceIo = 57,
+    kErrDiskFull = 61,
+    kErrTooManyFiles = 67,
     kErrPermissionDenied = 70,
     kErrPathFileAccess = 75,
     kErrPathNotFound = 76,
@@ -36,5 +39,11 @@ private:
     int number_;
     QString description_;
 };
+
+// A failed system call (its errno) as the error the log and the messages
+// show: the number of the nearest kind (a full disk 61, no permission 70, no
+// such folder 76, ...; 75 for any other) and its description followed by
+// the system's own words.
+VbError systemError(int errnoValue);
 
 }  // namespace tolvane

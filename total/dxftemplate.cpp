@@ -20,6 +20,23 @@ DxfTemplate::DxfTemplate(const QByteArray& fileBytes)
         rows_.append(text.mid(start, rowEnd - start));
         start = end + 1;
     }
+    // Every drawing renders the same rows: join the runs between the
+    // placeholders once, CR LF included.
+    QString run;
+    for (const QString& row : rows_) {
+        const QString name = placeholderName(row);
+        if (name.isEmpty()) {
+            run += row;
+            run += u"\r\n";
+            continue;
+        }
+        runs_.append(run);
+        run.clear();
+        placeholderRows_.append(name);
+        if (!names_.contains(name))
+            names_.append(name);
+    }
+    runs_.append(run);
 }
 
 bool DxfTemplate::isPlaceholderRow(const QString& row)
@@ -32,21 +49,13 @@ QString DxfTemplate::placeholderName(const QString& row)
     return isPlaceholderRow(row) ? row.mid(kMark.size(), row.size() - 2 * kMark.size()) : QString();
 }
 
-QStringList DxfTemplate::placeholders() const
-{
-    QStringList names;
-    for (const QString& row : rows_) {
-        const QString name = placeholderName(row);
-        if (!name.isEmpty() && !names.contains(name))
-            names.append(name);
-    }
-    return names;
-}
-
 std::optional<QString> DxfTemplate::render(const QHash<QString, QString>& values, QString* error) const
 {
     // Check first, build after: a refused value leaves no half drawing.
-    for (const QString& name : placeholders()) {
+    QList<const QString*> filled;
+    filled.reserve(placeholderRows_.size());
+    qsizetype length = 0;
+    for (const QString& name : placeholderRows_) {
         const auto it = values.constFind(name);
         if (it == values.constEnd()) {
             if (error)
@@ -58,21 +67,20 @@ std::optional<QString> DxfTemplate::render(const QHash<QString, QString>& values
                 *error = QStringLiteral("the value for %1 holds a row break").arg(name);
             return std::nullopt;
         }
+        filled.append(&*it);
+        length += it->size() + 2;
     }
+    for (const QString& run : runs_)
+        length += run.size();
 
-    qsizetype length = 0;
-    for (const QString& row : rows_)
-        length += row.size() + 2;
     QString out;
-    out.reserve(length + 256);
-    const QString crlf = QStringLiteral("\r\n");
-    for (const QString& row : rows_) {
-        if (isPlaceholderRow(row))
-            out += values.value(placeholderName(row));
-        else
-            out += row;
-        out += crlf;
+    out.reserve(length);
+    for (qsizetype i = 0; i < filled.size(); ++i) {
+        out += runs_[i];
+        out += *filled[i];
+        out += u"\r\n";
     }
+    out += runs_.last();
     return out;
 }
 

@@ -31,7 +31,7 @@ public:
     const QStringList& rows() const { return rows_; }
     // The placeholder names ("TOTAL_NAME" for the row "@@TOTAL_NAME@@") in
     // the order of their first row.
-    QStringList placeholders() const;
+    QStringList placeholders() const { return names_; }
 
     // Every placeholder row replaced by its value in one pass (a value that
     // itself looks like a placeholder stays as it is), every row followed by
@@ -46,6 +46,11 @@ public:
 
 private:
     QStringList rows_;
+    // The drawing as runs of fixed rows (CR LF included) with one
+    // placeholder row after each run but the last.
+    QStringList runs_;
+    QStringList placeholderRows_;  // the name of each, in row order
+    QStringList names_;
 };
 
 }  // namespace tolvane

@@ -301,23 +301,16 @@ void TotalOutputDialog::imgOutputDXF_Click()
 void TotalOutputDialog::DxfSave(const QString& name, const QString& text)
 {
     try {
-        FileDialogRequest request = dxfSaveRequest();
-        // A name typed without an extension gets the chosen filter's, as the
-        // system's dialog gave it.
-        request.defaultExt = QStringLiteral("dxf");
-        const auto path = ui_.askSaveFile(request);
+        const auto path = ui_.askSaveFile(dxfSaveRequest());
         if (!path) {
             logDxfNotSaved(name);
             return;
         }
-        QString why;
-        if (!saveDxf(*path, text, &why)) {
-            logError(label("SaveTextControl"),
-                     VbError(kErrPermissionDenied, vbErrorDescription(kErrPermissionDenied) + QStringLiteral("（")
-                                                       + why + QStringLiteral("）")));
+        if (const std::optional<VbError> failure = saveDxf(*path, text)) {
+            logError(label("SaveTextControl"), *failure);
+            logDxfNotSaved(name);
             ui_.msgBox(QStringLiteral("ファイル【　") + QDir::toNativeSeparators(*path)
-                           + QStringLiteral("　】を保存できませんでした。") + kCrLf
-                           + QStringLiteral("保存先のフォルダー、書き込みの権限、空き容量を確認してください。"),
+                           + QStringLiteral("　】を保存できませんでした。") + kCrLf + failure->description(),
                        kMbOk | kMbCritical, kInformation);
             return;
         }

@@ -19,7 +19,8 @@ VornLineStatus readVornFirstLine(const QString& path, QString* line)
     if (!info.exists())
         return VornLineStatus::Missing;
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+    // A named pipe or a device would hold the dialog: only regular files are read.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return VornLineStatus::Unreadable;
     // One byte more than a line may hold tells a long line from a full one.
     const QByteArray head = file.read(kMaxVornLineBytes + 1);

@@ -13,7 +13,8 @@ constexpr qint64 kMaxVornLineBytes = 64 * 1024;
 enum class VornLineStatus { Ok, Missing, Unreadable, TooLong };
 
 // The first line of the file without its line end (CR LF, LF or CR alone),
-// decoded from code page 932. An empty file gives an empty line.
+// decoded from code page 932. An empty file gives an empty line; anything
+// but a regular file is Unreadable.
 VornLineStatus readVornFirstLine(const QString& path, QString* line);
 
 // What adding up the data files gave: the nine texts of the total diagram,

@@ -128,23 +128,47 @@ TEST_F(Report, NoSpringChosen)
     expectEnabled({Ctl::imgSelectAll, Ctl::mnuSave2}, false);
 }
 
-TEST_F(Report, EmptyOrNonNumberCompressionAndBiteBecomeZeroFirst)
+TEST_F(Report, EmptyCompressionAndBiteBecomeZeroFirst)
 {
-    for (const char* bad : {"", "-", ".", "1.2.3"}) {
-        SCOPED_TRACE(bad);
-        loadsExample();
-        type(Ctl::Text9, bad);
-        type(Ctl::Text11, bad);
-        const QString r = report();
-        expectTexts({{Ctl::Text9, "0"}, {Ctl::Text11, "0"}});
-        EXPECT_TRUE(r.contains("\r\n初圧 = 0mm\r\n"));
-        EXPECT_TRUE(r.contains("\r\n初圧 = 0kg\r\n"));
-        EXPECT_TRUE(r.contains("\r\n初圧 = 0N\r\n"));
-        EXPECT_FALSE(r.contains("加工開始"));  // bite 0
-        EXPECT_TRUE(r.endsWith("ST = 10  ( 使用回数 100万回 )"));
-    }
+    loadsExample();
+    type(Ctl::Text9, "");
+    type(Ctl::Text11, "");
+    const QString r = report();
+    expectTexts({{Ctl::Text9, "0"}, {Ctl::Text11, "0"}});
+    for (const char* line : {"\r\n初圧 = 0mm\r\n", "\r\n初圧 = 0kg\r\n", "\r\n初圧 = 0N\r\n"})
+        EXPECT_TRUE(r.contains(QString::fromUtf8(line))) << line;
+    EXPECT_FALSE(r.contains("加工開始"));  // bite 0
+    EXPECT_TRUE(r.endsWith("ST = 10  ( 使用回数 100万回 )"));
     EXPECT_EQ(text(Ctl::Label77), "---");  // the write ran the box's rules
     EXPECT_EQ(errors(), QStringList{});
+}
+
+// What was typed is the user's: a text that is no number, or one too large
+// to calculate with, is named in a message, stays as typed, and no report
+// (with results changed to fit it) is made.
+TEST_F(Report, ACompressionOrBiteThatIsNoNumberIsNamedAndLeftAsTyped)
+{
+    const QString huge = "1" + QString(309, QLatin1Char('0'));
+    const std::pair<Ctl, const char*> boxes[] = {{Ctl::Text9, "初圧 (mm)"}, {Ctl::Text11, "カミアイ"}};
+    for (const auto& [box, caption] : boxes) {
+        for (const QString& bad : {QStringLiteral("-"), QStringLiteral("."), QStringLiteral("1.2.3"), huge}) {
+            SCOPED_TRACE(controlName(box).toStdString() + " " + bad.left(8).toStdString());
+            loadsExample();
+            report();
+            type(box, bad);
+            const QString shownLoad = text(Ctl::Label46);
+            ui.boxes.clear();
+            EXPECT_EQ(report(), "");
+            EXPECT_EQ(text(box), bad);
+            EXPECT_EQ(text(Ctl::Label46), shownLoad);
+            ASSERT_EQ(ui.boxes.size(), 1);
+            EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("「") + QString::fromUtf8(caption)
+                                              + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"));
+            EXPECT_EQ(ui.boxes[0].style, kMbOk | kMbExclamation);
+            EXPECT_EQ(ui.boxes[0].title, "警告");
+            EXPECT_TRUE(errors().last().startsWith("■Err：[frmMain]-[imgDisplayTxt_Clickイベント]："));
+        }
+    }
 }
 
 TEST_F(Report, ANegativeStartCompressionIsPrintedAsItIs)

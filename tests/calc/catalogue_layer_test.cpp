@@ -95,6 +95,7 @@ TEST_F(CatalogueLayer, TheThreeQueryFormsReadFieldsByName)
 {
     const CatalogueRecordset rs = query("SELECT * FROM [SWB];");
     EXPECT_EQ(rs.columns, (QStringList{"NO", "D1", "D2", "l", "Lmin", "N_mm", "kgf_mm", "fmm100", "fmm50", "fmm30"}));
+    EXPECT_EQ(rs.types.mid(0, 2), (QStringList{"TEXT", "REAL"}));
     EXPECT_EQ(column(rs, "NO"), (QStringList{"SWB20-50", "SWB12.5-40", "SWB20-30", "O'Neil8-20"}));
     EXPECT_EQ(rs.rows[1], (QStringList{"SWB12.5-40", "12.5", "6.25", "40", "30", "1040", "0.0375", "6.4", "7.2", "999"}));
     EXPECT_EQ(rs.field(3, u"fmm30"), "");  // NULL reads as empty text
@@ -174,6 +175,53 @@ TEST_F(CatalogueLayer, EveryNumberIsItsFifteenDigitNumberText)
     // A value with no number text (an infinity) fails the query as an overflow.
     makeDatabase(numbers, "CREATE TABLE I (v REAL); INSERT INTO I VALUES (1e999);");
     EXPECT_EQ(errorOf("SELECT * FROM [I];", numbers), kErrOverflow);
+}
+
+// A Jet file's copy keeps each column's Jet type: a Single shows its 7-digit
+// text, a date the short date and long time of a Japanese desktop, a Yes/No
+// field True or False.
+TEST_F(CatalogueLayer, JetTypesAreShownAsTheProgramShowsThem)
+{
+    const QString typed = dir.filePath(QStringLiteral("typed.mdb"));
+    makeDatabase(typed, "CREATE TABLE T (s SINGLE, d DATETIME, b BIT, t TEXT);");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(typed).constData(), &db), SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT INTO T VALUES (?, ?, ?, ?)", -1, &insert, nullptr), SQLITE_OK);
+    const struct {
+        float single;
+        double date;
+        int yes;
+        const char* shown[4];
+    } rows[] = {
+        {0.1f, 29932, -1, {"0.1", "1981/12/12", "True", ""}},
+        {6.38f, 29932.5, 0, {"6.38", "1981/12/12 12:00:00", "False", "x"}},
+        {123456.7f, 0.25, 1, {"123456.7", "6:00:00", "True", "x"}},
+        {1e-05f, 0, 0, {"1E-05", "0:00:00", "False", "x"}},
+        {3.0f, -1.25, 0, {"3", "1899/12/29 6:00:00", "False", "x"}},
+        {12345678.f, 1.999999999, 0, {"1.234568E+07", "1900/01/01", "False", "x"}},
+    };
+    for (const auto& r : rows) {
+        sqlite3_bind_double(insert, 1, static_cast<double>(r.single));
+        sqlite3_bind_double(insert, 2, r.date);
+        sqlite3_bind_int(insert, 3, r.yes);
+        sqlite3_bind_text(insert, 4, r.shown[3], -1, SQLITE_STATIC);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+
+    const CatalogueRecordset rs = query("SELECT * FROM [T];", typed);
+    EXPECT_EQ(rs.types, (QStringList{"SINGLE", "DATETIME", "BIT", "TEXT"}));
+    ASSERT_EQ(rs.rows.size(), static_cast<qsizetype>(std::size(rows)));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const QStringList want = {rows[i].shown[0], rows[i].shown[1], rows[i].shown[2], rows[i].shown[3]};
+        EXPECT_EQ(rs.rows[static_cast<int>(i)], want);
+    }
+    EXPECT_FALSE(rs.rows[0][3].isNull());  // empty text is no NULL
+    makeDatabase(typed, "INSERT INTO T (d) VALUES (1e10);");
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [T];"), typed), kErrOverflow);
 }
 
 TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)

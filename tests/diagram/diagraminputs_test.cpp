@@ -1,6 +1,8 @@
 #include "diagram/fromcalc.h"
 
+#include "calc/calc_fixture.h"
 #include "calc/form.h"
+#include "diagram/springdiagram.h"
 #include "support/printers.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +39,49 @@ TEST(DiagramInputs, EachValueComesFromItsOwnControl)
         EXPECT_EQ(in.*field, controlName(ctl) + QStringLiteral(" text"));
     EXPECT_FALSE(in.Option1);
     EXPECT_TRUE(in.Option2);
+}
+
+using DrawingState = test::CalcTest;
+
+// Boxes changed after the report: the drawing takes the compressions (and
+// the pressure-only start load of one spring) that a report made now would
+// print, so they stand next to the loads that go with them.
+TEST_F(DrawingState, TheReportTextsAreThoseOfTheBoxesWhenTheOutputStarts)
+{
+    struct Case {
+        const char* what;
+        bool pressureOnly;
+        Ctl changed;
+        const char* value;
+    };
+    for (const Case& c : {Case{"plate thickness", false, Ctl::Text2, "2.5"},
+                          Case{"distance before bottom dead centre", true, Ctl::Text12, "5"}}) {
+        SCOPED_TRACE(c.what);
+        if (c.pressureOnly) {
+            click(Ctl::Option2);
+            type(Ctl::Text12, "3");
+        }
+        loadsExample();
+        model->imgDisplayTxt_Click();
+        const QStringList before = {model->CompStartText, model->CompFinalText, model->PartStartSpringLoadN};
+        type(c.changed, c.value);
+        const DiagramInputs in = diagramInputs(*model);
+        model->imgDisplayTxt_Click();
+        const QStringList now = {model->CompStartText, model->CompFinalText, model->PartStartSpringLoadN};
+        EXPECT_NE(now, before);
+        EXPECT_EQ((QStringList{in.CompStartText, in.CompFinalText, in.PartStartSpringLoadN}), now);
+        EXPECT_FALSE(in.CompressionError);
+    }
+
+    // Boxes no compression can be worked out from: nothing is drawn.
+    type(Ctl::Text12, "1" + QString(309, QLatin1Char('0')));
+    try {
+        buildSpringDiagram(diagramInputs(*model), QStringLiteral("a"));
+        FAIL() << "drawn";
+    } catch (const DiagramError& e) {
+        EXPECT_EQ(e.writer, QStringLiteral("Dxf_Data11"));
+        EXPECT_EQ(e.error.number(), kErrOverflow);
+    }
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include "services/cp932.h"
 #include "support/printers.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace tolvane {
 namespace {
@@ -70,7 +73,7 @@ TEST_F(DxfOutputTest, CancelInTheSaveDialogKeepsTheDialogOpen)
     EXPECT_EQ(r.title, QStringLiteral("Select the destination file "));
     EXPECT_EQ(r.filter, QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf"));
     EXPECT_EQ(r.filterIndex, 2);
-    EXPECT_EQ(r.defaultExt, QStringLiteral("txt"));
+    EXPECT_EQ(r.defaultExt, QStringLiteral("dxf"));  // "press1" is saved as "press1.dxf"
     EXPECT_TRUE(r.overwritePrompt);
     EXPECT_EQ(box.logMessages(), (QStringList{event("   ", "] のデータ生成開始"), event("   ", "] のデータ生成完了"),
                                               event("   ", "] のDXF出力をキャンセル")}));
@@ -116,38 +119,61 @@ TEST_F(DxfOutputTest, OkAgainAfterACancelSavesOneDrawingAndTheBoxOffKeepsTheData
     EXPECT_EQ(test::readAll(path("a.vorn")), QByteArray("earlier data"));
 }
 
-TEST_F(DxfOutputTest, AnIncompleteRecordGivesAnErrorLineButTheDrawingIsSaved)
+// A drawing saved without its data file says so and why, and a data file of
+// that name from an earlier save goes: a total would add up its old loads.
+TEST_F(DxfOutputTest, ADrawingSavedWithoutItsDataFileSaysWhyAndLeavesNoOldOne)
 {
-    run("a", {path("a.dxf")}, false);
-    EXPECT_TRUE(QFileInfo::exists(path("a.dxf")));
-    EXPECT_FALSE(QFileInfo::exists(path("a.vorn")));
-    const QStringList log = box.logMessages();
-    ASSERT_EQ(log.size(), 5);
-    EXPECT_EQ(log[2], event("a", "]のVornデータ生成開始"));
-    EXPECT_TRUE(log[3].startsWith(QStringLiteral("■Err：[modDataEditor]-[CreateVornData()]：")));
-    EXPECT_TRUE(log[4].endsWith(QStringLiteral("] をDXF形式で作成・保存")));
-    EXPECT_TRUE(out->closed());
+    struct Case {
+        const char* what;
+        const char* drawing;
+        bool complete;
+        bool unwritableLink;  // the old data file is a link to a place where no file can be made
+        QString why;
+        bool oldOneRemoved;
+    };
+    const Case cases[] = {
+        {"an incomplete record", "a.dxf", false, false, QStringLiteral("スプリングデータが揃っていません。"), true},
+        {"the drawing's own path", "a.vorn", true, false, QStringLiteral("VornファイルのパスがDXFファイルと同じです。"), false},
+        {"a write that fails", "a.dxf", true, true, systemError(ENOENT).description(), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::LogSandbox fresh;
+        ui = {};
+        const QString dxf = fresh.root() + QStringLiteral("/") + QString::fromUtf8(c.drawing);
+        const QString vorn = fresh.root() + QStringLiteral("/a.vorn");
+        if (c.unwritableLink)
+            ASSERT_TRUE(QFile::link(QStringLiteral("/proc/version"), vorn));
+        else
+            test::writeAll(vorn, "old loads");
+        run("a", {dxf}, c.complete);
+        EXPECT_EQ(test::readAll(dxf), encodeSpringDiagram(sampleInputs(), "a"));
+        if (dxf != vorn) {
+            EXPECT_FALSE(QFileInfo(vorn).exists() || QFileInfo(vorn).isSymLink());
+        }
+        ASSERT_EQ(ui.boxes.size(), 1);
+        EXPECT_EQ(ui.boxes[0].prompt, dxf + QStringLiteral(" ：ファイルを保存しました。\rVornファイルは作成されていません。\r理由：") + c.why
+                                          + (c.oldOneRemoved ? QStringLiteral("\r同じ名前の古いVornファイルは削除しました。") : QString()));
+        EXPECT_EQ(ui.boxes[0].style, kMbOk | kMbExclamation);
+        EXPECT_EQ(ui.boxes[0].title, QStringLiteral("保存完了"));
+        const QStringList log = fresh.logMessages();
+        EXPECT_EQ(log.contains("□Eve：" + vorn + QStringLiteral(" ：古いVornファイルを削除")), c.oldOneRemoved);
+        EXPECT_TRUE(log.last().endsWith(QStringLiteral("] をDXF形式で作成・保存")));
+        EXPECT_TRUE(out->closed());
+    }
 }
 
-TEST_F(DxfOutputTest, ADrawingSavedAsDotVornKeepsItsContent)
-{
-    run("a", {path("plan.vorn")});
-    EXPECT_EQ(test::readAll(path("plan.vorn")), encodeSpringDiagram(sampleInputs(), "a"));
-    const QStringList log = box.logMessages();
-    ASSERT_EQ(log.size(), 6);
-    EXPECT_TRUE(log[4].startsWith(QStringLiteral("■Err：[frmOutputDXF]-[CreateVornFile()]：")));
-    EXPECT_TRUE(log[4].endsWith(QStringLiteral("：エラー番号 -> 58")));
-    EXPECT_EQ(ui.boxes.back().title, QStringLiteral("保存完了"));
-}
-
-TEST_F(DxfOutputTest, AFailedWriteIsShownAndLoggedAsCancelled)
+TEST_F(DxfOutputTest, AFailedWriteIsShownWithItsReasonAndLoggedAsCancelled)
 {
     const QString bad = path("missing folder/a.dxf");
     run("a", {bad});
+    const QString why = systemError(ENOENT).description();
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].prompt, bad + QStringLiteral(" ：ファイルを保存できませんでした。"));
+    EXPECT_EQ(ui.boxes[0].prompt, bad + QStringLiteral(" ：ファイルを保存できませんでした。\r") + why);
     EXPECT_EQ(ui.boxes[0].style, 48);
-    EXPECT_EQ(box.logMessages().last(), event("a", "] のDXF出力をキャンセル"));
+    EXPECT_EQ(box.logMessages().mid(2),
+              (QStringList{QStringLiteral("■Err：[frmOutputDXF]-[SaveTextControl()]：") + why + QStringLiteral("：エラー番号 -> 76"),
+                           event("a", "] のDXF出力をキャンセル")}));
     EXPECT_FALSE(out->closed());
 }
 

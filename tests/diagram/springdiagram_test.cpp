@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 namespace tolvane {
 namespace {
@@ -142,7 +143,8 @@ TEST(SpringDiagram, TextsCarryTheResult)
 }
 
 // An empty initial compression is none; a number is compared with 0; any
-// other text is a compression and copied; no variant ever loses a row.
+// other text is a compression and copied (the dimension alone reads its
+// leading number); no variant ever loses a row.
 TEST(SpringDiagram, ZeroTestIsDecidedBeforeAnyRowAndKeepsTheFileWhole)
 {
     for (ReportBlock block : test::kAllBlocks) {
@@ -156,15 +158,16 @@ TEST(SpringDiagram, ZeroTestIsDecidedBeforeAnyRowAndKeepsTheFileWhole)
             for (const char* line : {"初圧 = 0mm", "初圧 = 0kg", "初圧 = 0N"})
                 EXPECT_TRUE(rows.contains(QString::fromUtf8(line))) << zero << line;
         }
-        const std::pair<const char*, const char*> others[] = {
-            {"abc", "50.8"}, {"-", "50.8"}, {"1.2.3", "49.6"}, {" ", "50.8"}};
-        for (const auto& [other, setLength] : others) {
+        // The dimension text takes the number at the text's start: "-", "." and a blank are no compression.
+        const std::tuple<const char*, const char*, const char*> others[] = {
+            {"abc", "50.8", "0"}, {"-", "50.8", "0"}, {".", "50.8", "0"}, {" ", "50.8", "0"}, {"1.2.3", "49.6", "1.2.3"}};
+        for (const auto& [other, setLength, dimension] : others) {
             DiagramInputs in = sampleInputs(block);
             in.InitialCompression = other;
             const QStringList rows = drawingRows(in);
             EXPECT_EQ(fixedRowsDigest(rows), kVariants.at(block).digestWithCompression) << other;
             EXPECT_EQ(groupOf(rows, "C4"), QStringLiteral("12.5kgX2=25kg")) << other;
-            EXPECT_EQ(groupOf(rows, "ED"), QString::fromLatin1(other)) << other;
+            EXPECT_EQ(groupOf(rows, "ED"), QString::fromLatin1(dimension)) << other;
             EXPECT_TRUE(rows.contains(QStringLiteral("初圧 = ") + QString::fromLatin1(other) + QStringLiteral("mm")));
             // The set length still reads the number at the text's start.
             EXPECT_EQ(groupOf(rows, "C9"), QStringLiteral("SET LENGTH ") + QString::fromLatin1(setLength));

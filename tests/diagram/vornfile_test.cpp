@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace tolvane {
 namespace {
 
@@ -37,14 +39,16 @@ TEST(VornFile, NameAndFolderComeFromTheDrawingsPath)
         EXPECT_EQ(vornFilePath(DripFileName(dxf), DripFolderName(dxf)), QString::fromUtf8(vorn));
 }
 
-TEST(VornFile, AFolderThatCannotBeWrittenGivesAnErrorLine)
+TEST(VornFile, AFolderThatCannotBeWrittenGivesAnErrorLineWithTheRealReason)
 {
     test::LogSandbox box;
     const QString notAFolder = box.root() + QStringLiteral("/file");
     test::writeAll(notAFolder, "x");
-    EXPECT_FALSE(CreateVornFile("data", "p", notAFolder, "a", notAFolder + QStringLiteral("/p.dxf")));
-    EXPECT_EQ(box.logMessages(),
-              QStringList{QStringLiteral("■Err：[frmOutputDXF]-[CreateVornFile()]：書き込みできません。：エラー番号 -> 70")});
+    const std::optional<VbError> failure = CreateVornFile("data", "p", notAFolder, "a", notAFolder + QStringLiteral("/p.dxf"));
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->number(), kErrPathNotFound);
+    EXPECT_EQ(box.logMessages(), QStringList{QStringLiteral("■Err：[frmOutputDXF]-[CreateVornFile()]：パスが見つかりません。（")
+                                             + qt_error_string(ENOTDIR) + QStringLiteral("）：エラー番号 -> 76")});
 }
 
 }  // namespace

@@ -48,13 +48,16 @@ private:
 // The network fetcher, but claiming to have dropped a cached copy.
 class CachingFetcher final : public UrlFetcher {
 public:
-    bool download(const QString& url, const QString& path) override { return net.download(url, path); }
+    bool download(const QString& url, const QString& path, QDeadlineTimer deadline) override
+    {
+        return net.download(url, path, deadline);
+    }
     bool removeCached(const QString& url) override
     {
         dropped.append(url);
         return true;
     }
-    NetworkFetcher net{3000};
+    NetworkFetcher net;
     QStringList dropped;
 };
 
@@ -76,7 +79,6 @@ protected:
     {
         ExistSettingFolder();
         banner_.setMessageServer(server_.base());
-        banner_.setDownloadTimeoutMs(3000);
         auto timer = std::make_unique<ManualTimer>();
         timer_ = timer.get();
         banner_.setTimer(std::move(timer));

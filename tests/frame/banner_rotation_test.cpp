@@ -43,10 +43,12 @@ protected:
 };
 
 struct VersionCase {
+    const char* name;
     bool dbCurrent;
     bool softCurrent;
     QStringList expected;  // the first message and the next three
 };
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
 class VersionMatrix : public BannerRotation, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(VersionMatrix, FirstMessageAndTheOnesAfter)
@@ -61,10 +63,11 @@ TEST_P(VersionMatrix, FirstMessageAndTheOnesAfter)
 
 INSTANTIATE_TEST_SUITE_P(
     Versions, VersionMatrix,
-    ::testing::Values(VersionCase{true, true, {"M3", "M3", "M3", "M3"}},
-                      VersionCase{false, true, {"DB", "M3", "DB", "M3"}},
-                      VersionCase{true, false, {"SOFT", "SOFT", "SOFT", "SOFT"}},
-                      VersionCase{false, false, {"DB", "SOFT", "DB", "SOFT"}}));
+    ::testing::Values(VersionCase{"BothCurrent", true, true, {"M3", "M3", "M3", "M3"}},
+                      VersionCase{"DatabaseOld", false, true, {"DB", "M3", "DB", "M3"}},
+                      VersionCase{"ProgramOld", true, false, {"SOFT", "SOFT", "SOFT", "SOFT"}},
+                      VersionCase{"BothOld", false, false, {"DB", "SOFT", "DB", "SOFT"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BannerRotation, TheDatabaseNoticeCarriesItsRowsLookAndLink)
 {
@@ -133,6 +136,45 @@ TEST_F(BannerRotation, AnUnreadableCatalogueVersionLetsTheDatabaseNoticeIn)
         QStringLiteral("■Err：[frmMain]-[CheckDatabaseVer()]：ファイルが見つかりません。：エラー番号 -> 53")));
 }
 
+// A row that cannot be shown is left out with one error line; the other
+// rows and the notices go on. Empty lines at the end are no rows at all.
+struct RowCase {
+    const char* name;
+    bool dbCurrent;
+    QStringList rows;      // the rows after row 0
+    int errorLines;
+    QStringList expected;  // the first message and the next three
+};
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
+class BadRows : public BannerRotation, public ::testing::WithParamInterface<RowCase> {};
+
+TEST_P(BadRows, AreLeftOutOfTheRotation)
+{
+    const RowCase& c = GetParam();
+    const QString head = QStringLiteral("1,%1,%2\r\n").arg(c.dbCurrent ? kDb : QStringLiteral("old"), kSoft);
+    start(encodeCp932(head + c.rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")), {0.0f, 0.99f});
+    QStringList shown{banner_.bannerText()};
+    shown += shownOverTicks(3);
+    EXPECT_EQ(shown, c.expected);
+    EXPECT_TRUE(banner_.msgLoaded());
+    const QStringList errors = sandbox_.logMessages().filter(QStringLiteral("■Err："));
+    EXPECT_EQ(errors.size(), c.errorLines) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(errors.filter(QStringLiteral("[InitMsgBanner()]")).size(), c.errorLines);
+}
+
+const QString kDbRow = QStringLiteral("DB,,2,255,12");
+const QString kSoftRow = QStringLiteral("SOFT,,2,65280,12");
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadRows,
+    ::testing::Values(
+        RowCase{"TrailingEmptyLines", true, {kDbRow, kSoftRow, "M3,,0,0,10", "", ""}, 0, {"M3", "M3", "M3", "M3"}},
+        RowCase{"BadMessage", true, {kDbRow, kSoftRow, "M3,,0,0,10", "M4,,0,0", "M5,,0,0,10"}, 1,
+                {"M3", "M5", "M5", "M5"}},
+        RowCase{"BadDatabaseNotice", false, {"DB,,left,255,12", kSoftRow, "M3,,0,0,10"}, 1, {"M3", "M3", "M3", "M3"}},
+        RowCase{"NoGoodMessage", false, {kDbRow, kSoftRow, "M3,,0,0,0"}, 1, {"DB", "Tolvane", "DB", "Tolvane"}},
+        RowCase{"NoMessageRow", false, {kDbRow, kSoftRow}, 0, {"DB", "Tolvane", "DB", "Tolvane"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Colour numbers with the top bit set name the system's colours, and a
 // message row may use them like any other colour number.
 TEST_F(BannerRotation, AMessageMayTakeASystemColour)
@@ -170,9 +212,11 @@ TEST_F(BannerRotation, TheCacheLineOnlyWhenACopyWasDropped)
 
 // Only web addresses open; anything else is no link at all.
 struct LinkCase {
+    const char* name;
     const char* link;
     bool opens;
 };
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
 class BannerLink : public BannerRotation, public ::testing::WithParamInterface<LinkCase> {};
 
 TEST_P(BannerLink, OpensOnlyHttpAndHttps)
@@ -193,14 +237,17 @@ TEST_P(BannerLink, OpensOnlyHttpAndHttps)
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, BannerLink,
-                         ::testing::Values(LinkCase{"http://example.com/news", true},
-                                           LinkCase{"HTTPS://EXAMPLE.COM/a?b=1&c=2#d", true},
-                                           LinkCase{"", false}, LinkCase{"file:///usr/bin/xterm", false},
-                                           LinkCase{"/usr/bin/xterm", false},
-                                           LinkCase{"C:\\Windows\\system32\\calc.exe", false},
-                                           LinkCase{"javascript:alert(1)", false}, LinkCase{"ftp://example.com/x", false},
-                                           LinkCase{"http://", false},
-                                           LinkCase{" http://example.com/", false}));
+                         ::testing::Values(LinkCase{"Http", "http://example.com/news", true},
+                                           LinkCase{"HttpsInUpperCase", "HTTPS://EXAMPLE.COM/a?b=1&c=2#d", true},
+                                           LinkCase{"Empty", "", false},
+                                           LinkCase{"FileUrl", "file:///usr/bin/xterm", false},
+                                           LinkCase{"Path", "/usr/bin/xterm", false},
+                                           LinkCase{"WindowsPath", "C:\\Windows\\system32\\calc.exe", false},
+                                           LinkCase{"Script", "javascript:alert(1)", false},
+                                           LinkCase{"Ftp", "ftp://example.com/x", false},
+                                           LinkCase{"HttpWithoutHost", "http://", false},
+                                           LinkCase{"LeadingBlank", " http://example.com/", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BannerTimer, TicksEveryMinuteAndEnablingTwiceKeepsItsMinute)
 {

@@ -1,5 +1,8 @@
 #include "frame/dxfdialog.h"
 
+#include "diagram/dxffile.h"
+#include "frame/desktop.h"
+
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "support/printers.h"
@@ -9,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -60,7 +64,7 @@ protected:
     DiagramInputs inputs;
 };
 
-TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxCheckedInTheDarkLook)
+TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxChecked)
 {
     DxfDialog bare(inputs, SpringRecord{}, true, ui);  // its buttons still work: the other tests click them bare
     EXPECT_EQ(box.logMessages(),
@@ -78,14 +82,8 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxCheckedInTheDarkLook)
     EXPECT_EQ(dialog.vornCheckBox()->text(), QStringLiteral("Vornファイルを作成する"));
     EXPECT_EQ(dialog.progressBar()->value(), 0);
     EXPECT_FALSE(dialog.okButton()->pixmap().isNull());
-    EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(48, 48, 48));
-    EXPECT_EQ(dialog.vornCheckBox()->palette().color(QPalette::WindowText), QColor(255, 255, 255));
     EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
     EXPECT_EQ(box.logMessages().size(), 1);
-
-    SkinName() = QStringLiteral("Light");
-    DxfDialog light(inputs, SpringRecord{}, true, ui);
-    EXPECT_EQ(light.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
 }
 
 TEST_F(DxfDialogTest, AnyMouseButtonPressesAPictureButtonButOnlyTheLeftClicksIt)
@@ -141,6 +139,22 @@ TEST_F(DxfDialogTest, ShowingReportsWhetherOkWasPressed)
     EXPECT_TRUE(showDxfDialog(nullptr, inputs, SpringRecord{}, true, ui));
     EXPECT_TRUE(QFileInfo::exists(dxf));
     EXPECT_TRUE(QFileInfo::exists(box.root() + QStringLiteral("/a.vorn")));
+}
+
+// Both drawings are saved through this dialog: a name typed without an
+// extension must become a file that CAD programs list.
+TEST_F(DxfDialogTest, ANameTypedWithoutExtensionIsSavedAsADrawing)
+{
+    QtUserInterface desktop;
+    FileDialogRequest request = dxfSaveRequest();
+    request.initialDir = box.root();
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->selectFile(QStringLiteral("press1"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(desktop.askSaveFile(request), box.root() + QStringLiteral("/press1.dxf"));
 }
 
 }  // namespace

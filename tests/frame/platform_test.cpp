@@ -9,31 +9,68 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLockFile>
 #include <QScreen>
 #include <QTimer>
 
 #include <ctime>
 
+#include <unistd.h>
+
 namespace tolvane::test {
 namespace {
 
+using LockResult = InstanceLock::Result;
+
 // One holder at a time is the start-up's second-copy check.
-TEST(InstanceLockTest, FreeAgainAfterwardsAndPerUser)
+TEST(InstanceLockTest, FreeAgainAfterwardsAndHeldOnlyByALiveCopy)
 {
     Sandbox sandbox;
     const QString path = sandbox.root() + QStringLiteral("/copy.lock");
     {
         InstanceLock first(path);
-        ASSERT_TRUE(first.acquire());
-        EXPECT_TRUE(first.acquire());  // holding it is no second copy
+        ASSERT_EQ(first.acquire(), LockResult::Acquired);
+        EXPECT_EQ(first.acquire(), LockResult::Acquired);  // holding it is no second copy
+        EXPECT_EQ(InstanceLock(path).acquire(), LockResult::AlreadyRunning);
     }
-    EXPECT_TRUE(InstanceLock(path).acquire());
+    EXPECT_EQ(InstanceLock(path).acquire(), LockResult::Acquired);
+}
 
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        EXPECT_TRUE(InstanceLock::defaultPath().startsWith(runtime));
-    else
-        EXPECT_TRUE(InstanceLock::defaultPath().contains(qEnvironmentVariable("USER")));
+// A lock that cannot be made, or one held by someone else, says nothing
+// about a second copy of this user.
+TEST(InstanceLockTest, ALockThatCannotBeMadeIsNoSecondCopy)
+{
+    Sandbox sandbox;
+    writeAll(sandbox.root() + QStringLiteral("/file"), "x");
+    EXPECT_EQ(InstanceLock(sandbox.root() + QStringLiteral("/file/tolvane.lock")).acquire(), LockResult::Unavailable);
+    ASSERT_TRUE(QDir(sandbox.root()).mkdir(QStringLiteral("dir.lock")));
+    EXPECT_EQ(InstanceLock(sandbox.root() + QStringLiteral("/dir.lock")).acquire(), LockResult::Unavailable);
+
+    const QString foreign = sandbox.root() + QStringLiteral("/foreign.lock");
+    QLockFile held(foreign);
+    ASSERT_TRUE(held.tryLock(0));
+    if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) != 0)
+        GTEST_SKIP() << "cannot give a file to another user here";
+    EXPECT_EQ(InstanceLock(foreign).acquire(), LockResult::Unavailable);
+}
+
+// The lock lives in a folder of this user only: the runtime folder, else
+// the cache folder, never a shared one.
+TEST(InstanceLockTest, TheDefaultPlaceIsTheUsersOwn)
+{
+    Sandbox sandbox;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    QDir(sandbox.root()).mkdir(QStringLiteral("run"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root() + QStringLiteral("/run")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(sandbox.root() + QStringLiteral("/cache")));
+    EXPECT_EQ(InstanceLock::defaultPath(), sandbox.root() + QStringLiteral("/run/tolvane.lock"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(InstanceLock::defaultPath(), sandbox.root() + QStringLiteral("/cache/tolvane.lock"));
+    // The cache folder may not exist yet on a fresh account.
+    EXPECT_EQ(InstanceLock().acquire(), LockResult::Acquired);
+    for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, std::pair{"XDG_CACHE_HOME", cache}})
+        value.isNull() ? (void)qunsetenv(name) : (void)qputenv(name, value);
 }
 
 // A clock that moves on by a step whenever it is read, and whose time of

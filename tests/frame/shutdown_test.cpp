@@ -1,6 +1,9 @@
 // The end command and the close box: the unsaved-result question and its
 // answers, the end line, and the two ways of saving the report.
 #include "frame/frametest.h"
+#include "services/vberror.h"
+
+#include <cerrno>
 
 namespace tolvane::test {
 namespace {
@@ -21,45 +24,73 @@ protected:
     bool endLogged() { return sandbox.logMessages().contains(kEnd); }
 };
 
-TEST_F(ShutdownTest, AnEmptyResultNeverAsks)
+TEST_F(ShutdownTest, AnEmptyOrSavedResultNeverAsks)
 {
-    window->model().SaveState = QStringLiteral("SaveNon");
-    form().setText(Ctl::Text1, QString());
-    window->mnuEnd_Click();
-    EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_TRUE(window->ended());
-    EXPECT_EQ(sandbox.logMessages().last(), kEnd);
+    for (const auto& [text, state] : {std::pair{QString(), "SaveNon"}, std::pair{kReport, "SaveOK"}}) {
+        window.reset();
+        started();
+        form().setText(Ctl::Text1, text);
+        window->model().SaveState = QString::fromLatin1(state);
+        window->mnuEnd_Click();
+        EXPECT_TRUE(ui.boxes.empty()) << state;
+        EXPECT_TRUE(window->ended()) << state;
+        EXPECT_EQ(sandbox.logMessages().last(), kEnd);
+    }
 }
 
-TEST_F(ShutdownTest, CancelKeepsTheWindowAtTheMenuAndTheCloseBox)
+// The question with each answer, whichever way the end comes: the end
+// command, the close box, or the system ending the session.
+enum class Way { EndCommand, CloseBox, SessionEnd };
+struct QuestionCase {
+    const char* name;
+    Way way;
+    int answer;
+    bool ends, endLine, saved;
+};
+void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
+class ShutdownQuestion : public ShutdownTest, public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(ShutdownQuestion, IsAskedAndAnswered)
 {
+    const QuestionCase& c = GetParam();
+    const QString path = sandbox.root() + QStringLiteral("/result.txt");
+    int cleaned = 0;
+    window->hooks().cleanUpBanner = [&] { ++cleaned; };
     window->show();
-    ui.answers = {kIdCancel, kIdCancel};
-    window->mnuEnd_Click();
-    EXPECT_FALSE(window->close());
-    ASSERT_EQ(ui.boxes.size(), 2u);
+    ui.answers = {c.answer};
+    ui.saveAnswers = {path};
+    switch (c.way) {
+    case Way::EndCommand: window->mnuEnd_Click(); break;
+    case Way::CloseBox: EXPECT_EQ(window->close(), c.ends); break;
+    case Way::SessionEnd: EXPECT_FALSE(window->Form_QueryUnload(3)); break;  // the session is not held back
+    }
+    ASSERT_GE(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, 51);
     EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Vornの終了"));
     EXPECT_EQ(ui.boxes[0].prompt,
               QStringLiteral("計算結果が残っています。\r保存してから終了する場合は 『はい』 を このまま終了する場合は 『いいえ』 を押してください。"));
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->ended());
-    // A close the system asks for is not held back.
-    ui.answers = {kIdCancel};
-    EXPECT_FALSE(window->Form_QueryUnload(1));
-    EXPECT_FALSE(endLogged());
+    EXPECT_EQ(window->ended(), c.ends);
+    if (c.way != Way::SessionEnd) {  // else the system closes the window
+        EXPECT_EQ(window->isVisible(), !c.ends);
+    }
+    EXPECT_EQ(endLogged(), c.endLine);
+    EXPECT_EQ(readAll(path), c.saved ? kReport.toUtf8() : QByteArray());
+    EXPECT_EQ(cleaned, c.answer == kIdNo ? 1 : 0);  // the banner is stopped on No only
 }
 
-TEST_F(ShutdownTest, NoEndsWithTheEndLineAndStopsTheBanner)
-{
-    int cleaned = 0;
-    window->hooks().cleanUpBanner = [&] { ++cleaned; };
-    ui.answers = {kIdNo};
-    window->mnuEnd_Click();
-    EXPECT_TRUE(window->ended());
-    EXPECT_EQ(sandbox.logMessages().last(), kEnd);
-    EXPECT_EQ(cleaned, 1);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ShutdownQuestion,
+    ::testing::Values(QuestionCase{"EndCommandYes", Way::EndCommand, kIdYes, true, true, true},
+                      QuestionCase{"EndCommandNo", Way::EndCommand, kIdNo, true, true, false},
+                      QuestionCase{"EndCommandCancel", Way::EndCommand, kIdCancel, false, false, false},
+                      QuestionCase{"CloseBoxYes", Way::CloseBox, kIdYes, true, true, true},
+                      QuestionCase{"CloseBoxNo", Way::CloseBox, kIdNo, true, true, false},
+                      QuestionCase{"CloseBoxCancel", Way::CloseBox, kIdCancel, false, false, false},
+                      QuestionCase{"SessionEndYes", Way::SessionEnd, kIdYes, true, true, true},
+                      QuestionCase{"SessionEndNo", Way::SessionEnd, kIdNo, true, true, false},
+                      // The system's end is not held back: the window goes without the end line.
+                      QuestionCase{"SessionEndCancel", Way::SessionEnd, kIdCancel, true, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ShutdownTest, YesWithACancelledOrFailedSaveKeepsTheWindow)
 {
@@ -84,7 +115,6 @@ TEST_F(ShutdownTest, YesSavesTheReportAsItStandsAndEnds)
     ui.answers = {kIdYes};
     ui.saveAnswers = {path};
     window->mnuEnd_Click();
-    EXPECT_EQ(readAll(path), kReport.toUtf8());
     ASSERT_EQ(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[1].title, QStringLiteral("保存完了"));
     EXPECT_EQ(ui.boxes[1].prompt, path + QStringLiteral(" にファイルを保存しました。"));
@@ -92,7 +122,6 @@ TEST_F(ShutdownTest, YesSavesTheReportAsItStandsAndEnds)
     EXPECT_EQ(log.mid(log.size() - 2),
               (QStringList{QStringLiteral("□Eve：") + path + QStringLiteral(" ：フォーム内の計算結果をテキストファイルに保存し、アプリケーションを終了"),
                            kEnd}));
-    EXPECT_TRUE(window->ended());
 }
 
 TEST_F(ShutdownTest, OnlyAWrittenSaveCountsAsSaved)
@@ -115,21 +144,24 @@ TEST_F(ShutdownTest, OnlyAWrittenSaveCountsAsSaved)
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
 }
 
-TEST_F(ShutdownTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
+TEST_F(ShutdownTest, AFailedSaveSaysWhyAndLeavesTheResultUnsaved)
 {
-    // The chosen name is a folder with a file in it: nothing can replace it.
-    const QString path = sandbox.root() + QStringLiteral("/taken");
-    QDir().mkpath(path);
-    writeAll(path + QStringLiteral("/inside.txt"), "kept");
+    const QString path = sandbox.root() + QStringLiteral("/old.txt");
+    writeAll(path, "old");
     ui.saveAnswers = {path};
-    window->mnuSave2_Click();
-    EXPECT_EQ(readAll(path + QStringLiteral("/inside.txt")), QByteArray("kept"));
+    putReport(QString(40000, QLatin1Char('x')));
+    {
+        FileSizeLimit fullDisk(20000);  // room for the log, not for the report
+        window->mnuSave2_Click();
+    }
+    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + qt_error_string(EFBIG) + QStringLiteral("）");
+    EXPECT_EQ(readAll(path), QByteArray("old"));
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, 16);
-    EXPECT_TRUE(ui.boxes[0].prompt.contains(path));
+    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("計算結果を保存できませんでした。\r") + path + QStringLiteral("\r") + why);
     EXPECT_EQ(sandbox.logMessages().last(),
-              QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：パス名が無効です。：エラー番号 -> 75"));
+              QStringLiteral("■Err：[frmMain]-[mnuSave2_Click()]：") + why + QStringLiteral("：エラー番号 -> 61"));
 }
 
 TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)

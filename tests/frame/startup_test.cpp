@@ -124,6 +124,19 @@ TEST_F(StartupTest, ALockLeftByACrashedCopyIsTakenOver)
     EXPECT_EQ(sandbox.logMessages().last(), kStarted);
 }
 
+TEST_F(StartupTest, ALockThatCannotBeMadeIsLoggedAndTheStartGoesOn)
+{
+    const QString lock = sandbox.root() + QStringLiteral("/tolvane.lock");
+    ASSERT_TRUE(QDir().mkdir(lock));
+    started();
+    EXPECT_EQ(sandbox.logMessages(),
+              (QStringList{kStart, kReady,
+                           QStringLiteral("■Err：[frmMain]-[Form_Loadイベント]：起動中の確認用ファイル [ ") + lock
+                               + QStringLiteral(" ] を作成できないため、確認せずに起動します。：エラー番号 -> 75"),
+                           kStarted}));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(StartupTest, EveryNamedControlIsInTheWindow)
 {
     makeWindow();

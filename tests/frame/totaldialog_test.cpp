@@ -109,15 +109,3 @@ TEST(TotalDialogWindow, ShowsThePressedPictureWhileAButtonIsHeldAndLogsAMissingO
     EXPECT_EQ(f.box.logMessages().last(),
               QStringLiteral("■Err：[frmSelectFile]-[imgCancel_MouseUp()]：ファイルが見つかりません。：エラー番号 -> 53"));
 }
-
-TEST(TotalDialogWindow, FollowsTheSkin)
-{
-    Fixture f;
-    ExistIniFile();
-    const QString before = SkinName();
-    SkinName() = QStringLiteral("Dark");
-    const TotalDialog dialog(nullptr, f.ui);
-    SkinName() = before;
-    EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(0x30, 0x30, 0x30));
-    EXPECT_EQ(dialog.findChildren<QLabel*>().first()->palette().color(QPalette::WindowText), QColor(Qt::white));
-}

@@ -62,10 +62,6 @@ TEST_F(VersionDialogTest, LightTakesTheSystemColoursEverythingElseIsDark)
         EXPECT_EQ(vbForeColor(dialog.label(4)), light ? 0xFF8080u : 0xFFFFFFu);
         // The links are not part of the look.
         EXPECT_EQ(vbForeColor(dialog.label(12)), 0xFF8080u);
-        // What is painted: the system's button face in the Light look.
-        EXPECT_EQ(dialog.palette().color(QPalette::Window),
-                  light ? QApplication::palette().color(QPalette::Button) : QColor(0x30, 0x30, 0x30));
-        EXPECT_EQ(dialog.label(7)->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0xFF));
     }
 }
 

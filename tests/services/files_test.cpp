@@ -1,15 +1,14 @@
 #include "services/atomicfile.h"
 #include "services/cp932.h"
 #include "services/textfile.h"
+#include "support/pipe.h"
 #include "support/sandbox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/resource.h>
-
-#include <csignal>
+#include <cerrno>
 
 using namespace tolvane;
 using tolvane::test::Sandbox;
@@ -65,6 +64,18 @@ TEST(TextFiles, LinesAndFields)
     EXPECT_TRUE(log[1].startsWith(QStringLiteral("■Err：[modDataEditor]-[CreateDataArray()]：")));
 }
 
+TEST(TextFiles, ANamedPipeIsRefusedWithoutWaiting)
+{
+    Sandbox box;
+    ExistLogFolder();
+    QStringList lines{QStringLiteral("old")};
+    EXPECT_TRUE(test::readsPipeWithoutWaiting(box.root() + QStringLiteral("/pipe.csv"),
+                                              [&] { lines = ReadTextFile(box.root() + QStringLiteral("/pipe.csv")); }));
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[modDataEditor]-[ReadTextFile()]：通常のファイルではありません。：エラー番号 -> 75")});
+}
+
 TEST(TextFiles, TooManyLinesForTheLineCounter)
 {
     Sandbox box;
@@ -82,52 +93,76 @@ TEST(CodePage932, RoundTripAndUnmappable)
     const QByteArray bytes = encodeCp932(QStringLiteral("レイアウト1"));
     EXPECT_EQ(bytes, QByteArray::fromHex("838c834383418345836731"));
     EXPECT_EQ(decodeCp932(bytes), QStringLiteral("レイアウト1"));
-    EXPECT_EQ(encodeCp932(QStringLiteral("a😀b€c")), QByteArray("a?b?c"));
-    EXPECT_EQ(encodeCp932(QStringLiteral("初圧 = 0mm")), QByteArray::fromHex("8f8988b3203d20306d6d"));
     EXPECT_EQ(decodeCp932(QByteArray("a\x80" "b")), QStringLiteral("a?b"));
-    EXPECT_EQ(encodeCp932(QString()), QByteArray());
+    const std::pair<QString, const char*> encoded[] = {
+        {QString(), ""},
+        {QStringLiteral("初圧 = 0mm"), "8f8988b3203d20306d6d"},
+        {QStringLiteral("a😀b€c"), "613f623f63"},                  // beyond the code page: "?"
+        {QStringLiteral("ｱ¥‾\t\r\n"), "b15c7e090d0a"},             // one byte each; controls stay
+        {QString(QChar(0xD800)) + u'a' + QChar(0xDC00), "3f613f"},  // a lone half of a pair
+        {QString::fromUcs4(U"a\U000E0041b"), "6162"},             // a tag character leaves nothing
+    };
+    for (const auto& [text, hex] : encoded)
+        EXPECT_EQ(encodeCp932(text).toHex(), QByteArray(hex)) << text.toStdString();
+    // Runs of ASCII are copied whole: a character beyond it anywhere in or
+    // between them still becomes its own bytes.
+    for (int at = 0; at < 40; ++at) {
+        QString text(40, u'x');
+        text[at] = u'線';
+        EXPECT_EQ(encodeCp932(text), QByteArray(at, 'x') + QByteArray::fromHex("90fc") + QByteArray(39 - at, 'x')) << at;
+    }
 }
 
-TEST(AtomicSave, AFailedSaveLeavesTheOldFile)
-{
-    Sandbox box;
-    const QString path = box.root() + QStringLiteral("/report.txt");
-    ASSERT_TRUE(writeFileAtomic(path, "old"));
-    ASSERT_TRUE(writeFileAtomic(path, "new"));
-    EXPECT_EQ(test::readAll(path), QByteArray("new"));
-
-    // A folder where the file should be cannot be replaced.
-    const QString blocked = box.root() + QStringLiteral("/blocked");
-    QDir(box.root()).mkdir(QStringLiteral("blocked"));
-    QString why;
-    EXPECT_FALSE(writeFileAtomic(blocked, "x", &why));
-    EXPECT_FALSE(why.isEmpty());
-    EXPECT_TRUE(QFileInfo(blocked).isDir());
-
-    EXPECT_FALSE(writeFileAtomic(box.root() + QStringLiteral("/no/such/folder/f.txt"), "x"));
-
-}
-
-TEST(AtomicSave, AWriteThatFailsHalfwayKeepsTheOldFile)
+// A failed save keeps the old file, leaves no temporary file and names the
+// real reason with its own error number.
+TEST(AtomicSave, AFailedSaveKeepsTheOldFileAndSaysWhy)
 {
     Sandbox box;
     const QString path = box.root() + QStringLiteral("/report.txt");
     const QByteArray old = QByteArray("old report ").repeated(10);
     ASSERT_TRUE(writeFileAtomic(path, old));
-    // A file-size limit makes the write fail part way, whatever the rights of
-    // the user running the test (a full disk does the same).
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString why;
-    const bool wrote = writeFileAtomic(path, QByteArray(4096, 'x'), &why);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(wrote);
-    EXPECT_FALSE(why.isEmpty());
+    QDir(box.root()).mkdir(QStringLiteral("blocked"));
+    test::writeAll(box.root() + QStringLiteral("/file"), "x");
+
+    struct Case {
+        const char* what;
+        QString path;
+        int number;
+        int errnoValue;
+    };
+    const Case cases[] = {
+        {"a folder where the file should be", box.root() + QStringLiteral("/blocked"), kErrPathFileAccess, EISDIR},
+        {"a missing folder", box.root() + QStringLiteral("/no/such/f.txt"), kErrPathNotFound, ENOENT},
+        {"a file used as a folder", box.root() + QStringLiteral("/file/f.txt"), kErrPathNotFound, ENOTDIR},
+        {"no room for the whole file", path, kErrDiskFull, EFBIG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::optional<test::FileSizeLimit> limit;
+        if (c.errnoValue == EFBIG)
+            limit.emplace(64);
+        const std::optional<VbError> failure = saveFileAtomic(c.path, QByteArray(4096, 'x'));
+        limit.reset();
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), c.number);
+        EXPECT_EQ(failure->description(),
+                  vbErrorDescription(c.number) + QStringLiteral("（") + qt_error_string(c.errnoValue) + QStringLiteral("）"));
+    }
     EXPECT_EQ(test::readAll(path), old);
-    EXPECT_EQ(QDir(box.root()).entryList(QDir::Files), QStringList{QStringLiteral("report.txt")});
+    EXPECT_TRUE(QFileInfo(box.root() + QStringLiteral("/blocked")).isDir());
+    EXPECT_EQ(QDir(box.root()).entryList(QDir::Files), (QStringList{QStringLiteral("file"), QStringLiteral("report.txt")}));
+}
+
+TEST(AtomicSave, AReplacedFileKeepsItsRightsAndALinkStaysALink)
+{
+    Sandbox box;
+    const QString path = box.root() + QStringLiteral("/report.txt");
+    test::writeAll(path, "old");
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QString link = box.root() + QStringLiteral("/link.txt");
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(writeFileAtomic(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(test::readAll(path), QByteArray("new"));
+    EXPECT_EQ(QFile(path).permissions() & QFile::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
 }

@@ -1,5 +1,6 @@
 #include "services/log.h"
 #include "services/vberror.h"
+#include "support/pipe.h"
 #include "support/sandbox.h"
 
 #include <QDir>
@@ -38,12 +39,16 @@ TEST(Log, EachLineGoesToItsOwnDaysFile)
     EXPECT_TRUE(box.logText(QDate(2026, 12, 7)).endsWith(QStringLiteral("b\r\n")));
 }
 
-TEST(Log, WithoutTheFolderALineIsLostQuietly)
+TEST(Log, WithoutTheFolderOrWithAPipeForTheFileALineIsLostQuietly)
 {
     Sandbox box;
     WriteEventLog(QStringLiteral("lost"));
     WriteErrorLog(QStringLiteral("lost"), 1);
     EXPECT_FALSE(QFileInfo::exists(LogFolder()));
+
+    ExistLogFolder();
+    EXPECT_TRUE(test::readsPipeWithoutWaiting(LogFolder() + QStringLiteral("/Vorn-2026-12-06.log"),
+                                              [] { WriteEventLog(QStringLiteral("lost")); }));
 }
 
 TEST(Log, OldFilesGoAfterSevenDays)
@@ -78,8 +83,8 @@ TEST(Log, OldFilesGoAfterSevenDays)
 TEST(Log, DeletingWithoutTheFolderWritesOneErrorLine)
 {
     Sandbox box;
-    ExistLogFolder();
-    QDir(LogFolder()).removeRecursively();
-    DeleteOldLog();  // nothing to write to, nothing thrown
-    EXPECT_FALSE(QFileInfo::exists(LogFolder()));
+    box.clock().makeLogFolderFromReading(2);  // after the scan has read today's date
+    DeleteOldLog();
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[modLogManager]-[DeleteOldLog()]：パスが見つかりません。：エラー番号 -> 76")});
 }

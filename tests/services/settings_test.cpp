@@ -1,4 +1,5 @@
 #include "services/inifile.h"
+#include "support/pipe.h"
 #include "support/sandbox.h"
 
 #include <QFileInfo>
@@ -72,9 +73,46 @@ TEST(Settings, WritingMakesTheFileButNotItsFolder)
 TEST(Settings, CreatingWithoutTheFolderLogsOneLine)
 {
     Sandbox box;
+    box.clock().makeLogFolderFromReading(1);  // no folder until the failure is logged
     CreateIniFile();
+    EXPECT_EQ(box.logMessages(),
+              QStringList{QStringLiteral("■Err：[modIniFileRW]-[CreateIniFile()]：パスが見つかりません。：エラー番号 -> 76")});
     EXPECT_FALSE(QFileInfo::exists(SettingsFilePath()));
-    ExistLogFolder();  // makes the whole path, Settings folder included
-    CreateIniFile();
-    EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
+}
+
+// Anything but a regular file, or one far larger than settings can be, is
+// no settings file: an error line, the defaults, and it is never replaced.
+TEST(Settings, WhatIsNoSettingsFileIsNeitherReadNorReplaced)
+{
+    Sandbox box;
+    ExistLogFolder();
+    const QString design = QStringLiteral("Design");
+    const QString skin = QStringLiteral("FORM_SKIN");
+    const QByteArray light("[Design]\r\nFORM_SKIN=Light\r\n");
+    const qint64 limit = 1024 * 1024;
+    test::writeAll(SettingsFilePath(), light + QByteArray(limit - light.size(), ';'));
+    EXPECT_EQ(GetINIValue(design, skin), u"Light");
+    const QByteArray tooLarge = light + QByteArray(limit - light.size() + 1, ';');
+    test::writeAll(SettingsFilePath(), tooLarge);
+    EXPECT_EQ(GetINIValue(design, skin), u"ERROR");
+    EXPECT_FALSE(SetINIValue(design, skin, QStringLiteral("Dark")));
+    EXPECT_EQ(test::readAll(SettingsFilePath()), tooLarge);
+
+    QFile::remove(SettingsFilePath());
+    QString value;
+    bool written = true;
+    EXPECT_TRUE(test::readsPipeWithoutWaiting(SettingsFilePath(), [&] {
+        value = GetINIValue(design, skin);
+        written = SetINIValue(design, skin, QStringLiteral("Dark"));
+    }));
+    EXPECT_EQ(value, u"ERROR");
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(QFileInfo(SettingsFilePath()).isFile());
+
+    const QString large = QStringLiteral("ファイルが大きすぎます。：エラー番号 -> 75");
+    const QString pipe = QStringLiteral("通常のファイルではありません。：エラー番号 -> 75");
+    EXPECT_EQ(box.logMessages(), (QStringList{QStringLiteral("■Err：[modIniFileRW]-[GetINIValue()]：") + large,
+                                              QStringLiteral("■Err：[modIniFileRW]-[SetINIValue()]：") + large,
+                                              QStringLiteral("■Err：[modIniFileRW]-[GetINIValue()]：") + pipe,
+                                              QStringLiteral("■Err：[modIniFileRW]-[SetINIValue()]：") + pipe}));
 }

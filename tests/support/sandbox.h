@@ -1,5 +1,5 @@
 #pragma once
-// A private documents folder, program folder and clock for one test, so
+// A private documents folder, program folder, cache folder and clock for one test, so
 // tests never touch the real user's files and can fix the time.
 
 #include "services/clock.h"
@@ -12,19 +12,59 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace tolvane::test {
+
+// While it lives no file of this process grows past the limit: a write
+// beyond it fails as on a full disk (EFBIG), whatever the rights of the user
+// running the test. Keep the log smaller than the limit.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &saved_), 0);
+        rlimit small = saved_;
+        small.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int);
+};
 
 class FixedClock final : public Clock {
 public:
     explicit FixedClock(QDateTime t = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7))) : now_(std::move(t)) {}
-    QDateTime now() const override { return now_; }
+    QDateTime now() const override
+    {
+        if (makeLogFolderFrom_ > 0 && ++readings_ >= makeLogFolderFrom_)
+            ExistLogFolder();
+        return now_;
+    }
     qint64 monotonicMs() const override { return ms_; }
     void set(const QDateTime& t) { now_ = t; }
     void advanceMs(qint64 ms) { ms_ += ms; now_ = now_.addMSecs(ms); }
+    // From the nth reading on (the first is 1) the log folder is made before
+    // the time is given: a line logged after a folder went missing then lands
+    // in the log where a test can read it (the writers never make the folder).
+    void makeLogFolderFromReading(int n) { makeLogFolderFrom_ = n; }
 
 private:
     QDateTime now_;
     qint64 ms_ = 0;
+    int makeLogFolderFrom_ = 0;
+    mutable int readings_ = 0;
 };
 
 class Sandbox {
@@ -36,6 +76,7 @@ public:
         QDir(dir_.path()).mkpath(QStringLiteral("program"));
         setDocumentsFolder(dir_.path() + QStringLiteral("/Documents"));
         setProgramFolder(dir_.path() + QStringLiteral("/program"));
+        setCacheFolder(dir_.path() + QStringLiteral("/cache"));
         setClock(&clock_);
     }
     ~Sandbox()
@@ -43,6 +84,7 @@ public:
         setClock(nullptr);
         setDocumentsFolder({});
         setProgramFolder({});
+        setCacheFolder({});
     }
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;

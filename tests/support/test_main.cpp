@@ -2,6 +2,8 @@
 // the widgets need one, and so do the file and path services.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtGlobal>
 #if __has_include(<QApplication>) && defined(TOLVANE_TEST_GUI)
 #include <QApplication>
@@ -14,6 +16,9 @@ using TestApplication = QCoreApplication;
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    // No test reaches the user's own cache, even outside a sandbox.
+    const QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace tolvane;
 using namespace tolvane::test;
 
@@ -103,6 +105,7 @@ TEST(TotalOutputDialog, TotalsWritesAndSavesTheDrawing)
     EXPECT_EQ(f.ui.saveRequests.at(0).title, QStringLiteral("Select the destination file "));
     EXPECT_EQ(f.ui.saveRequests.at(0).filter, QStringLiteral("All files (*.*)|*.*|dxf files (*.dxf)|*.dxf"));
     EXPECT_EQ(f.ui.saveRequests.at(0).filterIndex, 2);
+    EXPECT_EQ(f.ui.saveRequests.at(0).defaultExt, QStringLiteral("dxf"));
     ASSERT_EQ(f.ui.boxes.size(), 1);
     EXPECT_EQ(f.ui.boxes.at(0).prompt, f.out + QStringLiteral(" ：ファイルを保存しました。"));
     EXPECT_EQ(f.ui.boxes.at(0).title, QStringLiteral("保存完了"));
@@ -225,21 +228,26 @@ TEST(TotalOutputDialog, AsksForANameAndASecondOutputAfterACancelledSaveHoldsOneD
     EXPECT_TRUE(f.dialog.closeRequested());
 }
 
-TEST(TotalOutputDialog, AFailedSaveKeepsTheOldFileAndSaysSo)
+// A failed save keeps what was there, names the real reason in the message
+// and the log, and is logged as an output that did not happen.
+TEST(TotalOutputDialog, AFailedSaveKeepsTheOldFileAndSaysWhy)
 {
     Fixture f;
-    // The target is a folder: it cannot be replaced by a file.
     const QString target = f.box.root() + QStringLiteral("/taken.dxf");
-    ASSERT_TRUE(QDir().mkpath(target));
-    writeAll(target + QStringLiteral("/keep.txt"), QByteArray("mine"));
-    f.output(f.twoFiles(), QStringLiteral("x"), target);
+    writeAll(target, QByteArray("mine"));
+    {
+        FileSizeLimit fullDisk(8192);  // room for the log, not for the drawing
+        f.output(f.twoFiles(), QStringLiteral("x"), target);
+    }
+    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + qt_error_string(EFBIG) + QStringLiteral("）");
     ASSERT_EQ(f.ui.boxes.size(), 1);
-    EXPECT_TRUE(f.ui.boxes.at(0).prompt.startsWith(QStringLiteral("ファイル【　") + target
-                                                    + QStringLiteral("　】を保存できませんでした。")));
+    EXPECT_EQ(f.ui.boxes.at(0).prompt,
+              QStringLiteral("ファイル【　") + target + QStringLiteral("　】を保存できませんでした。\r\n") + why);
     EXPECT_EQ(f.ui.boxes.at(0).style, kMbOk | kMbCritical);
-    EXPECT_EQ(readAll(target + QStringLiteral("/keep.txt")), QByteArray("mine"));
+    EXPECT_EQ(readAll(target), QByteArray("mine"));
     EXPECT_FALSE(f.dialog.closeRequested());
     const QStringList log = f.box.logMessages();
-    EXPECT_TRUE(log.last().startsWith(QStringLiteral("■Err：[frmSelectFile]-[SaveTextControl()]：書き込みできません。")));
-    EXPECT_FALSE(log.join(QLatin1Char('\n')).contains(QStringLiteral("キャンセル")));
+    EXPECT_EQ(log.mid(log.size() - 2),
+              (QStringList{QStringLiteral("■Err：[frmSelectFile]-[SaveTextControl()]：") + why + QStringLiteral("：エラー番号 -> 61"),
+                           QStringLiteral("□Eve：スプリング線図 [x] のDXF出力をキャンセル")}));
 }

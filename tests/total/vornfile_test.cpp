@@ -1,5 +1,6 @@
 #include "total/vornfile.h"
 
+#include "support/pipe.h"
 #include "totaltestsupport.h"
 
 #include <QLocale>
@@ -27,6 +28,10 @@ TEST(VornFirstLine, ReadsTheFirstLineOnlyDecodedFromCodePage932UpTo64KiB)
     EXPECT_EQ(readVornFirstLine(box.root() + QStringLiteral("/none.vorn"), &line), VornLineStatus::Missing);
     EXPECT_TRUE(line.isEmpty());
     EXPECT_EQ(readVornFirstLine(box.root(), &line), VornLineStatus::Unreadable);  // a folder
+    VornLineStatus fromPipe = VornLineStatus::Ok;
+    EXPECT_TRUE(readsPipeWithoutWaiting(box.root() + QStringLiteral("/pipe.vorn"),
+                                        [&] { fromPipe = readVornFirstLine(box.root() + QStringLiteral("/pipe.vorn"), &line); }));
+    EXPECT_EQ(fromPipe, VornLineStatus::Unreadable);
     const QByteArray full(kMaxVornLineBytes, 'a');
     writeAll(box.root() + QStringLiteral("/full"), full + "\r\nrest");
     EXPECT_EQ(readVornFirstLine(box.root() + QStringLiteral("/full"), &line), VornLineStatus::Ok);

@@ -1,0 +1,109 @@
+// Developer tool: looks at a catalogue file the way the program reads it.
+//
+//   tolvane-catalogue FILE          its format and its tables, one a line
+//   tolvane-catalogue FILE TABLE    that table as CSV, every value as the
+//                                   program shows it, text in double quotes
+//
+// A maker's Jet file is read through the same layer as in the program, so
+// what this prints is what the window would list. Errors go to stderr with
+// exit status 1. The program's catalogue layer also starts this tool, with
+// "--convert JETFILE OUTPUT", as its Jet reader.
+
+#include "calc/catalogue.h"
+#include "calc/jetcopy.h"
+#include "catalogue/jetreader.h"
+#include "services/vberror.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace tolvane;
+
+namespace {
+
+void writeLine(const QString& line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+QString quotedField(const QString& value)
+{
+    QString out = value;
+    out.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + out + QLatin1Char('"');
+}
+
+// Text columns by their declared type, as SQLite tells text from numbers.
+bool isTextType(const QString& type)
+{
+    return type.contains(QLatin1String("TEXT"), Qt::CaseInsensitive) ||
+           type.contains(QLatin1String("CHAR"), Qt::CaseInsensitive) ||
+           type.contains(QLatin1String("CLOB"), Qt::CaseInsensitive) ||
+           type.compare(QLatin1String("GUID"), Qt::CaseInsensitive) == 0;
+}
+
+QString headerField(const QString& name)
+{
+    const bool plain = !name.contains(QLatin1Char(',')) && !name.contains(QLatin1Char('"')) &&
+                       !name.contains(QLatin1Char('\n'));
+    return plain ? name : quotedField(name);
+}
+
+void printTables(const QString& file)
+{
+    writeLine(catalogueFormat(file));
+    for (const QString& table : catalogueTables(file))
+        writeLine(table);
+}
+
+void printTable(const QString& file, const QString& table)
+{
+    const CatalogueRecordset rs =
+        runCatalogueQuery(file, QString(), QStringLiteral("SELECT * FROM [") + table + QStringLiteral("];"));
+    QStringList header;
+    for (const QString& name : rs.columns)
+        header.append(headerField(name));
+    writeLine(header.join(QLatin1Char(',')));
+    for (const QStringList& row : rs.rows) {
+        QStringList fields;
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            const QString& value = row[c];
+            fields.append(!value.isNull() && isTextType(rs.types.value(c)) ? quotedField(value) : value);
+        }
+        writeLine(fields.join(QLatin1Char(',')));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], jetcopy::kConvertOption) == 0)
+        return jetreader::convert(argv[2], argv[3]);
+
+    // The program folder, where the layer finds this tool as its Jet reader.
+    QCoreApplication app(argc, argv);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: tolvane-catalogue FILE [TABLE]\n");
+        return 1;
+    }
+    try {
+        const QString file = QFile::decodeName(argv[1]);
+        if (argc == 2)
+            printTables(file);
+        else
+            printTable(file, QString::fromLocal8Bit(argv[2]));
+    } catch (const VbError& e) {
+        const QByteArray message = (QStringLiteral("tolvane-catalogue: ") + e.description() +
+                                    QStringLiteral(" (エラー番号 ") + QString::number(e.number()) + QStringLiteral(")\n"))
+                                       .toUtf8();
+        std::fwrite(message.constData(), 1, static_cast<size_t>(message.size()), stderr);
+        return 1;
+    }
+    std::fflush(stdout);
+    return std::ferror(stdout) ? 1 : 0;
+}
