@@ -1,5 +1,6 @@
 #include "frame/splash.h"
 
+#include "frame/look.h"
 #include "frame/programicon.h"
 #include "services/clock.h"
 #include "services/embedded.h"
@@ -46,7 +47,7 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     auto* caption = new QLabel(QStringLiteral("ダイスプリング 圧力計算ソフト  起動中…"), this);
     caption->setObjectName(QStringLiteral("Label2"));
     caption->setGeometry(20, 104, 320, 24);
-    QFont captionFont(QStringLiteral("IPAPGothic"));
+    QFont captionFont = look::programFont();
     captionFont.setPointSize(10);
     caption->setFont(captionFont);
     colour(caption, QPalette::WindowText, Qt::white);
