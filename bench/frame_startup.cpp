@@ -4,17 +4,21 @@
 // (app/program.h) with the built program folder, private documents and lock
 // folders, and a message server that refuses at once, so the network plays
 // no part. Compared with the plain window is the start-up without the
-// splash's second; the full start-up is timed as well, with the processor
-// time the process spent until painted and while the splash showed.
+// splash's second; a window of the same size with one line of text shows
+// what of the difference is the font set-up alone. The full start-up is
+// timed as well, with the processor time the process spent until painted
+// and while the splash showed.
 //
 // Each measurement is a child process of this program: the same file runs as
 // the child when given --child.
 #include "app/program.h"
 #include "bench/bench_support.h"
+#include "frame/look.h"
 #include "services/folders.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -87,12 +91,16 @@ private:
 
 int runChild(const std::string& mode, int& argc, char** argv)
 {
-    if (mode == "plain") {
+    if (mode == "plain" || mode == "plain-text") {
         QApplication app(argc, argv);
         PaintProbe probe(QStringLiteral("plain"));
         app.installEventFilter(&probe);
         QWidget window;
         window.setObjectName(QStringLiteral("plain"));
+        // One line in the program's font: the font set-up any window with
+        // text pays, which the plain window does not.
+        if (mode == "plain-text")
+            (new QLabel(QStringLiteral("ダイスプリング 圧力計算ソフト"), &window))->setFont(look::programFont());
         const char* size = std::getenv("TOLVANE_BENCH_SIZE");
         int width = 0, height = 0;
         if (!size || std::sscanf(size, "%dx%d", &width, &height) != 2)
@@ -171,23 +179,26 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// Runs the program's child once an iteration (after a plain window's, when
-// one is asked for) and reports the medians: median_ms, cpu_ms (the
-// processor time until painted), splash_cpu_ms (the part of it while the
-// splash showed), and beside a plain window plain_ms and overhead_ms, the
-// difference of the two medians.
+// Runs the program's child once an iteration (after a plain window's and a
+// window with one line of text, when asked for) and reports the medians:
+// median_ms, cpu_ms (the processor time until painted), splash_cpu_ms (the
+// part of it while the splash showed), and beside the plain windows
+// plain_ms, text_window_ms and overhead_ms, the program's median less the
+// plain window's.
 void timeStartUp(benchmark::State& state, const char* mode, bool besidePlainWindow)
 {
-    std::vector<double> plain, program, cpu, splashCpu;
+    std::vector<double> plain, text, program, cpu, splashCpu;
     for (auto _ : state) {
         const ChildRun p = besidePlainWindow ? runOnce("plain") : ChildRun{};
+        const ChildRun t = besidePlainWindow ? runOnce("plain-text") : ChildRun{};
         const ChildRun r = runOnce(mode);
-        if (p.wallMs < 0 || r.wallMs < 0) {
+        if (p.wallMs < 0 || t.wallMs < 0 || r.wallMs < 0) {
             state.SkipWithError("a child did not paint");
             return;
         }
         state.SetIterationTime(r.wallMs / 1e3);
         plain.push_back(p.wallMs);
+        text.push_back(t.wallMs);
         program.push_back(r.wallMs);
         cpu.push_back(r.cpuMs);
         splashCpu.push_back(r.splashCpuMs);
@@ -197,6 +208,7 @@ void timeStartUp(benchmark::State& state, const char* mode, bool besidePlainWind
     state.counters["splash_cpu_ms"] = median(splashCpu);
     if (besidePlainWindow) {
         state.counters["plain_ms"] = median(plain);
+        state.counters["text_window_ms"] = median(text);
         state.counters["overhead_ms"] = median(program) - median(plain);
     }
 }
