@@ -36,7 +36,10 @@ QString displayText(QString text)
 
 int QtUserInterface::msgBox(const QString& prompt, int style, const QString& title)
 {
-    QMessageBox box(owner_);
+    // The start-up's messages come before the window is shown; a box owned
+    // by it would open where the unshown window is, the screen's top-left
+    // corner. Without an owner it opens at the centre of the screen.
+    QMessageBox box(owner_ && owner_->isVisible() ? owner_.data() : nullptr);
     box.setWindowTitle(title);
     box.setText(displayText(prompt));
     switch (style & 0x70) {

@@ -1,5 +1,6 @@
 #include "frame/dxfdialog.h"
 
+#include "frame/fixedframe.h"
 #include "frame/look.h"
 #include "services/log.h"
 #include "services/vberror.h"
@@ -53,6 +54,7 @@ DxfDialog::DxfDialog(const DiagramInputs& inputs, const SpringRecord& record, bo
     : QDialog(owner)
 {
     setObjectName(kForm);
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("DXF出力"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(twipsToPixels(3720), twipsToPixels(1965));

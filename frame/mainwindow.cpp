@@ -2,6 +2,7 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
+#include "frame/fixedframe.h"
 #include "frame/instancelock.h"
 #include "frame/look.h"
 #include "frame/printlayout.h"
@@ -22,6 +23,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -177,12 +179,17 @@ protected:
 MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent), ports_(std::move(ports))
 {
     setObjectName(kOwner);
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("Tolvane"));
     model_ = std::make_unique<CalcModel>(*ports_.ui, static_cast<CalcScreen&>(*this));
     saveDialog_.title = QStringLiteral("名前を付けて保存");
     saveDialog_.filter = QStringLiteral("テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
     saveDialog_.filterIndex = 1;
     saveDialog_.defaultExt = QStringLiteral("txt");
+    slideTimer_ = new QTimer(this);
+    slideTimer_->setInterval(16);
+    slideTimer_->setTimerType(Qt::PreciseTimer);
+    connect(slideTimer_, &QTimer::timeout, this, [this] { playSlide(); });
     buildWindow();
     buildMenus();
     wireModel();
@@ -558,7 +565,10 @@ void MainWindow::buildWindow()
 
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
+    status->setSizeGripEnabled(false);
     setStatusBar(status);
+    // As large as the menus, the client area and the status bar, always.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Design state the model's procedures rely on.
     form().setHeight(Ctl::Picture3, 2460);
@@ -733,6 +743,8 @@ void MainWindow::mirror(Ctl c, Prop p)
     QWidget* w = widgets_[static_cast<int>(c)];
     if (!w)
         return;
+    if (queueSlideStep(c, p))
+        return;
     const QSignalBlocker block(w);
     switch (p) {
     case Prop::Text:
@@ -812,23 +824,59 @@ void MainWindow::mirror(Ctl c, Prop p)
     }
 }
 
+// While the window shows, the slide's steps (the labels' lefts and the
+// panel's hiding at its end) wait their turn; anything else the user does
+// meanwhile applies at once, as the model already stands past the slide.
+bool MainWindow::queueSlideStep(Ctl c, Prop p)
+{
+    const bool label = (c == Ctl::Label55 || c == Ctl::Label56) && p == Prop::Left;
+    const bool panel = c == Ctl::Picture6 && p == Prop::Visible;
+    if (!label && !panel)
+        return false;
+    if (!isVisible()) {
+        playSlide(true);
+        return false;
+    }
+    if (panel && slideSteps_.empty())
+        return false;
+    const int value = label ? form()[c].left : int(form()[c].visible);
+    // Twips within one pixel look the same: one step holds them all, with
+    // their paces added up.
+    if (label && !slideSteps_.empty() && slideSteps_.back().control == c && px(slideSteps_.back().value) == px(value))
+        slideSteps_.back().value = value;
+    else
+        slideSteps_.push_back({c, value});
+    if (!slideTimer_->isActive()) {
+        slideClock_.start();
+        slideShownNs_ = 0;
+        slideTimer_->start();
+    }
+    return true;
+}
+
 void MainWindow::paceSlide(Ctl label)
 {
-    // Only a slide the user can see is paced; the panel moves one twip a
-    // step, the name ten times slower than the version text.
-    QWidget* w = widgets_[static_cast<int>(label)];
-    if (!w || !isVisible())
-        return;
-    if (w->property("shownLeft").toInt() != w->x()) {
-        w->setProperty("shownLeft", w->x());
-        w->parentWidget()->repaint();
+    // The panel moves one twip a step, the name ten times slower than the
+    // version text.
+    if (!slideSteps_.empty())
+        slideSteps_.back().paceNs += label == Ctl::Label55 ? 100000 : 10000;
+}
+
+void MainWindow::playSlide(bool all)
+{
+    const qint64 now = all ? 0 : slideClock_.nsecsElapsed();
+    while (!slideSteps_.empty() && (all || slideShownNs_ <= now)) {
+        const SlideStep step = slideSteps_.front();
+        slideSteps_.pop_front();
+        QWidget* w = widgets_[static_cast<int>(step.control)];
+        if (step.control == Ctl::Picture6)
+            w->setVisible(step.value != 0);
+        else
+            w->move(px(step.value), w->y());
+        slideShownNs_ += step.paceNs;
     }
-    const qint64 stepNs = label == Ctl::Label55 ? 100000 : 10000;
-    if (!slideClock_.isValid())
-        slideClock_.start();
-    while (slideClock_.nsecsElapsed() < stepNs) {
-    }
-    slideClock_.restart();
+    if (slideSteps_.empty())
+        slideTimer_->stop();
 }
 
 void MainWindow::setFocus(Ctl box)

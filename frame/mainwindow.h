@@ -13,6 +13,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <deque>
 #include <memory>
 
 class QAction;
@@ -20,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QSessionManager;
+class QTimer;
 
 namespace tolvane {
 
@@ -106,6 +108,9 @@ protected:
 private:
     void setFocus(Ctl box) override;
     void paceSlide(Ctl label) override;
+    bool queueSlideStep(Ctl c, Prop p);
+    // Shows the steps whose time has come, or all of them.
+    void playSlide(bool all = false);
 
     void buildWindow();
     void buildMenus();
@@ -140,7 +145,18 @@ private:
     // The window's save dialog: what it was last set up with and the file
     // last chosen in it stay for the next save.
     FileDialogRequest saveDialog_;
+    // The title panel's slide as the window shows it: the model has already
+    // taken every step; a timer shows them one after another, each for its
+    // pace, after the handler that slid the panel has returned.
+    struct SlideStep {
+        Ctl control;  // Label55 or Label56: its left; Picture6: shown or not
+        int value;
+        qint64 paceNs = 0;
+    };
+    std::deque<SlideStep> slideSteps_;
+    QTimer* slideTimer_ = nullptr;
     QElapsedTimer slideClock_;
+    qint64 slideShownNs_ = 0;  // the pace of the steps shown so far
     bool ended_ = false;
     bool closing_ = false;
 };

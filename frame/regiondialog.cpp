@@ -1,5 +1,6 @@
 #include "frame/regiondialog.h"
 
+#include "frame/fixedframe.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -102,6 +103,7 @@ QStringList regionNames()
 UserInfoChangeDialog::UserInfoChangeDialog(UserInterface& ui, QWidget* owner) : QDialog(owner), ui_(ui)
 {
     setObjectName(QStringLiteral("frmUserInfoChange"));
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("ユーザー情報変更"));
     setModal(true);
     setFixedSize(320, 190);
@@ -142,6 +144,7 @@ UserRegistDialog::UserRegistDialog(UserInterface& ui, QWidget* owner)
     : QDialog(owner), ui_(ui), endProgram_([] { QCoreApplication::exit(0); })
 {
     setObjectName(QStringLiteral("frmUserRegist"));
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("ユーザー登録"));
     setModal(true);
     setFixedSize(380, 200);

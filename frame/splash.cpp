@@ -1,14 +1,22 @@
 #include "frame/splash.h"
 
+#include "frame/look.h"
+#include "frame/programicon.h"
 #include "services/clock.h"
+#include "services/embedded.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
 #include "services/vberror.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
+
+// The embedded data are declared at global scope, where the build defines them.
+static QByteArray titlePng() { return TOLVANE_EMBEDDED(splash_title_png); }
 
 namespace tolvane {
 
@@ -16,37 +24,38 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
 {
     setObjectName(QStringLiteral("frmSplash"));
     setFixedSize(360, 170);
+    const auto colour = [](QWidget* w, QPalette::ColorRole role, QColor c) {
+        QPalette pal = w->palette();
+        pal.setColor(role, c);
+        w->setPalette(pal);
+    };
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
-    setPalette(pal);
+    colour(this, QPalette::Window, QColor(0x30, 0x30, 0x30));
 
     auto* picture1 = new QLabel(this);
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setGeometry(0, 0, 360, 96);
-    picture1->setAutoFillBackground(true);
-    picture1->setStyleSheet(QStringLiteral(
-        "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #1e3c64, stop:1 #0a1428);"
-        "color: #ffffff; font-family: IPAPGothic; font-size: 30pt; font-weight: bold; padding-left: 20px;"));
-    picture1->setText(QStringLiteral("Tolvane"));
+    QPixmap title;
+    title.loadFromData(titlePng(), "PNG");
+    picture1->setPixmap(title);
 
     auto* picture2 = new QLabel(this);
     picture2->setObjectName(QStringLiteral("Picture2"));
-    picture2->setGeometry(250, 16, 90, 64);
-    picture2->setStyleSheet(QStringLiteral("color: #ffc040; font-family: IPAPGothic; font-size: 28pt; background: transparent;"));
-    picture2->setAlignment(Qt::AlignCenter);
-    picture2->setText(QStringLiteral("⌇⌇⌇"));
+    picture2->setGeometry(276, 16, 64, 64);
+    picture2->setPixmap(programPicture(64));
 
-    auto* caption = new QLabel(this);
+    auto* caption = new QLabel(QStringLiteral("ダイスプリング 圧力計算ソフト  起動中…"), this);
     caption->setObjectName(QStringLiteral("Label2"));
     caption->setGeometry(20, 104, 320, 24);
-    caption->setStyleSheet(QStringLiteral("color: #ffffff; font-family: IPAPGothic; font-size: 11pt;"));
-    caption->setText(QStringLiteral("ダイスプリング 圧力計算ソフト  起動中…"));
+    QFont captionFont = look::programFont();
+    captionFont.setPointSize(10);
+    caption->setFont(captionFont);
+    colour(caption, QPalette::WindowText, Qt::white);
 
     progress_ = new QLabel(this);
     progress_->setObjectName(QStringLiteral("Label1"));
     progress_->setGeometry(20, 140, 0, 10);
-    progress_->setStyleSheet(QStringLiteral("background: #4080ff;"));
+    colour(progress_, QPalette::Window, QColor(0x40, 0x80, 0xFF));
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
@@ -58,23 +67,8 @@ void SplashWindow::unload(bool wait)
         progressTwips_ = 0;
         progress_->setFixedWidth(0);
         progress_->setAutoFillBackground(true);
-        if (wait) {
-            const qint64 start = clock().monotonicMs();
-            int shownPixels = 0;
-            for (;;) {
-                const qint64 elapsed = clock().monotonicMs() - start;
-                if (elapsed > 1000)
-                    break;
-                if (progressTwips_ < 2300 && elapsed > 100) {
-                    ++progressTwips_;
-                    if (progressTwips_ / 15 != shownPixels) {
-                        shownPixels = progressTwips_ / 15;
-                        progress_->setFixedWidth(shownPixels);
-                        progress_->repaint();
-                    }
-                }
-            }
-        }
+        if (wait)
+            paceProgress();
         ExistSettingFolder();
         ExistLogFolder();
         ExistIniFile();
@@ -82,6 +76,46 @@ void SplashWindow::unload(bool wait)
     } catch (const VbError& e) {
         logError(errorLabel(QStringLiteral("frmSplash"), QStringLiteral("Form_Unload")), e);
     }
+}
+
+// The second passes in an event loop of the splash's own, woken by a timer:
+// the splash paints whenever the window system asks and the processor rests.
+// The user's input waits until the start-up is over. After the first tenth
+// of a second the bar widens one twip at a time, at a pace that fills it
+// before the second is out.
+void SplashWindow::paceProgress()
+{
+    constexpr qint64 kWaitMs = 1000;
+    constexpr qint64 kStillMs = 100;
+    constexpr qint64 kFillMs = 800;
+    constexpr int kFullTwips = 2300;
+    constexpr qint64 kTickMs = 16;
+
+    const qint64 start = clock().monotonicMs();
+    QEventLoop loop;
+    QTimer tick;
+    tick.setSingleShot(true);
+    tick.setTimerType(Qt::PreciseTimer);
+    const auto step = [&] {
+        const qint64 elapsed = clock().monotonicMs() - start;
+        if (elapsed > kWaitMs) {
+            loop.quit();
+            return;
+        }
+        if (elapsed > kStillMs) {
+            const qint64 due = qMin<qint64>(kFullTwips, (elapsed - kStillMs) * kFullTwips / kFillMs + 1);
+            while (progressTwips_ < due)
+                ++progressTwips_;
+            if (progress_->width() != progressTwips_ / 15)
+                progress_->setFixedWidth(progressTwips_ / 15);
+        }
+        // Wake up again for the next frame, or just after the second is out.
+        tick.start(int(qBound(qint64(1), kWaitMs + 1 - elapsed, kTickMs)));
+    };
+    connect(&tick, &QTimer::timeout, &loop, step);
+    step();
+    if (tick.isActive())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace tolvane

@@ -19,6 +19,8 @@ public:
     int progressTwips() const { return progressTwips_; }
 
 private:
+    void paceProgress();
+
     QLabel* progress_;
     int progressTwips_ = 0;
 };

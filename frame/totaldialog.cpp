@@ -1,5 +1,6 @@
 #include "frame/totaldialog.h"
 
+#include "frame/fixedframe.h"
 #include "frame/look.h"
 #include "services/log.h"
 #include "services/vberror.h"
@@ -51,6 +52,7 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int left, int top, int w
 
 TotalDialog::TotalDialog(QWidget* owner, UserInterface& ui) : QDialog(owner), model_(ui)
 {
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("合計スプリング線図出力"));
     setModal(true);
     setObjectName(kOwner);

@@ -1,7 +1,9 @@
 #include "frame/versiondialog.h"
 
 #include "frame/banner.h"
+#include "frame/fixedframe.h"
 #include "frame/look.h"
+#include "frame/programicon.h"
 #include "frame/webservers.h"
 #include "frame/widgets.h"
 #include "services/folders.h"
@@ -48,6 +50,7 @@ VersionDialog::VersionDialog(UserInterface& ui, QWidget* owner)
     : QDialog(owner), ui_(ui), productPageUrl_(productPageUrl()), contactMailUrl_(contactMailUrl())
 {
     setObjectName(kOwner);
+    setFixedFrame(this);
     setWindowTitle(QStringLiteral("バージョン情報"));
     setModal(true);
     setFixedSize(357, 232);
@@ -69,7 +72,8 @@ VersionDialog::VersionDialog(UserInterface& ui, QWidget* owner)
     picture1_ = new QLabel(frames_[3]);
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(12, 12, 52, 52);
-    picture1_->setFrameShape(QFrame::Panel);
+    picture1_->setAlignment(Qt::AlignCenter);
+    picture1_->setPixmap(programPicture(48));
 
     // The title's back layer, a little up and to the left of its front layer.
     makeLabel(frames_[3], 2, QStringLiteral("Tolvane"), QRect(76, 7, 240, 26))->setFont(dialogFont(14.25, true));

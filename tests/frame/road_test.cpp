@@ -8,10 +8,15 @@
 #include "frame/pixels.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QSet>
+#include <QTimer>
+
+#include <functional>
 
 namespace tolvane::test {
 namespace {
@@ -49,6 +54,17 @@ protected:
         sendMouse(l->viewport(), QEvent::MouseButtonRelease, Qt::LeftButton, at);
     }
     QString shown(const char* label) { return widget<QLabel>(label)->text(); }
+    // Lets the window's timers run until done() holds, at most five seconds.
+    void waitUntil(const std::function<bool()>& done)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 5000) {
+            QEventLoop wait;
+            QTimer::singleShot(5, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
+    }
 };
 
 TEST_F(RoadTest, FromKindToReportToTheEnd)
@@ -195,6 +211,41 @@ TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
     EXPECT_NE(shown("Label24"), QStringLiteral("x"));
 }
 
+// The slide of the title panel is shown after the click has returned, every
+// place one after the other, paced as the name and the version text go.
+TEST_F(RoadTest, TheTitlePanelSlidesAwayAfterTheClickThroughEveryPlace)
+{
+    window->show();
+    QApplication::processEvents();
+    struct Places : QObject {
+        QList<int> name, version;
+        bool eventFilter(QObject* watched, QEvent* e) override
+        {
+            if (e->type() == QEvent::Move)
+                (watched->objectName() == QStringLiteral("Label55") ? name : version) << static_cast<QWidget*>(watched)->x();
+            return false;
+        }
+    } places;
+    widget("Label55")->installEventFilter(&places);
+    widget("Label56")->installEventFilter(&places);
+    QElapsedTimer sinceClick;
+    sinceClick.start();
+    click("imgSWM");
+    EXPECT_EQ(form()[Ctl::Label55].left, 3000);
+    EXPECT_FALSE(widget("Picture6")->isHidden());
+    EXPECT_TRUE(places.name.isEmpty());
+    waitUntil([this] { return widget("Picture6")->isHidden(); });
+    // 2866 steps of the name at 0.1 ms, 2181 of the version text at 0.01 ms.
+    EXPECT_GE(sinceClick.elapsed(), 308);
+    QList<int> name, version;
+    for (int x = (135 + 7) / 15 + 1; x <= (3000 + 7) / 15; ++x)
+        name << x;
+    for (int x = (1080 + 7) / 15 - 1; x >= (-1100 + 7) / 15; --x)
+        version << x;
+    EXPECT_EQ(places.name, name);
+    EXPECT_EQ(places.version, version);
+}
+
 // Shift+Tab from the plate thickness passes through both lists: the focus
 // arriving chooses nothing; the arrow keys and Enter then do.
 TEST_F(RoadTest, TheFocusComingIntoAListChoosesNothing)
@@ -252,6 +303,7 @@ TEST_F(RoadTest, AfterTheRoadEveryTextReadsInBothSkins)
     type("Text3", QStringLiteral("10"));
     widget<SpinArrows>("UpDown4")->stepUp();
     click("imgDisplayTxt");
+    waitUntil([this] { return widget("Picture6")->isHidden(); });  // the title panel slid away
     for (const char* skin : {"Light", "Dark"}) {
         const bool light = skin == std::string("Light");
         light ? window->mnuLight_Click() : window->mnuDark_Click();

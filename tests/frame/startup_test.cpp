@@ -2,6 +2,11 @@
 // that must end, and the window's state once it has started.
 #include "frame/frametest.h"
 
+#include "frame/dxfdialog.h"
+#include "frame/regiondialog.h"
+#include "frame/totaldialog.h"
+#include "frame/versiondialog.h"
+
 #include <QLockFile>
 
 namespace tolvane::test {
@@ -204,6 +209,34 @@ TEST_F(StartupTest, TheBannerIsMadeLoadedStartedAndCleanedUpInItsPlaces)
     window->mnuEnd_Click();
     EXPECT_EQ(calls, fields("make,background,cursor,tick,init,clean"));
     EXPECT_EQ(window->control(QStringLiteral("imgMsgBackGround"))->parentWidget(), window->bannerFrame());
+}
+
+// The windows keep the size of their design: the main window can be
+// minimised but neither maximised nor resized; a dialog has only its close
+// button.
+TEST_F(StartupTest, EveryWindowKeepsTheSizeOfItsDesign)
+{
+    started();
+    window->show();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_EQ(window->size(), window->maximumSize());
+    const Qt::WindowFlags main = window->windowFlags();
+    EXPECT_TRUE(main & Qt::CustomizeWindowHint && main & Qt::WindowMinimizeButtonHint && main & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(main & Qt::WindowMaximizeButtonHint);
+
+    const DiagramInputs inputs;
+    const std::unique_ptr<QDialog> dialogs[] = {
+        std::make_unique<VersionDialog>(ui, window.get()), std::make_unique<UserInfoChangeDialog>(ui, window.get()),
+        std::make_unique<UserRegistDialog>(ui, window.get()),
+        std::make_unique<DxfDialog>(inputs, SpringRecord{}, true, ui, window.get()),
+        std::make_unique<TotalDialog>(window.get(), ui)};
+    for (const auto& d : dialogs) {
+        const Qt::WindowFlags f = d->windowFlags();
+        SCOPED_TRACE(d->objectName().toStdString());
+        EXPECT_TRUE(f & Qt::CustomizeWindowHint && f & Qt::WindowCloseButtonHint);
+        EXPECT_FALSE(f & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint));
+        EXPECT_EQ(d->minimumSize(), d->maximumSize());
+    }
 }
 
 // --- skins -------------------------------------------------------------------------
