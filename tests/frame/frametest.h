@@ -51,6 +51,30 @@ public:
     int starts = 0;
 };
 
+// Message boxes compare whole, so one expectation names all three parts.
+inline bool operator==(const MsgBoxCall& a, const MsgBoxCall& b)
+{
+    return a.prompt == b.prompt && a.style == b.style && a.title == b.title;
+}
+inline void PrintTo(const MsgBoxCall& b, std::ostream* os)
+{
+    *os << '[' << b.style << ' ' << b.title.toStdString() << "] " << b.prompt.toStdString();
+}
+using Boxes = QList<MsgBoxCall>;
+
+inline void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at = {5, 5})
+{
+    QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+// A press and a release of one button over the same point.
+inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPointF at = {5, 5})
+{
+    sendMouse(w, QEvent::MouseButtonPress, button, at);
+    sendMouse(w, QEvent::MouseButtonRelease, button, at);
+}
+
 // "a,,b" as the fields {"a", "", "b"}.
 inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
 
@@ -126,12 +150,6 @@ protected:
         c.setPosition(start);
         c.setPosition(end, QTextCursor::KeepAnchor);
         box->setTextCursor(c);
-    }
-    static void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at = {5, 5})
-    {
-        QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
-                      Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
     }
     // A report put straight into the result box, as the report would leave it.
     void putReport(const QString& text)
