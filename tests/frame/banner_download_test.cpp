@@ -6,6 +6,7 @@
 #include "services/cp932.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
 namespace tolvane::test {
 namespace {
@@ -142,13 +143,20 @@ INSTANTIATE_TEST_SUITE_P(Ways, FailedDownload,
                                            Failure::ShortRow0, Failure::Interval),
                          [](const auto& info) { return failureName(info.param); });
 
-TEST(WebServers, TheHostsAreReservedExamples)
+// Every address the program opens is its page on a reserved example host
+// until the maker's servers are known.
+TEST(WebServers, ThePagesStandOnReservedExampleHosts)
 {
-    for (const QString& url : {messageCsvUrl(), accessNoticeUrl(), howToUseUrl(), messageHomeUrl(),
-                               databaseDownloadUrl(), productPageUrl(), contactMailUrl()})
-        EXPECT_TRUE(QUrl(url).host().endsWith(QStringLiteral("example.com"))
-                    || QUrl(url).host().endsWith(QStringLiteral("example.org")) || url.endsWith(QStringLiteral("@example.com")))
-            << url.toStdString();
+    const std::pair<QString, const char*> pages[] = {
+        {messageCsvUrl(), "/vorn/Vornup-B.csv"}, {accessNoticeUrl(), "/cgi-bin/vorn/acc2/acclog.cgi"},
+        {howToUseUrl(), "/vorn/siyou.html"},     {messageHomeUrl(), "/vorn/"},
+        {databaseDownloadUrl(), "/vorn/download.html"}, {productPageUrl(), "/vorn/"},
+        {contactMailUrl(), "support@example.com"}};
+    const QRegularExpression reserved(QStringLiteral("^(http://([a-z]+\\.)?|mailto:[a-z]+@)example\\.(com|org)(/|$)"));
+    for (const auto& [url, path] : pages) {
+        EXPECT_TRUE(reserved.match(url).hasMatch()) << url.toStdString();
+        EXPECT_EQ(QUrl(url).path(), QLatin1String(path));
+    }
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 namespace tolvane::test::banner {
 
-using RecordingUi = WindowUi;
 
 // A sandbox whose log folder exists, as it does after the program's start.
 class LoggedSandbox : public Sandbox {
@@ -93,7 +92,7 @@ protected:
     }
 
     LoggedSandbox sandbox_;
-    RecordingUi ui_;
+    WindowUi ui_;
     TestHttpServer server_;
     MessageBanner banner_;
     ManualTimer* timer_ = nullptr;

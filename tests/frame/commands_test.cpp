@@ -4,6 +4,7 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
+#include "frame/webservers.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -205,17 +206,12 @@ TEST_F(CommandTest, DialogsLinksHelpCalculatorAndPrinterSetup)
     window->imgHowToUse_Click();
     window->mnuHome_Click();
     window->mnuProgram_Click();
-    ASSERT_EQ(ui.opened.size(), 3);
-    EXPECT_TRUE(ui.opened[0].startsWith(QStringLiteral("http://")));
-    EXPECT_TRUE(ui.opened[0].endsWith(QStringLiteral("/vorn/siyou.html")));
-    EXPECT_TRUE(ui.opened[1].endsWith(QStringLiteral("/vorn/")));
-    EXPECT_EQ(ui.opened[2], ProgramFolder() + QStringLiteral("/html/siyou.html"));
+    const QStringList opened{howToUseUrl(), messageHomeUrl(), ProgramFolder() + QStringLiteral("/html/siyou.html")};
+    EXPECT_EQ(ui.opened, opened);
     QFile::remove(ProgramFolder() + QStringLiteral("/html/siyou.html"));
     window->mnuProgram_Click();
-    EXPECT_EQ(ui.opened.size(), 3);
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("ヘルプファイルがインストールされていません。"));
-    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Tolvane"));
+    EXPECT_EQ(ui.opened, opened);
+    EXPECT_EQ(ui.boxes, (Boxes{{QStringLiteral("ヘルプファイルがインストールされていません。"), 0, QStringLiteral("Tolvane")}}));
 
     window->mnuDentaku_Click();
     EXPECT_EQ(calculator.starts, 1);

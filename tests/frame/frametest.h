@@ -62,7 +62,7 @@ inline void PrintTo(const MsgBoxCall& b, std::ostream* os)
 }
 using Boxes = QList<MsgBoxCall>;
 
-inline void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at = {5, 5})
+inline void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton, QPointF at = {5, 5})
 {
     QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
                   Qt::NoModifier);

@@ -13,16 +13,10 @@ namespace {
 class RegionDialogs : public ::testing::Test {
 protected:
     QString data(const char* key) { return GetINIValue(QStringLiteral("Data"), QString::fromLatin1(key)); }
-    void expectTheChoiceAsked()
-    {
-        ASSERT_EQ(ui_.boxes.size(), 1u);
-        EXPECT_EQ(ui_.boxes[0].prompt, QStringLiteral("お住いの地域を選択してください。"));
-        EXPECT_EQ(ui_.boxes[0].style, 48);
-        EXPECT_EQ(ui_.boxes[0].title, QStringLiteral("Information"));
-    }
+    const Boxes choiceAsked{{QStringLiteral("お住いの地域を選択してください。"), 48, QStringLiteral("Information")}};
 
     banner::LoggedSandbox sandbox_;
-    banner::RecordingUi ui_;
+    WindowUi ui_;
 };
 
 TEST_F(RegionDialogs, ChangeAsksWithoutAChoiceThenKeepsTheIndexAndLogs)
@@ -33,7 +27,7 @@ TEST_F(RegionDialogs, ChangeAsksWithoutAChoiceThenKeepsTheIndexAndLogs)
     EXPECT_EQ(dialog.cmbLocationSelect()->currentIndex(), -1);
     const QByteArray before = readAll(SettingsFilePath());  // loading made the file
     dialog.btnOK()->click();
-    expectTheChoiceAsked();
+    EXPECT_EQ(ui_.boxes, choiceAsked);
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(readAll(SettingsFilePath()), before);
 
@@ -68,7 +62,7 @@ TEST_F(RegionDialogs, FirstRunOkKeepsTheIndexWithoutALogLineAndSkipKeepsTen)
 {
     UserRegistDialog dialog(ui_);
     dialog.command1()->click();
-    expectTheChoiceAsked();
+    EXPECT_EQ(ui_.boxes, choiceAsked);
     EXPECT_EQ(data("USER_LOCATION"), QStringLiteral("ERROR"));
     dialog.cmbLocationSelect()->setCurrentIndex(0);
     dialog.command1()->click();
@@ -84,7 +78,7 @@ TEST_F(RegionDialogs, FirstRunOkKeepsTheIndexWithoutALogLineAndSkipKeepsTen)
     EXPECT_EQ(data("USER_LOCATION"), QStringLiteral("10"));
     EXPECT_EQ(data("INITIAL_BOOT"), QStringLiteral("False"));
     EXPECT_EQ(skipped.result(), int(QDialog::Accepted));
-    EXPECT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes, choiceAsked);
 }
 
 }  // namespace

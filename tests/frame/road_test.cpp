@@ -142,6 +142,14 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_FALSE(widget("imgOutputDXF")->isEnabled());
     EXPECT_EQ(record, fields("All,50,3,10,47,37,12.33,41.1,53.43,3"));
 
+    // Every text reads and the faces wear the skin in both looks, now that
+    // the report, the values and their highlights are all there.
+    for (const bool light : {true, false}) {
+        light ? window->mnuLight_Click() : window->mnuDark_Click();
+        expectLegible(window.get(), shoot(window.get(), QStringLiteral("road_") + QLatin1String(light ? "Light" : "Dark")),
+                      light ? look::vbColor(look::kVbButtonFace) : QColor(48, 48, 48));
+    }
+
     // The end: the unsaved report is asked about.
     ui.answers = {kIdNo};
     window->mnuEnd_Click();
@@ -159,10 +167,7 @@ TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
 {
     click("imgSWM");
     pick("List1", QStringLiteral("SWM20-50"));
-    emit widget<QRadioButton>("Option2")->clicked();
-    EXPECT_EQ(window->model().InputMode, QStringLiteral("part"));
-    EXPECT_TRUE(widget("Text12")->isEnabled());
-    EXPECT_FALSE(widget("Text2")->isEnabled());
+    emit widget<QRadioButton>("Option2")->clicked();  // without it the record would lack the plate
     type("Text9", QStringLiteral("5"));
     type("Text3", QStringLiteral("5"));
     type("Text12", QStringLiteral("3"));
@@ -178,37 +183,6 @@ TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
     EXPECT_EQ(record.value(0), QStringLiteral("All"));
     EXPECT_EQ(record.value(7), shown("Label49"));
     EXPECT_EQ(record.value(9), QStringLiteral("3"));
-}
-
-TEST_F(RoadTest, TheArrowKeysInTheListsChooseAsAClickDoes)
-{
-    window->show();
-    click("imgSWM");
-    pick("List1", QStringLiteral("SWM20-50"));
-    auto* sizes = widget<QListWidget>("List1");
-    sizes->setFocus();
-    const auto press = [](QWidget* w, int key) {
-        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    };
-    press(sizes, Qt::Key_Down);
-    EXPECT_EQ(shown("Label21"), QStringLiteral("SWM20-55"));
-    EXPECT_EQ(shown("Label24"), QStringLiteral("55"));
-
-    // The diameters narrow the sizes as a click would.
-    auto* diameters = widget<QListWidget>("List2");
-    diameters->setFocus();
-    pick("List2", QStringLiteral("20"));
-    press(diameters, Qt::Key_Down);
-    ASSERT_EQ(diameters->currentItem()->text(), QStringLiteral("22"));
-    for (int i = 0; i < sizes->count(); ++i)
-        EXPECT_TRUE(sizes->item(i)->text().startsWith(QStringLiteral("SWM22-"))) << sizes->item(i)->text().toStdString();
-
-    // A click on the chosen entry chooses it again.
-    pick("List1", sizes->item(0)->text());
-    form().setText(Ctl::Label24, QStringLiteral("x"));
-    pick("List1", sizes->item(0)->text());
-    EXPECT_NE(shown("Label24"), QStringLiteral("x"));
 }
 
 // The slide of the title panel is shown after the click has returned, every
@@ -279,37 +253,27 @@ TEST_F(RoadTest, TheFocusComingIntoAListChoosesNothing)
     EXPECT_EQ(widget<QLineEdit>("Text9")->text(), QStringLiteral("3"));
     EXPECT_EQ(widget<QLineEdit>("Text3")->text(), QStringLiteral("10"));
 
-    // The first arrow key chooses the first entry; Enter chooses again.
+    // The arrow keys choose as a click does; Enter and a click on the
+    // chosen entry choose it again.
     sizes->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Down, Qt::NoModifier, sizes);
     EXPECT_EQ(shown("Label21"), sizes->item(0)->text());
+    press(Qt::Key_Down, Qt::NoModifier, sizes);
+    EXPECT_EQ(shown("Label21"), sizes->item(1)->text());
     form().setText(Ctl::Label24, QStringLiteral("x"));
     press(Qt::Key_Return, Qt::NoModifier, sizes);
     EXPECT_NE(shown("Label24"), QStringLiteral("x"));
-}
+    form().setText(Ctl::Label24, QStringLiteral("x"));
+    pick("List1", sizes->item(1)->text());
+    EXPECT_NE(shown("Label24"), QStringLiteral("x"));
 
-// After one use every text still reads and the faces wear the skin, in both
-// looks: the report, the values and their highlights are all there now.
-TEST_F(RoadTest, AfterTheRoadEveryTextReadsInBothSkins)
-{
-    window->show();
-    click("imgSquare1Sp");
-    click("imgSWM");
+    // A diameter chosen by key narrows the sizes as a click would.
+    diameters->setFocus();
     pick("List2", QStringLiteral("20"));
-    pick("List1", QStringLiteral("SWM20-50"));
-    type("Text2", QStringLiteral("2"));
-    type("Text4", QStringLiteral("100"));
-    type("Text9", QStringLiteral("3"));
-    type("Text3", QStringLiteral("10"));
-    widget<SpinArrows>("UpDown4")->stepUp();
-    click("imgDisplayTxt");
-    waitUntil([this] { return widget("Picture6")->isHidden(); });  // the title panel slid away
-    for (const char* skin : {"Light", "Dark"}) {
-        const bool light = skin == std::string("Light");
-        light ? window->mnuLight_Click() : window->mnuDark_Click();
-        const QImage image = shoot(window.get(), QStringLiteral("road_") + QLatin1String(skin));
-        expectLegible(window.get(), image, light ? look::vbColor(look::kVbButtonFace) : QColor(48, 48, 48));
-    }
+    press(Qt::Key_Down, Qt::NoModifier, diameters);
+    ASSERT_EQ(diameters->currentItem()->text(), QStringLiteral("22"));
+    for (int i = 0; i < sizes->count(); ++i)
+        EXPECT_TRUE(sizes->item(i)->text().startsWith(QStringLiteral("SWM22-"))) << sizes->item(i)->text().toStdString();
 }
 
 }  // namespace
