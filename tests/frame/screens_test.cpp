@@ -12,9 +12,7 @@
 #include "frame/versiondialog.h"
 
 #include <QDialog>
-#include <QFileDialog>
 #include <QLibraryInfo>
-#include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
 
@@ -199,12 +197,6 @@ TEST(QtJapaneseTest, QtsOwnDialogsSpeakJapaneseAndTheLocaleStays)
         const QString shown = QCoreApplication::translate(context, source);
         EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() >= 0x3000; })) << source;
     }
-    QFileDialog save;
-    save.setAcceptMode(QFileDialog::AcceptSave);
-    QStringList buttons;
-    for (const QPushButton* b : save.findChildren<QPushButton*>())
-        buttons << b->text();
-    EXPECT_TRUE(buttons.contains(QStringLiteral("保存(&S)"))) << buttons.join(u' ').toStdString();
     EXPECT_EQ(QLocale().name(), before.name());
     EXPECT_EQ(QLocale().decimalPoint(), before.decimalPoint());
     QCoreApplication::removeTranslator(japanese);
