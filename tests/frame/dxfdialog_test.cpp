@@ -21,10 +21,9 @@
 
 #include <gtest/gtest.h>
 
-namespace tolvane {
+namespace tolvane::test {
 namespace {
 
-using test::click;
 
 // Plays the user once the modal dialog shows: a name, then OK and/or Cancel.
 void whenShown(const char* name, bool ok, bool cancel)
@@ -49,8 +48,8 @@ protected:
         SkinName() = QStringLiteral("Dark");
     }
 
-    test::Sandbox box;
-    test::FakeUi ui;
+    Sandbox box;
+    FakeUi ui;
     DiagramInputs inputs;
 };
 
@@ -59,11 +58,8 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxChecked)
     DxfDialog bare(inputs, SpringRecord{}, true, ui);  // its buttons still work: the other tests click them bare
     EXPECT_EQ(box.logMessages(),
               QStringList{QStringLiteral("■Err：[frmOutputDXF]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
-    QImage picture(113, 25, QImage::Format_RGB32);
-    picture.fill(Qt::gray);
-    for (const char* name : {"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif",
-                             "cancel_outputDxf_on.gif"})
-        ASSERT_TRUE(picture.save(MaterialsFolder() + QLatin1Char('/') + QLatin1String(name), "PNG"));
+    writePictures({"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif", "cancel_outputDxf_on.gif"},
+                  {113, 25});
 
     DxfDialog dialog(inputs, SpringRecord{}, true, ui);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("DXF出力"));
@@ -137,4 +133,4 @@ TEST_F(DxfDialogTest, ANameTypedWithoutExtensionIsSavedAsADrawing)
 }
 
 }  // namespace
-}  // namespace tolvane
+}  // namespace tolvane::test

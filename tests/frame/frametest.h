@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -73,6 +74,17 @@ inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPointF a
 {
     sendMouse(w, QEvent::MouseButtonPress, button, at);
     sendMouse(w, QEvent::MouseButtonRelease, button, at);
+}
+
+// Pictures in the materials folder. The readers go by the content, so a PNG
+// stands in for the GIFs Qt cannot write.
+inline void writePictures(std::initializer_list<const char*> names, QSize size = {16, 16}, QColor colour = Qt::gray)
+{
+    QDir().mkpath(MaterialsFolder());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    for (const char* name : names)
+        ASSERT_TRUE(image.save(MaterialsFolder() + u'/' + QLatin1String(name), "PNG"));
 }
 
 // "a,,b" as the fields {"a", "", "b"}.

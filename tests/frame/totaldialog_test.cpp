@@ -15,27 +15,14 @@ using namespace tolvane::test;
 
 namespace {
 
-// The smallest GIF picture there is: one transparent pixel.
-const QByteArray kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,"
-                      "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;",
-                      43);
-
-void putPictures()
-{
-    QDir().mkpath(MaterialsFolder());
-    for (const char* name : {"selectFiles", "output_dxf_total_large", "cancel_selectSpDiagram"}) {
-        for (const char* state : {"_on.gif", "_off.gif"})
-            writeAll(MaterialsFolder() + QLatin1Char('/') + QString::fromLatin1(name) + QString::fromLatin1(state), kGif);
-    }
-}
-
 struct Fixture {
     Sandbox box;
     FakeUi ui;
     Fixture()
     {
         ExistLogFolder();
-        putPictures();
+        writePictures({"selectFiles_on.gif", "selectFiles_off.gif", "output_dxf_total_large_on.gif",
+                       "output_dxf_total_large_off.gif", "cancel_selectSpDiagram_on.gif", "cancel_selectSpDiagram_off.gif"});
     }
 };
 

@@ -14,15 +14,6 @@ namespace {
 
 using namespace look;
 
-void writePicture(const QString& name, QSize size)
-{
-    QDir().mkpath(MaterialsFolder());
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    // Qt writes no GIF; the reader finds the format by the content.
-    ASSERT_TRUE(image.save(MaterialsFolder() + u'/' + name, "PNG"));
-}
-
 class VersionDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { SkinName().clear(); }
@@ -88,8 +79,8 @@ TEST_F(VersionDialogTest, PointedLinksStayBlueUntilTheMouseCrossesTheirFrameAndA
 
 TEST_F(VersionDialogTest, TheOkButtonShowsItsPressedPictureAndCloses)
 {
-    writePicture(QStringLiteral("OK_verInfo_off.gif"), QSize(80, 30));
-    writePicture(QStringLiteral("OK_verInfo_on.gif"), QSize(78, 28));
+    writePictures({"OK_verInfo_off.gif"}, {80, 30});
+    writePictures({"OK_verInfo_on.gif"}, {78, 28});
     VersionDialog dialog(ui);
     QLabel* ok = dialog.imgOK();
     EXPECT_EQ(ok->pixmap().size(), QSize(80, 30));
