@@ -3,7 +3,6 @@
 
 #include "banner_fakes.h"
 
-#include "frame/webservers.h"
 #include "services/vberror.h"
 
 #include <QThread>
@@ -158,17 +157,6 @@ TEST_F(BannerRotation, TheBannerTextIsNeverMarkup)
     EXPECT_EQ(banner_.bannerText(), markup);
     banner_.lblMsg_Click();
     EXPECT_TRUE(ui_.opened.isEmpty());
-}
-
-TEST_F(BannerRotation, TheCacheLineOnlyWhenACopyWasDropped)
-{
-    auto fetcher = std::make_unique<banner::CachingFetcher>();
-    auto* f = fetcher.get();
-    banner_.setFetcher(std::move(fetcher));
-    start(csv(QStringLiteral("1"), kDb, kSoft, {QStringLiteral("M3")}));
-    EXPECT_EQ(f->dropped, QStringList{messageCsvUrl(server_.base())});
-    EXPECT_TRUE(banner_.msgLoaded());
-    EXPECT_TRUE(sandbox_.logMessages().contains(QStringLiteral("□Eve：キャッシュを削除")));
 }
 
 // Only web addresses open; anything else is no link at all.
