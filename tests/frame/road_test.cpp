@@ -132,6 +132,17 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
                       light ? look::vbColor(look::kVbButtonFace) : QColor(48, 48, 48));
     }
 
+    // Pressure only: the record carries the distance before bottom dead centre.
+    emit widget<QRadioButton>("Option2")->clicked();  // without it the record would lack the plate
+    type("Text9", QStringLiteral("5"));
+    type("Text3", QStringLiteral("5"));
+    type("Text12", QStringLiteral("3"));
+    click("imgDisplayTxt");
+    click("imgOutputDXF");
+    EXPECT_EQ(record.value(0), QStringLiteral("All"));
+    EXPECT_EQ(record.value(7), shown("Label49"));
+    EXPECT_EQ(record.value(9), QStringLiteral("3"));
+
     // The end: the unsaved report is asked about.
     ui.answers = {kIdNo};
     window->mnuEnd_Click();
@@ -143,28 +154,6 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     window->imgAllClear_Click();
     EXPECT_FALSE(widget("Picture6")->isHidden());
     EXPECT_EQ(widget("Label55")->x(), (135 + 7) / 15);
-}
-
-TEST_F(RoadTest, PressureOnlyHandsTheDistanceBeforeBottomDeadCentreToTheDiagram)
-{
-    click("imgSWM");
-    pick("List1", QStringLiteral("SWM20-50"));
-    emit widget<QRadioButton>("Option2")->clicked();  // without it the record would lack the plate
-    type("Text9", QStringLiteral("5"));
-    type("Text3", QStringLiteral("5"));
-    type("Text12", QStringLiteral("3"));
-
-    QStringList record;
-    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord& r, bool complete) {
-        EXPECT_TRUE(complete);
-        record = r.fields();
-        return false;
-    };
-    click("imgDisplayTxt");
-    click("imgOutputDXF");
-    EXPECT_EQ(record.value(0), QStringLiteral("All"));
-    EXPECT_EQ(record.value(7), shown("Label49"));
-    EXPECT_EQ(record.value(9), QStringLiteral("3"));
 }
 
 // The slide of the title panel is shown after the click has returned, every
