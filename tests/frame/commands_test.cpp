@@ -151,8 +151,9 @@ TEST_F(CommandTest, AnyMouseButtonPressesAndReleasesButOnlyTheLeftOneClicks)
 
 TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
 {
-    setTexts({{Ctl::Label24, "50"}, {Ctl::Text9, "3"}, {Ctl::Text3, "10"}, {Ctl::Label46, "24"}, {Ctl::Label49, "---"},
-              {Ctl::Label47, "104"}});
+    for (const auto& [c, text] : {std::pair{Ctl::Label24, "50"}, {Ctl::Text9, "3"}, {Ctl::Text3, "10"},
+                                  {Ctl::Label46, "24"}, {Ctl::Label49, "---"}, {Ctl::Label47, "104"}})
+        form().setText(c, QString::fromLatin1(text));
     totalDiagramValues() = QStringList(9, QStringLiteral("1"));
     QStringList seen;
     bool confirm = false;

@@ -90,25 +90,20 @@ inline void writePictures(std::initializer_list<const char*> names, QSize size =
 // "a,,b" as the fields {"a", "", "b"}.
 inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
 
-// The pictures, help page and an empty catalogue file beside a program.
-inline void layOutProgramFolder(const QString& programFolder)
-{
-    QDir().mkpath(programFolder + QStringLiteral("/materials"));
-    const QDir source(QStringLiteral(TOLVANE_SOURCE_DIR "/materials"));
-    for (const QString& f : source.entryList(QDir::Files))
-        QFile::copy(source.filePath(f), programFolder + QStringLiteral("/materials/") + f);
-    QDir().mkpath(programFolder + QStringLiteral("/html"));
-    QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/html/siyou.html"), programFolder + QStringLiteral("/html/siyou.html"));
-    if (!QFileInfo::exists(programFolder + QStringLiteral("/ZEKA.mdb")))
-        writeAll(programFolder + QStringLiteral("/ZEKA.mdb"), QByteArray());
-}
-
 class WindowTest : public ::testing::Test {
 protected:
+    // The pictures, help page and an empty catalogue file beside the program.
     void SetUp() override
     {
         SkinName().clear();
-        layOutProgramFolder(ProgramFolder());
+        const QString program = ProgramFolder();
+        QDir().mkpath(program + QStringLiteral("/materials"));
+        const QDir source(QStringLiteral(TOLVANE_SOURCE_DIR "/materials"));
+        for (const QString& f : source.entryList(QDir::Files))
+            QFile::copy(source.filePath(f), program + QStringLiteral("/materials/") + f);
+        QDir().mkpath(program + QStringLiteral("/html"));
+        QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/html/siyou.html"), program + QStringLiteral("/html/siyou.html"));
+        writeAll(program + QStringLiteral("/ZEKA.mdb"), QByteArray());
     }
 
     FramePorts ports()
@@ -149,11 +144,6 @@ protected:
     {
         auto* b = widget<PictureButton>(name);
         return b ? b->pictureFile() : QString();
-    }
-    void setTexts(std::initializer_list<std::pair<Ctl, const char*>> texts)
-    {
-        for (const auto& [c, text] : texts)
-            form().setText(c, QString::fromUtf8(text));
     }
     void selectInReport(int start, int end)
     {
