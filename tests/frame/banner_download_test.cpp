@@ -47,7 +47,6 @@ protected:
         EXPECT_FALSE(QFile::exists(csvPath()));
         EXPECT_FALSE(QFile::exists(noticePath()));
     }
-
 };
 
 TEST_F(BannerStartup, NoticeFirstThenTheFileUncachedThenTheFirstMessage)
