@@ -39,27 +39,20 @@ protected:
     }
 };
 
-TEST_F(CommandTest, SelectAllEnablesCopyButNeverItself)
-{
-    window->imgSelectAll_Click();
-    EXPECT_EQ(window->selectedReportText(), kReport);
-    EXPECT_TRUE(on("imgCopy"));
-    EXPECT_EQ(pictureOf("imgCopy"), QStringLiteral("materials/copy_off.gif"));
-    EXPECT_TRUE(menuOn("mnuCopy"));
-    EXPECT_TRUE(menuOn("mnuCut"));
-    EXPECT_EQ(pictureOf("imgSelectAll"), QStringLiteral("materials/select_all_off.gif"));
-
-    // On an empty report nothing is switched on.
-    window->imgClearData_Click();
-    window->mnuAllsel_Click();
-    EXPECT_FALSE(on("imgCopy"));
-    EXPECT_FALSE(menuOn("mnuCopy"));
-}
-
-TEST_F(CommandTest, BothCopiesPutTheSelectionOnTheClipboardAndSwitchOff)
+// Select all switches the copy commands on, never itself; both copies put
+// the selection on the clipboard and switch the selection commands off.
+TEST_F(CommandTest, SelectAllAndBothCopiesSwitchTheSelectionCommands)
 {
     for (const bool fromMenu : {false, true}) {
-        window->imgSelectAll_Click();
+        const QString selectAllPicture = pictureOf("imgSelectAll");
+        fromMenu ? window->mnuAllsel_Click() : window->imgSelectAll_Click();
+        EXPECT_EQ(window->selectedReportText(), kReport);
+        EXPECT_TRUE(on("imgCopy"));
+        EXPECT_EQ(pictureOf("imgCopy"), QStringLiteral("materials/copy_off.gif"));
+        EXPECT_TRUE(menuOn("mnuCopy"));
+        EXPECT_TRUE(menuOn("mnuCut"));
+        EXPECT_EQ(pictureOf("imgSelectAll"), selectAllPicture);
+
         selectInReport(0, 11);  // "SWM20-50", its line end and "L "
         clipboard.clears = 0;
         fromMenu ? window->mnuCopy_Click() : window->imgCopy_Click();
@@ -76,6 +69,12 @@ TEST_F(CommandTest, BothCopiesPutTheSelectionOnTheClipboardAndSwitchOff)
     selectInReport(0, 0);
     window->imgCopy_Click();
     EXPECT_EQ(clipboard.text, QString());
+
+    // On an empty report select all switches nothing on.
+    window->imgClearData_Click();
+    window->mnuAllsel_Click();
+    EXPECT_FALSE(on("imgCopy"));
+    EXPECT_FALSE(menuOn("mnuCopy"));
 }
 
 TEST_F(CommandTest, CutTakesTheSelectionAndLeavesTheDxfEntryAlone)
