@@ -9,7 +9,6 @@
 
 namespace tolvane::test::banner {
 
-
 // A sandbox whose log folder exists, as it does after the program's start.
 class LoggedSandbox : public Sandbox {
 public:

@@ -24,7 +24,6 @@
 namespace tolvane::test {
 namespace {
 
-
 // Plays the user once the modal dialog shows: a name, then OK and/or Cancel.
 void whenShown(const char* name, bool ok, bool cancel)
 {

@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QSet>
 
-
 namespace tolvane::test {
 namespace {
 
