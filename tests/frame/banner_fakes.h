@@ -9,8 +9,6 @@
 
 namespace tolvane::test::banner {
 
-using RecordingUi = WindowUi;
-
 // A sandbox whose log folder exists, as it does after the program's start.
 class LoggedSandbox : public Sandbox {
 public:
@@ -45,22 +43,6 @@ private:
     qsizetype at_ = 0;
 };
 
-// The network fetcher, but claiming to have dropped a cached copy.
-class CachingFetcher final : public UrlFetcher {
-public:
-    bool download(const QString& url, const QString& path, QDeadlineTimer deadline) override
-    {
-        return net.download(url, path, deadline);
-    }
-    bool removeCached(const QString& url) override
-    {
-        dropped.append(url);
-        return true;
-    }
-    NetworkFetcher net;
-    QStringList dropped;
-};
-
 // Row 0 and the two notices, then one ordinary message per text.
 inline QByteArray csv(const QString& interval, const QString& db, const QString& soft, const QStringList& messages,
                const QString& row3Link = {})
@@ -93,7 +75,7 @@ protected:
     }
 
     LoggedSandbox sandbox_;
-    RecordingUi ui_;
+    WindowUi ui_;
     TestHttpServer server_;
     MessageBanner banner_;
     ManualTimer* timer_ = nullptr;

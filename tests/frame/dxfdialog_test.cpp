@@ -5,8 +5,7 @@
 
 #include "services/folders.h"
 #include "services/inifile.h"
-#include "support/printers.h"
-#include "support/sandbox.h"
+#include "frame/frametest.h"
 #include "total/totaltestsupport.h"
 
 #include <QApplication>
@@ -17,24 +16,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-namespace tolvane {
+namespace tolvane::test {
 namespace {
-
-void click(QWidget* w)
-{
-    const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
-}
 
 // Plays the user once the modal dialog shows: a name, then OK and/or Cancel.
 void whenShown(const char* name, bool ok, bool cancel)
@@ -59,8 +47,8 @@ protected:
         SkinName() = QStringLiteral("Dark");
     }
 
-    test::Sandbox box;
-    test::FakeUi ui;
+    Sandbox box;
+    FakeUi ui;
     DiagramInputs inputs;
 };
 
@@ -69,11 +57,8 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxChecked)
     DxfDialog bare(inputs, SpringRecord{}, true, ui);  // its buttons still work: the other tests click them bare
     EXPECT_EQ(box.logMessages(),
               QStringList{QStringLiteral("■Err：[frmOutputDXF]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
-    QImage picture(113, 25, QImage::Format_RGB32);
-    picture.fill(Qt::gray);
-    for (const char* name : {"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif",
-                             "cancel_outputDxf_on.gif"})
-        ASSERT_TRUE(picture.save(MaterialsFolder() + QLatin1Char('/') + QLatin1String(name), "PNG"));
+    writePictures({"OK_outputDxf_off.gif", "OK_outputDxf_on.gif", "cancel_outputDxf_off.gif", "cancel_outputDxf_on.gif"},
+                  {113, 25});
 
     DxfDialog dialog(inputs, SpringRecord{}, true, ui);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("DXF出力"));
@@ -86,23 +71,6 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxChecked)
     EXPECT_EQ(box.logMessages().size(), 1);
 }
 
-TEST_F(DxfDialogTest, AnyMouseButtonPressesAPictureButtonButOnlyTheLeftClicksIt)
-{
-    DxfDialog dialog(inputs, SpringRecord{}, true, ui);
-    QLabel* ok = dialog.okButton();
-    const QPointF at(ok->width() / 2.0, ok->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, ok->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, ok->mapToGlobal(at), Qt::RightButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(ok, &press);
-    QApplication::sendEvent(ok, &release);
-    const QString err = QStringLiteral("()]：ファイルが見つかりません。：エラー番号 -> 53");
-    EXPECT_EQ(box.logMessages().mid(1), (QStringList{QStringLiteral("■Err：[frmOutputDXF]-[imgOk_MouseDown") + err,
-                                                     QStringLiteral("■Err：[frmOutputDXF]-[imgOk_MouseUp") + err}));
-    EXPECT_TRUE(ui.boxes.isEmpty() && ui.saveRequests.isEmpty());
-}
-
 TEST_F(DxfDialogTest, WhileWritingTheButtonsAreOffAndACloseWaitsForTheEnd)
 {
     DxfDialog dialog(inputs, SpringRecord{}, true, ui);
@@ -110,6 +78,12 @@ TEST_F(DxfDialogTest, WhileWritingTheButtonsAreOffAndACloseWaitsForTheEnd)
     dialog.nameBox()->setText(QStringLiteral("線図"));
     dialog.vornCheckBox()->setChecked(false);
     EXPECT_FALSE(dialog.output().createVornFile());
+    // Any mouse button presses the picture (its missing pictures logged); only the left one clicks.
+    click(dialog.okButton(), Qt::RightButton);
+    const QString err = QStringLiteral("()]：ファイルが見つかりません。：エラー番号 -> 53");
+    EXPECT_EQ(box.logMessages().mid(1), (QStringList{QStringLiteral("■Err：[frmOutputDXF]-[imgOk_MouseDown") + err,
+                                                     QStringLiteral("■Err：[frmOutputDXF]-[imgOk_MouseUp") + err}));
+    EXPECT_TRUE(ui.boxes.isEmpty() && ui.saveRequests.isEmpty());
     bool checked = false;
     QTimer::singleShot(0, [&] {  // runs inside the first progress run
         EXPECT_FALSE(dialog.okButton()->isEnabled());
@@ -158,4 +132,4 @@ TEST_F(DxfDialogTest, ANameTypedWithoutExtensionIsSavedAsADrawing)
 }
 
 }  // namespace
-}  // namespace tolvane
+}  // namespace tolvane::test

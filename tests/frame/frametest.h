@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -51,28 +52,58 @@ public:
     int starts = 0;
 };
 
+// Message boxes compare whole, so one expectation names all three parts.
+inline bool operator==(const MsgBoxCall& a, const MsgBoxCall& b)
+{
+    return a.prompt == b.prompt && a.style == b.style && a.title == b.title;
+}
+inline void PrintTo(const MsgBoxCall& b, std::ostream* os)
+{
+    *os << '[' << b.style << ' ' << b.title.toStdString() << "] " << b.prompt.toStdString();
+}
+using Boxes = QList<MsgBoxCall>;
+
+inline void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton, QPointF at = {5, 5})
+{
+    QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+// A press and a release of one button over the same point.
+inline void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPointF at = {5, 5})
+{
+    sendMouse(w, QEvent::MouseButtonPress, button, at);
+    sendMouse(w, QEvent::MouseButtonRelease, button, at);
+}
+
+// Pictures in the materials folder. The readers go by the content, so a PNG
+// stands in for the GIFs Qt cannot write.
+inline void writePictures(std::initializer_list<const char*> names, QSize size = {16, 16}, QColor colour = Qt::gray)
+{
+    QDir().mkpath(MaterialsFolder());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    for (const char* name : names)
+        ASSERT_TRUE(image.save(MaterialsFolder() + u'/' + QLatin1String(name), "PNG"));
+}
+
 // "a,,b" as the fields {"a", "", "b"}.
 inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
 
-// The pictures, help page and an empty catalogue file beside a program.
-inline void layOutProgramFolder(const QString& programFolder)
-{
-    QDir().mkpath(programFolder + QStringLiteral("/materials"));
-    const QDir source(QStringLiteral(TOLVANE_SOURCE_DIR "/materials"));
-    for (const QString& f : source.entryList(QDir::Files))
-        QFile::copy(source.filePath(f), programFolder + QStringLiteral("/materials/") + f);
-    QDir().mkpath(programFolder + QStringLiteral("/html"));
-    QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/html/siyou.html"), programFolder + QStringLiteral("/html/siyou.html"));
-    if (!QFileInfo::exists(programFolder + QStringLiteral("/ZEKA.mdb")))
-        writeAll(programFolder + QStringLiteral("/ZEKA.mdb"), QByteArray());
-}
-
 class WindowTest : public ::testing::Test {
 protected:
+    // The pictures, help page and an empty catalogue file beside the program.
     void SetUp() override
     {
         SkinName().clear();
-        layOutProgramFolder(ProgramFolder());
+        const QString program = ProgramFolder();
+        QDir().mkpath(program + QStringLiteral("/materials"));
+        const QDir source(QStringLiteral(TOLVANE_SOURCE_DIR "/materials"));
+        for (const QString& f : source.entryList(QDir::Files))
+            QFile::copy(source.filePath(f), program + QStringLiteral("/materials/") + f);
+        QDir().mkpath(program + QStringLiteral("/html"));
+        QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/html/siyou.html"), program + QStringLiteral("/html/siyou.html"));
+        writeAll(program + QStringLiteral("/ZEKA.mdb"), QByteArray());
     }
 
     FramePorts ports()
@@ -114,11 +145,6 @@ protected:
         auto* b = widget<PictureButton>(name);
         return b ? b->pictureFile() : QString();
     }
-    void setTexts(std::initializer_list<std::pair<Ctl, const char*>> texts)
-    {
-        for (const auto& [c, text] : texts)
-            form().setText(c, QString::fromUtf8(text));
-    }
     void selectInReport(int start, int end)
     {
         auto* box = widget<QPlainTextEdit>("Text1");
@@ -126,12 +152,6 @@ protected:
         c.setPosition(start);
         c.setPosition(end, QTextCursor::KeepAnchor);
         box->setTextCursor(c);
-    }
-    static void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPointF at = {5, 5})
-    {
-        QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
-                      Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
     }
     // A report put straight into the result box, as the report would leave it.
     void putReport(const QString& text)

@@ -13,19 +13,15 @@ namespace {
 class RegionDialogs : public ::testing::Test {
 protected:
     QString data(const char* key) { return GetINIValue(QStringLiteral("Data"), QString::fromLatin1(key)); }
-    void expectTheChoiceAsked()
-    {
-        ASSERT_EQ(ui_.boxes.size(), 1u);
-        EXPECT_EQ(ui_.boxes[0].prompt, QStringLiteral("お住いの地域を選択してください。"));
-        EXPECT_EQ(ui_.boxes[0].style, 48);
-        EXPECT_EQ(ui_.boxes[0].title, QStringLiteral("Information"));
-    }
+    const Boxes choiceAsked{{QStringLiteral("お住いの地域を選択してください。"), 48, QStringLiteral("Information")}};
 
     banner::LoggedSandbox sandbox_;
-    banner::RecordingUi ui_;
+    WindowUi ui_;
 };
 
-TEST_F(RegionDialogs, ChangeAsksWithoutAChoiceThenKeepsTheIndexAndLogs)
+// Without a choice OK asks and writes nothing, nor does Cancel; OK then keeps
+// the index and logs.
+TEST_F(RegionDialogs, ChangeAsksWithoutAChoiceCancelsQuietlyAndKeepsTheIndex)
 {
     UserInfoChangeDialog dialog(ui_);
     EXPECT_EQ(dialog.cmbLocationSelect()->count(), 10);
@@ -33,8 +29,11 @@ TEST_F(RegionDialogs, ChangeAsksWithoutAChoiceThenKeepsTheIndexAndLogs)
     EXPECT_EQ(dialog.cmbLocationSelect()->currentIndex(), -1);
     const QByteArray before = readAll(SettingsFilePath());  // loading made the file
     dialog.btnOK()->click();
-    expectTheChoiceAsked();
+    EXPECT_EQ(ui_.boxes, choiceAsked);
     EXPECT_EQ(dialog.result(), 0);
+    dialog.cmbLocationSelect()->setCurrentIndex(2);
+    dialog.btnCancel()->click();
+    EXPECT_EQ(dialog.result(), int(QDialog::Rejected));
     EXPECT_EQ(readAll(SettingsFilePath()), before);
 
     dialog.cmbLocationSelect()->setCurrentIndex(5);
@@ -45,31 +44,22 @@ TEST_F(RegionDialogs, ChangeAsksWithoutAChoiceThenKeepsTheIndexAndLogs)
     EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
 }
 
-TEST_F(RegionDialogs, ChangeCancelAndFirstRunEndWriteNothing)
-{
-    UserInfoChangeDialog change(ui_);
-    const QByteArray before = readAll(SettingsFilePath());
-    change.cmbLocationSelect()->setCurrentIndex(2);
-    change.btnCancel()->click();
-    EXPECT_EQ(change.result(), int(QDialog::Rejected));
-
-    UserRegistDialog regist(ui_);
-    int ended = 0;
-    regist.setEndProgram([&] { ++ended; });
-    regist.cmbLocationSelect()->setCurrentIndex(3);
-    regist.command2()->click();
-    EXPECT_EQ(ended, 1);
-    EXPECT_EQ(regist.result(), UserRegistDialog::kEndProgram);
-    EXPECT_EQ(readAll(SettingsFilePath()), before);
-    EXPECT_TRUE(sandbox_.logMessages().isEmpty());
-}
-
-TEST_F(RegionDialogs, FirstRunOkKeepsTheIndexWithoutALogLineAndSkipKeepsTen)
+// The first run: without a choice it asks, End ends the program writing
+// nothing, OK keeps the index without a log line, Skip keeps ten.
+TEST_F(RegionDialogs, FirstRunAsksEndsKeepsTheIndexAndSkipKeepsTen)
 {
     UserRegistDialog dialog(ui_);
+    int ended = 0;
+    dialog.setEndProgram([&] { ++ended; });
+    const QByteArray before = readAll(SettingsFilePath());
     dialog.command1()->click();
-    expectTheChoiceAsked();
-    EXPECT_EQ(data("USER_LOCATION"), QStringLiteral("ERROR"));
+    EXPECT_EQ(ui_.boxes, choiceAsked);
+    dialog.cmbLocationSelect()->setCurrentIndex(3);
+    dialog.command2()->click();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(dialog.result(), UserRegistDialog::kEndProgram);
+    EXPECT_EQ(readAll(SettingsFilePath()), before);
+
     dialog.cmbLocationSelect()->setCurrentIndex(0);
     dialog.command1()->click();
     EXPECT_EQ(data("USER_LOCATION"), QStringLiteral("0"));
@@ -84,7 +74,7 @@ TEST_F(RegionDialogs, FirstRunOkKeepsTheIndexWithoutALogLineAndSkipKeepsTen)
     EXPECT_EQ(data("USER_LOCATION"), QStringLiteral("10"));
     EXPECT_EQ(data("INITIAL_BOOT"), QStringLiteral("False"));
     EXPECT_EQ(skipped.result(), int(QDialog::Accepted));
-    EXPECT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes, choiceAsked);
 }
 
 }  // namespace

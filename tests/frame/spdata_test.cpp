@@ -1,107 +1,67 @@
-// The spring record filled from the window's texts and emptied again.
+// The spring record filled from the window's texts.
 #include "calc/form.h"
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
 #include "services/folders.h"
 #include "support/sandbox.h"
 
+#include <vector>
+
 namespace tolvane::test {
 namespace {
 
-class SpDataTest : public ::testing::Test {
+struct SpCase {
+    const char* name;
+    const char* mode;
+    std::vector<std::pair<Ctl, const char*>> texts;  // over a result of mode "all" with a working point
+    const char* record;                                // no kind: the fill stopped with one error line
+};
+void PrintTo(const SpCase& c, std::ostream* os) { *os << c.name; }
+class SpData : public ::testing::TestWithParam<SpCase> {
 protected:
-    void SetUp() override
-    {
-        ExistLogFolder();
-        ClearGlobalValue();
-        // A result of mode "all" with a working point.
-        for (const auto& [c, text] : {std::pair{Ctl::Label24, "30"}, {Ctl::Text9, "5.0"}, {Ctl::Text3, "7"},
-                                      {Ctl::Label46, "15"}, {Ctl::Label49, "29.5"}, {Ctl::Label47, "36"},
-                                      {Ctl::Text2, "1.5"}, {Ctl::Text11, "3"}})
-            set(c, text);
-    }
+    void SetUp() override { ExistLogFolder(); }
     void TearDown() override { ClearGlobalValue(); }
-    void set(Ctl c, const char* text) { form.setText(c, QString::fromUtf8(text)); }
     Sandbox sandbox;
-    Form form;
 };
 
-TEST_F(SpDataTest, AllValuesWithAWorkingPointAndTheirClearing)
+TEST_P(SpData, FillsTheRecord)
 {
-    EXPECT_TRUE(setSpData(form, QStringLiteral("all")));
-    EXPECT_EQ(springRecord().fields(), QStringLiteral("All,30,5.0,7,25,18,15,29.5,36,4.5").split(u','));
-    EXPECT_TRUE(sandbox.logMessages().isEmpty());
-
-    totalDiagramValues() = QStringList(9, QStringLiteral("1"));
+    const SpCase& c = GetParam();
+    Form form;
+    std::vector<std::pair<Ctl, const char*>> texts{{Ctl::Label24, "30"}, {Ctl::Text9, "5.0"}, {Ctl::Text3, "7"},
+                                                   {Ctl::Label46, "15"}, {Ctl::Label49, "29.5"}, {Ctl::Label47, "36"},
+                                                   {Ctl::Text2, "1.5"},  {Ctl::Text11, "3"}};
+    texts.insert(texts.end(), c.texts.begin(), c.texts.end());
+    for (const auto& [ctl, text] : texts)
+        form.setText(ctl, QString::fromUtf8(text));
     ClearGlobalValue();
-    EXPECT_EQ(springRecord().fields(), QStringList(10));
-    EXPECT_TRUE(totalDiagramValues().isEmpty());
-
-    // Computed lengths are unrounded number texts.
-    set(Ctl::Label24, "38.5");
-    set(Ctl::Text9, "12.25");
-    set(Ctl::Text3, "0.1");
-    EXPECT_TRUE(setSpData(form, QStringLiteral("all")));
-    EXPECT_EQ(springRecord().SetLength, QStringLiteral("26.25"));
-    EXPECT_EQ(springRecord().CompressedLength, QStringLiteral("26.15"));
-}
-
-TEST_F(SpDataTest, NoWorkingPointGivesSppOnlyAndReadsNoDieData)
-{
-    set(Ctl::Label49, "---");
-    set(Ctl::Label46, "---");
-    set(Ctl::Text2, "");
-    set(Ctl::Text11, "");
-    EXPECT_TRUE(setSpData(form, QStringLiteral("all")));
-    const SpringRecord& r = springRecord();
-    EXPECT_EQ(r.DxfKind, QStringLiteral("SppOnly"));
-    EXPECT_EQ(r.StartLoadKgf, QString());
-    EXPECT_EQ(r.StartDistance, QString());
-    EXPECT_EQ(r.InitialLoadKgf, QStringLiteral("---"));
-    EXPECT_EQ(r.FinalLoadKgf, QStringLiteral("36"));
-}
-
-TEST_F(SpDataTest, AnEmptyFieldStopsTheFillWithOneLineAndAnIncompleteRecord)
-{
-    set(Ctl::Text9, "");
-    EXPECT_FALSE(setSpData(form, QStringLiteral("all")));
-    const SpringRecord& r = springRecord();
-    EXPECT_EQ(r.FreeLength, QStringLiteral("30"));
-    EXPECT_EQ(r.Stroke, QStringLiteral("7"));
-    for (const QString& f : {r.SetLength, r.CompressedLength, r.StartLoadKgf, r.DxfKind})
-        EXPECT_TRUE(f.isEmpty());
+    const bool complete = !QString::fromLatin1(c.record).startsWith(u',');
+    EXPECT_EQ(setSpData(form, QString::fromLatin1(c.mode)), complete);
+    EXPECT_EQ(springRecord().fields(), QString::fromUtf8(c.record).split(u','));
     EXPECT_EQ(sandbox.logMessages(),
-              QStringList{QStringLiteral("■Err：[frmMain]-[setSpData()]：型が一致しません。：エラー番号 -> 13")});
-
-    // An empty plate thickness in mode "all" stops after the start load.
-    ClearGlobalValue();
-    set(Ctl::Text9, "5.0");
-    set(Ctl::Text2, "");
-    EXPECT_FALSE(setSpData(form, QStringLiteral("all")));
-    EXPECT_EQ(springRecord().StartLoadKgf, QStringLiteral("29.5"));
-    EXPECT_TRUE(springRecord().DxfKind.isEmpty());
+              complete ? QStringList() : QStringList{QStringLiteral("■Err：[frmMain]-[setSpData()]：型が一致しません。：エラー番号 -> 13")});
 }
 
-TEST_F(SpDataTest, PressureOnlyTakesTheDistanceBeforeBottomDeadCentre)
-{
-    set(Ctl::Text2, "");  // emptied by the switch to mode "part"
-    set(Ctl::Text11, "0");
-    set(Ctl::Text12, "3");
-    set(Ctl::Label49, "220");
-    EXPECT_TRUE(setSpData(form, QStringLiteral("part")));
-    const SpringRecord& r = springRecord();
-    EXPECT_EQ(r.DxfKind, QStringLiteral("All"));
-    EXPECT_EQ(r.StartLoadKgf, QStringLiteral("220"));
-    EXPECT_EQ(r.StartDistance, QStringLiteral("3"));
-    EXPECT_EQ(r.FinalLoadKgf, QStringLiteral("36"));
-    EXPECT_TRUE(sandbox.logMessages().isEmpty());
-
-    // Without a start load the kind still follows it.
-    set(Ctl::Label49, "---");
-    EXPECT_TRUE(setSpData(form, QStringLiteral("part")));
-    EXPECT_EQ(springRecord().DxfKind, QStringLiteral("SppOnly"));
-    EXPECT_TRUE(springRecord().StartDistance.isEmpty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Records, SpData,
+    ::testing::Values(
+        SpCase{"AllWithAWorkingPoint", "all", {}, "All,30,5.0,7,25,18,15,29.5,36,4.5"},
+        SpCase{"LengthsAreUnroundedTexts", "all",
+               {{Ctl::Label24, "38.5"}, {Ctl::Text9, "12.25"}, {Ctl::Text3, "0.1"}, {Ctl::Text2, "1.25"}, {Ctl::Text11, "2"}},
+               "All,38.5,12.25,0.1,26.25,26.15,15,29.5,36,3.25"},
+        SpCase{"NoWorkingPointReadsNoDieData", "all",
+               {{Ctl::Label49, "---"}, {Ctl::Label46, "---"}, {Ctl::Text2, ""}, {Ctl::Text11, ""}},
+               "SppOnly,30,5.0,7,25,18,---,,36,"},
+        SpCase{"AnEmptyInitialCompressionStops", "all", {{Ctl::Text9, ""}}, ",30,,7,,,,,,"},
+        SpCase{"AnEmptyPlateStopsAfterTheStartLoad", "all", {{Ctl::Text2, ""}}, ",30,5.0,7,25,18,15,29.5,,"},
+        // The plate is emptied by the switch to mode "part".
+        SpCase{"PressureOnlyTakesTheDistanceBeforeBottomDeadCentre", "part",
+               {{Ctl::Text2, ""}, {Ctl::Text11, "0"}, {Ctl::Text12, "3"}, {Ctl::Label49, "220"}},
+               "All,30,5.0,7,25,18,15,220,36,3"},
+        SpCase{"PressureOnlyWithoutAStartLoad", "part",
+               {{Ctl::Text2, ""}, {Ctl::Text11, "0"}, {Ctl::Text12, "3"}, {Ctl::Label49, "---"}},
+               "SppOnly,30,5.0,7,25,18,15,,36,"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tolvane::test

@@ -1,13 +1,12 @@
+#include "frame/frametest.h"
 #include "frame/totaldialog.h"
 
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "total/totaltestsupport.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -16,41 +15,14 @@ using namespace tolvane::test;
 
 namespace {
 
-// The smallest GIF picture there is: one transparent pixel.
-const QByteArray kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,"
-                      "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;",
-                      43);
-
-void putPictures()
-{
-    QDir().mkpath(MaterialsFolder());
-    for (const char* name : {"selectFiles", "output_dxf_total_large", "cancel_selectSpDiagram"}) {
-        for (const char* state : {"_on.gif", "_off.gif"})
-            writeAll(MaterialsFolder() + QLatin1Char('/') + QString::fromLatin1(name) + QString::fromLatin1(state), kGif);
-    }
-}
-
-void mouse(QWidget* w, bool down, Qt::MouseButton button)
-{
-    const QPointF at(2, 2);
-    QMouseEvent e(down ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, at, w->mapToGlobal(at), button,
-                  down ? button : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton)
-{
-    mouse(w, true, button);
-    mouse(w, false, button);
-}
-
 struct Fixture {
     Sandbox box;
     FakeUi ui;
     Fixture()
     {
         ExistLogFolder();
-        putPictures();
+        writePictures({"selectFiles_on.gif", "selectFiles_off.gif", "output_dxf_total_large_on.gif",
+                       "output_dxf_total_large_off.gif", "cancel_selectSpDiagram_on.gif", "cancel_selectSpDiagram_off.gif"});
     }
 };
 
@@ -100,9 +72,9 @@ TEST(TotalDialogWindow, ShowsThePressedPictureWhileAButtonIsHeldAndLogsAMissingO
     EXPECT_EQ(f.box.logMessages(),
               QStringList{QStringLiteral("■Err：[frmSelectFile]-[InitializeImageControls()]：ファイルが見つかりません。：エラー番号 -> 53")});
     TotalPictureButton* b = dialog.selectFilesButton();
-    mouse(b, true, Qt::RightButton);
+    sendMouse(b, QEvent::MouseButtonPress, Qt::RightButton);
     EXPECT_EQ(b->currentPicture(), QStringLiteral("selectFiles_on.gif"));
-    mouse(b, false, Qt::RightButton);
+    sendMouse(b, QEvent::MouseButtonRelease, Qt::RightButton);
     EXPECT_EQ(b->currentPicture(), QStringLiteral("selectFiles_off.gif"));
     EXPECT_TRUE(f.ui.openRequests.isEmpty());  // only a left click is a click
     click(dialog.cancelButton(), Qt::RightButton);
