@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <memory>
 #include <utility>
@@ -18,6 +19,18 @@
 namespace tolvane::test {
 
 using FakeUi = ScriptedUi;
+
+// Runs sql on the SQLite file at path, made when missing.
+inline void makeDatabase(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message), SQLITE_OK)
+        << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+}
 
 class FakeScreen final : public CalcScreen {
 public:

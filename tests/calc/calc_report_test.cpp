@@ -109,10 +109,7 @@ TEST_F(Report, NoSpringChosen)
     type(Ctl::Text4, "100");
     EXPECT_EQ(report(), QString::fromUtf16(u"加工長 = 100m/m\r\n板厚 = t2\r\n加工圧 = 7000kgf\r\n"
                                           u"必要ストリッピング力 (5\uFF05) = 350kgf\r\n\r\n"));
-    ASSERT_EQ(ui.boxes.size(), 1);
-    EXPECT_EQ(ui.boxes[0].prompt, "スプリングが選択されていません。");
-    EXPECT_EQ(ui.boxes[0].style, 64);
-    EXPECT_EQ(ui.boxes[0].title, "警告");
+    EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{"スプリングが選択されていません。", 64, "警告"}}));
     expectEnabled({Ctl::mnuPrint}, true);
     EXPECT_FALSE(dxfOn());
 
@@ -161,11 +158,9 @@ TEST_F(Report, ACompressionOrBiteThatIsNoNumberIsNamedAndLeftAsTyped)
             EXPECT_EQ(report(), "");
             EXPECT_EQ(text(box), bad);
             EXPECT_EQ(text(Ctl::Label46), shownLoad);
-            ASSERT_EQ(ui.boxes.size(), 1);
-            EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("「") + QString::fromUtf8(caption)
-                                              + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"));
-            EXPECT_EQ(ui.boxes[0].style, kMbOk | kMbExclamation);
-            EXPECT_EQ(ui.boxes[0].title, "警告");
+            const QString prompt = QStringLiteral("「") + QString::fromUtf8(caption)
+                                   + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
+            EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{prompt, kMbOk | kMbExclamation, "警告"}}));
             EXPECT_TRUE(errors().last().startsWith("■Err：[frmMain]-[imgDisplayTxt_Clickイベント]："));
         }
     }
