@@ -113,6 +113,10 @@ TEST_F(Rules, WithoutASpringOrInputsOnlyTheDeflectionTableFollows)
     type(Ctl::Text3, "");
     type(Ctl::Text9, "");
     expectTexts({{Ctl::Label51, "0"}, {Ctl::Label77, "---"}, {Ctl::Label78, "---"}, {Ctl::Label79, "---"}});
+    // The deflection table is written last: it overrides the "---" that a total of 0 wrote.
+    type(Ctl::Text9, "-3");
+    type(Ctl::Text3, "3");
+    expectTexts({{Ctl::Label51, "0"}, {Ctl::Label77, "-3"}, {Ctl::Label79, "---"}});
 }
 
 TEST_F(Rules, SmallLoadsRoundToDashesButPerSpringNewtonsKeepZero)
