@@ -9,6 +9,7 @@ const QString kMark = QStringLiteral("@@");
 DxfTemplate::DxfTemplate(const QByteArray& fileBytes)
 {
     const QString text = QString::fromUtf8(fileBytes);
+    QStringList rows;
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = text.indexOf(QLatin1Char('\n'), start);
@@ -17,13 +18,13 @@ DxfTemplate::DxfTemplate(const QByteArray& fileBytes)
         qsizetype rowEnd = end;
         if (rowEnd > start && text.at(rowEnd - 1) == QLatin1Char('\r'))
             --rowEnd;
-        rows_.append(text.mid(start, rowEnd - start));
+        rows.append(text.mid(start, rowEnd - start));
         start = end + 1;
     }
     // Every drawing renders the same rows: join the runs between the
     // placeholders once, CR LF included.
     QString run;
-    for (const QString& row : rows_) {
+    for (const QString& row : rows) {
         const QString name = placeholderName(row);
         if (name.isEmpty()) {
             run += row;

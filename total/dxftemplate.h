@@ -26,9 +26,6 @@ public:
     // part of the row; the "\n" after the last row does not start a new one.
     explicit DxfTemplate(const QByteArray& fileBytes);
 
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    // The rows as stored, placeholders included, counted from 0.
-    const QStringList& rows() const { return rows_; }
     // The placeholder names ("TOTAL_NAME" for the row "@@TOTAL_NAME@@") in
     // the order of their first row.
     QStringList placeholders() const { return names_; }
@@ -45,7 +42,6 @@ public:
     static QString placeholderName(const QString& row);  // empty for an ordinary row
 
 private:
-    QStringList rows_;
     // The drawing as runs of fixed rows (CR LF included) with one
     // placeholder row after each run but the last.
     QStringList runs_;

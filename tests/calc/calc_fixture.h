@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <memory>
 #include <utility>
@@ -18,6 +19,22 @@
 namespace tolvane::test {
 
 using FakeUi = ScriptedUi;
+
+// Every series, in the order of the window's buttons.
+inline const QStringList kSeriesCodes = {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV",
+                                         "SWX", "SWY", "SWZ", "WB",  "WF",  "WH",  "WL",  "WM",  "WR",  "WT",  "WY"};
+
+// Runs sql on the SQLite file at path, made when missing.
+inline void makeDatabase(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message), SQLITE_OK)
+        << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+}
 
 class FakeScreen final : public CalcScreen {
 public:
@@ -41,9 +58,8 @@ protected:
         QStringList names = {"copy_off", "copy_disable", "select_all_off", "select_all_disable", "output_dxf_off",
                              "output_dxf_disable", "round_sp_on", "round_sp_off", "square_sp1_on", "square_sp1_off",
                              "square_sp2_on", "square_sp2_off"};
-        for (const char* s : {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV", "SWX",
-                              "SWY", "SWZ", "WB", "WF", "WH", "WL", "WM", "WR", "WT", "WY"})
-            names << QString::fromLatin1(s) + "_on" << QString::fromLatin1(s) + "_off";
+        for (const QString& s : kSeriesCodes)
+            names << s + "_on" << s + "_off";
         for (const QString& n : names)
             writeAll(materials(n + ".gif"), "GIF89a");
         model = std::make_unique<CalcModel>(ui, screen);

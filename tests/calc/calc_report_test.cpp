@@ -7,12 +7,6 @@ using namespace tolvane::test;
 
 namespace {
 
-QString dashes(int left, const char* middle, int right)
-{
-    return QString(left, QLatin1Char('-')) + QLatin1Char(' ') + QString::fromUtf8(middle) + QLatin1Char(' ')
-        + QString(right, QLatin1Char('-'));
-}
-
 class Report : public CalcTest {
 protected:
     void pressureOnly()
@@ -38,9 +32,9 @@ TEST_F(Report, AllValuesLineByLine)
     const QStringList expected = {
         "加工長 = 100m/m", "板厚 = t2", "加工圧 = 7000kgf", QString::fromUtf16(u"必要ストリッピング力 (5\uFF05) = 350kgf"), "",
         "SWB20-100", "L = 100", "kg/mm = 2", "N/mm = 20", "圧縮長 = 87mm", "",
-        dashes(10, "SPタワミ", 9), "初圧 = 3mm", "加工開始 = 10mm", "終圧 = 13mm", "",
-        dashes(12, "kg", 12), "初圧 = 3mm --> 6kgX4=24kg", "加工開始 = 10mm --> 20kgX4=80kg", "終圧 = 13mm --> 26kgX4=104kg", "",
-        dashes(13, "N", 11), "初圧 = 3mm --> 60NX4=240N", "加工開始 = 10mm --> 200NX4=800N", "終圧 = 13mm --> 260NX4=1040N", "",
+        "---------- SPタワミ ---------", "初圧 = 3mm", "加工開始 = 10mm", "終圧 = 13mm", "",
+        "------------ kg ------------", "初圧 = 3mm --> 6kgX4=24kg", "加工開始 = 10mm --> 20kgX4=80kg", "終圧 = 13mm --> 26kgX4=104kg", "",
+        "------------- N -----------", "初圧 = 3mm --> 60NX4=240N", "加工開始 = 10mm --> 200NX4=800N", "終圧 = 13mm --> 260NX4=1040N", "",
         "ST = 10  ( 使用回数 100万回 )",
     };
     // The last line has no CR LF.
@@ -60,9 +54,9 @@ TEST_F(Report, PressureOnlyWithoutAStartDistanceHasNoStartLines)
     pressureOnly();
     const QStringList expected = {
         "SWB20-100", "L = 100", "kg/mm = 2", "N/mm = 20", "圧縮長 = 88mm", "",
-        dashes(10, "SPタワミ", 9), "初圧 = 2mm", "終圧 = 12mm", "",
-        dashes(12, "kg", 12), "初圧 = 2mm --> 4kgX1=4kg", "終圧 = 12mm --> 24kgX1=24kg", "",
-        dashes(13, "N", 11), "初圧 = 2mm --> 40NX1=40N", "終圧 = 12mm --> 240NX1=240N", "",
+        "---------- SPタワミ ---------", "初圧 = 2mm", "終圧 = 12mm", "",
+        "------------ kg ------------", "初圧 = 2mm --> 4kgX1=4kg", "終圧 = 12mm --> 24kgX1=24kg", "",
+        "------------- N -----------", "初圧 = 2mm --> 40NX1=40N", "終圧 = 12mm --> 240NX1=240N", "",
         "ST = 10  ( 使用回数 100万回 )",
     };
     EXPECT_EQ(report(), expected.join("\r\n"));
@@ -109,10 +103,7 @@ TEST_F(Report, NoSpringChosen)
     type(Ctl::Text4, "100");
     EXPECT_EQ(report(), QString::fromUtf16(u"加工長 = 100m/m\r\n板厚 = t2\r\n加工圧 = 7000kgf\r\n"
                                           u"必要ストリッピング力 (5\uFF05) = 350kgf\r\n\r\n"));
-    ASSERT_EQ(ui.boxes.size(), 1);
-    EXPECT_EQ(ui.boxes[0].prompt, "スプリングが選択されていません。");
-    EXPECT_EQ(ui.boxes[0].style, 64);
-    EXPECT_EQ(ui.boxes[0].title, "警告");
+    EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{"スプリングが選択されていません。", 64, "警告"}}));
     expectEnabled({Ctl::mnuPrint}, true);
     EXPECT_FALSE(dxfOn());
 
@@ -161,11 +152,9 @@ TEST_F(Report, ACompressionOrBiteThatIsNoNumberIsNamedAndLeftAsTyped)
             EXPECT_EQ(report(), "");
             EXPECT_EQ(text(box), bad);
             EXPECT_EQ(text(Ctl::Label46), shownLoad);
-            ASSERT_EQ(ui.boxes.size(), 1);
-            EXPECT_EQ(ui.boxes[0].prompt, QStringLiteral("「") + QString::fromUtf8(caption)
-                                              + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"));
-            EXPECT_EQ(ui.boxes[0].style, kMbOk | kMbExclamation);
-            EXPECT_EQ(ui.boxes[0].title, "警告");
+            const QString prompt = QStringLiteral("「") + QString::fromUtf8(caption)
+                                   + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
+            EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{prompt, kMbOk | kMbExclamation, "警告"}}));
             EXPECT_TRUE(errors().last().startsWith("■Err：[frmMain]-[imgDisplayTxt_Clickイベント]："));
         }
     }

@@ -1,17 +1,15 @@
 // The catalogue the build lays into the program folder: what the window relies
 // on (tables, order, unique numbers, the deflection ladder, the 999 rule of
 // SWC and SWG, diameter lists, the version) and that it is exactly its sources.
+#include "calc_fixture.h"
+
 #include "calc/catalogue.h"
 #include "services/numtext.h"
-#include "services/vberror.h"
-#include "support/printers.h"
 
-#include <QFile>
 #include <QSet>
 
-#include <gtest/gtest.h>
-
 using namespace tolvane;
+using tolvane::test::kSeriesCodes;
 
 namespace {
 
@@ -19,9 +17,6 @@ const QString kSizes = QStringLiteral(TOLVANE_APP_DIR "/ZEKA.mdb");
 const QString kDiameters = QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb");
 const QString kConnect = QStringLiteral(";DATABASE=ZEKA.mdb;pwd=Rm4tQx82pLw");
 const QString kSource = QStringLiteral(TOLVANE_SOURCE_DIR "/catalogue/");
-
-const QStringList kSeries = {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV",
-                             "SWX", "SWY", "SWZ", "WB",  "WF",  "WH",  "WL",  "WM",  "WR",  "WT",  "WY"};
 
 CatalogueRecordset query(const QString& db, const QString& sql)
 {
@@ -33,31 +28,23 @@ CatalogueRecordset series(const QString& db, const QString& code)
     return query(db, QStringLiteral("SELECT * FROM [") + code + QStringLiteral("];"));
 }
 
-QStringList tableNames(const QString& db)
-{
-    QStringList out;
-    for (const QStringList& row : query(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name;").rows)
-        out.append(row[0]);
-    return out;
-}
-
 // One table per series and the version; every size complete, uniquely
 // numbered, ordered by D1 then l, with the deflections climbing towards the
 // stroke and 999 only where the rule puts it; the diameter list is the
 // series' distinct D1 ascending.
 TEST(ShippedCatalogue, EverySeriesKeepsItsInvariants)
 {
-    QStringList tables = kSeries;
+    QStringList tables = catalogueTables(kSizes);
     tables.sort();
-    EXPECT_EQ(tableNames(kDiameters), tables);
-    tables.append(QStringLiteral("DB_VERSION"));
+    EXPECT_EQ(tables, (QStringList{"DB_VERSION"} + kSeriesCodes));
+    tables = catalogueTables(kDiameters);
     tables.sort();
-    EXPECT_EQ(tableNames(kSizes), tables);
+    EXPECT_EQ(tables, kSeriesCodes);
     EXPECT_EQ(series(kSizes, "DB_VERSION").rows.size(), 1);
     EXPECT_EQ(readDatabaseVersion(kSizes), "2026.12");
 
     int blocked = 0;
-    for (const QString& code : kSeries) {
+    for (const QString& code : kSeriesCodes) {
         SCOPED_TRACE(code.toStdString());
         const bool ruled = code == "SWC" || code == "SWG";
         const CatalogueRecordset rs = series(kSizes, code);
@@ -101,7 +88,7 @@ TEST(ShippedCatalogue, EverySeriesKeepsItsInvariants)
 // same order: nothing is lost or reformatted on the way into the database.
 TEST(ShippedCatalogue, MatchesItsSourcesFieldForField)
 {
-    for (const QString& code : kSeries) {
+    for (const QString& code : kSeriesCodes) {
         SCOPED_TRACE(code.toStdString());
         for (const auto& [db, folder] : {std::pair{kSizes, QStringLiteral("ZEKA/")},
                                          std::pair{kDiameters, QStringLiteral("ZEKA_D/")}}) {

@@ -9,12 +9,14 @@
 #include "services/ui.h"
 #include "support/sandbox.h"
 
+#include <QProcess>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tolvane::test {
@@ -62,17 +64,6 @@ inline QStringList rowsOf(const QString& text)
     return rows;
 }
 
-// The value rows after each "  5" (a handle) of the ENTITIES section, in order.
-inline QStringList entityHandles(const QStringList& rows)
-{
-    QStringList handles;
-    for (qsizetype i = rows.indexOf(QStringLiteral("ENTITIES")) + 1; i + 1 < rows.size(); i += 2) {
-        if (rows[i] == QLatin1String("  5"))
-            handles << rows[i + 1];
-    }
-    return handles;
-}
-
 // The value row of a group code (the text by default) in the entity with this handle.
 inline QString groupOf(const QStringList& rows, const QString& handle, const QString& code = "  1")
 {
@@ -86,6 +77,17 @@ inline QString groupOf(const QStringList& rows, const QString& handle, const QSt
     }
     ADD_FAILURE() << "no group " << code.toStdString() << " in " << handle.toStdString();
     return {};
+}
+
+// What Debian's python3-ezdxf, as a CAD reader, makes of these DXF files:
+// the exit code (77: ezdxf is missing) and check_dxf.py's rows.
+inline std::pair<int, QString> readInEzdxf(const QStringList& files)
+{
+    QProcess check;
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start("/usr/bin/python3", QStringList{QStringLiteral(TOLVANE_SOURCE_DIR "/tests/diagram/check_dxf.py")} + files);
+    EXPECT_TRUE(check.waitForFinished(120000));
+    return {check.exitCode(), QString::fromUtf8(check.readAll())};
 }
 
 using FakeUi = ScriptedUi;

@@ -53,11 +53,8 @@ protected:
 TEST_F(DxfOutputTest, AnEmptyNameIsRefusedWithAMessageAndTheFocusInTheBox)
 {
     run(QString());
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].prompt,
-              QStringLiteral("スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。"));
-    EXPECT_EQ(ui.boxes[0].style, 48);
-    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("Information"));
+    EXPECT_EQ(ui.boxes, (QList<test::MsgBoxCall>{
+                            {"スプリング線図の名称が入力されていません。\rもう一度 正しく入力してください。", 48, "Information"}}));
     EXPECT_EQ(view.focusCalls, 1);
     EXPECT_TRUE(ui.saveRequests.empty());
     EXPECT_TRUE(box.logMessages().isEmpty());
@@ -94,10 +91,7 @@ TEST_F(DxfOutputTest, SavingWritesTheDrawingAndItsDataFileThenCloses)
     run(QStringLiteral("プレス 1"), {dxf});
     EXPECT_EQ(test::readAll(dxf), encodeSpringDiagram(sampleInputs(), QStringLiteral("プレス 1")));
     EXPECT_EQ(test::readAll(vorn), encodeCp932(CreateVornData(sampleRecord())));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].prompt, dxf + QStringLiteral(" ：ファイルを保存しました。"));
-    EXPECT_EQ(ui.boxes[0].style, 0);
-    EXPECT_EQ(ui.boxes[0].title, QStringLiteral("保存完了"));
+    EXPECT_EQ(ui.boxes, (QList<test::MsgBoxCall>{{dxf + QStringLiteral(" ：ファイルを保存しました。"), 0, "保存完了"}}));
     const QString name = QStringLiteral("プレス 1");
     EXPECT_EQ(box.logMessages(),
               (QStringList{event(name, "] のデータ生成開始"), event(name, "] のデータ生成完了"),
@@ -151,11 +145,9 @@ TEST_F(DxfOutputTest, ADrawingSavedWithoutItsDataFileSaysWhyAndLeavesNoOldOne)
         if (dxf != vorn) {
             EXPECT_FALSE(QFileInfo(vorn).exists() || QFileInfo(vorn).isSymLink());
         }
-        ASSERT_EQ(ui.boxes.size(), 1);
-        EXPECT_EQ(ui.boxes[0].prompt, dxf + QStringLiteral(" ：ファイルを保存しました。\rVornファイルは作成されていません。\r理由：") + c.why
-                                          + (c.oldOneRemoved ? QStringLiteral("\r同じ名前の古いVornファイルは削除しました。") : QString()));
-        EXPECT_EQ(ui.boxes[0].style, kMbOk | kMbExclamation);
-        EXPECT_EQ(ui.boxes[0].title, QStringLiteral("保存完了"));
+        const QString prompt = dxf + QStringLiteral(" ：ファイルを保存しました。\rVornファイルは作成されていません。\r理由：") + c.why
+                               + (c.oldOneRemoved ? QStringLiteral("\r同じ名前の古いVornファイルは削除しました。") : QString());
+        EXPECT_EQ(ui.boxes, (QList<test::MsgBoxCall>{{prompt, kMbOk | kMbExclamation, "保存完了"}}));
         const QStringList log = fresh.logMessages();
         EXPECT_EQ(log.contains("□Eve：" + vorn + QStringLiteral(" ：古いVornファイルを削除")), c.oldOneRemoved);
         EXPECT_TRUE(log.last().endsWith(QStringLiteral("] をDXF形式で作成・保存")));
@@ -168,9 +160,7 @@ TEST_F(DxfOutputTest, AFailedWriteIsShownWithItsReasonAndLoggedAsCancelled)
     const QString bad = path("missing folder/a.dxf");
     run("a", {bad});
     const QString why = systemError(ENOENT).description();
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].prompt, bad + QStringLiteral(" ：ファイルを保存できませんでした。\r") + why);
-    EXPECT_EQ(ui.boxes[0].style, 48);
+    EXPECT_EQ(ui.boxes, (QList<test::MsgBoxCall>{{bad + QStringLiteral(" ：ファイルを保存できませんでした。\r") + why, 48, "Information"}}));
     EXPECT_EQ(box.logMessages().mid(2),
               (QStringList{QStringLiteral("■Err：[frmOutputDXF]-[SaveTextControl()]：") + why + QStringLiteral("：エラー番号 -> 76"),
                            event("a", "] のDXF出力をキャンセル")}));

@@ -4,8 +4,6 @@
 
 #include "diagram_fixtures.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 namespace tolvane {
@@ -23,14 +21,10 @@ TEST(DrawingInACadReader, EveryVariantLoadsAndAuditsClean)
             test::writeAll(files.last(), encodeSpringDiagram(in, QStringLiteral("スプリング線図 ") + initial));
         }
     }
-    QProcess check;
-    check.setProcessChannelMode(QProcess::MergedChannels);
-    check.start("/usr/bin/python3", QStringList{QStringLiteral(TOLVANE_SOURCE_DIR "/tests/diagram/check_dxf.py")} + files);
-    ASSERT_TRUE(check.waitForFinished(120000));
-    const QString report = QString::fromUtf8(check.readAll());
-    if (check.exitCode() == 77)
+    const auto [exitCode, report] = test::readInEzdxf(files);
+    if (exitCode == 77)
         GTEST_SKIP() << "/usr/bin/python3 cannot import ezdxf (Debian package python3-ezdxf)";
-    EXPECT_EQ(check.exitCode(), 0) << report.toStdString();
+    EXPECT_EQ(exitCode, 0) << report.toStdString();
     EXPECT_EQ(report.count(QStringLiteral(", clean")), files.size()) << report.toStdString();
 }
 

@@ -40,25 +40,27 @@ QByteArray fixedRowsDigest(const QStringList& drawing)
 
 struct Variant {
     int rows, choiceStepRows;
-    const char* lastHandle;
     QByteArray digestWithCompression, digestWithout;
 };
 const std::map<ReportBlock, Variant> kVariants = {
-    {ReportBlock::AllTwoLine, {1486, 342, "15D",
+    {ReportBlock::AllTwoLine, {1486, 342,
       "ec8aceaa8553a5e1a36040288382cb47a029af7c80efb485751488b28e260de3",
       "d005cabbdafef4b50aaa2054c956baa41f894f39d5566e791bfedf2f24731c7a"}},
-    {ReportBlock::AllThreeLine, {1872, 172 + 160 + 396, "176",
+    {ReportBlock::AllThreeLine, {1872, 172 + 160 + 396,
       "bc1bc90b98d19e4f150d30dd32c83b4364ddc072c0840dbc7eae9cb75e43e9df",
       "a451c6f82f3b5bd5131d59054bee48738e52375df613ed3d88722ac87eb8de12"}},
-    {ReportBlock::PressureTwoLine, {1414, 270, "174",
+    {ReportBlock::PressureTwoLine, {1414, 270,
       "eca389436fa6065f02e47ed126072d1890f73ef6a5bc9b7b5f0e1f18ac8d9e38",
       "754d144124efb8064c5d05dfd4e5f229f88ce430182d4ec647272248bf240829"}},
-    {ReportBlock::PressureThreeLine, {1800, 172 + 160 + 324, "188",
+    {ReportBlock::PressureThreeLine, {1800, 172 + 160 + 324,
       "8fa8be8fd2f6611d2b7599a3d79c35b48acd1ce42d970b1dca9d0c35ed68dd72",
       "4214d8178faf74bffd654d604f5cf01a374ecf7b30da308700604192ef88c0fb"}},
 };
 
-TEST(SpringDiagram, EachVariantHasItsRowsHandlesAndClosing)
+// The digest pins the handles, the closing rows and every row's CR LF; what it
+// leaves to this test is that no text holds a line end of its own, and how the
+// rows are shared out among the writers (the progress steps).
+TEST(SpringDiagram, EachVariantHasItsRowsAndItsSteps)
 {
     for (ReportBlock block : test::kAllBlocks) {
         const Variant& v = kVariants.at(block);
@@ -66,16 +68,10 @@ TEST(SpringDiagram, EachVariantHasItsRowsHandlesAndClosing)
         ASSERT_EQ(chooseReportBlock(in), block);
         const SpringDiagram d(in, QStringLiteral("線図"));
         const QString text = d.text();
-        // Every row ends with CR LF and there is no other line end.
         EXPECT_EQ(text.count(QStringLiteral("\r\n")), v.rows);
         EXPECT_EQ(text.count(QLatin1Char('\r')) + text.count(QLatin1Char('\n')), 2 * v.rows);
-        EXPECT_TRUE(text.endsWith(QStringLiteral("  0\r\nENDSEC\r\n  0\r\nEOF\r\n")));
-        const QStringList rows = test::rowsOf(text);
-        EXPECT_EQ(fixedRowsDigest(rows), v.digestWithCompression);
+        EXPECT_EQ(fixedRowsDigest(test::rowsOf(text)), v.digestWithCompression);
         EXPECT_EQ(test::rowsOf(d.stepText(6)).size(), v.choiceStepRows);
-        const QStringList handles = test::entityHandles(rows);
-        EXPECT_EQ(QSet<QString>(handles.begin(), handles.end()).size(), handles.size());
-        EXPECT_EQ(handles.last(), QString::fromLatin1(v.lastHandle));
     }
     // The writers before the choice append fixed runs; the last one closes.
     const SpringDiagram d(sampleInputs(), QStringLiteral("a"));

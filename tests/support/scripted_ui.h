@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <ostream>
 
 namespace tolvane::test {
 
@@ -16,7 +17,13 @@ struct MsgBoxCall {
     QString prompt;
     int style = 0;
     QString title;
+    bool operator==(const MsgBoxCall&) const = default;
 };
+
+inline void PrintTo(const MsgBoxCall& b, std::ostream* os)
+{
+    *os << '{' << b.prompt.toStdString() << " | " << b.style << " | " << b.title.toStdString() << '}';
+}
 
 class ScriptedUi final : public UserInterface {
 public:

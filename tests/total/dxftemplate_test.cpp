@@ -6,18 +6,14 @@
 
 using namespace tolvane;
 
-TEST(DxfTemplate, KeepsBlanksEmptyRowsAndTheLastRow)
+TEST(DxfTemplate, KeepsEveryRowEndsItWithCrLfAndSubstitutesInOnePass)
 {
-    const DxfTemplate t(QByteArray("  0\nSECTION\n\n  1\r\n\nEOF"));
-    EXPECT_EQ(t.rows(), (QStringList{QStringLiteral("  0"), QStringLiteral("SECTION"), QString(), QStringLiteral("  1"),
-                                     QString(), QStringLiteral("EOF")}));
+    // Blanks, empty rows, a CR LF row and a last row without its line end.
+    EXPECT_EQ(DxfTemplate(QByteArray("  0\nSECTION\n\n  1\r\n\nEOF")).render({}),
+              QStringLiteral("  0\r\nSECTION\r\n\r\n  1\r\n\r\nEOF\r\n"));
     // Only whole marked rows are placeholders; GUID rows use braces.
     for (const char* row : {"@@@@", " @@A@@", "{9F21543F-97AE-4035-B63F-70DD79796066}"})
         EXPECT_FALSE(DxfTemplate::isPlaceholderRow(QString::fromLatin1(row))) << row;
-}
-
-TEST(DxfTemplate, RendersEveryRowWithCrLfAndSubstitutesInOnePass)
-{
     const DxfTemplate t(QByteArray("  1\n@@NAME@@\n  1\n@@VALUE@@\n  0\nEOF\n"));
     const auto text = t.render({{QStringLiteral("NAME"), QStringLiteral("@@VALUE@@")},
                                 {QStringLiteral("VALUE"), QStringLiteral("設置長 12.5")},
