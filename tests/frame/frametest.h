@@ -53,14 +53,6 @@ public:
 };
 
 // Message boxes compare whole, so one expectation names all three parts.
-inline bool operator==(const MsgBoxCall& a, const MsgBoxCall& b)
-{
-    return a.prompt == b.prompt && a.style == b.style && a.title == b.title;
-}
-inline void PrintTo(const MsgBoxCall& b, std::ostream* os)
-{
-    *os << '[' << b.style << ' ' << b.title.toStdString() << "] " << b.prompt.toStdString();
-}
 using Boxes = QList<MsgBoxCall>;
 
 inline void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton, QPointF at = {5, 5})
