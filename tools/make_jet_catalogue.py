@@ -182,7 +182,7 @@ def usage_map(pages):
     return struct.pack("<BI", 0, start) + bytes(bitmap)
 
 
-def tdef_page(table, page_rows):
+def tdef_page(table):
     body = bytearray()
     body += struct.pack("<IIIIB3xI8x", 0, 0, len(table.rows), 0, 1, 0)
     body += struct.pack("<BHHHIIII", 0x53 if table.system else 0x4E, len(table.columns), table.var_count,
@@ -230,6 +230,7 @@ def is_text_column(name):
 
 
 PLAIN_NAME = re.compile(r"[A-Za-z0-9_]+\Z")
+PLAIN_NUMBER = re.compile(r"-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?\Z")
 
 
 def read_csv(path):
@@ -258,13 +259,10 @@ def read_csv(path):
             if c.kind == T_TEXT:
                 row.append(v)
                 continue
-            try:
-                number_value = float(v)
-            except ValueError:
-                number_value = float("nan")
-            if number_value != number_value or number_value in (float("inf"), float("-inf")):
+            value = float(v) if PLAIN_NUMBER.match(v) else float("inf")
+            if value in (float("inf"), float("-inf")):
                 raise Failure("%s:%d: '%s' is not a number" % (path, number, v))
-            row.append(number_value)
+            row.append(value)
         rows.append(row)
     return Table(name, columns, rows)
 
@@ -303,7 +301,7 @@ def build(tables):
     map_rows, map_pages = [], [1]
     per_page = (PAGE - 14) // (1 + 4 + MAP_BITS + 2)
     for t in everything:
-        biggest = max((len(r) for r in packed[t.name][-1]), default=0)
+        biggest = max((len(r) for rows in packed[t.name] for r in rows), default=0)
         roomy = [p for p, rows in zip(t.data_pages, packed[t.name])
                  if PAGE - 14 - sum(len(r) + 2 for r in rows) >= biggest + 2]
         pointers = []
@@ -319,7 +317,7 @@ def build(tables):
     for i, p in enumerate(map_pages):
         pages[p] = data_page(0, map_rows[i * per_page:(i + 1) * per_page])
     for t in everything:
-        pages[t.tdef_page] = tdef_page(t, packed[t.name])
+        pages[t.tdef_page] = tdef_page(t)
         for p, rows in zip(t.data_pages, packed[t.name]):
             pages[p] = data_page(t.tdef_page, rows)
     return b"".join(bytes(pages[p]) for p in range(next_page))
