@@ -1,8 +1,8 @@
 // The maker's Access (Jet) catalogue files: real Jet 3 and Jet 4 files read
 // back complete through the layer and through tolvane-catalogue, stored
-// values shown as the program's own number texts, one table giving the same
-// results from either format, and every kind of bad file failing as a failed
-// query does, without a crash, a hang or a copy left behind.
+// values shown as the program's own number texts, the sample catalogue giving
+// the same window from either format, and every kind of bad file failing as a
+// failed query does, without a crash, a hang or a copy left behind.
 #include "calc_fixture.h"
 
 #include "calc/catalogue.h"
@@ -291,24 +291,53 @@ TEST_F(JetCatalogue, TextKeepsItsCharacters)
     }
 }
 
-// The same rows give the same lists and labels from a Jet file and from an
-// SQLite file as the sample is made: all three query forms, text compared
-// without regard to case.
-TEST_F(JetCatalogue, OneTableGivesTheSameResultsInEitherFormat)
+// The sample catalogue written as the maker's Access files gives the window
+// the same lists, labels and results as the sample itself, step by step.
+TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
 {
-    const QString jet = fixture("V2000_no-password");
-    const QString lite = sandbox.root() + QStringLiteral("/sample.mdb");
-    makeDatabase(lite, "CREATE TABLE Table1 (ID REAL, Data TEXT COLLATE NOCASE);"
-                       "INSERT INTO Table1 VALUES (1, 'One'), (2, 'Two'), (3, 'Three');");
-    for (const char* sql : {"SELECT * FROM [Table1];", "SELECT * FROM [Table1] WHERE [ID] =2;",
-                            "SELECT * FROM [Table1] WHERE [data] = 'three';", "SELECT * FROM [Table1] WHERE [ID] =7;"}) {
-        SCOPED_TRACE(sql);
-        const CatalogueRecordset fromJet = runCatalogueQuery(jet, kConnect, QString::fromLatin1(sql));
-        const CatalogueRecordset fromSample = runCatalogueQuery(lite, kConnect, QString::fromLatin1(sql));
-        EXPECT_EQ(fromJet.columns, fromSample.columns);
-        EXPECT_EQ(fromJet.rows, fromSample.rows);
-    }
-    EXPECT_EQ(runCatalogueQuery(jet, kConnect, "SELECT * FROM [Table1] WHERE [data] = 'three';").field(0, u"ID"), "3");
+    const auto walk = [&](const QString& folder) {
+        for (const QString file : {"/ZEKA.mdb", "/ZEKA_D.mdb"}) {
+            QFile::remove(sandbox.root() + "/program" + file);
+            EXPECT_TRUE(QFile::copy(folder + file, sandbox.root() + "/program" + file));
+        }
+        model = std::make_unique<CalcModel>(ui, screen);
+        model->startUp();
+        QStringList seen;
+        const auto look = [&] {
+            for (int i = 0; i < kControlCount; ++i) {
+                const ControlState& c = form()[static_cast<Ctl>(i)];
+                seen << controlName(static_cast<Ctl>(i)) + ' ' + c.text + ' ' + c.items.join(u'|') + ' ' +
+                            QString::number(c.enabled) + QString::number(c.foreColor);
+            }
+        };
+        for (const char* code : {"SWB", "SWG", "WY"}) {
+            model->seriesClicked(code);
+            look();
+            model->userClickedList(Ctl::List2, 1);
+            look();
+            model->userClickedList(Ctl::List1, static_cast<int>(form()[Ctl::List1].items.size()) - 1);
+            look();
+            for (const auto& [box, t] : Texts{{Ctl::Text2, "2"}, {Ctl::Text4, "100"}, {Ctl::Text10, "4"},
+                                              {Ctl::Text9, "3"}, {Ctl::Text3, "10"}})
+                type(box, t);
+            look();
+        }
+        return seen;
+    };
+    setJetReader(kReader);
+    // The version, and size numbers compared as the Access engine compared text.
+    const QString jet = QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb");
+    EXPECT_EQ(readDatabaseVersion(jet), "2026.12");
+    EXPECT_EQ(runCatalogueQuery(jet, kConnect, "SELECT * FROM [SWB] WHERE [no] = 'swb6-10';").rows.size(), 1);
+    const QStringList fromSample = walk(QStringLiteral(TOLVANE_APP_DIR));
+    const QStringList fromJet = walk(QStringLiteral(TOLVANE_JET_CATALOGUE));
+    setJetReader({});
+    ASSERT_EQ(fromJet.size(), fromSample.size());
+    for (qsizetype i = 0; i < fromJet.size(); ++i)
+        EXPECT_EQ(fromJet[i], fromSample[i]);
+    EXPECT_TRUE(fromSample.contains(QStringLiteral("Label21 WY5-50  10")));
+    EXPECT_EQ(errors(), QStringList{});
+    EXPECT_TRUE(ui.boxes.isEmpty());
 }
 
 // The copy is made once per state of the file: a query on an unchanged file
