@@ -139,10 +139,12 @@ quint32 vbForeColor(const QWidget* widget)
 
 QPixmap loadMaterialPicture(const QString& fileName)
 {
-    const QImage image(materialPath(fileName));
-    if (image.isNull())
+    // Read as the windows read every picture: a file unchanged since it was
+    // last read comes from the pixmap cache, decoded once.
+    const QPixmap picture(materialPath(fileName));
+    if (picture.isNull())
         throw invalidPicture();
-    return QPixmap::fromImage(image);
+    return picture;
 }
 
 QCursor loadMaterialCursor(const QString& fileName)
