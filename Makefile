@@ -4,7 +4,7 @@
 
 # Every Debian package the build, the tests and the program need: one list.
 PACKAGES := cmake ninja-build g++ make pkg-config \
-	qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libsqlite3-dev \
+	qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libsqlite3-dev libfontconfig-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev mdbtools-dev \
 	fonts-ipafont-gothic python3 python3-ezdxf desktop-file-utils
 

@@ -8,17 +8,24 @@
 #include "frame/look.h"
 #include "frame/mainwindow.h"
 #include "frame/programicon.h"
+#include "frame/startuphelper.h"
 #include "frame/totaldialog.h"
 #include "frame/versiondialog.h"
 #include "services/folders.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 namespace tolvane {
 
 int runProgram(int& argc, char** argv, const ProgramOptions& options)
 {
+    // The fonts are set up on another processor while this thread starts
+    // the application and reads the pictures.
+    StartUpHelper helper;
     QApplication app(argc, argv);
+    const auto helperEnds = qScopeGuard([&] { helper.finish(); });
+    helper.applicationReady();
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
     QApplication::setFont(look::programFont());
     look::installQtJapanese(app);
@@ -27,6 +34,8 @@ int runProgram(int& argc, char** argv, const ProgramOptions& options)
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     if (options.prepare)
         options.prepare();
+    MainWindow::preloadPictures();
+    helper.waitForFontConfiguration();
 
     DesktopPorts desktop;
     FramePorts ports = desktop.ports();

@@ -1,35 +1,20 @@
 // The start-up as the user waits for it: from the start of a process to its
 // main window painted (offscreen), beside a process that shows a plain Qt
-// window of the same size, in the same run. The program runs its real path
-// (app/program.h) with the built program folder, private documents and lock
-// folders, and a message server that refuses at once, so the network plays
-// no part. Compared with the plain window is the start-up without the
-// splash's second; a window of the same size with one line of text shows
-// what of the difference is the font set-up alone. The full start-up is
-// timed as well, with the processor time the process spent until painted
+// window of the same size, in the same run. Each is a program of its own
+// beside this one, started the same way and linking what it needs: the
+// program's (bench_frame_startup_program) links what the program links and
+// runs its real path; the plain window's (bench_frame_startup_plain) links
+// Qt Widgets alone. Compared with the plain window is the start-up without
+// the splash's second; a window of the same size with one line of text
+// shows what of the difference is the font set-up alone. The full start-up
+// is timed as well, with the processor time the process spent until painted
 // and while the splash showed.
-//
-// Each measurement is a child process of this program: the same file runs as
-// the child when given --child.
-#include "app/program.h"
-#include "bench/bench_support.h"
-#include "frame/look.h"
-#include "services/folders.h"
-
-#include <QApplication>
-#include <QEvent>
-#include <QLabel>
-#include <QTimer>
-#include <QWidget>
-
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -41,90 +26,7 @@
 
 extern char** environ;
 
-using namespace tolvane;
-
 namespace {
-
-// --- the child ------------------------------------------------------------------
-
-double processCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-// Watches the whole application: the splash's showing and hiding, and the
-// first paint of the window named; once that paint is through, it reports
-// one line on standard output and ends the event loop.
-class PaintProbe final : public QObject {
-public:
-    explicit PaintProbe(QString window) : window_(std::move(window)) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const QString& name = watched->objectName();
-        if (name == QStringLiteral("frmSplash")) {
-            if (event->type() == QEvent::Show)
-                splashFrom_ = processCpuMs();
-            else if (event->type() == QEvent::Hide && splashFrom_ >= 0 && splashMs_ < 0)
-                splashMs_ = processCpuMs() - splashFrom_;
-        } else if (event->type() == QEvent::Paint && !painted_ && name == window_ && watched->isWidgetType()) {
-            painted_ = true;
-            auto* w = static_cast<QWidget*>(watched);
-            // Queued: the whole window is painted and flushed by then.
-            QTimer::singleShot(0, [this, w] {
-                std::printf("painted %.3f %.3f %dx%d\n", processCpuMs(), splashMs_, w->width(), w->height());
-                std::fflush(stdout);
-                QCoreApplication::exit(0);
-            });
-        }
-        return false;
-    }
-
-private:
-    QString window_;
-    bool painted_ = false;
-    double splashFrom_ = -1;
-    double splashMs_ = -1;
-};
-
-int runChild(const std::string& mode, int& argc, char** argv)
-{
-    if (mode == "plain" || mode == "plain-text") {
-        QApplication app(argc, argv);
-        PaintProbe probe(QStringLiteral("plain"));
-        app.installEventFilter(&probe);
-        QWidget window;
-        window.setObjectName(QStringLiteral("plain"));
-        // One line in the program's font: the font set-up any window with
-        // text pays, which the plain window does not.
-        if (mode == "plain-text")
-            (new QLabel(QStringLiteral("ダイスプリング 圧力計算ソフト"), &window))->setFont(look::programFont());
-        const char* size = std::getenv("TOLVANE_BENCH_SIZE");
-        int width = 0, height = 0;
-        if (!size || std::sscanf(size, "%dx%d", &width, &height) != 2)
-            return 2;
-        window.resize(width, height);
-        window.show();
-        return QApplication::exec();
-    }
-    const char* documents = std::getenv("TOLVANE_BENCH_DOCUMENTS");
-    if (!documents)
-        return 2;
-    PaintProbe probe(QStringLiteral("frmMain"));
-    ProgramOptions options;
-    options.splashWait = mode == "program";
-    options.messageServer = QStringLiteral("http://127.0.0.1:9");
-    options.prepare = [&] {
-        setProgramFolder(bench::builtProgramFolder());
-        setDocumentsFolder(QFile::decodeName(documents));
-        qApp->installEventFilter(&probe);
-    };
-    return runProgram(argc, argv, options);
-}
-
-// --- the parent -----------------------------------------------------------------
 
 struct ChildRun {
     double wallMs = 0;   // from the spawn to the painted line
@@ -133,9 +35,9 @@ struct ChildRun {
     std::string size;
 };
 
-std::string self;
+std::filesystem::path folder;  // where the children lie: beside this program
 
-ChildRun runOnce(const char* mode)
+ChildRun runOnce(const char* program, const char* mode)
 {
     int out[2];
     if (pipe(out) != 0)
@@ -145,11 +47,12 @@ ChildRun runOnce(const char* mode)
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const std::string arg = std::string("--child=") + mode;
-    char* const args[] = {self.data(), const_cast<char*>(arg.c_str()), nullptr};
+    const std::string path = (folder / program).string();
+    std::string arg = mode;
+    char* const args[] = {const_cast<char*>(path.c_str()), arg.data(), nullptr};
     pid_t pid = 0;
     const auto start = std::chrono::steady_clock::now();
-    if (posix_spawn(&pid, self.c_str(), &actions, nullptr, args, environ) != 0)
+    if (posix_spawn(&pid, path.c_str(), &actions, nullptr, args, environ) != 0)
         std::abort();
     close(out[1]);
     std::string line;
@@ -171,6 +74,8 @@ ChildRun runOnce(const char* mode)
     return run;
 }
 
+ChildRun runProgram(const char* mode) { return runOnce("bench_frame_startup_program", mode); }
+
 double median(std::vector<double> v)
 {
     if (v.empty())
@@ -189,9 +94,9 @@ void timeStartUp(benchmark::State& state, const char* mode, bool besidePlainWind
 {
     std::vector<double> plain, text, program, cpu, splashCpu;
     for (auto _ : state) {
-        const ChildRun p = besidePlainWindow ? runOnce("plain") : ChildRun{};
-        const ChildRun t = besidePlainWindow ? runOnce("plain-text") : ChildRun{};
-        const ChildRun r = runOnce(mode);
+        const ChildRun p = besidePlainWindow ? runOnce("bench_frame_startup_plain", "plain") : ChildRun{};
+        const ChildRun t = besidePlainWindow ? runOnce("bench_frame_startup_plain", "text") : ChildRun{};
+        const ChildRun r = runProgram(mode);
         if (p.wallMs < 0 || t.wallMs < 0 || r.wallMs < 0) {
             state.SkipWithError("a child did not paint");
             return;
@@ -216,7 +121,7 @@ void timeStartUp(benchmark::State& state, const char* mode, bool besidePlainWind
 // Compared with the plain window: the start-up without the splash's second.
 void BM_StartUpWithoutSplashWaitBesidePlainWindow(benchmark::State& state)
 {
-    timeStartUp(state, "program-nowait", true);
+    timeStartUp(state, "nowait", true);
 }
 BENCHMARK(BM_StartUpWithoutSplashWaitBesidePlainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
@@ -228,26 +133,22 @@ BENCHMARK(BM_StartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iteration
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--child=", 8) == 0)
-            return runChild(argv[i] + 8, argc, argv);
-    }
+    folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
 
     // One documents folder and one lock folder for every child, so each
     // finds its settings as a second start would.
-    char folder[] = "/tmp/tolvane-bench-XXXXXX";
-    if (!mkdtemp(folder))
+    char root[] = "/tmp/tolvane-bench-XXXXXX";
+    if (!mkdtemp(root))
         return 1;
-    const std::filesystem::path root(folder);
-    std::filesystem::create_directories(root / "Documents");
-    setenv("TOLVANE_BENCH_DOCUMENTS", (root / "Documents").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const std::filesystem::path documents = std::filesystem::path(root) / "Documents";
+    std::filesystem::create_directories(documents);
+    setenv("TOLVANE_BENCH_DOCUMENTS", documents.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", root, 1);
+    if (!std::getenv("QT_QPA_PLATFORM") || !*std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    self = std::filesystem::read_symlink("/proc/self/exe");
 
     // The plain window takes the size the main window shows at.
-    const ChildRun probe = runOnce("program-nowait");
+    const ChildRun probe = runProgram("nowait");
     if (probe.wallMs < 0) {
         std::fprintf(stderr, "the program did not start\n");
         return 1;

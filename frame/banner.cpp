@@ -236,6 +236,7 @@ bool MessageBanner::DlUrlFile()
         fetcher_->download(accessNoticeUrl(messageServer_), accessNoticePath(), deadline);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const bool ok = fetcher_->download(messageCsvUrl(messageServer_), messageCsvPath(), deadline);
+        fetcher_->endDownloads();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         if (!ok) {
             WriteEventLog(QStringLiteral("Msgデータ無し"));

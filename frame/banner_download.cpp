@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -15,6 +16,20 @@
 
 namespace tolvane {
 
+namespace {
+
+// Whatever a server sets is forgotten: no request carries a cookie.
+class NoCookies final : public QNetworkCookieJar {
+public:
+    using QNetworkCookieJar::QNetworkCookieJar;
+    bool setCookiesFromUrl(const QList<QNetworkCookie>&, const QUrl&) override { return false; }
+};
+
+}  // namespace
+
+NetworkFetcher::NetworkFetcher() = default;
+NetworkFetcher::~NetworkFetcher() = default;
+
 bool NetworkFetcher::download(const QString& url, const QString& path, QDeadlineTimer deadline)
 {
     const QUrl address(url);
@@ -23,7 +38,12 @@ bool NetworkFetcher::download(const QString& url, const QString& path, QDeadline
         return false;
     }
 
-    QNetworkAccessManager manager;
+    // A manager sets up a thread of its own for its requests: one for all.
+    if (!manager_) {
+        manager_ = std::make_unique<QNetworkAccessManager>();
+        manager_->setCookieJar(new NoCookies(manager_.get()));
+    }
+    QNetworkAccessManager& manager = *manager_;
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -73,5 +93,7 @@ bool NetworkFetcher::removeCached(const QString&)
 {
     return false;
 }
+
+void NetworkFetcher::endDownloads() { manager_.reset(); }
 
 }  // namespace tolvane

@@ -3,10 +3,15 @@
 #include "services/folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvane {
@@ -28,29 +33,36 @@ QString InstanceLock::defaultPath()
 
 InstanceLock::InstanceLock(QString path) : path_(path.isEmpty() ? defaultPath() : std::move(path)) {}
 
-InstanceLock::~InstanceLock() = default;
+InstanceLock::~InstanceLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
 
 InstanceLock::Result InstanceLock::acquire()
 {
-    if (lock_ && lock_->isLocked())
+    if (fd_ >= 0)
         return Result::Acquired;
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    lock_ = std::make_unique<QLockFile>(path_);
-    // A running first copy keeps its lock however long it runs; only a lock
-    // whose process is gone counts as stale.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0))
-        return Result::Acquired;
+    // The lock is the system's, on the open file; the file itself stays and
+    // holds nothing, so nothing is written, let alone synced, to take it.
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Result::Unavailable;
     // Only a lock that a live copy of this user holds is another copy; a
-    // folder that cannot be written, or a lock file that cannot be read or
-    // is someone else's, says nothing about one.
-    qint64 pid = 0;
-    QString host;
-    QString app;
-    if (lock_->error() == QLockFile::LockFailedError && lock_->getLockInfo(&pid, &host, &app)
-        && QFileInfo(path_).ownerId() == uint(::getuid()))
-        return Result::AlreadyRunning;
-    return Result::Unavailable;
+    // lock file that is someone else's says nothing about one.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::getuid()) {
+        ::close(fd);
+        return Result::Unavailable;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        fd_ = fd;
+        return Result::Acquired;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return held ? Result::AlreadyRunning : Result::Unavailable;
 }
 
 }  // namespace tolvane

@@ -1,13 +1,10 @@
 #pragma once
-// Keeps a second copy of the program from starting: a lock file per user,
-// held while the program runs. A lock left behind by a copy that crashed is
-// recognised (its process is gone) and taken over.
+// Keeps a second copy of the program from starting: a lock on a file per
+// user, held while the program runs. The system lets go of it when the
+// process ends, however it ends, so a copy that crashed leaves no lock
+// behind.
 
 #include <QString>
-
-#include <memory>
-
-class QLockFile;
 
 namespace tolvane {
 
@@ -33,7 +30,7 @@ public:
 
 private:
     QString path_;
-    std::unique_ptr<QLockFile> lock_;
+    int fd_ = -1;  // open while the lock is held
 };
 
 }  // namespace tolvane

@@ -55,9 +55,39 @@ void fitCaption(QLabel* label)
     int room = label->contentsRect().width();
     if (const QWidget* parent = label->parentWidget())
         room = std::min(room, parent->width() - label->x() - kEdgeRoom);
+    // The sizes from the label's own down to 6 points, a quarter point
+    // apart: the first that fits is kept. Each size measured costs a font of
+    // its own, so the search starts where the width at the label's size,
+    // scaled, says the fit is, and moves from there to the size that fits
+    // while the next larger one does not; as a larger size never measures
+    // narrower, that is the first that fits.
+    const QString text = label->text();
     QFont font = label->font();
-    while (QFontMetrics(font).horizontalAdvance(label->text()) > room && font.pointSizeF() > 6)
-        font.setPointSizeF(font.pointSizeF() - 0.25);
+    const qreal largest = font.pointSizeF();
+    const int full = QFontMetrics(font).horizontalAdvance(text);
+    if (full > room && largest > 6) {
+        const auto sizeAt = [&](int step) { return largest - 0.25 * step; };
+        const auto fits = [&](int step) {
+            font.setPointSizeF(sizeAt(step));
+            return QFontMetrics(font).horizontalAdvance(text) <= room;
+        };
+        int last = 1;  // the first size at or below 6, where the search ends in any case
+        while (sizeAt(last) > 6)
+            ++last;
+        int step = 1;
+        while (step < last && full * sizeAt(step) > room * largest)
+            ++step;
+        if (fits(step)) {
+            while (step > 1 && fits(step - 1))
+                --step;
+        } else {
+            while (step < last && !fits(step + 1))
+                ++step;
+            if (step < last)
+                ++step;
+        }
+        font.setPointSizeF(sizeAt(step));
+    }
     label->setFont(font);
 }
 
@@ -139,10 +169,12 @@ quint32 vbForeColor(const QWidget* widget)
 
 QPixmap loadMaterialPicture(const QString& fileName)
 {
-    const QImage image(materialPath(fileName));
-    if (image.isNull())
+    // Read as the windows read every picture: a file unchanged since it was
+    // last read comes from the pixmap cache, decoded once.
+    const QPixmap picture(materialPath(fileName));
+    if (picture.isNull())
         throw invalidPicture();
-    return QPixmap::fromImage(image);
+    return picture;
 }
 
 QCursor loadMaterialCursor(const QString& fileName)

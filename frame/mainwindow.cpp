@@ -1024,27 +1024,53 @@ void MainWindow::SelectSkin()
     }
 }
 
+namespace {
+
+// The button pictures LoadImages gives, in its order: control and file.
+QList<std::pair<QString, QString>> startPictures()
+{
+    QList<std::pair<QString, QString>> rows = {{QStringLiteral("imgRoundSp"), QStringLiteral("round_sp_off.gif")},
+                                               {QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_off.gif")},
+                                               {QStringLiteral("imgSquare2Sp"), QStringLiteral("square_sp2_off.gif")}};
+    for (const QStringList* codes : {&kFrame5, &kFrame4, &kFrame6})
+        for (const QString& code : *codes)
+            rows.append({QStringLiteral("img") + code, code + QStringLiteral("_off.gif")});
+    rows += {{QStringLiteral("imgDisplayTxt"), QStringLiteral("display_txt_off.gif")},
+             {QStringLiteral("imgSelectAll"), QStringLiteral("select_all_disable.gif")},
+             {QStringLiteral("imgCopy"), QStringLiteral("copy_disable.gif")},
+             {QStringLiteral("imgOutputDXF"), QStringLiteral("output_dxf_disable.gif")},
+             {QStringLiteral("imgTotalOutput"), QStringLiteral("output_dxf_total_off.gif")},
+             {QStringLiteral("imgClearData"), QStringLiteral("clear_data_off.gif")},
+             {QStringLiteral("imgAllClear"), QStringLiteral("all_clear_off.gif")},
+             {QStringLiteral("imgHowToUse"), QStringLiteral("howToUse_off.gif")}};
+    return rows;
+}
+
+const QString kBannerBackground = QStringLiteral("back_msg.gif");
+const QString kChosenKind = QStringLiteral("square_sp1_on.gif");
+
+}  // namespace
+
+void MainWindow::preloadPictures()
+{
+    QStringList files = {kBannerBackground, kChosenKind};
+    for (const auto& row : startPictures())
+        files.append(row.second);
+    // Each load is the one the window's would be; the pixmap cache keeps it
+    // while the file stays as it is.
+    for (const QString& file : files)
+        QPixmap(MaterialsFolder() + u'/' + file);
+}
+
 void MainWindow::LoadImages()
 {
     try {
-        setPicture(QStringLiteral("imgRoundSp"), QStringLiteral("round_sp_off.gif"));
-        setPicture(QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_off.gif"));
-        setPicture(QStringLiteral("imgSquare2Sp"), QStringLiteral("square_sp2_off.gif"));
-        for (const QStringList* codes : {&kFrame5, &kFrame4, &kFrame6})
-            for (const QString& code : *codes)
-                setPicture(QStringLiteral("img") + code, code + QStringLiteral("_off.gif"));
-        setPicture(QStringLiteral("imgDisplayTxt"), QStringLiteral("display_txt_off.gif"));
-        setPicture(QStringLiteral("imgSelectAll"), QStringLiteral("select_all_disable.gif"));
-        setPicture(QStringLiteral("imgCopy"), QStringLiteral("copy_disable.gif"));
-        setPicture(QStringLiteral("imgOutputDXF"), QStringLiteral("output_dxf_disable.gif"));
-        setPicture(QStringLiteral("imgTotalOutput"), QStringLiteral("output_dxf_total_off.gif"));
-        setPicture(QStringLiteral("imgClearData"), QStringLiteral("clear_data_off.gif"));
-        setPicture(QStringLiteral("imgAllClear"), QStringLiteral("all_clear_off.gif"));
-        setPicture(QStringLiteral("imgHowToUse"), QStringLiteral("howToUse_off.gif"));
+        for (const auto& [control, file] : startPictures())
+            setPicture(control, file);
         if (ports_.hooks.loadBannerBackground)
             ports_.hooks.loadBannerBackground();
         else
-            setPicture(QStringLiteral("imgMsgBackGround"), QStringLiteral("back_msg.gif"));
+            setPicture(QStringLiteral("imgMsgBackGround"), kBannerBackground);
 
         linkCursor_ = look::loadMaterialCursor(QStringLiteral("cursor.cur"));
         control(QStringLiteral("imgHowToUse"))->setCursor(linkCursor_);
@@ -1122,7 +1148,7 @@ StartResult MainWindow::startUp()
         // Series frames share one place; the kind "K1" shows as chosen.
         for (Ctl f : {Ctl::Frame4, Ctl::Frame5, Ctl::Frame6})
             widgets_[static_cast<int>(f)]->move(px(120), px(4440));
-        setPicture(QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_on.gif"));
+        setPicture(QStringLiteral("imgSquare1Sp"), kChosenKind);
 
         // Paths, bars, values, menus and the input mode.
         model_->startUpDefaults();

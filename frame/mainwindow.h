@@ -60,6 +60,9 @@ public:
     // --- skins and pictures ----------------------------------------------------
     void SelectSkin();
     void LoadImages();
+    // Reads the pictures the start-up shows ahead of the window, while the
+    // fonts are still being set up; the window then finds them read.
+    static void preloadPictures();
 
     // --- toolbar ---------------------------------------------------------------
     void imgSelectAll_Click();

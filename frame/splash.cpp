@@ -11,6 +11,7 @@
 
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -19,6 +20,19 @@
 static QByteArray titlePng() { return TOLVANE_EMBEDDED(splash_title_png); }
 
 namespace tolvane {
+
+namespace {
+
+// Decoded once, by whichever thread asks first; a second asker waits for it.
+const QImage& titleImage()
+{
+    static const QImage image = QImage::fromData(titlePng(), "PNG");
+    return image;
+}
+
+}  // namespace
+
+void SplashWindow::prepareTitle() { titleImage(); }
 
 SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
@@ -35,9 +49,7 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     auto* picture1 = new QLabel(this);
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setGeometry(0, 0, 360, 96);
-    QPixmap title;
-    title.loadFromData(titlePng(), "PNG");
-    picture1->setPixmap(title);
+    picture1->setPixmap(QPixmap::fromImage(titleImage()));
 
     auto* picture2 = new QLabel(this);
     picture2->setObjectName(QStringLiteral("Picture2"));

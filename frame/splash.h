@@ -17,6 +17,8 @@ public:
     void unload(bool wait);
     // The bar's width in twips, as the pacing left it.
     int progressTwips() const { return progressTwips_; }
+    // Decodes the title picture ahead of the first splash; any thread.
+    static void prepareTitle();
 
 private:
     void paceProgress();

@@ -52,12 +52,16 @@ protected:
 TEST_F(BannerStartup, NoticeFirstThenTheFileUncachedThenTheFirstMessage)
 {
     serve(messageFile());
+    // Each request stands alone: what the notice's answer sets is not sent back.
+    server_.addHeader(kNoticePath, "Set-Cookie: visit=1; Path=/");
     banner_.InitMsgBanner();
     const QString notice = kNoticePath + QStringLiteral("?guid=ON&url=") + server_.base()
         + QStringLiteral("/cgi-bin/vorn/acc2/check.html");
     EXPECT_EQ(server_.targets(), (QStringList{notice, kCsvPath}));
-    for (const auto& request : server_.requests())
+    for (const auto& request : server_.requests()) {
         EXPECT_TRUE(request.head.toLower().contains("cache-control: no-cache")) << request.head.toStdString();
+        EXPECT_FALSE(request.head.toLower().contains("cookie:")) << request.head.toStdString();
+    }
 
     EXPECT_TRUE(sandbox_.logMessages().contains(QStringLiteral("□Eve：Msgデータ取得完了")));
     EXPECT_TRUE(timer_->isEnabled());

@@ -33,6 +33,8 @@ public:
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort()); }
     // Answers for a path, the query left off; anything else is a 404.
     void route(const QString& path, Response response) { routes_.insert(path, std::move(response)); }
+    // One more header line in the answers for a path.
+    void addHeader(const QString& path, const QByteArray& line) { headers_[path] += line + "\r\n"; }
     const QList<Request>& requests() const { return requests_; }
     QStringList targets() const
     {
@@ -69,18 +71,21 @@ private:
     {
         const QList<QByteArray> parts = head.left(head.indexOf("\r\n")).split(' ');
         requests_.append({parts.size() > 1 ? QString::fromLatin1(parts[1]) : QString(), head});
-        const Response response = routes_.value(requests_.last().target.section(u'?', 0, 0), Response{404, "not found"});
+        const QString path = requests_.last().target.section(u'?', 0, 0);
+        const Response response = routes_.value(path, Response{404, "not found"});
         if (response.mode == Mode::Close)
             socket->abort();
         if (response.mode != Mode::Answer)
             return;
         socket->write("HTTP/1.1 " + QByteArray::number(response.status) + " X\r\nContent-Length: "
-                      + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n" + response.body);
+                      + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n" + headers_.value(path)
+                      + "\r\n" + response.body);
         socket->disconnectFromHost();
     }
 
     QTcpServer server_;
     QHash<QString, Response> routes_;
+    QHash<QString, QByteArray> headers_;
     QList<Request> requests_;
 };
 

@@ -1,14 +1,17 @@
 // The desktop layers the window stands on: the lock against a second copy,
-// the splash's paced wait, file-dialog filters and the calculator search.
+// the start-up's helper, the splash's paced wait, file-dialog filters and the
+// calculator search.
 #include "frame/desktop.h"
 #include "frame/instancelock.h"
 #include "frame/splash.h"
+#include "frame/startuphelper.h"
 #include "support/sandbox.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QLockFile>
 #include <QScreen>
 #include <QTimer>
@@ -71,6 +74,22 @@ TEST(InstanceLockTest, TheDefaultPlaceIsTheUsersOwn)
     EXPECT_EQ(InstanceLock().acquire(), LockResult::Acquired);
     for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, std::pair{"XDG_CACHE_HOME", cache}})
         value.isNull() ? (void)qunsetenv(name) : (void)qputenv(name, value);
+}
+
+// The helper ends whether the application came or not, and leaves the
+// splash its picture.
+TEST(StartUpHelperTest, EndsWithOrWithoutTheApplicationAndLeavesTheSplashItsPicture)
+{
+    {
+        StartUpHelper unused;
+        unused.waitForFontConfiguration();
+    }
+    StartUpHelper helper;
+    helper.applicationReady();
+    helper.finish();
+    helper.finish();
+    SplashWindow splash;
+    EXPECT_FALSE(splash.findChild<QLabel*>(QStringLiteral("Picture1"))->pixmap().isNull());
 }
 
 // A clock that moves on by a step whenever it is read, and whose time of
