@@ -37,14 +37,18 @@ QString ProgramFolder()
 
 void setProgramFolder(const QString& folder) { programOverride() = folder; }
 
+// The desktop's own folder of that kind, else the usual one in the home folder.
+static QString standardFolder(QStandardPaths::StandardLocation kind, const QString& inHome)
+{
+    const QString folder = QStandardPaths::writableLocation(kind);
+    return folder.isEmpty() ? QDir::homePath() + inHome : folder;
+}
+
 QString DocumentsFolder()
 {
     if (!documentsOverride().isEmpty())
         return documentsOverride();
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath() + QStringLiteral("/Documents");
-    return folder;
+    return standardFolder(QStandardPaths::DocumentsLocation, QStringLiteral("/Documents"));
 }
 
 void setDocumentsFolder(const QString& folder) { documentsOverride() = folder; }
@@ -53,10 +57,7 @@ QString CacheFolder()
 {
     if (!cacheOverride().isEmpty())
         return cacheOverride();
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath() + QStringLiteral("/.cache");
-    return folder + QStringLiteral("/Tolvane");
+    return standardFolder(QStandardPaths::GenericCacheLocation, QStringLiteral("/.cache")) + QStringLiteral("/Tolvane");
 }
 
 void setCacheFolder(const QString& folder) { cacheOverride() = folder; }
