@@ -55,6 +55,10 @@ public:
 // Message boxes compare whole, so one expectation names all three parts.
 using Boxes = QList<MsgBoxCall>;
 
+// The log's end line, as the log's messages show it.
+inline const QString kEnd =
+    QStringLiteral("□Eve：■----------------------------- Tolvane 終了 -----------------------------■");
+
 inline void sendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button = Qt::NoButton, QPointF at = {5, 5})
 {
     QMouseEvent e(type, at, w->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,

@@ -8,7 +8,6 @@
 namespace tolvane::test {
 namespace {
 
-const QString kEnd = QStringLiteral("□Eve：■----------------------------- Tolvane 終了 -----------------------------■");
 const QString kReport = QStringLiteral("SWM20-50\r\nL = 50\r\nST = 10  ( 使用回数 50万回 )");
 const QString kShutdownTitle = QStringLiteral("Select the destination file ");
 const QString kShutdownFilter = QStringLiteral("All files (*.*)|*.*|Text files|*.txt");

@@ -3,18 +3,17 @@
 #include "frame/frametest.h"
 
 #include "frame/dxfdialog.h"
+#include "frame/instancelock.h"
 #include "frame/regiondialog.h"
 #include "frame/totaldialog.h"
 #include "frame/versiondialog.h"
 #include "frame/webservers.h"
 
-#include <QLockFile>
 
 namespace tolvane::test {
 namespace {
 
 const QString kStart = QStringLiteral("□Eve：□------------------------ Tolvane 起動処理開始 ------------------------□");
-const QString kEnd = QStringLiteral("□Eve：■----------------------------- Tolvane 終了 -----------------------------■");
 const QString kReady = QStringLiteral("□Eve：設定読込完了");
 const QString kStarted = QStringLiteral("□Eve：○Tolvane 起動");
 
@@ -99,8 +98,8 @@ TEST_F(StartupTest, MissingCatalogueEndsAfterTheSplashWithoutAnEndLine)
 
 TEST_F(StartupTest, ASecondCopyIsRefusedWithoutAnEndLine)
 {
-    QLockFile first(sandbox.root() + QStringLiteral("/tolvane.lock"));
-    ASSERT_TRUE(first.tryLock(0));
+    InstanceLock first(sandbox.root() + QStringLiteral("/tolvane.lock"));
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::Acquired);
     makeWindow();
     EXPECT_EQ(window->startUp(), StartResult::Stop);
     EXPECT_EQ(sandbox.logMessages(), (QStringList{kStart, kReady}));
