@@ -95,8 +95,8 @@ inline void clearList(Form& form, Ctl list)
 inline void enablePartInput(Form& form, bool part)
 {
     form.setEnabled(Ctl::Label37, part);
-    form.setBackColor(Ctl::Text12, part ? kSysWindow : kSysActiveBorder);
-    form.setEnabled(Ctl::Text12, part);
+    form.setBackColor(field::StartBeforeBottom, part ? kSysWindow : kSysActiveBorder);
+    form.setEnabled(field::StartBeforeBottom, part);
 }
 
 // The strict reading where a text that is no number counts as `fallback`.

@@ -32,23 +32,23 @@ void CalcModel::DataSearch()
         const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
         // Each list is emptied before its rows are read, so a failure while
         // reading leaves it empty rather than showing the previous series.
-        clearList(form_, Ctl::List1);
+        clearList(form_, field::SizeList);
         const QStringList numbers = sizes.column(u"NO");
-        form_.setItems(Ctl::List1, numbers);
+        form_.setItems(field::SizeList, numbers);
         if (numbers.isEmpty()) {
-            clearList(form_, Ctl::List2);
+            clearList(form_, field::DiameterList);
             return;
         }
         const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery);
-        clearList(form_, Ctl::List2);
-        form_.setItems(Ctl::List2, diameters.column(u"d"));
+        clearList(form_, field::DiameterList);
+        form_.setItems(field::DiameterList, diameters.column(u"d"));
     });
 }
 
 void CalcModel::List2_Click()
 {
     guarded(u"List2_Click", [&] {
-        const QString& diameter = chosenEntry(form_[Ctl::List2]);
+        const QString& diameter = chosenEntry(form_[field::DiameterList]);
         SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [D1] =") + diameter
             + QStringLiteral(";");
         Dsize_DataSearch();
@@ -59,12 +59,12 @@ void CalcModel::Dsize_DataSearch()
 {
     guarded(u"Dsize_DataSearch", [&] {
         const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
-        clearList(form_, Ctl::List1);
+        clearList(form_, field::SizeList);
         if (sizes.rows.isEmpty())
             throw noCurrentRecord();
-        form_.setItems(Ctl::List1, sizes.column(u"NO"));
+        form_.setItems(field::SizeList, sizes.column(u"NO"));
         // The size shown may not belong to the narrower list.
-        if (!form_.text(Ctl::Label21).isEmpty())
+        if (!form_.text(field::SpringNo).isEmpty())
             DataClear();
     });
 }
@@ -72,7 +72,7 @@ void CalcModel::Dsize_DataSearch()
 void CalcModel::List1_Click()
 {
     guarded(u"List1_Click", [&] {
-        QString number = chosenEntry(form_[Ctl::List1]);
+        QString number = chosenEntry(form_[field::SizeList]);
         // A quote inside a catalogue number must not end the quoted text.
         number.replace(QLatin1Char('\''), QStringLiteral("''"));
         SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [no] = '") + number
@@ -82,25 +82,25 @@ void CalcModel::List1_Click()
             throw noCurrentRecord();
         const bool perSizeThirty = SeriesCode == QStringLiteral("SWC") || SeriesCode == QStringLiteral("SWG");
         for (int row = 0; row < rs.rows.size(); ++row) {
-            form_.setText(Ctl::Label21, rs.field(row, u"NO"));
-            form_.setText(Ctl::Label57, rs.field(row, u"NO"));
-            form_.setText(Ctl::Label22, rs.field(row, u"D1"));
-            form_.setText(Ctl::Label23, rs.field(row, u"D2"));
-            form_.setText(Ctl::Label24, rs.field(row, u"l"));
-            form_.setText(Ctl::Label25, rs.field(row, u"Lmin"));
-            form_.setText(Ctl::Label26, rs.field(row, u"N_mm"));
-            form_.setText(Ctl::Label27, rs.field(row, u"kgf_mm"));
-            form_.setText(Ctl::Label28, rs.field(row, u"fmm100"));
-            form_.setText(Ctl::Label29, rs.field(row, u"fmm50"));
+            form_.setText(field::SpringNo, rs.field(row, u"NO"));
+            form_.setText(field::SpringNoCopy, rs.field(row, u"NO"));
+            form_.setText(field::OuterDiameter, rs.field(row, u"D1"));
+            form_.setText(field::InnerDiameter, rs.field(row, u"D2"));
+            form_.setText(field::FreeLength, rs.field(row, u"l"));
+            form_.setText(field::MinLength, rs.field(row, u"Lmin"));
+            form_.setText(field::RateN, rs.field(row, u"N_mm"));
+            form_.setText(field::RateKgf, rs.field(row, u"kgf_mm"));
+            form_.setText(field::AllowedDeflection100, rs.field(row, u"fmm100"));
+            form_.setText(field::AllowedDeflection50, rs.field(row, u"fmm50"));
             const QString fmm30 = rs.field(row, u"fmm30");
             if (!perSizeThirty) {
-                form_.setText(Ctl::Label30, fmm30);
+                form_.setText(field::AllowedDeflection30, fmm30);
             } else if (cdbl(fmm30) != 999) {
-                form_.setText(Ctl::Label30, fmm30);
+                form_.setText(field::AllowedDeflection30, fmm30);
                 op15_ON();
             } else {
                 // 999 marks a size without a three-hundred-thousand-stroke rating.
-                form_.setText(Ctl::Label30, kDash);
+                form_.setText(field::AllowedDeflection30, kDash);
                 op15_OFF();
             }
         }

@@ -24,50 +24,52 @@ void CalcModel::textChange(Ctl box)
     try {
         fTextBoxNumberCheck(box);
         switch (box) {
-        case Ctl::Text2:
-        case Ctl::Text4:
+        case field::PlateThickness:
+        case field::ProcessingLength:
             pressureRule();
             aturyoku_keisan();
             Tawami_Hyoji();
             break;
-        case Ctl::Text5:
+        case field::ShearFactor:
             pressureRule();
             Tawami_Hyoji();
             break;
-        case Ctl::Text6:
+        case field::ProcessingPressure:
             strippingRule();
             break;
-        case Ctl::Text8:
+        case field::StrippingPercent:
             strippingRule();
             Tawami_Hyoji();
             break;
-        case Ctl::Text9:
-        case Ctl::Text3:
+        case field::InitialCompression:
+        case field::Stroke:
             assyuku_Hyoji();
             if (DeflectionCheckFlag == kOff) {
-                if (!form_.text(Ctl::Label26).isEmpty()) {
+                if (!form_.text(field::RateN).isEmpty()) {
                     aturyoku_keisan();
                     check1();
                 } else {
-                    form_.setText(Ctl::Label51, dblText(valText(form_.text(Ctl::Text9)) + valText(form_.text(Ctl::Text3))));
+                    form_.setText(field::TotalDeflectionDisplay,
+                                  dblText(valText(form_.text(field::InitialCompression))
+                                          + valText(form_.text(field::Stroke))));
                 }
             }
             Tawami_Hyoji();
             if (InputMode == kPart)
                 SpOnly();
             break;
-        case Ctl::Text10:
-            form_.setText(Ctl::Label45, form_.text(Ctl::Text10));
+        case field::SpringCount:
+            form_.setText(field::SpringCountDisplay, form_.text(field::SpringCount));
             aturyoku_keisan();
             Tawami_Hyoji();
             if (InputMode == kPart)
                 SpOnly();
             break;
-        case Ctl::Text11:
+        case field::Bite:
             aturyoku_keisan();
             Tawami_Hyoji();
             break;
-        case Ctl::Text12:
+        case field::StartBeforeBottom:
             SpOnly();
             break;
         default:
@@ -90,22 +92,24 @@ void CalcModel::showForce(Ctl box, Ctl label, double value)
 
 void CalcModel::pressureRule()
 {
-    showForce(Ctl::Text6, Ctl::Label43,
-              valText(form_.text(Ctl::Text2)) * valText(form_.text(Ctl::Text4)) * valText(form_.text(Ctl::Text5)));
+    showForce(field::ProcessingPressure, field::PressureDisplay,
+              valText(form_.text(field::PlateThickness)) * valText(form_.text(field::ProcessingLength))
+                  * valText(form_.text(field::ShearFactor)));
 }
 
 void CalcModel::strippingRule()
 {
-    showForce(Ctl::Text7, Ctl::Label44, valText(form_.text(Ctl::Text6)) * valText(form_.text(Ctl::Text8)) * 0.01);
+    showForce(field::StrippingForce, field::StrippingForceDisplay,
+              valText(form_.text(field::ProcessingPressure)) * valText(form_.text(field::StrippingPercent)) * 0.01);
 }
 
 void CalcModel::aturyoku_keisan()
 {
     guarded(u"aturyoku_keisan", [&] {
         aturyoku_keisan2();
-        if (form_[Ctl::Label51].foreColor != kBlack)
-            form_.setForeColor(Ctl::Label51, kBlack);
-        form_.setText(Ctl::Label51, forces.FinalDeflection);
+        if (form_[field::TotalDeflectionDisplay].foreColor != kBlack)
+            form_.setForeColor(field::TotalDeflectionDisplay, kBlack);
+        form_.setText(field::TotalDeflectionDisplay, forces.FinalDeflection);
     });
 }
 
@@ -115,24 +119,25 @@ void CalcModel::aturyoku_keisan2()
         auto val = [&](Ctl c) { return valText(form_.text(c)); };
         SpringForceValues& f = forces;
 
-        f.InitialLoadN = dblText(val(Ctl::Label26) * val(Ctl::Text9) * val(Ctl::Text10));
-        f.InitialSpringLoadN = dblText(val(Ctl::Label26) * val(Ctl::Text9));
-        f.InitialLoadKgf = dblText(val(Ctl::Label27) * val(Ctl::Text9) * val(Ctl::Text10));
-        f.InitialSpringLoadKgf = dblText(val(Ctl::Label27) * val(Ctl::Text9));
+        f.InitialLoadN = dblText(val(field::RateN) * val(field::InitialCompression) * val(field::SpringCount));
+        f.InitialSpringLoadN = dblText(val(field::RateN) * val(field::InitialCompression));
+        f.InitialLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression) * val(field::SpringCount));
+        f.InitialSpringLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression));
 
-        f.StartDeflection = dblText((val(Ctl::Text9) + val(Ctl::Text3)) - (val(Ctl::Text2) + val(Ctl::Text11)));
+        f.StartDeflection = dblText((val(field::InitialCompression) + val(field::Stroke))
+                                    - (val(field::PlateThickness) + val(field::Bite)));
         const double d = cdbl(f.StartDeflection);
-        f.StartLoadN = dblText(val(Ctl::Label26) * d * val(Ctl::Text10));
-        f.StartSpringLoadN = dblText(val(Ctl::Label26) * d);
-        f.StartLoadKgf = dblText(val(Ctl::Label27) * d * val(Ctl::Text10));
-        f.StartSpringLoadKgf = dblText(val(Ctl::Label27) * d);
+        f.StartLoadN = dblText(val(field::RateN) * d * val(field::SpringCount));
+        f.StartSpringLoadN = dblText(val(field::RateN) * d);
+        f.StartLoadKgf = dblText(val(field::RateKgf) * d * val(field::SpringCount));
+        f.StartSpringLoadKgf = dblText(val(field::RateKgf) * d);
 
-        f.FinalDeflection = dblText(val(Ctl::Text9) + val(Ctl::Text3));
+        f.FinalDeflection = dblText(val(field::InitialCompression) + val(field::Stroke));
         const double fin = cdbl(f.FinalDeflection);
-        f.FinalLoadN = dblText(val(Ctl::Label26) * fin * val(Ctl::Text10));
-        f.FinalSpringLoadN = dblText(val(Ctl::Label26) * fin);
-        f.FinalLoadKgf = dblText(val(Ctl::Label27) * fin * val(Ctl::Text10));
-        f.FinalSpringLoadKgf = dblText(val(Ctl::Label27) * fin);
+        f.FinalLoadN = dblText(val(field::RateN) * fin * val(field::SpringCount));
+        f.FinalSpringLoadN = dblText(val(field::RateN) * fin);
+        f.FinalLoadKgf = dblText(val(field::RateKgf) * fin * val(field::SpringCount));
+        f.FinalSpringLoadKgf = dblText(val(field::RateKgf) * fin);
 
         for (QString* load : {&f.InitialLoadN, &f.InitialSpringLoadN, &f.InitialLoadKgf, &f.InitialSpringLoadKgf,
                               &f.StartLoadN, &f.StartSpringLoadN, &f.StartLoadKgf, &f.StartSpringLoadKgf,
@@ -150,62 +155,64 @@ void CalcModel::aturyoku_keisan2()
         // The start of processing is shown only with a pressure and a bite
         // whose texts are not exactly "0".
         auto start = [&](const QString& value) {
-            return form_.text(Ctl::Text6) != kZero && form_.text(Ctl::Text11) != kZero ? value : kDash;
+            return form_.text(field::ProcessingPressure) != kZero && form_.text(field::Bite) != kZero ? value
+                                                                                                      : kDash;
         };
-        form_.setText(Ctl::Label66, f.InitialSpringLoadKgf);
-        form_.setText(Ctl::Label68, f.FinalSpringLoadKgf);
-        form_.setText(Ctl::Label67, start(f.StartSpringLoadKgf));
-        form_.setText(Ctl::Label46, f.InitialLoadKgf);
-        form_.setText(Ctl::Label47, f.FinalLoadKgf);
-        form_.setText(Ctl::Label49, start(f.StartLoadKgf));
-        form_.setText(Ctl::Label59, f.InitialLoadN);
-        form_.setText(Ctl::Label61, f.FinalLoadN);
-        form_.setText(Ctl::Label60, start(f.StartLoadN));
+        form_.setText(field::InitialSpringLoadKgf, f.InitialSpringLoadKgf);
+        form_.setText(field::FinalSpringLoadKgf, f.FinalSpringLoadKgf);
+        form_.setText(field::StartSpringLoadKgf, start(f.StartSpringLoadKgf));
+        form_.setText(field::InitialLoadKgf, f.InitialLoadKgf);
+        form_.setText(field::FinalLoadKgf, f.FinalLoadKgf);
+        form_.setText(field::StartLoadKgf, start(f.StartLoadKgf));
+        form_.setText(field::InitialLoadN, f.InitialLoadN);
+        form_.setText(field::FinalLoadN, f.FinalLoadN);
+        form_.setText(field::StartLoadN, start(f.StartLoadN));
     });
 }
 
 void CalcModel::Tawami_Hyoji()
 {
     guarded(u"Tawami_Hyoji", [&] {
-        const QString& initial = form_.text(Ctl::Text9);
-        form_.setText(Ctl::Label77, initial.isEmpty() || initial == kZero ? kDash : initial);
+        const QString& initial = form_.text(field::InitialCompression);
+        form_.setText(field::InitialDeflectionDisplay, initial.isEmpty() || initial == kZero ? kDash : initial);
 
-        const QString& plate = form_.text(Ctl::Text2);
-        const QString& bite = form_.text(Ctl::Text11);
+        const QString& plate = form_.text(field::PlateThickness);
+        const QString& bite = form_.text(field::Bite);
         if (plate.isEmpty() || plate == kZero || bite.isEmpty() || bite == kZero) {
-            form_.setText(Ctl::Label78, kDash);
+            form_.setText(field::StartDeflectionDisplay, kDash);
             return;
         }
         auto val = [&](Ctl c) { return valText(form_.text(c)); };
-        const QString v = rounded(
-            dblText((val(Ctl::Text9) + val(Ctl::Text3)) - (val(Ctl::Text2) + val(Ctl::Text11))));
-        form_.setForeColor(Ctl::Label78, cdbl(v) <= 0 ? kRed : kLightCyan);
-        form_.setText(Ctl::Label78, v);
+        const QString v = rounded(dblText((val(field::InitialCompression) + val(field::Stroke))
+                                          - (val(field::PlateThickness) + val(field::Bite))));
+        form_.setForeColor(field::StartDeflectionDisplay, cdbl(v) <= 0 ? kRed : kLightCyan);
+        form_.setText(field::StartDeflectionDisplay, v);
     });
 }
 
 void CalcModel::assyuku_Hyoji()
 {
     guarded(u"assyuku_Hyoji", [&] {
-        if (form_.text(Ctl::Label24).isEmpty())
+        if (form_.text(field::FreeLength).isEmpty())
             return;
-        form_.setText(Ctl::Label83, dblText(valText(form_.text(Ctl::Label24))
-                                            - (valText(form_.text(Ctl::Text3)) + valText(form_.text(Ctl::Text9)))));
+        form_.setText(field::CompressedLength,
+                      dblText(valText(form_.text(field::FreeLength))
+                              - (valText(form_.text(field::Stroke)) + valText(form_.text(field::InitialCompression)))));
     });
 }
 
 void CalcModel::label51Change()
 {
     guarded(u"Label51_Change", [&] {
-        const QString& caption = form_.text(Ctl::Label51);
+        const QString& caption = form_.text(field::TotalDeflectionDisplay);
         if (caption == QStringLiteral("NG")) {
-            form_.setText(Ctl::Label79, caption);
+            form_.setText(field::FinalDeflectionDisplay, caption);
         } else if (cdbl(caption) == 0) {
-            form_.setText(Ctl::Label77, kDash);
-            form_.setText(Ctl::Label78, kDash);
-            form_.setText(Ctl::Label79, kDash);
+            form_.setText(field::InitialDeflectionDisplay, kDash);
+            form_.setText(field::StartDeflectionDisplay, kDash);
+            form_.setText(field::FinalDeflectionDisplay, kDash);
         } else {
-            form_.setText(Ctl::Label79, caption);
+            form_.setText(field::FinalDeflectionDisplay, caption);
         }
     });
 }
@@ -228,27 +235,29 @@ void CalcModel::SpOnly()
 {
     PressureOnlyValues& p = pressureOnly;
     try {
-        if (form_.text(Ctl::Text12).isEmpty()) {
-            for (Ctl c : {Ctl::Label67, Ctl::Label49, Ctl::Label60, Ctl::Label78})
+        if (form_.text(field::StartBeforeBottom).isEmpty()) {
+            for (Ctl c :
+                 {field::StartSpringLoadKgf, field::StartLoadKgf, field::StartLoadN, field::StartDeflectionDisplay})
                 form_.setText(c, kDash);
             return;
         }
         auto val = [&](Ctl c) { return valText(form_.text(c)); };
-        p.PartStartDeflection = dblText(val(Ctl::Text9) + val(Ctl::Text3) - val(Ctl::Text12));
+        p.PartStartDeflection =
+            dblText(val(field::InitialCompression) + val(field::Stroke) - val(field::StartBeforeBottom));
 
         auto showDeflection = [&] {
-            form_.setForeColor(Ctl::Label78, cdbl(p.PartStartDeflection) <= 0 ? kRed : kLightCyan);
-            form_.setText(Ctl::Label78, p.PartStartDeflection);
+            form_.setForeColor(field::StartDeflectionDisplay, cdbl(p.PartStartDeflection) <= 0 ? kRed : kLightCyan);
+            form_.setText(field::StartDeflectionDisplay, p.PartStartDeflection);
         };
-        if (form_.text(Ctl::Label21).isEmpty()) {
+        if (form_.text(field::SpringNo).isEmpty()) {
             p.PartStartDeflection = rounded(p.PartStartDeflection);
             showDeflection();
             return;
         }
 
-        const double count = val(Ctl::Text10);
-        p.PartSpringLoadKgf = dblText(cdbl(form_.text(Ctl::Label27)) * cdbl(p.PartStartDeflection));
-        p.PartSpringLoadN = dblText(cdbl(form_.text(Ctl::Label26)) * cdbl(p.PartStartDeflection));
+        const double count = val(field::SpringCount);
+        p.PartSpringLoadKgf = dblText(cdbl(form_.text(field::RateKgf)) * cdbl(p.PartStartDeflection));
+        p.PartSpringLoadN = dblText(cdbl(form_.text(field::RateN)) * cdbl(p.PartStartDeflection));
         p.PartLoadKgf = dblText(count * cdbl(p.PartSpringLoadKgf));
         p.PartLoadN = dblText(count * cdbl(p.PartSpringLoadN));
 
@@ -260,13 +269,13 @@ void CalcModel::SpOnly()
             if (cdbl(*v) <= 0)
                 *v = kDash;
         }
-        form_.setText(Ctl::Label67, p.PartSpringLoadKgf);
-        form_.setText(Ctl::Label49, p.PartLoadKgf);
-        form_.setText(Ctl::Label60, p.PartLoadN);
+        form_.setText(field::StartSpringLoadKgf, p.PartSpringLoadKgf);
+        form_.setText(field::StartLoadKgf, p.PartLoadKgf);
+        form_.setText(field::StartLoadN, p.PartLoadN);
         showDeflection();
     } catch (const VbError& e) {
         logError(mainLabel(QStringLiteral("SpOnly")), e);
-        for (Ctl c : {Ctl::Label67, Ctl::Label49, Ctl::Label60})
+        for (Ctl c : {field::StartSpringLoadKgf, field::StartLoadKgf, field::StartLoadN})
             form_.setText(c, kDash);
     }
 }
@@ -282,13 +291,13 @@ struct ModeControl {
     bool colour;
 };
 constexpr ModeControl kDieControls[] = {
-    {Ctl::Label1, true, false},   {Ctl::Text2, true, true},    {Ctl::Label12, true, false},
-    {Ctl::Label13, true, false},  {Ctl::Text4, true, true},    {Ctl::Label14, true, false},
-    {Ctl::Label15, true, false},  {Ctl::Text5, true, true},    {Ctl::UpDown1, true, false},
-    {Ctl::Label16, true, false},  {Ctl::Text6, false, true},   {Ctl::Label17, true, false},
-    {Ctl::Text7, false, true},    {Ctl::Label18, true, false}, {Ctl::Label19, true, false},
-    {Ctl::Text8, true, true},     {Ctl::UpDown2, true, false}, {Ctl::Label52, true, false},
-    {Ctl::Text11, true, true},    {Ctl::UpDown4, true, false},
+    {Ctl::Label1, true, false},           {field::PlateThickness, true, true},      {Ctl::Label12, true, false},
+    {Ctl::Label13, true, false},          {field::ProcessingLength, true, true},    {Ctl::Label14, true, false},
+    {Ctl::Label15, true, false},          {field::ShearFactor, true, true},         {Ctl::UpDown1, true, false},
+    {Ctl::Label16, true, false},          {field::ProcessingPressure, false, true}, {Ctl::Label17, true, false},
+    {field::StrippingForce, false, true}, {Ctl::Label18, true, false},              {Ctl::Label19, true, false},
+    {field::StrippingPercent, true, true}, {Ctl::UpDown2, true, false},             {Ctl::Label52, true, false},
+    {field::Bite, true, true},            {Ctl::UpDown4, true, false},
 };
 
 // The die data open in mode "all", the distance before bottom dead centre in
@@ -312,17 +321,17 @@ void CalcModel::Option2_Click()
         if (InputMode != kAll)
             return;
         InputMode = kPart;
-        emptyBox(form_, Ctl::Text1);
-        emptyBox(form_, Ctl::Text2);
-        emptyBox(form_, Ctl::Text4);
-        resetBox(form_, Ctl::Text5, 35);
-        resetBox(form_, Ctl::Text6, 0);
-        resetBox(form_, Ctl::Text7, 0);
-        resetBox(form_, Ctl::Text8, 5);
-        emptyBox(form_, Ctl::Text9);
-        emptyBox(form_, Ctl::Text3);
-        resetBox(form_, Ctl::Text10, 1);
-        resetBox(form_, Ctl::Text11, 0);
+        emptyBox(form_, field::ReportText);
+        emptyBox(form_, field::PlateThickness);
+        emptyBox(form_, field::ProcessingLength);
+        resetBox(form_, field::ShearFactor, 35);
+        resetBox(form_, field::ProcessingPressure, 0);
+        resetBox(form_, field::StrippingForce, 0);
+        resetBox(form_, field::StrippingPercent, 5);
+        emptyBox(form_, field::InitialCompression);
+        emptyBox(form_, field::Stroke);
+        resetBox(form_, field::SpringCount, 1);
+        resetBox(form_, field::Bite, 0);
         enableInputs(form_, false);
     });
 }
@@ -333,10 +342,10 @@ void CalcModel::Option1_Click()
         if (InputMode != kPart)
             return;
         InputMode = kAll;
-        for (Ctl box : {Ctl::Text1, Ctl::Text9, Ctl::Text3})
+        for (Ctl box : {field::ReportText, field::InitialCompression, field::Stroke})
             emptyBox(form_, box);
-        resetBox(form_, Ctl::Text10, 1);
-        emptyBox(form_, Ctl::Text12);
+        resetBox(form_, field::SpringCount, 1);
+        emptyBox(form_, field::StartBeforeBottom);
         enableInputs(form_, true);
     });
 }

@@ -132,8 +132,8 @@ void CalcModel::SpChenge()
         }
     };
     step([&] { Textbox1Clar(); });
-    step([&] { clearList(form_, Ctl::List1); });
-    step([&] { clearList(form_, Ctl::List2); });
+    step([&] { clearList(form_, field::SizeList); });
+    step([&] { clearList(form_, field::DiameterList); });
     step([&] { DataClear(); });
     step([&] { GrafuSet(); });
     step([&] { Picture_on(); });
@@ -184,7 +184,7 @@ void CalcModel::seriesSequence(const QString& code)
         op15_ON();
     else
         op15_OFF();
-    form_.setValue(s->option14 ? Ctl::Option14 : Ctl::Option13, true);
+    form_.setValue(s->option14 ? field::UseCount50 : field::UseCount100, true);
     loadPicture(s->button, materialsPicture(s->code, u"_on.gif"));
     for (const Series* other : frameOrder(s->frame)) {
         if (other != s)

@@ -23,21 +23,24 @@ struct UseCount {
     const char16_t* syoriName;
 };
 constexpr UseCount kUseCounts[] = {
-    {Ctl::Option13, Ctl::Label34, Ctl::Label28, kCyan, u"100万回", u"Option13_Click", u"Option13_syori"},
-    {Ctl::Option14, Ctl::Label35, Ctl::Label29, kYellow, u"50万回", u"Option14_Click", u"Option14_syori"},
-    {Ctl::Option15, Ctl::Label36, Ctl::Label30, kOrange, u"30万回", u"Option15_Click", u"Option15_syori"},
+    {field::UseCount100, Ctl::Label34, field::AllowedDeflection100, kCyan, u"100万回", u"Option13_Click",
+     u"Option13_syori"},
+    {field::UseCount50, Ctl::Label35, field::AllowedDeflection50, kYellow, u"50万回", u"Option14_Click",
+     u"Option14_syori"},
+    {field::UseCount30, Ctl::Label36, field::AllowedDeflection30, kOrange, u"30万回", u"Option15_Click",
+     u"Option15_syori"},
 };
 
 // The two bars in their colours, each under a cover of the given colour
 // shrunk to nothing.
 void paintBars(Form& form, ColorRef maxCover, ColorRef useCountCover)
 {
-    form.setBackColor(Ctl::Picture3, kRed);
-    form.setBackColor(Ctl::Picture4, kBlue);
-    form.setBackColor(Ctl::Label32, maxCover);
-    form.setBackColor(Ctl::Label54, useCountCover);
-    form.setHeight(Ctl::Label32, 0);
-    form.setHeight(Ctl::Label54, 0);
+    form.setBackColor(field::MaxDeflectionBar, kRed);
+    form.setBackColor(field::UseCountBar, kBlue);
+    form.setBackColor(field::MaxDeflectionCover, maxCover);
+    form.setBackColor(field::UseCountCover, useCountCover);
+    form.setHeight(field::MaxDeflectionCover, 0);
+    form.setHeight(field::UseCountCover, 0);
 }
 
 // Moves the label one twip at a time, step +1 or -1, from `from` through
@@ -75,8 +78,8 @@ void CalcModel::optionSyori(int which)
         const QString& chosen = form_.text(kUseCounts[which].deflection);
         if (chosen.isEmpty())
             return;
-        const double freeLength = valText(form_.text(Ctl::Label24));
-        const QString& fmm30 = form_.text(Ctl::Label30);
+        const double freeLength = valText(form_.text(field::FreeLength));
+        const QString& fmm30 = form_.text(field::AllowedDeflection30);
         const double largest = which < 2 && fmm30 == kDash ? valText(chosen) : valText(fmm30);
         MaxDeflectionRatio = dblText(divide(largest, freeLength));
         UseCountDeflectionRatio = dblText(divide(valText(chosen), freeLength));
@@ -87,8 +90,8 @@ void CalcModel::optionSyori(int which)
 void CalcModel::Text39Clar()
 {
     guarded(u"Text39Clar", [&] {
-        emptyBox(form_, Ctl::Text3);
-        emptyBox(form_, Ctl::Text9);
+        emptyBox(form_, field::Stroke);
+        emptyBox(form_, field::InitialCompression);
     });
 }
 
@@ -126,10 +129,10 @@ void CalcModel::optionbutton_view()
     });
 }
 
-void CalcModel::op14_ON() { guarded(u"op14_ON", [&] { form_.setEnabled(Ctl::Option14, true); }); }
-void CalcModel::op14_OFF() { guarded(u"op14_OFF", [&] { form_.setEnabled(Ctl::Option14, false); }); }
-void CalcModel::op15_ON() { guarded(u"op15_ON", [&] { form_.setEnabled(Ctl::Option15, true); }); }
-void CalcModel::op15_OFF() { guarded(u"op15_OFF", [&] { form_.setEnabled(Ctl::Option15, false); }); }
+void CalcModel::op14_ON() { guarded(u"op14_ON", [&] { form_.setEnabled(field::UseCount50, true); }); }
+void CalcModel::op14_OFF() { guarded(u"op14_OFF", [&] { form_.setEnabled(field::UseCount50, false); }); }
+void CalcModel::op15_ON() { guarded(u"op15_ON", [&] { form_.setEnabled(field::UseCount30, true); }); }
+void CalcModel::op15_OFF() { guarded(u"op15_OFF", [&] { form_.setEnabled(field::UseCount30, false); }); }
 
 // The judgement. The flag keeps the rules of the two compression boxes from
 // judging again while the check empties them; it goes back to "OFF" however
@@ -153,15 +156,15 @@ void CalcModel::check1()
             + QStringLiteral(" ") + cr
             + QStringLiteral("[現在のタワミ量 ---> ") + forces.FinalDeflection + QStringLiteral("/mm]") + cr;
         ui_.msgBox(warning, kMbOk | kMbCritical, QStringLiteral("警告"));
-        form_.setText(Ctl::Text9, QString());
-        form_.setText(Ctl::Text3, QString());
+        form_.setText(field::InitialCompression, QString());
+        form_.setText(field::Stroke, QString());
         if (InputMode != kPart)
-            form_.setText(Ctl::Text11, kZero);
+            form_.setText(field::Bite, kZero);
         else
-            form_.setText(Ctl::Text12, QString());
-        screen_.setFocus(Ctl::Text9);
-        form_.setForeColor(Ctl::Label51, kRed);
-        form_.setText(Ctl::Label51, QStringLiteral("NG"));
+            form_.setText(field::StartBeforeBottom, QString());
+        screen_.setFocus(field::InitialCompression);
+        form_.setForeColor(field::TotalDeflectionDisplay, kRed);
+        form_.setText(field::TotalDeflectionDisplay, QStringLiteral("NG"));
         aturyoku_keisan2();
     });
 }
@@ -177,8 +180,8 @@ void CalcModel::Grapusyori()
 {
     guarded(u"Grapusyori", [&] {
         paintBars(form_, kLightGrey, kLightGrey);
-        MaxBarHeight = dblText(cdbl(MaxDeflectionRatio) * double(float(form_[Ctl::Picture3].height)));
-        UseCountBarHeight = dblText(cdbl(UseCountDeflectionRatio) * double(float(form_[Ctl::Picture4].height)));
+        MaxBarHeight = dblText(cdbl(MaxDeflectionRatio) * double(float(form_[field::MaxDeflectionBar].height)));
+        UseCountBarHeight = dblText(cdbl(UseCountDeflectionRatio) * double(float(form_[field::UseCountBar].height)));
         // The cover grows one twip at a time until it reaches the target:
         // the smallest whole height not below it.
         auto grow = [&](Ctl cover, const QString& target) {
@@ -190,8 +193,8 @@ void CalcModel::Grapusyori()
                 throw VbError(kErrOverflow);
             form_.setHeight(cover, static_cast<int>(h));
         };
-        grow(Ctl::Label32, MaxBarHeight);
-        grow(Ctl::Label54, UseCountBarHeight);
+        grow(field::MaxDeflectionCover, MaxBarHeight);
+        grow(field::UseCountCover, UseCountBarHeight);
     });
 }
 

@@ -15,14 +15,16 @@ using namespace calcdetail;
 namespace {
 
 constexpr Ctl kResultLabels[] = {
-    Ctl::Label43, Ctl::Label44, Ctl::Label45, Ctl::Label46, Ctl::Label47, Ctl::Label49,
-    Ctl::Label51, Ctl::Label59, Ctl::Label60, Ctl::Label61, Ctl::Label66, Ctl::Label67,
-    Ctl::Label68, Ctl::Label77, Ctl::Label78, Ctl::Label79, Ctl::Label83,
+    field::PressureDisplay, field::StrippingForceDisplay, field::SpringCountDisplay, field::InitialLoadKgf,
+    field::FinalLoadKgf, field::StartLoadKgf, field::TotalDeflectionDisplay, field::InitialLoadN,
+    field::StartLoadN, field::FinalLoadN, field::InitialSpringLoadKgf, field::StartSpringLoadKgf,
+    field::FinalSpringLoadKgf, field::InitialDeflectionDisplay, field::StartDeflectionDisplay,
+    field::FinalDeflectionDisplay, field::CompressedLength,
 };
 
 constexpr Ctl kRuledBoxes[] = {
-    Ctl::Text2, Ctl::Text3, Ctl::Text4, Ctl::Text5, Ctl::Text6,
-    Ctl::Text8, Ctl::Text9, Ctl::Text10, Ctl::Text11, Ctl::Text12,
+    field::PlateThickness, field::Stroke, field::ProcessingLength, field::ShearFactor, field::ProcessingPressure,
+    field::StrippingPercent, field::InitialCompression, field::SpringCount, field::Bite, field::StartBeforeBottom,
 };
 
 struct Spin {
@@ -31,10 +33,10 @@ struct Spin {
     int min, max, value;
 };
 constexpr Spin kSpins[] = {
-    {Ctl::UpDown1, Ctl::Text5, 1, 100, 35},
-    {Ctl::UpDown2, Ctl::Text8, 1, 99, 5},
-    {Ctl::UpDown3, Ctl::Text10, 1, 99, 1},
-    {Ctl::UpDown4, Ctl::Text11, 0, 300, 0},
+    {Ctl::UpDown1, field::ShearFactor, 1, 100, 35},
+    {Ctl::UpDown2, field::StrippingPercent, 1, 99, 5},
+    {Ctl::UpDown3, field::SpringCount, 1, 99, 1},
+    {Ctl::UpDown4, field::Bite, 0, 300, 0},
 };
 
 }  // namespace
@@ -44,10 +46,10 @@ CalcModel::CalcModel(UserInterface& ui, CalcScreen& screen) : ui_(ui), screen_(s
     // The window as designed, before any rule runs.
     for (Ctl c : kResultLabels)
         form_.setText(c, kDash);
-    form_.setHeight(Ctl::Picture3, 2460);
-    form_.setHeight(Ctl::Picture4, 2460);
-    form_.setBackColor(Ctl::Picture3, kLightGrey);
-    form_.setBackColor(Ctl::Picture4, kLightGrey);
+    form_.setHeight(field::MaxDeflectionBar, 2460);
+    form_.setHeight(field::UseCountBar, 2460);
+    form_.setBackColor(field::MaxDeflectionBar, kLightGrey);
+    form_.setBackColor(field::UseCountBar, kLightGrey);
     form_.setLeft(Ctl::Label55, 135);
     form_.setLeft(Ctl::Label56, 1080);
     form_.setVisible(Ctl::Frame5, false);
@@ -61,8 +63,8 @@ CalcModel::CalcModel(UserInterface& ui, CalcScreen& screen) : ui_(ui), screen_(s
     form_.setPicture(Ctl::imgOutputDXF, QStringLiteral("materials/output_dxf_disable.gif"));
     form_.setVisible(Ctl::Frame6, false);
     designPictures();
-    form_.setOptionGroup({Ctl::Option1, Ctl::Option2});
-    form_.setOptionGroup({Ctl::Option13, Ctl::Option14, Ctl::Option15});
+    form_.setOptionGroup({field::ModeAll, field::ModePart});
+    form_.setOptionGroup({field::UseCount100, field::UseCount50, field::UseCount30});
     installRules();
 }
 
@@ -70,18 +72,18 @@ void CalcModel::installRules()
 {
     for (Ctl box : kRuledBoxes)
         form_.onChange(box, [this, box] { textChange(box); });
-    form_.onChange(Ctl::Text1, [this] { Text1_Change(); });
-    form_.onChange(Ctl::Label51, [this] { label51Change(); });
-    form_.onChange(Ctl::Label67, [this] { startLoadRule(Ctl::Label67); });
-    form_.onChange(Ctl::Label49, [this] { startLoadRule(Ctl::Label49); });
-    form_.onChange(Ctl::Label60, [this] { startLoadRule(Ctl::Label60); });
-    form_.onClick(Ctl::Option1, [this] { Option1_Click(); });
-    form_.onClick(Ctl::Option2, [this] { Option2_Click(); });
-    form_.onClick(Ctl::Option13, [this] { Option13_Click(); });
-    form_.onClick(Ctl::Option14, [this] { Option14_Click(); });
-    form_.onClick(Ctl::Option15, [this] { Option15_Click(); });
-    form_.onClick(Ctl::List1, [this] { List1_Click(); });
-    form_.onClick(Ctl::List2, [this] { List2_Click(); });
+    form_.onChange(field::ReportText, [this] { Text1_Change(); });
+    form_.onChange(field::TotalDeflectionDisplay, [this] { label51Change(); });
+    form_.onChange(field::StartSpringLoadKgf, [this] { startLoadRule(field::StartSpringLoadKgf); });
+    form_.onChange(field::StartLoadKgf, [this] { startLoadRule(field::StartLoadKgf); });
+    form_.onChange(field::StartLoadN, [this] { startLoadRule(field::StartLoadN); });
+    form_.onClick(field::ModeAll, [this] { Option1_Click(); });
+    form_.onClick(field::ModePart, [this] { Option2_Click(); });
+    form_.onClick(field::UseCount100, [this] { Option13_Click(); });
+    form_.onClick(field::UseCount50, [this] { Option14_Click(); });
+    form_.onClick(field::UseCount30, [this] { Option15_Click(); });
+    form_.onClick(field::SizeList, [this] { List1_Click(); });
+    form_.onClick(field::DiameterList, [this] { List2_Click(); });
 }
 
 void CalcModel::startUp()
@@ -101,7 +103,7 @@ void CalcModel::startUpDefaults()
     SaveState = QStringLiteral("SaveNon");
     for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuPrint, Ctl::mnuAllsel, Ctl::mnuCut, Ctl::mnuSave2, Ctl::mnuDxf})
         form_.setEnabled(menu, false);
-    form_.setValue(Ctl::Option1, true);
+    form_.setValue(field::ModeAll, true);
     InputMode = kAll;
     enablePartInput(form_, false);
 }
@@ -179,13 +181,13 @@ void CalcModel::boxGotFocus(Ctl box)
 std::optional<Ctl> CalcModel::enterTarget(Ctl box) const
 {
     switch (box) {
-    case Ctl::Text2: return Ctl::Text4;
-    case Ctl::Text4: return Ctl::Text5;
-    case Ctl::Text5: return Ctl::Text8;
-    case Ctl::Text8: return Ctl::Text9;
-    case Ctl::Text9: return Ctl::Text3;
-    case Ctl::Text3: return Ctl::Text10;
-    case Ctl::Text10: return InputMode == kAll ? Ctl::Text11 : Ctl::Text12;
+    case field::PlateThickness: return field::ProcessingLength;
+    case field::ProcessingLength: return field::ShearFactor;
+    case field::ShearFactor: return field::StrippingPercent;
+    case field::StrippingPercent: return field::InitialCompression;
+    case field::InitialCompression: return field::Stroke;
+    case field::Stroke: return field::SpringCount;
+    case field::SpringCount: return InputMode == kAll ? field::Bite : field::StartBeforeBottom;
     default: return std::nullopt;
     }
 }
@@ -231,11 +233,13 @@ float CalcModel::Rud(float x, int n)
 void CalcModel::DataClear()
 {
     guarded(u"DataClear", [&] {
-        for (Ctl c : {Ctl::Label21, Ctl::Label22, Ctl::Label23, Ctl::Label24, Ctl::Label25, Ctl::Label26,
-                      Ctl::Label27, Ctl::Label28, Ctl::Label29, Ctl::Label30, Ctl::Label57})
+        for (Ctl c : {field::SpringNo, field::OuterDiameter, field::InnerDiameter, field::FreeLength, field::MinLength,
+                      field::RateN, field::RateKgf, field::AllowedDeflection100, field::AllowedDeflection50,
+                      field::AllowedDeflection30, field::SpringNoCopy})
             form_.setText(c, QString());
-        for (Ctl c : {Ctl::Label66, Ctl::Label67, Ctl::Label68, Ctl::Label46, Ctl::Label49, Ctl::Label47,
-                      Ctl::Label59, Ctl::Label60, Ctl::Label61, Ctl::Label83})
+        for (Ctl c : {field::InitialSpringLoadKgf, field::StartSpringLoadKgf, field::FinalSpringLoadKgf,
+                      field::InitialLoadKgf, field::StartLoadKgf, field::FinalLoadKgf, field::InitialLoadN,
+                      field::StartLoadN, field::FinalLoadN, field::CompressedLength})
             form_.setText(c, kDash);
     });
 }
@@ -243,7 +247,7 @@ void CalcModel::DataClear()
 void CalcModel::Textbox1Clar()
 {
     guarded(u"Textbox1Clar", [&] {
-        emptyBox(form_, Ctl::Text1);
+        emptyBox(form_, field::ReportText);
         com2_syori();
         com3_syori();
     });
@@ -252,17 +256,17 @@ void CalcModel::Textbox1Clar()
 void CalcModel::inpTextboxClar()
 {
     guarded(u"inpTextboxClar", [&] {
-        emptyBox(form_, Ctl::Text2);
-        emptyBox(form_, Ctl::Text4);
-        resetBox(form_, Ctl::Text5, 35);
-        resetBox(form_, Ctl::Text8, 5);
-        emptyBox(form_, Ctl::Text9);
-        emptyBox(form_, Ctl::Text3);
-        resetBox(form_, Ctl::Text10, 1);
+        emptyBox(form_, field::PlateThickness);
+        emptyBox(form_, field::ProcessingLength);
+        resetBox(form_, field::ShearFactor, 35);
+        resetBox(form_, field::StrippingPercent, 5);
+        emptyBox(form_, field::InitialCompression);
+        emptyBox(form_, field::Stroke);
+        resetBox(form_, field::SpringCount, 1);
         if (InputMode == kAll)
-            resetBox(form_, Ctl::Text11, 0);
+            resetBox(form_, field::Bite, 0);
         if (InputMode == kPart)
-            emptyBox(form_, Ctl::Text12);
+            emptyBox(form_, field::StartBeforeBottom);
     });
 }
 

@@ -77,9 +77,10 @@ public:
 
     // --- start-up -------------------------------------------------------------
     // The start-up's part of the model: database paths, bars reset, defaults,
-    // menus off, Option1 selected, Text12 disabled, the four spin controls
-    // with their values written into their boxes (each write runs the box's
-    // rule). A failure throws VbError for the load step's own handler.
+    // menus off, mode "all" chosen, the distance before bottom dead centre
+    // disabled, the four spin controls with their values written into their
+    // boxes (each write runs the box's rule). A failure throws VbError for
+    // the load step's own handler.
     void startUp();
     // The same in the two halves the window's load step runs on either side
     // of its catalogue check: paths, bars, values, menus and mode first; the
@@ -89,8 +90,8 @@ public:
 
     // --- what the user does ---------------------------------------------------
     void userTyped(Ctl box, const QString& text);       // a text box edited by the user
-    void userClickedOption(Ctl option);                 // Option1/2/13/14/15
-    void userClickedList(Ctl list, int index);          // List1/List2
+    void userClickedOption(Ctl option);                 // an input mode or a use count
+    void userClickedList(Ctl list, int index);          // the size or the diameter list
     void userSpin(Ctl upDown, int step);                // +1 / -1 on UpDown1..4
     void boxGotFocus(Ctl box);                          // selects the whole text
     // The box that Enter moves the focus to from box, if any.

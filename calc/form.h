@@ -52,6 +52,87 @@ inline constexpr int kControlCount = 0
 QString controlName(Ctl c);
 std::optional<Ctl> controlByName(QStringView name);
 
+// The controls that hold the calculation's values, named by what they hold.
+// The rules read and write them by these names; the window names them by
+// the control names above, which stay valid for the same controls.
+namespace field {
+
+// What the user enters (mm unless said otherwise).
+inline constexpr Ctl PlateThickness = Ctl::Text2;
+inline constexpr Ctl Stroke = Ctl::Text3;
+inline constexpr Ctl ProcessingLength = Ctl::Text4;
+inline constexpr Ctl ShearFactor = Ctl::Text5;       // spin control UpDown1
+inline constexpr Ctl StrippingPercent = Ctl::Text8;  // spin control UpDown2
+inline constexpr Ctl InitialCompression = Ctl::Text9;
+inline constexpr Ctl SpringCount = Ctl::Text10;      // spin control UpDown3
+inline constexpr Ctl Bite = Ctl::Text11;             // spin control UpDown4; mode "all"
+inline constexpr Ctl StartBeforeBottom = Ctl::Text12;  // mode "part"
+
+// Boxes the rules compute (kgf).
+inline constexpr Ctl ProcessingPressure = Ctl::Text6;
+inline constexpr Ctl StrippingForce = Ctl::Text7;
+
+// The result report.
+inline constexpr Ctl ReportText = Ctl::Text1;
+
+// The input mode, "all" or "part".
+inline constexpr Ctl ModeAll = Ctl::Option1;
+inline constexpr Ctl ModePart = Ctl::Option2;
+
+// The use count, one million, five hundred thousand or three hundred thousand strokes.
+inline constexpr Ctl UseCount100 = Ctl::Option13;
+inline constexpr Ctl UseCount50 = Ctl::Option14;
+inline constexpr Ctl UseCount30 = Ctl::Option15;
+
+// The sizes of the chosen series, and their outer diameters.
+inline constexpr Ctl SizeList = Ctl::List1;
+inline constexpr Ctl DiameterList = Ctl::List2;
+
+// The chosen spring from the catalogue; empty while none is chosen.
+inline constexpr Ctl SpringNo = Ctl::Label21;
+inline constexpr Ctl SpringNoCopy = Ctl::Label57;  // the same number, shown a second time
+inline constexpr Ctl OuterDiameter = Ctl::Label22;
+inline constexpr Ctl InnerDiameter = Ctl::Label23;
+inline constexpr Ctl FreeLength = Ctl::Label24;
+inline constexpr Ctl MinLength = Ctl::Label25;
+inline constexpr Ctl RateN = Ctl::Label26;    // N per mm of compression
+inline constexpr Ctl RateKgf = Ctl::Label27;  // kgf per mm of compression
+inline constexpr Ctl AllowedDeflection100 = Ctl::Label28;
+inline constexpr Ctl AllowedDeflection50 = Ctl::Label29;
+inline constexpr Ctl AllowedDeflection30 = Ctl::Label30;  // or "---" where the size has no such rating
+
+// Results.
+inline constexpr Ctl PressureDisplay = Ctl::Label43;
+inline constexpr Ctl StrippingForceDisplay = Ctl::Label44;
+inline constexpr Ctl SpringCountDisplay = Ctl::Label45;
+inline constexpr Ctl TotalDeflectionDisplay = Ctl::Label51;  // the final deflection, or a red "NG"
+inline constexpr Ctl InitialDeflectionDisplay = Ctl::Label77;
+inline constexpr Ctl StartDeflectionDisplay = Ctl::Label78;
+inline constexpr Ctl FinalDeflectionDisplay = Ctl::Label79;
+inline constexpr Ctl CompressedLength = Ctl::Label83;
+
+// The load table: all springs in kgf and in N, one spring in kgf, at the
+// initial position, the start of processing and the final position.
+inline constexpr Ctl InitialLoadKgf = Ctl::Label46;
+inline constexpr Ctl InitialLoadN = Ctl::Label59;
+inline constexpr Ctl InitialSpringLoadKgf = Ctl::Label66;
+inline constexpr Ctl StartLoadKgf = Ctl::Label49;
+inline constexpr Ctl StartLoadN = Ctl::Label60;
+inline constexpr Ctl StartSpringLoadKgf = Ctl::Label67;
+inline constexpr Ctl FinalLoadKgf = Ctl::Label47;
+inline constexpr Ctl FinalLoadN = Ctl::Label61;
+inline constexpr Ctl FinalSpringLoadKgf = Ctl::Label68;
+
+// The two deflection bars, each a box with a label inside whose height
+// shows a ratio over the free length: the largest allowed deflection, and
+// that of the chosen use count.
+inline constexpr Ctl MaxDeflectionBar = Ctl::Picture3;
+inline constexpr Ctl MaxDeflectionCover = Ctl::Label32;
+inline constexpr Ctl UseCountBar = Ctl::Picture4;
+inline constexpr Ctl UseCountCover = Ctl::Label54;
+
+}  // namespace field
+
 // Colours are the original toolkit's numbers 0x00BBGGRR; a number with the
 // top bit set names a system colour (0x80000005 Window, 0x8000000A Active
 // Border, ...), which the window maps to its palette.
