@@ -29,7 +29,7 @@ tolvane::DiagramInputs threeLineInputs()
     in.InitialCompression = QStringLiteral("5");
     in.SpringCount = QStringLiteral("2");
     in.Bite = QStringLiteral("2");
-    in.Option1 = true;
+    in.ModeAll = true;
     in.SpringNo = QStringLiteral("SWL 30-50");
     in.FreeLength = QStringLiteral("50.8");
     in.RateN = QStringLiteral("24.5");

@@ -26,9 +26,10 @@ CalcModel::ReportCompressions CalcModel::finalAndStartCompressions() const
 {
     auto val = [&](Ctl c) { return valText(form_.text(c)); };
     ReportCompressions out;
-    out.CompFinalText = dblText(val(Ctl::Text3) + val(Ctl::Text9));
+    out.CompFinalText = dblText(val(field::Stroke) + val(field::InitialCompression));
     out.CompStartText = dblText(cdbl(out.CompFinalText)
-                                - (InputMode == kAll ? val(Ctl::Text2) + val(Ctl::Text11) : val(Ctl::Text12)));
+                                - (InputMode == kAll ? val(field::PlateThickness) + val(field::Bite)
+                                                     : val(field::StartBeforeBottom)));
     return out;
 }
 
@@ -41,8 +42,8 @@ CalcModel::ReportCompressions CalcModel::reportCompressions() const
 
 QString CalcModel::partStartSpringLoadN() const
 {
-    const double springs = valText(form_.text(Ctl::Text10));
-    return springs == 0 ? kDash : dblText(valText(form_.text(Ctl::Label60)) / springs);
+    const double springs = valText(form_.text(field::SpringCount));
+    return springs == 0 ? kDash : dblText(valText(form_.text(field::StartLoadN)) / springs);
 }
 
 // The report is built whole and then put into the box, so it is either
@@ -71,16 +72,16 @@ void CalcModel::buildReport()
             throw;
         }
     };
-    mustBeNumber(Ctl::Text9, u"初圧 (mm)");
+    mustBeNumber(field::InitialCompression, u"初圧 (mm)");
     if (all)
-        mustBeNumber(Ctl::Text11, u"カミアイ");
+        mustBeNumber(field::Bite, u"カミアイ");
 
-    if (text(Ctl::Text9).isEmpty())
-        form_.setText(Ctl::Text9, kZero);
-    if (strictOr(text(Ctl::Text9), 0) < 0)
-        form_.setText(Ctl::Text9, kZero);
-    if (all && text(Ctl::Text11).isEmpty())
-        form_.setText(Ctl::Text11, kZero);
+    if (text(field::InitialCompression).isEmpty())
+        form_.setText(field::InitialCompression, kZero);
+    if (strictOr(text(field::InitialCompression), 0) < 0)
+        form_.setText(field::InitialCompression, kZero);
+    if (all && text(field::Bite).isEmpty())
+        form_.setText(field::Bite, kZero);
     const ReportCompressions compressions = finalAndStartCompressions();
     CompFinalText = compressions.CompFinalText;
     CompStartText = compressions.CompStartText;
@@ -90,48 +91,49 @@ void CalcModel::buildReport()
     auto line = [&](const QString& s) { out += s + kCrLf; };
 
     if (all) {
-        const bool length = !text(Ctl::Text4).isEmpty();
-        const bool plate = !text(Ctl::Text2).isEmpty();
+        const bool length = !text(field::ProcessingLength).isEmpty();
+        const bool plate = !text(field::PlateThickness).isEmpty();
         if (length)
-            line(QStringLiteral("加工長 = ") + text(Ctl::Text4) + QStringLiteral("m/m"));
+            line(QStringLiteral("加工長 = ") + text(field::ProcessingLength) + QStringLiteral("m/m"));
         if (plate)
-            line(QStringLiteral("板厚 = t") + text(Ctl::Text2));
+            line(QStringLiteral("板厚 = t") + text(field::PlateThickness));
         if (length && plate) {
-            line(QStringLiteral("加工圧 = ") + text(Ctl::Text6) + QStringLiteral("kgf"));
-            line(QStringLiteral("必要ストリッピング力 (") + text(Ctl::Text8) + QStringLiteral("％) = ")
-                 + text(Ctl::Text7) + QStringLiteral("kgf"));
+            line(QStringLiteral("加工圧 = ") + text(field::ProcessingPressure) + QStringLiteral("kgf"));
+            line(QStringLiteral("必要ストリッピング力 (") + text(field::StrippingPercent) + QStringLiteral("％) = ")
+                 + text(field::StrippingForce) + QStringLiteral("kgf"));
         }
         if (length || plate)
             out += kCrLf;
         count = 5;
     }
 
-    const QString& springNo = text(Ctl::Label21);
+    const QString& springNo = text(field::SpringNo);
     if (springNo.isEmpty()) {
         if (!out.isEmpty())
-            form_.setText(Ctl::Text1, out);
+            form_.setText(field::ReportText, out);
         ui_.msgBox(QStringLiteral("スプリングが選択されていません。"), kMbInformation, QStringLiteral("警告"));
     } else {
         line(springNo);
-        line(QStringLiteral("L = ") + text(Ctl::Label24));
-        line(QStringLiteral("kg/mm = ") + text(Ctl::Label27));
-        line(QStringLiteral("N/mm = ") + text(Ctl::Label26));
-        line(QStringLiteral("圧縮長 = ") + text(Ctl::Label83) + QStringLiteral("mm"));
+        line(QStringLiteral("L = ") + text(field::FreeLength));
+        line(QStringLiteral("kg/mm = ") + text(field::RateKgf));
+        line(QStringLiteral("N/mm = ") + text(field::RateN));
+        line(QStringLiteral("圧縮長 = ") + text(field::CompressedLength) + QStringLiteral("mm"));
         count = all ? count + 5 : 5;
 
-        if (!text(Ctl::Text3).isEmpty()) {
+        if (!text(field::Stroke).isEmpty()) {
             auto counted = [&](const QString& s) {
                 line(s);
                 ++count;
             };
             auto startCondition = [&] {
                 if (all)
-                    return strictOr(text(Ctl::Text11), 0) != 0 && strictOr(text(Ctl::Text6), 0) != 0;
-                return strictOr(text(Ctl::Text12), 0) > 0;
+                    return strictOr(text(field::Bite), 0) != 0
+                        && strictOr(text(field::ProcessingPressure), 0) != 0;
+                return strictOr(text(field::StartBeforeBottom), 0) > 0;
             };
-            const QString& initial = text(Ctl::Text9);
+            const QString& initial = text(field::InitialCompression);
             const bool initialAbove0 = strictOr(initial, 0) > 0;
-            const QString& n = text(Ctl::Text10);
+            const QString& n = text(field::SpringCount);
             const QString atStart = QStringLiteral("加工開始 = ") + CompStartText + QStringLiteral("mm");
             const QString atFinal = QStringLiteral("終圧 = ") + CompFinalText + QStringLiteral("mm");
             const QString atInitial = QStringLiteral("初圧 = ") + initial + QStringLiteral("mm");
@@ -149,14 +151,15 @@ void CalcModel::buildReport()
             counted(atFinal);
             counted(QString());
             counted(QStringLiteral("------------ kg ------------"));
-            counted(initialAbove0 ? load(atInitial, text(Ctl::Label66), text(Ctl::Label46), u"kg")
-                                  : QStringLiteral("初圧 = 0kg"));
+            counted(initialAbove0
+                        ? load(atInitial, text(field::InitialSpringLoadKgf), text(field::InitialLoadKgf), u"kg")
+                        : QStringLiteral("初圧 = 0kg"));
             if (startCondition())
-                counted(load(atStart, text(Ctl::Label67), text(Ctl::Label49), u"kg"));
-            counted(load(atFinal, text(Ctl::Label68), text(Ctl::Label47), u"kg"));
+                counted(load(atStart, text(field::StartSpringLoadKgf), text(field::StartLoadKgf), u"kg"));
+            counted(load(atFinal, text(field::FinalSpringLoadKgf), text(field::FinalLoadKgf), u"kg"));
             counted(QString());
             counted(QStringLiteral("------------- N -----------"));
-            counted(initialAbove0 ? load(atInitial, forces.InitialSpringLoadN, text(Ctl::Label59), u"N")
+            counted(initialAbove0 ? load(atInitial, forces.InitialSpringLoadN, text(field::InitialLoadN), u"N")
                                   : QStringLiteral("初圧 = 0N"));
             if (startCondition()) {
                 QString perSpring = forces.StartSpringLoadN;
@@ -164,26 +167,26 @@ void CalcModel::buildReport()
                     PartStartSpringLoadN = partStartSpringLoadN();
                     perSpring = PartStartSpringLoadN;
                 }
-                counted(load(atStart, perSpring, text(Ctl::Label60), u"N"));
+                counted(load(atStart, perSpring, text(field::StartLoadN), u"N"));
             }
-            counted(load(atFinal, forces.FinalSpringLoadN, text(Ctl::Label61), u"N"));
+            counted(load(atFinal, forces.FinalSpringLoadN, text(field::FinalLoadN), u"N"));
             counted(QString());
             optionbutton_view();
-            out += QStringLiteral("ST = ") + text(Ctl::Text3) + QStringLiteral("  ( 使用回数 ") + UseCountText
+            out += QStringLiteral("ST = ") + text(field::Stroke) + QStringLiteral("  ( 使用回数 ") + UseCountText
                 + QStringLiteral(" )");
             ++count;
         }
-        form_.setText(Ctl::Text1, out);
+        form_.setText(field::ReportText, out);
     }
 
     // A short report leaves the drawing command as it was.
-    const bool shown = !text(Ctl::Text1).isEmpty();
+    const bool shown = !text(field::ReportText).isEmpty();
     setCommandButton(Ctl::imgSelectAll, u"select_all", shown);
     if (!shown || count > 11)
         setCommandButton(Ctl::imgOutputDXF, u"output_dxf", shown);
     for (Ctl menu : {Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
         form_.setEnabled(menu, shown);
-    form_.setSelection(Ctl::Text1, 0, 0);
+    form_.setSelection(field::ReportText, 0, 0);
 }
 
 // --- the result box ------------------------------------------------------------------
@@ -197,7 +200,7 @@ void CalcModel::setCommandButton(Ctl button, const char16_t* name, bool enabled)
 void CalcModel::Text1_Change()
 {
     guarded(u"Text1_Change", [&] {
-        if (form_.text(Ctl::Text1).isEmpty()) {
+        if (form_.text(field::ReportText).isEmpty()) {
             setCommandButton(Ctl::imgCopy, u"copy", false);
             for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2})
                 form_.setEnabled(menu, false);

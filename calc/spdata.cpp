@@ -9,19 +9,19 @@ bool setSpData(const Form& form, const QString& inputMode)
 {
     SpringRecord& r = springRecord();
     try {
-        r.FreeLength = form.text(Ctl::Label24);
-        r.InitialCompression = form.text(Ctl::Text9);
-        r.Stroke = form.text(Ctl::Text3);
-        r.SetLength = dblText(cdbl(form.text(Ctl::Label24)) - cdbl(form.text(Ctl::Text9)));
-        r.CompressedLength = dblText(cdbl(r.SetLength) - cdbl(form.text(Ctl::Text3)));
-        r.InitialLoadKgf = form.text(Ctl::Label46);
-        if (form.text(Ctl::Label49) != calcdetail::kDash) {
-            r.StartLoadKgf = form.text(Ctl::Label49);
+        r.FreeLength = form.text(field::FreeLength);
+        r.InitialCompression = form.text(field::InitialCompression);
+        r.Stroke = form.text(field::Stroke);
+        r.SetLength = dblText(cdbl(form.text(field::FreeLength)) - cdbl(form.text(field::InitialCompression)));
+        r.CompressedLength = dblText(cdbl(r.SetLength) - cdbl(form.text(field::Stroke)));
+        r.InitialLoadKgf = form.text(field::InitialLoadKgf);
+        if (form.text(field::StartLoadKgf) != calcdetail::kDash) {
+            r.StartLoadKgf = form.text(field::StartLoadKgf);
             if (inputMode == calcdetail::kPart) {
-                r.StartDistance = dblText(cdbl(form.text(Ctl::Text12)));
+                r.StartDistance = dblText(cdbl(form.text(field::StartBeforeBottom)));
             } else {
-                const double bite = cdbl(form.text(Ctl::Text11));
-                r.StartDistance = dblText(cdbl(form.text(Ctl::Text2)) + bite);
+                const double bite = cdbl(form.text(field::Bite));
+                r.StartDistance = dblText(cdbl(form.text(field::PlateThickness)) + bite);
             }
             r.DxfKind = QStringLiteral("All");
         } else {
@@ -29,7 +29,7 @@ bool setSpData(const Form& form, const QString& inputMode)
             r.StartDistance.clear();
             r.DxfKind = QStringLiteral("SppOnly");
         }
-        r.FinalLoadKgf = form.text(Ctl::Label47);
+        r.FinalLoadKgf = form.text(field::FinalLoadKgf);
         return true;
     } catch (const VbError& e) {
         logError(calcdetail::mainLabel(QStringLiteral("setSpData")), e);

@@ -9,9 +9,8 @@
 namespace tolvane {
 
 // Fills springRecord() from the window. In mode "part" the processing-start
-// distance is the distance before bottom dead centre (Text12); the plate
-// thickness and the bite are not read there, since that mode leaves them
-// empty. True when every field the record's kind needs was filled; false
+// distance is the distance before bottom dead centre; the plate thickness
+// and the bite are not read there, since that mode leaves them empty. True when every field the record's kind needs was filled; false
 // after an error, which is logged, with the fields stored before it kept.
 bool setSpData(const Form& form, const QString& inputMode);
 

@@ -6,34 +6,34 @@ namespace tolvane {
 
 void readDiagramControls(const Form& form, DiagramInputs& in)
 {
-    in.PlateThickness = form.text(Ctl::Text2);
-    in.Stroke = form.text(Ctl::Text3);
-    in.ProcessingLength = form.text(Ctl::Text4);
-    in.StrippingPercent = form.text(Ctl::Text8);
-    in.InitialCompression = form.text(Ctl::Text9);
-    in.SpringCount = form.text(Ctl::Text10);
-    in.Bite = form.text(Ctl::Text11);
-    in.StartBeforeBottom = form.text(Ctl::Text12);
-    in.Option1 = form[Ctl::Option1].value;
-    in.Option2 = form[Ctl::Option2].value;
+    in.PlateThickness = form.text(field::PlateThickness);
+    in.Stroke = form.text(field::Stroke);
+    in.ProcessingLength = form.text(field::ProcessingLength);
+    in.StrippingPercent = form.text(field::StrippingPercent);
+    in.InitialCompression = form.text(field::InitialCompression);
+    in.SpringCount = form.text(field::SpringCount);
+    in.Bite = form.text(field::Bite);
+    in.StartBeforeBottom = form.text(field::StartBeforeBottom);
+    in.ModeAll = form[field::ModeAll].value;
+    in.ModePart = form[field::ModePart].value;
 
-    in.SpringNo = form.text(Ctl::Label21);
-    in.FreeLength = form.text(Ctl::Label24);
-    in.RateN = form.text(Ctl::Label26);
-    in.RateKgf = form.text(Ctl::Label27);
-    in.PressureDisplay = form.text(Ctl::Label43);
-    in.StrippingForceDisplay = form.text(Ctl::Label44);
-    in.SpringCountDisplay = form.text(Ctl::Label45);
-    in.InitialLoadKgf = form.text(Ctl::Label46);
-    in.FinalLoadKgf = form.text(Ctl::Label47);
-    in.StartLoadKgf = form.text(Ctl::Label49);
-    in.InitialLoadN = form.text(Ctl::Label59);
-    in.StartLoadN = form.text(Ctl::Label60);
-    in.FinalLoadN = form.text(Ctl::Label61);
-    in.InitialSpringLoadKgf = form.text(Ctl::Label66);
-    in.StartSpringLoadKgf = form.text(Ctl::Label67);
-    in.FinalSpringLoadKgf = form.text(Ctl::Label68);
-    in.CompressedLength = form.text(Ctl::Label83);
+    in.SpringNo = form.text(field::SpringNo);
+    in.FreeLength = form.text(field::FreeLength);
+    in.RateN = form.text(field::RateN);
+    in.RateKgf = form.text(field::RateKgf);
+    in.PressureDisplay = form.text(field::PressureDisplay);
+    in.StrippingForceDisplay = form.text(field::StrippingForceDisplay);
+    in.SpringCountDisplay = form.text(field::SpringCountDisplay);
+    in.InitialLoadKgf = form.text(field::InitialLoadKgf);
+    in.FinalLoadKgf = form.text(field::FinalLoadKgf);
+    in.StartLoadKgf = form.text(field::StartLoadKgf);
+    in.InitialLoadN = form.text(field::InitialLoadN);
+    in.StartLoadN = form.text(field::StartLoadN);
+    in.FinalLoadN = form.text(field::FinalLoadN);
+    in.InitialSpringLoadKgf = form.text(field::InitialSpringLoadKgf);
+    in.StartSpringLoadKgf = form.text(field::StartSpringLoadKgf);
+    in.FinalSpringLoadKgf = form.text(field::FinalSpringLoadKgf);
+    in.CompressedLength = form.text(field::CompressedLength);
 }
 
 }  // namespace tolvane

@@ -14,36 +14,20 @@ namespace tolvane {
 class Form;
 
 struct DiagramInputs {
-    // Input boxes, as typed.
-    QString PlateThickness;         // Text2
-    QString Stroke;                 // Text3
-    QString ProcessingLength;       // Text4
-    QString StrippingPercent;       // Text8
-    QString InitialCompression;     // Text9
-    QString SpringCount;            // Text10
-    QString Bite;                   // Text11
-    QString StartBeforeBottom;      // Text12
-    bool Option1 = true;            // all values entered
-    bool Option2 = false;           // spring pressure only
+    // Each named as the control of the main window it is read from
+    // (field:: in calc/form.h). Input boxes, as typed, and the input mode.
+    QString PlateThickness, Stroke, ProcessingLength, StrippingPercent, InitialCompression, SpringCount, Bite,
+        StartBeforeBottom;
+    bool ModeAll = true;    // all values entered
+    bool ModePart = false;  // spring pressure only
 
-    // Result captions, as shown.
-    QString SpringNo;               // Label21
-    QString FreeLength;             // Label24
-    QString RateN;                  // Label26
-    QString RateKgf;                // Label27
-    QString PressureDisplay;        // Label43
-    QString StrippingForceDisplay;  // Label44
-    QString SpringCountDisplay;     // Label45
-    QString InitialLoadKgf;         // Label46
-    QString FinalLoadKgf;           // Label47
-    QString StartLoadKgf;           // Label49
-    QString InitialLoadN;           // Label59
-    QString StartLoadN;             // Label60
-    QString FinalLoadN;             // Label61
-    QString InitialSpringLoadKgf;   // Label66
-    QString StartSpringLoadKgf;     // Label67
-    QString FinalSpringLoadKgf;     // Label68
-    QString CompressedLength;       // Label83
+    // The chosen spring's catalogue values and the results, as shown.
+    QString SpringNo, FreeLength, RateN, RateKgf;
+    QString PressureDisplay, StrippingForceDisplay, SpringCountDisplay;
+    QString InitialLoadKgf, StartLoadKgf, FinalLoadKgf;
+    QString InitialLoadN, StartLoadN, FinalLoadN;
+    QString InitialSpringLoadKgf, StartSpringLoadKgf, FinalSpringLoadKgf;
+    QString CompressedLength;
 
     // Program-wide values of the calculation. The compressions and the
     // pressure-only start load of one spring are those a report made when

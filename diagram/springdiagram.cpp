@@ -34,9 +34,9 @@ ReportBlock chooseReportBlock(const DiagramInputs& in)
 {
     // The two options are one group; should both ever be set, one block
     // only, or the file would carry every handle of the column twice.
-    if (in.Option1)
+    if (in.ModeAll)
         return valText(in.Bite) <= 0 ? ReportBlock::AllTwoLine : ReportBlock::AllThreeLine;
-    if (in.Option2)
+    if (in.ModePart)
         return valText(in.StartBeforeBottom) <= 0 ? ReportBlock::PressureTwoLine : ReportBlock::PressureThreeLine;
     return ReportBlock::None;
 }
@@ -125,7 +125,7 @@ SpringDiagram::SpringDiagram(const DiagramInputs& raw, const QString& diagramNam
                           % in.StartLoadKgf % QStringLiteral("kg");
     if (threeLine(block_)) {
         v[V::DistanceText] = computed("Dxf_Data8", [&]() -> QString {
-            if (in.Option1)
+            if (in.ModeAll)
                 return dblText(valText(in.PlateThickness) + valText(in.Bite)) % QStringLiteral("mm");
             return in.StartBeforeBottom % QStringLiteral("mm");
         });

@@ -45,7 +45,7 @@ inline DiagramInputs sampleInputs(ReportBlock block = ReportBlock::AllThreeLine)
     if (block == ReportBlock::AllTwoLine)
         in.Bite = "0";
     if (block == ReportBlock::PressureTwoLine || block == ReportBlock::PressureThreeLine) {
-        in.Option1 = false, in.Option2 = true;
+        in.ModeAll = false, in.ModePart = true;
         in.PlateThickness.clear(), in.ProcessingLength.clear(), in.Bite = "0";
         in.StartBeforeBottom = block == ReportBlock::PressureThreeLine ? "3.6" : "";
     }

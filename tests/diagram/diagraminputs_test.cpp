@@ -37,8 +37,8 @@ TEST(DiagramInputs, EachValueComesFromItsOwnControl)
     readDiagramControls(form, in);
     for (const auto& [ctl, field] : controls)
         EXPECT_EQ(in.*field, controlName(ctl) + QStringLiteral(" text"));
-    EXPECT_FALSE(in.Option1);
-    EXPECT_TRUE(in.Option2);
+    EXPECT_FALSE(in.ModeAll);
+    EXPECT_TRUE(in.ModePart);
 }
 
 using DrawingState = test::CalcTest;

@@ -98,7 +98,7 @@ TEST(SpringDiagram, VariantChoiceFollowsModeAndProcessingStart)
     };
     for (const Case& c : cases) {
         DiagramInputs in = sampleInputs();
-        in.Option1 = c.option1, in.Option2 = c.option2, in.Bite = c.bite, in.StartBeforeBottom = c.startBeforeBottom;
+        in.ModeAll = c.option1, in.ModePart = c.option2, in.Bite = c.bite, in.StartBeforeBottom = c.startBeforeBottom;
         EXPECT_EQ(chooseReportBlock(in), c.expected) << c.bite << " " << c.startBeforeBottom;
     }
 }
