@@ -56,7 +56,7 @@ struct Model {
         model.startUp();
         model.SeriesCode = gSeries;
         model.SeriesQuery = QStringLiteral("SELECT * FROM [") + gSeries + QStringLiteral("];");
-        model.userClickedOption(Ctl::Option13);
+        model.userClickedOption(field::UseCount100);
     }
 };
 
@@ -68,7 +68,7 @@ void BM_DataSearch(benchmark::State& state)
         m.model.SeriesQuery = query;
         m.model.DataSearch();
     }
-    if (m.model.form()[Ctl::List1].items.isEmpty())
+    if (m.model.form()[field::SizeList].items.isEmpty())
         state.SkipWithError("no sizes listed");
 }
 BENCHMARK(BM_DataSearch)->Unit(benchmark::kMicrosecond);
@@ -90,17 +90,17 @@ void BM_List1_Click(benchmark::State& state)
 {
     Model m;
     m.model.DataSearch();
-    const int count = static_cast<int>(m.model.form()[Ctl::List1].items.size());
+    const int count = static_cast<int>(m.model.form()[field::SizeList].items.size());
     if (count == 0) {
         state.SkipWithError("no sizes listed");
         return;
     }
     int i = count / 2;
     for (auto _ : state) {
-        m.model.userClickedList(Ctl::List1, i);
+        m.model.userClickedList(field::SizeList, i);
         i = i + 1 < count ? i + 1 : count / 2;
     }
-    if (m.model.form().text(Ctl::Label21).isEmpty())
+    if (m.model.form().text(field::SpringNo).isEmpty())
         state.SkipWithError("no size chosen");
 }
 BENCHMARK(BM_List1_Click)->Unit(benchmark::kMicrosecond);

@@ -16,13 +16,13 @@ namespace {
 
 void chooseSpring(Form& f)
 {
-    f.setText(Ctl::Label21, QStringLiteral("SWB20-100"));
-    f.setText(Ctl::Label24, QStringLiteral("100"));
-    f.setText(Ctl::Label26, QStringLiteral("174"));
-    f.setText(Ctl::Label27, QStringLiteral("17.7"));
-    f.setText(Ctl::Label28, QStringLiteral("16"));
-    f.setText(Ctl::Label29, QStringLiteral("18"));
-    f.setText(Ctl::Label30, QStringLiteral("20"));
+    f.setText(field::SpringNo, QStringLiteral("SWB20-100"));
+    f.setText(field::FreeLength, QStringLiteral("100"));
+    f.setText(field::RateN, QStringLiteral("174"));
+    f.setText(field::RateKgf, QStringLiteral("17.7"));
+    f.setText(field::AllowedDeflection100, QStringLiteral("16"));
+    f.setText(field::AllowedDeflection50, QStringLiteral("18"));
+    f.setText(field::AllowedDeflection30, QStringLiteral("20"));
 }
 
 // Times one keystroke in the stroke box after `prepare` has typed the rest
@@ -41,10 +41,11 @@ void timeStrokeKeystroke(benchmark::State& state, Prepare prepare)
     const QString strokes[] = {QStringLiteral("10"), QStringLiteral("10.5")};
     int i = 0;
     for (auto _ : state) {
-        model.userTyped(Ctl::Text3, strokes[i]);
+        model.userTyped(field::Stroke, strokes[i]);
         i ^= 1;
     }
-    if (model.form().text(Ctl::Label51) != QStringLiteral("13.5") && model.form().text(Ctl::Label51) != QStringLiteral("13"))
+    const QString& deflection = model.form().text(field::TotalDeflectionDisplay);
+    if (deflection != QStringLiteral("13.5") && deflection != QStringLiteral("13"))
         state.SkipWithError("the chain did not compute");
     setProgramFolder({});
     setDocumentsFolder({});
@@ -54,12 +55,12 @@ void BM_KeystrokeInStroke(benchmark::State& state)
 {
     timeStrokeKeystroke(state, [](CalcModel& model) {
         chooseSpring(model.form());
-        model.userClickedOption(Ctl::Option13);
-        model.userTyped(Ctl::Text2, QStringLiteral("2"));
-        model.userTyped(Ctl::Text4, QStringLiteral("100"));
-        model.userTyped(Ctl::Text11, QStringLiteral("1"));
-        model.userTyped(Ctl::Text10, QStringLiteral("4"));
-        model.userTyped(Ctl::Text9, QStringLiteral("3"));
+        model.userClickedOption(field::UseCount100);
+        model.userTyped(field::PlateThickness, QStringLiteral("2"));
+        model.userTyped(field::ProcessingLength, QStringLiteral("100"));
+        model.userTyped(field::Bite, QStringLiteral("1"));
+        model.userTyped(field::SpringCount, QStringLiteral("4"));
+        model.userTyped(field::InitialCompression, QStringLiteral("3"));
     });
 }
 BENCHMARK(BM_KeystrokeInStroke);
@@ -68,12 +69,12 @@ BENCHMARK(BM_KeystrokeInStroke);
 void BM_KeystrokeInStrokePressureOnly(benchmark::State& state)
 {
     timeStrokeKeystroke(state, [](CalcModel& model) {
-        model.userClickedOption(Ctl::Option2);
+        model.userClickedOption(field::ModePart);
         chooseSpring(model.form());
-        model.userClickedOption(Ctl::Option13);
-        model.userTyped(Ctl::Text10, QStringLiteral("4"));
-        model.userTyped(Ctl::Text12, QStringLiteral("3"));
-        model.userTyped(Ctl::Text9, QStringLiteral("3"));
+        model.userClickedOption(field::UseCount100);
+        model.userTyped(field::SpringCount, QStringLiteral("4"));
+        model.userTyped(field::StartBeforeBottom, QStringLiteral("3"));
+        model.userTyped(field::InitialCompression, QStringLiteral("3"));
     });
 }
 BENCHMARK(BM_KeystrokeInStrokePressureOnly);

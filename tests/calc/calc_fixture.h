@@ -92,8 +92,9 @@ protected:
     {
         const QString values[] = {"SWB20-100", "SWB20-100", "20", "10", freeLength, "75", rateN, rateKgf,
                                   f100, f50, f30};
-        const Ctl labels[] = {Ctl::Label21, Ctl::Label57, Ctl::Label22, Ctl::Label23, Ctl::Label24, Ctl::Label25,
-                              Ctl::Label26, Ctl::Label27, Ctl::Label28, Ctl::Label29, Ctl::Label30};
+        const Ctl labels[] = {field::SpringNo, field::SpringNoCopy, field::OuterDiameter, field::InnerDiameter,
+                              field::FreeLength, field::MinLength, field::RateN, field::RateKgf,
+                              field::AllowedDeflection100, field::AllowedDeflection50, field::AllowedDeflection30};
         for (int i = 0; i < 11; ++i)
             form().setText(labels[i], values[i]);
     }
@@ -103,13 +104,13 @@ protected:
     void loadsExample(const QString& bite = "1")
     {
         spring("20", "2");
-        click(Ctl::Option13);
-        type(Ctl::Text2, "2");
-        type(Ctl::Text4, "100");
-        type(Ctl::Text11, bite);
-        type(Ctl::Text10, "4");
-        type(Ctl::Text9, "3");
-        type(Ctl::Text3, "10");
+        click(field::UseCount100);
+        type(field::PlateThickness, "2");
+        type(field::ProcessingLength, "100");
+        type(field::Bite, bite);
+        type(field::SpringCount, "4");
+        type(field::InitialCompression, "3");
+        type(field::Stroke, "10");
     }
 
     QStringList errors() const

@@ -11,16 +11,16 @@ class Report : public CalcTest {
 protected:
     void pressureOnly()
     {
-        click(Ctl::Option2);
+        click(field::ModePart);
         spring("20", "2");
-        click(Ctl::Option13);
-        type(Ctl::Text9, "2");
-        type(Ctl::Text3, "10");
+        click(field::UseCount100);
+        type(field::InitialCompression, "2");
+        type(field::Stroke, "10");
     }
     QString report()
     {
         model->imgDisplayTxt_Click();
-        return text(Ctl::Text1);
+        return text(field::ReportText);
     }
     bool dxfOn() { return form()[Ctl::imgOutputDXF].enabled; }
 };
@@ -43,7 +43,8 @@ TEST_F(Report, AllValuesLineByLine)
     EXPECT_EQ(model->CompStartText, "10");
     EXPECT_EQ(model->SaveState, "SaveNon");
     EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_off.gif");
-    expectEnabled({Ctl::imgOutputDXF, Ctl::imgSelectAll, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf}, true);
+    expectEnabled({Ctl::imgOutputDXF, Ctl::imgSelectAll, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2,
+                   Ctl::mnuDxf}, true);
     // The report never enables copying; that follows the selection.
     expectEnabled({Ctl::mnuCopy}, false);
     EXPECT_EQ(errors(), QStringList{});
@@ -68,9 +69,9 @@ TEST_F(Report, PressureOnlyWithoutAStartDistanceHasNoStartLines)
 TEST_F(Report, PressureOnlyStartLoadPerSpringIsNotRounded)
 {
     pressureOnly();
-    type(Ctl::Text10, "3");
-    type(Ctl::Text12, "3");
-    form().setText(Ctl::Label60, "100");
+    type(field::SpringCount, "3");
+    type(field::StartBeforeBottom, "3");
+    form().setText(field::StartLoadN, "100");
     const QString r = report();
     EXPECT_EQ(model->PartStartSpringLoadN, "33.3333333333333");
     EXPECT_TRUE(r.contains("\r\n加工開始 = 9mm\r\n"));
@@ -82,25 +83,25 @@ TEST_F(Report, PressureOnlyStartLoadPerSpringIsNotRounded)
 TEST_F(Report, TheDxfButtonFollowsTheLineCount)
 {
     loadsExample();
-    type(Ctl::Text3, "");
+    type(field::Stroke, "");
     QStringList lines = report().split("\r\n");
     ASSERT_EQ(lines.size(), 11);  // ten lines, each with its CR LF
     EXPECT_EQ(lines[9], "圧縮長 = 97mm");
     EXPECT_FALSE(dxfOn());
     EXPECT_TRUE(form()[Ctl::imgSelectAll].enabled);
 
-    type(Ctl::Text3, "10");
+    type(field::Stroke, "10");
     report();
     ASSERT_TRUE(dxfOn());
-    type(Ctl::Text3, "");
+    type(field::Stroke, "");
     EXPECT_FALSE(report().contains("SPタワミ"));
     EXPECT_TRUE(dxfOn());
 }
 
 TEST_F(Report, NoSpringChosen)
 {
-    type(Ctl::Text2, "2");
-    type(Ctl::Text4, "100");
+    type(field::PlateThickness, "2");
+    type(field::ProcessingLength, "100");
     EXPECT_EQ(report(), QString::fromUtf16(u"加工長 = 100m/m\r\n板厚 = t2\r\n加工圧 = 7000kgf\r\n"
                                           u"必要ストリッピング力 (5\uFF05) = 350kgf\r\n\r\n"));
     EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{"スプリングが選択されていません。", 64, "警告"}}));
@@ -109,11 +110,11 @@ TEST_F(Report, NoSpringChosen)
 
     // Only the filled fields have their press lines.
     spring("20", "2");
-    type(Ctl::Text2, "");
+    type(field::PlateThickness, "");
     EXPECT_TRUE(report().startsWith("加工長 = 100m/m\r\n\r\nSWB20-100\r\n"));
 
     model->DataClear();
-    click(Ctl::Option2);
+    click(field::ModePart);
     EXPECT_EQ(report(), "");
     EXPECT_EQ(form()[Ctl::imgSelectAll].picture, "materials/select_all_disable.gif");
     expectEnabled({Ctl::imgSelectAll, Ctl::mnuSave2}, false);
@@ -122,15 +123,15 @@ TEST_F(Report, NoSpringChosen)
 TEST_F(Report, EmptyCompressionAndBiteBecomeZeroFirst)
 {
     loadsExample();
-    type(Ctl::Text9, "");
-    type(Ctl::Text11, "");
+    type(field::InitialCompression, "");
+    type(field::Bite, "");
     const QString r = report();
-    expectTexts({{Ctl::Text9, "0"}, {Ctl::Text11, "0"}});
+    expectTexts({{field::InitialCompression, "0"}, {field::Bite, "0"}});
     for (const char* line : {"\r\n初圧 = 0mm\r\n", "\r\n初圧 = 0kg\r\n", "\r\n初圧 = 0N\r\n"})
         EXPECT_TRUE(r.contains(QString::fromUtf8(line))) << line;
     EXPECT_FALSE(r.contains("加工開始"));  // bite 0
     EXPECT_TRUE(r.endsWith("ST = 10  ( 使用回数 100万回 )"));
-    EXPECT_EQ(text(Ctl::Label77), "---");  // the write ran the box's rules
+    EXPECT_EQ(text(field::InitialDeflectionDisplay), "---");  // the write ran the box's rules
     EXPECT_EQ(errors(), QStringList{});
 }
 
@@ -140,18 +141,18 @@ TEST_F(Report, EmptyCompressionAndBiteBecomeZeroFirst)
 TEST_F(Report, ACompressionOrBiteThatIsNoNumberIsNamedAndLeftAsTyped)
 {
     const QString huge = "1" + QString(309, QLatin1Char('0'));
-    const std::pair<Ctl, const char*> boxes[] = {{Ctl::Text9, "初圧 (mm)"}, {Ctl::Text11, "カミアイ"}};
+    const std::pair<Ctl, const char*> boxes[] = {{field::InitialCompression, "初圧 (mm)"}, {field::Bite, "カミアイ"}};
     for (const auto& [box, caption] : boxes) {
         for (const QString& bad : {QStringLiteral("-"), QStringLiteral("."), QStringLiteral("1.2.3"), huge}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad.left(8).toStdString());
             loadsExample();
             report();
             type(box, bad);
-            const QString shownLoad = text(Ctl::Label46);
+            const QString shownLoad = text(field::InitialLoadKgf);
             ui.boxes.clear();
             EXPECT_EQ(report(), "");
             EXPECT_EQ(text(box), bad);
-            EXPECT_EQ(text(Ctl::Label46), shownLoad);
+            EXPECT_EQ(text(field::InitialLoadKgf), shownLoad);
             const QString prompt = QStringLiteral("「") + QString::fromUtf8(caption)
                                    + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
             EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{prompt, kMbOk | kMbExclamation, "警告"}}));
@@ -163,9 +164,9 @@ TEST_F(Report, ACompressionOrBiteThatIsNoNumberIsNamedAndLeftAsTyped)
 TEST_F(Report, ANegativeStartCompressionIsPrintedAsItIs)
 {
     loadsExample();
-    type(Ctl::Text2, "10");
-    type(Ctl::Text11, "5");
-    type(Ctl::Text9, "2");
+    type(field::PlateThickness, "10");
+    type(field::Bite, "5");
+    type(field::InitialCompression, "2");
     const QString r = report();
     EXPECT_EQ(model->CompStartText, "-3");
     EXPECT_TRUE(r.contains("\r\n加工開始 = -3mm\r\n"));
@@ -175,15 +176,15 @@ TEST_F(Report, ANegativeStartCompressionIsPrintedAsItIs)
 TEST_F(Report, PressureOnlyWithABadStartDistanceOrSpringCountIsComplete)
 {
     pressureOnly();
-    type(Ctl::Text12, "-");
+    type(field::StartBeforeBottom, "-");
     QString r = report();
     EXPECT_FALSE(r.contains("加工開始"));
     EXPECT_TRUE(r.endsWith(" )"));
 
     for (const char* count : {"", "0"}) {
         SCOPED_TRACE(count);
-        type(Ctl::Text12, "3");
-        type(Ctl::Text10, count);
+        type(field::StartBeforeBottom, "3");
+        type(field::SpringCount, count);
         r = report();
         EXPECT_EQ(model->PartStartSpringLoadN, "---");
         EXPECT_TRUE(r.contains(QStringLiteral("\r\n加工開始 = 9mm --> ---NX") + count + "=---N\r\n"));
@@ -197,14 +198,14 @@ TEST_F(Report, AWarningDuringTheReportLeavesNoCompressionBlocks)
     // The "0" written into an empty bite runs its rules; the warning of the
     // judgement may empty the stroke before the first line.
     spring("20", "2", "100", "5", "6", "7");
-    click(Ctl::Option13);
-    type(Ctl::Text3, "5");
-    type(Ctl::Text9, "");
-    form().setText(Ctl::Label28, "4");  // a tighter allowance, judged when the report writes "0"
+    click(field::UseCount100);
+    type(field::Stroke, "5");
+    type(field::InitialCompression, "");
+    form().setText(field::AllowedDeflection100, "4");  // a tighter allowance, judged when the report writes "0"
     ASSERT_EQ(ui.boxes.size(), 0);
     const QString r = report();
     ASSERT_EQ(ui.boxes.size(), 1);
-    EXPECT_EQ(text(Ctl::Text3), "");
+    EXPECT_EQ(text(field::Stroke), "");
     EXPECT_FALSE(r.contains("SPタワミ"));
     EXPECT_TRUE(r.endsWith("圧縮長 = 100mm\r\n"));
 }

@@ -11,136 +11,173 @@ namespace {
 
 using Rules = CalcTest;
 
+// The window binds its widgets by control name: a value name on the wrong
+// control would show that value in another's place.
+TEST(ValueNames, EachNamesTheControlThatHoldsIt)
+{
+    const std::pair<Ctl, const char*> names[] = {
+        {field::PlateThickness, "Text2"}, {field::Stroke, "Text3"}, {field::ProcessingLength, "Text4"},
+        {field::ShearFactor, "Text5"}, {field::StrippingPercent, "Text8"}, {field::InitialCompression, "Text9"},
+        {field::SpringCount, "Text10"}, {field::Bite, "Text11"}, {field::StartBeforeBottom, "Text12"},
+        {field::ProcessingPressure, "Text6"}, {field::StrippingForce, "Text7"}, {field::ReportText, "Text1"},
+        {field::ModeAll, "Option1"}, {field::ModePart, "Option2"}, {field::UseCount100, "Option13"},
+        {field::UseCount50, "Option14"}, {field::UseCount30, "Option15"}, {field::SizeList, "List1"},
+        {field::DiameterList, "List2"}, {field::SpringNo, "Label21"}, {field::SpringNoCopy, "Label57"},
+        {field::OuterDiameter, "Label22"}, {field::InnerDiameter, "Label23"}, {field::FreeLength, "Label24"},
+        {field::MinLength, "Label25"}, {field::RateN, "Label26"}, {field::RateKgf, "Label27"},
+        {field::AllowedDeflection100, "Label28"}, {field::AllowedDeflection50, "Label29"},
+        {field::AllowedDeflection30, "Label30"}, {field::PressureDisplay, "Label43"},
+        {field::StrippingForceDisplay, "Label44"}, {field::SpringCountDisplay, "Label45"},
+        {field::TotalDeflectionDisplay, "Label51"}, {field::InitialDeflectionDisplay, "Label77"},
+        {field::StartDeflectionDisplay, "Label78"}, {field::FinalDeflectionDisplay, "Label79"},
+        {field::CompressedLength, "Label83"}, {field::InitialLoadKgf, "Label46"}, {field::InitialLoadN, "Label59"},
+        {field::InitialSpringLoadKgf, "Label66"}, {field::StartLoadKgf, "Label49"}, {field::StartLoadN, "Label60"},
+        {field::StartSpringLoadKgf, "Label67"}, {field::FinalLoadKgf, "Label47"}, {field::FinalLoadN, "Label61"},
+        {field::FinalSpringLoadKgf, "Label68"}, {field::MaxDeflectionBar, "Picture3"},
+        {field::MaxDeflectionCover, "Label32"}, {field::UseCountBar, "Picture4"}, {field::UseCountCover, "Label54"},
+    };
+    for (const auto& [c, name] : names)
+        EXPECT_EQ(controlName(c), QString::fromLatin1(name));
+}
+
 TEST_F(Rules, StartUpWritesTheSpinValuesAndTheirRulesRun)
 {
-    expectTexts({{Ctl::Text5, "35"}, {Ctl::Text8, "5"}, {Ctl::Text10, "1"}, {Ctl::Text11, "0"},
-                 {Ctl::Label45, "1"}, {Ctl::Text6, "0"}, {Ctl::Label43, "---"}});
-    EXPECT_TRUE(form()[Ctl::Option1].value);
+    expectTexts({{field::ShearFactor, "35"}, {field::StrippingPercent, "5"}, {field::SpringCount, "1"},
+                 {field::Bite, "0"}, {field::SpringCountDisplay, "1"}, {field::ProcessingPressure, "0"},
+                 {field::PressureDisplay, "---"}});
+    EXPECT_TRUE(form()[field::ModeAll].value);
     EXPECT_EQ(model->InputMode, "all");
-    expectEnabled({Ctl::Text12, Ctl::mnuDxf}, false);
+    expectEnabled({field::StartBeforeBottom, Ctl::mnuDxf}, false);
     EXPECT_EQ(errors(), QStringList{});
 }
 
 TEST_F(Rules, NumberCheckRemovesOneCharacterPerNestedRun)
 {
-    type(Ctl::Text2, "1a2");
-    EXPECT_EQ(text(Ctl::Text2), "12");
+    type(field::PlateThickness, "1a2");
+    EXPECT_EQ(text(field::PlateThickness), "12");
     EXPECT_EQ(ui.beeps, 1);
-    EXPECT_EQ(form()[Ctl::Text2].selStart, 2);
+    EXPECT_EQ(form()[field::PlateThickness].selStart, 2);
     ASSERT_FALSE(screen.focus.isEmpty());
-    EXPECT_EQ(screen.focus.last(), Ctl::Text2);
+    EXPECT_EQ(screen.focus.last(), field::PlateThickness);
 
-    type(Ctl::Text4, "x1,5");
-    EXPECT_EQ(text(Ctl::Text4), "15");
+    type(field::ProcessingLength, "x1,5");
+    EXPECT_EQ(text(field::ProcessingLength), "15");
     EXPECT_EQ(ui.beeps, 3);
     // Every nested run computed with the cleaned text: 12 x 15 x 35.
-    EXPECT_EQ(text(Ctl::Text6), "6300");
+    EXPECT_EQ(text(field::ProcessingPressure), "6300");
 
     // A leading minus and a second point pass; the total reads "1.2.3" leniently.
     const std::pair<const char*, const char*> cases[] = {{"-5", "-5"}, {"5-", "5"}, {"1.2.3", "1.2.3"}};
     for (const auto& [typed, kept] : cases) {
-        type(Ctl::Text9, typed);
-        EXPECT_EQ(text(Ctl::Text9), kept);
+        type(field::InitialCompression, typed);
+        EXPECT_EQ(text(field::InitialCompression), kept);
     }
-    EXPECT_EQ(text(Ctl::Label51), "1.2");
-    type(Ctl::Text3, QString::fromUtf16(u"2\uFF15"));
-    EXPECT_EQ(text(Ctl::Text3), "2");
+    EXPECT_EQ(text(field::TotalDeflectionDisplay), "1.2");
+    type(field::Stroke, QString::fromUtf16(u"2\uFF15"));
+    EXPECT_EQ(text(field::Stroke), "2");
     EXPECT_EQ(ui.beeps, 5);
 }
 
 TEST_F(Rules, PressureAndStrippingForce)
 {
-    type(Ctl::Text2, "2");
-    type(Ctl::Text4, "100");
-    expectTexts({{Ctl::Text6, "7000"}, {Ctl::Label43, "7000 kgf"}, {Ctl::Text7, "350"}, {Ctl::Label44, "350 kgf"}});
+    type(field::PlateThickness, "2");
+    type(field::ProcessingLength, "100");
+    expectTexts({{field::ProcessingPressure, "7000"}, {field::PressureDisplay, "7000 kgf"},
+                 {field::StrippingForce, "350"}, {field::StrippingForceDisplay, "350 kgf"}});
 
     // 1.5 x 10.123 x 35 = 531.4575: rounded to two decimals, and the
     // stripping force is computed again from the rounded pressure.
-    type(Ctl::Text2, "1.5");
-    type(Ctl::Text4, "10.123");
-    expectTexts({{Ctl::Text6, "531.46"}, {Ctl::Text7, "26.57"}});
+    type(field::PlateThickness, "1.5");
+    type(field::ProcessingLength, "10.123");
+    expectTexts({{field::ProcessingPressure, "531.46"}, {field::StrippingForce, "26.57"}});
 
-    type(Ctl::Text2, "");
-    expectTexts({{Ctl::Label43, "---"}, {Ctl::Label44, "---"}});
+    type(field::PlateThickness, "");
+    expectTexts({{field::PressureDisplay, "---"}, {field::StrippingForceDisplay, "---"}});
 }
 
 TEST_F(Rules, TheLoadsOfTheWorkedExample)
 {
     loadsExample();
-    expectTexts({{Ctl::Label59, "240"}, {Ctl::Label46, "24"}, {Ctl::Label66, "6"},
-                 {Ctl::Label60, "800"}, {Ctl::Label49, "80"}, {Ctl::Label67, "20"},
-                 {Ctl::Label61, "1040"}, {Ctl::Label47, "104"}, {Ctl::Label68, "26"},
-                 {Ctl::Label51, "13"}, {Ctl::Label79, "13"}, {Ctl::Label77, "3"}, {Ctl::Label78, "10"},
-                 {Ctl::Label83, "87"}});
+    expectTexts({{field::InitialLoadN, "240"}, {field::InitialLoadKgf, "24"}, {field::InitialSpringLoadKgf, "6"},
+                 {field::StartLoadN, "800"}, {field::StartLoadKgf, "80"}, {field::StartSpringLoadKgf, "20"},
+                 {field::FinalLoadN, "1040"}, {field::FinalLoadKgf, "104"}, {field::FinalSpringLoadKgf, "26"},
+                 {field::TotalDeflectionDisplay, "13"}, {field::FinalDeflectionDisplay, "13"},
+                 {field::InitialDeflectionDisplay, "3"}, {field::StartDeflectionDisplay, "10"},
+                 {field::CompressedLength, "87"}});
     EXPECT_EQ(model->forces.InitialSpringLoadN, "60");
     EXPECT_EQ(model->forces.StartSpringLoadN, "200");
     EXPECT_EQ(model->forces.FinalSpringLoadN, "260");
-    EXPECT_EQ(form()[Ctl::Label78].foreColor, 0xFFFFC0u);
+    EXPECT_EQ(form()[field::StartDeflectionDisplay].foreColor, 0xFFFFC0u);
     EXPECT_TRUE(ui.boxes.isEmpty());
     EXPECT_EQ(model->DeflectionCheckFlag, "OFF");
 
     // A shear factor change alone recomputes the pressure, not the loads.
     model->forces.FinalLoadN = "sentinel";
-    type(Ctl::Text5, "40");
-    EXPECT_EQ(text(Ctl::Label43), "8000 kgf");
+    type(field::ShearFactor, "40");
+    EXPECT_EQ(text(field::PressureDisplay), "8000 kgf");
     EXPECT_EQ(model->forces.FinalLoadN, "sentinel");
 }
 
 TEST_F(Rules, ABiteOfExactlyZeroOrANegativeStartHidesTheStartOfProcessing)
 {
     loadsExample("0");
-    expectTexts({{Ctl::Label67, "---"}, {Ctl::Label49, "---"}, {Ctl::Label60, "---"}, {Ctl::Label78, "---"}});
+    expectTexts({{field::StartSpringLoadKgf, "---"}, {field::StartLoadKgf, "---"}, {field::StartLoadN, "---"},
+                 {field::StartDeflectionDisplay, "---"}});
     EXPECT_EQ(model->forces.StartDeflection, "11");
     // A bite of "0.0" is not the text "0".
-    type(Ctl::Text11, "0.0");
-    EXPECT_EQ(text(Ctl::Label60), "880");
+    type(field::Bite, "0.0");
+    EXPECT_EQ(text(field::StartLoadN), "880");
 
-    type(Ctl::Text2, "5");
-    type(Ctl::Text11, "1");
-    type(Ctl::Text3, "1");  // 3 + 1 - (5 + 1)
-    expectTexts({{Ctl::Label78, "-2"}, {Ctl::Label67, "---"}, {Ctl::Label49, "---"}, {Ctl::Label60, "---"}});
-    EXPECT_EQ(form()[Ctl::Label78].foreColor, kRed);
+    type(field::PlateThickness, "5");
+    type(field::Bite, "1");
+    type(field::Stroke, "1");  // 3 + 1 - (5 + 1)
+    expectTexts({{field::StartDeflectionDisplay, "-2"}, {field::StartSpringLoadKgf, "---"},
+                 {field::StartLoadKgf, "---"}, {field::StartLoadN, "---"}});
+    EXPECT_EQ(form()[field::StartDeflectionDisplay].foreColor, kRed);
     EXPECT_EQ(model->forces.StartLoadN, "-160");
 }
 
 TEST_F(Rules, WithoutASpringOrInputsOnlyTheDeflectionTableFollows)
 {
-    type(Ctl::Text9, "3");
-    type(Ctl::Text3, "10");
-    expectTexts({{Ctl::Label51, "13"}, {Ctl::Label79, "13"}, {Ctl::Label46, "---"}, {Ctl::Label61, "---"}});
+    type(field::InitialCompression, "3");
+    type(field::Stroke, "10");
+    expectTexts({{field::TotalDeflectionDisplay, "13"}, {field::FinalDeflectionDisplay, "13"},
+                 {field::InitialLoadKgf, "---"}, {field::FinalLoadN, "---"}});
     EXPECT_TRUE(ui.boxes.isEmpty());
 
-    type(Ctl::Text3, "");
-    type(Ctl::Text9, "");
-    expectTexts({{Ctl::Label51, "0"}, {Ctl::Label77, "---"}, {Ctl::Label78, "---"}, {Ctl::Label79, "---"}});
+    type(field::Stroke, "");
+    type(field::InitialCompression, "");
+    expectTexts({{field::TotalDeflectionDisplay, "0"}, {field::InitialDeflectionDisplay, "---"},
+                 {field::StartDeflectionDisplay, "---"}, {field::FinalDeflectionDisplay, "---"}});
     // The deflection table is written last: it overrides the "---" that a total of 0 wrote.
-    type(Ctl::Text9, "-3");
-    type(Ctl::Text3, "3");
-    expectTexts({{Ctl::Label51, "0"}, {Ctl::Label77, "-3"}, {Ctl::Label79, "---"}});
+    type(field::InitialCompression, "-3");
+    type(field::Stroke, "3");
+    expectTexts({{field::TotalDeflectionDisplay, "0"}, {field::InitialDeflectionDisplay, "-3"},
+                 {field::FinalDeflectionDisplay, "---"}});
 }
 
 TEST_F(Rules, SmallLoadsRoundToDashesButPerSpringNewtonsKeepZero)
 {
     spring("0.001", "0.0001");
-    click(Ctl::Option13);
-    type(Ctl::Text9, "2");
-    expectTexts({{Ctl::Label66, "---"}, {Ctl::Label59, "---"}});
+    click(field::UseCount100);
+    type(field::InitialCompression, "2");
+    expectTexts({{field::InitialSpringLoadKgf, "---"}, {field::InitialLoadN, "---"}});
     EXPECT_EQ(model->forces.InitialSpringLoadN, "0");
     spring("20", "2");
-    type(Ctl::Text9, "-1");
-    EXPECT_EQ(text(Ctl::Label66), "-2");
+    type(field::InitialCompression, "-1");
+    EXPECT_EQ(text(field::InitialSpringLoadKgf), "-2");
 }
 
 TEST_F(Rules, AnErrorIsOneLineAndTheCallerGoesOn)
 {
     spring("20", "2");
-    click(Ctl::Option13);
-    type(Ctl::Text9, "2");
-    form().setText(Ctl::Label26, "1e308");
-    type(Ctl::Text9, "3");
+    click(field::UseCount100);
+    type(field::InitialCompression, "2");
+    form().setText(field::RateN, "1e308");
+    type(field::InitialCompression, "3");
     EXPECT_EQ(errors(), QStringList{"■Err：[frmMain]-[aturyoku_keisan2()]：オーバーフローしました。：エラー番号 -> 6"});
     // The rule went on after the failed calculation: the deflection table follows.
-    expectTexts({{Ctl::Label77, "3"}, {Ctl::Label51, "2"}});
+    expectTexts({{field::InitialDeflectionDisplay, "3"}, {field::TotalDeflectionDisplay, "2"}});
     EXPECT_EQ(model->DeflectionCheckFlag, "OFF");
 
     // Rud rounds half away from zero and logs its own errors.
@@ -152,42 +189,45 @@ TEST_F(Rules, AnErrorIsOneLineAndTheCallerGoesOn)
 TEST_F(Rules, InputResetRestoresDefaultsAndDataClearEmptiesOnlyTheSpring)
 {
     loadsExample();
-    type(Ctl::Text8, "7");
+    type(field::StrippingPercent, "7");
     model->DataClear();
-    expectTexts({{Ctl::Label21, ""}, {Ctl::Label26, ""}, {Ctl::Label30, ""}, {Ctl::Label57, ""}, {Ctl::Label66, "---"}, {Ctl::Label60, "---"}, {Ctl::Label47, "---"}, {Ctl::Label83, "---"},
-                 {Ctl::Label43, "7000 kgf"}, {Ctl::Label51, "13"}});
+    expectTexts({{field::SpringNo, ""}, {field::RateN, ""}, {field::AllowedDeflection30, ""}, {field::SpringNoCopy, ""},
+                 {field::InitialSpringLoadKgf, "---"}, {field::StartLoadN, "---"}, {field::FinalLoadKgf, "---"},
+                 {field::CompressedLength, "---"}, {field::PressureDisplay, "7000 kgf"},
+                 {field::TotalDeflectionDisplay, "13"}});
 
-    type(Ctl::Text5, "");
-    type(Ctl::Text10, "-");
+    type(field::ShearFactor, "");
+    type(field::SpringCount, "-");
     model->inpTextboxClar();
-    expectTexts({{Ctl::Text2, ""}, {Ctl::Text5, "35"}, {Ctl::Text8, "5"}, {Ctl::Text9, ""}, {Ctl::Text10, "1"},
-                 {Ctl::Label45, "1"}, {Ctl::Text11, "0"}});
+    expectTexts({{field::PlateThickness, ""}, {field::ShearFactor, "35"}, {field::StrippingPercent, "5"},
+                 {field::InitialCompression, ""}, {field::SpringCount, "1"}, {field::SpringCountDisplay, "1"},
+                 {field::Bite, "0"}});
     // Only an empty shear factor is reset.
-    type(Ctl::Text5, "35.0");
+    type(field::ShearFactor, "35.0");
     model->inpTextboxClar();
-    EXPECT_EQ(text(Ctl::Text5), "35.0");
+    EXPECT_EQ(text(field::ShearFactor), "35.0");
 }
 
 TEST_F(Rules, SpinsEnterChainAndFocus)
 {
-    type(Ctl::Text10, "7");
+    type(field::SpringCount, "7");
     model->userSpin(Ctl::UpDown3, +1);
-    expectTexts({{Ctl::Text10, "8"}, {Ctl::Label45, "8"}});
+    expectTexts({{field::SpringCount, "8"}, {field::SpringCountDisplay, "8"}});
     model->userSpin(Ctl::UpDown4, -1);
-    EXPECT_EQ(text(Ctl::Text11), "0");
-    type(Ctl::Text8, "99");
+    EXPECT_EQ(text(field::Bite), "0");
+    type(field::StrippingPercent, "99");
     model->userSpin(Ctl::UpDown2, +1);
-    EXPECT_EQ(text(Ctl::Text8), "99");
+    EXPECT_EQ(text(field::StrippingPercent), "99");
 
-    EXPECT_EQ(model->enterTarget(Ctl::Text9), Ctl::Text3);
-    EXPECT_EQ(model->enterTarget(Ctl::Text10), Ctl::Text11);
-    EXPECT_EQ(model->enterTarget(Ctl::Text11), std::nullopt);
-    click(Ctl::Option2);
-    EXPECT_EQ(model->enterTarget(Ctl::Text10), Ctl::Text12);
-    EXPECT_EQ(model->enterTarget(Ctl::Text12), std::nullopt);
-    type(Ctl::Text10, "12");
-    model->boxGotFocus(Ctl::Text10);
-    EXPECT_EQ(form()[Ctl::Text10].selLength, 2);
+    EXPECT_EQ(model->enterTarget(field::InitialCompression), field::Stroke);
+    EXPECT_EQ(model->enterTarget(field::SpringCount), field::Bite);
+    EXPECT_EQ(model->enterTarget(field::Bite), std::nullopt);
+    click(field::ModePart);
+    EXPECT_EQ(model->enterTarget(field::SpringCount), field::StartBeforeBottom);
+    EXPECT_EQ(model->enterTarget(field::StartBeforeBottom), std::nullopt);
+    type(field::SpringCount, "12");
+    model->boxGotFocus(field::SpringCount);
+    EXPECT_EQ(form()[field::SpringCount].selLength, 2);
 }
 
 // --- pressure-only mode ---------------------------------------------------------
@@ -197,84 +237,87 @@ protected:
     void SetUp() override
     {
         CalcTest::SetUp();
-        click(Ctl::Option2);
+        click(field::ModePart);
         spring("24.5", "2.5");
-        click(Ctl::Option13);
-        type(Ctl::Text10, "4");
-        type(Ctl::Text9, "5");
-        type(Ctl::Text3, "20");
+        click(field::UseCount100);
+        type(field::SpringCount, "4");
+        type(field::InitialCompression, "5");
+        type(field::Stroke, "20");
     }
 };
 
 TEST_F(PressureOnly, TheWorkedExample)
 {
-    type(Ctl::Text12, "3");
+    type(field::StartBeforeBottom, "3");
     EXPECT_EQ(model->pressureOnly.PartStartDeflection, "22");
     EXPECT_EQ(model->pressureOnly.PartSpringLoadN, "539");
-    expectTexts({{Ctl::Label67, "55"}, {Ctl::Label49, "220"}, {Ctl::Label60, "2156"}, {Ctl::Label78, "22"}});
+    expectTexts({{field::StartSpringLoadKgf, "55"}, {field::StartLoadKgf, "220"}, {field::StartLoadN, "2156"},
+                 {field::StartDeflectionDisplay, "22"}});
 
     // Runs after the judgement: the all-values rule writes "---", SpOnly its own.
-    type(Ctl::Text3, "21");
-    expectTexts({{Ctl::Label49, "230"}, {Ctl::Label61, "2548"}});
+    type(field::Stroke, "21");
+    expectTexts({{field::StartLoadKgf, "230"}, {field::FinalLoadN, "2548"}});
 
-    type(Ctl::Text12, "30");
-    expectTexts({{Ctl::Label78, "-4"}, {Ctl::Label67, "---"}, {Ctl::Label49, "---"}, {Ctl::Label60, "---"}});
-    EXPECT_EQ(form()[Ctl::Label78].foreColor, kRed);
+    type(field::StartBeforeBottom, "30");
+    expectTexts({{field::StartDeflectionDisplay, "-4"}, {field::StartSpringLoadKgf, "---"},
+                 {field::StartLoadKgf, "---"}, {field::StartLoadN, "---"}});
+    EXPECT_EQ(form()[field::StartDeflectionDisplay].foreColor, kRed);
 
     model->inpTextboxClar();
-    expectTexts({{Ctl::Text12, ""}, {Ctl::Label78, "---"}, {Ctl::Label49, "---"}, {Ctl::Text9, ""},
-                 {Ctl::Text11, "0"}});
+    expectTexts({{field::StartBeforeBottom, ""}, {field::StartDeflectionDisplay, "---"}, {field::StartLoadKgf, "---"},
+                 {field::InitialCompression, ""}, {field::Bite, "0"}});
 
-    type(Ctl::Text9, "5");
-    type(Ctl::Text3, "21");
+    type(field::InitialCompression, "5");
+    type(field::Stroke, "21");
     model->DataClear();
-    type(Ctl::Text12, "26");
-    expectTexts({{Ctl::Label78, "0"}, {Ctl::Label49, "---"}});
+    type(field::StartBeforeBottom, "26");
+    expectTexts({{field::StartDeflectionDisplay, "0"}, {field::StartLoadKgf, "---"}});
     EXPECT_EQ(errors(), QStringList{});
 }
 
 TEST_F(PressureOnly, AnEmptyOrUnfinishedSpringCountLeavesNoStaleStartLoads)
 {
-    type(Ctl::Text12, "3");
-    ASSERT_EQ(text(Ctl::Label49), "220");
+    type(field::StartBeforeBottom, "3");
+    ASSERT_EQ(text(field::StartLoadKgf), "220");
     for (const char* count : {"", "-"}) {
-        type(Ctl::Text10, count);
-        expectTexts({{Ctl::Label67, "55"}, {Ctl::Label49, "---"}, {Ctl::Label60, "---"}});
+        type(field::SpringCount, count);
+        expectTexts({{field::StartSpringLoadKgf, "55"}, {field::StartLoadKgf, "---"}, {field::StartLoadN, "---"}});
     }
     EXPECT_EQ(errors(), QStringList{});
 }
 
 TEST_F(PressureOnly, TheRoundTripOfTheModes)
 {
-    click(Ctl::Option1);
+    click(field::ModeAll);
     EXPECT_EQ(model->InputMode, "all");
-    expectTexts({{Ctl::Text9, ""}, {Ctl::Text12, ""}, {Ctl::Text2, ""}, {Ctl::Text5, "35"}, {Ctl::Text6, "0"},
-                 {Ctl::Text7, "0"}, {Ctl::Text8, "5"}, {Ctl::Text11, "0"}, {Ctl::Text10, "1"}});
-    EXPECT_EQ(form()[Ctl::Text12].backColor, kSysActiveBorder);
-    expectEnabled({Ctl::Text12}, false);
-    expectEnabled({Ctl::Text2, Ctl::Text4, Ctl::Text5, Ctl::Text8, Ctl::Text11, Ctl::UpDown1, Ctl::Label1, Ctl::Label52},
-                  true);
-    EXPECT_EQ(form()[Ctl::Text6].backColor, kSysWindow);
+    expectTexts({{field::InitialCompression, ""}, {field::StartBeforeBottom, ""}, {field::PlateThickness, ""},
+                 {field::ShearFactor, "35"}, {field::ProcessingPressure, "0"}, {field::StrippingForce, "0"},
+                 {field::StrippingPercent, "5"}, {field::Bite, "0"}, {field::SpringCount, "1"}});
+    EXPECT_EQ(form()[field::StartBeforeBottom].backColor, kSysActiveBorder);
+    expectEnabled({field::StartBeforeBottom}, false);
+    expectEnabled({field::PlateThickness, field::ProcessingLength, field::ShearFactor, field::StrippingPercent,
+                   field::Bite, Ctl::UpDown1, Ctl::Label1, Ctl::Label52}, true);
+    EXPECT_EQ(form()[field::ProcessingPressure].backColor, kSysWindow);
 
-    type(Ctl::Text2, "2");
-    type(Ctl::Text5, "");
-    type(Ctl::Text10, "3");
-    click(Ctl::Option2);
+    type(field::PlateThickness, "2");
+    type(field::ShearFactor, "");
+    type(field::SpringCount, "3");
+    click(field::ModePart);
     EXPECT_EQ(model->InputMode, "part");
-    expectTexts({{Ctl::Text2, ""}, {Ctl::Text5, "35"}, {Ctl::Text10, "1"}});
-    EXPECT_EQ(form()[Ctl::Text2].backColor, kSysActiveBorder);
-    expectEnabled({Ctl::Text2}, false);
-    expectEnabled({Ctl::Text6, Ctl::Text12, Ctl::Label37}, true);
+    expectTexts({{field::PlateThickness, ""}, {field::ShearFactor, "35"}, {field::SpringCount, "1"}});
+    EXPECT_EQ(form()[field::PlateThickness].backColor, kSysActiveBorder);
+    expectEnabled({field::PlateThickness}, false);
+    expectEnabled({field::ProcessingPressure, field::StartBeforeBottom, Ctl::Label37}, true);
 
     // Clicking the mode in force does nothing.
-    type(Ctl::Text9, "1");
-    click(Ctl::Option2);
-    EXPECT_EQ(text(Ctl::Text9), "1");
+    type(field::InitialCompression, "1");
+    click(field::ModePart);
+    EXPECT_EQ(text(field::InitialCompression), "1");
 
-    click(Ctl::Option1);
-    type(Ctl::Text5, "35.0");
-    click(Ctl::Option2);
-    EXPECT_EQ(text(Ctl::Text5), "35.0");
+    click(field::ModeAll);
+    type(field::ShearFactor, "35.0");
+    click(field::ModePart);
+    EXPECT_EQ(text(field::ShearFactor), "35.0");
 }
 
 }  // namespace

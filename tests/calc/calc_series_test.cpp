@@ -38,9 +38,9 @@ protected:
     QStringList items(Ctl list) { return form()[list].items; }
     void chooseSize(const QString& no)
     {
-        const int i = static_cast<int>(items(Ctl::List1).indexOf(no));
+        const int i = static_cast<int>(items(field::SizeList).indexOf(no));
         ASSERT_GE(i, 0) << no.toStdString();
-        model->userClickedList(Ctl::List1, i);
+        model->userClickedList(field::SizeList, i);
     }
 };
 
@@ -49,16 +49,16 @@ TEST_F(Series, ASeriesListsItsSizesInTheDatabasesOrderAndItsDiameters)
     model->seriesClicked("SWB");
     EXPECT_EQ(model->SeriesCode, "SWB");
     EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB];");
-    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
-    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
+    EXPECT_EQ(items(field::DiameterList), (QStringList{"10", "20"}));
     EXPECT_FALSE(form()[Ctl::Picture6].visible);
     EXPECT_EQ(form()[Ctl::imgSWB].picture, "materials/SWB_on.gif");
-    EXPECT_EQ(form()[Ctl::Picture3].backColor, kRed);
+    EXPECT_EQ(form()[field::MaxDeflectionBar].backColor, kRed);
 
     // The mended fault: a series without sizes empties both lists.
     model->seriesClicked("SWF");
-    EXPECT_TRUE(items(Ctl::List1).isEmpty());
-    EXPECT_TRUE(items(Ctl::List2).isEmpty());
+    EXPECT_TRUE(items(field::SizeList).isEmpty());
+    EXPECT_TRUE(items(field::DiameterList).isEmpty());
     EXPECT_EQ(errors(), QStringList{});
 }
 
@@ -67,12 +67,13 @@ TEST_F(Series, ASizeFillsTheCatalogueFieldsWithTheThirdQuery)
     model->seriesClicked("SWB");
     chooseSize("SWB20-50");
     EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [no] = 'SWB20-50';");
-    expectTexts({{Ctl::Label21, "SWB20-50"}, {Ctl::Label57, "SWB20-50"}, {Ctl::Label22, "20"}, {Ctl::Label23, "10"},
-                 {Ctl::Label24, "50"}, {Ctl::Label25, "37.5"}, {Ctl::Label26, "174"}, {Ctl::Label27, "17.7"},
-                 {Ctl::Label28, "8"}, {Ctl::Label29, "9"},
-                 // 999 means "no rating" only in SWC and SWG.
-                 {Ctl::Label30, "999"}, {Ctl::Label83, "50"}, {Ctl::Label51, "0"}});
-    EXPECT_TRUE(form()[Ctl::Option15].enabled);
+    expectTexts({{field::SpringNo, "SWB20-50"}, {field::SpringNoCopy, "SWB20-50"}, {field::OuterDiameter, "20"},
+                 {field::InnerDiameter, "10"}, {field::FreeLength, "50"}, {field::MinLength, "37.5"},
+                 {field::RateN, "174"}, {field::RateKgf, "17.7"}, {field::AllowedDeflection100, "8"},
+                 {field::AllowedDeflection50, "9"},
+                 // 999 means "no rating" only in SWC and SWG. {field::AllowedDeflection30, "999"},
+                 {field::CompressedLength, "50"}, {field::TotalDeflectionDisplay, "0"}});
+    EXPECT_TRUE(form()[field::UseCount30].enabled);
     // The use count was applied again for the new size: ratios and bars.
     EXPECT_EQ(model->UseCountDeflectionRatio, "0.18");
     EXPECT_EQ(model->MaxDeflectionRatio, "19.98");
@@ -83,35 +84,35 @@ TEST_F(Series, SizesWithoutAThirtyRatingInSwgAndSwc)
 {
     model->seriesClicked("SWG");
     chooseSize("SWG10-80");
-    EXPECT_EQ(text(Ctl::Label30), "---");
-    EXPECT_FALSE(form()[Ctl::Option15].enabled);
+    EXPECT_EQ(text(field::AllowedDeflection30), "---");
+    EXPECT_FALSE(form()[field::UseCount30].enabled);
     EXPECT_EQ(model->MaxDeflectionRatio, "0.35");  // "50万回" stands in for the missing rating
     chooseSize("SWG10-40");
-    EXPECT_EQ(text(Ctl::Label30), "16");
-    EXPECT_TRUE(form()[Ctl::Option15].enabled);
+    EXPECT_EQ(text(field::AllowedDeflection30), "16");
+    EXPECT_TRUE(form()[field::UseCount30].enabled);
 
     model->seriesClicked("SWC");
     chooseSize("SWC10'X-80");
     EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWC] WHERE [no] = 'SWC10''X-80';");
-    EXPECT_EQ(text(Ctl::Label21), "SWC10'X-80");
-    EXPECT_EQ(text(Ctl::Label30), "---");
-    EXPECT_FALSE(form()[Ctl::Option15].enabled);
+    EXPECT_EQ(text(field::SpringNo), "SWC10'X-80");
+    EXPECT_EQ(text(field::AllowedDeflection30), "---");
+    EXPECT_FALSE(form()[field::UseCount30].enabled);
     EXPECT_EQ(errors(), QStringList{});
 }
 
 TEST_F(Series, ADiameterNarrowsTheSizesAndClearsAShownSize)
 {
     model->seriesClicked("SWB");
-    model->userClickedList(Ctl::List2, 1);
+    model->userClickedList(field::DiameterList, 1);
     EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [D1] =20;");
-    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB20-30"}));
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWB20-50", "SWB20-30"}));
 
     chooseSize("SWB20-30");
-    ASSERT_EQ(text(Ctl::Label21), "SWB20-30");
-    model->userClickedList(Ctl::List2, 0);
-    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB10-25"}));
-    expectTexts({{Ctl::Label21, ""}, {Ctl::Label26, ""}, {Ctl::Label83, "---"}});
-    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+    ASSERT_EQ(text(field::SpringNo), "SWB20-30");
+    model->userClickedList(field::DiameterList, 0);
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWB10-25"}));
+    expectTexts({{field::SpringNo, ""}, {field::RateN, ""}, {field::CompressedLength, "---"}});
+    EXPECT_EQ(items(field::DiameterList), (QStringList{"10", "20"}));
 }
 
 TEST_F(Series, AfterASizeTheRulesRunInTheirOrder)
@@ -119,23 +120,23 @@ TEST_F(Series, AfterASizeTheRulesRunInTheirOrder)
     for (bool part : {false, true}) {
         SCOPED_TRACE(part ? "part" : "all");
         if (part) {
-            click(Ctl::Option2);
-            type(Ctl::Text12, "3");
+            click(field::ModePart);
+            type(field::StartBeforeBottom, "3");
         }
         model->seriesClicked("SWB");
         model->AllowedDeflectionText = "before";
         // Marks each step can leave: "NG" red from an earlier refusal, an old start compression.
-        form().setForeColor(Ctl::Label51, kRed);
-        form().setText(Ctl::Label78, "old");
+        form().setForeColor(field::TotalDeflectionDisplay, kRed);
+        form().setText(field::StartDeflectionDisplay, "old");
         QStringList events;
         form().setObserver([&](Ctl c, Prop p) {
-            if (p == Prop::Value && c == Ctl::Option14 && form()[c].value)
+            if (p == Prop::Value && c == field::UseCount50 && form()[c].value)
                 events << "OptionButton_Set";
-            else if (p == Prop::ForeColor && c == Ctl::Label51)
+            else if (p == Prop::ForeColor && c == field::TotalDeflectionDisplay)
                 events << "aturyoku_keisan:" + model->AllowedDeflectionText;
-            else if (p == Prop::Text && c == Ctl::Label78 && text(c) == "-3")
+            else if (p == Prop::Text && c == field::StartDeflectionDisplay && text(c) == "-3")
                 events << "SpOnly:" + model->AllowedDeflectionText;
-            else if (p == Prop::Text && c == Ctl::Label83)
+            else if (p == Prop::Text && c == field::CompressedLength)
                 events << "assyuku_Hyoji";
         });
         chooseSize("SWB10-25");
@@ -155,17 +156,17 @@ TEST_F(Series, AMissingDatabaseLeavesTheListsAndFinishesTheButton)
     model->seriesClicked("SWB");
     QFile::remove(sandbox.root() + "/program/ZEKA_D.mdb");
     model->seriesClicked("SWG");
-    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWG10-80", "SWG10-40"}));
-    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWG10-80", "SWG10-40"}));
+    EXPECT_EQ(items(field::DiameterList), (QStringList{"10", "20"}));
     EXPECT_EQ(errors(), QStringList{"■Err：[frmMain]-[DataSearch()]：ファイル '" + sandbox.root()
                                     + "/program/ZEKA_D.mdb' が見つかりません。：エラー番号 -> 3024"});
     EXPECT_EQ(form()[Ctl::imgSWG].picture, "materials/SWG_on.gif");
 
     QFile::remove(sandbox.root() + "/program/ZEKA.mdb");
     model->seriesClicked("SWC");
-    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWG10-80", "SWG10-40"}));
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWG10-80", "SWG10-40"}));
     EXPECT_EQ(errors().size(), 2);
-    EXPECT_TRUE(form()[Ctl::Option14].value);
+    EXPECT_TRUE(form()[field::UseCount50].value);
     EXPECT_EQ(form()[Ctl::imgSWC].picture, "materials/SWC_on.gif");
 }
 
@@ -177,8 +178,8 @@ TEST_F(Series, AMissingListFieldLeavesThatListEmptied)
     makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
                  "DROP TABLE SWC; CREATE TABLE SWC (NUMBER TEXT, D1 REAL); INSERT INTO SWC VALUES ('SWC10-40', 10);");
     model->seriesClicked("SWC");
-    EXPECT_TRUE(items(Ctl::List1).isEmpty());
-    EXPECT_EQ(items(Ctl::List2), (QStringList{"10", "20"}));  // not reached
+    EXPECT_TRUE(items(field::SizeList).isEmpty());
+    EXPECT_EQ(items(field::DiameterList), (QStringList{"10", "20"}));  // not reached
     ASSERT_EQ(errors().size(), 1);
     EXPECT_TRUE(errors()[0].startsWith("■Err：[frmMain]-[DataSearch()]：")) << errors()[0].toStdString();
 
@@ -186,8 +187,8 @@ TEST_F(Series, AMissingListFieldLeavesThatListEmptied)
     makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb",
                  "DROP TABLE SWC; CREATE TABLE SWC (dd REAL); INSERT INTO SWC VALUES (10);");
     model->seriesClicked("SWC");
-    EXPECT_EQ(items(Ctl::List1), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
-    EXPECT_TRUE(items(Ctl::List2).isEmpty());
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
+    EXPECT_TRUE(items(field::DiameterList).isEmpty());
     EXPECT_EQ(errors().size(), 2);
 }
 
@@ -195,11 +196,11 @@ TEST_F(Series, ASizeNoRowHasKeepsThePreviousSizeAndRunsNothing)
 {
     model->seriesClicked("SWB");
     chooseSize("SWB20-50");
-    type(Ctl::Text9, "2");
-    form().setItems(Ctl::List1, {"SWB99-99"});
-    model->userClickedList(Ctl::List1, 0);
-    EXPECT_EQ(text(Ctl::Label21), "SWB20-50");
-    EXPECT_EQ(text(Ctl::Text9), "2");  // OptionButton_Set did not run
+    type(field::InitialCompression, "2");
+    form().setItems(field::SizeList, {"SWB99-99"});
+    model->userClickedList(field::SizeList, 0);
+    EXPECT_EQ(text(field::SpringNo), "SWB20-50");
+    EXPECT_EQ(text(field::InitialCompression), "2");  // OptionButton_Set did not run
     EXPECT_EQ(errors(), QStringList{"■Err：[frmMain]-[List1_Click()]：カレント レコードがありません。：エラー番号 -> 3021"});
 }
 
@@ -213,12 +214,12 @@ TEST_F(Series, EverySeriesOffersAndChecksItsUseCounts)
         const bool f = fifty.contains(code), t = f || thirtyOnly.contains(code);
         model->seriesClicked(code);
         EXPECT_EQ(model->SeriesQuery, QStringLiteral("SELECT * FROM [%1];").arg(code));
-        EXPECT_TRUE(form()[Ctl::Option13].enabled);
-        EXPECT_EQ(form()[Ctl::Option14].enabled, f);
-        EXPECT_EQ(form()[Ctl::Option15].enabled, t);
-        EXPECT_EQ(form()[Ctl::Option14].value, f);
-        EXPECT_EQ(form()[Ctl::Option13].value, !f);
-        EXPECT_FALSE(form()[Ctl::Option15].value);
+        EXPECT_TRUE(form()[field::UseCount100].enabled);
+        EXPECT_EQ(form()[field::UseCount50].enabled, f);
+        EXPECT_EQ(form()[field::UseCount30].enabled, t);
+        EXPECT_EQ(form()[field::UseCount50].value, f);
+        EXPECT_EQ(form()[field::UseCount100].value, !f);
+        EXPECT_FALSE(form()[field::UseCount30].value);
         EXPECT_EQ(form()[Ctl::Label35].foreColor, f ? 0x00FFFFu : 0x808080u);
         EXPECT_EQ(model->UseCountText, "");  // no judgement ran without a size
     }
@@ -229,12 +230,12 @@ TEST_F(Series, ClickingTheChosenSeriesAgainRepeatsEverything)
 {
     model->seriesClicked("SWB");
     chooseSize("SWB20-50");
-    click(Ctl::Option13);
-    type(Ctl::Text9, "2");
+    click(field::UseCount100);
+    type(field::InitialCompression, "2");
     model->seriesClicked("SWB");
-    EXPECT_TRUE(form()[Ctl::Option14].value);
-    expectTexts({{Ctl::Text9, ""}, {Ctl::Label21, ""}});
-    EXPECT_EQ(items(Ctl::List1).size(), 3);
+    EXPECT_TRUE(form()[field::UseCount50].value);
+    expectTexts({{field::InitialCompression, ""}, {field::SpringNo, ""}});
+    EXPECT_EQ(items(field::SizeList).size(), 3);
 }
 
 TEST_F(Series, OnlyTheFrameOfTheChosenSeriesIsRepainted)
@@ -254,9 +255,9 @@ TEST_F(Series, AKindChangeShowsItsFrameAndClearsTheSeries)
 {
     model->seriesClicked("SWB");
     chooseSize("SWB20-50");
-    type(Ctl::Text9, "2");
+    type(field::InitialCompression, "2");
     model->imgDisplayTxt_Click();
-    ASSERT_FALSE(text(Ctl::Text1).isEmpty());
+    ASSERT_FALSE(text(field::ReportText).isEmpty());
 
     model->kindClicked("M1");
     EXPECT_EQ(model->SpringKind, "M1");
@@ -265,14 +266,14 @@ TEST_F(Series, AKindChangeShowsItsFrameAndClearsTheSeries)
     EXPECT_FALSE(form()[Ctl::Frame6].visible);
     EXPECT_EQ(form()[Ctl::imgRoundSp].picture, "materials/round_sp_on.gif");
     EXPECT_EQ(form()[Ctl::imgSWB].picture, "materials/SWB_off.gif");
-    EXPECT_TRUE(items(Ctl::List1).isEmpty() && items(Ctl::List2).isEmpty());
-    expectTexts({{Ctl::Text1, ""}, {Ctl::Label21, ""}});
+    EXPECT_TRUE(items(field::SizeList).isEmpty() && items(field::DiameterList).isEmpty());
+    expectTexts({{field::ReportText, ""}, {field::SpringNo, ""}});
     EXPECT_TRUE(form()[Ctl::Picture6].visible);
-    EXPECT_EQ(form()[Ctl::Label32].height, 0);
+    EXPECT_EQ(form()[field::MaxDeflectionCover].height, 0);
     // What only a series changes stays.
     EXPECT_EQ(model->SeriesCode, "SWB");
-    EXPECT_TRUE(form()[Ctl::Option14].value);
-    EXPECT_EQ(text(Ctl::Text9), "2");
+    EXPECT_TRUE(form()[field::UseCount50].value);
+    EXPECT_EQ(text(field::InitialCompression), "2");
 
     // The kind in force: nothing changes.
     model->seriesClicked("WB");

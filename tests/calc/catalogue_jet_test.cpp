@@ -313,12 +313,13 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
         for (const char* code : {"SWB", "SWG", "WY"}) {
             model->seriesClicked(code);
             look();
-            model->userClickedList(Ctl::List2, 1);
+            model->userClickedList(field::DiameterList, 1);
             look();
-            model->userClickedList(Ctl::List1, static_cast<int>(form()[Ctl::List1].items.size()) - 1);
+            model->userClickedList(field::SizeList, static_cast<int>(form()[field::SizeList].items.size()) - 1);
             look();
-            for (const auto& [box, t] : Texts{{Ctl::Text2, "2"}, {Ctl::Text4, "100"}, {Ctl::Text10, "4"},
-                                              {Ctl::Text9, "3"}, {Ctl::Text3, "10"}})
+            for (const auto& [box, t] : Texts{{field::PlateThickness, "2"}, {field::ProcessingLength, "100"},
+                                              {field::SpringCount, "4"}, {field::InitialCompression, "3"},
+                                              {field::Stroke, "10"}})
                 type(box, t);
             look();
         }
@@ -445,10 +446,10 @@ TEST_F(CalcTest, ABrokenJetCatalogueFailsTheLookupWithItsErrorLine)
     setJetReader(kReader);
     const QString zeka = sandbox.root() + QStringLiteral("/program/ZEKA.mdb");
     writeAll(zeka, readAll(fixture("V1997_test")).left(40000));
-    form().setItems(Ctl::List1, {QStringLiteral("SWB6-10")});
+    form().setItems(field::SizeList, {QStringLiteral("SWB6-10")});
     model->seriesClicked(QStringLiteral("SWB"));
     setJetReader({});
-    EXPECT_EQ(form()[Ctl::List1].items, QStringList{"SWB6-10"});
+    EXPECT_EQ(form()[field::SizeList].items, QStringList{"SWB6-10"});
     EXPECT_TRUE(ui.boxes.isEmpty());
     ASSERT_EQ(errors().size(), 1);
     EXPECT_EQ(errors()[0], QStringLiteral("■Err：[frmMain]-[DataSearch()]：データベース '") +

@@ -16,27 +16,29 @@ TEST(DiagramInputs, EachValueComesFromItsOwnControl)
 {
     using D = DiagramInputs;
     const std::pair<Ctl, QString D::*> controls[] = {
-        {Ctl::Text2, &D::PlateThickness}, {Ctl::Text3, &D::Stroke}, {Ctl::Text4, &D::ProcessingLength},
-        {Ctl::Text8, &D::StrippingPercent}, {Ctl::Text9, &D::InitialCompression}, {Ctl::Text10, &D::SpringCount},
-        {Ctl::Text11, &D::Bite}, {Ctl::Text12, &D::StartBeforeBottom}, {Ctl::Label21, &D::SpringNo},
-        {Ctl::Label24, &D::FreeLength}, {Ctl::Label26, &D::RateN}, {Ctl::Label27, &D::RateKgf},
-        {Ctl::Label43, &D::PressureDisplay}, {Ctl::Label44, &D::StrippingForceDisplay},
-        {Ctl::Label45, &D::SpringCountDisplay}, {Ctl::Label46, &D::InitialLoadKgf},
-        {Ctl::Label47, &D::FinalLoadKgf}, {Ctl::Label49, &D::StartLoadKgf}, {Ctl::Label59, &D::InitialLoadN},
-        {Ctl::Label60, &D::StartLoadN}, {Ctl::Label61, &D::FinalLoadN}, {Ctl::Label66, &D::InitialSpringLoadKgf},
-        {Ctl::Label67, &D::StartSpringLoadKgf}, {Ctl::Label68, &D::FinalSpringLoadKgf},
-        {Ctl::Label83, &D::CompressedLength},
+        {field::PlateThickness, &D::PlateThickness}, {field::Stroke, &D::Stroke},
+        {field::ProcessingLength, &D::ProcessingLength}, {field::StrippingPercent, &D::StrippingPercent},
+        {field::InitialCompression, &D::InitialCompression}, {field::SpringCount, &D::SpringCount},
+        {field::Bite, &D::Bite}, {field::StartBeforeBottom, &D::StartBeforeBottom}, {field::SpringNo, &D::SpringNo},
+        {field::FreeLength, &D::FreeLength}, {field::RateN, &D::RateN}, {field::RateKgf, &D::RateKgf},
+        {field::PressureDisplay, &D::PressureDisplay}, {field::StrippingForceDisplay, &D::StrippingForceDisplay},
+        {field::SpringCountDisplay, &D::SpringCountDisplay}, {field::InitialLoadKgf, &D::InitialLoadKgf},
+        {field::FinalLoadKgf, &D::FinalLoadKgf}, {field::StartLoadKgf, &D::StartLoadKgf},
+        {field::InitialLoadN, &D::InitialLoadN}, {field::StartLoadN, &D::StartLoadN},
+        {field::FinalLoadN, &D::FinalLoadN}, {field::InitialSpringLoadKgf, &D::InitialSpringLoadKgf},
+        {field::StartSpringLoadKgf, &D::StartSpringLoadKgf}, {field::FinalSpringLoadKgf, &D::FinalSpringLoadKgf},
+        {field::CompressedLength, &D::CompressedLength},
     };
     Form form;
-    for (const auto& [ctl, field] : controls)
+    for (const auto& [ctl, member] : controls)
         form.setText(ctl, controlName(ctl) + QStringLiteral(" text"));
-    form.setValue(Ctl::Option1, false);
-    form.setValue(Ctl::Option2, true);
+    form.setValue(field::ModeAll, false);
+    form.setValue(field::ModePart, true);
 
     DiagramInputs in;
     readDiagramControls(form, in);
-    for (const auto& [ctl, field] : controls)
-        EXPECT_EQ(in.*field, controlName(ctl) + QStringLiteral(" text"));
+    for (const auto& [ctl, member] : controls)
+        EXPECT_EQ(in.*member, controlName(ctl) + QStringLiteral(" text"));
     EXPECT_FALSE(in.ModeAll);
     EXPECT_TRUE(in.ModePart);
 }
@@ -54,12 +56,12 @@ TEST_F(DrawingState, TheReportTextsAreThoseOfTheBoxesWhenTheOutputStarts)
         Ctl changed;
         const char* value;
     };
-    for (const Case& c : {Case{"plate thickness", false, Ctl::Text2, "2.5"},
-                          Case{"distance before bottom dead centre", true, Ctl::Text12, "5"}}) {
+    for (const Case& c : {Case{"plate thickness", false, field::PlateThickness, "2.5"},
+                          Case{"distance before bottom dead centre", true, field::StartBeforeBottom, "5"}}) {
         SCOPED_TRACE(c.what);
         if (c.pressureOnly) {
-            click(Ctl::Option2);
-            type(Ctl::Text12, "3");
+            click(field::ModePart);
+            type(field::StartBeforeBottom, "3");
         }
         loadsExample();
         model->imgDisplayTxt_Click();
@@ -74,7 +76,7 @@ TEST_F(DrawingState, TheReportTextsAreThoseOfTheBoxesWhenTheOutputStarts)
     }
 
     // Boxes no compression can be worked out from: nothing is drawn.
-    type(Ctl::Text12, "1" + QString(309, QLatin1Char('0')));
+    type(field::StartBeforeBottom, "1" + QString(309, QLatin1Char('0')));
     try {
         buildSpringDiagram(diagramInputs(*model), QStringLiteral("a"));
         FAIL() << "drawn";

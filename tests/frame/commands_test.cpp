@@ -59,7 +59,7 @@ TEST_F(CommandTest, SelectAllAndBothCopiesSwitchTheSelectionCommands)
         EXPECT_EQ(clipboard.clears, 1);
         EXPECT_EQ(clipboard.text, QStringLiteral("SWM20-50\r\nL "));
         expectSelectionCommandsOff();
-        EXPECT_EQ(form().text(Ctl::Text1), kReport);
+        EXPECT_EQ(form().text(field::ReportText), kReport);
         // The print and save entries follow the report, not the copy.
         EXPECT_TRUE(menuOn("mnuPrint"));
         EXPECT_TRUE(menuOn("mnuSave2"));
@@ -84,7 +84,7 @@ TEST_F(CommandTest, CutTakesTheSelectionAndLeavesTheDxfEntryAlone)
     window->mnuCut_Click();
     EXPECT_EQ(clipboard.clears, 0);
     EXPECT_EQ(clipboard.text, QStringLiteral("SWM20-50\r\n"));
-    EXPECT_EQ(form().text(Ctl::Text1), kReport.mid(10));
+    EXPECT_EQ(form().text(field::ReportText), kReport.mid(10));
     EXPECT_FALSE(on("imgOutputDXF"));
     EXPECT_EQ(pictureOf("imgOutputDXF"), QStringLiteral("materials/output_dxf_disable.gif"));
     EXPECT_TRUE(menuOn("mnuDxf"));
@@ -93,10 +93,10 @@ TEST_F(CommandTest, CutTakesTheSelectionAndLeavesTheDxfEntryAlone)
 
 TEST_F(CommandTest, ClearDataKeepsTheListsClearAllEmptiesThemAndResetsTheSeries)
 {
-    form().setItems(Ctl::List1, {QStringLiteral("SWM20-50")});
+    form().setItems(field::SizeList, {QStringLiteral("SWM20-50")});
     form().setPicture(Ctl::imgSWB, QStringLiteral("materials/SWB_on.gif"));
     window->imgClearData_Click();
-    EXPECT_TRUE(form().text(Ctl::Text1).isEmpty());
+    EXPECT_TRUE(form().text(field::ReportText).isEmpty());
     EXPECT_EQ(widget<QListWidget>("List1")->count(), 1);
     EXPECT_FALSE(on("imgOutputDXF"));
     EXPECT_FALSE(on("imgSelectAll"));
@@ -115,7 +115,7 @@ TEST_F(CommandTest, ClearDataKeepsTheListsClearAllEmptiesThemAndResetsTheSeries)
 
 TEST_F(CommandTest, AClearGoesOnPastAMissingPictureAndLeavesAnOffDxfButtonAsItIs)
 {
-    form().setItems(Ctl::List1, {QStringLiteral("SWM20-50")});
+    form().setItems(field::SizeList, {QStringLiteral("SWM20-50")});
     QFile::remove(MaterialsFolder() + QStringLiteral("/output_dxf_disable.gif"));
     window->imgAllClear_Click();
     EXPECT_FALSE(on("imgOutputDXF"));
@@ -150,8 +150,9 @@ TEST_F(CommandTest, AnyMouseButtonPressesAndReleasesButOnlyTheLeftOneClicks)
 
 TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
 {
-    for (const auto& [c, text] : {std::pair{Ctl::Label24, "50"}, {Ctl::Text9, "3"}, {Ctl::Text3, "10"},
-                                  {Ctl::Label46, "24"}, {Ctl::Label49, "---"}, {Ctl::Label47, "104"}})
+    for (const auto& [c, text] : {std::pair{field::FreeLength, "50"}, {field::InitialCompression, "3"},
+                                  {field::Stroke, "10"}, {field::InitialLoadKgf, "24"}, {field::StartLoadKgf, "---"},
+                                  {field::FinalLoadKgf, "104"}})
         form().setText(c, QString::fromLatin1(text));
     totalDiagramValues() = QStringList(9, QStringLiteral("1"));
     QStringList seen;
@@ -226,7 +227,7 @@ TEST_F(CommandTest, EnterMovesAlongTheInputBoxesAndABoxSelectsItsTextOnFocus)
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         EXPECT_EQ(enterIn(order[i].toLatin1().constData()), order[i + 1].toStdString()) << order[i].toStdString();
     window->model().InputMode = QStringLiteral("part");
-    form().setEnabled(Ctl::Text12, true);
+    form().setEnabled(field::StartBeforeBottom, true);
     EXPECT_EQ(enterIn("Text10"), "Text12");
     EXPECT_EQ(enterIn("Text12"), "Text12");
 

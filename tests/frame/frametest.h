@@ -152,7 +152,7 @@ protected:
     // A report put straight into the result box, as the report would leave it.
     void putReport(const QString& text)
     {
-        form().setText(Ctl::Text1, text);
+        form().setText(field::ReportText, text);
         const std::pair<Ctl, const char*> buttons[] = {{Ctl::imgSelectAll, "select_all"}, {Ctl::imgOutputDXF, "output_dxf"}};
         for (const auto& [c, picture] : buttons) {
             form().setEnabled(c, true);

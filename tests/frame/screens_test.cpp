@@ -125,8 +125,8 @@ TEST_P(ScreensTest, DisabledPictureButtonsShowTheirPictureAsDrawn)
 // face around it.
 TEST_P(ScreensTest, UseCountsThatCannotBeChosenLookOff)
 {
-    form().setEnabled(Ctl::Option14, false);
-    form().setEnabled(Ctl::Option15, true);
+    form().setEnabled(field::UseCount50, false);
+    form().setEnabled(field::UseCount30, true);
     const QImage image = shootWindow("fifty-off");
     auto middle = [&](const char* name) {
         auto* option = widget<QRadioButton>(name);

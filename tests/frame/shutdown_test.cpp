@@ -27,7 +27,7 @@ TEST_F(ShutdownTest, AnEmptyOrSavedResultNeverAsks)
     for (const auto& [text, state] : {std::pair{QString(), "SaveNon"}, std::pair{kReport, "SaveOK"}}) {
         window.reset();
         started();
-        form().setText(Ctl::Text1, text);
+        form().setText(field::ReportText, text);
         window->model().SaveState = QString::fromLatin1(state);
         window->mnuEnd_Click();
         EXPECT_TRUE(ui.boxes.empty()) << state;
@@ -159,7 +159,7 @@ TEST_F(ShutdownTest, TheSaveDialogKeepsWhatItWasLastGiven)
     EXPECT_EQ(ui.saveRequests.at(1).fileName, first);  // starts at the file saved last
 
     // The shutdown's save sets up the same dialog, which stays so for the menu.
-    form().setText(Ctl::Text1, kReport + QStringLiteral("!"));
+    form().setText(field::ReportText, kReport + QStringLiteral("!"));
     ui.answers = {kIdYes};
     ui.saveAnswers = {QString(), QString()};
     window->mnuEnd_Click();

@@ -28,9 +28,10 @@ TEST_P(SpData, FillsTheRecord)
 {
     const SpCase& c = GetParam();
     Form form;
-    std::vector<std::pair<Ctl, const char*>> texts{{Ctl::Label24, "30"}, {Ctl::Text9, "5.0"}, {Ctl::Text3, "7"},
-                                                   {Ctl::Label46, "15"}, {Ctl::Label49, "29.5"}, {Ctl::Label47, "36"},
-                                                   {Ctl::Text2, "1.5"},  {Ctl::Text11, "3"}};
+    std::vector<std::pair<Ctl, const char*>> texts{{field::FreeLength, "30"}, {field::InitialCompression, "5.0"},
+                                                   {field::Stroke, "7"}, {field::InitialLoadKgf, "15"},
+                                                   {field::StartLoadKgf, "29.5"}, {field::FinalLoadKgf, "36"},
+                                                   {field::PlateThickness, "1.5"}, {field::Bite, "3"}};
     texts.insert(texts.end(), c.texts.begin(), c.texts.end());
     for (const auto& [ctl, text] : texts)
         form.setText(ctl, QString::fromUtf8(text));
@@ -47,19 +48,23 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SpCase{"AllWithAWorkingPoint", "all", {}, "All,30,5.0,7,25,18,15,29.5,36,4.5"},
         SpCase{"LengthsAreUnroundedTexts", "all",
-               {{Ctl::Label24, "38.5"}, {Ctl::Text9, "12.25"}, {Ctl::Text3, "0.1"}, {Ctl::Text2, "1.25"}, {Ctl::Text11, "2"}},
+               {{field::FreeLength, "38.5"}, {field::InitialCompression, "12.25"}, {field::Stroke, "0.1"},
+                {field::PlateThickness, "1.25"}, {field::Bite, "2"}},
                "All,38.5,12.25,0.1,26.25,26.15,15,29.5,36,3.25"},
         SpCase{"NoWorkingPointReadsNoDieData", "all",
-               {{Ctl::Label49, "---"}, {Ctl::Label46, "---"}, {Ctl::Text2, ""}, {Ctl::Text11, ""}},
+               {{field::StartLoadKgf, "---"}, {field::InitialLoadKgf, "---"}, {field::PlateThickness, ""},
+                {field::Bite, ""}},
                "SppOnly,30,5.0,7,25,18,---,,36,"},
-        SpCase{"AnEmptyInitialCompressionStops", "all", {{Ctl::Text9, ""}}, ",30,,7,,,,,,"},
-        SpCase{"AnEmptyPlateStopsAfterTheStartLoad", "all", {{Ctl::Text2, ""}}, ",30,5.0,7,25,18,15,29.5,,"},
+        SpCase{"AnEmptyInitialCompressionStops", "all", {{field::InitialCompression, ""}}, ",30,,7,,,,,,"},
+        SpCase{"AnEmptyPlateStopsAfterTheStartLoad", "all", {{field::PlateThickness, ""}}, ",30,5.0,7,25,18,15,29.5,,"},
         // The plate is emptied by the switch to mode "part".
         SpCase{"PressureOnlyTakesTheDistanceBeforeBottomDeadCentre", "part",
-               {{Ctl::Text2, ""}, {Ctl::Text11, "0"}, {Ctl::Text12, "3"}, {Ctl::Label49, "220"}},
+               {{field::PlateThickness, ""}, {field::Bite, "0"}, {field::StartBeforeBottom, "3"},
+                {field::StartLoadKgf, "220"}},
                "All,30,5.0,7,25,18,15,220,36,3"},
         SpCase{"PressureOnlyWithoutAStartLoad", "part",
-               {{Ctl::Text2, ""}, {Ctl::Text11, "0"}, {Ctl::Text12, "3"}, {Ctl::Label49, "---"}},
+               {{field::PlateThickness, ""}, {field::Bite, "0"}, {field::StartBeforeBottom, "3"},
+                {field::StartLoadKgf, "---"}},
                "SppOnly,30,5.0,7,25,18,15,,36,"}),
     [](const auto& info) { return std::string(info.param.name); });
 

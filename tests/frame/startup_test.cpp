@@ -40,7 +40,7 @@ TEST_F(StartupTest, NormalStartLogsItsThreeLinesAndSetsTheDefaults)
 
     EXPECT_TRUE(widget<QRadioButton>("Option1")->isChecked());
     EXPECT_FALSE(widget("Text12")->isEnabled());
-    EXPECT_EQ(form()[Ctl::Text12].backColor, 0x8000000Au);
+    EXPECT_EQ(form()[field::StartBeforeBottom].backColor, 0x8000000Au);
     const struct { const char* spin; const char* box; int min, max, value; } spins[] = {
         {"UpDown1", "Text5", 1, 100, 35}, {"UpDown2", "Text8", 1, 99, 5},
         {"UpDown3", "Text10", 1, 99, 1},  {"UpDown4", "Text11", 0, 300, 0}};
@@ -91,9 +91,9 @@ TEST_F(StartupTest, MissingCatalogueEndsAfterTheSplashWithoutAnEndLine)
                                     + databaseDownloadUrl(),
                                 64, QStringLiteral("データベースエラー")}}));
     // The defaults come before the catalogue check; only the spin controls wait for it.
-    EXPECT_TRUE(form()[Ctl::Option1].value);
-    EXPECT_FALSE(form()[Ctl::Text12].enabled);
-    EXPECT_TRUE(form().text(Ctl::Text5).isEmpty());
+    EXPECT_TRUE(form()[field::ModeAll].value);
+    EXPECT_FALSE(form()[field::StartBeforeBottom].enabled);
+    EXPECT_TRUE(form().text(field::ShearFactor).isEmpty());
 }
 
 TEST_F(StartupTest, ASecondCopyIsRefusedWithoutAnEndLine)
@@ -184,7 +184,7 @@ TEST_F(StartupTest, TheBannerIsMadeLoadedStartedAndCleanedUpInItsPlaces)
     };
     p.hooks.initMsgBanner = [&](MainWindow& w) {
         calls << QStringLiteral("init");
-        EXPECT_EQ(w.form().text(Ctl::Text5), QStringLiteral("35"));  // after the spin controls
+        EXPECT_EQ(w.form().text(field::ShearFactor), QStringLiteral("35"));  // after the spin controls
         EXPECT_FALSE(sandbox.logMessages().contains(kStarted));
     };
     p.hooks.cleanUpBanner = note("clean");
