@@ -100,7 +100,7 @@ TEST_F(RoadTest, FromKindToReportToTheEnd)
     EXPECT_TRUE(report.startsWith(QStringLiteral("加工長 = 100m/m\n板厚 = t2\n")));
     EXPECT_TRUE(report.contains(QStringLiteral("加工開始 = 10mm --> 41.1kgX1=41.1kg")));
     EXPECT_TRUE(report.endsWith(QStringLiteral("ST = 10  ( 使用回数 50万回 )")));
-    EXPECT_EQ(form().text(Ctl::Text1), QString(report).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+    EXPECT_EQ(form().text(field::ReportText), QString(report).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
     EXPECT_FALSE(widget("imgCopy")->isEnabled());
 
     // A selection made with the mouse in the result box switches copy on.
