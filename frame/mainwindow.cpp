@@ -2,6 +2,7 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
+#include "frame/banner.h"
 #include "frame/fixedframe.h"
 #include "frame/instancelock.h"
 #include "frame/look.h"
@@ -37,6 +38,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <optional>
+#include <span>
+
 namespace tolvane {
 
 namespace {
@@ -48,10 +52,11 @@ VbError objectRequired() { return VbError(424, QStringLiteral("オブジェク�
 const QString kStartLine = QStringLiteral("□------------------------ Tolvane 起動処理開始 ------------------------□");
 const QString kEndLine = QStringLiteral("■----------------------------- Tolvane 終了 -----------------------------■");
 
+// The model keeps places and sizes in twips, fifteen to a pixel.
 constexpr int px(int twips) { return (twips + 7) / 15; }
 
-// A box the input mode turns off shows Active Border: the original's fixed
-// grey, so it reads as off whatever the desktop's palette.
+// A box the input mode turns off shows Active Border as a fixed grey of our
+// own rather than the desktop's, so it reads as off whatever the palette.
 QColor toQColor(ColorRef v)
 {
     return v == kSysActiveBorder ? QColor(0xB4, 0xB4, 0xB4) : look::vbColor(v);
@@ -170,6 +175,329 @@ protected:
     }
 };
 
+// What a control is: which widget it takes and how it is dressed.
+enum class Kind {
+    Group,       // a frame; the caption is its title
+    Area,        // a bare area
+    Caption,     // text on the window's own background: its colour follows the skin unless tinted
+    Sign,        // a caption centred between boxes (×, ＝, ％) or on a tag
+    Head,        // a table heading: its own colours in both looks
+    Value,       // a value cell: black on white
+    DarkValue,   // a value cell on black, in its tint, for the coloured highlights
+    Box,         // an input box
+    Spin,        // the arrows beside a box
+    Picture,     // a picture button; the caption is its tool tip
+    Option,      // an option button
+    Choice,      // the size or diameter list
+    Plate,       // a plain area filled with its tint
+    Vertical,    // a caption written top to bottom
+    Report,      // the report box
+    HiddenList,  // a list nothing shows
+};
+
+// Lettering other than the program's font.
+enum class Font { Plain, Bold, Title, Product, Tag, Tiny, Message };
+
+QFont fontFor(Font font, const QFont& base)
+{
+    QFont f(base);
+    switch (font) {
+    case Font::Plain: break;
+    case Font::Bold: f.setBold(true); break;
+    case Font::Title: f.setPointSize(16); f.setBold(true); break;
+    case Font::Product: f.setPointSize(26); f.setBold(true); f.setItalic(true); break;
+    case Font::Tag: f.setPointSize(7); break;
+    case Font::Tiny: f.setPointSize(6); break;
+    case Font::Message: f.setPointSize(10); break;
+    }
+    return f;
+}
+
+// One control of the window: its name, the control it sits in, what it is,
+// where, and what it shows.
+struct Place {
+    const char16_t* name;
+    const char16_t* parent;
+    Kind kind;
+    QRect rect;
+    const char16_t* caption = nullptr;
+    std::optional<ColorRef> tint = {};  // the text's colour; a plate's fill
+    Font font = Font::Plain;
+};
+
+constexpr const char16_t* kClient = u"frmMainClient";
+// The series frames take turns at one place.
+constexpr QRect kSeriesPlace(px(120), px(4440), 316, 76);
+
+// Every control in the order it is made, which is also the order the Tab key
+// follows and the order they are drawn in: later ones on top.
+std::span<const Place> windowPlaces()
+{
+    using enum Kind;
+    static const Place places[] = {
+        // --- toolbar -------------------------------------------------------------
+        {u"Frame3",           kClient,      Group,      {8, 2, 640, 62}},
+        {u"imgDisplayTxt",    u"Frame3",    Picture,    {6, 8, 76, 48}, u"計算結果の表示"},
+        {u"imgSelectAll",     u"Frame3",    Picture,    {84, 8, 76, 48}, u"全て選択"},
+        {u"imgCopy",          u"Frame3",    Picture,    {162, 8, 76, 48}, u"コピー"},
+        {u"imgClearData",     u"Frame3",    Picture,    {240, 8, 76, 48}, u"データクリア"},
+        {u"imgAllClear",      u"Frame3",    Picture,    {318, 8, 76, 48}, u"全てクリア"},
+        {u"imgOutputDXF",     u"Frame3",    Picture,    {396, 8, 76, 48}, u"DXF出力"},
+        {u"imgTotalOutput",   u"Frame3",    Picture,    {474, 8, 76, 48}, u"合成圧力線図"},
+        {u"imgHowToUse",      u"Frame3",    Picture,    {552, 8, 76, 48}, u"使い方"},
+        // --- title panel (the version is set from the program's own) and product title ---
+        {u"Picture6",         kClient,      Plate,      {656, 4, px(2610), px(1005)}, nullptr, 0x000000},
+        {u"Label55",          u"Picture6",  Caption,    {px(135), 6, 160, 28}, u"Tolvane", 0x00FFFF, Font::Title},
+        {u"Label56",          u"Picture6",  Caption,    {px(1080), 42, 120, 18}, nullptr, 0x00FFFF},
+        {u"Label81",          kClient,      Caption,    {839, 9, 172, 52}, u"Tolvane", {}, Font::Product},
+        {u"Label80",          kClient,      Caption,    {840, 10, 172, 52}, u"Tolvane", {}, Font::Product},
+        // --- spring kind, input mode, use count ------------------------------------
+        {u"Frame7",           kClient,      Group,      {8, 70, 316, 62}, u"コイル種類"},
+        {u"imgRoundSp",       u"Frame7",    Picture,    {12, 24, 88, 31}},
+        {u"imgSquare1Sp",     u"Frame7",    Picture,    {114, 24, 88, 31}},
+        {u"imgSquare2Sp",     u"Frame7",    Picture,    {216, 24, 88, 31}},
+        {u"Option1",          kClient,      Option,     {8, 138, 316, 22}, u"全ての数値を入力"},
+        {u"Option2",          kClient,      Option,     {8, 162, 316, 22}, u"スプリングの圧力だけを計算"},
+        {u"Label33",          kClient,      Head,       {8, 190, 140, 22}, u"使用回数"},
+        {u"Label76",          kClient,      Head,       {150, 190, 174, 22}, u"許容タワミ (mm)"},
+        // Each use count: the option shows only its button, and the caption
+        // beside it carries the highlight colour; the size's allowed
+        // deflection follows under its catalogue caption.
+        {u"Option13",         kClient,      Option,     {10, 216, 20, 20}, u"100万回"},
+        {u"Label34",          kClient,      DarkValue,  {32, 214, 116, 22}, u"100万回", 0x808080},
+        {u"capFmm0",          kClient,      Head,       {150, 214, 94, 22}, u"Fmm/100万回"},
+        {u"Label28",          kClient,      DarkValue,  {246, 214, 78, 22}, nullptr, 0x808080},
+        {u"Option14",         kClient,      Option,     {10, 240, 20, 20}, u"50万回"},
+        {u"Label35",          kClient,      DarkValue,  {32, 238, 116, 22}, u"50万回", 0x808080},
+        {u"capFmm1",          kClient,      Head,       {150, 238, 94, 22}, u"Fmm/50万回"},
+        {u"Label29",          kClient,      DarkValue,  {246, 238, 78, 22}, nullptr, 0x808080},
+        {u"Option15",         kClient,      Option,     {10, 264, 20, 20}, u"30万回"},
+        {u"Label36",          kClient,      DarkValue,  {32, 262, 116, 22}, u"30万回", 0x808080},
+        {u"capFmm2",          kClient,      Head,       {150, 262, 94, 22}, u"Fmm/30万回"},
+        {u"Label30",          kClient,      DarkValue,  {246, 262, 78, 22}, nullptr, 0x808080},
+        // --- series frames, all at one place: buttons in rows of five ---------------
+        {u"Frame4",           kClient,      Group,      kSeriesPlace},
+        {u"imgSWY",           u"Frame4",    Picture,    {8, 12, 58, 27}},
+        {u"imgSWU",           u"Frame4",    Picture,    {68, 12, 58, 27}},
+        {u"imgSWR",           u"Frame4",    Picture,    {128, 12, 58, 27}},
+        {u"imgSWS",           u"Frame4",    Picture,    {188, 12, 58, 27}},
+        {u"imgSWC",           u"Frame4",    Picture,    {248, 12, 58, 27}},
+        {u"imgSWF",           u"Frame4",    Picture,    {8, 43, 58, 27}},
+        {u"imgSWL",           u"Frame4",    Picture,    {68, 43, 58, 27}},
+        {u"imgSWM",           u"Frame4",    Picture,    {128, 43, 58, 27}},
+        {u"imgSWH",           u"Frame4",    Picture,    {188, 43, 58, 27}},
+        {u"imgSWB",           u"Frame4",    Picture,    {248, 43, 58, 27}},
+        {u"Frame5",           kClient,      Group,      kSeriesPlace},
+        {u"imgWY",            u"Frame5",    Picture,    {8, 12, 58, 27}},
+        {u"imgWR",            u"Frame5",    Picture,    {68, 12, 58, 27}},
+        {u"imgWF",            u"Frame5",    Picture,    {128, 12, 58, 27}},
+        {u"imgWL",            u"Frame5",    Picture,    {188, 12, 58, 27}},
+        {u"imgWT",            u"Frame5",    Picture,    {248, 12, 58, 27}},
+        {u"imgWM",            u"Frame5",    Picture,    {8, 43, 58, 27}},
+        {u"imgWH",            u"Frame5",    Picture,    {68, 43, 58, 27}},
+        {u"imgWB",            u"Frame5",    Picture,    {128, 43, 58, 27}},
+        {u"Frame6",           kClient,      Group,      kSeriesPlace},
+        {u"imgSWG",           u"Frame6",    Picture,    {8, 12, 58, 27}},
+        {u"imgSWZ",           u"Frame6",    Picture,    {68, 12, 58, 27}},
+        {u"imgSWV",           u"Frame6",    Picture,    {128, 12, 58, 27}},
+        {u"imgSWX",           u"Frame6",    Picture,    {188, 12, 58, 27}},
+        // --- diameters and sizes ----------------------------------------------------
+        {u"Frame1",           kClient,      Group,      {8, 380, 112, 300}, u"外径（φ）を指定"},
+        {u"List2",            u"Frame1",    Choice,     {8, 24, 96, 268}},
+        {u"Label73",          kClient,      Head,       {126, 386, 198, 22}, u"スプリング No."},
+        {u"List1",            kClient,      Choice,     {126, 410, 198, 270}},
+        // --- the chosen spring and its catalogue dimensions ---------------------------
+        {u"Label53",          kClient,      Caption,    {336, 72, 100, 22}, u"選択スプリング"},
+        {u"Label21",          kClient,      Value,      {440, 72, 236, 22}, nullptr, {}, Font::Bold},
+        {u"Label5",           kClient,      Caption,    {336, 98, 60, 22}, u"外径"},
+        {u"Label22",          kClient,      Value,      {398, 98, 104, 22}},
+        {u"Label6",           kClient,      Caption,    {508, 98, 60, 22}, u"内径"},
+        {u"Label23",          kClient,      Value,      {570, 98, 104, 22}},
+        {u"Label7",           kClient,      Caption,    {336, 122, 60, 22}, u"長さ"},
+        {u"Label24",          kClient,      Value,      {398, 122, 104, 22}},
+        {u"Label8",           kClient,      Caption,    {508, 122, 60, 22}, u"l min"},
+        {u"Label25",          kClient,      Value,      {570, 122, 104, 22}},
+        {u"Label9",           kClient,      Caption,    {336, 146, 60, 22}, u"N/mm"},
+        {u"Label26",          kClient,      Value,      {398, 146, 104, 22}},
+        {u"Label10",          kClient,      Caption,    {508, 146, 60, 22}, u"kgf/mm"},
+        {u"Label27",          kClient,      Value,      {570, 146, 104, 22}},
+        // --- the die's data -----------------------------------------------------------
+        {u"Label1",           kClient,      Caption,    {336, 172, 76, 18}, u"板厚 (T)"},
+        {u"Text2",            kClient,      Box,        {336, 190, 68, 22}},
+        {u"Label12",          kClient,      Sign,       {406, 190, 14, 22}, u"×"},
+        {u"Label13",          kClient,      Caption,    {422, 172, 86, 18}, u"加工長さ (L)"},
+        {u"Text4",            kClient,      Box,        {422, 190, 68, 22}},
+        {u"Label14",          kClient,      Sign,       {492, 190, 14, 22}, u"×"},
+        {u"Label15",          kClient,      Caption,    {508, 172, 60, 18}, u"係数"},
+        {u"Text5",            kClient,      Box,        {508, 190, 44, 22}},
+        {u"UpDown1",          kClient,      Spin,       {552, 190, 16, 22}},
+        {u"Label20",          kClient,      Sign,       {570, 190, 16, 22}, u"＝"},
+        {u"Label16",          kClient,      Caption,    {588, 172, 88, 18}, u"圧力 (Kg)"},
+        {u"Text6",            kClient,      Box,        {588, 190, 88, 22}},
+        {u"Label17",          kClient,      Caption,    {336, 218, 110, 18}, u"ストリッピング"},
+        {u"Text8",            kClient,      Box,        {336, 236, 44, 22}},
+        {u"UpDown2",          kClient,      Spin,       {380, 236, 16, 22}},
+        {u"Label19",          kClient,      Sign,       {398, 236, 16, 22}, u"％"},
+        {u"Label18",          kClient,      Sign,       {416, 236, 16, 22}, u"＝"},
+        {u"Text7",            kClient,      Box,        {434, 236, 88, 22}},
+        {u"Label11",          kClient,      Caption,    {524, 236, 30, 22}, u"kgf"},
+        {u"Label2",           kClient,      Caption,    {336, 264, 80, 18}, u"初圧 (mm)"},
+        {u"Text9",            kClient,      Box,        {336, 282, 68, 22}},
+        {u"Label3",           kClient,      Caption,    {418, 264, 88, 18}, u"ストローク (mm)"},
+        {u"Text3",            kClient,      Box,        {418, 282, 68, 22}},
+        {u"Label4",           kClient,      Caption,    {510, 264, 70, 18}, u"使用本数"},
+        {u"Text10",           kClient,      Box,        {510, 282, 44, 22}},
+        {u"UpDown3",          kClient,      Spin,       {554, 282, 16, 22}},
+        {u"Label52",          kClient,      Caption,    {592, 264, 70, 18}, u"カミアイ"},
+        {u"Text11",           kClient,      Box,        {592, 282, 44, 22}},
+        {u"UpDown4",          kClient,      Spin,       {636, 282, 16, 22}},
+        {u"Label37",          kClient,      Caption,    {336, 310, 110, 18}, u"下死点手前 m/m"},
+        {u"Text12",           kClient,      Box,        {336, 328, 68, 22}},
+        // --- results ------------------------------------------------------------------
+        {u"Label38",          kClient,      Head,       {336, 362, 130, 22}, u"加工圧力"},
+        {u"Label43",          kClient,      Value,      {468, 362, 208, 22}},
+        {u"Label39",          kClient,      Head,       {336, 386, 130, 22}, u"必要ストリッピング力"},
+        {u"Label44",          kClient,      Value,      {468, 386, 208, 22}},
+        {u"Label40",          kClient,      Head,       {336, 410, 130, 22}, u"SP 本数"},
+        {u"Label45",          kClient,      Value,      {468, 410, 52, 22}},
+        {u"Label42",          kClient,      Head,       {524, 410, 60, 22}, u"圧縮長"},
+        {u"Label83",          kClient,      Value,      {586, 410, 90, 22}},
+        // The loads: total in kgf, total in N, one spring in kgf.
+        {u"Label57",          kClient,      Value,      {336, 442, 85, 22}},
+        {u"Label48",          kClient,      Head,       {423, 442, 83, 22}, u"合計/kgf"},
+        {u"Label50",          kClient,      Head,       {508, 442, 83, 22}, u"合計/N"},
+        {u"Label58",          kClient,      Head,       {593, 442, 83, 22}, u"1本/kgf"},
+        {u"Label62",          kClient,      Head,       {336, 466, 85, 22}, u"SP 初圧"},
+        {u"Label46",          kClient,      Value,      {423, 466, 83, 22}},
+        {u"Label59",          kClient,      Value,      {508, 466, 83, 22}},
+        {u"Label66",          kClient,      Value,      {593, 466, 83, 22}},
+        {u"Label63",          kClient,      Head,       {336, 490, 85, 22}, u"加工開始"},
+        {u"Label49",          kClient,      Value,      {423, 490, 83, 22}},
+        {u"Label60",          kClient,      Value,      {508, 490, 83, 22}},
+        {u"Label67",          kClient,      Value,      {593, 490, 83, 22}},
+        {u"Label64",          kClient,      Head,       {336, 514, 85, 22}, u"SP 終圧"},
+        {u"Label47",          kClient,      Value,      {423, 514, 83, 22}},
+        {u"Label61",          kClient,      Value,      {508, 514, 83, 22}},
+        {u"Label68",          kClient,      Value,      {593, 514, 83, 22}},
+        // The deflections.
+        {u"Label82",          kClient,      Head,       {336, 548, 85, 22}},
+        {u"Label69",          kClient,      Head,       {423, 548, 83, 22}, u"初圧"},
+        {u"Label72",          kClient,      Head,       {508, 548, 83, 22}, u"加工開"},
+        {u"Label74",          kClient,      Head,       {593, 548, 83, 22}, u"終圧"},
+        {u"Label65",          kClient,      Head,       {336, 572, 85, 22}, u"タワミ/mm"},
+        {u"Label77",          kClient,      DarkValue,  {423, 572, 83, 22}, nullptr, 0xFFFFFF},
+        {u"Label78",          kClient,      DarkValue,  {508, 572, 83, 22}, nullptr, 0xFFFFC0},
+        {u"Label79",          kClient,      DarkValue,  {593, 572, 83, 22}, nullptr, 0xFFFFFF},
+        {u"Label41",          kClient,      Head,       {336, 604, 85, 22}, u"タワミ"},
+        {u"Label51",          kClient,      Value,      {423, 604, 83, 22}},
+        {u"Label31",          kClient,      Caption,    {510, 604, 30, 22}, u"mm"},
+        // --- deflection bars: each with the cover the model sizes, then the tags -------
+        {u"Frame2",           kClient,      Group,      {684, 72, px(900), px(3015)}},
+        {u"Picture3",         u"Frame2",    Plate,      {px(295), px(240), px(160), px(2460)}, nullptr, 0xE0E0E0},
+        {u"Label32",          u"Picture3",  Plate,      {0, 0, px(140), 0}, nullptr, 0xE0E0E0},
+        {u"Picture4",         u"Frame2",    Plate,      {px(460), px(240), px(160), px(2460)}, nullptr, 0xE0E0E0},
+        {u"Label54",          u"Picture4",  Plate,      {0, 0, px(140), 0}, nullptr, 0xE0E0E0},
+        {u"Picture16",        u"Frame2",    Plate,      {px(70), px(2700), px(390), px(225)}, nullptr, 0x0000FF},
+        {u"Label70",          u"Picture16", Sign,       {0, 0, px(390), px(225)}, u"MAX", 0xFFFFFF, Font::Tag},
+        {u"Picture5",         u"Frame2",    Plate,      {px(460), px(2700), px(375), px(225)}, nullptr, 0xFF0000},
+        {u"Label71",          u"Picture5",  Sign,       {0, 0, px(375), px(225)}, u"Fmm", 0xFFFFFF, Font::Tag},
+        {u"Label85",          u"Frame2",    Vertical,   {px(120), px(240), px(135), px(1095)}, u"率ミワタ大最", {}, Font::Tiny},
+        {u"Label84",          u"Frame2",    Vertical,   {px(670), px(240), px(135), px(2175)}, u"率ミワタるよに数回用使", {}, Font::Tiny},
+        // --- the report, and the printers found at the last print (nothing shows them) ---
+        {u"Text1",            kClient,      Report,     {748, 72, 260, 574}},
+        {u"List3",            kClient,      HiddenList, {684, 290, 60, 60}},
+        // --- the banner ---------------------------------------------------------------
+        {u"Frame8",           kClient,      Area,       {336, 652, 672, 28}},
+        {u"imgMsgBackGround", u"Frame8",    Plate,      {0, 0, 672, 28}, nullptr, 0x281C18},
+        {u"lblMsg",           u"Frame8",    Caption,    {8, 0, 656, 28}, u"Tolvane", 0xE0E0E0, Font::Message},
+    };
+    return places;
+}
+
+QString fromTable(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
+
+// A control as its kind makes and dresses it, still without its name.
+QWidget* makeControl(const Place& p, QWidget* parent, const QFont& base)
+{
+    const QString caption = fromTable(p.caption);
+    auto label = [&](Qt::Alignment align) {
+        auto* l = new QLabel(caption, parent);
+        l->setAlignment(align);
+        return l;
+    };
+    auto cell = [&](ColorRef back, ColorRef fore) {
+        auto* l = label(Qt::AlignCenter);
+        applyBackColor(l, back);
+        applyForeColor(l, fore);
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        return l;
+    };
+    QWidget* w = nullptr;
+    switch (p.kind) {
+    case Kind::Group: w = new QGroupBox(caption, parent); break;
+    case Kind::Area: w = new QWidget(parent); break;
+    case Kind::Caption: w = label(Qt::AlignLeft | Qt::AlignVCenter); break;
+    case Kind::Sign: w = label(Qt::AlignCenter); break;
+    case Kind::Head: {
+        QLabel* l = label(Qt::AlignCenter);
+        applyBackColor(l, 0x6E4628);
+        applyForeColor(l, 0xFFFFFF);
+        l->setFrameShape(QFrame::Box);
+        w = l;
+        break;
+    }
+    case Kind::Value: w = cell(0xFFFFFF, 0x000000); break;
+    case Kind::DarkValue: w = cell(0x000000, p.tint.value_or(0x808080)); break;
+    case Kind::Box: {
+        auto* e = new QLineEdit(parent);
+        e->setAlignment(Qt::AlignRight);
+        w = e;
+        break;
+    }
+    case Kind::Spin: w = new SpinArrows(parent); break;
+    case Kind::Picture: {
+        auto* b = new PictureButton(parent);
+        if (p.caption)
+            b->setToolTip(caption);
+        w = b;
+        break;
+    }
+    case Kind::Option: {
+        auto* b = new QRadioButton(caption, parent);
+        b->setAutoExclusive(false);
+        // An option that cannot be chosen shows a grey circle, the grey of a
+        // use count not chosen, where the others are white: it reads as off
+        // in both looks, which the style's near-white alone does not.
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0x80, 0x80, 0x80));
+        b->setPalette(pal);
+        w = b;
+        break;
+    }
+    case Kind::Choice: w = new ChoiceList(parent); break;
+    case Kind::Plate: w = new QLabel(parent); break;
+    case Kind::Vertical: w = new VerticalLabel(caption, parent); break;
+    case Kind::Report: w = new QPlainTextEdit(parent); break;
+    case Kind::HiddenList: w = new QListWidget(parent); w->hide(); break;
+    }
+    if (p.tint && p.kind == Kind::Plate)
+        applyBackColor(w, *p.tint);
+    else if (p.tint && p.kind != Kind::DarkValue)
+        applyForeColor(w, *p.tint);
+    if (p.font != Font::Plain)
+        w->setFont(fontFor(p.font, base));
+    w->setGeometry(p.rect);
+    return w;
+}
+
+// The kinds whose caption the model holds, where the control is the model's.
+constexpr bool holdsCaption(Kind kind)
+{
+    return kind == Kind::Caption || kind == Kind::Sign || kind == Kind::Head || kind == Kind::Value ||
+           kind == Kind::DarkValue;
+}
+
 }  // namespace
 
 // ============================================================================
@@ -231,337 +559,45 @@ void MainWindow::buildWindow()
     setFont(base);
 
     auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("frmMainClient"));
+    central->setObjectName(fromTable(kClient));
     central->setFixedSize(1016, 686);
     setCentralWidget(central);
 
-    auto reg = [this](QWidget* w, const QString& name) {
-        w->setObjectName(name);
-        if (const auto c = controlByName(name))
-            widgets_[static_cast<int>(*c)] = w;
-        return w;
-    };
-    auto frame = [&](QWidget* parent, const QString& name, const QString& title, QRect r) {
-        auto* g = new QGroupBox(title, parent);
-        reg(g, name);
-        g->setGeometry(r);
-        return g;
-    };
-    // A caption on the window's own background: its colour follows the skin.
-    auto caption = [&](QWidget* parent, const QString& name, const QString& text, QRect r,
-                       Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        auto* l = new QLabel(text, parent);
-        reg(l, name);
+    QHash<QString, QWidget*> built{{central->objectName(), central}};
+    for (const Place& p : windowPlaces()) {
+        QWidget* w = makeControl(p, built.value(fromTable(p.parent)), base);
+        w->setObjectName(fromTable(p.name));
+        built.insert(w->objectName(), w);
+        const auto c = controlByName(w->objectName());
+        if (!c)
+            continue;
+        widgets_[static_cast<int>(*c)] = w;
         // A caption the model holds starts as designed.
-        if (const auto c = controlByName(name); c && form().text(*c).isEmpty() && !text.isEmpty())
-            form().setText(*c, text);
-        l->setGeometry(r);
-        l->setAlignment(align);
-        return l;
-    };
-    // A table heading: its own colours in both looks.
-    auto head = [&](QWidget* parent, const QString& name, const QString& text, QRect r) {
-        auto* l = caption(parent, name, text, r, Qt::AlignCenter);
-        applyBackColor(l, 0x6E4628);
-        applyForeColor(l, 0xFFFFFF);
-        l->setFrameShape(QFrame::Box);
-        return l;
-    };
-    // A value cell: black on white.
-    auto value = [&](QWidget* parent, const QString& name, QRect r) {
-        auto* l = caption(parent, name, QString(), r, Qt::AlignCenter);
-        applyBackColor(l, 0xFFFFFF);
-        applyForeColor(l, 0x000000);
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        return l;
-    };
-    // A value cell on black, for the coloured highlights.
-    auto darkValue = [&](QWidget* parent, const QString& name, const QString& text, QRect r, ColorRef fore) {
-        auto* l = caption(parent, name, text, r, Qt::AlignCenter);
-        applyBackColor(l, 0x000000);
-        applyForeColor(l, fore);
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        return l;
-    };
-    auto box = [&](QWidget* parent, const QString& name, QRect r) {
-        auto* e = new QLineEdit(parent);
-        reg(e, name);
-        e->setGeometry(r);
-        e->setAlignment(Qt::AlignRight);
-        return e;
-    };
-    auto spin = [&](QWidget* parent, const QString& name, QRect r) {
-        auto* s = new SpinArrows(parent);
-        reg(s, name);
-        s->setGeometry(r);
-        return s;
-    };
-    auto picture = [&](QWidget* parent, const QString& name, QRect r) {
-        auto* b = new PictureButton(parent);
-        reg(b, name);
-        b->setGeometry(r);
-        return b;
-    };
-
-    // --- toolbar --------------------------------------------------------------
-    QGroupBox* toolbar = frame(central, QStringLiteral("Frame3"), QString(), QRect(8, 2, 640, 62));
-    for (int i = 0; i < kToolbar.size(); ++i) {
-        PictureButton* b = picture(toolbar, kToolbar[i], QRect(6 + i * 78, 8, 76, 48));
-        b->setToolTip(QStringList{QStringLiteral("計算結果の表示"), QStringLiteral("全て選択"), QStringLiteral("コピー"),
-                                  QStringLiteral("データクリア"), QStringLiteral("全てクリア"), QStringLiteral("DXF出力"),
-                                  QStringLiteral("合成圧力線図"), QStringLiteral("使い方")}[i]);
+        if (holdsCaption(p.kind) && p.caption && form().text(*c).isEmpty())
+            form().setText(*c, fromTable(p.caption));
     }
+    auto at = [this](Ctl c) { return widgets_[static_cast<int>(c)]; };
 
-    // --- title panel and product title ----------------------------------------
-    auto* panel = new QLabel(central);
-    reg(panel, QStringLiteral("Picture6"));
-    panel->setGeometry(656, 4, px(2610), px(1005));
-    applyBackColor(panel, 0x000000);
-    auto* name55 = caption(panel, QStringLiteral("Label55"), QStringLiteral("Tolvane"), QRect(px(135), 6, 160, 28));
-    QFont titleFont(base);
-    titleFont.setPointSize(16);
-    titleFont.setBold(true);
-    name55->setFont(titleFont);
-    applyForeColor(name55, 0x00FFFF);
-    auto* version56 = caption(panel, QStringLiteral("Label56"), QStringLiteral("2017.11 Ver 2.0.3"), QRect(px(1080), 42, 120, 18));
-    applyForeColor(version56, 0x00FFFF);
-    // Once the panel has slid back the version rests further right than at
-    // start: it must fit there.
-    version56->move(px(1380), version56->y());
-    look::fitCaption(version56);
-    version56->move(px(1080), version56->y());
+    // The title panel shows the program's version. Once the panel has slid
+    // back the version rests further right than at start: it must fit there.
+    auto* version = static_cast<QLabel*>(at(Ctl::Label56));
+    version->setText(softwareVersionText());
+    form().setText(Ctl::Label56, version->text());
+    const int start = version->x();
+    version->move(px(1380), version->y());
+    look::fitCaption(version);
+    version->move(start, version->y());
 
-    QFont productFont(base);
-    productFont.setPointSize(26);
-    productFont.setBold(true);
-    productFont.setItalic(true);
-    auto* back81 = caption(central, QStringLiteral("Label81"), QStringLiteral("Tolvane"), QRect(839, 9, 172, 52));
-    back81->setFont(productFont);
-    auto* front80 = caption(central, QStringLiteral("Label80"), QStringLiteral("Tolvane"), QRect(840, 10, 172, 52));
-    front80->setFont(productFont);
-
-    // --- spring kind, input mode, use count ------------------------------------
-    QGroupBox* kinds = frame(central, QStringLiteral("Frame7"), QStringLiteral("コイル種類"), QRect(8, 70, 316, 62));
-    picture(kinds, QStringLiteral("imgRoundSp"), QRect(12, 24, 88, 31));
-    picture(kinds, QStringLiteral("imgSquare1Sp"), QRect(114, 24, 88, 31));
-    picture(kinds, QStringLiteral("imgSquare2Sp"), QRect(216, 24, 88, 31));
-
-    auto radio = [&](const QString& name, const QString& text, QRect r) {
-        auto* b = new QRadioButton(text, central);
-        reg(b, name);
-        b->setAutoExclusive(false);
-        // An option that cannot be chosen shows a grey circle, the grey of a
-        // use count not chosen, where the others are white: it reads as off
-        // in both looks, which the style's near-white alone does not.
-        QPalette pal = b->palette();
-        pal.setColor(QPalette::Disabled, QPalette::Base, QColor(0x80, 0x80, 0x80));
-        b->setPalette(pal);
-        b->setGeometry(r);
-        return b;
-    };
-    radio(QStringLiteral("Option1"), QStringLiteral("全ての数値を入力"), QRect(8, 138, 316, 22));
-    radio(QStringLiteral("Option2"), QStringLiteral("スプリングの圧力だけを計算"), QRect(8, 162, 316, 22));
-
-    head(central, QStringLiteral("Label33"), QStringLiteral("使用回数"), QRect(8, 190, 140, 22));
-    head(central, QStringLiteral("Label76"), QStringLiteral("許容タワミ (mm)"), QRect(150, 190, 174, 22));
-    const QStringList counts = {QStringLiteral("100万回"), QStringLiteral("50万回"), QStringLiteral("30万回")};
-    for (int i = 0; i < 3; ++i) {
-        const int y = 214 + i * 24;
-        // The option shows only its button; its caption label beside it
-        // carries the highlight colour. The allowed deflection of the size
-        // follows under its catalogue caption.
-        radio(QStringLiteral("Option%1").arg(13 + i), counts[i], QRect(10, y + 2, 20, 20));
-        darkValue(central, QStringLiteral("Label%1").arg(34 + i), counts[i], QRect(32, y, 116, 22), 0x808080);
-        head(central, QStringLiteral("capFmm%1").arg(i), QStringLiteral("Fmm/") + counts[i], QRect(150, y, 94, 22));
-        darkValue(central, QStringLiteral("Label%1").arg(28 + i), QString(), QRect(246, y, 78, 22), 0x808080);
-    }
-
-    // --- series frames, all at one place -----------------------------------------
-    const QRect seriesPlace(px(120), px(4440), 316, 76);
-    auto seriesFrame = [&](const QString& name, const QStringList& codes) {
-        QGroupBox* g = frame(central, name, QString(), seriesPlace);
-        for (int i = 0; i < codes.size(); ++i)
-            picture(g, QStringLiteral("img") + codes[i], QRect(8 + (i % 5) * 60, 12 + (i / 5) * 31, 58, 27));
-        return g;
-    };
-    seriesFrame(QStringLiteral("Frame4"), kFrame4);
-    seriesFrame(QStringLiteral("Frame5"), kFrame5);
-    seriesFrame(QStringLiteral("Frame6"), kFrame6);
-
-    // --- diameters and sizes ------------------------------------------------------
-    QGroupBox* diameters = frame(central, QStringLiteral("Frame1"), QStringLiteral("外径（φ）を指定"), QRect(8, 380, 112, 300));
-    auto* list2 = new ChoiceList(diameters);
-    reg(list2, QStringLiteral("List2"));
-    list2->setGeometry(8, 24, 96, 268);
-    head(central, QStringLiteral("Label73"), QStringLiteral("スプリング No."), QRect(126, 386, 198, 22));
-    auto* list1 = new ChoiceList(central);
-    reg(list1, QStringLiteral("List1"));
-    list1->setGeometry(126, 410, 198, 270);
-
-    // --- the chosen spring ---------------------------------------------------------
-    caption(central, QStringLiteral("Label53"), QStringLiteral("選択スプリング"), QRect(336, 72, 100, 22));
-    auto* springNo = value(central, QStringLiteral("Label21"), QRect(440, 72, 236, 22));
-    QFont bold(base);
-    bold.setBold(true);
-    springNo->setFont(bold);
-    const QStringList specCaptions = {QStringLiteral("外径"), QStringLiteral("内径"), QStringLiteral("長さ"),
-                                      QStringLiteral("l min"), QStringLiteral("N/mm"), QStringLiteral("kgf/mm")};
-    const QStringList specCaptionNames = {QStringLiteral("Label5"), QStringLiteral("Label6"), QStringLiteral("Label7"),
-                                          QStringLiteral("Label8"), QStringLiteral("Label9"), QStringLiteral("Label10")};
-    for (int i = 0; i < 6; ++i) {
-        const int x = (i % 2) ? 508 : 336;
-        const int y = 98 + (i / 2) * 24;
-        caption(central, specCaptionNames[i], specCaptions[i], QRect(x, y, 60, 22));
-        value(central, QStringLiteral("Label%1").arg(22 + i), QRect(x + 62, y, 104, 22));
-    }
-
-    // --- the die's data --------------------------------------------------------------
-    caption(central, QStringLiteral("Label1"), QStringLiteral("板厚 (T)"), QRect(336, 172, 76, 18));
-    box(central, QStringLiteral("Text2"), QRect(336, 190, 68, 22));
-    caption(central, QStringLiteral("Label12"), QStringLiteral("×"), QRect(406, 190, 14, 22), Qt::AlignCenter);
-    caption(central, QStringLiteral("Label13"), QStringLiteral("加工長さ (L)"), QRect(422, 172, 86, 18));
-    box(central, QStringLiteral("Text4"), QRect(422, 190, 68, 22));
-    caption(central, QStringLiteral("Label14"), QStringLiteral("×"), QRect(492, 190, 14, 22), Qt::AlignCenter);
-    caption(central, QStringLiteral("Label15"), QStringLiteral("係数"), QRect(508, 172, 60, 18));
-    box(central, QStringLiteral("Text5"), QRect(508, 190, 44, 22));
-    spin(central, QStringLiteral("UpDown1"), QRect(552, 190, 16, 22));
-    caption(central, QStringLiteral("Label20"), QStringLiteral("＝"), QRect(570, 190, 16, 22), Qt::AlignCenter);
-    caption(central, QStringLiteral("Label16"), QStringLiteral("圧力 (Kg)"), QRect(588, 172, 88, 18));
-    box(central, QStringLiteral("Text6"), QRect(588, 190, 88, 22));
-
-    caption(central, QStringLiteral("Label17"), QStringLiteral("ストリッピング"), QRect(336, 218, 110, 18));
-    box(central, QStringLiteral("Text8"), QRect(336, 236, 44, 22));
-    spin(central, QStringLiteral("UpDown2"), QRect(380, 236, 16, 22));
-    caption(central, QStringLiteral("Label19"), QStringLiteral("％"), QRect(398, 236, 16, 22), Qt::AlignCenter);
-    caption(central, QStringLiteral("Label18"), QStringLiteral("＝"), QRect(416, 236, 16, 22), Qt::AlignCenter);
-    box(central, QStringLiteral("Text7"), QRect(434, 236, 88, 22));
-    caption(central, QStringLiteral("Label11"), QStringLiteral("kgf"), QRect(524, 236, 30, 22));
-
-    caption(central, QStringLiteral("Label2"), QStringLiteral("初圧 (mm)"), QRect(336, 264, 80, 18));
-    box(central, QStringLiteral("Text9"), QRect(336, 282, 68, 22));
-    caption(central, QStringLiteral("Label3"), QStringLiteral("ストローク (mm)"), QRect(418, 264, 88, 18));
-    box(central, QStringLiteral("Text3"), QRect(418, 282, 68, 22));
-    caption(central, QStringLiteral("Label4"), QStringLiteral("使用本数"), QRect(510, 264, 70, 18));
-    box(central, QStringLiteral("Text10"), QRect(510, 282, 44, 22));
-    spin(central, QStringLiteral("UpDown3"), QRect(554, 282, 16, 22));
-    caption(central, QStringLiteral("Label52"), QStringLiteral("カミアイ"), QRect(592, 264, 70, 18));
-    box(central, QStringLiteral("Text11"), QRect(592, 282, 44, 22));
-    spin(central, QStringLiteral("UpDown4"), QRect(636, 282, 16, 22));
-
-    caption(central, QStringLiteral("Label37"), QStringLiteral("下死点手前 m/m"), QRect(336, 310, 110, 18));
-    box(central, QStringLiteral("Text12"), QRect(336, 328, 68, 22));
-
-    // --- results ----------------------------------------------------------------------
-    head(central, QStringLiteral("Label38"), QStringLiteral("加工圧力"), QRect(336, 362, 130, 22));
-    value(central, QStringLiteral("Label43"), QRect(468, 362, 208, 22));
-    head(central, QStringLiteral("Label39"), QStringLiteral("必要ストリッピング力"), QRect(336, 386, 130, 22));
-    value(central, QStringLiteral("Label44"), QRect(468, 386, 208, 22));
-    head(central, QStringLiteral("Label40"), QStringLiteral("SP 本数"), QRect(336, 410, 130, 22));
-    value(central, QStringLiteral("Label45"), QRect(468, 410, 52, 22));
-    head(central, QStringLiteral("Label42"), QStringLiteral("圧縮長"), QRect(524, 410, 60, 22));
-    value(central, QStringLiteral("Label83"), QRect(586, 410, 90, 22));
-
-    value(central, QStringLiteral("Label57"), QRect(336, 442, 85, 22));
-    head(central, QStringLiteral("Label48"), QStringLiteral("合計/kgf"), QRect(423, 442, 83, 22));
-    head(central, QStringLiteral("Label50"), QStringLiteral("合計/N"), QRect(508, 442, 83, 22));
-    head(central, QStringLiteral("Label58"), QStringLiteral("1本/kgf"), QRect(593, 442, 83, 22));
-    const QStringList rows = {QStringLiteral("SP 初圧"), QStringLiteral("加工開始"), QStringLiteral("SP 終圧")};
-    const QStringList rowNames = {QStringLiteral("Label62"), QStringLiteral("Label63"), QStringLiteral("Label64")};
-    const int loadLabels[3][3] = {{46, 59, 66}, {49, 60, 67}, {47, 61, 68}};
-    for (int r = 0; r < 3; ++r) {
-        const int y = 466 + r * 24;
-        head(central, rowNames[r], rows[r], QRect(336, y, 85, 22));
-        for (int c = 0; c < 3; ++c)
-            value(central, QStringLiteral("Label%1").arg(loadLabels[r][c]), QRect(423 + c * 85, y, 83, 22));
-    }
-
-    head(central, QStringLiteral("Label82"), QString(), QRect(336, 548, 85, 22));
-    head(central, QStringLiteral("Label69"), QStringLiteral("初圧"), QRect(423, 548, 83, 22));
-    head(central, QStringLiteral("Label72"), QStringLiteral("加工開"), QRect(508, 548, 83, 22));
-    head(central, QStringLiteral("Label74"), QStringLiteral("終圧"), QRect(593, 548, 83, 22));
-    head(central, QStringLiteral("Label65"), QStringLiteral("タワミ/mm"), QRect(336, 572, 85, 22));
-    darkValue(central, QStringLiteral("Label77"), QString(), QRect(423, 572, 83, 22), 0xFFFFFF);
-    darkValue(central, QStringLiteral("Label78"), QString(), QRect(508, 572, 83, 22), 0xFFFFC0);
-    darkValue(central, QStringLiteral("Label79"), QString(), QRect(593, 572, 83, 22), 0xFFFFFF);
-    head(central, QStringLiteral("Label41"), QStringLiteral("タワミ"), QRect(336, 604, 85, 22));
-    value(central, QStringLiteral("Label51"), QRect(423, 604, 83, 22));
-    caption(central, QStringLiteral("Label31"), QStringLiteral("mm"), QRect(510, 604, 30, 22));
-
-    // --- deflection bars ----------------------------------------------------------------
-    QGroupBox* bars = frame(central, QStringLiteral("Frame2"), QString(), QRect(684, 72, px(900), px(3015)));
-    auto bar = [&](const QString& name, const QString& cover, int left) {
-        auto* b = new QLabel(bars);
-        reg(b, name);
-        b->setGeometry(px(left), px(240), px(160), px(2460));
-        applyBackColor(b, 0xE0E0E0);
-        auto* c = new QLabel(b);
-        reg(c, cover);
-        c->setGeometry(0, 0, px(140), 0);
-        applyBackColor(c, 0xE0E0E0);
-    };
-    bar(QStringLiteral("Picture3"), QStringLiteral("Label32"), 295);
-    bar(QStringLiteral("Picture4"), QStringLiteral("Label54"), 460);
-    auto tag = [&](const QString& pictureName, const QString& labelName, const QString& text, QRect r, ColorRef back) {
-        auto* p = new QLabel(bars);
-        reg(p, pictureName);
-        p->setGeometry(r);
-        applyBackColor(p, back);
-        auto* l = new QLabel(text, p);
-        reg(l, labelName);
-        l->setGeometry(0, 0, r.width(), r.height());
-        l->setAlignment(Qt::AlignCenter);
-        QFont f(base);
-        f.setPointSize(7);
-        l->setFont(f);
-        applyForeColor(l, 0xFFFFFF);
-    };
-    tag(QStringLiteral("Picture16"), QStringLiteral("Label70"), QStringLiteral("MAX"), QRect(px(70), px(2700), px(390), px(225)), 0x0000FF);
-    tag(QStringLiteral("Picture5"), QStringLiteral("Label71"), QStringLiteral("Fmm"), QRect(px(460), px(2700), px(375), px(225)), 0xFF0000);
-    QFont tiny(base);
-    tiny.setPointSize(6);
-    auto* cap85 = new VerticalLabel(QStringLiteral("率ミワタ大最"), bars);
-    reg(cap85, QStringLiteral("Label85"));
-    cap85->setGeometry(px(120), px(240), px(135), px(1095));
-    cap85->setFont(tiny);
-    auto* cap84 = new VerticalLabel(QStringLiteral("率ミワタるよに数回用使"), bars);
-    reg(cap84, QStringLiteral("Label84"));
-    cap84->setGeometry(px(670), px(240), px(135), px(2175));
-    cap84->setFont(tiny);
-
-    // --- the report ---------------------------------------------------------------------
-    report_ = new QPlainTextEdit(central);
-    reg(report_, QStringLiteral("Text1"));
-    report_->setGeometry(748, 72, 260, 574);
+    report_ = static_cast<QPlainTextEdit*>(at(Ctl::Text1));
     report_->setReadOnly(true);
     report_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->viewport()->installEventFilter(this);
 
-    // The printers found at the last print; nothing shows it.
-    auto* printers = new QListWidget(central);
-    reg(printers, QStringLiteral("List3"));
-    printers->setGeometry(684, 290, 60, 60);
-    printers->hide();
-
-    // --- the banner -----------------------------------------------------------------------
-    bannerFrame_ = new QWidget(central);
-    bannerFrame_->setObjectName(QStringLiteral("Frame8"));
-    bannerFrame_->setGeometry(336, 652, 672, 28);
-    auto* background = new QLabel(bannerFrame_);
-    background->setObjectName(QStringLiteral("imgMsgBackGround"));
-    background->setGeometry(0, 0, 672, 28);
-    background->setScaledContents(true);
-    applyBackColor(background, 0x281C18);
-    auto* msg = new QLabel(QStringLiteral("Tolvane"), bannerFrame_);
-    msg->setObjectName(QStringLiteral("lblMsg"));
-    msg->setGeometry(8, 0, 656, 28);
-    msg->setTextFormat(Qt::PlainText);
-    applyForeColor(msg, 0xE0E0E0);
-    QFont msgFont(base);
-    msgFont.setPointSize(10);
-    msg->setFont(msgFont);
+    // The banner's own picture fills its frame; its text is never read as markup.
+    bannerFrame_ = built.value(QStringLiteral("Frame8"));
+    static_cast<QLabel*>(built.value(QStringLiteral("imgMsgBackGround")))->setScaledContents(true);
+    static_cast<QLabel*>(built.value(QStringLiteral("lblMsg")))->setTextFormat(Qt::PlainText);
 
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -668,10 +704,10 @@ void MainWindow::wireModel()
                 model_->userClickedOption(c);
             });
         } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-            // Choosing an entry with the arrow keys is a click, as in the
-            // original's lists; a click on the entry already chosen, or
-            // Enter, chooses it again. The model's own changes come under a
-            // signal blocker.
+            // An entry reached with the arrow keys is chosen at once, as by a
+            // click, so the spring data always belongs to the entry shown as
+            // chosen; a click on the entry already chosen, or Enter, chooses
+            // it again. The model's own changes come under a signal blocker.
             connect(l, &QListWidget::currentRowChanged, this, [this, c, l](int row) {
                 l->setProperty("rowChangedByPress", true);
                 if (row >= 0)
