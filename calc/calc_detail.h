@@ -47,8 +47,8 @@ void guarded(const char16_t* procedure, F&& body)
     }
 }
 
-// Division as the original runtime did it: by zero is an error, never an
-// infinity (0 / 0 overflows, anything else divides by zero).
+// Division by VB's rules, which the results must keep: by zero is an error,
+// never an infinity (0 / 0 overflows, anything else divides by zero).
 inline double divide(double a, double b)
 {
     if (b == 0.0)

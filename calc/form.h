@@ -133,9 +133,10 @@ inline constexpr Ctl UseCountCover = Ctl::Label54;
 
 }  // namespace field
 
-// Colours are the original toolkit's numbers 0x00BBGGRR; a number with the
-// top bit set names a system colour (0x80000005 Window, 0x8000000A Active
-// Border, ...), which the window maps to its palette.
+// Colours are VB colour numbers 0x00BBGGRR, the numbers the rules are
+// written in; a number with the top bit set names a system colour
+// (0x80000005 Window, 0x8000000A Active Border, ...), which the window maps
+// to its palette.
 using ColorRef = quint32;
 inline constexpr ColorRef kBlack = 0x000000;
 inline constexpr ColorRef kRed = 0x0000FF;

@@ -1,6 +1,7 @@
 #pragma once
 // What the main window hands over to the diagram output, and what the total
-// diagram computes from the data files. Program-wide, as in the original.
+// diagram computes from the data files. One record for the whole program:
+// the main window fills it, the diagram writers read it.
 
 #include <QString>
 #include <QStringList>

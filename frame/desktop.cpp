@@ -24,7 +24,8 @@ namespace tolvane {
 
 namespace {
 
-// The original's prompts break lines with a lone CR.
+// Prompts break lines with a lone CR (the texts are kept in that form);
+// the message box wants LF.
 QString displayText(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

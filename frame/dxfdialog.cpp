@@ -61,7 +61,8 @@ DxfDialog::DxfDialog(const DiagramInputs& inputs, const SpringRecord& record, bo
 
     prompt_ = new QLabel(QStringLiteral("スプリング線図の名称を入力してください。"), this);
     prompt_->setObjectName(QStringLiteral("Label1"));
-    // A little taller than the original label, so no glyph is clipped.
+    // A little taller than its 180-twip place in the layout, so no glyph is
+    // clipped.
     prompt_->setGeometry(twipsRect(180, 60, 3195, 240));
     look::fitCaption(prompt_);
     name_ = new QLineEdit(this);

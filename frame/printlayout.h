@@ -1,8 +1,8 @@
 #pragma once
-// The printed report laid out in character cells, as the original printed
-// it: the start-up date at row 3, the header at row 4, the report from row
-// 6 in column 7, one empty row, then the footer. Built in memory: nothing
-// is spooled through a file.
+// The printed report laid out in character cells, the page every copy of
+// the program prints: the start-up date at row 3, the header at row 4, the
+// report from row 6 in column 7, one empty row, then the footer. Built in
+// memory: nothing is spooled through a file.
 
 #include "frame/ports.h"
 

@@ -60,7 +60,8 @@ private:
 };
 
 // A caption turned a quarter counter-clockwise, read from the bottom up. The
-// text is held as the original held it, last character first.
+// text is held last character first, the form the window's captions are kept
+// in; reading() gives it in reading order.
 class VerticalLabel : public QLabel {
     Q_OBJECT
 public:

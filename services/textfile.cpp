@@ -33,7 +33,8 @@ QStringList ReadTextFile(const QString& path)
         }
         qsizetype start = 0;
         while (start < data.size()) {
-            // The original counted lines in a 16-bit integer.
+            // Lines are counted in a 16-bit integer, so a longer file
+            // overflows instead of being read in part.
             if (lines.size() >= 32767)
                 throw VbError(kErrOverflow);
             qsizetype nl = data.indexOf('\n', start);

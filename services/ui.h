@@ -10,7 +10,8 @@
 
 namespace tolvane {
 
-// Message box styles and answers, as the original program numbered them:
+// Message box styles and answers, numbered as VB's MsgBox numbers them (the
+// numbers the rules are written in):
 // buttons + icon, e.g. kMbYesNoCancel | kMbExclamation (51).
 enum MsgBoxStyle : int {
     kMbOk = 0,
@@ -29,7 +30,7 @@ enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 struct FileDialogRequest {
     QString title;
     QString filter;          // "All files (*.*)|*.*|Text files|*.txt"
-    int filterIndex = 1;     // 1-based, as the original dialog counted
+    int filterIndex = 1;     // 1-based, as VB's common dialog counts
     QString defaultExt;      // without the dot
     QString fileName;        // the name the dialog starts with
     QString initialDir;
