@@ -64,11 +64,11 @@ void CalcModel::optionChoice(int which)
     guarded(kUseCounts[which].clickName, [&] {
         Textbox1Clar();
         Text39Clar();
-        optionSyori(which);
+        applyUseCountChoice(which);
     });
 }
 
-void CalcModel::optionSyori(int which)
+void CalcModel::applyUseCountChoice(int which)
 {
     guarded(kUseCounts[which].syoriName, [&] {
         for (int i = 0; i < 3; ++i)

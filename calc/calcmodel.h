@@ -164,7 +164,7 @@ private:
     void startLoadRule(Ctl label);
     void label51Change();
     void optionChoice(int which);
-    void optionSyori(int which);
+    void applyUseCountChoice(int which);
     void buildReport();
     ReportCompressions finalAndStartCompressions() const;
     QString partStartSpringLoadN() const;
