@@ -5,8 +5,8 @@
 #include "services/folders.h"
 #include "services/ui.h"
 #include "total/totalallvalues.h"
-#include "total/totaloutputdialog.h"
-#include "total/vornfile.h"
+#include "total/totaloutput.h"
+#include "total/vornreader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -59,7 +59,7 @@ static void BM_TotalOutput1000Files(benchmark::State& state)
     ScriptedUi ui;
     ui.files = ws.files;
     ui.savePath = ws.dir.path() + QStringLiteral("/total.dxf");
-    TotalOutputDialog dialog(ui);
+    TotalOutput dialog(ui);
     dialog.Form_Load();
     dialog.imgSelectFiles_Click();
     dialog.setDiagramName(QStringLiteral("合計圧力線図"));

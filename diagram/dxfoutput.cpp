@@ -2,7 +2,7 @@
 
 #include "diagram/dxffile.h"
 #include "diagram/springdiagram.h"
-#include "diagram/vornfile.h"
+#include "diagram/vornwriter.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"

@@ -142,7 +142,7 @@ void TotalDialog::refresh()
     list1_->clear();
     list1_->addItems(model_.listRows());
     imgOutputDXF_->setEnabled(model_.outputEnabled());
-    const bool expanded = model_.height() == TotalOutputDialog::kExpandedHeight;
+    const bool expanded = model_.height() == TotalOutput::kExpandedHeight;
     label2_->setVisible(expanded);
     list1_->setVisible(expanded);
     imgOutputDXF_->setVisible(expanded);

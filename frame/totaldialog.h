@@ -1,10 +1,10 @@
 #pragma once
 // The total output dialog's window (frmSelectFile): it shows the state of
-// TotalOutputDialog and hands it the user's clicks.
+// TotalOutput and hands it the user's clicks.
 
 #include "frame/widgets.h"
 #include "services/ui.h"
-#include "total/totaloutputdialog.h"
+#include "total/totaloutput.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -40,7 +40,7 @@ public:
     TotalDialog(QWidget* owner, UserInterface& ui);
     ~TotalDialog() override;
 
-    TotalOutputDialog& model() { return model_; }
+    TotalOutput& model() { return model_; }
     QLineEdit* nameBox() const { return text1_; }
     QListWidget* fileList() const { return list1_; }
     TotalPictureButton* selectFilesButton() const { return imgSelectFiles_; }
@@ -52,7 +52,7 @@ private:
     void InitializeImageControls();
     void refresh();
 
-    TotalOutputDialog model_;
+    TotalOutput model_;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     QLabel* label3_ = nullptr;

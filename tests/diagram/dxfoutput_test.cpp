@@ -1,6 +1,6 @@
 #include "diagram/dxfoutput.h"
 
-#include "diagram/vornfile.h"
+#include "diagram/vornwriter.h"
 #include "diagram_fixtures.h"
 #include "services/cp932.h"
 #include "support/printers.h"

@@ -7,8 +7,8 @@
 #include "diagram/diagram_fixtures.h"
 #include "services/cp932.h"
 #include "services/folders.h"
-#include "total/totaloutputdialog.h"
-#include "total/vornfile.h"
+#include "total/totaloutput.h"
+#include "total/vornreader.h"
 #include "totaltestsupport.h"
 
 #include <QFileInfo>
@@ -61,7 +61,7 @@ TEST(PressureOnlyEndToEnd, TwoSpringsDataFilesAreTotalledIntoThePressureOnlyDraw
     ASSERT_EQ(readVornFirstLine(a, &first), VornLineStatus::Ok);
     EXPECT_EQ(first, QStringLiteral("CreatedByVORN,SppOnly,50.8,5,24,45.8,21.8,12.5,,72.5,"));
 
-    TotalOutputDialog total(ui);
+    TotalOutput total(ui);
     total.Form_Load();
     ui.openAnswers.append(QStringList{a, b});
     total.imgSelectFiles_Click();

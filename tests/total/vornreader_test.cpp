@@ -1,4 +1,4 @@
-#include "total/vornfile.h"
+#include "total/vornreader.h"
 
 #include "support/pipe.h"
 #include "totaltestsupport.h"

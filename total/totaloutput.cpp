@@ -1,8 +1,8 @@
-#include "total/totaloutputdialog.h"
+#include "total/totaloutput.h"
 
 #include "calc/springrecord.h"
 #include "diagram/dxffile.h"
-#include "diagram/vornfile.h"
+#include "diagram/vornwriter.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -10,7 +10,7 @@
 #include "services/vberror.h"
 #include "total/pressureonly.h"
 #include "total/totalallvalues.h"
-#include "total/vornfile.h"
+#include "total/vornreader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,12 +39,12 @@ QString namedFile(const QString& path)
 
 }  // namespace
 
-TotalOutputDialog::TotalOutputDialog(UserInterface& ui) : ui_(ui)
+TotalOutput::TotalOutput(UserInterface& ui) : ui_(ui)
 {
     resetOutputState();
 }
 
-void TotalOutputDialog::Form_Load()
+void TotalOutput::Form_Load()
 {
     try {
         ExistSettingFolder();
@@ -58,7 +58,7 @@ void TotalOutputDialog::Form_Load()
     }
 }
 
-void TotalOutputDialog::Form_Unload()
+void TotalOutput::Form_Unload()
 {
     folder_.clear();
     fileNames_.clear();
@@ -66,14 +66,14 @@ void TotalOutputDialog::Form_Unload()
     resetOutputState();
 }
 
-void TotalOutputDialog::resetOutputState()
+void TotalOutput::resetOutputState()
 {
     referenceKind_.clear();
     referenceLengths_ = QStringList(5, QString());
     dataFileFields_.clear();
 }
 
-void TotalOutputDialog::applyLayout()
+void TotalOutput::applyLayout()
 {
     const bool ready = !listRows_.isEmpty();
     outputEnabled_ = ready;
@@ -81,14 +81,14 @@ void TotalOutputDialog::applyLayout()
     height_ = ready ? kExpandedHeight : kCompactHeight;
 }
 
-bool TotalOutputDialog::takeNameFocusRequest()
+bool TotalOutput::takeNameFocusRequest()
 {
     const bool wanted = nameFocusRequested_;
     nameFocusRequested_ = false;
     return wanted;
 }
 
-void TotalOutputDialog::imgSelectFiles_Click()
+void TotalOutput::imgSelectFiles_Click()
 {
     try {
         SelectFile();
@@ -98,7 +98,7 @@ void TotalOutputDialog::imgSelectFiles_Click()
     }
 }
 
-void TotalOutputDialog::SelectFile()
+void TotalOutput::SelectFile()
 {
     try {
         listRows_.clear();
@@ -134,17 +134,17 @@ void TotalOutputDialog::SelectFile()
     }
 }
 
-void TotalOutputDialog::imgCancel_Click()
+void TotalOutput::imgCancel_Click()
 {
     closeRequested_ = true;
 }
 
-void TotalOutputDialog::refuseFile(const QString& path, const QString& why)
+void TotalOutput::refuseFile(const QString& path, const QString& why)
 {
     showDxfWarning(ui_, namedFile(path) + QStringLiteral("は、") + kCrLf + why);
 }
 
-bool TotalOutputDialog::CheckVornFile(const QString& marker, const QString& path)
+bool TotalOutput::CheckVornFile(const QString& marker, const QString& path)
 {
     if (marker == kVornMarker)
         return true;
@@ -153,7 +153,7 @@ bool TotalOutputDialog::CheckVornFile(const QString& marker, const QString& path
     return false;
 }
 
-bool TotalOutputDialog::CheckDxfKind(const QString& kind)
+bool TotalOutput::CheckDxfKind(const QString& kind)
 {
     if (referenceKind_.isEmpty()) {
         referenceKind_ = kind;
@@ -168,7 +168,7 @@ bool TotalOutputDialog::CheckDxfKind(const QString& kind)
     return false;
 }
 
-bool TotalOutputDialog::CheckSpData(const QStringList& fields)
+bool TotalOutput::CheckSpData(const QStringList& fields)
 {
     if (fields.size() <= kVornCompressedLength) {
         logError(label("CheckSpData"), VbError(kErrSubscript));
@@ -190,7 +190,7 @@ bool TotalOutputDialog::CheckSpData(const QStringList& fields)
     return false;
 }
 
-bool TotalOutputDialog::readAndCheck(const QString& path)
+bool TotalOutput::readAndCheck(const QString& path)
 {
     QString line;
     const VornLineStatus status = readVornFirstLine(path, &line);
@@ -237,7 +237,7 @@ bool TotalOutputDialog::readAndCheck(const QString& path)
     return true;
 }
 
-void TotalOutputDialog::imgOutputDXF_Click()
+void TotalOutput::imgOutputDXF_Click()
 {
     try {
         if (diagramName_.isEmpty()) {
@@ -298,7 +298,7 @@ void TotalOutputDialog::imgOutputDXF_Click()
     }
 }
 
-void TotalOutputDialog::DxfSave(const QString& name, const QString& text)
+void TotalOutput::DxfSave(const QString& name, const QString& text)
 {
     try {
         const auto path = ui_.askSaveFile(dxfSaveRequest());

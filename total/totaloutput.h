@@ -1,8 +1,9 @@
 #pragma once
-// The total output dialog (frmSelectFile) without its widgets: the user picks
-// two or more spring data files and names the diagram; the output checks the
-// files, adds up their loads and saves the total pressure diagram as a DXF
-// file. The window in frame/ shows this state and forwards its events.
+// The total output, the state and rules behind the window frmSelectFile,
+// without widgets: the user picks two or more spring data files and names
+// the diagram; the output checks the files, adds up their loads and saves the
+// total pressure diagram as a DXF file. The window in frame/ shows this state
+// and forwards its events.
 
 #include "services/ui.h"
 
@@ -12,7 +13,7 @@
 
 namespace tolvane {
 
-class TotalOutputDialog {
+class TotalOutput {
 public:
     // Sizes in twips, as the window lays them out.
     static constexpr int kCompactHeight = 2600;
@@ -20,7 +21,7 @@ public:
     static constexpr int kCancelTopCompact = 1680;
     static constexpr int kCancelTopExpanded = 5040;
 
-    explicit TotalOutputDialog(UserInterface& ui);
+    explicit TotalOutput(UserInterface& ui);
 
     void Form_Load();
     void Form_Unload();

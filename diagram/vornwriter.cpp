@@ -1,4 +1,4 @@
-#include "diagram/vornfile.h"
+#include "diagram/vornwriter.h"
 
 #include "services/atomicfile.h"
 #include "services/cp932.h"

@@ -1,6 +1,6 @@
-#include "total/vornfile.h"
+#include "total/vornreader.h"
 
-#include "diagram/vornfile.h"
+#include "diagram/vornwriter.h"
 #include "services/cp932.h"
 #include "services/numtext.h"
 #include "services/vberror.h"

@@ -1,4 +1,4 @@
-#include "total/totaloutputdialog.h"
+#include "total/totaloutput.h"
 
 #include "calc/springrecord.h"
 #include "services/folders.h"
@@ -22,7 +22,7 @@ namespace {
 struct Fixture {
     Sandbox box;
     FakeUi ui;
-    TotalOutputDialog dialog{ui};
+    TotalOutput dialog{ui};
     QString docs = DocumentsFolder();
     QString out = box.root() + QStringLiteral("/total.dxf");
 
@@ -53,7 +53,7 @@ QStringList withKind(const QString& kind, QStringList ten = allKind())
 
 }  // namespace
 
-TEST(TotalOutputDialog, ListsTwoOrMoreChosenFilesKeepsThemWhenTheDialogIsCancelledAndForgetsThemOnUnload)
+TEST(TotalOutput, ListsTwoOrMoreChosenFilesKeepsThemWhenTheDialogIsCancelledAndForgetsThemOnUnload)
 {
     Fixture f;
     EXPECT_EQ(f.dialog.height(), 2600);
@@ -90,7 +90,7 @@ TEST(TotalOutputDialog, ListsTwoOrMoreChosenFilesKeepsThemWhenTheDialogIsCancell
     EXPECT_FALSE(f.dialog.closeRequested());
 }
 
-TEST(TotalOutputDialog, TotalsWritesAndSavesTheDrawing)
+TEST(TotalOutput, TotalsWritesAndSavesTheDrawing)
 {
     Fixture f;
     f.output(f.twoFiles(), QStringLiteral("  金型A\r\n😀"), f.out);
@@ -111,7 +111,7 @@ TEST(TotalOutputDialog, TotalsWritesAndSavesTheDrawing)
                            QStringLiteral("□Eve：") + f.out + QStringLiteral(" ：合計スプリング線図 [  金型A  😀] を作成・保存")}));
 }
 
-TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
+TEST(TotalOutput, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
 {
     const QString named = QStringLiteral("選択されたファイル【　%1　】");
     const QString mixed = QStringLiteral(
@@ -198,7 +198,7 @@ TEST(TotalOutputDialog, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
     EXPECT_TRUE(QFile::exists(f.out));
 }
 
-TEST(TotalOutputDialog, AsksForANameAndASecondOutputAfterACancelledSaveHoldsOneDrawing)
+TEST(TotalOutput, AsksForANameAndASecondOutputAfterACancelledSaveHoldsOneDrawing)
 {
     Fixture f;
     f.output(f.twoFiles(), QString(), std::nullopt);
@@ -222,7 +222,7 @@ TEST(TotalOutputDialog, AsksForANameAndASecondOutputAfterACancelledSaveHoldsOneD
 
 // A failed save keeps what was there, names the real reason in the message
 // and the log, and is logged as an output that did not happen.
-TEST(TotalOutputDialog, AFailedSaveKeepsTheOldFileAndSaysWhy)
+TEST(TotalOutput, AFailedSaveKeepsTheOldFileAndSaysWhy)
 {
     Fixture f;
     const QString target = f.box.root() + QStringLiteral("/taken.dxf");
