@@ -20,7 +20,7 @@ struct DiagramPiece {
 
 // In the order diagram/CMakeLists.txt lists the files.
 enum DiagramFragment : int {
-    kTables1, kTables2, kEntities3, kEntities4, kEntities5, kEntities6, kWorking7, kWorking8,
+    kHeader1, kTables1, kTables2, kEntities3, kEntities4, kEntities5, kEntities6, kWorking7, kWorking8,
     kReportAll2, kReportAll3, kReportPart2, kReportPart3, kClosing12, kDiagramFragmentCount
 };
 

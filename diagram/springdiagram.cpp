@@ -172,7 +172,12 @@ int SpringDiagram::stepFragments(int step, int* fragments) const
 {
     int n = 0;
     switch (step) {
-    case 0: fragments[n++] = kTables1; break;
+    case 0:
+        // CAD readers take the texts' code page from the header; without it
+        // they guess their own and garble every Japanese text.
+        fragments[n++] = kHeader1;
+        fragments[n++] = kTables1;
+        break;
     case 1: fragments[n++] = kTables2; break;
     case 2: fragments[n++] = kEntities3; break;
     case 3: fragments[n++] = kEntities4; break;

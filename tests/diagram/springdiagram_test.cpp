@@ -43,18 +43,18 @@ struct Variant {
     QByteArray digestWithCompression, digestWithout;
 };
 const std::map<ReportBlock, Variant> kVariants = {
-    {ReportBlock::AllTwoLine, {1486, 342,
-      "ec8aceaa8553a5e1a36040288382cb47a029af7c80efb485751488b28e260de3",
-      "d005cabbdafef4b50aaa2054c956baa41f894f39d5566e791bfedf2f24731c7a"}},
-    {ReportBlock::AllThreeLine, {1872, 172 + 160 + 396,
-      "bc1bc90b98d19e4f150d30dd32c83b4364ddc072c0840dbc7eae9cb75e43e9df",
-      "a451c6f82f3b5bd5131d59054bee48738e52375df613ed3d88722ac87eb8de12"}},
-    {ReportBlock::PressureTwoLine, {1414, 270,
-      "eca389436fa6065f02e47ed126072d1890f73ef6a5bc9b7b5f0e1f18ac8d9e38",
-      "754d144124efb8064c5d05dfd4e5f229f88ce430182d4ec647272248bf240829"}},
-    {ReportBlock::PressureThreeLine, {1800, 172 + 160 + 324,
-      "8fa8be8fd2f6611d2b7599a3d79c35b48acd1ce42d970b1dca9d0c35ed68dd72",
-      "4214d8178faf74bffd654d604f5cf01a374ecf7b30da308700604192ef88c0fb"}},
+    {ReportBlock::AllTwoLine, {1500, 342,
+      "a3b5a4db1029c81d4256b1b7e9b6da544acb1a89b9f7e1f91abf46705fad263d",
+      "f4f37a9ac8d6e61aeb186f1845b6da5448fbd68adbc1819336af8620c265f2bc"}},
+    {ReportBlock::AllThreeLine, {1886, 172 + 160 + 396,
+      "2e47e319b6a5b74369294eee9d85adf2620858b729a411efe11c380a2703fc9e",
+      "ad0b1cca9eed4ad70d81105fb544154d6668be44598b987efc5a80290e0c94c2"}},
+    {ReportBlock::PressureTwoLine, {1428, 270,
+      "548206a9cba4b78aca874d37ca11e31666353d7c846e96b04c4ba28c7e3dd21f",
+      "923540fa9d547eb75efd02ee6284b1b6d388274932095c6ac9bc6867a0d1a8d6"}},
+    {ReportBlock::PressureThreeLine, {1814, 172 + 160 + 324,
+      "01e5599695831f61d4187d6a90c2c7d666eaf0c6f0b084149aaa9cf703bac9e4",
+      "9a7f8b4b9c893ad268e03b33ee7bd84661b002aa1b5035c8e2b93f3b37c51888"}},
 };
 
 // The digest pins the handles, the closing rows and every row's CR LF; what it
@@ -73,9 +73,13 @@ TEST(SpringDiagram, EachVariantHasItsRowsAndItsSteps)
         EXPECT_EQ(fixedRowsDigest(test::rowsOf(text)), v.digestWithCompression);
         EXPECT_EQ(test::rowsOf(d.stepText(6)).size(), v.choiceStepRows);
     }
-    // The writers before the choice append fixed runs; the last one closes.
+    // The writers before the choice append fixed runs, the first after the
+    // header that names the texts' code page; the last one closes.
     const SpringDiagram d(sampleInputs(), QStringLiteral("a"));
-    const int fixed[] = {124, 155, 110, 210, 216, 326};
+    EXPECT_TRUE(d.stepText(0).startsWith(QStringLiteral("  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$ACADVER\r\n  1\r\n"
+                                                        "AC1009\r\n  9\r\n$DWGCODEPAGE\r\n  3\r\nANSI_932\r\n  0\r\n"
+                                                        "ENDSEC\r\n  0\r\nSECTION\r\n  2\r\nTABLES\r\n")));
+    const int fixed[] = {14 + 124, 155, 110, 210, 216, 326};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(test::rowsOf(d.stepText(i)).size(), fixed[i]) << diagramSteps()[i].writer;
     EXPECT_EQ(d.stepText(7), QStringLiteral("ENDSEC\r\n  0\r\nEOF\r\n"));
@@ -179,7 +183,7 @@ TEST(SpringDiagram, ControlCharactersBecomeBlanksSoNoRowSplits)
     in.SpringNo = "SWL\r\n30";
     in.UseCountText = QStringLiteral("100万回\t\x7f");
     const QStringList rows = drawingRows(in, QStringLiteral("線\r\n図\x01"));
-    ASSERT_EQ(rows.size(), 1872);
+    ASSERT_EQ(rows.size(), 1886);
     EXPECT_EQ(groupOf(rows, "B9"), QStringLiteral("線  図 "));
     EXPECT_EQ(groupOf(rows, "B8"), QStringLiteral("SWL  30"));
     EXPECT_EQ(groupOf(rows, "176"), QStringLiteral("ST = 24  ( 使用回数 100万回   )"));
