@@ -46,6 +46,16 @@ QString CalcModel::partStartSpringLoadN() const
     return springs == 0 ? kDash : dblText(valText(form_.text(field::StartLoadN)) / springs);
 }
 
+void CalcModel::refuseNumber(Ctl box, const QString& caption)
+{
+    ui_.msgBox(QStringLiteral("「") + caption
+                   + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"),
+               kMbOk | kMbExclamation, QStringLiteral("警告"));
+    // The box the message names, its text ready to be typed over.
+    screen_.setFocus(box);
+    boxGotFocus(box);
+}
+
 // The report is built whole and then put into the box, so it is either
 // complete or not there at all: a distance before bottom dead centre that
 // is not a number means no start of processing, and a per-spring value over
@@ -66,9 +76,7 @@ void CalcModel::buildReport()
         try {
             cdbl(text(box));  // also a number too large to calculate with
         } catch (const VbError&) {
-            ui_.msgBox(QStringLiteral("「") + QString::fromUtf16(caption)
-                           + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"),
-                       kMbOk | kMbExclamation, QStringLiteral("警告"));
+            refuseNumber(box, QString::fromUtf16(caption));
             throw;
         }
     };

@@ -112,6 +112,10 @@ public:
     void kindClicked(const QString& kind);              // "M1", "K1", "K2"
     void seriesClicked(const QString& code);            // "SWB" ... "WY"
     void setDxfCommandsEnabled(bool enabled);           // imgOutputDXF (+ picture) and mnuDxf
+    // A box whose text is no number the calculation can use: the message
+    // that names it by its caption, then the focus in that box with its
+    // whole text selected.
+    void refuseNumber(Ctl box, const QString& caption);
 
     // The compressions a report made now would store, from the boxes as they
     // stand, and in mode "part" its start load of one spring in N (in mode
