@@ -1,6 +1,7 @@
 #include "frame/desktop.h"
 
 #include "frame/printlayout.h"
+#include "frame/qtdialogs.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,6 +18,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -33,6 +35,25 @@ QString displayText(QString text)
     return text;
 }
 
+// A box with no owner stands at the centre of the screen by the size it
+// really has. By itself it is placed before its text is laid out, for a
+// size and a window frame it can only guess.
+class CentredMessageBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        if (parentWidget() || !screen())
+            return;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+};
+
 }  // namespace
 
 int QtUserInterface::msgBox(const QString& prompt, int style, const QString& title)
@@ -40,7 +61,7 @@ int QtUserInterface::msgBox(const QString& prompt, int style, const QString& tit
     // The start-up's messages come before the window is shown; a box owned
     // by it would open where the unshown window is, the screen's top-left
     // corner. Without an owner it opens at the centre of the screen.
-    QMessageBox box(owner_ && owner_->isVisible() ? owner_.data() : nullptr);
+    CentredMessageBox box(owner_ && owner_->isVisible() ? owner_.data() : nullptr);
     box.setWindowTitle(title);
     box.setText(displayText(prompt));
     switch (style & 0x70) {
@@ -111,36 +132,13 @@ QStringList QtUserInterface::nameFilters(const QString& vbFilter)
     return out;
 }
 
-namespace {
-
-void prepare(QFileDialog& dialog, const FileDialogRequest& request)
-{
-    dialog.setWindowTitle(request.title);
-    const QStringList filters = QtUserInterface::nameFilters(request.filter);
-    if (!filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-        const int index = qBound(1, request.filterIndex, int(filters.size())) - 1;
-        dialog.selectNameFilter(filters[index]);
-    }
-    if (!request.defaultExt.isEmpty())
-        dialog.setDefaultSuffix(request.defaultExt);
-    QString dir = request.initialDir;
-    if (dir.isEmpty())
-        dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    dialog.setDirectory(dir);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-}
-
-}  // namespace
-
 std::optional<QString> QtUserInterface::askSaveFile(const FileDialogRequest& request)
 {
     QFileDialog dialog(owner_);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-    prepare(dialog, request);
+    prepareFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
@@ -151,7 +149,7 @@ std::optional<QStringList> QtUserInterface::askOpenFiles(const FileDialogRequest
     QFileDialog dialog(owner_);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    prepare(dialog, request);
+    prepareFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles();
@@ -175,7 +173,7 @@ void QtPrinterPort::setup(QWidget* owner)
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer_.get(), owner);
-    dialog.setWindowTitle(QStringLiteral("印刷設定"));
+    preparePrintSetup(dialog);
     dialog.exec();
 }
 

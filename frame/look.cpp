@@ -32,6 +32,34 @@ QString materialPath(const QString& fileName)
     return path;
 }
 
+// Qt's Japanese texts, and the few that its Japanese catalogue lacks: the
+// printer setup's range choice and its two-sided printing.
+class QtJapanese final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* source, const char* disambiguation, int n) const override
+    {
+        struct Missing {
+            const char* context;
+            const char* source;
+            const char16_t* japanese;
+        };
+        static constexpr Missing kMissing[] = {
+            {"QPrintSettingsOutput", "Pages", u"ページ指定"},
+            {"QPrintSettingsOutput", "Double Sided Printing", u"両面印刷"},
+            {"QPrintSettingsOutput", "Off", u"しない"},
+            {"QPrintSettingsOutput", "Long side binding", u"長辺とじ"},
+            {"QPrintSettingsOutput", "Short side binding", u"短辺とじ"},
+        };
+        for (const Missing& m : kMissing) {
+            if (qstrcmp(context, m.context) == 0 && qstrcmp(source, m.source) == 0)
+                return QString::fromUtf16(m.japanese);
+        }
+        return QTranslator::translate(context, source, disambiguation, n);
+    }
+};
+
 }  // namespace
 
 QFont programFont() { return QFont(QStringLiteral("IPAPGothic"), 9); }
@@ -39,7 +67,7 @@ QFont programFont() { return QFont(QStringLiteral("IPAPGothic"), 9); }
 QTranslator* installQtJapanese(QCoreApplication& app)
 {
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    auto* translator = new QTranslator(&app);
+    auto* translator = new QtJapanese(&app);
     if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return nullptr;

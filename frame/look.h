@@ -23,7 +23,8 @@ QFont programFont();
 // Qt's own dialogs (files, printing, their questions) speak Japanese like the
 // rest of the program, whatever the desktop's language: Qt's Japanese texts
 // are loaded, and Qt's own dialogs are used rather than the desktop's, which
-// would follow the desktop's language. The locale is left alone, so number
+// would follow the desktop's language; the few texts Qt's catalogue lacks
+// that those dialogs show are added. The locale is left alone, so number
 // handling does not change. The translator belongs to app; null when Qt's
 // Japanese texts are not installed.
 QTranslator* installQtJapanese(QCoreApplication& app);
