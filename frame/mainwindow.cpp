@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -61,6 +62,10 @@ QColor toQColor(ColorRef v)
 {
     return v == kSysActiveBorder ? QColor(0xB4, 0xB4, 0xB4) : look::vbColor(v);
 }
+
+// A box the input mode turns off shows its text in one grey, readable on
+// that grey face in both skins and plainly off beside a box in use.
+const QColor kOffText(0x5A, 0x5A, 0x5A);
 
 // Boxes and lists draw on their base colour; everything else on the window
 // colour. Only those roles change, so a frame's colours do not reach into
@@ -162,6 +167,22 @@ protected:
         // With none current, the first arrow key goes to the first entry.
         if (noneCurrent)
             setCurrentRow(-1);
+    }
+    // The list with the keyboard focus wears a ring of the highlight colour
+    // on its frame, plain against its white face and either skin's around it.
+    bool event(QEvent* event) override
+    {
+        const bool done = QListWidget::event(event);
+        if (event->type() == QEvent::Paint && hasFocus()) {
+            QPainter painter(this);
+            const int width = qMax(2, frameWidth());
+            painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), width, Qt::SolidLine,
+                                Qt::SquareCap, Qt::MiterJoin));
+            painter.drawRect(QRectF(rect()).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+        } else if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            update();
+        }
+        return done;
     }
     void keyPressEvent(QKeyEvent* event) override
     {
@@ -693,6 +714,9 @@ void MainWindow::wireModel()
         if (!w)
             continue;
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            QPalette pal = e->palette();
+            pal.setColor(QPalette::Disabled, QPalette::Text, kOffText);
+            e->setPalette(pal);
             connect(e, &QLineEdit::textEdited, this, [this, c](const QString& text) { model_->userTyped(c, text); });
         } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
             connect(r, &QRadioButton::clicked, this, [this, c, r] {

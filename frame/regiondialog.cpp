@@ -1,6 +1,7 @@
 #include "frame/regiondialog.h"
 
 #include "frame/fixedframe.h"
+#include "frame/programicon.h"
 #include "services/folders.h"
 #include "services/inifile.h"
 #include "services/log.h"
@@ -152,6 +153,8 @@ UserRegistDialog::UserRegistDialog(UserInterface& ui, QWidget* owner)
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setGeometry(8, 8, 56, 56);
     picture->setFrameShape(QFrame::Panel);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(programPicture(48));
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameShape(QFrame::Box);

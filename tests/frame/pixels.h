@@ -129,9 +129,9 @@ inline QImage shoot(QWidget* w, const QString& name)
 inline constexpr double kReadable = 2.5;
 
 // What every window must show: its face in the expected colour, each text
-// readable against what is behind it (a disabled one, meant to read as off,
-// only there at all) and a one-line caption whole inside the part of its
-// control that shows.
+// readable against what is behind it (a disabled caption, meant to read as
+// off, only there at all; a disabled box's value readable all the same) and
+// a one-line caption whole inside the part of its control that shows.
 inline void expectLegible(QWidget* window, const QImage& image, QColor face)
 {
     const QWidget* surface = qobject_cast<QMainWindow*>(window) ? static_cast<QMainWindow*>(window)->centralWidget()
@@ -144,7 +144,8 @@ inline void expectLegible(QWidget* window, const QImage& image, QColor face)
         const std::string what = (window->objectName() + u'.' + w->objectName() + u' ' + text).toStdString();
         const QRect shown = shownRect(w, window);
         const QColor behind = commonest(image, shown);
-        EXPECT_GE(strongestContrast(image, shown, behind), w->isEnabled() ? kReadable : 1.4) << what;
+        const bool readable = w->isEnabled() || qobject_cast<QLineEdit*>(w);
+        EXPECT_GE(strongestContrast(image, shown, behind), readable ? kReadable : 1.4) << what;
 
         const auto* label = qobject_cast<QLabel*>(w);
         if (label && !label->wordWrap() && !text.contains(u'\n') && !qobject_cast<VerticalLabel*>(w)) {

@@ -151,23 +151,6 @@ TEST(SplashTest, TheSecondRunsAnEventLoopThatRestsTheProcessor)
     EXPECT_GT(counter.paints, 0);
 }
 
-TEST(DesktopTest, ABoxOverTheWindowNotYetShownOpensAtTheCentreOfTheScreen)
-{
-    QWidget owner;  // the main window during the start-up
-    owner.resize(300, 200);
-    QtUserInterface ui;
-    ui.setOwner(&owner);
-    QPoint centre;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box);
-        centre = box->frameGeometry().center();
-        box->reject();
-    });
-    ui.msgBox(QStringLiteral("すでに「Tolvane」は起動されています。"), kMbExclamation, QStringLiteral("Tolvane"));
-    EXPECT_LE((centre - owner.screen()->availableGeometry().center()).manhattanLength(), 4);
-}
-
 TEST(DesktopTest, FileDialogFiltersBecomeQtNameFilters)
 {
     EXPECT_EQ(QtUserInterface::nameFilters(QStringLiteral("All files (*.*)|*.*|Text files|*.txt")),

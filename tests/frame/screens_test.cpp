@@ -4,22 +4,52 @@
 #include "frame/frametest.h"
 #include "frame/pixels.h"
 
+#include "diagram/dxffile.h"
 #include "diagram/fromcalc.h"
+#include "frame/desktop.h"
 #include "frame/dxfdialog.h"
 #include "frame/look.h"
+#include "frame/qtdialogs.h"
 #include "frame/regiondialog.h"
 #include "frame/totaldialog.h"
 #include "frame/versiondialog.h"
 
+#include <QDeadlineTimer>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLibraryInfo>
+#include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 
 #include <functional>
 
 namespace tolvane::test {
 namespace {
+
+bool japanese(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+}
+
+// Qt's Japanese texts for as long as a test holds it.
+struct QtInJapanese {
+    QTranslator* translator = look::installQtJapanese(*qApp);
+    ~QtInJapanese()
+    {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+    }
+};
 
 class ScreensTest : public WindowTest, public ::testing::WithParamInterface<const char*> {
 protected:
@@ -78,6 +108,17 @@ TEST_P(ScreensTest, EveryDialogWearsTheSkinOfTheMomentItIsShownAndReadsWell)
                 const QRect tickBox = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
                 const QRect inside = tickBox.adjusted(3, 3, -3, -3).translated(box->mapTo(dxf, QPoint(0, 0)));
                 EXPECT_GE(strongestContrast(image, inside, commonest(image, inside)), 3.0);
+                // The progress bar is a bar: at rest a frame on the dialog's
+                // face, no white field; half way its left half filled.
+                QProgressBar* bar = dxf->progressBar();
+                const QRect r = shownRect(bar, dxf);
+                EXPECT_EQ(commonest(image, r).name(), face.name());
+                EXPECT_GE(contrast(QColor(image.pixel(r.center().x(), r.top())), face), 3.0);
+                bar->setRange(0, 100);
+                bar->setValue(50);
+                const QImage half = dxf->grab().toImage();
+                EXPECT_GE(contrast(QColor(half.pixel(r.left() + r.width() / 4, r.center().y())), face), 3.0);
+                EXPECT_EQ(QColor(half.pixel(r.right() - r.width() / 4, r.center().y())).name(), face.name());
             }
             dialog->close();
         });
@@ -98,8 +139,12 @@ TEST_P(ScreensTest, TheRegionDialogsKeepTheDesktopsFace)
 {
     UserInfoChangeDialog change(ui, window.get());
     UserRegistDialog regist(ui, window.get());
+    const QColor desktop = QApplication::palette().color(QPalette::Window);
     for (QDialog* dialog : std::initializer_list<QDialog*>{&change, &regist})
-        expectLegible(dialog, shoot(dialog, dialog->objectName() + u'_' + skin), QApplication::palette().color(QPalette::Window));
+        expectLegible(dialog, shoot(dialog, dialog->objectName() + u'_' + skin), desktop);
+    // The first-run dialog's picture is the program's icon, as in the version dialog.
+    const QRect picture = shownRect(regist.findChild<QWidget*>(QStringLiteral("Picture1")), &regist).adjusted(4, 4, -4, -4);
+    EXPECT_GE(strongestContrast(regist.grab().toImage(), picture, desktop), 3.0);
 }
 
 // The "_disable" pictures are drawn to be seen as they are, not greyed again.
@@ -157,6 +202,141 @@ TEST_P(ScreensTest, TheVersionTextFitsTheTitlePanel)
     expectLegible(window.get(), shootWindow("cleared"), face);
 }
 
+// In the pressure-only mode the die's data are off: their boxes show their
+// values in one grey that reads on their grey face.
+TEST_P(ScreensTest, BoxesTheModeTurnsOffShowTheirValuesInOneReadableGrey)
+{
+    window->model().userClickedOption(Ctl::Option2);
+    const QImage image = shootWindow("pressure-only");
+    expectLegible(window.get(), image, face);
+    QList<QColor> texts;
+    for (const char* name : {"Text5", "Text8", "Text11"}) {
+        auto* box = widget<QLineEdit>(name);
+        ASSERT_FALSE(box->isEnabled()) << name;
+        const QRect inside = shownRect(box, window.get()).adjusted(3, 3, -3, -3);
+        QRgb darkest = qRgb(255, 255, 255);
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                darkest = qGray(image.pixel(x, y)) < qGray(darkest) ? image.pixel(x, y) : darkest;
+        texts << QColor(darkest);
+        EXPECT_GE(contrast(texts.last(), commonest(image, inside)), 3.0) << name;
+    }
+    for (const QColor& text : texts)  // one grey, but for the edges of a glyph
+        EXPECT_LT(contrast(text, texts[0]), 1.1) << text.name().toStdString();
+}
+
+// A list with the keyboard focus shows it by a ring on its frame, plain
+// against the list's white and the skin around it, with nothing chosen.
+TEST_P(ScreensTest, AListWithTheFocusWearsAPlainRing)
+{
+    window->show();
+    window->activateWindow();
+    QApplication::processEvents();
+    auto* list = widget<QListWidget>("List1");
+    auto ring = [&](const QImage& image) {
+        const QRect r = shownRect(list, window.get());
+        return commonest(image, r, {r.adjusted(1, 1, -1, -1)});
+    };
+    const QColor without = ring(shootWindow("list"));
+    list->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(list->hasFocus());
+    const QColor with = ring(shootWindow("list-focused"));
+    EXPECT_NE(with.name(), without.name());
+    EXPECT_GE(contrast(with, face), 3.0);
+    EXPECT_GE(contrast(with, Qt::white), 3.0);
+}
+
+// The second-copy message comes before the window: it stands at the centre
+// of the screen by the size it really has.
+TEST_P(ScreensTest, TheSecondCopyMessageStandsAtTheCentreOfTheScreen)
+{
+    QWidget unshown;  // the main window during the start-up
+    QtUserInterface desktop;
+    desktop.setOwner(&unshown);
+    QRect frame, screen;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_TRUE(box);
+        frame = box->frameGeometry();
+        screen = box->screen()->availableGeometry();
+        shoot(box, QStringLiteral("QMessageBox_") + skin);
+        box->close();
+    });
+    desktop.msgBox(QStringLiteral("すでに「Tolvane」は起動されています。"), kMbExclamation, kProgramTitle);
+    EXPECT_LE((frame.center() - screen.center()).manhattanLength(), 2) << frame.x() << ',' << frame.y();
+}
+
+// Qt's file dialog, as the total's file choice and every save show it: the
+// list's sizes, types and dates in Japanese, every column whole.
+TEST_P(ScreensTest, TheFileDialogListsInJapaneseWithEveryColumnWhole)
+{
+    const QtInJapanese japaneseTexts;
+    const QString folder = sandbox.root() + QStringLiteral("/図面");
+    QDir().mkpath(folder + QStringLiteral("/金型"));
+    writeAll(folder + QStringLiteral("/プレス1.dxf"), QByteArray(289, '0'));
+    writeAll(folder + QStringLiteral("/メモ.txt"), QByteArray(13800, 'a'));
+    FileDialogRequest request = dxfSaveRequest();
+    request.filterIndex = 1;  // all files
+    request.initialDir = folder;
+    QFileDialog dialog(window.get());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    prepareFileDialog(dialog, request);
+    dialog.show();
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_TRUE(list);
+    const QAbstractItemModel* files = list->model();
+    for (QDeadlineTimer listed(60000); files->rowCount(list->rootIndex()) < 3 && !listed.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(files->rowCount(list->rootIndex()), 3);
+    shoot(&dialog, QStringLiteral("QFileDialog_") + skin);
+
+    const QHeaderView* header = list->header();
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_TRUE(japanese(files->headerData(column, Qt::Horizontal).toString())) << column;
+        EXPECT_LE(header->sectionSizeHint(column), header->sectionSize(column)) << column;
+        EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column), list->viewport()->width());
+    }
+    const QRegularExpression date(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$"));
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex name = files->index(row, 0, list->rootIndex());
+        for (int column = 1; column < 4; ++column) {
+            const QModelIndex cell = name.siblingAtColumn(column);
+            EXPECT_LE(list->sizeHintForIndex(cell).width(), header->sectionSize(column))
+                << "cut: " << (name.data().toString() + u' ' + cell.data().toString()).toStdString();
+        }
+        const bool drawing = name.data().toString().endsWith(QStringLiteral(".dxf"));
+        const QString size = name.siblingAtColumn(1).data().toString();
+        EXPECT_TRUE(drawing ? japanese(size) : !size.contains(QStringLiteral("bytes"))) << size.toStdString();
+        EXPECT_TRUE(japanese(name.siblingAtColumn(2).data().toString())) << row;
+        EXPECT_TRUE(date.match(name.siblingAtColumn(3).data().toString()).hasMatch()) << row;
+    }
+}
+
+// The printer setup speaks Japanese, its options too, and confirms with OK:
+// it prints nothing.
+TEST_P(ScreensTest, ThePrinterSetupSpeaksJapaneseAndConfirmsWithOk)
+{
+    const QtInJapanese japaneseTexts;
+    QPrinter printer;
+    QPrintDialog dialog(&printer, window.get());
+    preparePrintSetup(dialog);
+    dialog.show();
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        if (b->text().contains(QStringLiteral(">>")))
+            b->click();
+    }
+    shoot(&dialog, QStringLiteral("QPrintDialog_") + skin);
+    QStringList english;
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        const QString text = shownText(w);
+        if (w->isVisibleTo(&dialog) && !qobject_cast<QLineEdit*>(w) && !text.isEmpty() && !japanese(text)
+            && text != QStringLiteral("OK") && text != QStringLiteral("..."))
+            english << text;
+    }
+    EXPECT_EQ(english, QStringList());
+    EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->text(), QStringLiteral("OK"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Skins, ScreensTest, ::testing::Values("Light", "Dark"),
                          [](const auto& info) { return std::string(info.param); });
 
@@ -176,13 +356,31 @@ TEST_F(WindowTest, TheAllowedDeflectionsCarryTheirCatalogueCaptions)
     }
 }
 
+// After a number the report refuses, the focus is in the box the message
+// names, its text selected to be typed over.
+TEST_F(WindowTest, ARefusedNumberPutsTheFocusInTheBoxTheMessageNames)
+{
+    started();
+    window->show();
+    window->activateWindow();
+    QApplication::processEvents();
+    window->model().userTyped(Ctl::Text9, QStringLiteral("1.2.3"));
+    widget("Text3")->setFocus();
+    window->model().imgDisplayTxt_Click();
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_TRUE(ui.boxes[0].prompt.startsWith(QStringLiteral("「初圧 (mm)」"))) << ui.boxes[0].prompt.toStdString();
+    QApplication::processEvents();
+    EXPECT_EQ(window->focusWidget(), widget("Text9"));
+    EXPECT_EQ(widget<QLineEdit>("Text9")->selectedText(), QStringLiteral("1.2.3"));
+}
+
 // Qt's own dialogs and questions speak Japanese; numbers stay as they were.
 TEST(QtJapaneseTest, QtsOwnDialogsSpeakJapaneseAndTheLocaleStays)
 {
     const QLocale before;
-    QTranslator* japanese = look::installQtJapanese(*qApp);
-    ASSERT_NE(japanese, nullptr) << "Qt's Japanese texts are missing from "
-                                 << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
+    const QtInJapanese japaneseTexts;
+    ASSERT_NE(japaneseTexts.translator, nullptr) << "Qt's Japanese texts are missing from "
+                                                 << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
     EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
     const std::pair<const char*, const char*> texts[] = {
         {"QFileDialog", "%1 already exists.\nDo you want to replace it?"},
@@ -190,15 +388,10 @@ TEST(QtJapaneseTest, QtsOwnDialogsSpeakJapaneseAndTheLocaleStays)
         {"QFileDialog", "&Save"},
         {"QPrintDialog", "Print"},
         {"QPlatformTheme", "Cancel"}};
-    for (const auto& [context, source] : texts) {
-        const QString shown = QCoreApplication::translate(context, source);
-        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() >= 0x3000; })) << source;
-    }
+    for (const auto& [context, source] : texts)
+        EXPECT_TRUE(japanese(QCoreApplication::translate(context, source))) << source;
     EXPECT_EQ(QLocale().name(), before.name());
     EXPECT_EQ(QLocale().decimalPoint(), before.decimalPoint());
-    QCoreApplication::removeTranslator(japanese);
-    delete japanese;
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
 }
 
 }  // namespace
