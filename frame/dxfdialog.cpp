@@ -37,8 +37,8 @@ PictureButton* captionedButton(QWidget* parent, const QString& name, const QStri
     return button;
 }
 
-// The progress bar drawn as a bar in the skin's colours: a frame on the
-// dialog's face, filled from the left as a run goes on. In the style's
+// The progress bar drawn as a bar in the skin's colours: a slim frame on
+// the dialog's face, filled from the left as a run goes on. In the style's
 // look, a white box under the name box, it passed for a second field.
 class SkinBar final : public QProgressBar {
 public:
@@ -49,14 +49,16 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), palette().color(QPalette::Window));
+        const int thickness = qMin(height(), 10);
+        const QRect bar(0, (height() - thickness) / 2, width(), thickness);
         const qint64 span = qint64(maximum()) - minimum();
         if (span > 0 && value() > minimum()) {
-            const QRect inside = rect().adjusted(2, 2, -2, -2);
+            const QRect inside = bar.adjusted(2, 2, -2, -2);
             const int filled = int(inside.width() * (qint64(value()) - minimum()) / span);
             painter.fillRect(QRect(inside.topLeft(), QSize(filled, inside.height())), palette().color(QPalette::Highlight));
         }
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        painter.drawRect(bar.adjusted(0, 0, -1, -1));
     }
 };
 

@@ -65,7 +65,7 @@ QColor toQColor(ColorRef v)
 
 // A box the input mode turns off shows its text in one grey, readable on
 // that grey face in both skins and plainly off beside a box in use.
-const QColor kOffText(0x5A, 0x5A, 0x5A);
+const QColor kOffText(0x50, 0x50, 0x50);
 
 // Boxes and lists draw on their base colour; everything else on the window
 // colour. Only those roles change, so a frame's colours do not reach into
@@ -149,6 +149,16 @@ const QStringList kFrame5 = {QStringLiteral("WY"), QStringLiteral("WR"), QString
 const std::array<Ctl, 9> kInputBoxes = {Ctl::Text2, Ctl::Text4, Ctl::Text5, Ctl::Text8, Ctl::Text9,
                                         Ctl::Text3, Ctl::Text10, Ctl::Text11, Ctl::Text12};
 
+void drawRing(QWidget* on, int width)
+{
+    QPainter painter(on);
+    const QColor ring = on->palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect r = on->rect();
+    for (const QRect& side : {QRect(r.left(), r.top(), r.width(), width), QRect(r.left(), r.bottom() - width + 1, r.width(), width),
+                              QRect(r.left(), r.top(), width, r.height()), QRect(r.right() - width + 1, r.top(), width, r.height())})
+        painter.fillRect(side, ring);
+}
+
 // The size and diameter lists: only the user chooses an entry, by a click,
 // the arrow keys or Enter. By itself the item view makes its first entry
 // current when the focus comes in by the keyboard, which the lists would
@@ -168,21 +178,30 @@ protected:
         if (noneCurrent)
             setCurrentRow(-1);
     }
-    // The list with the keyboard focus wears a ring of the highlight colour
-    // on its frame, plain against its white face and either skin's around it.
+    // The list with the keyboard focus wears a ring of the highlight colour,
+    // two pixels wide: its frame and the edge of its entries' area. It reads
+    // plainly against the list's white and either skin around it.
     bool event(QEvent* event) override
     {
         const bool done = QListWidget::event(event);
-        if (event->type() == QEvent::Paint && hasFocus()) {
-            QPainter painter(this);
-            const int width = qMax(2, frameWidth());
-            painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), width, Qt::SolidLine,
-                                Qt::SquareCap, Qt::MiterJoin));
-            painter.drawRect(QRectF(rect()).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
-        } else if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-            update();
-        }
+        if (event->type() == QEvent::Paint && hasFocus())
+            drawRing(this, frameWidth());
+        else if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            viewport()->update(), update();
         return done;
+    }
+    void paintEvent(QPaintEvent* event) override
+    {
+        QListWidget::paintEvent(event);
+        if (hasFocus())
+            drawRing(viewport(), qMax(1, 2 - frameWidth()));
+    }
+    // A scroll moves what the entries' area shows, the ring's edge with it.
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QListWidget::scrollContentsBy(dx, dy);
+        if (hasFocus())
+            viewport()->update();
     }
     void keyPressEvent(QKeyEvent* event) override
     {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Pictures every window in both skins on a virtual X display, checking them
-# as the screen tests do, and the main window after the road of one use
-# (kind, series, diameter, size, the die's data, the report).
+# as the screen tests do (Qt's file dialog, the printer setup and the
+# second-copy message among them), and the main window after the road of one
+# use (kind, series, diameter, size, the die's data, the report).
 #   tools/screenshot.sh [build folder] [picture folder]
 # Needs Debian's xvfb and xauth, and a build with its tests.
 set -eu

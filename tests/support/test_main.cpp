@@ -16,9 +16,12 @@ using TestApplication = QCoreApplication;
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    // No test reaches the user's own cache, even outside a sandbox.
+    // No test reaches the user's own cache or settings (Qt's file dialogs
+    // keep their columns there), even outside a sandbox.
     const QTemporaryDir cache;
+    const QTemporaryDir config;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
