@@ -186,8 +186,10 @@ protected:
         const bool done = QListWidget::event(event);
         if (event->type() == QEvent::Paint && hasFocus())
             drawRing(this, frameWidth());
-        else if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
-            viewport()->update(), update();
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            update();
+            viewport()->update();
+        }
         return done;
     }
     void paintEvent(QPaintEvent* event) override
