@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tolvane {
 namespace {
 
@@ -55,6 +58,20 @@ QString errorLabel(const QString& owner, const QString& procedure)
     return QStringLiteral("[") + owner + QStringLiteral("]-[") + procedure + QStringLiteral("()]：");
 }
 
+namespace {
+
+// Only the files the writers above make: "Vorn-YYYY-MM-DD.log" with a real
+// date. Anything else in the folder is someone's own and stays.
+bool isDailyLogName(const QString& name)
+{
+    static const QString prefix = QStringLiteral("Vorn-"), suffix = QStringLiteral(".log");
+    if (name.size() != prefix.size() + 10 + suffix.size() || !name.startsWith(prefix) || !name.endsWith(suffix))
+        return false;
+    return QDate::fromString(name.mid(prefix.size(), 10), QStringLiteral("yyyy-MM-dd")).isValid();
+}
+
+}  // namespace
+
 void DeleteOldLog()
 {
     const QString label = errorLabel(QStringLiteral("modLogManager"), QStringLiteral("DeleteOldLog"));
@@ -63,14 +80,24 @@ void DeleteOldLog()
         QDir folder(LogFolder());
         if (!folder.exists())
             throw VbError(kErrPathNotFound);
-        const auto files = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        for (const QFileInfo& info : files) {
-            const qint64 days = info.lastModified().date().daysTo(today);
+        const QStringList names = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                   QDir::Name);
+        for (const QString& name : names) {
+            if (!isDailyLogName(name))
+                continue;
+            // A link is judged and removed as a link: what it points at may
+            // be anything of the user's.
+            const QString path = folder.filePath(name);
+            const QByteArray native = QFile::encodeName(path);
+            struct stat entry {};
+            if (::lstat(native.constData(), &entry) != 0 || !(S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode)))
+                continue;
+            const qint64 days = QDateTime::fromSecsSinceEpoch(entry.st_mtime).date().daysTo(today);
             if (days > 7) {
-                const QString path = QDir::toNativeSeparators(info.absoluteFilePath());
-                if (!QFile::remove(info.absoluteFilePath()))
+                if (::unlink(native.constData()) != 0)
                     throw VbError(kErrPermissionDenied);
-                WriteEventLog(QStringLiteral("保存期間を超過したログファイル [ ") + path + QStringLiteral(" ]を削除"));
+                WriteEventLog(QStringLiteral("保存期間を超過したログファイル [ ") + QDir::toNativeSeparators(path)
+                              + QStringLiteral(" ]を削除"));
             }
         }
     } catch (const VbError& e) {

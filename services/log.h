@@ -14,8 +14,9 @@ void WriteEventLog(const QString& message);
 void WriteErrorLog(const QString& text, int number);
 // The error convention: the procedure's label, the error's description and number.
 void logError(const QString& label, const VbError& error);
-// Deletes every file in the log folder whose last change lies more than
-// seven calendar days back.
+// Deletes the daily logs ("Vorn-YYYY-MM-DD.log", a file or a link of that
+// name, never what a link points at) whose last change lies more than seven
+// calendar days back; every other file in the log folder stays.
 void DeleteOldLog();
 
 // "[" + owner + "]-[" + procedure + "()]："

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace tolvane;
 using tolvane::test::Sandbox;
 
@@ -51,33 +54,64 @@ TEST(Log, WithoutTheFolderOrWithAPipeForTheFileALineIsLostQuietly)
                                               [] { WriteEventLog(QStringLiteral("lost")); }));
 }
 
-TEST(Log, OldFilesGoAfterSevenDays)
+namespace {
+
+void makeFile(const QString& path, const QDateTime& modified)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.flush();
+    ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+// A link of its own age, whatever the age of what it points at.
+void makeLink(const QString& target, const QString& link, const QDateTime& modified)
+{
+    ASSERT_TRUE(QFile::link(target, link));
+    const timespec times[2] = {{modified.toSecsSinceEpoch(), 0}, {modified.toSecsSinceEpoch(), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(link).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+}  // namespace
+
+// Only the program's own daily logs go, by their own age; a link goes as a
+// link; nothing else of the user's in the folder is touched.
+TEST(Log, OnlyDailyLogsGoAfterSevenDays)
 {
     Sandbox box;
     ExistLogFolder();
-    auto makeFile = [](const QString& name, const QDateTime& modified) {
-        QFile f(LogFolder() + u'/' + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("x");
-        f.flush();
-        ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
-    };
+    const QString log = LogFolder() + u'/', outside = box.root() + u'/';
     const QDate today(2026, 12, 6);
-    makeFile(QStringLiteral("Vorn-2026-11-29.log"), QDateTime(today.addDays(-7), QTime(0, 0, 0)));
-    makeFile(QStringLiteral("Vorn-2026-11-28.log"), QDateTime(today.addDays(-8), QTime(23, 59, 59)));
-    makeFile(QStringLiteral("notes.txt"), QDateTime(today.addDays(-30), QTime(12, 0)));
-    makeFile(QStringLiteral("future.log"), QDateTime(today.addDays(3), QTime(12, 0)));
+    const QDateTime old(today.addDays(-30), QTime(12, 0)), recent(today, QTime(8, 0));
+    makeFile(log + "Vorn-2026-11-29.log", QDateTime(today.addDays(-7), QTime(0, 0, 0)));
+    makeFile(log + "Vorn-2026-11-28.log", QDateTime(today.addDays(-8), QTime(23, 59, 59)));
+    for (const char* mine : {"notes.txt", "vorn-2026-11-01.log", "Vorn-2026-11-01.log.txt", "Vorn-2026-13-01.log"})
+        makeFile(log + mine, old);
+    makeFile(log + "future.log", QDateTime(today.addDays(3), QTime(12, 0)));
+    makeFile(outside + "paper.txt", recent);
+    makeFile(outside + "old paper.txt", old);
+    makeLink(outside + "paper.txt", log + "Vorn-2026-10-01.log", old);
+    makeLink(outside + "old paper.txt", log + "Vorn-2026-12-05.log", recent);
+    ASSERT_TRUE(QDir().mkdir(log + "Vorn-2026-10-02.log"));
 
     DeleteOldLog();
 
-    QStringList left = QDir(LogFolder()).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(left, (QStringList{QStringLiteral("Vorn-2026-11-29.log"), QStringLiteral("Vorn-2026-12-06.log"),
-                                 QStringLiteral("future.log")}));
-    const QStringList lines = box.logMessages();
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], QStringLiteral("□Eve：保存期間を超過したログファイル [ ") + LogFolder()
-                            + QStringLiteral("/Vorn-2026-11-28.log ]を削除"));
-    EXPECT_TRUE(lines[1].contains(QStringLiteral("notes.txt ]を削除")));
+    EXPECT_EQ(QDir(LogFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{"Vorn-2026-10-02.log", "Vorn-2026-11-01.log.txt", "Vorn-2026-11-29.log", "Vorn-2026-12-05.log",
+                           "Vorn-2026-12-06.log", "Vorn-2026-13-01.log", "future.log", "notes.txt", "vorn-2026-11-01.log"}));
+    EXPECT_TRUE(QFileInfo::exists(outside + "paper.txt"));
+    EXPECT_EQ(box.logMessages(), (QStringList{"□Eve：保存期間を超過したログファイル [ " + log + "Vorn-2026-10-01.log ]を削除",
+                                              "□Eve：保存期間を超過したログファイル [ " + log + "Vorn-2026-11-28.log ]を削除"}));
+
+    // A log folder that is a link to a folder of papers leaves the papers.
+    ASSERT_TRUE(QDir(LogFolder()).removeRecursively());
+    QDir(box.root()).mkdir("papers");
+    makeFile(outside + "papers/thesis.docx", old);
+    makeFile(outside + "papers/Vorn-2026-11-01.log", old);
+    ASSERT_TRUE(QFile::link(outside + "papers", LogFolder()));
+    DeleteOldLog();
+    EXPECT_EQ(QDir(outside + "papers").entryList(QDir::Files, QDir::Name), (QStringList{"Vorn-2026-12-06.log", "thesis.docx"}));
 }
 
 TEST(Log, DeletingWithoutTheFolderWritesOneErrorLine)
