@@ -11,6 +11,7 @@
 #include "frame/startuphelper.h"
 #include "frame/totaldialog.h"
 #include "frame/versiondialog.h"
+#include "services/atomicfile.h"
 #include "services/folders.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ namespace tolvane {
 
 int runProgram(int& argc, char** argv, const ProgramOptions& options)
 {
+    ignoreFileSizeSignal();
     // The fonts are set up on another processor while this thread starts
     // the application and reads the pictures.
     StartUpHelper helper;

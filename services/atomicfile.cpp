@@ -1,16 +1,59 @@
 #include "services/atomicfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvane {
 namespace {
+
+SyncCall syncCall = ::fsync;
+
+// The system's own bound on links in one path.
+constexpr int kMaxLinkHops = 40;
+
+// The file a chain of links finally points at (path itself when it is no
+// link); nothing, with the reason in error, for a loop or a chain too long.
+std::optional<QByteArray> finalTarget(QByteArray path, int& error)
+{
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat entry {};
+        if (::lstat(path.constData(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+            return path;
+        char buffer[PATH_MAX];
+        const ssize_t n = ::readlink(path.constData(), buffer, sizeof buffer);
+        if (n < 0 || n == static_cast<ssize_t>(sizeof buffer)) {
+            error = n < 0 ? errno : ENAMETOOLONG;
+            return std::nullopt;
+        }
+        const QByteArray next(buffer, n);
+        // A relative link is read from the folder that holds it.
+        const qsizetype slash = path.lastIndexOf('/');
+        path = next.startsWith('/') || slash < 0 ? next : path.left(slash + 1) + next;
+    }
+    error = ELOOP;
+    return std::nullopt;
+}
+
+// The rename itself is only lasting once the folder that holds the name is
+// on the disk too. The file is in place whatever this answers, and some
+// file systems cannot sync a folder, so a refusal is no failed save.
+void syncFolderOf(const QByteArray& file)
+{
+    const qsizetype slash = file.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : file.left(slash);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    syncCall(fd);
+    ::close(fd);
+}
 
 // A new file beside target that no one else has opened. The mode is that of
 // a new file (less the umask).
@@ -48,9 +91,11 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
 {
     // The system calls themselves, not a file class: a full disk must be
     // reported as a full disk, with its own error number.
-    const QFileInfo info(path);
-    // A link stays a link: the file it points at is the one replaced.
-    const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
+    int linkError = 0;
+    const std::optional<QByteArray> resolved = finalTarget(QFile::encodeName(path), linkError);
+    if (!resolved)
+        return systemError(linkError);
+    const QByteArray& target = *resolved;
 
     // A file its owner made read-only is not replaced behind its back.
     if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0)
@@ -64,7 +109,7 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
     // A replaced file keeps its rights.
     struct stat old {};
     bool ok = ::stat(target.constData(), &old) != 0 || !S_ISREG(old.st_mode) || ::fchmod(fd, old.st_mode & 07777) == 0;
-    ok = ok && writeAll(fd, data) && ::fsync(fd) == 0;
+    ok = ok && writeAll(fd, data) && syncCall(fd) == 0;
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -74,10 +119,16 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
         ok = false;
         error = errno;
     }
-    if (ok)
+    if (ok) {
+        syncFolderOf(target);
         return std::nullopt;
+    }
     ::unlink(temporary.constData());
     return systemError(error);
 }
+
+void setSyncCall(SyncCall call) { syncCall = call ? call : ::fsync; }
+
+void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace tolvane

@@ -10,9 +10,22 @@
 namespace tolvane {
 
 // Writes the whole file through a temporary file beside it and a rename, so
-// a failed save never damages the file that was there. Nothing on success;
-// on failure the reason as the system gave it (see systemError).
+// a failed save never damages the file that was there. A link (or a chain
+// of links) stays: the file it finally points at is the one replaced. The
+// data reaches the disk before the rename, and the rename before success is
+// reported. Nothing on success; on failure the reason as the system gave it
+// (see systemError).
 std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& data);
+
+// The call that makes an open file, and then its folder, reach the disk:
+// fsync, unless a test puts another in its place (nullptr: fsync again).
+using SyncCall = int (*)(int fd);
+void setSyncCall(SyncCall call);
+
+// Without it a write past the user's file-size limit (ulimit -f) ends the
+// program on the spot, leaving its temporary file behind; ignored, the write
+// fails with its reason like a full disk. Called once at start-up.
+void ignoreFileSizeSignal();
 
 // The same where only success matters.
 inline bool writeFileAtomic(const QString& path, const QByteArray& data)

@@ -9,6 +9,11 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace tolvane;
 using tolvane::test::Sandbox;
@@ -152,4 +157,87 @@ TEST(AtomicSave, AReplacedFileKeepsItsRightsAndALinkStaysALink)
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(test::readAll(path), QByteArray("new"));
     EXPECT_EQ(QFile(path).permissions() & QFile::Permissions(0x7077), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST(AtomicSave, AChainOfLinksReplacesTheFileAtItsEndAndALoopFails)
+{
+    Sandbox box;
+    const QString root = box.root() + QStringLiteral("/chain/");
+    QDir(box.root()).mkpath(QStringLiteral("chain/real"));
+    test::writeAll(root + "real/c", "old");
+    auto link = [&](const char* target, const char* name) {
+        ASSERT_EQ(::symlink(target, QFile::encodeName(root + name).constData()), 0);
+    };
+    link("real/c", "b");  // read from the folder that holds the link
+    link(QFile::encodeName(root + "b").constData(), "a");
+    ASSERT_TRUE(writeFileAtomic(root + "a", "new"));
+    EXPECT_TRUE(QFileInfo(root + "a").isSymLink() && QFileInfo(root + "b").isSymLink());
+    EXPECT_EQ(test::readAll(root + "real/c"), QByteArray("new"));
+
+    link("y", "x");
+    link("x", "y");
+    const std::optional<VbError> failure = saveFileAtomic(root + "x", "new");
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->description(), systemError(ELOOP).description());
+    EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{"a", "b", "real", "x", "y"}));
+}
+
+// The data is on the disk before the rename puts it in the file's place,
+// and the folder, which holds the new name, after it.
+TEST(AtomicSave, TheFileIsSyncedBeforeTheRenameAndItsFolderAfter)
+{
+    Sandbox box;
+    static QString path;
+    static QList<std::pair<QString, QByteArray>> synced;  // what was synced, and the file's content then
+    path = box.root() + QStringLiteral("/report.txt");
+    test::writeAll(path, "old");
+    setSyncCall([](int fd) {
+        char name[PATH_MAX] = {};
+        const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+        const ssize_t n = ::readlink(link.constData(), name, sizeof name - 1);
+        synced.append({QFile::decodeName(QByteArray(name, n > 0 ? int(n) : 0)), test::readAll(path)});
+        return ::fsync(fd);
+    });
+    const bool saved = writeFileAtomic(path, "new");
+    setSyncCall(nullptr);
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(synced.size(), 2);
+    EXPECT_TRUE(synced[0].first.startsWith(path + u'.') && synced[0].first.endsWith(QStringLiteral(".tmp")));
+    EXPECT_EQ(synced[0].second, QByteArray("old"));
+    EXPECT_EQ(synced[1], (std::pair<QString, QByteArray>{box.root(), "new"}));
+}
+
+// Under a file-size limit the save fails with its reason and leaves no
+// temporary file, instead of the signal ending the program.
+TEST(AtomicSave, AFileSizeLimitFailsTheSaveInsteadOfEndingTheProgram)
+{
+    Sandbox box;
+    const QString path = box.root() + QStringLiteral("/big.txt");
+    auto save = [&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        ignoreFileSizeSignal();
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const std::optional<VbError> failure = saveFileAtomic(path, QByteArray(65536, 'x'));
+        const bool clean = failure && failure->number() == kErrDiskFull
+                           && QDir(box.root()).entryList(QDir::Files | QDir::Hidden).isEmpty();
+        std::_Exit(clean ? 0 : 1);
+    };
+    EXPECT_EXIT(save(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(AtomicSave, AReadOnlyFileIsNotReplaced)
+{
+    Sandbox box;
+    const QString path = box.root() + QStringLiteral("/kept.txt");
+    test::writeAll(path, "mine");
+    ASSERT_TRUE(QFile(path).setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    test::expectAsNonRoot(box.root(), [&] {
+        const std::optional<VbError> failure = saveFileAtomic(path, "new");
+        return failure && failure->number() == kErrPermissionDenied && test::readAll(path) == "mine"
+               && QDir(box.root()).entryList(QDir::Files) == QStringList{QStringLiteral("kept.txt")};
+    });
 }

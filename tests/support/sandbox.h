@@ -7,14 +7,20 @@
 #include "support/printers.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <functional>
 
 namespace tolvane::test {
 
@@ -116,6 +122,28 @@ private:
     QTemporaryDir dir_;
     FixedClock clock_;
 };
+
+// Runs check where the rights of a file count, in a child process: as this
+// user, or, under root (who may write anything), as "nobody" after giving
+// up root as setpriv does, with every folder below root opened to that
+// user. check says whether all held; it writes what did not to stderr.
+inline void expectAsNonRoot(const QString& root, const std::function<bool()>& check)
+{
+    auto run = [&] {
+        if (::geteuid() == 0) {
+            QDirIterator folders(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+            ::chmod(QFile::encodeName(root).constData(), 0777);
+            while (folders.hasNext())
+                ::chmod(QFile::encodeName(folders.next()).constData(), 0777);
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) {
+                std::fputs("cannot give up root\n", stderr);
+                std::_Exit(2);
+            }
+        }
+        std::_Exit(check() ? 0 : 1);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+}
 
 inline QByteArray readAll(const QString& path)
 {
