@@ -113,7 +113,13 @@ void DxfOutput::DxfSave(const QString& text)
         return;
     }
 
-    const QString note = createVornFile_ ? writeVornFile(path) : QString();
+    QString note;
+    if (createVornFile_)
+        note = writeVornFile(path);
+    else if (olderVornFileExists(DripFileName(path), DripFolderName(path), path))
+        // Kept, as the user asked for no data file; but beside the new
+        // drawing it would pass for this one's.
+        note = QStringLiteral("同じ名前の古いVornファイルが残っています。この線図のデータではないため、合計圧力線図には使用しないでください。");
     progressRun(200);
 
     // Its answer does not matter: the box has only OK, and even Escape

@@ -77,11 +77,21 @@ std::optional<VbError> CreateVornFile(const QString& data, const QString& fileNa
     return std::nullopt;
 }
 
+bool olderVornFileExists(const QString& fileName, const QString& folderName, const QString& dxfPath)
+{
+    const QString path = vornFilePath(fileName, folderName);
+    return QFileInfo(path).isFile() && !samePath(path, dxfPath);
+}
+
 StaleVornFile removeStaleVornFile(const QString& fileName, const QString& folderName, const QString& dxfPath)
 {
     const QString path = vornFilePath(fileName, folderName);
-    if (!QFileInfo(path).isFile() || samePath(path, dxfPath))
+    if (!olderVornFileExists(fileName, folderName, dxfPath))
         return StaleVornFile::None;
+    // One its owner made read-only is theirs to remove; the save that could
+    // not replace it has already said why.
+    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return StaleVornFile::Kept;
     if (::unlink(QFile::encodeName(path).constData()) != 0) {
         logError(errorLabel(QStringLiteral("frmOutputDXF"), QStringLiteral("CreateVornFile")), systemError(errno));
         return StaleVornFile::Kept;

@@ -52,9 +52,13 @@ QString vornFilePath(const QString& fileName, const QString& folderName);
 std::optional<VbError> CreateVornFile(const QString& data, const QString& fileName, const QString& folderName,
                                       const QString& diagramName, const QString& dxfPath);
 
+// A data file of the drawing's name beside it that is not the drawing itself.
+bool olderVornFileExists(const QString& fileName, const QString& folderName, const QString& dxfPath);
+
 // After a drawing was saved without its data file: a data file of that name
 // from an earlier save would be totalled with loads the new drawing does
-// not show, so it is removed (never the drawing itself). Logs what it did.
+// not show, so it is removed (never the drawing itself, nor one the user
+// made read-only). Logs what it did.
 enum class StaleVornFile { None, Removed, Kept };
 StaleVornFile removeStaleVornFile(const QString& fileName, const QString& folderName, const QString& dxfPath);
 

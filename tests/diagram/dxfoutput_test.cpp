@@ -111,6 +111,28 @@ TEST_F(DxfOutputTest, OkAgainAfterACancelSavesOneDrawingAndTheBoxOffKeepsTheData
     EXPECT_TRUE(out->closed());
     EXPECT_EQ(test::readAll(path("a.dxf")), encodeSpringDiagram(sampleInputs(), "a"));
     EXPECT_EQ(test::readAll(path("a.vorn")), QByteArray("earlier data"));
+    // Said so, as it no longer goes with the drawing beside it.
+    EXPECT_EQ(ui.boxes, (QList<test::MsgBoxCall>{
+                            {path("a.dxf") + QStringLiteral(" ：ファイルを保存しました。\r同じ名前の古いVornファイルが残っています。"
+                                                             "この線図のデータではないため、合計圧力線図には使用しないでください。"),
+                             kMbOk | kMbExclamation, "保存完了"}}));
+}
+
+// A data file its owner made read-only is neither replaced nor removed.
+TEST_F(DxfOutputTest, AReadOnlyDataFileIsKeptAndSaidSo)
+{
+    test::writeAll(path("a.vorn"), "earlier data");
+    ASSERT_TRUE(QFile(path("a.vorn")).setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    test::expectAsNonRoot(box.root(), [&] {
+        run("a", {path("a.dxf")});
+        const QString said = ui.boxes.value(0).prompt;
+        const bool kept = test::readAll(path("a.vorn")) == "earlier data"
+                          && said.contains(QStringLiteral("理由：") + vbErrorDescription(kErrPermissionDenied))
+                          && said.endsWith(QStringLiteral("\r同じ名前の古いVornファイルを削除できませんでした。合計圧力線図には使用しないでください。"));
+        if (!kept)
+            std::fputs(said.toLocal8Bit().constData(), stderr);
+        return kept;
+    });
 }
 
 // A drawing saved without its data file says so and why, and a data file of
