@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <cerrno>
 
@@ -21,15 +20,13 @@ QString InstanceLock::defaultPath()
     // Only folders of this user: in a folder every user shares, a stale lock
     // of someone else, or one that cannot be replaced, would keep this user
     // out for good.
-    const QString lockName = QStringLiteral("/tolvane.lock");
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime + lockName;
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (!cache.isEmpty())
-        return cache + lockName;
-    return SettingFolder() + lockName;
+        return runtime + QStringLiteral("/tolvane.lock");
+    return cachePath();
 }
+
+QString InstanceLock::cachePath() { return CacheFolder() + QStringLiteral("/tolvane.lock"); }
 
 InstanceLock::InstanceLock(QString path) : path_(path.isEmpty() ? defaultPath() : std::move(path)) {}
 
@@ -43,10 +40,24 @@ InstanceLock::Result InstanceLock::acquire()
 {
     if (fd_ >= 0)
         return Result::Acquired;
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    unavailable_.clear();
+    Result result = tryLock(path_);
+    if (result == Result::Unavailable && path_ != cachePath()) {
+        unavailable_.append(path_);
+        path_ = cachePath();
+        result = tryLock(path_);
+    }
+    if (result == Result::Unavailable)
+        unavailable_.append(path_);
+    return result;
+}
+
+InstanceLock::Result InstanceLock::tryLock(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
     // The lock is the system's, on the open file; the file itself stays and
     // holds nothing, so nothing is written, let alone synced, to take it.
-    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return Result::Unavailable;
     // Only a lock that a live copy of this user holds is another copy; a

@@ -5,6 +5,7 @@
 // behind.
 
 #include <QString>
+#include <QStringList>
 
 namespace tolvane {
 
@@ -16,21 +17,30 @@ public:
         Unavailable,     // the lock could not be made: no answer either way
     };
 
-    // Empty path: the user's runtime folder, else the user's cache folder,
-    // else the settings folder; never a shared folder.
+    // Empty path: the user's runtime folder's lock. Where that lock cannot
+    // be made, the one in the user's cache folder is taken instead; never
+    // one in a shared folder.
     explicit InstanceLock(QString path = {});
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
     Result acquire();
+    // The lock held, else the one last tried.
     const QString& path() const { return path_; }
+    // The locks that could not be made, in the order tried.
+    const QStringList& unavailable() const { return unavailable_; }
 
+    // The runtime folder's lock, else (no runtime folder) the cache folder's.
     static QString defaultPath();
+    static QString cachePath();
 
 private:
+    Result tryLock(const QString& path);
+
     QString path_;
-    int fd_ = -1;  // open while the lock is held
+    QStringList unavailable_;
+    int fd_ = -1;  // open while the lock is held; never passed to a program started from here
 };
 
 }  // namespace tolvane

@@ -1197,8 +1197,14 @@ StartResult MainWindow::startUp()
 
         // Held as long as the window lives, that is until the program ends.
         lock_ = std::make_unique<InstanceLock>(ports_.lockFilePath);
-        switch (lock_->acquire()) {
+        const InstanceLock::Result locked = lock_->acquire();
+        // Events, not errors: the start goes on either way.
+        const QString unmade = QStringLiteral("起動中の確認用ファイル [ ") + lock_->unavailable().join(QStringLiteral(" ]、[ "))
+                               + QStringLiteral(" ] を作成できないため、");
+        switch (locked) {
         case InstanceLock::Result::Acquired:
+            if (!lock_->unavailable().isEmpty())
+                WriteEventLog(unmade + QStringLiteral("[ ") + lock_->path() + QStringLiteral(" ] で確認します。"));
             break;
         case InstanceLock::Result::AlreadyRunning:
             ports_.ui->msgBox(QStringLiteral("すでに「") + kProgramTitle + QStringLiteral("」は起動されています。"), kMbExclamation,
@@ -1208,9 +1214,7 @@ StartResult MainWindow::startUp()
         case InstanceLock::Result::Unavailable:
             // Without a lock a second copy goes unnoticed, which costs far
             // less than a program that never starts.
-            logError(QStringLiteral("[frmMain]-[Form_Loadイベント]："),
-                     VbError(kErrPathFileAccess, QStringLiteral("起動中の確認用ファイル [ ") + lock_->path()
-                                                     + QStringLiteral(" ] を作成できないため、確認せずに起動します。")));
+            WriteEventLog(unmade + QStringLiteral("確認せずに起動します。"));
             break;
         }
 

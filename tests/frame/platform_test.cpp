@@ -17,6 +17,7 @@
 
 #include <ctime>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tolvane::test {
@@ -39,14 +40,21 @@ TEST(InstanceLockTest, FreeAgainAfterwardsAndHeldOnlyByALiveCopy)
 }
 
 // A lock that cannot be made, or one held by someone else, says nothing
-// about a second copy of this user.
+// about a second copy of this user; the cache folder's lock is tried instead.
 TEST(InstanceLockTest, ALockThatCannotBeMadeIsNoSecondCopy)
 {
     Sandbox sandbox;
     writeAll(sandbox.root() + QStringLiteral("/file"), "x");
+    InstanceLock fallback(sandbox.root() + QStringLiteral("/file/tolvane.lock"));
+    EXPECT_EQ(fallback.acquire(), LockResult::Acquired);
+    EXPECT_EQ(fallback.path(), InstanceLock::cachePath());
+
+    setCacheFolder(sandbox.root() + QStringLiteral("/file"));
     EXPECT_EQ(InstanceLock(sandbox.root() + QStringLiteral("/file/tolvane.lock")).acquire(), LockResult::Unavailable);
     ASSERT_TRUE(QDir(sandbox.root()).mkdir(QStringLiteral("dir.lock")));
-    EXPECT_EQ(InstanceLock(sandbox.root() + QStringLiteral("/dir.lock")).acquire(), LockResult::Unavailable);
+    InstanceLock folder(sandbox.root() + QStringLiteral("/dir.lock"));
+    EXPECT_EQ(folder.acquire(), LockResult::Unavailable);
+    EXPECT_EQ(folder.unavailable(), (QStringList{sandbox.root() + QStringLiteral("/dir.lock"), InstanceLock::cachePath()}));
 
     const QString foreign = sandbox.root() + QStringLiteral("/foreign.lock");
     InstanceLock held(foreign);
@@ -54,6 +62,24 @@ TEST(InstanceLockTest, ALockThatCannotBeMadeIsNoSecondCopy)
     if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) != 0)
         GTEST_SKIP() << "cannot give a file to another user here";
     EXPECT_EQ(InstanceLock(foreign).acquire(), LockResult::Unavailable);
+}
+
+// A program the window starts does not inherit the lock, so it cannot keep
+// the next copy out after this one has ended.
+TEST(InstanceLockTest, TheLockIsNotPassedToStartedPrograms)
+{
+    Sandbox sandbox;
+    const QString path = sandbox.root() + QStringLiteral("/copy.lock");
+    InstanceLock lock(path);
+    ASSERT_EQ(lock.acquire(), LockResult::Acquired);
+    int found = 0;
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System)) {
+        if (fd.symLinkTarget() == path) {
+            ++found;
+            EXPECT_TRUE(::fcntl(fd.fileName().toInt(), F_GETFD) & FD_CLOEXEC);
+        }
+    }
+    EXPECT_EQ(found, 1);
 }
 
 // The lock lives in a folder of this user only: the runtime folder, else

@@ -114,16 +114,28 @@ TEST_F(StartupTest, ALockLeftByACrashedCopyIsTakenOver)
     EXPECT_EQ(sandbox.logMessages().last(), kStarted);
 }
 
+// A lock that cannot be made is an event, not a failed start: the cache
+// folder's lock is taken instead, and without that one too the start goes
+// on unchecked.
 TEST_F(StartupTest, ALockThatCannotBeMadeIsLoggedAndTheStartGoesOn)
 {
-    const QString lock = sandbox.root() + QStringLiteral("/tolvane.lock");
+    const QString lock = sandbox.root() + QStringLiteral("/tolvane.lock"), cached = CacheFolder() + QStringLiteral("/tolvane.lock");
     ASSERT_TRUE(QDir().mkdir(lock));
     started();
     EXPECT_EQ(sandbox.logMessages(),
               (QStringList{kStart, kReady,
-                           QStringLiteral("■Err：[frmMain]-[Form_Loadイベント]：起動中の確認用ファイル [ ") + lock
-                               + QStringLiteral(" ] を作成できないため、確認せずに起動します。：エラー番号 -> 75"),
+                           QStringLiteral("□Eve：起動中の確認用ファイル [ ") + lock + QStringLiteral(" ] を作成できないため、[ ") + cached
+                               + QStringLiteral(" ] で確認します。"),
                            kStarted}));
+    EXPECT_EQ(InstanceLock(cached).acquire(), InstanceLock::Result::AlreadyRunning);
+    window.reset();
+
+    writeAll(sandbox.root() + QStringLiteral("/file"), "x");
+    setCacheFolder(sandbox.root() + QStringLiteral("/file"));
+    started();
+    EXPECT_EQ(sandbox.logMessages().filter(QStringLiteral("確認用ファイル")).mid(1),
+              QStringList{QStringLiteral("□Eve：起動中の確認用ファイル [ ") + lock + QStringLiteral(" ]、[ ") + sandbox.root()
+                          + QStringLiteral("/file/tolvane.lock ] を作成できないため、確認せずに起動します。")});
     EXPECT_TRUE(ui.boxes.empty());
 }
 
