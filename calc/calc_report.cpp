@@ -33,8 +33,37 @@ CalcModel::ReportCompressions CalcModel::finalAndStartCompressions() const
     return out;
 }
 
+std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
+{
+    const bool all = InputMode == kAll;
+    const std::pair<Ctl, const char16_t*> boxes[] = {
+        {field::InitialCompression, u"初圧 (mm)"},
+        all ? std::pair{field::Bite, u"カミアイ"} : std::pair{field::StartBeforeBottom, u"下死点手前 (mm)"}};
+    for (const auto& [box, caption] : boxes) {
+        const QString& text = form_.text(box);
+        if (text.isEmpty())
+            continue;
+        try {
+            cdbl(text);
+        } catch (const VbError& e) {
+            return RefusedNumber{box, QString::fromUtf16(caption), e};
+        }
+    }
+    return std::nullopt;
+}
+
+void CalcModel::checkNumberBoxes()
+{
+    if (const std::optional<RefusedNumber> refused = refusedNumber()) {
+        refuseNumber(refused->box, refused->caption);
+        throw refused->error;
+    }
+}
+
 CalcModel::ReportCompressions CalcModel::reportCompressions() const
 {
+    if (const std::optional<RefusedNumber> refused = refusedNumber())
+        throw refused->error;
     ReportCompressions out = finalAndStartCompressions();
     out.PartStartSpringLoadN = InputMode == kAll ? PartStartSpringLoadN : partStartSpringLoadN();
     return out;
@@ -57,33 +86,20 @@ void CalcModel::refuseNumber(Ctl box, const QString& caption)
 }
 
 // The report is built whole and then put into the box, so it is either
-// complete or not there at all: a distance before bottom dead centre that
-// is not a number means no start of processing, and a per-spring value over
-// a zero count is "---". The report writes "0" only into an empty initial
-// compression or bite and over a negative initial compression; one that is
-// not a number is the user's to correct, so it is named in a message, left
-// as typed, and no report is made.
+// complete or not there at all: a per-spring value over a zero count is
+// "---". The report writes "0" only into an empty initial compression or
+// bite and over a negative initial compression; a box that is not a number
+// is the user's to correct, so it is named in a message, left as typed, and
+// no report is made.
 void CalcModel::buildReport()
 {
     auto text = [&](Ctl c) -> const QString& { return form_.text(c); };
 
     Textbox1Clar();
 
-    const bool all = InputMode == kAll;
-    auto mustBeNumber = [&](Ctl box, const char16_t* caption) {
-        if (text(box).isEmpty())
-            return;
-        try {
-            cdbl(text(box));  // also a number too large to calculate with
-        } catch (const VbError&) {
-            refuseNumber(box, QString::fromUtf16(caption));
-            throw;
-        }
-    };
-    mustBeNumber(field::InitialCompression, u"初圧 (mm)");
-    if (all)
-        mustBeNumber(field::Bite, u"カミアイ");
+    checkNumberBoxes();
 
+    const bool all = InputMode == kAll;
     if (text(field::InitialCompression).isEmpty())
         form_.setText(field::InitialCompression, kZero);
     if (strictOr(text(field::InitialCompression), 0) < 0)

@@ -11,6 +11,7 @@
 
 #include "calc/form.h"
 #include "services/ui.h"
+#include "services/vberror.h"
 
 #include <QString>
 
@@ -126,6 +127,21 @@ public:
         QString CompFinalText, CompStartText, PartStartSpringLoadN;
     };
     ReportCompressions reportCompressions() const;
+
+    // The boxes the report and the drawing read as numbers: the initial
+    // compression, and the bite (mode "all") or the distance before bottom
+    // dead centre (mode "part"). One that holds text but no number (or a
+    // number too large to calculate with) is the user's to correct: nothing
+    // is worked out from it. The first such box, its caption and why.
+    struct RefusedNumber {
+        Ctl box;
+        QString caption;
+        VbError error;
+    };
+    std::optional<RefusedNumber> refusedNumber() const;
+    // Refuses that box (refuseNumber) and throws its error; nothing when
+    // every one is empty or a number.
+    void checkNumberBoxes();
 
     // --- the rules themselves (public so they can be driven one by one) --------
     bool fTextBoxNumberCheck(Ctl box);

@@ -1353,8 +1353,11 @@ void MainWindow::imgAllClear_Click() { clearCommand(true, true); }
 
 void MainWindow::showDxfDialog(const QString& procedure)
 {
-    const bool complete = setSpData(form(), model_->InputMode);
     try {
+        // What the report refuses as no number is not drawn either: the
+        // same message names the box, and no dialog opens.
+        model_->checkNumberBoxes();
+        const bool complete = setSpData(form(), model_->InputMode);
         if (!ports_.hooks.showDxfDialog)
             throw objectRequired();
         if (ports_.hooks.showDxfDialog(*this, springRecord(), complete))

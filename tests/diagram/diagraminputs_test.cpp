@@ -75,14 +75,17 @@ TEST_F(DrawingState, TheReportTextsAreThoseOfTheBoxesWhenTheOutputStarts)
         EXPECT_FALSE(in.CompressionError);
     }
 
-    // Boxes no compression can be worked out from: nothing is drawn.
-    type(field::StartBeforeBottom, "1" + QString(309, QLatin1Char('0')));
-    try {
-        buildSpringDiagram(diagramInputs(*model), QStringLiteral("a"));
-        FAIL() << "drawn";
-    } catch (const DiagramError& e) {
-        EXPECT_EQ(e.writer, QStringLiteral("Dxf_Data11"));
-        EXPECT_EQ(e.error.number(), kErrOverflow);
+    // Boxes the report refuses, no number or one too large: nothing is drawn.
+    const std::pair<QString, int> refused[] = {{"1.2.3", kErrTypeMismatch}, {"1" + QString(309, u'0'), kErrOverflow}};
+    for (const auto& [bad, number] : refused) {
+        type(field::StartBeforeBottom, bad);
+        try {
+            buildSpringDiagram(diagramInputs(*model), QStringLiteral("a"));
+            ADD_FAILURE() << "drawn";
+        } catch (const DiagramError& e) {
+            EXPECT_EQ(e.writer, QStringLiteral("Dxf_Data11"));
+            EXPECT_EQ(e.error.number(), number);
+        }
     }
 }
 

@@ -178,6 +178,36 @@ TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
     EXPECT_EQ(springRecord().fields(), QStringList(10));
 }
 
+// The drawing refuses what the report refuses, with its message and an
+// error line: no dialog opens, so nothing is drawn or saved.
+TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
+{
+    int dialogs = 0;
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord&, bool) { return ++dialogs, false; };
+    const std::tuple<Ctl, const char*, Ctl> boxes[] = {
+        {field::InitialCompression, "初圧 (mm)", Ctl::Option1},
+        {field::Bite, "カミアイ", Ctl::Option1},
+        {field::StartBeforeBottom, "下死点手前 (mm)", Ctl::Option2}};
+    for (const auto& [box, caption, mode] : boxes) {
+        for (const char* bad : {"1.2.3", "-"}) {
+            SCOPED_TRACE(controlName(box).toStdString() + " " + bad);
+            window->model().userClickedOption(mode);
+            window->model().userTyped(box, QString::fromLatin1(bad));
+            ui.boxes.clear();
+            window->imgOutputDXF_Click();
+            EXPECT_EQ(ui.boxes, (Boxes{{QStringLiteral("「") + QString::fromUtf8(caption)
+                                            + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"),
+                                        kMbOk | kMbExclamation, QStringLiteral("警告")}}));
+            EXPECT_EQ(sandbox.logMessages().last(),
+                      QStringLiteral("■Err：[frmMain]-[imgOutputDXF_Click()]：型が一致しません。：エラー番号 -> 13"));
+            window->model().userTyped(box, QString());
+        }
+    }
+    EXPECT_EQ(dialogs, 0);
+    window->mnuDxf_Click();
+    EXPECT_EQ(dialogs, 1);
+}
+
 TEST_F(CommandTest, AnIncompleteRecordIsSaidSo)
 {
     bool complete = true;
