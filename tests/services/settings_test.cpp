@@ -33,6 +33,10 @@ TEST(Settings, MissingKeysAndEmptyValues)
         {"Nothing", "FORM_SKIN", u"ERROR"}};
     for (const auto& [section, key, value] : cases)
         EXPECT_EQ(GetINIValue(QString::fromLatin1(section), QString::fromLatin1(key)), value) << section << key;
+
+    // Values are cut to 254 characters.
+    test::writeAll(SettingsFilePath(), "[Data]\r\nLONG=" + QByteArray(254, 'x') + "yz\r\n");
+    EXPECT_EQ(GetINIValue(QStringLiteral("Data"), QStringLiteral("LONG")), QString(254, u'x'));
 }
 
 TEST(Settings, WritesKeepEveryOtherLine)
