@@ -135,6 +135,9 @@ TEST_F(Rules, ABiteOfExactlyZeroOrANegativeStartHidesTheStartOfProcessing)
                  {field::StartLoadKgf, "---"}, {field::StartLoadN, "---"}});
     EXPECT_EQ(form()[field::StartDeflectionDisplay].foreColor, kRed);
     EXPECT_EQ(model->forces.StartLoadN, "-160");
+    type(field::Stroke, "3");  // exactly zero is red too
+    EXPECT_EQ(text(field::StartDeflectionDisplay), "0");
+    EXPECT_EQ(form()[field::StartDeflectionDisplay].foreColor, kRed);
 }
 
 TEST_F(Rules, WithoutASpringOrInputsOnlyTheDeflectionTableFollows)
@@ -272,6 +275,7 @@ TEST_F(PressureOnly, TheWorkedExample)
     model->DataClear();
     type(field::StartBeforeBottom, "26");
     expectTexts({{field::StartDeflectionDisplay, "0"}, {field::StartLoadKgf, "---"}});
+    EXPECT_EQ(form()[field::StartDeflectionDisplay].foreColor, kRed);
     EXPECT_EQ(errors(), QStringList{});
 }
 
