@@ -27,8 +27,13 @@ TEST(DxfTemplate, RefusesAMissingValueOrARowBreak)
     QString error;
     EXPECT_FALSE(t.render({{QStringLiteral("A"), QStringLiteral("1")}}, &error).has_value());
     EXPECT_TRUE(error.contains(QStringLiteral("B")));
-    EXPECT_FALSE(t.render({{QStringLiteral("A"), QStringLiteral("1\r\n2")}, {QStringLiteral("B"), QString()}}, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("A")));
+    for (const char* broken : {"1\r\n2", "1\r2", "1\n2"}) {
+        error.clear();
+        const QHash<QString, QString> values{{QStringLiteral("A"), QString::fromLatin1(broken)},
+                                             {QStringLiteral("B"), QString()}};
+        EXPECT_FALSE(t.render(values, &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("A"))) << broken;
+    }
     // An empty value is an empty row, not a missing one.
     EXPECT_EQ(t.render({{QStringLiteral("A"), QString()}, {QStringLiteral("B"), QStringLiteral("b")}}),
               QStringLiteral("\r\nb\r\n"));
