@@ -120,6 +120,10 @@ TEST(TotalOutput, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
     const QString indexError = QStringLiteral("インデックスが有効範囲にありません。：エラー番号 -> 9");
     QStringList fiftyPointZero = allKind();
     fiftyPointZero[1] = QStringLiteral("50.0");
+    QStringList otherCompressedLength = allKind();
+    otherCompressedLength[5] = QStringLiteral("24");
+    const QString lengthsDiffer = QStringLiteral(
+        "選択されたファイルは、\r\n「自由長」「設置長」「圧縮長」「初圧」「ストローク」\r\nのいずれかが統一されていません。");
     const QString tooShort = named + QStringLiteral("は、\r\nデータが不足しているため、合計できません。");
 
     // The second file is the bad one; without a line there is no such file.
@@ -135,9 +139,8 @@ TEST(TotalOutput, RefusesFilesItCannotTotalNamingThemAndSavesNothing)
         {"other kind", vornLine(withKind(QStringLiteral("SppOnly"))), mixed, {}},
         {"kind in other case", vornLine(withKind(QStringLiteral("all"))), mixed, {}},
         {"no kind", vornLine(withKind(QString())), mixed, {}},
-        {"lengths differ as text", vornLine(fiftyPointZero),
-         QStringLiteral("選択されたファイルは、\r\n「自由長」「設置長」「圧縮長」「初圧」「ストローク」\r\nのいずれかが統一されていません。"),
-         {}},
+        {"lengths differ as text", vornLine(fiftyPointZero), lengthsDiffer, {}},
+        {"compressed length differs", vornLine(otherCompressedLength), lengthsDiffer, {}},
         {"marker only", QStringLiteral("CreatedByVORN"), tooShort,
          {QStringLiteral("■Err：[frmSelectFile]-[imgOutputDXF_Click()]：") + indexError}},
         {"five values", vornLine(allKind().mid(0, 5)), tooShort,
