@@ -1,7 +1,6 @@
 // Printing the report from memory in character cells.
 #include "frame/frametest.h"
 #include "frame/printlayout.h"
-#include "frame/webservers.h"
 
 #include <QListWidget>
 
@@ -59,7 +58,13 @@ TEST_F(PrintTest, TheMenuPrintsTheReportAndSpoolsNothing)
     EXPECT_EQ(after, QByteArray("mine"));
 
     ASSERT_EQ(printer.jobs.size(), 1u);
-    EXPECT_EQ(printer.jobs[0].items, reportPrintJob(window->startDate(), form().text(Ctl::Text1), productPageUrl()).items);
+    EXPECT_EQ(printer.jobs[0].items,
+              (QList<PrintedText>{{3, 3, QStringLiteral("2026/12/06 9:05:07")},
+                                  {3, 4, QStringLiteral("---------------------- Tolvane ----------------------")},
+                                  {7, 6, QStringLiteral("L = 50")},
+                                  {7, 7, QStringLiteral("ST = 10")},
+                                  {7, 8, QString()},
+                                  {3, 10, QStringLiteral("----------------- http://www.example.org/vorn/ -----------------")}}));
     EXPECT_EQ(widget<QListWidget>("List3")->count(), 2);
     EXPECT_TRUE(ui.boxes.empty());
 
