@@ -3,7 +3,9 @@
 // the handler's return (the series table queried, the lists, bars, options
 // and pictures mirrored). The first click after a start or a clear also
 // slides the title panel away; the window shows that slide afterwards, so
-// it must not lengthen the click. Each must stay under a millisecond.
+// it must not lengthen the click. Each must stay under a millisecond. The
+// slide itself, from the click to the panel hidden, is paced to take about
+// 310 ms (every place of the name at 0.1 ms, of the version text at 0.01 ms).
 #include "bench/bench_support.h"
 #include "frame/mainwindow.h"
 #include "frame/widgets.h"
@@ -85,6 +87,26 @@ void BM_SeriesClickSlidingThePanel(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SeriesClickSlidingThePanel)->Unit(benchmark::kMicrosecond);
+
+// The slide as the window shows it, in wall time: from the click until the
+// panel has gone.
+void BM_TitlePanelSlide(benchmark::State& state)
+{
+    StartedWindow s;
+    QWidget* panel = s.window->control(QStringLiteral("Picture6"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.window->hide();
+        s.window->imgAllClear_Click();
+        s.window->show();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        s.click("imgSWM");
+        while (!panel->isHidden())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+BENCHMARK(BM_TitlePanelSlide)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
