@@ -4,10 +4,10 @@
 // wall time; with the deadline of 500 ms here it must stay near 500 ms,
 // never near twice that.
 #include "bench/bench_support.h"
+#include "bench/window_benchmarks.h"
 #include "frame/banner.h"
 #include "services/folders.h"
 
-#include <QApplication>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -43,13 +43,4 @@ BENCHMARK(BM_SilentServerWaitsTheDeadlineOnce)->Arg(500)->Iterations(5)->UseReal
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWindowBenchmarks(argc, argv); }

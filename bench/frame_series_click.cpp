@@ -7,6 +7,7 @@
 // slide itself, from the click to the panel hidden, is paced to take about
 // 310 ms (every place of the name at 0.1 ms, of the version text at 0.01 ms).
 #include "bench/bench_support.h"
+#include "bench/window_benchmarks.h"
 #include "frame/mainwindow.h"
 #include "frame/widgets.h"
 #include "services/folders.h"
@@ -56,6 +57,17 @@ struct StartedWindow {
             QApplication::sendEvent(w, &e);
         }
     }
+    // Brings the title panel back, untimed: with the window hidden, so its
+    // slide is over at once.
+    void bringBackThePanel(benchmark::State& state)
+    {
+        state.PauseTiming();
+        window->hide();
+        window->imgAllClear_Click();
+        window->show();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
 };
 
 // Two series of one frame in turn, the title panel already away.
@@ -71,18 +83,12 @@ void BM_SeriesClick(benchmark::State& state)
 }
 BENCHMARK(BM_SeriesClick)->Unit(benchmark::kMicrosecond);
 
-// The click that slides the title panel away: before each, the panel is
-// brought back (with the window hidden, so its slide is over at once).
+// The click that slides the title panel away, the panel brought back before each.
 void BM_SeriesClickSlidingThePanel(benchmark::State& state)
 {
     StartedWindow s;
     for (auto _ : state) {
-        state.PauseTiming();
-        s.window->hide();
-        s.window->imgAllClear_Click();
-        s.window->show();
-        QApplication::processEvents();
-        state.ResumeTiming();
+        s.bringBackThePanel(state);
         s.click("imgSWM");
     }
 }
@@ -95,12 +101,7 @@ void BM_TitlePanelSlide(benchmark::State& state)
     StartedWindow s;
     QWidget* panel = s.window->control(QStringLiteral("Picture6"));
     for (auto _ : state) {
-        state.PauseTiming();
-        s.window->hide();
-        s.window->imgAllClear_Click();
-        s.window->show();
-        QApplication::processEvents();
-        state.ResumeTiming();
+        s.bringBackThePanel(state);
         s.click("imgSWM");
         while (!panel->isHidden())
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -110,13 +111,4 @@ BENCHMARK(BM_TitlePanelSlide)->Iterations(5)->UseRealTime()->Unit(benchmark::kMi
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWindowBenchmarks(argc, argv); }
