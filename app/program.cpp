@@ -1,6 +1,6 @@
 #include "app/program.h"
 
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "diagram/fromcalc.h"
 #include "frame/banner.h"
 #include "frame/desktop.h"

@@ -3,7 +3,7 @@
 // recalculation that follows it). Each must stay well under a millisecond.
 #include "bench/bench_support.h"
 #include "calc/calcmodel.h"
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "services/folders.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 // under a second. Uses the built reader, the sample catalogue written as an
 // Access file by the build, and one Jet test file.
 #include "bench/bench_support.h"
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "services/folders.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // notice. Runs on the catalogue the build lays into build/app (or the folder
 // named by TOLVANE_APP_DIR).
 #include "bench/bench_support.h"
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include <QFile>
 

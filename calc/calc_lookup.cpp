@@ -3,7 +3,7 @@
 #include "calc/calcmodel.h"
 
 #include "calc/calc_detail.h"
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 
 namespace tolvane {
 

@@ -5,9 +5,10 @@ the real size.
 
     /usr/bin/python3 tools/make_jet_catalogue.py OUTPUT.mdb TABLE.csv...
 
-Takes the same CSV files as the sample's own build step (make_catalogue) and
-makes the same tables: one per file, named after it, the header's columns in
-their order, the rows in file order. NO and VERSION are Text, every other
+Takes the same CSV files as the sample's own build step (make_catalogue), those of
+catalogue/sample/ZEKA and catalogue/sample/ZEKA_D, and makes the same tables:
+one per file, named after it, the header's columns in their order, the rows in
+file order. NO and VERSION are Text, every other
 column a Double holding the nearest double to the CSV's number text. The file
 has what a reader needs and no more: the database page, the system catalogue
 MSysObjects with a row per table, and per table a definition page (no

@@ -5,13 +5,13 @@
 #include "support/scripted_ui.h"
 #include "calc/calcmodel.h"
 #include "support/printers.h"
+#include "support/catalogue_files.h"
 #include "support/sandbox.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <utility>
@@ -19,22 +19,6 @@
 namespace tolvane::test {
 
 using FakeUi = ScriptedUi;
-
-// Every series, in the order of the window's buttons.
-inline const QStringList kSeriesCodes = {"SWB", "SWC", "SWF", "SWG", "SWH", "SWL", "SWM", "SWR", "SWS", "SWU", "SWV",
-                                         "SWX", "SWY", "SWZ", "WB",  "WF",  "WH",  "WL",  "WM",  "WR",  "WT",  "WY"};
-
-// Runs sql on the SQLite file at path, made when missing.
-inline void makeDatabase(const QString& path, const QString& sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-}
 
 class FakeScreen final : public CalcScreen {
 public:

@@ -1,6 +1,6 @@
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 
-#include "calc/jetcopy.h"
+#include "catalogue/jetcopy.h"
 #include "services/numtext.h"
 #include "services/vberror.h"
 

@@ -3,9 +3,10 @@
 // values shown as the program's own number texts, the sample catalogue giving
 // the same window from either format, and every kind of bad file failing as a
 // failed query does, without a crash, a hang or a copy left behind.
-#include "calc_fixture.h"
+#include "support/catalogue_files.h"
+#include "support/sandbox.h"
 
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
 
@@ -291,56 +292,6 @@ TEST_F(JetCatalogue, TextKeepsItsCharacters)
     }
 }
 
-// The sample catalogue written as the maker's Access files gives the window
-// the same lists, labels and results as the sample itself, step by step.
-TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
-{
-    const auto walk = [&](const QString& folder) {
-        for (const QString file : {"/ZEKA.mdb", "/ZEKA_D.mdb"}) {
-            QFile::remove(sandbox.root() + "/program" + file);
-            EXPECT_TRUE(QFile::copy(folder + file, sandbox.root() + "/program" + file));
-        }
-        model = std::make_unique<CalcModel>(ui, screen);
-        model->startUp();
-        QStringList seen;
-        const auto look = [&] {
-            for (int i = 0; i < kControlCount; ++i) {
-                const ControlState& c = form()[static_cast<Ctl>(i)];
-                seen << controlName(static_cast<Ctl>(i)) + ' ' + c.text + ' ' + c.items.join(u'|') + ' ' +
-                            QString::number(c.enabled) + QString::number(c.foreColor);
-            }
-        };
-        for (const char* code : {"SWB", "SWG", "WY"}) {
-            model->seriesClicked(code);
-            look();
-            model->userClickedList(field::DiameterList, 1);
-            look();
-            model->userClickedList(field::SizeList, static_cast<int>(form()[field::SizeList].items.size()) - 1);
-            look();
-            for (const auto& [box, t] : Texts{{field::PlateThickness, "2"}, {field::ProcessingLength, "100"},
-                                              {field::SpringCount, "4"}, {field::InitialCompression, "3"},
-                                              {field::Stroke, "10"}})
-                type(box, t);
-            look();
-        }
-        return seen;
-    };
-    setJetReader(kReader);
-    // The version, and size numbers compared as the Access engine compared text.
-    const QString jet = QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb");
-    EXPECT_EQ(readDatabaseVersion(jet), "2026.12");
-    EXPECT_EQ(runCatalogueQuery(jet, kConnect, "SELECT * FROM [SWB] WHERE [no] = 'swb6-10';").rows.size(), 1);
-    const QStringList fromSample = walk(QStringLiteral(TOLVANE_APP_DIR));
-    const QStringList fromJet = walk(QStringLiteral(TOLVANE_JET_CATALOGUE));
-    setJetReader({});
-    ASSERT_EQ(fromJet.size(), fromSample.size());
-    for (qsizetype i = 0; i < fromJet.size(); ++i)
-        EXPECT_EQ(fromJet[i], fromSample[i]);
-    EXPECT_TRUE(fromSample.contains(QStringLiteral("Label21 WY5-50  10")));
-    EXPECT_EQ(errors(), QStringList{});
-    EXPECT_TRUE(ui.boxes.isEmpty());
-}
-
 // The copy is made once per state of the file: a query on an unchanged file
 // never starts the reader. A file changed in place, where only its time
 // tells (same size, same inode), is read anew or fails; never the old copy.
@@ -437,24 +388,6 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
     }
     EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：tolvane-catalogue: warning: something odd")))
         << sandbox.logText().toStdString();
-}
-
-// A broken maker's file behaves in the window as a missing one does: an
-// error line, no message, the lists as they were.
-TEST_F(CalcTest, ABrokenJetCatalogueFailsTheLookupWithItsErrorLine)
-{
-    setJetReader(kReader);
-    const QString zeka = sandbox.root() + QStringLiteral("/program/ZEKA.mdb");
-    writeAll(zeka, readAll(fixture("V1997_test")).left(40000));
-    form().setItems(field::SizeList, {QStringLiteral("SWB6-10")});
-    model->seriesClicked(QStringLiteral("SWB"));
-    setJetReader({});
-    EXPECT_EQ(form()[field::SizeList].items, QStringList{"SWB6-10"});
-    EXPECT_TRUE(ui.boxes.isEmpty());
-    ASSERT_EQ(errors().size(), 1);
-    EXPECT_EQ(errors()[0], QStringLiteral("■Err：[frmMain]-[DataSearch()]：データベース '") +
-                               QDir::toNativeSeparators(zeka) +
-                               QStringLiteral("' を開けません。ファイルが破損している可能性があります。：エラー番号 -> 3049"));
 }
 
 // Damaged copies of every fixture, cut short at random or with random bytes

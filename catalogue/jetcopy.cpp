@@ -1,6 +1,6 @@
-#include "calc/jetcopy.h"
+#include "catalogue/jetcopy.h"
 
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "services/folders.h"
 #include "services/log.h"
 

@@ -9,9 +9,9 @@
 // exit status 1. The program's catalogue layer also starts this tool, with
 // "--convert JETFILE OUTPUT", as its Jet reader.
 
-#include "calc/catalogue.h"
-#include "calc/jetcopy.h"
-#include "catalogue/jetreader.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
+#include "catalogue/reader/jetreader.h"
 #include "services/vberror.h"
 
 #include <QCoreApplication>

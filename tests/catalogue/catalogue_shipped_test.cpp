@@ -1,9 +1,10 @@
 // The catalogue the build lays into the program folder: what the window relies
 // on (tables, order, unique numbers, the deflection ladder, the 999 rule of
 // SWC and SWG, diameter lists, the version) and that it is exactly its sources.
-#include "calc_fixture.h"
+#include "support/catalogue_files.h"
+#include "support/sandbox.h"
 
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "services/numtext.h"
 
 #include <QSet>
@@ -16,7 +17,7 @@ namespace {
 const QString kSizes = QStringLiteral(TOLVANE_APP_DIR "/ZEKA.mdb");
 const QString kDiameters = QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb");
 const QString kConnect = QStringLiteral(";DATABASE=ZEKA.mdb;pwd=Rm4tQx82pLw");
-const QString kSource = QStringLiteral(TOLVANE_SOURCE_DIR "/catalogue/");
+const QString kSource = QStringLiteral(TOLVANE_SOURCE_DIR "/catalogue/sample/");
 
 CatalogueRecordset query(const QString& db, const QString& sql)
 {

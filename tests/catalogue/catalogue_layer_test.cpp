@@ -1,9 +1,10 @@
 // The catalogue layer on a small database the test makes itself: the window's
 // three query texts as they stand, fields by name, number texts, and every way
 // a catalogue can be missing or wrong ending in the Access engine's error.
-#include "calc_fixture.h"
+#include "support/catalogue_files.h"
+#include "support/sandbox.h"
 
-#include "calc/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
 

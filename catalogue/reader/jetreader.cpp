@@ -1,6 +1,6 @@
-#include "catalogue/jetreader.h"
+#include "catalogue/reader/jetreader.h"
 
-#include "calc/jetcopy.h"
+#include "catalogue/jetcopy.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>

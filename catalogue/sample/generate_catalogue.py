@@ -8,12 +8,13 @@ die springs. The numbers are plausible, not any maker's data.
 
 Run it from anywhere (python3, standard library only):
 
-    python3 catalogue/generate_catalogue.py [--out FOLDER]
+    python3 catalogue/sample/generate_catalogue.py [--out FOLDER]
 
-It rewrites catalogue/ZEKA/<series>.csv (the sizes), catalogue/ZEKA/DB_VERSION.csv
-(the catalogue's version) and catalogue/ZEKA_D/<series>.csv (the outer-diameter
-lists), or the same two folders below FOLDER. The build turns these CSV files into ZEKA.mdb and ZEKA_D.mdb with
-make_catalogue (catalogue/make_catalogue.cpp); it never runs this script.
+It rewrites catalogue/sample/ZEKA/<series>.csv (the sizes),
+catalogue/sample/ZEKA/DB_VERSION.csv (the catalogue's version) and
+catalogue/sample/ZEKA_D/<series>.csv (the outer-diameter lists), or the same
+two folders below FOLDER. The build turns these CSV files into ZEKA.mdb and
+ZEKA_D.mdb with make_catalogue (catalogue/sample/make_catalogue.cpp); it never runs this script.
 
 The model
 ---------
