@@ -21,6 +21,7 @@ public:
     std::optional<QString> askSaveFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return std::nullopt; }
     bool openUrl(const QString&) override { return true; }
+    void setWaitCursor(bool) override {}
 };
 
 class QuietScreen final : public CalcScreen {

@@ -26,6 +26,7 @@ public:
     std::optional<QString> askSaveFile(const FileDialogRequest&) override { return savePath; }
     std::optional<QStringList> askOpenFiles(const FileDialogRequest&) override { return files; }
     bool openUrl(const QString&) override { return true; }
+    void setWaitCursor(bool) override {}
 };
 
 struct Workspace {

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,9 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace tolvane {
@@ -123,9 +127,10 @@ FileFormat headerFormat(const std::string& file, const QString& shown)
     return FileFormat::Unknown;
 }
 
-// The absolute name of an existing regular file, or the engine's error for
-// a missing file, a missing folder or something that is not a file.
-std::string existingFile(const QString& path)
+// The absolute name of an existing regular file, with what the one stat of
+// the query said of it; else the engine's error for a missing file, a
+// missing folder or something that is not a file.
+std::string existingFile(const QString& path, struct stat& st)
 {
     // Through the file system, not QFileInfo: a name starting with ":"
     // would be one of Qt's resources there.
@@ -133,20 +138,39 @@ std::string existingFile(const QString& path)
     std::error_code error;
     const fs::path file =
         path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
-    const fs::file_status status = fs::status(file, error);
-    if (path.isEmpty() || !fs::exists(status)) {
+    if (path.isEmpty() || ::stat(file.c_str(), &st) != 0) {
         if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
             throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
                                       QStringLiteral(" は正しいパスではありません。"));
         throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
     }
-    if (!fs::is_regular_file(status))
+    if (!S_ISREG(st.st_mode))
         throw jetcopy::cannotOpen(path);
     return file.string();
 }
 
+// An SQLite name for the file as it is: read-only and immutable, so SQLite
+// never writes a journal, a WAL or its shared memory beside it, nor takes a
+// lock. Every byte but the plainest is escaped: "?", "#" and "%" would
+// otherwise end or change the name.
+std::string immutableUri(const std::string& file)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : file) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || std::strchr("/-._~", c)) {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
 // How a column's values become text, by its declared type.
-enum class Shown { AsStored, Single, Date, YesNo };
+enum class Shown { AsStored, Single, Exact, Date, YesNo };
 
 Shown shownAs(const char* declared)
 {
@@ -154,6 +178,8 @@ Shown shownAs(const char* declared)
         return Shown::AsStored;
     if (qstricmp(declared, "SINGLE") == 0)
         return Shown::Single;
+    if (qstricmp(declared, "CURRENCY") == 0 || qstricmp(declared, "DECIMAL") == 0)
+        return Shown::Exact;
     if (qstricmp(declared, "DATETIME") == 0)
         return Shown::Date;
     if (qstricmp(declared, "BIT") == 0)
@@ -185,53 +211,72 @@ QString dateText(double value)
     return seconds == 0 ? shownDate : shownDate + QLatin1Char(' ') + time;
 }
 
-// One open read-only database, closed on every way out. A Jet file is
-// opened as its current SQLite copy.
+// Text that a Currency or Decimal value keeps exactly when a double would
+// round it: digits with at most one point, and a sign.
+bool exactNumberText(const char* p, int bytes)
+{
+    if (bytes <= 0 || bytes > 32)
+        return false;
+    int i = p[0] == '-' ? 1 : 0;
+    int digits = 0;
+    bool point = false;
+    for (; i < bytes; ++i) {
+        if (p[i] >= '0' && p[i] <= '9')
+            ++digits;
+        else if (p[i] == '.' && !point && digits > 0)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0 && p[bytes - 1] != '.';
+}
+
+// One open read-only database, kept across queries: the sample's SQLite file
+// itself, or a Jet file's current SQLite copy.
 class Connection {
 public:
-    explicit Connection(const QString& path) : path_(path)
+    Connection(const std::string& file, const QString& shown, const jetcopy::FileKey& key) : path_(shown)
     {
-        std::string name = existingFile(path);
-        switch (headerFormat(name, path)) {
+        switch (headerFormat(file, shown)) {
         case FileFormat::Sqlite:
-            break;
+            // The path may have held a Jet file before.
+            jetcopy::dropCopiesOf(file);
+            open(file);
+            return;
         case FileFormat::Jet3:
         case FileFormat::Jet4:
-            name = jetcopy::currentCopy(name, path);
-            copy_ = name;
             break;
         case FileFormat::Unknown:
-            throw jetcopy::unrecognisedFormat(path);
+            jetcopy::dropCopiesOf(file);
+            throw jetcopy::unrecognisedFormat(shown);
         }
-        // The absolute name: "" and ":memory:" must never reach SQLite as
-        // reserved names. Read-only: a file that vanished in between is not
-        // created, and nothing is ever written.
-        const int rc = sqlite3_open_v2(name.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-        if (rc != SQLITE_OK) {
-            // The destructor does not run for a constructor that throws.
-            try {
-                fail(rc);
-            } catch (...) {
-                sqlite3_close(db_);
-                throw;
-            }
+        // A copy that is empty, unreadable or made from another state of the
+        // file is never trusted: it is made again, once.
+        const QString made = jetcopy::keyText(file, key);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            copy_ = jetcopy::currentCopy(file, shown, key);
+            if (openCopy(made))
+                return;
+            jetcopy::dropCopy(copy_);
         }
-        // The query comes from the window's own texts; it may read, nothing else.
-        sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+        throw jetcopy::damagedDatabase(shown);
     }
-    ~Connection()
-    {
-        sqlite3_finalize(stmt_);
-        sqlite3_close(db_);
-    }
+    ~Connection() { sqlite3_close(db_); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
+
+    // A copy that turned out damaged while read: the connection is of no
+    // further use, and the copy is made again by the next query.
+    bool broken() const { return broken_; }
 
     CatalogueRecordset run(const QString& sql)
     {
         const QByteArray text = sql.toUtf8();
         const char* tail = nullptr;
-        int rc = sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &stmt_, &tail);
+        sqlite3_stmt* prepared = nullptr;
+        int rc = sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &prepared, &tail);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+        stmt_ = prepared;
         if (rc != SQLITE_OK)
             fail(rc, sql);
         if (!stmt_)
@@ -252,7 +297,11 @@ public:
             result.types.append(QString::fromUtf8(declared ? declared : ""));
             shown_.append(shownAs(declared));
         }
+        const qint64 rowCap = catalogueCaps().rows;
         while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+            // No catalogue holds more; a file that says so is damaged.
+            if (result.rows.size() >= rowCap)
+                throw jetcopy::damagedDatabase(path_);
             QStringList row;
             row.reserve(columnCount);
             for (int c = 0; c < columnCount; ++c)
@@ -265,6 +314,49 @@ public:
     }
 
 private:
+    void open(const std::string& file)
+    {
+        // The absolute name: "" and ":memory:" must never reach SQLite as
+        // reserved names. Read-only: a file that vanished in between is not
+        // created, and nothing is ever written.
+        const int rc = sqlite3_open_v2(immutableUri(file).c_str(), &db_,
+                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK) {
+            // The destructor does not run for a constructor that throws.
+            try {
+                fail(rc);
+            } catch (...) {
+                sqlite3_close(db_);
+                throw;
+            }
+        }
+        // The query comes from the window's own texts; it may read, nothing
+        // else, and no value longer than a catalogue's is ever held.
+        sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(catalogueCaps().valueBytes, INT_MAX)));
+    }
+
+    // Opens the copy when it records the state of the file it was made from.
+    bool openCopy(const QString& made)
+    {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        if (sqlite3_open_v2(immutableUri(copy_).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK)
+            return false;
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';
+        bool same = false;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+            same = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) == made;
+        sqlite3_finalize(stmt);
+        if (!same)
+            return false;
+        sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(catalogueCaps().valueBytes, INT_MAX)));
+        return true;
+    }
+
     QString fieldText(int c) const
     {
         switch (sqlite3_column_type(stmt_, c)) {
@@ -278,6 +370,7 @@ private:
                 return dateText(value);
             case Shown::YesNo:
                 return value != 0 ? QStringLiteral("True") : QStringLiteral("False");
+            case Shown::Exact:  // stored as a number when its 15-digit text is exact
             case Shown::AsStored:
                 break;
             }
@@ -291,9 +384,16 @@ private:
         }
         case SQLITE_NULL:
             return {};
-        default:
-            // Binary data has no text; reading it as text was a type mismatch.
+        default: {
+            // A Currency or Decimal value that a double would round is kept
+            // as its exact text. Other binary data has no text; reading it as
+            // text was a type mismatch.
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, c));
+            const int size = sqlite3_column_bytes(stmt_, c);
+            if (shown_[c] == Shown::Exact && exactNumberText(bytes, size))
+                return QString::fromLatin1(bytes, size);
             throw VbError(kErrTypeMismatch);
+        }
         }
     }
 
@@ -311,12 +411,13 @@ private:
         return *it;
     }
 
-    [[noreturn]] void fail(int rc, const QString& sql = {}) const
+    [[noreturn]] void fail(int rc, const QString& sql = {})
     {
         const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
         // A copy of a Jet file that no longer reads is ours to make again.
         if (!copy_.empty() && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
             jetcopy::dropCopy(copy_);
+            broken_ = true;
             throw jetcopy::damagedDatabase(path_);
         }
         switch (rc & 0xff) {
@@ -327,6 +428,7 @@ private:
         case SQLITE_NOTADB:
             throw jetcopy::unrecognisedFormat(path_);
         case SQLITE_CORRUPT:
+        case SQLITE_TOOBIG:  // a value over its cap
             throw jetcopy::damagedDatabase(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -354,11 +456,71 @@ private:
     QString path_;
     std::string copy_;  // the SQLite copy opened in place of a Jet file
     sqlite3* db_ = nullptr;
-    sqlite3_stmt* stmt_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;  // the statement of the query that runs
+    bool broken_ = false;
     QList<Shown> shown_;
     mutable QHash<quint64, QString> numberTexts_;
     mutable QHash<quint64, QString> singleTexts_;
 };
+
+
+// The connections kept open, the latest used first. The window uses two
+// files; a few more are kept for the tool and for tests.
+struct KeptConnection {
+    std::string file;
+    jetcopy::FileKey key;
+    std::unique_ptr<Connection> db;
+};
+constexpr std::size_t kKeptConnections = 4;
+
+std::mutex& catalogueLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::list<KeptConnection>& keptConnections()
+{
+    static std::list<KeptConnection> kept;
+    return kept;
+}
+
+CatalogueCaps& caps()
+{
+    static CatalogueCaps current;
+    return current;
+}
+
+// Runs what on the file's connection, kept while the file stays as it was:
+// the one stat of the query tells. Called with the lock held.
+template <typename What>
+auto onCatalogue(const QString& path, What&& what)
+{
+    struct stat st {};
+    const std::string file = existingFile(path, st);
+    const jetcopy::FileKey key = jetcopy::keyOf(st);
+    std::list<KeptConnection>& kept = keptConnections();
+    auto it = kept.begin();
+    while (it != kept.end() && it->file != file)
+        ++it;
+    if (it != kept.end() && it->key == key) {
+        kept.splice(kept.begin(), kept, it);
+    } else {
+        if (it != kept.end())
+            kept.erase(it);
+        auto db = std::make_unique<Connection>(file, path, key);
+        kept.push_front({file, key, std::move(db)});
+        if (kept.size() > kKeptConnections)
+            kept.pop_back();
+    }
+    try {
+        return what(*kept.front().db);
+    } catch (...) {
+        if (kept.front().db->broken())
+            kept.pop_front();
+        throw;
+    }
+}
 
 }  // namespace
 
@@ -418,21 +580,21 @@ QStringList CatalogueRecordset::column(QStringView name) const
 CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql)
 {
     checkConnect(connect);
-    Connection db(databasePath);
-    return db.run(sql);
+    const std::lock_guard lock(catalogueLock());
+    return onCatalogue(databasePath, [&](Connection& db) { return db.run(sql); });
 }
 
 QString readDatabaseVersion(const QString& databasePath)
 {
-    Connection db(databasePath);
-    const CatalogueRecordset rs = db.run(QStringLiteral("select VERSION from DB_VERSION"));
+    const CatalogueRecordset rs = runCatalogueQuery(databasePath, QString(), QStringLiteral("select VERSION from DB_VERSION"));
     // Every row overwrote the version in turn; the last one stays.
     return rs.rows.isEmpty() ? QString() : rs.field(static_cast<int>(rs.rows.size()) - 1, u"Version");
 }
 
 QString catalogueFormat(const QString& databasePath)
 {
-    switch (headerFormat(existingFile(databasePath), databasePath)) {
+    struct stat st {};
+    switch (headerFormat(existingFile(databasePath, st), databasePath)) {
     case FileFormat::Sqlite:
         return QStringLiteral("SQLite");
     case FileFormat::Jet3:
@@ -447,13 +609,27 @@ QString catalogueFormat(const QString& databasePath)
 
 QStringList catalogueTables(const QString& databasePath)
 {
-    Connection db(databasePath);
     // The schema lists the tables in the order they were made, which for a
     // Jet copy is the order of the Jet file's own catalogue.
-    return db
-        .run(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
-                            "ESCAPE '!' ORDER BY rowid"))
+    return runCatalogueQuery(databasePath, QString(),
+                             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                                            "'sqlite!_%' ESCAPE '!' ORDER BY rowid"))
         .column(u"name");
 }
+
+void closeCatalogues()
+{
+    const std::lock_guard lock(catalogueLock());
+    keptConnections().clear();
+}
+
+void setCatalogueCaps(const CatalogueCaps& limits)
+{
+    const std::lock_guard lock(catalogueLock());
+    caps() = limits;
+    keptConnections().clear();
+}
+
+const CatalogueCaps& catalogueCaps() { return caps(); }
 
 }  // namespace tolvane

@@ -3,15 +3,21 @@
 // DB_VERSION) and ZEKA_D.mdb (one outer-diameter list per series). Either
 // file is the maker's Access (Jet 3 or Jet 4) file or the sample's SQLite
 // file, told apart by its header, never by its name. The program only ever
-// reads them, and every choice in the window queries again: a Jet file is
-// read through an SQLite copy that is made anew whenever the file changes.
+// reads them, and nothing is ever written beside them. Every choice in the
+// window queries again, on a connection kept open per file and checked
+// against the file (one stat) before each query: a changed file is opened
+// anew, and a Jet file is read through an SQLite copy made anew whenever the
+// file changes.
 
 #include "services/vberror.h"
 
 #include <QList>
+#include <QtGlobal>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <functional>
 
 namespace tolvane {
 
@@ -19,9 +25,10 @@ struct CatalogueRecordset {
     QStringList columns;      // as the table declares them
     QStringList types;        // each column's declared type: a Jet file's keep their Jet type names
     // Every field as the program shows it: text as stored, a Single as its
-    // 7-digit number text, every other number as its 15-digit number text,
-    // a date as "yyyy/MM/dd H:mm:ss", a Yes/No field as "True" or "False",
-    // NULL as a null string (empty text is an empty, non-null string).
+    // 7-digit number text, a Currency (4 decimals) or Decimal (28 digits)
+    // exactly, every other number as its 15-digit number text, a date as
+    // "yyyy/MM/dd H:mm:ss", a Yes/No field as "True" or "False", NULL as a
+    // null string (empty text is an empty, non-null string).
     QList<QStringList> rows;
 
     // Field of one row by name, case-insensitive; throws VbError(kErrInvalidCall)
@@ -52,7 +59,7 @@ VbError noCurrentRecord();
 // ran out of time), 3045 file in use, 3078 missing table, 3061 unknown field
 // in the query, 3075 syntax error, 3142 text after the statement, 3219 not a
 // row-returning query, 3170 foreign connect type (or no Jet reader), 13 a
-// field that cannot be text.
+// field that cannot be text. A value or a result over its cap is damage (3049).
 CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql);
 
 // DB_VERSION.VERSION of the catalogue ("select VERSION from DB_VERSION"); with
@@ -64,10 +71,29 @@ QString catalogueFormat(const QString& databasePath);
 // The catalogue's tables in the order the file stores them.
 QStringList catalogueTables(const QString& databasePath);
 
+// Closes every file the layer keeps open; the next query opens it again.
+void closeCatalogues();
+
+// What a catalogue file may hold before it counts as damaged, so a crafted
+// file can make neither process use memory without bound.
+struct CatalogueCaps {
+    qint64 valueBytes = qint64(1) << 20;          // one text or memo value, in UTF-8
+    qint64 rows = 1000000;                        // one table, or one query's result
+    qint64 copyBytes = qint64(64) << 20;          // the SQLite copy of a Jet file
+    qint64 readerMemoryBytes = qint64(512) << 20; // the reader's address space
+};
+// Smaller caps make the checks testable on small files; {} the above again.
+void setCatalogueCaps(const CatalogueCaps& caps);
+const CatalogueCaps& catalogueCaps();
+
 // The program that turns a Jet file into its SQLite copy (empty:
 // "tolvane-catalogue" in the program folder) and how long it may take
-// before it is stopped and the query fails.
+// before it is stopped and the query fails. Forgets the failed conversions.
 inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
 void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
+
+// Told true when a query has to wait for a Jet file's copy to be made, and
+// false when that is over: the window shows its wait cursor meanwhile.
+void setConversionObserver(std::function<void(bool converting)> observer);
 
 }  // namespace tolvane

@@ -1,29 +1,25 @@
 #include "catalogue/jetcopy.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/readerprocess.h"
 #include "services/folders.h"
 #include "services/log.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <map>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace tolvane {
 
@@ -32,6 +28,7 @@ namespace {
 struct ReaderSettings {
     QString program;
     int deadlineMs = kDefaultJetReaderDeadlineMs;
+    std::function<void(bool)> observer;
 };
 
 ReaderSettings& readerSettings()
@@ -46,209 +43,249 @@ QString readerProgram()
     return program.isEmpty() ? ProgramFolder() + QStringLiteral("/tolvane-catalogue") : program;
 }
 
-// What became of one run of the reader.
-struct ReaderRun {
-    enum { Finished, Crashed, TimedOut } end = Finished;
-    int code = 0;  // exit code, or signal number
-    std::string errors;  // the start of what it wrote on stderr
+std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A conversion that failed, for the state of the file it failed on.
+struct Failure {
+    jetcopy::FileKey key;
+    VbError error;
 };
 
-// Enough of the reader's stderr to tell what went wrong; a reader stuck in a
-// loop of warnings may write megabytes before its deadline.
-constexpr std::size_t kKeptErrorBytes = 4096;
+std::map<std::string, Failure>& failures()
+{
+    static std::map<std::string, Failure> remembered;
+    return remembered;
+}
+
 constexpr int kLoggedErrorLines = 20;
 
-bool startReader(const std::string& program, const std::vector<std::string>& args, int errorPipe, pid_t& pid)
-{
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&files, errorPipe, STDERR_FILENO);
-    posix_spawn_file_actions_addclosefrom_np(&files, STDERR_FILENO + 1);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    const int rc = posix_spawn(&pid, program.c_str(), &files, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&files);
-    return rc == 0;
-}
-
-// Runs the reader to its end or its deadline, whichever comes first; a
-// reader still running at the deadline is killed.
-ReaderRun runReader(const std::string& program, const std::vector<std::string>& args, int deadlineMs)
-{
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        throw jetcopy::noIsam();
-    pid_t pid = 0;
-    const bool started = startReader(program, args, pipeFds[1], pid);
-    ::close(pipeFds[1]);
-    if (!started) {
-        ::close(pipeFds[0]);
-        throw jetcopy::noIsam();
-    }
-
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(deadlineMs);
-    auto msLeft = [&] {
-        return static_cast<int>(
-            std::max<Clock::rep>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
-    };
-    ReaderRun run;
-    int status = 0;
-    bool ended = false;
-    bool reading = true;
-    while (!ended) {
-        if (reading) {
-            pollfd p{pipeFds[0], POLLIN, 0};
-            const int left = msLeft();
-            if (left == 0)
-                break;
-            if (::poll(&p, 1, left) <= 0)
-                continue;  // interrupted, or the deadline: looked at above
-            char buffer[4096];
-            const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-            if (n > 0) {
-                const std::size_t room = kKeptErrorBytes - std::min(kKeptErrorBytes, run.errors.size());
-                run.errors.append(buffer, std::min(room, static_cast<std::size_t>(n)));
-            } else if (n == 0 || errno != EINTR) {
-                reading = false;  // the reader closed its stderr: it is ending
-            }
-            continue;
-        }
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            ended = true;
-        } else if (done < 0 && errno != EINTR) {
-            break;
-        } else if (msLeft() == 0) {
-            break;
-        } else {
-            ::usleep(1000);
-        }
-    }
-    ::close(pipeFds[0]);
-    if (!ended && ::waitpid(pid, &status, WNOHANG) != pid) {
-        ::kill(pid, SIGKILL);
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        run.end = ReaderRun::TimedOut;
-        return run;
-    }
-    if (WIFEXITED(status)) {
-        run.code = WEXITSTATUS(status);
-    } else {
-        run.end = ReaderRun::Crashed;
-        run.code = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    }
-    return run;
-}
-
 // The reader's own words go to the log, never to the terminal.
-void logReaderRun(const ReaderRun& run, const QString& shown, int deadlineMs)
+void logReaderRun(const jetcopy::ReaderRun& run, const QString& shown, int deadlineMs)
 {
     const QString prefix = QStringLiteral("tolvane-catalogue: ");
     const QStringList lines = QString::fromUtf8(run.errors.data(), static_cast<qsizetype>(run.errors.size()))
                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (qsizetype i = 0; i < lines.size() && i < kLoggedErrorLines; ++i)
         WriteEventLog(prefix + lines[i].trimmed());
-    if (run.end == ReaderRun::TimedOut)
+    if (run.end == jetcopy::ReaderRun::TimedOut)
         WriteEventLog(prefix + QDir::toNativeSeparators(shown) + QStringLiteral(" の読み込みが ") +
                       QString::number(deadlineMs / 1000.0) + QStringLiteral(" 秒で終わらず、打ち切りました"));
-    else if (run.end == ReaderRun::Crashed)
+    else if (run.end == jetcopy::ReaderRun::Crashed)
         WriteEventLog(prefix + QDir::toNativeSeparators(shown) + QStringLiteral(" の読み込み中に異常終了しました (シグナル ") +
                       QString::number(run.code) + QStringLiteral(")"));
 }
 
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+// The copies live in the cache folder; when that cannot be written, in a
+// folder of the user's own in the runtime folder.
+QString cacheCopyFolder() { return CacheFolder() + QStringLiteral("/catalogue"); }
 
-// A copy made for an earlier state of the same file is of no further use,
-// whether its current state reads or not; neither is a half-written one that
-// no reader is still writing.
-void dropOlderCopies(const QString& folder, const QString& fileKey, const QString& current)
+QStringList copyFolders()
 {
-    const QDir dir(folder);
-    const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-600);
-    for (const QFileInfo& info : dir.entryInfoList({fileKey + QStringLiteral("-*")}, QDir::Files | QDir::Hidden)) {
-        if (info.fileName() == current)
-            continue;
-        if (info.suffix() == QLatin1String("part") && info.lastModified().toUTC() > stale)
-            continue;
-        QFile::remove(info.absoluteFilePath());
+    QStringList folders{cacheCopyFolder()};
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        folders.append(runtime + QStringLiteral("/tolvane-catalogue"));
+    return folders;
+}
+
+bool writableFolder(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    const std::string name = encoded(folder);
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    ::chmod(name.c_str(), 0700);
+    return ::access(name.c_str(), W_OK | X_OK) == 0;
+}
+
+// The name every copy and half-made copy of one path starts with.
+QString pathKey(const std::string& file)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QByteArray::fromStdString(file), QCryptographicHash::Sha1).toHex().left(20));
+}
+
+// A half-made copy names its writer: NAME.PID.SERIAL.part. It is another
+// reader's work in progress while that writer lives and the reader's time is
+// not long past; no reader runs for a minute, and after ten a process of that
+// number is someone else.
+bool stalePart(const QFileInfo& part)
+{
+    const qint64 age = part.lastModified().secsTo(QDateTime::currentDateTime());
+    if (age > 600)
+        return true;
+    if (age <= 60)
+        return false;
+    bool number = false;
+    const pid_t writer = part.completeBaseName().section(QLatin1Char('.'), -2, -2).toInt(&number);
+    return !number || writer <= 0 || (::kill(writer, 0) != 0 && errno == ESRCH);
+}
+
+// Every copy of the path but keep, and its stale half-made copies.
+void dropCopiesBut(const QString& fileKey, const QString& keep)
+{
+    for (const QString& folder : copyFolders()) {
+        const QDir dir(folder);
+        for (const QFileInfo& info : dir.entryInfoList({fileKey + QStringLiteral("-*")}, QDir::Files | QDir::Hidden)) {
+            if (info.fileName() == keep)
+                continue;
+            if (info.suffix() == QLatin1String("part") && !stalePart(info))
+                continue;
+            QFile::remove(info.absoluteFilePath());
+        }
     }
 }
+
+// The copy as it stands in one of the folders, when it can be one of ours:
+// not empty, not over the cap. Anything else there is removed.
+std::string existingCopy(const QString& copyName)
+{
+    for (const QString& folder : copyFolders()) {
+        const std::string copy = encoded(folder + QLatin1Char('/') + copyName);
+        struct stat st {};
+        if (::stat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (st.st_size > 0 && st.st_size <= catalogueCaps().copyBytes)
+            return copy;
+        ::unlink(copy.c_str());
+    }
+    return {};
+}
+
+// The data and the name on disk before anything is told the copy exists.
+bool syncFile(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// Tells the window a conversion runs, for as long as it runs.
+class ConversionShown {
+public:
+    ConversionShown()
+    {
+        if (readerSettings().observer)
+            readerSettings().observer(true);
+    }
+    ~ConversionShown()
+    {
+        if (readerSettings().observer)
+            readerSettings().observer(false);
+    }
+    ConversionShown(const ConversionShown&) = delete;
+    ConversionShown& operator=(const ConversionShown&) = delete;
+};
 
 }  // namespace
 
 void setJetReader(const QString& program, int deadlineMs)
 {
-    readerSettings() = {program, deadlineMs};
+    readerSettings().program = program;
+    readerSettings().deadlineMs = deadlineMs;
+    failures().clear();
+}
+
+void setConversionObserver(std::function<void(bool converting)> observer)
+{
+    readerSettings().observer = std::move(observer);
 }
 
 namespace jetcopy {
 
-std::string currentCopy(const std::string& file, const QString& shown)
+FileKey keyOf(const struct stat& st)
 {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0)
-        throw cannotOpen(shown);
-    const QString fileKey = QString::fromLatin1(
-        QCryptographicHash::hash(QByteArray::fromStdString(file), QCryptographicHash::Sha1).toHex().left(20));
-    const QString name = fileKey + QStringLiteral("-%1-%2.%3-%4")
-                                       .arg(static_cast<qint64>(st.st_size))
-                                       .arg(static_cast<qint64>(st.st_mtim.tv_sec))
-                                       .arg(static_cast<qint64>(st.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'))
-                                       .arg(static_cast<quint64>(st.st_ino));
-    const QString folder = CacheFolder() + QStringLiteral("/catalogue");
+    return {static_cast<qint64>(st.st_dev),       static_cast<qint64>(st.st_ino),       static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec), static_cast<qint64>(st.st_mtim.tv_nsec),
+            static_cast<qint64>(st.st_ctim.tv_sec), static_cast<qint64>(st.st_ctim.tv_nsec)};
+}
+
+QString keyText(const std::string& file, const FileKey& key)
+{
+    const auto time = [](qint64 sec, qint64 nsec) {
+        return QString::number(sec) + QLatin1Char('.') + QStringLiteral("%1").arg(nsec, 9, 10, QLatin1Char('0'));
+    };
+    return pathKey(file) + QLatin1Char('-') + QString::number(key.size) + QLatin1Char('-') +
+           time(key.mtimeSec, key.mtimeNsec) + QLatin1Char('-') + time(key.ctimeSec, key.ctimeNsec) + QLatin1Char('-') +
+           QString::number(key.device) + QLatin1Char('-') + QString::number(key.inode);
+}
+
+std::string currentCopy(const std::string& file, const QString& shown, const FileKey& key)
+{
+    const auto failed = failures().find(file);
+    if (failed != failures().end()) {
+        if (failed->second.key == key)
+            throw failed->second.error;
+        failures().erase(failed);
+    }
+    const QString name = keyText(file, key);
     const QString copyName = name + QStringLiteral(".sqlite");
-    const std::string copy = encoded(folder + QLatin1Char('/') + copyName);
-    struct stat cs {};
-    if (::stat(copy.c_str(), &cs) == 0 && S_ISREG(cs.st_mode))
+    if (std::string copy = existingCopy(copyName); !copy.empty())
         return copy;
 
     const QString program = readerProgram();
     if (!QFileInfo(program).isExecutable())
         throw noIsam();
-    if (!QDir().mkpath(folder))
-        throw cannotOpen(shown);
-    static std::atomic<unsigned> serial{0};
-    const std::string part = encoded(folder + QLatin1Char('/') + name +
-                                     QStringLiteral(".%1.%2.part").arg(::getpid()).arg(serial++));
+    QString folder;
+    for (const QString& candidate : copyFolders()) {
+        if (writableFolder(candidate)) {
+            folder = candidate;
+            break;
+        }
+    }
+    if (folder.isEmpty())
+        throw cannotOpen(QDir::toNativeSeparators(cacheCopyFolder()));
+    const QString fileKey = pathKey(file);
+    dropCopiesBut(fileKey, QString());
+
+    static unsigned serial = 0;
+    const std::string part =
+        encoded(folder + QLatin1Char('/') + name + QStringLiteral(".%1.%2.part").arg(::getpid()).arg(serial++));
+    const CatalogueCaps& caps = catalogueCaps();
     const int deadlineMs = readerSettings().deadlineMs;
-    const ReaderRun run = runReader(encoded(program), {kConvertOption, file, part}, deadlineMs);
+    ReaderRun run;
+    bool started = false;
+    {
+        const ConversionShown shownWhileConverting;
+        started = runReader(encoded(program),
+                            {kConvertOption, file, part, name.toStdString(), std::to_string(caps.valueBytes),
+                             std::to_string(caps.rows), std::to_string(caps.copyBytes)},
+                            deadlineMs, caps.readerMemoryBytes, run);
+    }
+    if (!started)
+        throw noIsam();
     logReaderRun(run, shown, deadlineMs);
     if (run.end != ReaderRun::Finished || run.code != kConverted) {
         ::unlink(part.c_str());
-        dropOlderCopies(folder, fileKey, QString());
-        if (run.end == ReaderRun::Finished && run.code == kNotJet)
-            throw unrecognisedFormat(shown);
         if (run.end == ReaderRun::Finished && run.code == kCannotWrite)
-            throw cannotOpen(shown);
-        throw damagedDatabase(shown);
+            throw cannotOpen(QDir::toNativeSeparators(folder));
+        const VbError error = run.end == ReaderRun::Finished && run.code == kNotJet ? unrecognisedFormat(shown)
+                                                                                    : damagedDatabase(shown);
+        failures().insert_or_assign(file, Failure{key, error});
+        throw error;
     }
-    if (::rename(part.c_str(), copy.c_str()) != 0) {
+    const std::string copy = encoded(folder + QLatin1Char('/') + copyName);
+    if (!syncFile(part, O_RDONLY) || ::rename(part.c_str(), copy.c_str()) != 0) {
         ::unlink(part.c_str());
-        throw cannotOpen(shown);
+        throw cannotOpen(QDir::toNativeSeparators(folder));
     }
-    dropOlderCopies(folder, fileKey, copyName);
+    syncFile(encoded(folder), O_RDONLY | O_DIRECTORY);
+    dropCopiesBut(fileKey, copyName);
     return copy;
 }
 
 void dropCopy(const std::string& copy) { ::unlink(copy.c_str()); }
+
+void dropCopiesOf(const std::string& file)
+{
+    failures().erase(file);
+    dropCopiesBut(pathKey(file), QString());
+}
 
 }  // namespace jetcopy
 

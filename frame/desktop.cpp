@@ -161,6 +161,17 @@ bool QtUserInterface::openUrl(const QString& url)
     return QDesktopServices::openUrl(target);
 }
 
+void QtUserInterface::setWaitCursor(bool on)
+{
+    if (on == waiting_)
+        return;
+    waiting_ = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
 // --- printing ------------------------------------------------------------------
 
 QtPrinterPort::QtPrinterPort() = default;

@@ -23,12 +23,14 @@ public:
     std::optional<QString> askSaveFile(const FileDialogRequest& request) override;
     std::optional<QStringList> askOpenFiles(const FileDialogRequest& request) override;
     bool openUrl(const QString& url) override;
+    void setWaitCursor(bool on) override;
 
     // "Text files|*.txt|All|*.*" as a Qt name filter list.
     static QStringList nameFilters(const QString& vbFilter);
 
 private:
     QPointer<QWidget> owner_;
+    bool waiting_ = false;
 };
 
 class QtPrinterPort final : public PrinterPort {

@@ -2,6 +2,7 @@
 
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
+#include "catalogue/catalogue.h"
 #include "frame/banner.h"
 #include "frame/fixedframe.h"
 #include "frame/instancelock.h"
@@ -565,12 +566,16 @@ MainWindow::MainWindow(FramePorts ports, QWidget* parent) : QMainWindow(parent),
     wireModel();
     if (ports_.hooks.makeBanner)
         installBanner(ports_.hooks.makeBanner(*this));
+    // A maker's catalogue file read for the first time after a change takes
+    // a moment on the window's thread.
+    setConversionObserver([ui = ports_.ui](bool converting) { ui->setWaitCursor(converting); });
     if (qApp)
         connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::onCommitData);
 }
 
 MainWindow::~MainWindow()
 {
+    setConversionObserver({});
     form().setObserver({});
 }
 

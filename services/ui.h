@@ -49,6 +49,9 @@ public:
     virtual std::optional<QStringList> askOpenFiles(const FileDialogRequest& request) = 0;
     // Opens a web or file address with the desktop's own program.
     virtual bool openUrl(const QString& url) = 0;
+    // The wait cursor over the program's windows while a long step runs on
+    // the window's thread (on), and the usual cursor again (off).
+    virtual void setWaitCursor(bool on) = 0;
 };
 
 }  // namespace tolvane

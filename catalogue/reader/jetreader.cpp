@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -22,6 +23,13 @@ using namespace tolvane::jetcopy;
 struct Failure {
     int code;
 };
+
+// Past a cap: one line that names it, then the reader stops.
+[[noreturn]] void overCap(const std::string& what)
+{
+    std::fprintf(stderr, "%s\n", what.c_str());
+    throw Failure{kOverCap};
+}
 
 // Jet stores its numbers little-endian, whatever the machine.
 std::uint64_t littleEndian(const unsigned char* p, int bytes)
@@ -48,16 +56,6 @@ float singleAt(const unsigned char* p)
     return v;
 }
 
-// The double nearest to a decimal number given as digits and a power of ten:
-// exact for every Currency and Decimal value that has one.
-double decimalValue(const std::string& digits, int scale)
-{
-    const std::string text = digits + "e-" + std::to_string(scale);
-    double v = 0;
-    std::from_chars(text.data(), text.data() + text.size(), v);
-    return v;
-}
-
 std::string wholeText(unsigned __int128 v)
 {
     std::string out;
@@ -66,6 +64,42 @@ std::string wholeText(unsigned __int128 v)
         v /= 10;
     } while (v != 0);
     return out;
+}
+
+// The decimal whole / 10^scale as it is written out: no exponent, no
+// trailing zeros after the point, no point without decimals, no "-0".
+std::string decimalText(bool negative, unsigned __int128 whole, int scale)
+{
+    std::string digits = wholeText(whole);
+    if (static_cast<int>(digits.size()) <= scale)
+        digits.insert(0, static_cast<std::size_t>(scale) + 1 - digits.size(), '0');
+    std::string text = digits.substr(0, digits.size() - static_cast<std::size_t>(scale));
+    std::string decimals = digits.substr(digits.size() - static_cast<std::size_t>(scale));
+    while (!decimals.empty() && decimals.back() == '0')
+        decimals.pop_back();
+    if (!decimals.empty())
+        text += '.' + decimals;
+    return negative && whole != 0 ? '-' + text : text;
+}
+
+// A Currency or Decimal value: stored as a number when the program's
+// 15-digit number text of the nearest double is this very text (at most 15
+// significant digits, and within the range that text has no exponent),
+// else as the exact text itself, which SQLite keeps as it is.
+void bindDecimal(sqlite3_stmt* row, int index, const std::string& text)
+{
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    const std::size_t first = text.find_first_of("123456789");
+    const std::size_t lastDigit = text.find_last_of("123456789");
+    std::size_t significant = 0;
+    for (std::size_t i = first; first != std::string::npos && i <= lastDigit; ++i)
+        significant += text[i] != '.';
+    const double magnitude = v < 0 ? -v : v;
+    if (significant <= 15 && (magnitude == 0 || (magnitude >= 1e-4 && magnitude < 1e15)))
+        sqlite3_bind_double(row, index, v);
+    else
+        sqlite3_bind_blob(row, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
 // The bytes a fixed-size value needs; 0 for the types of any length.
@@ -144,16 +178,22 @@ std::string quotedName(const char* name)
 
 class Copy {
 public:
-    explicit Copy(const char* path)
+    Copy(const char* path, long long capBytes) : capBytes_(capBytes)
     {
         if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             throw Failure{kCannotWrite};
-        // A file nobody sees before it is complete: no journal, no syncing.
-        exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+        // A file nobody sees before it is complete: no journal, no syncing
+        // (the program syncs it once before it names it a copy). SQLite
+        // itself refuses to grow it past the cap.
+        exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096");
+        exec("PRAGMA max_page_count=" + std::to_string(std::max(1LL, capBytes / kPage)) + "; BEGIN");
+        if (sqlite3_prepare_v2(db_, "PRAGMA page_count", -1, &pageCount_, nullptr) != SQLITE_OK)
+            fail();
     }
     ~Copy()
     {
         sqlite3_finalize(insert_);
+        sqlite3_finalize(pageCount_);
         sqlite3_close(db_);
     }
     Copy(const Copy&) = delete;
@@ -174,17 +214,28 @@ public:
             fail();
     }
     sqlite3_stmt* row() const { return insert_; }
-    void endRow()
+    // The row bound, with about how many bytes its values take.
+    void endRow(long long bytes)
     {
+        rowBytes_ = bytes;
         if (sqlite3_step(insert_) != SQLITE_DONE)
             fail();
         sqlite3_reset(insert_);
         sqlite3_clear_bindings(insert_);
+        // How far the copy has grown: SQLite undoes everything when it
+        // refuses a row, so this is what tells its cap from a full disk.
+        if (sqlite3_step(pageCount_) == SQLITE_ROW)
+            pages_ = sqlite3_column_int64(pageCount_, 0);
+        sqlite3_reset(pageCount_);
     }
-    void finish()
+    void finish(const char* key)
     {
         sqlite3_finalize(insert_);
         insert_ = nullptr;
+        std::string quotedKey = "'";
+        for (const char* p = key; *p; ++p)
+            quotedKey += *p == '\'' ? std::string("''") : std::string(1, *p);
+        exec(std::string("CREATE VIEW \"") + kSourceView + "\" AS SELECT " + quotedKey + "' AS key");
         exec("COMMIT");
     }
 
@@ -195,6 +246,9 @@ private:
     {
         switch (sqlite3_errcode(db_) & 0xff) {
         case SQLITE_FULL:
+            if ((pages_ + 2) * kPage + rowBytes_ >= capBytes_)
+                overCap("コピーが上限 (" + std::to_string(capBytes_) + " バイト) を超えるため読み込みを止めました");
+            throw Failure{kCannotWrite};
         case SQLITE_IOERR:
         case SQLITE_CANTOPEN:
         case SQLITE_READONLY:
@@ -205,36 +259,70 @@ private:
         }
     }
 
+    static constexpr long long kPage = 4096;
+    long long capBytes_;
+    long long pages_ = 0;
+    long long rowBytes_ = 0;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* pageCount_ = nullptr;
 };
+
+// One table being copied, for what its values may hold and what a cap names.
+struct TableRead {
+    MdbHandle* mdb;
+    const Caps& caps;
+    const char* name;
+};
+
+[[noreturn]] void valueOverCap(const TableRead& t)
+{
+    overCap(std::string("テーブル ") + t.name + " の値が上限 (" + std::to_string(t.caps.valueBytes) +
+            " バイト) を超えるため読み込みを止めました");
+}
 
 // The library's own text of a Text or Memo value, in UTF-8: it undoes Jet 4's
 // compressed Unicode, follows a memo onto its own pages, and converts Jet 3's
-// code page.
-void bindText(MdbHandle* mdb, sqlite3_stmt* row, int index, int type, const MdbField& field)
+// code page. A memo chain that runs on or loops ends at its stored length,
+// and that length is looked at first.
+std::size_t bindText(const TableRead& t, sqlite3_stmt* row, int index, int type, const MdbField& field)
 {
-    // A memo may run to megabytes; a Text field holds at most 255 characters.
-    mdb_set_bind_size(mdb, type == MDB_MEMO ? (1u << 22) : 4096);
+    MdbHandle* mdb = t.mdb;
+    if (type == MDB_MEMO && field.siz >= 12) {
+        // The stored length, without its flags, in bytes of at most two per
+        // character: more than twice the cap is more than the cap in UTF-8.
+        const std::uint64_t stored = littleEndian(mdb->pg_buf + field.start, 4) & 0x3fffffff;
+        if (stored > 2 * static_cast<std::uint64_t>(t.caps.valueBytes))
+            valueOverCap(t);
+    }
+    // Room for one byte over the cap, so a text cut there shows it passed it.
+    mdb_set_bind_size(mdb, type == MDB_MEMO ? static_cast<size_t>(t.caps.valueBytes) + 2 : 4096);
     char* text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, type, field.siz);
     if (!text)
         throw Failure{kDamaged};
-    sqlite3_bind_text(row, index, text, -1, SQLITE_TRANSIENT);
+    const std::size_t length = std::strlen(text);
+    if (static_cast<long long>(length) > t.caps.valueBytes) {
+        g_free(text);
+        valueOverCap(t);
+    }
+    sqlite3_bind_text(row, index, text, static_cast<int>(length), SQLITE_TRANSIENT);
     g_free(text);
+    return length;
 }
 
 // The stored value itself, never the library's text of it: its number
-// formatting is not the program's.
-void bindValue(MdbHandle* mdb, sqlite3_stmt* row, int index, const MdbColumn* col, const MdbField& field)
+// formatting is not the program's. Returns about how many bytes it bound.
+std::size_t bindValue(const TableRead& t, sqlite3_stmt* row, int index, const MdbColumn* col, const MdbField& field)
 {
+    MdbHandle* mdb = t.mdb;
     const int type = col->col_type;
     if (type == MDB_BOOL) {
         // A Yes/No value lives in the row's null mask: set is Yes (-1).
         sqlite3_bind_int(row, index, field.is_null ? 0 : -1);
-        return;
+        return 1;
     }
     if (field.is_null)
-        return;  // NULL stays bound
+        return 1;  // NULL stays bound
     const int needed = fixedSize(type);
     if (field.siz < needed || field.start < 0 || field.start + field.siz > static_cast<int>(mdb->fmt->pg_size))
         throw Failure{kDamaged};
@@ -255,7 +343,7 @@ void bindValue(MdbHandle* mdb, sqlite3_stmt* row, int index, const MdbColumn* co
         const auto units = static_cast<std::int64_t>(littleEndian(p, 8));
         const bool negative = units < 0;
         const auto magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-        sqlite3_bind_double(row, index, (negative ? -1 : 1) * decimalValue(wholeText(magnitude), 4));
+        bindDecimal(row, index, decimalText(negative, magnitude, 4));
         break;
     }
     case MDB_FLOAT:
@@ -274,7 +362,7 @@ void bindValue(MdbHandle* mdb, sqlite3_stmt* row, int index, const MdbColumn* co
         for (int word = 0; word < 4; ++word)
             whole = (whole << 32) | littleEndian(p + 1 + 4 * word, 4);
         const int scale = col->col_prec > 0 && col->col_prec <= 28 ? col->col_prec : 0;
-        sqlite3_bind_double(row, index, ((p[0] & 0x80) ? -1 : 1) * decimalValue(wholeText(whole), scale));
+        bindDecimal(row, index, decimalText(p[0] & 0x80, whole, scale));
         break;
     }
     case MDB_REPID: {
@@ -297,8 +385,7 @@ void bindValue(MdbHandle* mdb, sqlite3_stmt* row, int index, const MdbColumn* co
     }
     case MDB_TEXT:
     case MDB_MEMO:
-        bindText(mdb, row, index, type, field);
-        break;
+        return bindText(t, row, index, type, field);
     case MDB_OLE:
         // Pictures and documents: never shown, so only their presence is kept.
         sqlite3_bind_zeroblob(row, index, 0);
@@ -307,21 +394,67 @@ void bindValue(MdbHandle* mdb, sqlite3_stmt* row, int index, const MdbColumn* co
         sqlite3_bind_blob(row, index, p, field.siz, SQLITE_TRANSIENT);
         break;
     }
+    return static_cast<std::size_t>(field.siz);
 }
 
-void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy)
-{
-    MdbTableDef* table = mdb_read_table(entry);
-    if (!table)
-        throw Failure{kDamaged};
-    struct Free {
-        MdbTableDef* t;
-        ~Free() { mdb_free_tabledef(t); }
-    } freeTable{table};
-    if (!mdb_read_columns(table) || table->num_cols == 0 || !table->columns ||
-        table->columns->len != table->num_cols)
-        throw Failure{kDamaged};
+// A table's definition, freed on every way out.
+struct TableDef {
+    explicit TableDef(MdbCatalogEntry* entry) : t(mdb_read_table(entry))
+    {
+        if (!t || !mdb_read_columns(t) || t->num_cols == 0 || !t->columns || t->columns->len != t->num_cols)
+            throw Failure{kDamaged};
+    }
+    ~TableDef() { mdb_free_tabledef(t); }
+    TableDef(const TableDef&) = delete;
+    TableDef& operator=(const TableDef&) = delete;
+    MdbTableDef* t;
+};
 
+[[noreturn]] void rowsOverCap(const char* table, const Caps& caps)
+{
+    overCap(std::string("テーブル ") + table + " の行数が上限 (" + std::to_string(caps.rows) +
+            " 行) を超えるため読み込みを止めました");
+}
+
+// The rows of a table, each handed to row() while it is the library's
+// current row; the count is checked against the cap as it grows and against
+// the definition at the end. The library ends a table quietly at a page it
+// cannot read: a table that comes out shorter than its definition says is
+// damaged, not short.
+template <typename Row>
+void eachRow(MdbTableDef* table, const char* name, const Caps& caps, Row&& row)
+{
+    if (static_cast<long long>(table->num_rows) > caps.rows)
+        rowsOverCap(name, caps);
+    mdb_rewind_table(table);
+    long long rows = 0;
+    while (mdb_fetch_row(table)) {
+        if (++rows > caps.rows)
+            rowsOverCap(name, caps);
+        row();
+    }
+    if (rows != table->num_rows)
+        throw Failure{kDamaged};
+}
+
+// The system catalogue is counted as every user table is: a file cut at a
+// page boundary loses the catalogue's last rows, which the library would
+// end quietly, listing fewer tables or none.
+void checkSystemCatalogue(MdbHandle* mdb, const Caps& caps)
+{
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;  // where every Jet file keeps it
+    std::snprintf(entry.object_name, sizeof entry.object_name, "MSysObjects");
+    const TableDef def(&entry);
+    eachRow(def.t, entry.object_name, caps, [] {});
+}
+
+void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy, const Caps& caps)
+{
+    const TableDef def(entry);
+    MdbTableDef* table = def.t;
     std::string create = "CREATE TABLE " + quotedName(entry->object_name) + " (";
     std::string insert = "INSERT INTO " + quotedName(entry->object_name) + " VALUES (";
     std::vector<const MdbColumn*> columns;
@@ -333,10 +466,9 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy)
     }
     copy.startTable(create + ')', insert + ')');
 
+    const TableRead read{mdb, caps, entry->object_name};
     std::vector<MdbField> fields(table->num_cols);
-    mdb_rewind_table(table);
-    unsigned rows = 0;
-    while (mdb_fetch_row(table)) {
+    eachRow(table, entry->object_name, caps, [&] {
         // The row the library has just read is still on its page: crack it
         // again to reach the stored bytes.
         int start = 0;
@@ -346,20 +478,16 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy)
         start &= 0x1fff;  // the offset without its flags
         if (mdb_crack_row(table, start, size, fields.data()) < 0)
             throw Failure{kDamaged};
+        long long bytes = 0;
         for (unsigned i = 0; i < table->num_cols; ++i)
-            bindValue(mdb, copy.row(), static_cast<int>(i) + 1, columns[i], fields[i]);
-        copy.endRow();
-        ++rows;
-    }
-    // The library ends a table quietly at a page it cannot read: a table
-    // that comes out shorter than its definition says is damaged, not short.
-    if (rows != table->num_rows)
-        throw Failure{kDamaged};
+            bytes += static_cast<long long>(bindValue(read, copy.row(), static_cast<int>(i) + 1, columns[i], fields[i]));
+        copy.endRow(bytes);
+    });
 }
 
 }  // namespace
 
-int convert(const char* jetFile, const char* output)
+int convert(const char* jetFile, const char* output, const char* key, const Caps& caps)
 {
     // Text of an Access 97 file is in the Japanese desktop's code page.
     setenv("MDB_JET3_CHARSET", "CP932", 1);
@@ -378,16 +506,23 @@ int convert(const char* jetFile, const char* output)
         struct stat st {};
         if (::stat(jetFile, &st) != 0 || st.st_size % mdb->fmt->pg_size != 0)
             return kDamaged;
+        checkSystemCatalogue(mdb, caps);
         GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
         if (!catalog)
             return kDamaged;
-        Copy copy(output);
+        Copy copy(output, caps.copyBytes);
+        int tables = 0;
         for (unsigned i = 0; i < catalog->len; ++i) {
             auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-            if (mdb_is_user_table(entry))
-                copyTable(mdb, entry, copy);
+            if (mdb_is_user_table(entry)) {
+                copyTable(mdb, entry, copy, caps);
+                ++tables;
+            }
         }
-        copy.finish();
+        // A catalogue without a table is a file that lost them.
+        if (tables == 0)
+            return kDamaged;
+        copy.finish(key);
     } catch (const Failure& f) {
         return f.code;
     }

@@ -5,11 +5,20 @@
 
 namespace tolvane::jetreader {
 
+// What the copy may hold: beyond any of these the file counts as damaged.
+struct Caps {
+    long long valueBytes;  // one text or memo value, in UTF-8
+    long long rows;        // one table
+    long long copyBytes;   // the whole copy
+};
+
 // Writes every user table of jetFile, in the file's own order, into a new
 // SQLite file at output: each column under its Jet type name (TEXT and
 // LONGTEXT compare without regard to case), each row in the order the file
-// stores it, every number as its exact stored value. Returns one of the
-// jetcopy exit codes; on failure output may hold a partial file.
-int convert(const char* jetFile, const char* output);
+// stores it, every number as its exact stored value (a Currency or Decimal
+// that no double holds exactly as its decimal text), and key in the view
+// jetcopy::kSourceView. Returns one of the jetcopy exit codes, with a line on
+// stderr naming a cap it passed; on failure output may hold a partial file.
+int convert(const char* jetFile, const char* output, const char* key, const Caps& caps);
 
 }  // namespace tolvane::jetreader

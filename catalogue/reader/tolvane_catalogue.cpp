@@ -7,16 +7,19 @@
 // A maker's Jet file is read through the same layer as in the program, so
 // what this prints is what the window would list. Errors go to stderr with
 // exit status 1. The program's catalogue layer also starts this tool, with
-// "--convert JETFILE OUTPUT", as its Jet reader.
+// "--convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES", as its Jet
+// reader.
 
 #include "catalogue/catalogue.h"
 #include "catalogue/jetcopy.h"
 #include "catalogue/reader/jetreader.h"
+#include "catalogue/reader/memorylimit.h"
 #include "services/vberror.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -78,12 +81,30 @@ void printTable(const QString& file, const QString& table)
     }
 }
 
+// One cap of the command line: a whole number above zero.
+bool capOf(const char* text, long long& cap)
+{
+    const char* end = text + std::strlen(text);
+    return std::from_chars(text, end, cap).ptr == end && cap > 0;
+}
+
+int convert(char** argv)
+{
+    jetreader::watchMemoryLimit();
+    jetreader::Caps caps{};
+    if (!capOf(argv[5], caps.valueBytes) || !capOf(argv[6], caps.rows) || !capOf(argv[7], caps.copyBytes)) {
+        std::fprintf(stderr, "usage: tolvane-catalogue --convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES\n");
+        return jetcopy::kCannotWrite;
+    }
+    return jetreader::convert(argv[2], argv[3], argv[4], caps);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], jetcopy::kConvertOption) == 0)
-        return jetreader::convert(argv[2], argv[3]);
+    if (argc == 1 + jetcopy::kConvertArguments && std::strcmp(argv[1], jetcopy::kConvertOption) == 0)
+        return convert(argv);
 
     // The program folder, where the layer finds this tool as its Jet reader.
     QCoreApplication app(argc, argv);

@@ -1,16 +1,16 @@
 // The maker's Access (Jet) catalogue files: real Jet 3 and Jet 4 files read
 // back complete through the layer and through tolvane-catalogue, stored
-// values shown as the program's own number texts, the sample catalogue giving
-// the same window from either format, and every kind of bad file failing as a
-// failed query does, without a crash, a hang or a copy left behind.
+// values shown as the program's own number texts, and every kind of bad or
+// crafted file failing as a failed query does, without a crash, a hang,
+// memory without bound or a copy left behind; the copies follow the files.
 #include "support/catalogue_files.h"
 #include "support/sandbox.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/readerprocess.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,6 +18,9 @@
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <random>
@@ -135,7 +138,11 @@ protected:
         ExistLogFolder();
         setJetReader(kReader);
     }
-    void TearDown() override { setJetReader({}); }
+    void TearDown() override
+    {
+        setJetReader({});
+        setCatalogueCaps({});
+    }
 
     // The copies the layer keeps in the cache folder.
     QStringList copies() const { return QDir(CacheFolder() + QStringLiteral("/catalogue")).entryList(QDir::Files); }
@@ -145,6 +152,19 @@ protected:
         QFile::remove(path);
         writeAll(path, bytes);
         return path;
+    }
+
+    // The event line of the reader's, as the log's messages show it.
+    bool logged(const QString& line) const
+    {
+        return sandbox.logMessages().contains(QStringLiteral("□Eve：tolvane-catalogue: ") + line);
+    }
+    // Moves the file's modification time on: another state of the same file.
+    static void touch(const QString& file)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(f.fileTime(QFileDevice::FileModificationTime).addSecs(1), QFileDevice::FileModificationTime));
     }
 
     Sandbox sandbox;
@@ -236,8 +256,8 @@ QByteArray patchedTable1(bool jet4, const Patch& p)
 }
 
 // Stored values become the program's own number texts: a Single its 7-digit
-// text, a Double its 15-digit one, Currency its decimal, never the library's
-// formatting of them.
+// text, a Double its 15-digit one, a Currency or Decimal its exact decimal,
+// never the library's formatting of them.
 TEST_F(JetCatalogue, NumbersAreShownFromTheirStoredValues)
 {
     const struct {
@@ -251,8 +271,9 @@ TEST_F(JetCatalogue, NumbersAreShownFromTheirStoredValues)
         {{2.3f, 2.3, -1}, "2.3", "2.3", "-0.0001"},
         {{1e-05f, 1e-05, 0}, "1E-05", "1E-05", "0"},
         {{123456.7f, 123456.7, 999999999999999}, "123456.7", "123456.7", "99999999999.9999"},
-        // Currency beyond 15 digits is rounded to them, as every other number.
-        {{12345678.f, 1.0 / 3, -9223372036854775807}, "1.234568E+07", "0.333333333333333", "-922337203685478"},
+        // Currency beyond 15 digits stays exact.
+        {{12345678.f, 1.0 / 3, -9223372036854775807}, "1.234568E+07", "0.333333333333333", "-922337203685477.5807"},
+        {{1.f, 1.0, 12345678901234567}, "1", "1", "1234567890123.4567"},
     };
     for (bool jet4 : {false, true}) {
         for (const auto& c : cases) {
@@ -267,6 +288,24 @@ TEST_F(JetCatalogue, NumbersAreShownFromTheirStoredValues)
             EXPECT_EQ(rs.field(row, u"H"), c.currency);
         }
     }
+}
+
+// A Decimal keeps its 28 digits: col5 (4) and col6 (-1) of the numeric test
+// file hold wider values.
+TEST_F(JetCatalogue, DecimalsAreShownExactly)
+{
+    QByteArray data = readAll(fixture("V2000_numeric"));
+    const auto decimal = [](char sign, quint32 high, quint32 middle, quint32 low) {
+        return QByteArray(1, sign) + bytesOf<quint32>(0) + bytesOf(high) + bytesOf(middle) + bytesOf(low);
+    };
+    replaceOnce(data, decimal(0, 0, 0, 4) + decimal('\x80', 0, 0, 1),
+                decimal(0, 0x204fce5e, 0x3e250261, 0x0fffffff) +    // 10^28 - 1
+                    decimal('\x80', 0, 0x01b69b4b, 0xa630f34e));  // -123456789012345678
+    const CatalogueRecordset rs = runCatalogueQuery(copyOf(QStringLiteral("numeric.mdb"), data), kConnect,
+                                                    QStringLiteral("SELECT * FROM [test];"));
+    ASSERT_EQ(rs.rows.size(), 1);
+    EXPECT_EQ(rs.rows[0], (QStringList{"some data", "1", "0", "0", "9999999999999999999999999999",
+                                       "-123456789012345678", "1"}));
 }
 
 // Jet 3 text is the Japanese code page, Jet 4 text Unicode (here switched
@@ -380,20 +419,219 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
             QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
         }
         setJetReader(reader, 1000);
-        QElapsedTimer clock;
-        clock.start();
         EXPECT_EQ(errorOf([&] { runCatalogueQuery(file, kConnect, sql); }), r.error);
-        EXPECT_LT(clock.elapsed(), 4000);
         EXPECT_TRUE(copies().isEmpty());
     }
-    EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：tolvane-catalogue: warning: something odd")))
-        << sandbox.logText().toStdString();
+    // The one that hangs is stopped at the deadline it was given.
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の読み込みが 1 秒で終わらず、打ち切りました")));
+    EXPECT_TRUE(logged(QStringLiteral("warning: something odd"))) << sandbox.logText().toStdString();
+}
+
+// A crafted file can make neither process use memory without bound: the
+// reader runs under an address-space limit and stops at a cap on a value, on
+// a table's rows and on the copy's size; each is a damaged file with one log
+// line that names the cap, and no copy. The limit, not the deadline, ends a
+// loop in the file's properties.
+TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
+{
+    const CatalogueCaps caps;
+    EXPECT_EQ(std::vector<qint64>({caps.valueBytes, caps.rows, caps.copyBytes, caps.readerMemoryBytes}),
+              std::vector<qint64>({1 << 20, 1000000, 64 << 20, 512 << 20}));
+    // A page of its own at the end with one long-value row that names
+    // itself as the next: a chain without end.
+    const auto loopingPage = [](QByteArray& data) {
+        const auto self = static_cast<quint32>(data.size() / 4096) << 8;
+        QByteArray page(4096, 'A');
+        page.replace(0, 16, QByteArray("\x01\x01", 2) + QByteArray(10, 0) + bytesOf<quint16>(1) + bytesOf<quint16>(3096));
+        page.replace(3096, 4, bytesOf(self));
+        data += page;
+        return bytesOf(self);
+    };
+    QByteArray properties = readAll(fixture("V2000_no-password"));
+    const QByteArray loop = loopingPage(properties);  // Table1's properties run on through it
+    replaceOnce(properties, bytesOf<quint32>(0x4000072f) + bytesOf<quint32>(0x2202), bytesOf<quint32>(0x72f) + loop);
+    QByteArray memo = readAll(fixture("V2000_numeric"));
+    const QByteArray memoLoop = loopingPage(memo);  // col1 of its one row runs on through it
+    memo.replace(memo.indexOf("\xff\xfesome data") - 12, 8, bytesOf<quint32>(0xffffff) + memoLoop);
+    const QByteArray catalogue = readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb"));
+    const struct {
+        QByteArray bytes;
+        CatalogueCaps caps;
+        const char* line;
+    } cases[] = {
+        {memo, {}, "テーブル test の値が上限 (1048576 バイト) を超えるため読み込みを止めました"},
+        {catalogue, {.rows = 100}, "テーブル SWB の行数が上限 (100 行) を超えるため読み込みを止めました"},
+        {catalogue, {.copyBytes = 65536}, "コピーが上限 (65536 バイト) を超えるため読み込みを止めました"},
+#if !defined(__SANITIZE_ADDRESS__)  // its builds run the reader without the limit
+        {properties, {}, "メモリが上限 (536870912 バイト) に達したため読み込みを止めました"},
+#endif
+    };
+    setJetReader(kReader, 60000);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        setCatalogueCaps(c.caps);
+        const QString file = copyOf(QStringLiteral("crafted.mdb"), c.bytes);
+        EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+        EXPECT_TRUE(copies().isEmpty());
+        EXPECT_TRUE(logged(QString::fromUtf8(c.line))) << sandbox.logText().toStdString();
+    }
+#if !defined(__SANITIZE_ADDRESS__)
+    // The limit is the reader's whole address space, set before it starts.
+    const QString reader = sandbox.root() + QStringLiteral("/reader");
+    writeAll(reader, "#!/bin/sh\nulimit -v >&2\nexit 4\n");
+    QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
+    setJetReader(reader);
+    EXPECT_EQ(errorOf([&] { catalogueTables(copyOf(QStringLiteral("ZEKA.mdb"), memo)); }), 3049);
+    EXPECT_TRUE(logged(QStringLiteral("524288")));  // KiB
+#endif
+}
+
+// A file cut at a page boundary reads complete or is damaged: never a
+// catalogue with fewer tables, or with none, and no copy is kept of it.
+TEST_F(JetCatalogue, AFileCutAtAPageIsDamagedNeverShort)
+{
+    const QByteArray whole = readAll(fixture("V2000_no-password"));
+    ASSERT_EQ(catalogueTables(fixture("V2000_no-password")), QStringList{"Table1"});
+    for (qsizetype size = 4096; size < whole.size(); size += 4096) {
+        SCOPED_TRACE("cut at " + std::to_string(size));
+        const QString file = copyOf(QStringLiteral("cut.mdb"), whole.left(size));
+        QStringList read;
+        if (errorOf([&] { read = catalogueTables(file); }) == 3049)
+            EXPECT_EQ(copies().filter(QStringLiteral(".sqlite")).size(), 1);  // the whole file's
+        else
+            EXPECT_EQ(read, QStringList{"Table1"});
+    }
+}
+
+// A conversion that fails is remembered for that state of the file: only
+// the first query waits for the reader, under the window's wait cursor, and
+// it is waited for on its events up to the deadline it was given.
+TEST_F(JetCatalogue, AFailedConversionIsRememberedUntilTheFileChanges)
+{
+    const QString runs = sandbox.root() + QStringLiteral("/runs");
+    const QString reader = sandbox.root() + QStringLiteral("/reader");
+    writeAll(reader, "#!/bin/sh\necho run >> \"$0.runs\"\nexec 2>&-\nexec sleep 60\n");
+    QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
+    QList<bool> waiting;
+    setConversionObserver([&](bool on) { waiting.append(on); });
+    setJetReader(reader, 300);
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\n");
+    EXPECT_EQ(waiting, (QList<bool>{true, false}));
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の読み込みが 0.3 秒で終わらず、打ち切りました")));
+    // The wait woke for the closed pipe and nothing else: no ticking.
+    EXPECT_LE(jetcopy::lastReaderRun().wakeUps, 2);
+    touch(file);
+    EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\nrun\n");
+    setConversionObserver({});
+}
+
+// A file replaced in place, keeping its inode, its size and (set back) its
+// modification time, is read anew: its change time tells. A copy is used
+// only for the state it records: an old one under the new name is made again.
+TEST_F(JetCatalogue, AFileReplacedInPlaceIsReadAnew)
+{
+    const QByteArray before = readAll(fixture("V2000_test"));
+    QByteArray after = before;
+    replaceOnce(after, "\xff\xfe" "abcdefg", "\xff\xfe" "xbcdefg");
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), before);
+    const auto firstA = [&] { return runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [Table1];")).column(u"A"); };
+    ASSERT_TRUE(firstA().contains(QStringLiteral("abcdefg")));
+    const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
+    const QByteArray oldCopy = readAll(folder + copies().value(0));
+
+    struct stat was {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &was), 0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_EQ(f.write(after), after.size());
+    f.close();
+    const timespec times[2] = {{0, UTIME_OMIT}, was.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    struct stat is {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &is), 0);
+    ASSERT_TRUE(is.st_ino == was.st_ino && is.st_size == was.st_size && is.st_mtim.tv_nsec == was.st_mtim.tv_nsec);
+    EXPECT_TRUE(firstA().contains(QStringLiteral("xbcdefg")));
+
+    closeCatalogues();
+    writeAll(folder + copies().value(0), oldCopy);
+    EXPECT_TRUE(firstA().contains(QStringLiteral("xbcdefg")));
+}
+
+// A copy that is empty is made again, never read as a catalogue without
+// tables; a half-made copy is left to its writer while that lives, and a
+// stale one goes with the next conversion; when the path holds the
+// sample's SQLite file, the copies made for it go.
+TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
+{
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    ASSERT_EQ(catalogueTables(file), QStringList{"Table1"});
+    const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
+    const QString copy = folder + copies().value(0);
+    closeCatalogues();
+    writeAll(copy, QByteArray());
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_GT(QFileInfo(copy).size(), 0);
+
+    QProcess writer;
+    writer.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(writer.waitForStarted());
+    const QString half = folder + copies().value(0).section(u'-', 0, 0) + QStringLiteral("-0.%1.0.part");
+    const QString live = half.arg(writer.processId());
+    const QString gone = half.arg(999999999);  // past any process number
+    for (const QString& part : {live, gone}) {
+        writeAll(part, "x");
+        QFile f(part);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+    }
+    touch(file);
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_TRUE(QFileInfo::exists(live));
+    EXPECT_FALSE(QFileInfo::exists(gone));
+
+    QFile::remove(file);
+    makeDatabase(file, QStringLiteral("CREATE TABLE T (x);"));
+    EXPECT_EQ(catalogueTables(file), QStringList{"T"});
+    EXPECT_EQ(copies(), QStringList{QFileInfo(live).fileName()});
+    writer.kill();
+    writer.waitForFinished();
+}
+
+// A cache folder that cannot be written: the copy goes to a folder of the
+// user's own in the runtime folder; with neither, the error names the cache
+// folder, not the catalogue.
+TEST_F(JetCatalogue, AnUnwritableCacheFolderFallsBackToTheRuntimeFolder)
+{
+    writeAll(sandbox.root() + QStringLiteral("/file"), "x");
+    setCacheFolder(sandbox.root() + QStringLiteral("/file/cache"));
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root()));
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_EQ(QDir(sandbox.root() + QStringLiteral("/tolvane-catalogue")).entryList(QDir::Files).size(), 1);
+
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root() + QStringLiteral("/file")));
+    touch(file);
+    try {
+        catalogueTables(file);
+        ADD_FAILURE() << "no error";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), 3051);
+        EXPECT_EQ(e.description(), QStringLiteral("ファイル '") +
+                                       QDir::toNativeSeparators(sandbox.root() + QStringLiteral("/file/cache/catalogue")) +
+                                       QStringLiteral("' を開けません。"));
+    }
+    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
 // Damaged copies of every fixture, cut short at random or with random bytes
-// changed: each query ends with rows or a failed query's error within the
-// reader's deadline, and a failed one leaves no copy behind. Shared out over
-// several tests so they run side by side.
+// changed: each query ends with rows or a failed query's error (a reader
+// that hangs is stopped at its deadline), and a failed one leaves no copy
+// behind. Shared out over several tests so they run side by side.
 class DamagedFixtures : public JetCatalogue, public ::testing::WithParamInterface<int> {};
 
 TEST_P(DamagedFixtures, NeverCrashHangOrLeaveACopy)
@@ -429,13 +667,10 @@ TEST_P(DamagedFixtures, NeverCrashHangOrLeaveACopy)
         const QString file = copyOf(QStringLiteral("damaged.mdb"), bytes);
         SCOPED_TRACE((name + (truncate ? " cut at " : " changed, case ") + QString::number(i)).toStdString());
         setCacheFolder(sandbox.root() + QStringLiteral("/cache%1").arg(i));
-        QElapsedTimer clock;
-        clock.start();
         int error = errorOf([&] {
             for (const QString& table : catalogueTables(file))
                 runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [%1];").arg(table));
         });
-        EXPECT_LT(clock.elapsed(), kDeadlineMs + 3000);
         // Damage shows as 3049 or 3343; garbage that still reads can be a
         // value with no text (13, 6) or a table name that no longer parses
         // or finds its table (3075, 3078).

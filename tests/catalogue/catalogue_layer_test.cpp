@@ -171,6 +171,9 @@ TEST_F(CatalogueLayer, JetTypesAreShownAsTheProgramShowsThem)
 
 TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
 {
+    // A catalogue in SQLite's WAL mode is read as it stands: no -wal or -shm
+    // file is made beside it (checked at the end).
+    makeDatabase(path, QStringLiteral("PRAGMA journal_mode=WAL;"));
     const QString sql = QStringLiteral("SELECT * FROM [SWB];");
     // Both databases' connect strings pass; the password is not checked.
     for (const QString& connect : {QStringLiteral("Access 2000;"), QStringLiteral(";DATABASE=ZEKA.mdb;pwd=wrong"), QString()})
@@ -207,8 +210,31 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
 
     EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
     EXPECT_TRUE(readAll(path) == before);
-    // Nothing was created on the way: no missing file, no attached one, no journal.
+    // Nothing was created on the way: no missing file, no attached one, no journal, no WAL.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"notes.mdb", "ZEKA.mdb"}));
+}
+
+// One connection is kept per file, checked against the file before every
+// query: a file rewritten or replaced between queries is read as it now is.
+// No query holds more than a catalogue may: a value over its cap, or more
+// rows than the cap, is damage.
+TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
+{
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
+    makeDatabase(path, QStringLiteral("DELETE FROM SWB WHERE D1 = 20;"));
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 2);
+    const QString other = dir.filePath(QStringLiteral("other.mdb"));
+    makeDatabase(other, QStringLiteral("CREATE TABLE SWB (NO TEXT); INSERT INTO SWB VALUES ('x'), ('y'), ('z');"
+                                       "CREATE TABLE MiB (t TEXT); INSERT INTO MiB VALUES (hex(zeroblob(524288)));"
+                                       "CREATE TABLE BIG (t TEXT); INSERT INTO BIG VALUES (hex(zeroblob(524289)));"));
+    ASSERT_TRUE(QFile::remove(path) && QFile::rename(other, path));
+    EXPECT_EQ(query("SELECT * FROM [SWB];").column(u"NO"), (QStringList{"x", "y", "z"}));
+
+    EXPECT_EQ(query("SELECT * FROM [MiB];").rows[0][0].size(), 1 << 20);
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [BIG];")), 3049);
+    setCatalogueCaps({.rows = 2});
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3049);
+    setCatalogueCaps({});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "frame/frametest.h"
 
 #include "calc/springrecord.h"
+#include "catalogue/catalogue.h"
 #include "frame/look.h"
 #include "frame/pixels.h"
 
@@ -246,6 +247,22 @@ TEST_F(RoadTest, TheFocusComingIntoAListChoosesNothing)
     ASSERT_EQ(diameters->currentItem()->text(), QStringLiteral("22"));
     for (int i = 0; i < sizes->count(); ++i)
         EXPECT_TRUE(sizes->item(i)->text().startsWith(QStringLiteral("SWM22-"))) << sizes->item(i)->text().toStdString();
+}
+
+// The first look at a maker's catalogue file waits for its copy to be made,
+// under the wait cursor; the next look reads the copy and shows none.
+TEST_F(RoadTest, AMakersCatalogueIsReadUnderTheWaitCursorOnce)
+{
+    for (const char* db : {"/ZEKA.mdb", "/ZEKA_D.mdb"}) {
+        QFile::remove(ProgramFolder() + QLatin1String(db));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_JET_CATALOGUE) + QLatin1String(db), ProgramFolder() + QLatin1String(db)));
+    }
+    setJetReader(QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue"));
+    click("imgSWM");
+    click("imgSWL");
+    setJetReader({});
+    EXPECT_GT(widget<QListWidget>("List1")->count(), 10);
+    EXPECT_EQ(ui.waitCursor, (QList<bool>{true, false, true, false}));  // ZEKA.mdb, then ZEKA_D.mdb
 }
 
 }  // namespace

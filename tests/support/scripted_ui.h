@@ -1,6 +1,6 @@
 #pragma once
 // A person at the screen who answers as the test scripts and remembers every
-// question: message boxes, file dialogs, opened links, beeps.
+// question: message boxes, file dialogs, opened links, beeps, the wait cursor.
 
 #include "services/ui.h"
 
@@ -51,6 +51,7 @@ public:
         opened.append(url);
         return true;
     }
+    void setWaitCursor(bool on) override { waitCursor.append(on); }
 
     QList<MsgBoxCall> boxes;
     QList<int> answers;                             // one per box, front first; none left: OK
@@ -59,6 +60,7 @@ public:
     QList<FileDialogRequest> saveRequests;
     QList<FileDialogRequest> openRequests;
     QStringList opened;
+    QList<bool> waitCursor;  // every change of the cursor, in turn
     int beeps = 0;
 };
 

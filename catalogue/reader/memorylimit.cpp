@@ -1,0 +1,73 @@
+#include "catalogue/reader/memorylimit.h"
+
+#include "catalogue/jetcopy.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+
+namespace tolvane::jetreader {
+
+namespace {
+
+// Written before anything can fail: nothing is allocated on the way out.
+char gLine[160] = "メモリが足りないため読み込みを止めました\n";
+int gLineLength = 0;
+
+}  // namespace
+
+void watchMemoryLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        std::snprintf(gLine, sizeof gLine, "メモリが上限 (%llu バイト) に達したため読み込みを止めました\n",
+                      static_cast<unsigned long long>(limit.rlim_cur));
+    gLineLength = 0;
+    while (gLine[gLineLength] != '\0')
+        ++gLineLength;
+}
+
+[[noreturn]] void memoryExhausted()
+{
+    if (gLineLength > 0 && ::write(STDERR_FILENO, gLine, static_cast<std::size_t>(gLineLength)) < 0)
+        ::_exit(jetcopy::kOverCap);
+    ::_exit(jetcopy::kOverCap);
+}
+
+}  // namespace tolvane::jetreader
+
+// The address sanitizer brings its own allocator, and its builds run the
+// reader without the limit.
+#if !defined(__SANITIZE_ADDRESS__)
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* block, std::size_t size);
+
+void* malloc(std::size_t size) noexcept
+{
+    void* block = __libc_malloc(size);
+    if (!block && size != 0)
+        tolvane::jetreader::memoryExhausted();
+    return block;
+}
+
+void* calloc(std::size_t count, std::size_t size) noexcept
+{
+    void* block = __libc_calloc(count, size);
+    if (!block && count != 0 && size != 0)
+        tolvane::jetreader::memoryExhausted();
+    return block;
+}
+
+void* realloc(void* block, std::size_t size) noexcept
+{
+    void* grown = __libc_realloc(block, size);
+    if (!grown && size != 0)
+        tolvane::jetreader::memoryExhausted();
+    return grown;
+}
+}
+#endif

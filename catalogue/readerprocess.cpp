@@ -1,0 +1,172 @@
+#include "catalogue/readerprocess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+extern char** environ;
+
+namespace tolvane::jetcopy {
+
+namespace {
+
+// Enough of the reader's stderr to tell what went wrong; a reader stuck in a
+// loop of warnings may write megabytes before its deadline.
+constexpr std::size_t kKeptErrorBytes = 4096;
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer reserves terabytes of address space for itself:
+// its builds run the reader without the limit, on the caps and the deadline.
+constexpr bool kLimitAddressSpace = false;
+#else
+constexpr bool kLimitAddressSpace = true;
+#endif
+
+// The process handle that polls readable when the reader ends (through the
+// system call: the C library's declaration is not C++-ready everywhere).
+int openProcessHandle(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+void killThrough(int handle) { ::syscall(SYS_pidfd_send_signal, handle, SIGKILL, nullptr, 0); }
+
+ReaderRun& last()
+{
+    static ReaderRun run;
+    return run;
+}
+
+// Between fork and exec only calls that are safe in a copy of a process with
+// other threads: no allocation, no locks.
+[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, long long memoryBytes)
+{
+    if (kLimitAddressSpace && memoryBytes > 0) {
+        const rlimit limit{static_cast<rlim_t>(memoryBytes), static_cast<rlim_t>(memoryBytes)};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0)
+            ::_exit(127);
+    }
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open("/dev/null", O_WRONLY);
+    if (in < 0 || out < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDOUT_FILENO) < 0 ||
+        ::dup2(errorPipe, STDERR_FILENO) < 0)
+        ::_exit(127);
+    ::close_range(STDERR_FILENO + 1, UINT_MAX, 0);
+    struct sigaction plain {};
+    plain.sa_handler = SIG_DFL;
+    for (int s = 1; s < NSIG; ++s)
+        ::sigaction(s, &plain, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execve(program, argv, environ);
+    ::_exit(127);
+}
+
+void collect(pid_t pid, ReaderRun& run)
+{
+    int status = 0;
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    run.peakKiB = usage.ru_maxrss;
+    if (WIFEXITED(status)) {
+        run.code = WEXITSTATUS(status);
+    } else {
+        run.end = ReaderRun::Crashed;
+        run.code = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    }
+}
+
+}  // namespace
+
+bool runReader(const std::string& program, const std::vector<std::string>& args, int deadlineMs,
+               long long memoryBytes, ReaderRun& run)
+{
+    run = ReaderRun{};
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return false;
+    // Only our end may come back empty-handed: the reader writes as it likes.
+    ::fcntl(pipeFds[0], F_SETFL, ::fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        becomeReader(program.c_str(), argv.data(), pipeFds[1], memoryBytes);
+    ::close(pipeFds[1]);
+    if (pid < 0) {
+        ::close(pipeFds[0]);
+        return false;
+    }
+    const int pidFd = openProcessHandle(pid);
+    if (pidFd < 0) {
+        ::kill(pid, SIGKILL);
+        collect(pid, run);
+        ::close(pipeFds[0]);
+        return false;
+    }
+
+    // One wait for whichever comes first: words on the pipe, the end of the
+    // process, or the deadline.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(deadlineMs);
+    bool reading = true;
+    bool ended = false;
+    while (!ended) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            break;
+        pollfd fds[2] = {{pidFd, POLLIN, 0}, {reading ? pipeFds[0] : -1, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;  // interrupted, or the deadline: looked at above
+        ++run.wakeUps;
+        if (fds[1].revents != 0) {
+            char buffer[4096];
+            const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+            if (n > 0) {
+                const std::size_t room = kKeptErrorBytes - std::min(kKeptErrorBytes, run.errors.size());
+                run.errors.append(buffer, std::min(room, static_cast<std::size_t>(n)));
+            } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+                reading = false;  // the reader closed its stderr
+            }
+        }
+        if (fds[0].revents != 0)
+            ended = true;
+    }
+    // What it wrote just before it ended is still in the pipe.
+    while (ended && reading) {
+        char buffer[4096];
+        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        const std::size_t room = kKeptErrorBytes - std::min(kKeptErrorBytes, run.errors.size());
+        run.errors.append(buffer, std::min(room, static_cast<std::size_t>(n)));
+    }
+    ::close(pipeFds[0]);
+    if (!ended)
+        killThrough(pidFd);
+    collect(pid, run);
+    // Killed by us, unless it ended on its own in the meantime.
+    if (!ended && run.end == ReaderRun::Crashed && run.code == SIGKILL)
+        run.end = ReaderRun::TimedOut;
+    ::close(pidFd);
+    last() = run;
+    return true;
+}
+
+const ReaderRun& lastReaderRun() { return last(); }
+
+}  // namespace tolvane::jetcopy
