@@ -295,8 +295,9 @@ std::size_t bindText(const TableRead& t, sqlite3_stmt* row, int index, int type,
         if (stored > 2 * static_cast<std::uint64_t>(t.caps.valueBytes))
             valueOverCap(t);
     }
-    // Room for one byte over the cap, so a text cut there shows it passed it.
-    mdb_set_bind_size(mdb, type == MDB_MEMO ? static_cast<size_t>(t.caps.valueBytes) + 2 : 4096);
+    // Room for the longest UTF-8 a stored length within the check above can
+    // give (four bytes for every two stored) and one byte over the cap.
+    mdb_set_bind_size(mdb, type == MDB_MEMO ? 4 * static_cast<size_t>(t.caps.valueBytes) + 2 : 4096);
     char* text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, type, field.siz);
     if (!text)
         throw Failure{kDamaged};
