@@ -128,11 +128,11 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
             break;
         pollfd fds[2] = {{pidFd, POLLIN, 0}, {reading ? pipeFds[0] : -1, POLLIN, 0}};
         const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, INT_MAX)));
+        ++run.wakeUps;
         if (ready < 0 && errno != EINTR)
             break;
         if (ready <= 0)
             continue;  // interrupted, or the deadline: looked at above
-        ++run.wakeUps;
         if (fds[1].revents != 0) {
             char buffer[4096];
             const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);

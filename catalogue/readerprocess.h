@@ -13,7 +13,7 @@ struct ReaderRun {
     int code = 0;        // exit code, or signal number
     std::string errors;  // the start of what it wrote on stderr
     long peakKiB = 0;    // the most memory it held at once
-    int wakeUps = 0;     // how often the wait woke before the end: events, never ticks
+    int wakeUps = 0;     // how often the wait woke: on events and the deadline, never on ticks
 };
 
 // Runs program with args to its end or its deadline, whichever comes first;
