@@ -38,59 +38,48 @@ JetSetup& jetSetup()
     return setup;
 }
 
-// Form 3 for the last size of SWB: the row a lookup reaches last.
-void lookUpLastSwbSize(benchmark::State& state, const QString& db)
+// A query on SWB again and again: form 1 (every size, as a series click
+// asks) or form 3 for the last size (the row a lookup reaches last). On the
+// Jet file: the file's one stat, then the query on the copy (made by the
+// first query here, outside the timing).
+void lookUpSwb(benchmark::State& state, const QString& db, bool lastSizeOnly)
 {
     const CatalogueRecordset all = runCatalogueQuery(db, kConnect, QStringLiteral("SELECT * FROM [SWB];"));
-    const QString sql = QStringLiteral("SELECT * FROM [SWB] WHERE [no] = '") +
-                        all.field(static_cast<int>(all.rows.size()) - 1, u"NO") + QStringLiteral("';");
+    const QString sql = !lastSizeOnly ? QStringLiteral("SELECT * FROM [SWB];")
+                                      : QStringLiteral("SELECT * FROM [SWB] WHERE [no] = '") +
+                                            all.field(static_cast<int>(all.rows.size()) - 1, u"NO") + QStringLiteral("';");
     for (auto _ : state) {
         const CatalogueRecordset rs = runCatalogueQuery(db, kConnect, sql);
-        if (rs.rows.size() != 1)
-            state.SkipWithError("size not found");
+        if (rs.rows.size() != (lastSizeOnly ? 1 : all.rows.size()))
+            state.SkipWithError("sizes not found");
         benchmark::DoNotOptimize(rs.rows.data());
     }
     state.SetLabel(std::to_string(all.rows.size()) + " sizes");
 }
 
-// Form 1 for SWB: every size of the series, as a series click asks.
-void lookUpSwbSeries(benchmark::State& state, const QString& db)
-{
-    const QString sql = QStringLiteral("SELECT * FROM [SWB];");
-    qsizetype rows = 0;
-    for (auto _ : state) {
-        const CatalogueRecordset rs = runCatalogueQuery(db, kConnect, sql);
-        rows = rs.rows.size();
-        benchmark::DoNotOptimize(rs.rows.data());
-    }
-    state.SetLabel(std::to_string(rows) + " sizes");
-}
-
 void BM_JetSwbSeriesLookup(benchmark::State& state)
 {
     jetSetup();
-    lookUpSwbSeries(state, kJetCatalogue);
+    lookUpSwb(state, kJetCatalogue, false);
 }
 BENCHMARK(BM_JetSwbSeriesLookup)->Unit(benchmark::kMicrosecond);
 
 void BM_SampleSwbSeriesLookup(benchmark::State& state)
 {
-    lookUpSwbSeries(state, builtProgramFolder() + QStringLiteral("/ZEKA.mdb"));
+    lookUpSwb(state, builtProgramFolder() + QStringLiteral("/ZEKA.mdb"), false);
 }
 BENCHMARK(BM_SampleSwbSeriesLookup)->Unit(benchmark::kMicrosecond);
 
-// On the Jet file: the file's one stat, then the query on the copy (made by
-// the first query above, outside the timing).
 void BM_JetSwbSizeLookup(benchmark::State& state)
 {
     jetSetup();
-    lookUpLastSwbSize(state, kJetCatalogue);
+    lookUpSwb(state, kJetCatalogue, true);
 }
 BENCHMARK(BM_JetSwbSizeLookup)->Unit(benchmark::kMicrosecond);
 
 void BM_SampleSwbSizeLookup(benchmark::State& state)
 {
-    lookUpLastSwbSize(state, builtProgramFolder() + QStringLiteral("/ZEKA.mdb"));
+    lookUpSwb(state, builtProgramFolder() + QStringLiteral("/ZEKA.mdb"), true);
 }
 BENCHMARK(BM_SampleSwbSizeLookup)->Unit(benchmark::kMicrosecond);
 
