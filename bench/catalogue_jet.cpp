@@ -10,6 +10,7 @@
 #include "services/folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -112,6 +113,33 @@ BENCHMARK_CAPTURE(BM_ReaderConverts, catalogue, kJetCatalogue)->Unit(benchmark::
 BENCHMARK_CAPTURE(BM_ReaderConverts, fixture, QStringLiteral(TOLVANE_JET_FIXTURES "/V2000_test.mdb"))
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// A reader that hangs is stopped at its deadline (here 100 ms): how long
+// past it the query ends, the wait being woken by the deadline itself.
+void BM_HungReaderStoppedAtItsDeadline(benchmark::State& state)
+{
+    jetSetup();
+    const QString script = jetSetup().cache.path() + QStringLiteral("/hung-reader");
+    QFile f(script);
+    if (!f.open(QIODevice::WriteOnly) || f.write("#!/bin/sh\nexec sleep 60\n") < 0)
+        state.SkipWithError("no reader written");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(jetSetup().cache.path() + QStringLiteral("/catalogue")).removeRecursively();
+        closeCatalogues();
+        setJetReader(script, 100);  // forgets the last failure
+        state.ResumeTiming();
+        try {
+            catalogueTables(kJetCatalogue);
+            state.SkipWithError("the hung reader made a copy");
+        } catch (const VbError&) {
+        }
+    }
+    setJetReader(builtProgramFolder() + QStringLiteral("/tolvane-catalogue"));
+}
+BENCHMARK(BM_HungReaderStoppedAtItsDeadline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
