@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -330,8 +331,13 @@ private:
                 throw;
             }
         }
-        // The query comes from the window's own texts; it may read, nothing
-        // else, and no value longer than a catalogue's is ever held.
+        limitQueries();
+    }
+
+    // The query comes from the window's own texts; it may read, nothing
+    // else, and no value longer than a catalogue's is ever held.
+    void limitQueries()
+    {
         sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
         sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(catalogueCaps().valueBytes, INT_MAX)));
     }
@@ -352,8 +358,7 @@ private:
         sqlite3_finalize(stmt);
         if (!same)
             return false;
-        sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(catalogueCaps().valueBytes, INT_MAX)));
+        limitQueries();
         return true;
     }
 
