@@ -320,8 +320,7 @@ private:
         // The absolute name: "" and ":memory:" must never reach SQLite as
         // reserved names. Read-only: a file that vanished in between is not
         // created, and nothing is ever written.
-        const int rc = sqlite3_open_v2(immutableUri(file).c_str(), &db_,
-                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        const int rc = openImmutable(file);
         if (rc != SQLITE_OK) {
             // The destructor does not run for a constructor that throws.
             try {
@@ -332,6 +331,15 @@ private:
             }
         }
         limitQueries();
+    }
+
+    // Any database left open before is closed first.
+    int openImmutable(const std::string& file)
+    {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return sqlite3_open_v2(immutableUri(file).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                               nullptr);
     }
 
     // The query comes from the window's own texts; it may read, nothing
@@ -345,10 +353,7 @@ private:
     // Opens the copy when it records the state of the file it was made from.
     bool openCopy(const QString& made)
     {
-        sqlite3_close(db_);
-        db_ = nullptr;
-        if (sqlite3_open_v2(immutableUri(copy_).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK)
+        if (openImmutable(copy_) != SQLITE_OK)
             return false;
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/readerprocess.h"
+#include "services/atomicfile.h"
 #include "services/folders.h"
 #include "services/log.h"
 
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,17 +154,6 @@ std::string existingCopy(const QString& copyName)
     return {};
 }
 
-// The data and the name on disk before anything is told the copy exists.
-bool syncFile(const std::string& path, int flags)
-{
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
 // Tells the window a conversion runs, for as long as it runs.
 class ConversionShown {
 public:
@@ -270,11 +259,11 @@ std::string currentCopy(const std::string& file, const QString& shown, const Fil
         throw error;
     }
     const std::string copy = encoded(folder + QLatin1Char('/') + copyName);
-    if (!syncFile(part, O_RDONLY) || ::rename(part.c_str(), copy.c_str()) != 0) {
+    // The data and the name on disk before anything is told the copy exists.
+    if (!moveIntoPlace(QByteArray::fromStdString(part), QByteArray::fromStdString(copy))) {
         ::unlink(part.c_str());
         throw cannotOpen(QDir::toNativeSeparators(folder));
     }
-    syncFile(encoded(folder), O_RDONLY | O_DIRECTORY);
     dropCopiesBut(fileKey, copyName);
     return copy;
 }

@@ -127,6 +127,24 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
     return systemError(error);
 }
 
+bool moveIntoPlace(const QByteArray& written, const QByteArray& target)
+{
+    const int fd = ::open(written.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = syncCall(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!synced) {
+        errno = error;
+        return false;
+    }
+    if (::rename(written.constData(), target.constData()) != 0)
+        return false;
+    syncFolderOf(target);
+    return true;
+}
+
 void setSyncCall(SyncCall call) { syncCall = call ? call : ::fsync; }
 
 void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
