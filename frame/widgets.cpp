@@ -1,7 +1,9 @@
 #include "frame/widgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -96,6 +98,71 @@ void VerticalLabel::paintEvent(QPaintEvent*)
     // After the turn, x runs up the label and y across it.
     const QRect r(0, 0, height(), width());
     p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, reading());
+}
+
+namespace {
+
+void drawRing(QWidget* on, int width)
+{
+    QPainter painter(on);
+    const QColor ring = on->palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect r = on->rect();
+    for (const QRect& side : {QRect(r.left(), r.top(), r.width(), width), QRect(r.left(), r.bottom() - width + 1, r.width(), width),
+                              QRect(r.left(), r.top(), width, r.height()), QRect(r.right() - width + 1, r.top(), width, r.height())})
+        painter.fillRect(side, ring);
+}
+
+}  // namespace
+
+void ChoiceList::focusInEvent(QFocusEvent* event)
+{
+    const bool noneCurrent = currentRow() < 0;
+    const QSignalBlocker block(this);
+    QListWidget::focusInEvent(event);
+    // With none current, the first arrow key goes to the first entry.
+    if (noneCurrent)
+        setCurrentRow(-1);
+}
+
+// The list with the keyboard focus wears a ring of the highlight colour,
+// two pixels wide: its frame and the edge of its entries' area. It reads
+// plainly against the list's white and either skin around it.
+bool ChoiceList::event(QEvent* event)
+{
+    const bool done = QListWidget::event(event);
+    if (event->type() == QEvent::Paint && hasFocus())
+        drawRing(this, frameWidth());
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        update();
+        viewport()->update();
+    }
+    return done;
+}
+
+void ChoiceList::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    if (hasFocus())
+        drawRing(viewport(), qMax(1, 2 - frameWidth()));
+}
+
+// A scroll moves what the entries' area shows, the ring's edge with it.
+void ChoiceList::scrollContentsBy(int dx, int dy)
+{
+    QListWidget::scrollContentsBy(dx, dy);
+    if (hasFocus())
+        viewport()->update();
+}
+
+void ChoiceList::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentRow() >= 0 && enterPressed) {
+        enterPressed(currentRow());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 }  // namespace tolvane

@@ -1,10 +1,14 @@
 #pragma once
 // The few widgets the windows need beyond Qt's own: a picture used as a
-// button, the spin arrows beside a box, and a caption written bottom-up.
+// button, the spin arrows beside a box, a caption written bottom-up, and a
+// list whose entry only the user chooses.
 
 #include <QLabel>
+#include <QListWidget>
 #include <QRect>
 #include <QWidget>
+
+#include <functional>
 
 class QToolButton;
 
@@ -70,6 +74,23 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// The size and diameter lists: only the user chooses an entry, by a click,
+// the arrow keys or Enter. By itself the item view makes its first entry
+// current when the focus comes in by the keyboard, which the lists would
+// take as a choice: a Shift+Tab through them would empty the spring data.
+class ChoiceList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void(int row)> enterPressed;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace tolvane

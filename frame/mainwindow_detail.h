@@ -1,0 +1,44 @@
+#pragma once
+// What the main window's sources share and nothing else uses: the window's
+// name in its log lines, the model's twips, the colours a control is
+// painted with, and the report box's positions.
+
+#include "calc/form.h"
+#include "services/vberror.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tolvane::mainwindowdetail {
+
+inline const QString kOwner = QStringLiteral("frmMain");
+
+// What a missing dialog, banner or control raises.
+inline VbError objectRequired() { return VbError(424, QStringLiteral("オブジェクトが必要です。")); }
+
+// The model keeps places and sizes in twips, fifteen to a pixel.
+constexpr int px(int twips) { return (twips + 7) / 15; }
+
+// A control's text and background in the model's colour numbers; the
+// number is kept on the widget.
+void applyForeColor(QWidget* w, ColorRef v);
+void applyBackColor(QWidget* w, ColorRef v);
+
+// The report box shows one character per line end where the model keeps
+// CR LF: a position in the box as the model counts it.
+int toModelPos(const QString& modelText, int widgetPos);
+
+// The series frames' buttons, upper row then lower row.
+inline const QStringList kFrame4 = {QStringLiteral("SWY"), QStringLiteral("SWU"), QStringLiteral("SWR"), QStringLiteral("SWS"),
+                             QStringLiteral("SWC"), QStringLiteral("SWF"), QStringLiteral("SWL"), QStringLiteral("SWM"),
+                             QStringLiteral("SWH"), QStringLiteral("SWB")};
+inline const QStringList kFrame6 = {QStringLiteral("SWG"), QStringLiteral("SWZ"), QStringLiteral("SWV"), QStringLiteral("SWX")};
+inline const QStringList kFrame5 = {QStringLiteral("WY"), QStringLiteral("WR"), QStringLiteral("WF"), QStringLiteral("WL"),
+                             QStringLiteral("WT"), QStringLiteral("WM"), QStringLiteral("WH"), QStringLiteral("WB")};
+
+// The chosen kind's picture at start.
+inline const QString kChosenKind = QStringLiteral("square_sp1_on.gif");
+
+}  // namespace tolvane::mainwindowdetail
