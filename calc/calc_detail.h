@@ -83,6 +83,39 @@ inline void resetBox(Form& form, Ctl box, int v)
         form.setText(box, dblText(v));
 }
 
+// The boxes with a spin control beside them: the control, its range, and
+// the number the box starts with, which is also the number the clear
+// commands and the switches of the input mode put back.
+struct SpinBox {
+    Ctl upDown;
+    Ctl box;
+    int min, max, start;
+};
+inline constexpr SpinBox kSpinBoxes[] = {
+    {Ctl::UpDown1, field::ShearFactor, 1, 100, 35},
+    {Ctl::UpDown2, field::StrippingPercent, 1, 99, 5},
+    {Ctl::UpDown3, field::SpringCount, 1, 99, 1},
+    {Ctl::UpDown4, field::Bite, 0, 300, 0},
+};
+
+// A box without a spin control has no start number: asking for one does
+// not compile.
+consteval int startNumber(Ctl box)
+{
+    for (const SpinBox& s : kSpinBoxes) {
+        if (s.box == box)
+            return s.start;
+    }
+    throw "no spin control beside this box";
+}
+
+// resetBox with the box's start number.
+template <Ctl box>
+void resetToStart(Form& form)
+{
+    resetBox(form, box, startNumber(box));
+}
+
 // A list box with nothing chosen and no entries.
 inline void clearList(Form& form, Ctl list)
 {

@@ -324,14 +324,14 @@ void CalcModel::Option2_Click()
         emptyBox(form_, field::ReportText);
         emptyBox(form_, field::PlateThickness);
         emptyBox(form_, field::ProcessingLength);
-        resetBox(form_, field::ShearFactor, 35);
+        resetToStart<field::ShearFactor>(form_);
         resetBox(form_, field::ProcessingPressure, 0);
         resetBox(form_, field::StrippingForce, 0);
-        resetBox(form_, field::StrippingPercent, 5);
+        resetToStart<field::StrippingPercent>(form_);
         emptyBox(form_, field::InitialCompression);
         emptyBox(form_, field::Stroke);
-        resetBox(form_, field::SpringCount, 1);
-        resetBox(form_, field::Bite, 0);
+        resetToStart<field::SpringCount>(form_);
+        resetToStart<field::Bite>(form_);
         enableInputs(form_, false);
     });
 }
@@ -344,7 +344,7 @@ void CalcModel::Option1_Click()
         InputMode = kAll;
         for (Ctl box : {field::ReportText, field::InitialCompression, field::Stroke})
             emptyBox(form_, box);
-        resetBox(form_, field::SpringCount, 1);
+        resetToStart<field::SpringCount>(form_);
         emptyBox(form_, field::StartBeforeBottom);
         enableInputs(form_, true);
     });

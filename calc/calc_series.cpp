@@ -34,13 +34,6 @@ constexpr Series kSeries[] = {
     {u"WT", Ctl::imgWT, Ctl::Frame5, false, false},   {u"WY", Ctl::imgWY, Ctl::Frame5, false, false},
 };
 
-// Each frame's buttons in their fixed order: upper row, then lower row, each
-// from the left.
-constexpr const char16_t* kFrame5Order[] = {u"WY", u"WR", u"WF", u"WL", u"WT", u"WM", u"WH", u"WB"};
-constexpr const char16_t* kFrame4Order[] = {u"SWY", u"SWU", u"SWR", u"SWS", u"SWC",
-                                            u"SWF", u"SWL", u"SWM", u"SWH", u"SWB"};
-constexpr const char16_t* kFrame6Order[] = {u"SWG", u"SWZ", u"SWV", u"SWX"};
-
 const Series* findSeries(QStringView code)
 {
     for (const Series& s : kSeries) {
@@ -53,16 +46,8 @@ const Series* findSeries(QStringView code)
 QList<const Series*> frameOrder(Ctl frame)
 {
     QList<const Series*> out;
-    auto add = [&](auto& order) {
-        for (const char16_t* code : order)
-            out.append(findSeries(code));
-    };
-    if (frame == Ctl::Frame5)
-        add(kFrame5Order);
-    else if (frame == Ctl::Frame4)
-        add(kFrame4Order);
-    else
-        add(kFrame6Order);
+    for (const char16_t* code : seriesOrder(frame))
+        out.append(findSeries(code));
     return out;
 }
 
@@ -89,6 +74,20 @@ const Kind* findKind(QStringView kind)
 }
 
 }  // namespace
+
+std::span<const char16_t* const> seriesOrder(Ctl frame)
+{
+    static constexpr const char16_t* frame5[] = {u"WY", u"WR", u"WF", u"WL", u"WT", u"WM", u"WH", u"WB"};
+    static constexpr const char16_t* frame4[] = {u"SWY", u"SWU", u"SWR", u"SWS", u"SWC",
+                                                 u"SWF", u"SWL", u"SWM", u"SWH", u"SWB"};
+    static constexpr const char16_t* frame6[] = {u"SWG", u"SWZ", u"SWV", u"SWX"};
+    switch (frame) {
+    case Ctl::Frame5: return frame5;
+    case Ctl::Frame4: return frame4;
+    case Ctl::Frame6: return frame6;
+    default: return {};
+    }
+}
 
 void CalcModel::designPictures()
 {
@@ -146,7 +145,7 @@ void CalcModel::SpChenge()
 void CalcModel::ResetImage()
 {
     guarded(u"ResetImage", [&] {
-        for (Ctl frame : {Ctl::Frame5, Ctl::Frame4, Ctl::Frame6}) {
+        for (Ctl frame : kSeriesFrames) {
             for (const Series* s : frameOrder(frame))
                 loadPicture(s->button, materialsPicture(s->code, u"_off.gif"));
         }

@@ -27,18 +27,6 @@ constexpr Ctl kRuledBoxes[] = {
     field::StrippingPercent, field::InitialCompression, field::SpringCount, field::Bite, field::StartBeforeBottom,
 };
 
-struct Spin {
-    Ctl upDown;
-    Ctl box;
-    int min, max, value;
-};
-constexpr Spin kSpins[] = {
-    {Ctl::UpDown1, field::ShearFactor, 1, 100, 35},
-    {Ctl::UpDown2, field::StrippingPercent, 1, 99, 5},
-    {Ctl::UpDown3, field::SpringCount, 1, 99, 1},
-    {Ctl::UpDown4, field::Bite, 0, 300, 0},
-};
-
 }  // namespace
 
 CalcModel::CalcModel(UserInterface& ui, CalcScreen& screen) : ui_(ui), screen_(screen)
@@ -111,9 +99,9 @@ void CalcModel::startUpDefaults()
 void CalcModel::startUpSpinControls()
 {
     // Each spin control writes its value into its box, which runs the box's rule.
-    for (const Spin& s : kSpins) {
-        form_.setSpin(s.upDown, s.min, s.max, s.value);
-        form_.setText(s.box, dblText(s.value));
+    for (const SpinBox& s : kSpinBoxes) {
+        form_.setSpin(s.upDown, s.min, s.max, s.start);
+        form_.setText(s.box, dblText(s.start));
     }
 }
 
@@ -142,7 +130,7 @@ void CalcModel::userClickedList(Ctl list, int index)
 
 void CalcModel::userSpin(Ctl upDown, int step)
 {
-    for (const Spin& s : kSpins) {
+    for (const SpinBox& s : kSpinBoxes) {
         if (s.upDown != upDown)
             continue;
         if (!form_[upDown].enabled)
@@ -258,13 +246,13 @@ void CalcModel::inpTextboxClar()
     guarded(u"inpTextboxClar", [&] {
         emptyBox(form_, field::PlateThickness);
         emptyBox(form_, field::ProcessingLength);
-        resetBox(form_, field::ShearFactor, 35);
-        resetBox(form_, field::StrippingPercent, 5);
+        resetToStart<field::ShearFactor>(form_);
+        resetToStart<field::StrippingPercent>(form_);
         emptyBox(form_, field::InitialCompression);
         emptyBox(form_, field::Stroke);
-        resetBox(form_, field::SpringCount, 1);
+        resetToStart<field::SpringCount>(form_);
         if (InputMode == kAll)
-            resetBox(form_, field::Bite, 0);
+            resetToStart<field::Bite>(form_);
         if (InputMode == kPart)
             emptyBox(form_, field::StartBeforeBottom);
     });

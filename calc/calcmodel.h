@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 
 namespace tolvane {
 
@@ -40,6 +41,14 @@ struct SpringForceValues {
 struct PressureOnlyValues {
     QString PartStartDeflection, PartSpringLoadKgf, PartSpringLoadN, PartLoadKgf, PartLoadN;
 };
+
+// The three series frames, one to a spring kind, in the order their buttons
+// are given pictures: round wire, square wire 1, square wire 2.
+inline constexpr Ctl kSeriesFrames[] = {Ctl::Frame5, Ctl::Frame4, Ctl::Frame6};
+// A series frame's codes in its fixed order: the upper row, then the lower
+// row, each from the left. The button of a code is "img" + code. Empty for
+// any other control.
+std::span<const char16_t* const> seriesOrder(Ctl frame);
 
 // The catalogue's connect strings: the spring database is opened with its
 // password, the diameter database with its design connect string.

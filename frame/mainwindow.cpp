@@ -161,7 +161,7 @@ StartResult MainWindow::startUp()
 
         // Series frames share one place; the kind "K1" shows as chosen.
         for (Ctl f : {Ctl::Frame4, Ctl::Frame5, Ctl::Frame6})
-            widgets_[static_cast<int>(f)]->move(px(120), px(4440));
+            widgets_[static_cast<int>(f)]->move(kSeriesPlace.topLeft());
         setPicture(QStringLiteral("imgSquare1Sp"), kChosenKind);
 
         // Paths, bars, values, menus and the input mode.

@@ -79,11 +79,10 @@ struct Place {
 };
 
 constexpr const char16_t* kClient = u"frmMainClient";
-// The series frames take turns at one place.
-constexpr QRect kSeriesPlace(px(120), px(4440), 316, 76);
 
-// Every control in the order it is made, which is also the order the Tab key
-// follows and the order they are drawn in: later ones on top.
+// Every control in the order it is made (a series frame's buttons, which
+// the model orders, right after their frame), which is also the order the
+// Tab key follows and the order they are drawn in: later ones on top.
 std::span<const Place> windowPlaces()
 {
     using enum Kind;
@@ -128,32 +127,10 @@ std::span<const Place> windowPlaces()
         {u"Label36",          kClient,      DarkValue,  {32, 262, 116, 22}, u"30万回", 0x808080},
         {u"capFmm2",          kClient,      Head,       {150, 262, 94, 22}, u"Fmm/30万回"},
         {u"Label30",          kClient,      DarkValue,  {246, 262, 78, 22}, nullptr, 0x808080},
-        // --- series frames, all at one place: buttons in rows of five ---------------
+        // --- series frames, all at one place; each brings its buttons -----------------
         {u"Frame4",           kClient,      Group,      kSeriesPlace},
-        {u"imgSWY",           u"Frame4",    Picture,    {8, 12, 58, 27}},
-        {u"imgSWU",           u"Frame4",    Picture,    {68, 12, 58, 27}},
-        {u"imgSWR",           u"Frame4",    Picture,    {128, 12, 58, 27}},
-        {u"imgSWS",           u"Frame4",    Picture,    {188, 12, 58, 27}},
-        {u"imgSWC",           u"Frame4",    Picture,    {248, 12, 58, 27}},
-        {u"imgSWF",           u"Frame4",    Picture,    {8, 43, 58, 27}},
-        {u"imgSWL",           u"Frame4",    Picture,    {68, 43, 58, 27}},
-        {u"imgSWM",           u"Frame4",    Picture,    {128, 43, 58, 27}},
-        {u"imgSWH",           u"Frame4",    Picture,    {188, 43, 58, 27}},
-        {u"imgSWB",           u"Frame4",    Picture,    {248, 43, 58, 27}},
         {u"Frame5",           kClient,      Group,      kSeriesPlace},
-        {u"imgWY",            u"Frame5",    Picture,    {8, 12, 58, 27}},
-        {u"imgWR",            u"Frame5",    Picture,    {68, 12, 58, 27}},
-        {u"imgWF",            u"Frame5",    Picture,    {128, 12, 58, 27}},
-        {u"imgWL",            u"Frame5",    Picture,    {188, 12, 58, 27}},
-        {u"imgWT",            u"Frame5",    Picture,    {248, 12, 58, 27}},
-        {u"imgWM",            u"Frame5",    Picture,    {8, 43, 58, 27}},
-        {u"imgWH",            u"Frame5",    Picture,    {68, 43, 58, 27}},
-        {u"imgWB",            u"Frame5",    Picture,    {128, 43, 58, 27}},
         {u"Frame6",           kClient,      Group,      kSeriesPlace},
-        {u"imgSWG",           u"Frame6",    Picture,    {8, 12, 58, 27}},
-        {u"imgSWZ",           u"Frame6",    Picture,    {68, 12, 58, 27}},
-        {u"imgSWV",           u"Frame6",    Picture,    {128, 12, 58, 27}},
-        {u"imgSWX",           u"Frame6",    Picture,    {188, 12, 58, 27}},
         // --- diameters and sizes ----------------------------------------------------
         {u"Frame1",           kClient,      Group,      {8, 380, 112, 300}, u"外径（φ）を指定"},
         {u"List2",            u"Frame1",    Choice,     {8, 24, 96, 268}},
@@ -363,20 +340,32 @@ void MainWindow::buildWindow()
     central->setFixedSize(1016, 686);
     setCentralWidget(central);
 
+    auto at = [this](Ctl c) { return widgets_[static_cast<int>(c)]; };
     QHash<QString, QWidget*> built{{central->objectName(), central}};
-    for (const Place& p : windowPlaces()) {
-        QWidget* w = makeControl(p, built.value(fromTable(p.parent)), base);
-        w->setObjectName(fromTable(p.name));
-        built.insert(w->objectName(), w);
-        const auto c = controlByName(w->objectName());
+    auto add = [&](const Place& p, const QString& name, QWidget* parent) {
+        QWidget* w = makeControl(p, parent, base);
+        w->setObjectName(name);
+        built.insert(name, w);
+        const auto c = controlByName(name);
         if (!c)
-            continue;
+            return c;
         widgets_[static_cast<int>(*c)] = w;
         // A caption the model holds starts as designed.
         if (holdsCaption(p.kind) && p.caption && form().text(*c).isEmpty())
             form().setText(*c, fromTable(p.caption));
+        return c;
+    };
+    for (const Place& p : windowPlaces()) {
+        const auto c = add(p, fromTable(p.name), built.value(fromTable(p.parent)));
+        if (!c)
+            continue;
+        // A series frame's buttons follow it, in its order in rows of five.
+        const auto codes = seriesOrder(*c);
+        for (int i = 0; i < int(codes.size()); ++i) {
+            const Place button{nullptr, nullptr, Kind::Picture, {8 + 60 * (i % 5), 12 + 31 * (i / 5), 58, 27}};
+            add(button, QStringLiteral("img") + QString::fromUtf16(codes[i]), at(*c));
+        }
     }
-    auto at = [this](Ctl c) { return widgets_[static_cast<int>(c)]; };
 
     // The title panel shows the program's version. Once the panel has slid
     // back the version rests further right than at start: it must fit there.
@@ -405,16 +394,6 @@ void MainWindow::buildWindow()
     setStatusBar(status);
     // As large as the menus, the client area and the status bar, always.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    // Design state the model's procedures rely on.
-    form().setHeight(Ctl::Picture3, 2460);
-    form().setHeight(Ctl::Picture4, 2460);
-    form().setLeft(Ctl::Label55, 135);
-    form().setLeft(Ctl::Label56, 1080);
-    form().setVisible(Ctl::Frame5, false);
-    form().setVisible(Ctl::Frame6, false);
-    for (Ctl c : {Ctl::imgSelectAll, Ctl::imgCopy, Ctl::imgOutputDXF})
-        form().setEnabled(c, false);
 }
 
 void MainWindow::buildMenus()

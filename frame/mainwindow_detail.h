@@ -6,8 +6,8 @@
 #include "calc/form.h"
 #include "services/vberror.h"
 
+#include <QRect>
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
@@ -30,13 +30,8 @@ void applyBackColor(QWidget* w, ColorRef v);
 // CR LF: a position in the box as the model counts it.
 int toModelPos(const QString& modelText, int widgetPos);
 
-// The series frames' buttons, upper row then lower row.
-inline const QStringList kFrame4 = {QStringLiteral("SWY"), QStringLiteral("SWU"), QStringLiteral("SWR"), QStringLiteral("SWS"),
-                             QStringLiteral("SWC"), QStringLiteral("SWF"), QStringLiteral("SWL"), QStringLiteral("SWM"),
-                             QStringLiteral("SWH"), QStringLiteral("SWB")};
-inline const QStringList kFrame6 = {QStringLiteral("SWG"), QStringLiteral("SWZ"), QStringLiteral("SWV"), QStringLiteral("SWX")};
-inline const QStringList kFrame5 = {QStringLiteral("WY"), QStringLiteral("WR"), QStringLiteral("WF"), QStringLiteral("WL"),
-                             QStringLiteral("WT"), QStringLiteral("WM"), QStringLiteral("WH"), QStringLiteral("WB")};
+// The series frames take turns at one place.
+constexpr QRect kSeriesPlace(px(120), px(4440), 316, 76);
 
 // The chosen kind's picture at start.
 inline const QString kChosenKind = QStringLiteral("square_sp1_on.gif");

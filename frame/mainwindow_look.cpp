@@ -156,9 +156,12 @@ QList<std::pair<QString, QString>> startPictures()
     QList<std::pair<QString, QString>> rows = {{QStringLiteral("imgRoundSp"), QStringLiteral("round_sp_off.gif")},
                                                {QStringLiteral("imgSquare1Sp"), QStringLiteral("square_sp1_off.gif")},
                                                {QStringLiteral("imgSquare2Sp"), QStringLiteral("square_sp2_off.gif")}};
-    for (const QStringList* codes : {&kFrame5, &kFrame4, &kFrame6})
-        for (const QString& code : *codes)
+    for (Ctl frame : kSeriesFrames) {
+        for (const char16_t* series : seriesOrder(frame)) {
+            const QString code = QString::fromUtf16(series);
             rows.append({QStringLiteral("img") + code, code + QStringLiteral("_off.gif")});
+        }
+    }
     rows += {{QStringLiteral("imgDisplayTxt"), QStringLiteral("display_txt_off.gif")},
              {QStringLiteral("imgSelectAll"), QStringLiteral("select_all_disable.gif")},
              {QStringLiteral("imgCopy"), QStringLiteral("copy_disable.gif")},

@@ -146,9 +146,12 @@ void MainWindow::wireModel()
     onClick(QStringLiteral("imgRoundSp"), [this] { model_->kindClicked(QStringLiteral("M1")); });
     onClick(QStringLiteral("imgSquare1Sp"), [this] { model_->kindClicked(QStringLiteral("K1")); });
     onClick(QStringLiteral("imgSquare2Sp"), [this] { model_->kindClicked(QStringLiteral("K2")); });
-    for (const QStringList* codes : {&kFrame4, &kFrame5, &kFrame6})
-        for (const QString& code : *codes)
+    for (Ctl frame : kSeriesFrames) {
+        for (const char16_t* series : seriesOrder(frame)) {
+            const QString code = QString::fromUtf16(series);
             onClick(QStringLiteral("img") + code, [this, code] { model_->seriesClicked(code); });
+        }
+    }
 
     for (Ctl c : kInputBoxes)
         widgets_[static_cast<int>(c)]->installEventFilter(this);
