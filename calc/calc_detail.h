@@ -47,8 +47,9 @@ void guarded(const char16_t* procedure, F&& body)
     }
 }
 
-// Division by VB's rules, which the results must keep: by zero is an error,
-// never an infinity (0 / 0 overflows, anything else divides by zero).
+// Division by zero is an error for the rule's handler to log, never an
+// infinity that would flow on into the results: 0 / 0 overflows, anything
+// else divides by zero.
 inline double divide(double a, double b)
 {
     if (b == 0.0)

@@ -133,8 +133,8 @@ inline constexpr Ctl UseCountCover = Ctl::Label54;
 
 }  // namespace field
 
-// Colours are VB colour numbers 0x00BBGGRR, the numbers the rules are
-// written in; a number with the top bit set names a system colour
+// Colours are numbers 0x00BBGGRR, red in the lowest byte, as the rules and
+// the message file write them; a number with the top bit set names a system colour
 // (0x80000005 Window, 0x8000000A Active Border, ...), which the window maps
 // to its palette.
 using ColorRef = quint32;

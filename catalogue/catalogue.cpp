@@ -29,7 +29,7 @@ namespace tolvane {
 
 namespace {
 
-// The Access engine's numbers, so an error line reads as it always did.
+// A catalogue fault is logged under the number the Access engine gives it, one to look up whichever reader met it.
 enum : int {
     kJetNoCurrentRecord = 3021,
     kJetFileNotFound = 3024,

@@ -33,7 +33,9 @@ QString accessNoticePath() { return SettingFolder() + QStringLiteral("/temp.csv"
 
 VbError invalidProperty() { return VbError(380, QStringLiteral("プロパティの値が不正です。")); }
 
-// Whole-number conversions round half to even, as the old runtime did.
+// A message file's number becomes a whole number as every whole-number
+// conversion of the program does: to the nearest, a half to even (2.5 gives
+// 2), so a row shows the same however its number is written.
 double roundedInRange(const QString& text, double low, double high)
 {
     const double rounded = std::nearbyint(cdbl(text));

@@ -21,8 +21,9 @@ inline QRect twipsRect(int left, int top, int width, int height)
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
-// A picture that acts as a button: press, release and click, like the
-// original's image controls. A disabled one receives nothing, and shows its
+// A picture that acts as a button. Press, release and click come apart, as
+// the toolbar shows a pressed picture while the button is held and acts only
+// on the click. A disabled one receives nothing, and shows its
 // picture as drawn: the "_disable" pictures are made to be seen unfiltered.
 class PictureButton : public QLabel {
     Q_OBJECT

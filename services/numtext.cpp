@@ -14,7 +14,7 @@ bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 // Parses an ASCII number text that the callers have already shaped as
 // [-]digits[.digits][e[-]digits]. Out-of-range results: overflow throws,
-// underflow is 0 (as the runtime did).
+// underflow is 0, a value too small to hold being nothing at all.
 double parseShaped(const std::string& text)
 {
     double value = 0.0;
@@ -60,7 +60,8 @@ void appendExponent(std::string& out, bool negative, const std::string& digits)
 }
 
 // The shortest text of the value rounded to `digits` significant digits,
-// with the exponent written as the runtime wrote it.
+// with the exponent after an upper-case E, its sign and two digits at least
+// (1E+16), the form dblText promises.
 template <class T>
 QString numberText(T value, int digits)
 {

@@ -1,8 +1,8 @@
 #pragma once
 // Number texts. The calculation keeps every number as text and converts it
-// where it is used by VB's conversion rules, so results match the other
-// copies of the program to the last digit, and the results are compared as
-// texts ("0" is not "0.0"). None of this may depend on the process locale:
+// where it is used, always by the rules below, so a result is the same text
+// to the last digit on every machine and in every report, and the results
+// are compared as texts ("0" is not "0.0"). None of this may depend on the process locale:
 // the GUI sets one, the numbers must not notice.
 
 #include <QString>

@@ -10,9 +10,9 @@
 
 namespace tolvane {
 
-// Message box styles and answers, numbered as VB's MsgBox numbers them (the
-// numbers the rules are written in):
-// buttons + icon, e.g. kMbYesNoCancel | kMbExclamation (51).
+// Message box styles and answers as numbers. A style is its buttons plus its
+// icon, e.g. kMbYesNoCancel | kMbExclamation (51): one number names a box
+// wherever the rules ask for one and the tests check it.
 enum MsgBoxStyle : int {
     kMbOk = 0,
     kMbOkCancel = 1,
@@ -30,7 +30,7 @@ enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 struct FileDialogRequest {
     QString title;
     QString filter;          // "All files (*.*)|*.*|Text files|*.txt"
-    int filterIndex = 1;     // 1-based, as VB's common dialog counts
+    int filterIndex = 1;     // 1-based: 2 preselects the filter's second entry
     QString defaultExt;      // without the dot
     QString fileName;        // the name the dialog starts with
     QString initialDir;
