@@ -14,7 +14,7 @@ from PIL import Image, ImageDraw, ImageFont
 FONT = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf"
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-ICONS = os.path.join(ROOT, "app", "icons")
+ICONS = os.path.join(ROOT, "icons")
 PICTURES = os.path.join(ROOT, "frame", "pictures")
 SIZES = [16, 24, 32, 48, 64, 128, 256]
 

@@ -46,7 +46,7 @@ TEST_F(VersionDialogTest, ItsPictureIsTheIconTheDesktopEntryNames)
     VersionDialog dialog(ui);
     const auto* picture = dialog.findChild<QLabel*>(QStringLiteral("Picture1"));
     ASSERT_TRUE(picture);
-    const QImage icon(QStringLiteral(TOLVANE_SOURCE_DIR "/app/icons/tolvane-48.png"));
+    const QImage icon(QStringLiteral(TOLVANE_SOURCE_DIR "/icons/tolvane-48.png"));
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(picture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
               icon.convertToFormat(QImage::Format_ARGB32_Premultiplied));
