@@ -1,7 +1,7 @@
 #pragma once
 // What the main window's sources share and nothing else uses: the window's
 // name in its log lines, the model's twips, the colours a control is
-// painted with, and the report box's positions.
+// painted with, the report box's positions, and the series frames' place.
 
 #include "calc/form.h"
 #include "services/vberror.h"
