@@ -4,6 +4,7 @@
 #include "calc_fixture.h"
 
 #include "catalogue/catalogue.h"
+#include "support/jet_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
         }
         return seen;
     };
-    setJetReader(kReader);
+    useJetReader(kReader);
     // The version, and size numbers compared as the Access engine compared text.
     const QString jet = QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb");
     EXPECT_EQ(readDatabaseVersion(jet), "2026.12");
@@ -69,7 +70,7 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
 // error line, no message, the lists as they were.
 TEST_F(CalcTest, ABrokenJetCatalogueFailsTheLookupWithItsErrorLine)
 {
-    setJetReader(kReader);
+    useJetReader(kReader);
     const QString zeka = sandbox.root() + QStringLiteral("/program/ZEKA.mdb");
     writeAll(zeka, readAll(QStringLiteral(TOLVANE_JET_FIXTURES "/V1997_test.mdb")).left(40000));
     form().setItems(field::SizeList, {QStringLiteral("SWB6-10")});

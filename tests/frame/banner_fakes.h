@@ -61,6 +61,9 @@ protected:
     {
         ExistSettingFolder();
         banner_.setMessageServer(server_.base());
+        // The server on this machine answers at once: the deadline stops only
+        // a silent one, and leaves room for the slowest build on a loaded machine.
+        banner_.setDownloadDeadlineMs(60000);
         auto timer = std::make_unique<ManualTimer>();
         timer_ = timer.get();
         banner_.setTimer(std::move(timer));

@@ -7,6 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "frame/look.h"
 #include "frame/pixels.h"
+#include "support/jet_reader.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -257,7 +258,7 @@ TEST_F(RoadTest, AMakersCatalogueIsReadUnderTheWaitCursorOnce)
         QFile::remove(ProgramFolder() + QLatin1String(db));
         ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_JET_CATALOGUE) + QLatin1String(db), ProgramFolder() + QLatin1String(db)));
     }
-    setJetReader(QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue"));
+    useJetReader(QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue"));
     click("imgSWM");
     click("imgSWL");
     setJetReader({});

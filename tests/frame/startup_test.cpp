@@ -73,12 +73,13 @@ TEST_F(StartupTest, MissingMaterialsEndsBeforeTheSingleCopyCheck)
 TEST_F(StartupTest, MissingCatalogueEndsAfterTheSplashWithoutAnEndLine)
 {
     QFile::remove(ProgramFolder() + QStringLiteral("/ZEKA.mdb"));
-    // The splash's housekeeping has run: a log of ten days ago is gone.
+    // The splash's housekeeping has run: a log of ten days before the test's
+    // today is gone.
     ExistLogFolder();
     const QString old = LogFolder() + QStringLiteral("/Vorn-2026-11-26.log");
     writeAll(old, "old\r\n");
     QFile f(old);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(QDateTime::currentDateTime().addDays(-10), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(sandbox.clock().now().addDays(-10), QFileDevice::FileModificationTime));
 
     makeWindow();
     EXPECT_EQ(window->startUp(), StartResult::Stop);
