@@ -35,22 +35,15 @@ enum : int {
     kJetFileNotFound = 3024,
     kJetBadPath = 3044,
     kJetFileInUse = 3045,
-    kJetDamaged = 3049,
-    kJetCannotOpen = 3051,
     kJetTooFewParameters = 3061,
     kJetSyntax = 3075,
     kJetTableNotFound = 3078,
     kJetTextAfterStatement = 3142,
-    kJetNoIsam = 3170,
     kJetInvalidOperation = 3219,
-    kJetUnrecognisedFormat = 3343,
     kJetReserved = 3000,
 };
 
-QString quoted(const QString& s)
-{
-    return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
-}
+using jetcopy::quoted;
 
 // dblText of a catalogue value, by a shorter road for the usual ones: a
 // series query turns thousands of fields into text on every click. When the
@@ -533,29 +526,6 @@ auto onCatalogue(const QString& path, What&& what)
 }
 
 }  // namespace
-
-namespace jetcopy {
-
-VbError unrecognisedFormat(const QString& shown)
-{
-    return VbError(kJetUnrecognisedFormat,
-                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
-}
-
-VbError damagedDatabase(const QString& shown)
-{
-    return VbError(kJetDamaged, QStringLiteral("データベース ") + quoted(shown) +
-                                    QStringLiteral(" を開けません。ファイルが破損している可能性があります。"));
-}
-
-VbError cannotOpen(const QString& shown)
-{
-    return VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"));
-}
-
-VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
-
-}  // namespace jetcopy
 
 VbError noCurrentRecord() { return VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
 

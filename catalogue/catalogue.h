@@ -17,8 +17,6 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <functional>
-
 namespace tolvane {
 
 struct CatalogueRecordset {
@@ -85,15 +83,5 @@ struct CatalogueCaps {
 // Smaller caps make the checks testable on small files; {} the above again.
 void setCatalogueCaps(const CatalogueCaps& caps);
 const CatalogueCaps& catalogueCaps();
-
-// The program that turns a Jet file into its SQLite copy (empty:
-// "tolvane-catalogue" in the program folder) and how long it may take
-// before it is stopped and the query fails. Forgets the failed conversions.
-inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
-void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
-
-// Told true when a query has to wait for a Jet file's copy to be made, and
-// false when that is over: the window shows its wait cursor meanwhile.
-void setConversionObserver(std::function<void(bool converting)> observer);
 
 }  // namespace tolvane

@@ -187,6 +187,43 @@ void setConversionObserver(std::function<void(bool converting)> observer)
 
 namespace jetcopy {
 
+namespace {
+
+// The Access engine's numbers for what a catalogue file itself gave, so an
+// error line reads as it always did.
+enum : int {
+    kJetDamaged = 3049,
+    kJetCannotOpen = 3051,
+    kJetNoIsam = 3170,
+    kJetUnrecognisedFormat = 3343,
+};
+
+}  // namespace
+
+QString quoted(const QString& s)
+{
+    return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
+}
+
+VbError unrecognisedFormat(const QString& shown)
+{
+    return VbError(kJetUnrecognisedFormat,
+                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
+}
+
+VbError damagedDatabase(const QString& shown)
+{
+    return VbError(kJetDamaged, QStringLiteral("データベース ") + quoted(shown) +
+                                    QStringLiteral(" を開けません。ファイルが破損している可能性があります。"));
+}
+
+VbError cannotOpen(const QString& shown)
+{
+    return VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"));
+}
+
+VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
+
 FileKey keyOf(const struct stat& st)
 {
     return {static_cast<qint64>(st.st_dev),       static_cast<qint64>(st.st_ino),       static_cast<qint64>(st.st_size),

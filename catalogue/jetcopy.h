@@ -14,7 +14,22 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
+
+namespace tolvane {
+
+// The program that turns a Jet file into its SQLite copy (empty:
+// "tolvane-catalogue" in the program folder) and how long it may take
+// before it is stopped and the query fails. Forgets the failed conversions.
+inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
+void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
+
+// Told true when a query has to wait for a Jet file's copy to be made, and
+// false when that is over: the window shows its wait cursor meanwhile.
+void setConversionObserver(std::function<void(bool converting)> observer);
+
+}  // namespace tolvane
 
 namespace tolvane::jetcopy {
 
@@ -67,6 +82,9 @@ std::string currentCopy(const std::string& file, const QString& shown, const Fil
 void dropCopy(const std::string& copy);
 // The file at path is no Jet file (any more): its copies are of no use.
 void dropCopiesOf(const std::string& file);
+
+// A path as the engine's messages quote it: 'path', with the system's separators.
+QString quoted(const QString& path);
 
 // The engine's errors about a catalogue file, as the query layer words them.
 VbError unrecognisedFormat(const QString& shown);  // 3343

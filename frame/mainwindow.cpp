@@ -3,6 +3,7 @@
 #include "calc/spdata.h"
 #include "calc/springrecord.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "frame/banner.h"
 #include "frame/fixedframe.h"
 #include "frame/instancelock.h"

@@ -7,6 +7,7 @@
 #include "support/sandbox.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "catalogue/readerprocess.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
