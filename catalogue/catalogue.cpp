@@ -365,11 +365,15 @@ private:
     }
 
     // The query comes from the window's own texts; it may read, nothing
-    // else, and no value longer than a catalogue's is ever held.
+    // else, and nothing longer than a catalogue's is ever held: SQLite's
+    // bound is on a whole row, which holds several values, so it is the
+    // copy's cap, and each text is held to the value cap as it is read.
     void limitQueries()
     {
+        const CatalogueCaps& caps = catalogueCaps();
         sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(catalogueCaps().valueBytes, INT_MAX)));
+        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH,
+                      static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX)));
     }
 
     // Opens the copy when it records the state of the file it was made from
@@ -416,6 +420,8 @@ private:
             const int bytes = sqlite3_column_bytes(stmt_, c);
             if (bytes == 0)
                 return QStringLiteral("");  // empty, not NULL
+            if (bytes > catalogueCaps().valueBytes)
+                throw jetcopy::damagedDatabase(path_);
             return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)), bytes);
         }
         case SQLITE_NULL:
