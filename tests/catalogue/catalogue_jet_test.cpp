@@ -18,6 +18,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -300,6 +301,18 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
     newerJet[0x14] = 2;  // an Access 2007 file under a Jet header
     QByteArray noCatalogue = good;
     noCatalogue.truncate(2 * 4096);
+    // Table1's definition says four rows where its pages hold three.
+    QByteArray shortTable = good;
+    int definitions = 0;
+    for (qsizetype page = 0; page < shortTable.size(); page += 4096) {
+        auto* pg = reinterpret_cast<uchar*>(shortTable.data() + page);
+        if (pg[0] == 2 && pg[0x2d] == 2 && qFromLittleEndian<quint32>(pg + 16) == 3 && ++definitions)
+            qToLittleEndian<quint32>(4, pg + 16);
+    }
+    ASSERT_EQ(definitions, 1);
+    // The system catalogue's row of every table (and its own) made a query's.
+    QByteArray noUserTable = readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA_D.mdb"));
+    noUserTable.replace(QByteArray("\x01\x00\x00\x0f\x01\x00", 6), QByteArray("\x01\x00\x00\x0f\x05\x00", 6));
     const QString sql = QStringLiteral("SELECT * FROM [Table1];");
     const struct {
         const char* name;
@@ -312,6 +325,8 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         {"newer format", newerJet, sql, 3343},
         {"cut inside a page", good.left(good.size() - 100), sql, 3049},
         {"cut at a page", noCatalogue, sql, 3049},
+        {"a table shorter than its definition", shortTable, sql, 3049},
+        {"no user table", noUserTable, sql, 3049},
         {"missing table", good, QStringLiteral("SELECT * FROM [SWB];"), 3078},
         {"missing field", good, QStringLiteral("SELECT * FROM [Table1] WHERE [D1] =20;"), 3061},
     };
@@ -399,16 +414,63 @@ TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
         SCOPED_TRACE(c.line);
         setCatalogueCaps(c.caps);
         const QString file = copyOf(QStringLiteral("crafted.mdb"), c.bytes);
-        EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), 3049);
+        EXPECT_TRUE(failure->description().endsWith(QStringLiteral("（") + QString::fromUtf8(c.line) + QStringLiteral("）")));
         EXPECT_TRUE(copies().isEmpty());
         EXPECT_TRUE(logged(QString::fromUtf8(c.line))) << sandbox.logText().toStdString();
     }
+    // The checker prints the cap, and nothing before it.
+    int exitCode = 0;
+    QString errors;
+    EXPECT_EQ(toolLines({copyOf(QStringLiteral("memo.mdb"), memo)}, &exitCode, &errors), QStringList{});
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_TRUE(errors.contains(QString::fromUtf8(cases[0].line))) << errors.toStdString();
 #if !defined(__SANITIZE_ADDRESS__)
     // The limit is the reader's whole address space, set before it starts.
     setJetReader(readerScript("ulimit -v >&2\nexit 4\n"));
     EXPECT_EQ(errorOf([&] { catalogueTables(copyOf(QStringLiteral("ZEKA.mdb"), memo)); }), 3049);
     EXPECT_TRUE(logged(QStringLiteral("524288")));  // KiB
+    // Under a lower limit the program was given, the reader takes that one:
+    // a file within it is read, and one that passes it is no damage.
+    setJetReader(kReader, 60000);
+    const auto lowerLimit = [&] {
+        const rlimit lower{400 << 20, 400 << 20};
+        const QString line = QStringLiteral("メモリが上限 (419430400 バイト) に達したため読み込みを止めました");
+        const bool read = ::setrlimit(RLIMIT_AS, &lower) == 0 &&
+                          catalogueTables(copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")))) ==
+                              QStringList{"Table1"};
+        const QString file = copyOf(QStringLiteral("properties.mdb"), properties);
+        const bool limited = errorOf([&] { catalogueTables(file); }) == 3051 && errorOf([&] { catalogueTables(file); }) == 3051 &&
+                             sandbox.logMessages().count(QStringLiteral("□Eve：tolvane-catalogue: ") + line) == 2;
+        std::_Exit(read && limited ? 0 : 1);
+    };
+    EXPECT_EXIT(lowerLimit(), ::testing::ExitedWithCode(0), "");
 #endif
+}
+
+// A text or memo value of exactly the cap's bytes is read; one byte more is
+// damage, with the cap named.
+TEST_F(JetCatalogue, AValueAtItsCapIsReadAndOneByteMoreIsNot)
+{
+    const struct {
+        const char* fixture;
+        const char* table;
+        int longest;  // its longest value, in UTF-8 bytes
+    } cases[] = {{"V2000_no-password", "Table1", 5}, {"V2000_numeric", "test", 9}};  // "Three"; memo "some data"
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        const QString sql = QStringLiteral("SELECT * FROM [%1];").arg(QLatin1String(c.table));
+        setCatalogueCaps({.valueBytes = c.longest});
+        EXPECT_EQ(errorOf([&] { runCatalogueQuery(copyOf(QStringLiteral("at.mdb"), readAll(fixture(c.fixture))), kConnect, sql); }), 0);
+        setCatalogueCaps({.valueBytes = c.longest - 1});
+        EXPECT_EQ(errorOf([&] { runCatalogueQuery(copyOf(QStringLiteral("over.mdb"), readAll(fixture(c.fixture))), kConnect, sql); }),
+                  3049);
+        EXPECT_TRUE(logged(QStringLiteral("テーブル %1 の値が上限 (%2 バイト) を超えるため読み込みを止めました")
+                               .arg(QLatin1String(c.table))
+                               .arg(c.longest - 1)));
+    }
 }
 
 // A file cut at a page boundary reads complete or is damaged: never a
@@ -532,31 +594,78 @@ TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
     EXPECT_EQ(copies(), QStringList{QFileInfo(held).fileName()});
 }
 
-// A cache folder that cannot be written: the copy goes to a folder of the
-// user's own in the runtime folder; with neither, the error names the cache
-// folder, not the catalogue.
+// A cache folder that cannot be made, or is full: the copy goes to a folder
+// of the user's own in the runtime folder, and the log says why; with
+// neither, the error names the cache folder, not the catalogue.
 TEST_F(JetCatalogue, AnUnwritableCacheFolderFallsBackToTheRuntimeFolder)
 {
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString runtime = sandbox.root() + QStringLiteral("/tolvane-catalogue");
+    setRuntimeFolder(sandbox.root());
+    const QString cache = CacheFolder() + QStringLiteral("/catalogue");
+    setJetReader(readerScript("case \"$3\" in " + QFile::encodeName(cache) +
+                              "/*) echo 'database or disk is full (No space left on device)' >&2; exit 5;; esac\n"
+                              "exec " + QFile::encodeName(kReader) + " \"$@\"\n"));
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_EQ(QDir(runtime).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(copies().isEmpty());
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(cache) +
+                       QStringLiteral(" にコピーを書けません: database or disk is full (No space left on device)")));
+
     writeAll(sandbox.root() + QStringLiteral("/file"), "x");
     setCacheFolder(sandbox.root() + QStringLiteral("/file/cache"));
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root()));
-    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
-    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    EXPECT_EQ(QDir(sandbox.root() + QStringLiteral("/tolvane-catalogue")).entryList(QDir::Files).size(), 1);
-
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root() + QStringLiteral("/file")));
+    setRuntimeFolder(sandbox.root() + QStringLiteral("/file"));
     touch(file);
-    try {
-        catalogueTables(file);
-        ADD_FAILURE() << "no error";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), 3051);
-        EXPECT_EQ(e.description(), QStringLiteral("ファイル '") +
-                                       QDir::toNativeSeparators(sandbox.root() + QStringLiteral("/file/cache/catalogue")) +
-                                       QStringLiteral("' を開けません。"));
+    const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->number(), 3051);
+    EXPECT_EQ(failure->description(), QStringLiteral("ファイル '") +
+                                          QDir::toNativeSeparators(sandbox.root() + QStringLiteral("/file/cache/catalogue")) +
+                                          QStringLiteral("' を開けません。"));
+}
+
+// Only what the reader found wrong in the file is damage, remembered until
+// the file changes. A reader stopped at its deadline or by a signal from
+// outside, or a copy stopped by the user's file-size limit, fails the query
+// with 3051 and a line in the log, both naming it, and the next query tries
+// again.
+TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
+{
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const struct {
+        QByteArray script;
+        QString reason;
+    } cases[] = {
+        {"exec 2>&-\nexec sleep 60\n", QStringLiteral("読み込みが 0.3 秒で終わらず、打ち切りました")},
+        {"kill -TERM $$\n", QStringLiteral("読み込みがシグナル 15 で止められました")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script.toStdString());
+        const QString reader = readerScript("echo run >> \"$0.runs\"\n" + c.script);
+        QFile::remove(reader + QStringLiteral(".runs"));
+        setJetReader(reader, 300);
+        for (int i = 0; i < 2; ++i) {
+            const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(failure->number(), 3051);
+            EXPECT_TRUE(failure->description().endsWith(QStringLiteral("（") + c.reason + QStringLiteral("）")));
+        }
+        EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\nrun\n");
+        EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の") + c.reason));
+        // The wait woke for the closed pipe and the deadline (a signal may
+        // add one): no ticking.
+        EXPECT_LE(jetcopy::lastReaderRun().wakeUps, 3);
     }
-    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+
+    setJetReader(kReader);
+    const QString catalogue = copyOf(QStringLiteral("catalogue.mdb"), readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb")));
+    {
+        const FileSizeLimit limit(65536);
+        EXPECT_EQ(errorOf([&] { catalogueTables(catalogue); }), 3051);
+    }
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) +
+                       QStringLiteral(" のコピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした")));
+    EXPECT_EQ(catalogueTables(catalogue).size(), 23);
 }
 
 // Damaged copies of every fixture, cut short at random or with random bytes

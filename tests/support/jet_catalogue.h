@@ -48,7 +48,11 @@ protected:
     {
         setJetReader({});
         setCatalogueCaps({});
+        runtime_.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime_);
     }
+
+    // The user's runtime folder ($XDG_RUNTIME_DIR), for this test.
+    static void setRuntimeFolder(const QString& folder) { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder)); }
 
     // The copies the layer keeps in the cache folder.
     QStringList copies() const { return QDir(CacheFolder() + QStringLiteral("/catalogue")).entryList(QDir::Files); }
@@ -83,6 +87,9 @@ protected:
     }
 
     Sandbox sandbox;
+
+private:
+    const QByteArray runtime_ = qgetenv("XDG_RUNTIME_DIR");
 };
 
 }  // namespace tolvane::test
