@@ -232,10 +232,12 @@ private:
         fd_ = Fd(::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!fd_) {
             const int error = errno;
+            struct stat entry {};
+            const bool there = ::lstat(name.c_str(), &entry) == 0;
             if (error != ENOENT || make)
-                passOver(shown_, error == ELOOP     ? QStringLiteral("リンクです")
-                                 : error == ENOTDIR ? QStringLiteral("フォルダではありません")
-                                                    : qt_error_string(error));
+                passOver(shown_, there && S_ISLNK(entry.st_mode)    ? QStringLiteral("リンクです")
+                                 : there && !S_ISDIR(entry.st_mode) ? QStringLiteral("フォルダではありません")
+                                                                    : qt_error_string(error));
             return false;
         }
         struct stat st {};
