@@ -224,26 +224,6 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
     EXPECT_EQ(copies(), kept);
 }
 
-// A copy over its cap is never opened but made again; one at its cap is read.
-TEST_F(JetCatalogue, ACopyOverItsCapIsMadeAgain)
-{
-    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
-    ASSERT_EQ(catalogueTables(file), QStringList{"Table1"});
-    const QString copy = CacheFolder() + QStringLiteral("/catalogue/") + copies().value(0);
-    const qint64 size = QFileInfo(copy).size();
-    setCatalogueCaps({.copyBytes = size});
-    setJetReader(readerScript("exit 4\n"));
-    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    closeCatalogues();
-    QFile grown(copy);
-    ASSERT_TRUE(grown.open(QIODevice::Append) && grown.write("x") == 1);
-    grown.close();
-    EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
-    setJetReader(kReader);
-    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    EXPECT_EQ(QFileInfo(copy).size(), size);
-}
-
 // The copy's data is on the disk before the rename gives it its name, and
 // the folder, which holds the name, after it.
 TEST_F(JetCatalogue, TheCopyIsSyncedBeforeItsRenameAndItsFolderAfter)

@@ -549,8 +549,8 @@ TEST_F(JetCatalogue, AFileReplacedInPlaceIsReadAnew)
     EXPECT_TRUE(firstA().contains(QStringLiteral("xbcdefg")));
 }
 
-// A copy that is empty is made again, never read as a catalogue without
-// tables; a half-made copy is left to its writer while that holds its lock,
+// A copy that is empty, or over its cap, is made again, never read; a
+// half-made copy is left to its writer while that holds its lock,
 // and one no writer holds goes with the next conversion; when the path holds
 // the sample's SQLite file, the copies made for it go.
 TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
@@ -562,7 +562,21 @@ TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
     closeCatalogues();
     writeAll(copy, QByteArray());
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    EXPECT_GT(QFileInfo(copy).size(), 0);
+    const qint64 size = QFileInfo(copy).size();
+    EXPECT_GT(size, 0);
+    // One at its cap is read; one over it is never opened but made again.
+    setCatalogueCaps({.copyBytes = size});
+    setJetReader(readerScript("exit 4\n"));
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    closeCatalogues();
+    QFile grown(copy);
+    ASSERT_TRUE(grown.open(QIODevice::Append) && grown.write("x") == 1);
+    grown.close();
+    EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    setJetReader(kReader);
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_EQ(QFileInfo(copy).size(), size);
+    setCatalogueCaps({});
 
     // Half-made copies: one whose writer holds its lock stays, however old;
     // those whose lock is free go, though they carry this very process's
