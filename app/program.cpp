@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "diagram/fromcalc.h"
 #include "frame/banner.h"
 #include "frame/desktop.h"
@@ -36,6 +37,7 @@ int runProgram(int& argc, char** argv, const ProgramOptions& options)
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     if (options.prepare)
         options.prepare();
+    cleanUpCatalogueCopies();
     MainWindow::preloadPictures();
     helper.waitForFontConfiguration();
 

@@ -6,6 +6,7 @@
 // file by the build, and the largest Jet test file.
 #include "bench/bench_support.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "catalogue/readerprocess.h"
 #include "services/folders.h"
 

@@ -5,7 +5,6 @@
 #include "services/vberror.h"
 
 #include <QDate>
-#include <QDir>
 #include <QFile>
 #include <QHash>
 
@@ -18,6 +17,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <list>
@@ -35,22 +35,15 @@ enum : int {
     kJetFileNotFound = 3024,
     kJetBadPath = 3044,
     kJetFileInUse = 3045,
-    kJetDamaged = 3049,
-    kJetCannotOpen = 3051,
     kJetTooFewParameters = 3061,
     kJetSyntax = 3075,
     kJetTableNotFound = 3078,
     kJetTextAfterStatement = 3142,
-    kJetNoIsam = 3170,
     kJetInvalidOperation = 3219,
-    kJetUnrecognisedFormat = 3343,
     kJetReserved = 3000,
 };
 
-QString quoted(const QString& s)
-{
-    return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
-}
+using jetcopy::quoted;
 
 // dblText of a catalogue value, by a shorter road for the usual ones: a
 // series query turns thousands of fields into text on every click. When the
@@ -139,7 +132,7 @@ std::string existingFile(const QString& path, struct stat& st)
     std::error_code error;
     const fs::path file =
         path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
-    if (path.isEmpty() || ::stat(file.c_str(), &st) != 0) {
+    if (path.isEmpty() || jetcopy::statFile(file.c_str(), &st) != 0) {
         if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
             throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
                                       QStringLiteral(" は正しいパスではありません。"));
@@ -232,30 +225,43 @@ bool exactNumberText(const char* p, int bytes)
     return digits > 0 && p[bytes - 1] != '.';
 }
 
+// The file's path without links or dots: one file has one copy, whatever
+// spelling of its path a query used.
+std::string resolvedPath(const std::string& file, const QString& shown)
+{
+    char* real = ::realpath(file.c_str(), nullptr);
+    if (!real)
+        throw jetcopy::cannotOpen(shown);
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
 // One open read-only database, kept across queries: the sample's SQLite file
 // itself, or a Jet file's current SQLite copy.
 class Connection {
 public:
-    Connection(const std::string& file, const QString& shown, const jetcopy::FileKey& key) : path_(shown)
+    Connection(const std::string& file, const QString& shown, const jetcopy::FileKey& key)
+        : path_(shown), source_(resolvedPath(file, shown)), key_(key)
     {
         switch (headerFormat(file, shown)) {
         case FileFormat::Sqlite:
             // The path may have held a Jet file before.
-            jetcopy::dropCopiesOf(file);
+            jetcopy::dropCopiesOf(source_);
             open(file);
             return;
         case FileFormat::Jet3:
         case FileFormat::Jet4:
             break;
         case FileFormat::Unknown:
-            jetcopy::dropCopiesOf(file);
+            jetcopy::dropCopiesOf(source_);
             throw jetcopy::unrecognisedFormat(shown);
         }
         // A copy that is empty, unreadable or made from another state of the
         // file is never trusted: it is made again, once.
-        const QString made = jetcopy::keyText(file, key);
+        const QString made = jetcopy::keyText(source_, key);
         for (int attempt = 0; attempt < 2; ++attempt) {
-            copy_ = jetcopy::currentCopy(file, shown, key);
+            copy_ = jetcopy::currentCopy(source_, shown, key);
             if (openCopy(made))
                 return;
             jetcopy::dropCopy(copy_);
@@ -269,6 +275,22 @@ public:
     // A copy that turned out damaged while read: the connection is of no
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
+
+    // Whether a copy recorded with its file's digest still is the file's: it
+    // is checked on every use until the file is old enough for its times to
+    // tell any change. One that no longer is goes.
+    bool stillCurrent()
+    {
+        if (digest_.isEmpty())
+            return true;
+        if (jetcopy::contentDigest(source_) != digest_) {
+            jetcopy::dropCopy(copy_);
+            return false;
+        }
+        if (!jetcopy::changedTooRecently(key_))
+            digest_.clear();
+        return true;
+    }
 
     CatalogueRecordset run(const QString& sql)
     {
@@ -343,25 +365,33 @@ private:
     }
 
     // The query comes from the window's own texts; it may read, nothing
-    // else, and no value longer than a catalogue's is ever held.
+    // else, and nothing longer than a catalogue's is ever held: SQLite's
+    // bound is on a whole row, which holds several values, so it is the
+    // copy's cap, and each text is held to the value cap as it is read.
     void limitQueries()
     {
+        const CatalogueCaps& caps = catalogueCaps();
         sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(catalogueCaps().valueBytes, INT_MAX)));
+        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH,
+                      static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX)));
     }
 
-    // Opens the copy when it records the state of the file it was made from.
+    // Opens the copy when it records the state of the file it was made from
+    // (and, when it records one, the digest of the file's content).
     bool openCopy(const QString& made)
     {
         if (openImmutable(copy_) != SQLITE_OK)
             return false;
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';
-        bool same = false;
+        QString recorded;
         if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-            same = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) == made;
+            recorded = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
         sqlite3_finalize(stmt);
-        if (!same)
+        if (recorded != made && !recorded.startsWith(made + jetcopy::kDigestMark))
+            return false;
+        digest_ = recorded.mid(made.size() + 1);
+        if (recorded != made && (digest_.isEmpty() || !stillCurrent()))
             return false;
         limitQueries();
         return true;
@@ -390,6 +420,8 @@ private:
             const int bytes = sqlite3_column_bytes(stmt_, c);
             if (bytes == 0)
                 return QStringLiteral("");  // empty, not NULL
+            if (bytes > catalogueCaps().valueBytes)
+                throw jetcopy::damagedDatabase(path_);
             return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)), bytes);
         }
         case SQLITE_NULL:
@@ -464,7 +496,10 @@ private:
     }
 
     QString path_;
+    std::string source_;  // the file's resolved path
+    jetcopy::FileKey key_;
     std::string copy_;  // the SQLite copy opened in place of a Jet file
+    QString digest_;    // the content the copy was made of, while the file's times cannot tell
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;  // the statement of the query that runs
     bool broken_ = false;
@@ -513,7 +548,7 @@ auto onCatalogue(const QString& path, What&& what)
     auto it = kept.begin();
     while (it != kept.end() && it->file != file)
         ++it;
-    if (it != kept.end() && it->key == key) {
+    if (it != kept.end() && it->key == key && it->db->stillCurrent()) {
         kept.splice(kept.begin(), kept, it);
     } else {
         if (it != kept.end())
@@ -533,29 +568,6 @@ auto onCatalogue(const QString& path, What&& what)
 }
 
 }  // namespace
-
-namespace jetcopy {
-
-VbError unrecognisedFormat(const QString& shown)
-{
-    return VbError(kJetUnrecognisedFormat,
-                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
-}
-
-VbError damagedDatabase(const QString& shown)
-{
-    return VbError(kJetDamaged, QStringLiteral("データベース ") + quoted(shown) +
-                                    QStringLiteral(" を開けません。ファイルが破損している可能性があります。"));
-}
-
-VbError cannotOpen(const QString& shown)
-{
-    return VbError(kJetCannotOpen, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"));
-}
-
-VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
-
-}  // namespace jetcopy
 
 VbError noCurrentRecord() { return VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
 

@@ -17,8 +17,6 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <functional>
-
 namespace tolvane {
 
 struct CatalogueRecordset {
@@ -54,9 +52,10 @@ VbError noCurrentRecord();
 // is the recordset's connect string (";DATABASE=ZEKA.mdb;pwd=..." or
 // "Access 2000;"): parsed, but the password has no use with these files and is
 // not checked. Throws VbError with the Access engine's number and a Japanese
-// description: 3024 missing file, 3044 missing folder, 3051 file not openable,
-// 3343 not a database, 3049 damaged database (or a Jet reader that crashed or
-// ran out of time), 3045 file in use, 3078 missing table, 3061 unknown field
+// description: 3024 missing file, 3044 missing folder, 3051 file not openable
+// (or a Jet file not read this time: the reader's deadline, a limit of the
+// user's, a signal from outside, no copy written), 3343 not a database, 3049
+// damaged database (or one the Jet reader crashed on), 3045 file in use, 3078 missing table, 3061 unknown field
 // in the query, 3075 syntax error, 3142 text after the statement, 3219 not a
 // row-returning query, 3170 foreign connect type (or no Jet reader), 13 a
 // field that cannot be text. A value or a result over its cap is damage (3049).
@@ -85,15 +84,5 @@ struct CatalogueCaps {
 // Smaller caps make the checks testable on small files; {} the above again.
 void setCatalogueCaps(const CatalogueCaps& caps);
 const CatalogueCaps& catalogueCaps();
-
-// The program that turns a Jet file into its SQLite copy (empty:
-// "tolvane-catalogue" in the program folder) and how long it may take
-// before it is stopped and the query fails. Forgets the failed conversions.
-inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
-void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
-
-// Told true when a query has to wait for a Jet file's copy to be made, and
-// false when that is over: the window shows its wait cursor meanwhile.
-void setConversionObserver(std::function<void(bool converting)> observer);
 
 }  // namespace tolvane

@@ -7,23 +7,35 @@
 #include "services/log.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <map>
+#include <cstdlib>
+#include <ctime>
+#include <list>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tolvane {
 
 namespace {
+
+using jetcopy::ReaderRun;
 
 struct ReaderSettings {
     QString program;
@@ -45,37 +57,105 @@ QString readerProgram()
 
 std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// A conversion that failed, for the state of the file it failed on.
+bool endsWith(const std::string& name, const std::string& tail)
+{
+    return name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A conversion that failed on what the file holds, for the state of the
+// file it failed on (and its content, while its times cannot tell); the
+// last few files only.
 struct Failure {
+    std::string file;
     jetcopy::FileKey key;
+    QString digest;
     VbError error;
 };
+constexpr std::size_t kRememberedFailures = 64;
 
-std::map<std::string, Failure>& failures()
+std::list<Failure>& failures()
 {
-    static std::map<std::string, Failure> remembered;
+    static std::list<Failure> remembered;
     return remembered;
 }
 
-constexpr int kLoggedErrorLines = 20;
-
-// The reader's own words go to the log, never to the terminal.
-void logReaderRun(const jetcopy::ReaderRun& run, const QString& shown, int deadlineMs)
+void forget(const std::string& file)
 {
-    const QString prefix = QStringLiteral("tolvane-catalogue: ");
-    const QStringList lines = QString::fromUtf8(run.errors.data(), static_cast<qsizetype>(run.errors.size()))
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i < lines.size() && i < kLoggedErrorLines; ++i)
-        WriteEventLog(prefix + lines[i].trimmed());
-    if (run.end == jetcopy::ReaderRun::TimedOut)
-        WriteEventLog(prefix + QDir::toNativeSeparators(shown) + QStringLiteral(" の読み込みが ") +
-                      QString::number(deadlineMs / 1000.0) + QStringLiteral(" 秒で終わらず、打ち切りました"));
-    else if (run.end == jetcopy::ReaderRun::Crashed)
-        WriteEventLog(prefix + QDir::toNativeSeparators(shown) + QStringLiteral(" の読み込み中に異常終了しました (シグナル ") +
-                      QString::number(run.code) + QStringLiteral(")"));
+    failures().remove_if([&](const Failure& f) { return f.file == file; });
 }
 
-// The copies live in the cache folder; when that cannot be written, in a
+void remember(const std::string& file, const jetcopy::FileKey& key, const QString& digest, const VbError& error)
+{
+    forget(file);
+    failures().push_front({file, key, digest, error});
+    if (failures().size() > kRememberedFailures)
+        failures().pop_back();
+}
+
+// The failure remembered for the file in this state; one of another state
+// is of no use any more.
+std::optional<VbError> rememberedFailure(const std::string& file, const jetcopy::FileKey& key)
+{
+    const auto it = std::find_if(failures().begin(), failures().end(), [&](const Failure& f) { return f.file == file; });
+    if (it == failures().end())
+        return std::nullopt;
+    if (it->key == key && (it->digest.isEmpty() || it->digest == jetcopy::contentDigest(file))) {
+        if (!jetcopy::changedTooRecently(key))
+            it->digest.clear();
+        return it->error;
+    }
+    failures().erase(it);
+    return std::nullopt;
+}
+
+void logLine(const QString& line) { WriteEventLog(QStringLiteral("tolvane-catalogue: ") + line); }
+
+constexpr int kLoggedErrorLines = 20;
+
+// The reader's own words go to the log, never to the terminal: how they
+// start, and the last line, where it names what stopped it.
+void logReaderWords(const ReaderRun& run)
+{
+    const QStringList lines = QString::fromUtf8(run.errors.data(), static_cast<qsizetype>(run.errors.size()))
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList logged;
+    for (qsizetype i = 0; i < lines.size() && i < kLoggedErrorLines; ++i) {
+        logged.append(lines[i].trimmed());
+        logLine(logged.last());
+    }
+    const QString last = QString::fromStdString(run.lastLine).trimmed();
+    if (!last.isEmpty() && !logged.contains(last))
+        logLine(last);
+}
+
+// An open file, closed with its owner.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    void reset()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    int fd_;
+};
+
+// The copies live in the cache folder; when that cannot be used, in a
 // folder of the user's own in the runtime folder.
 QString cacheCopyFolder() { return CacheFolder() + QStringLiteral("/catalogue"); }
 
@@ -88,16 +168,165 @@ QStringList copyFolders()
     return folders;
 }
 
-bool writableFolder(const QString& folder)
+// Once a run for each folder and reason: the folder is looked at often.
+void passOver(const QString& folder, const QString& reason)
 {
-    if (!QDir().mkpath(folder))
-        return false;
-    const std::string name = encoded(folder);
+    static QSet<QString> logged;
+    const QString line = QDir::toNativeSeparators(folder) + QStringLiteral(" をコピーのフォルダに使いません (") + reason +
+                         QLatin1Char(')');
+    if (!logged.contains(line)) {
+        logged.insert(line);
+        logLine(line);
+    }
+}
+
+void cannotWriteIn(const QString& folder, const QString& reason)
+{
+    logLine(QDir::toNativeSeparators(folder) + QStringLiteral(" にコピーを書けません: ") + reason);
+}
+
+// A folder the copies are read from or written to: a folder of the user's
+// own, not a link to one, that no one else can write. It is checked as it is
+// opened and then used through that handle, or by its path without a link,
+// so what is read there is what was checked.
+class CopyFolder {
+public:
+    // The folder at path, made (mode 0700) when missing and make is set.
+    // None when it is missing, or fails the check, which the log then tells.
+    CopyFolder(const QString& path, bool make) : shown_(path)
+    {
+        if (!open(make))
+            fd_ = Fd();
+    }
+    explicit operator bool() const { return static_cast<bool>(fd_); }
+    int fd() const { return fd_.get(); }
+    std::string path(const std::string& name) const { return real_ + '/' + name; }
+
+    // The names in the folder that start with prefix.
+    std::vector<std::string> names(const std::string& prefix) const
+    {
+        std::vector<std::string> out;
+        DIR* dir = ::fdopendir(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
+        if (!dir)
+            return out;
+        ::rewinddir(dir);
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != ".." && name.compare(0, prefix.size(), prefix) == 0)
+                out.push_back(name);
+        }
+        ::closedir(dir);
+        return out;
+    }
+
+private:
+    bool open(bool make)
+    {
+        const std::string name = encoded(shown_);
+        if (make) {
+            // The folders above are the user's to arrange, links and all;
+            // this one is made private.
+            QDir().mkpath(QFileInfo(shown_).path());
+            ::mkdir(name.c_str(), 0700);
+        }
+        fd_ = Fd(::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd_) {
+            const int error = errno;
+            struct stat entry {};
+            const bool there = ::lstat(name.c_str(), &entry) == 0;
+            if (error != ENOENT || make)
+                passOver(shown_, there && S_ISLNK(entry.st_mode)    ? QStringLiteral("リンクです")
+                                 : there && !S_ISDIR(entry.st_mode) ? QStringLiteral("フォルダではありません")
+                                                                    : qt_error_string(error));
+            return false;
+        }
+        struct stat st {};
+        if (::fstat(fd_.get(), &st) != 0 || st.st_uid != ::geteuid()) {
+            passOver(shown_, QStringLiteral("ほかのユーザーのフォルダです"));
+            return false;
+        }
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            passOver(shown_, QStringLiteral("ほかのユーザーも書き込めます"));
+            return false;
+        }
+        // Through the handle, never through a link.
+        if ((st.st_mode & 07777) != 0700)
+            ::fchmod(fd_.get(), 0700);
+        // The reader and SQLite open files here by name: a name without a
+        // link, of this very folder.
+        char* real = ::realpath(name.c_str(), nullptr);
+        struct stat named {};
+        const bool same = real && ::stat(real, &named) == 0 && named.st_dev == st.st_dev && named.st_ino == st.st_ino;
+        if (real)
+            real_ = real;
+        std::free(real);
+        if (!same)
+            passOver(shown_, QStringLiteral("開いている間に動かされました"));
+        return same;
+    }
+
+    Fd fd_;
+    QString shown_;
+    std::string real_;
+};
+
+// A half-made copy: made empty for the reader in a checked folder, under a
+// name no one had taken, and locked by its writer until it is a copy or
+// gone. The lock alone tells a writer at work from a leftover; the process
+// number in the name only keeps two writers' names apart (another pid
+// namespace has the same numbers).
+struct Part {
+    Fd fd;
+    std::string name;
+};
+constexpr int kPartNames = 64;
+
+std::optional<Part> makePart(const CopyFolder& folder, const std::string& stem)
+{
+    const std::string start = stem + '.' + std::to_string(::getpid()) + '.';
+    for (int n = 0; n < kPartNames; ++n) {
+        Part part{Fd(), start + std::to_string(n) + ".part"};
+        part.fd = Fd(::openat(folder.fd(), part.name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!part.fd && errno != EEXIST)
+            return std::nullopt;
+        // One clearing leftovers may have taken it before it was locked.
+        struct stat mine {};
+        struct stat named {};
+        if (part.fd && ::flock(part.fd.get(), LOCK_EX) == 0 && ::fstat(part.fd.get(), &mine) == 0 &&
+            ::fstatat(folder.fd(), part.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            mine.st_dev == named.st_dev && mine.st_ino == named.st_ino)
+            return part;
+    }
+    errno = EEXIST;
+    return std::nullopt;
+}
+
+// A half-made copy that no writer holds any more is a leftover; anything
+// else by such a name (a link, say) is no copy at all. Either is removed
+// itself, never what it points at.
+void removeLeftoverPart(const CopyFolder& folder, const std::string& name)
+{
+    const Fd part(::openat(folder.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (::stat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
-        return false;
-    ::chmod(name.c_str(), 0700);
-    return ::access(name.c_str(), W_OK | X_OK) == 0;
+    if (part && (::fstat(part.get(), &st) != 0 || (S_ISREG(st.st_mode) && ::flock(part.get(), LOCK_EX | LOCK_NB) != 0)))
+        return;  // its writer is at work
+    ::unlinkat(folder.fd(), name.c_str(), 0);
+}
+
+// The reader's work in place, as a save is: on the disk, renamed, the folder
+// on the disk; when the name still holds the file made for the reader, and
+// the reader wrote into that file. Empty when done, else why not.
+QString placeCopy(const CopyFolder& folder, const Part& part, const std::string& copyName)
+{
+    struct stat mine {};
+    struct stat named {};
+    if (::fstat(part.fd.get(), &mine) != 0 || ::fstatat(folder.fd(), part.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        return qt_error_string(errno);
+    if (mine.st_dev != named.st_dev || mine.st_ino != named.st_ino || mine.st_size == 0)
+        return QStringLiteral("用意したファイルに書かれていません");
+    if (!moveIntoPlace(folder.fd(), part.fd.get(), part.name.c_str(), copyName.c_str()))
+        return qt_error_string(errno);
+    return {};
 }
 
 // The name every copy and half-made copy of one path starts with.
@@ -107,51 +336,152 @@ QString pathKey(const std::string& file)
         QCryptographicHash::hash(QByteArray::fromStdString(file), QCryptographicHash::Sha1).toHex().left(20));
 }
 
-// A half-made copy names its writer: NAME.PID.SERIAL.part. It is another
-// reader's work in progress while that writer lives and the reader's time is
-// not long past; no reader runs for a minute, and after ten a process of that
-// number is someone else.
-bool stalePart(const QFileInfo& part)
+// Every copy of the path but keep, and its leftover half-made copies.
+void dropCopiesBut(const QString& fileKey, const std::string& keep)
 {
-    const qint64 age = part.lastModified().secsTo(QDateTime::currentDateTime());
-    if (age > 600)
-        return true;
-    if (age <= 60)
-        return false;
-    bool number = false;
-    const pid_t writer = part.completeBaseName().section(QLatin1Char('.'), -2, -2).toInt(&number);
-    return !number || writer <= 0 || (::kill(writer, 0) != 0 && errno == ESRCH);
-}
-
-// Every copy of the path but keep, and its stale half-made copies.
-void dropCopiesBut(const QString& fileKey, const QString& keep)
-{
-    for (const QString& folder : copyFolders()) {
-        const QDir dir(folder);
-        for (const QFileInfo& info : dir.entryInfoList({fileKey + QStringLiteral("-*")}, QDir::Files | QDir::Hidden)) {
-            if (info.fileName() == keep)
-                continue;
-            if (info.suffix() == QLatin1String("part") && !stalePart(info))
-                continue;
-            QFile::remove(info.absoluteFilePath());
+    for (const QString& path : copyFolders()) {
+        const CopyFolder folder(path, false);
+        if (!folder)
+            continue;
+        for (const std::string& name : folder.names(encoded(fileKey) + '-')) {
+            if (endsWith(name, ".part"))
+                removeLeftoverPart(folder, name);
+            else if (name != keep)
+                ::unlinkat(folder.fd(), name.c_str(), 0);
         }
     }
 }
 
+// A copy no query has read for this long is of no more use.
+constexpr std::time_t kUnusedFor = 30 * 86400;
+// How often a copy in use is marked as used.
+constexpr std::time_t kMarkedEvery = 86400;
+
 // The copy as it stands in one of the folders, when it can be one of ours:
-// not empty, not over the cap. Anything else there is removed.
-std::string existingCopy(const QString& copyName)
+// a file (no link), not empty, not over the cap; anything else by its name
+// is removed. A copy found is marked as used.
+std::string existingCopy(const std::string& copyName)
 {
-    for (const QString& folder : copyFolders()) {
-        const std::string copy = encoded(folder + QLatin1Char('/') + copyName);
-        struct stat st {};
-        if (::stat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    for (const QString& path : copyFolders()) {
+        const CopyFolder folder(path, false);
+        if (!folder)
             continue;
-        if (st.st_size > 0 && st.st_size <= catalogueCaps().copyBytes)
-            return copy;
-        ::unlink(copy.c_str());
+        const Fd copy(::openat(folder.fd(), copyName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (!copy && errno == ENOENT)
+            continue;
+        struct stat st {};
+        if (copy && ::fstat(copy.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+            st.st_size <= catalogueCaps().copyBytes) {
+            if (st.st_mtime < std::time(nullptr) - kMarkedEvery)
+                ::futimens(copy.get(), nullptr);
+            return folder.path(copyName);
+        }
+        ::unlinkat(folder.fd(), copyName.c_str(), 0);
     }
     return {};
+}
+
+// The Jet file a copy was made of, as its copy records it; empty when it
+// records none.
+std::string sourceOf(const std::string& copy)
+{
+    sqlite3* db = nullptr;
+    std::string file;
+    if (sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = std::string("SELECT file FROM \"") + jetcopy::kSourceView + '"';
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&
+            sqlite3_column_type(stmt, 0) == SQLITE_BLOB)
+            file.assign(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                        static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0)));
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return file;
+}
+
+// A copy worth keeping: read within the time above, of a file still there.
+bool stillWanted(const CopyFolder& folder, const std::string& name, std::time_t usedSince)
+{
+    struct stat st {};
+    if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return true;  // nothing there to remove
+    if (!S_ISREG(st.st_mode) || st.st_mtime < usedSince || st.st_size > catalogueCaps().copyBytes)
+        return false;
+    const std::string source = sourceOf(folder.path(name));
+    struct stat sourceSt {};
+    return !source.empty() && (::stat(source.c_str(), &sourceSt) == 0 || (errno != ENOENT && errno != ENOTDIR));
+}
+
+// Reader crashes that come from what it read: the file is to blame.
+bool faultSignal(int signal)
+{
+    return signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL || signal == SIGABRT ||
+           signal == SIGTRAP || signal == SIGSYS;
+}
+
+// What stopped a conversion, as the log and the error say it, and whether
+// the file is to blame: only when the reader found it wrong, passed a cap on
+// it, or crashed on it. A limit of the user's, the deadline or a signal from
+// outside is said as such, and a later query tries again.
+struct Stop {
+    VbError error;
+    bool fileToBlame;
+};
+
+Stop stopOf(const ReaderRun& run, const QString& shown, const QString& folder, int deadlineMs)
+{
+    using namespace jetcopy;
+    const QString readerLine = QString::fromStdString(run.lastLine).trimmed();
+    const auto said = [&](const QString& reason) {
+        logLine(QDir::toNativeSeparators(shown) + QStringLiteral(" の") + reason);
+        return reason;
+    };
+    switch (run.end) {
+    case ReaderRun::TimedOut:
+        return {cannotOpen(shown, said(QStringLiteral("読み込みが ") + QString::number(deadlineMs / 1000.0) +
+                                       QStringLiteral(" 秒で終わらず、打ち切りました"))),
+                false};
+    case ReaderRun::Crashed: {
+        const QString signal = QString::number(run.code);
+        if (run.code == SIGXFSZ) {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            return {cannotOpen(folder, said(QStringLiteral("コピーがファイル サイズの上限 (") +
+                                            QString::number(static_cast<qulonglong>(limit.rlim_cur)) +
+                                            QStringLiteral(" バイト) に達したため書けませんでした"))),
+                    false};
+        }
+        if (faultSignal(run.code))
+            return {damagedDatabase(shown, said(QStringLiteral("読み込み中に異常終了しました (シグナル ") + signal +
+                                                QLatin1Char(')'))),
+                    true};
+        return {cannotOpen(shown, said(QStringLiteral("読み込みがシグナル ") + signal + QStringLiteral(" で止められました"))),
+                false};
+    }
+    case ReaderRun::Finished:
+        break;
+    }
+    switch (run.code) {
+    case kNotJet:
+        return {unrecognisedFormat(shown), true};
+    case kDamaged:
+        return {damagedDatabase(shown), true};
+    case kOverCap:
+        return {damagedDatabase(shown, readerLine), true};
+    case kOutOfMemory:
+        // The program's own limit is a cap on the file; a lower one the user
+        // gave the program is the user's.
+        if (run.memoryLimit < catalogueCaps().readerMemoryBytes)
+            return {cannotOpen(shown, readerLine), false};
+        return {damagedDatabase(shown, readerLine), true};
+    case 127:
+        return {cannotOpen(shown, said(QStringLiteral("読み込みを始められませんでした"))), false};
+    default:
+        return {cannotOpen(shown, said(QStringLiteral("読み込みが終了コード ") + QString::number(run.code) +
+                                       QStringLiteral(" で終わりました"))),
+                false};
+    }
 }
 
 // Tells the window a conversion runs, for as long as it runs.
@@ -171,6 +501,12 @@ public:
     ConversionShown& operator=(const ConversionShown&) = delete;
 };
 
+jetcopy::StatCall& statCall()
+{
+    static jetcopy::StatCall call = ::stat;
+    return call;
+}
+
 }  // namespace
 
 void setJetReader(const QString& program, int deadlineMs)
@@ -185,13 +521,103 @@ void setConversionObserver(std::function<void(bool converting)> observer)
     readerSettings().observer = std::move(observer);
 }
 
+void cleanUpCatalogueCopies()
+{
+    const std::time_t usedSince = std::time(nullptr) - kUnusedFor;
+    for (const QString& path : copyFolders()) {
+        const CopyFolder folder(path, false);
+        if (!folder)
+            continue;
+        for (const std::string& name : folder.names({})) {
+            if (endsWith(name, ".part"))
+                removeLeftoverPart(folder, name);
+            else if (endsWith(name, ".sqlite") && !stillWanted(folder, name, usedSince))
+                ::unlinkat(folder.fd(), name.c_str(), 0);
+        }
+    }
+}
+
 namespace jetcopy {
+
+namespace {
+
+// The Access engine's numbers for what a catalogue file itself gave, so an
+// error line reads as it always did.
+enum : int {
+    kJetDamaged = 3049,
+    kJetCannotOpen = 3051,
+    kJetNoIsam = 3170,
+    kJetUnrecognisedFormat = 3343,
+};
+
+QString withReason(const QString& message, const QString& reason)
+{
+    return reason.isEmpty() ? message : message + QStringLiteral("（") + reason + QStringLiteral("）");
+}
+
+}  // namespace
+
+QString quoted(const QString& s)
+{
+    return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
+}
+
+VbError unrecognisedFormat(const QString& shown)
+{
+    return VbError(kJetUnrecognisedFormat,
+                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
+}
+
+VbError damagedDatabase(const QString& shown, const QString& reason)
+{
+    return VbError(kJetDamaged, withReason(QStringLiteral("データベース ") + quoted(shown) +
+                                               QStringLiteral(" を開けません。ファイルが破損している可能性があります。"),
+                                           reason));
+}
+
+VbError cannotOpen(const QString& shown, const QString& reason)
+{
+    return VbError(kJetCannotOpen,
+                   withReason(QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"), reason));
+}
+
+VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
 
 FileKey keyOf(const struct stat& st)
 {
     return {static_cast<qint64>(st.st_dev),       static_cast<qint64>(st.st_ino),       static_cast<qint64>(st.st_size),
             static_cast<qint64>(st.st_mtim.tv_sec), static_cast<qint64>(st.st_mtim.tv_nsec),
             static_cast<qint64>(st.st_ctim.tv_sec), static_cast<qint64>(st.st_ctim.tv_nsec)};
+}
+
+void setStatCall(StatCall call) { statCall() = call ? call : ::stat; }
+
+int statFile(const char* path, struct stat* st) { return statCall()(path, st); }
+
+bool changedTooRecently(const FileKey& key)
+{
+    // Two seconds: some file systems keep even seconds only.
+    return key.ctimeSec + 2 > static_cast<qint64>(std::time(nullptr));
+}
+
+QString contentDigest(const std::string& file)
+{
+    const Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    std::vector<char> buffer(std::size_t(1) << 16);
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return {};
+        if (n == 0)
+            break;
+        hash.addData(QByteArrayView(buffer.data(), n));
+    }
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 QString keyText(const std::string& file, const FileKey& key)
@@ -206,74 +632,76 @@ QString keyText(const std::string& file, const FileKey& key)
 
 std::string currentCopy(const std::string& file, const QString& shown, const FileKey& key)
 {
-    const auto failed = failures().find(file);
-    if (failed != failures().end()) {
-        if (failed->second.key == key)
-            throw failed->second.error;
-        failures().erase(failed);
-    }
+    if (const std::optional<VbError> failed = rememberedFailure(file, key))
+        throw *failed;
     const QString name = keyText(file, key);
-    const QString copyName = name + QStringLiteral(".sqlite");
+    const std::string stem = encoded(name);
+    const std::string copyName = stem + ".sqlite";
     if (std::string copy = existingCopy(copyName); !copy.empty())
         return copy;
 
     const QString program = readerProgram();
     if (!QFileInfo(program).isExecutable())
         throw noIsam();
-    QString folder;
-    for (const QString& candidate : copyFolders()) {
-        if (writableFolder(candidate)) {
-            folder = candidate;
-            break;
-        }
-    }
-    if (folder.isEmpty())
-        throw cannotOpen(QDir::toNativeSeparators(cacheCopyFolder()));
+    // The content read, while the file's times cannot tell every change.
+    const QString digest = changedTooRecently(key) ? contentDigest(file) : QString();
+    const QString recorded = digest.isEmpty() ? name : name + kDigestMark + digest;
     const QString fileKey = pathKey(file);
-    dropCopiesBut(fileKey, QString());
+    dropCopiesBut(fileKey, {});
 
-    static unsigned serial = 0;
-    const std::string part =
-        encoded(folder + QLatin1Char('/') + name + QStringLiteral(".%1.%2.part").arg(::getpid()).arg(serial++));
     const CatalogueCaps& caps = catalogueCaps();
     const int deadlineMs = readerSettings().deadlineMs;
-    ReaderRun run;
-    bool started = false;
-    {
-        const ConversionShown shownWhileConverting;
-        started = runReader(encoded(program),
-                            {kConvertOption, file, part, name.toStdString(), std::to_string(caps.valueBytes),
-                             std::to_string(caps.rows), std::to_string(caps.copyBytes)},
-                            deadlineMs, caps.readerMemoryBytes, run);
+    const ConversionShown shownWhileConverting;
+    // Into the first folder that passes the check and takes the copy: one
+    // that is full is passed over for the next.
+    QString named = cacheCopyFolder();
+    for (const QString& path : copyFolders()) {
+        const CopyFolder folder(path, true);
+        if (!folder)
+            continue;
+        named = path;
+        const std::optional<Part> part = makePart(folder, stem);
+        if (!part) {
+            cannotWriteIn(path, qt_error_string(errno));
+            continue;
+        }
+        ReaderRun run;
+        const bool started = runReader(encoded(program),
+                                       {kConvertOption, file, folder.path(part->name), recorded.toStdString(),
+                                        std::to_string(caps.valueBytes), std::to_string(caps.rows),
+                                        std::to_string(caps.copyBytes)},
+                                       deadlineMs, caps.readerMemoryBytes, run);
+        if (started)
+            logReaderWords(run);
+        if (started && run.end == ReaderRun::Finished && run.code == kConverted) {
+            const QString failure = placeCopy(folder, *part, copyName);
+            if (failure.isEmpty()) {
+                dropCopiesBut(fileKey, copyName);
+                return folder.path(copyName);
+            }
+            cannotWriteIn(path, failure);
+        } else if (started && run.end == ReaderRun::Finished && run.code == kCannotWrite) {
+            cannotWriteIn(path, QString::fromStdString(run.lastLine).trimmed());
+        } else {
+            ::unlinkat(folder.fd(), part->name.c_str(), 0);
+            if (!started)
+                throw noIsam();
+            const Stop stop = stopOf(run, shown, QDir::toNativeSeparators(path), deadlineMs);
+            if (stop.fileToBlame)
+                remember(file, key, digest, stop.error);
+            throw stop.error;
+        }
+        ::unlinkat(folder.fd(), part->name.c_str(), 0);
     }
-    if (!started)
-        throw noIsam();
-    logReaderRun(run, shown, deadlineMs);
-    if (run.end != ReaderRun::Finished || run.code != kConverted) {
-        ::unlink(part.c_str());
-        if (run.end == ReaderRun::Finished && run.code == kCannotWrite)
-            throw cannotOpen(QDir::toNativeSeparators(folder));
-        const VbError error = run.end == ReaderRun::Finished && run.code == kNotJet ? unrecognisedFormat(shown)
-                                                                                    : damagedDatabase(shown);
-        failures().insert_or_assign(file, Failure{key, error});
-        throw error;
-    }
-    const std::string copy = encoded(folder + QLatin1Char('/') + copyName);
-    // The data and the name on disk before anything is told the copy exists.
-    if (!moveIntoPlace(QByteArray::fromStdString(part), QByteArray::fromStdString(copy))) {
-        ::unlink(part.c_str());
-        throw cannotOpen(QDir::toNativeSeparators(folder));
-    }
-    dropCopiesBut(fileKey, copyName);
-    return copy;
+    throw cannotOpen(QDir::toNativeSeparators(named));
 }
 
 void dropCopy(const std::string& copy) { ::unlink(copy.c_str()); }
 
 void dropCopiesOf(const std::string& file)
 {
-    failures().erase(file);
-    dropCopiesBut(pathKey(file), QString());
+    forget(file);
+    dropCopiesBut(pathKey(file), {});
 }
 
 }  // namespace jetcopy

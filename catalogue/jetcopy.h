@@ -4,9 +4,13 @@
 // memory without end), so it never runs in the program: a reader process
 // turns the Jet file into an SQLite copy in the user's cache folder, under a
 // deadline, an address-space limit and caps on what it writes, and the
-// queries run on that copy. The copy is named after the Jet file's path,
-// size, modification and change times, device and inode, records that key
-// inside itself, and is made anew whenever any of them changes.
+// queries run on that copy. The copy is named after the Jet file's resolved
+// path, size, modification and change times, device and inode, records that
+// key inside itself, and is made anew whenever any of them changes.
+//
+// Anyone can work that name out, so a copy is read from, and written to,
+// only a folder that the user owns and no one else can write, opened without
+// following a link; any other folder is passed over with a line in the log.
 
 #include "services/vberror.h"
 
@@ -14,7 +18,26 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
+
+namespace tolvane {
+
+// The program that turns a Jet file into its SQLite copy (empty:
+// "tolvane-catalogue" in the program folder) and how long it may take
+// before it is stopped and the query fails. Forgets the failed conversions.
+inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
+void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
+
+// Told true when a query has to wait for a Jet file's copy to be made, and
+// false when that is over: the window shows its wait cursor meanwhile.
+void setConversionObserver(std::function<void(bool converting)> observer);
+
+// Once at start: removes the copies whose file is gone or that no query has
+// read for 30 days, and the half-made copies that no writer holds.
+void cleanUpCatalogueCopies();
+
+}  // namespace tolvane
 
 namespace tolvane::jetcopy {
 
@@ -33,10 +56,30 @@ struct FileKey {
 };
 FileKey keyOf(const struct stat& st);
 
+// The stat the layer takes of a catalogue file before each query: ::stat,
+// unless a test puts another in its place (nullptr: ::stat again), say one
+// that gives the whole-second times of a coarser file system.
+using StatCall = int (*)(const char* path, struct stat* st);
+void setStatCall(StatCall call);
+int statFile(const char* path, struct stat* st);
+
+// A file whose change time lies this close to now can still change without
+// its times telling, on a file system that keeps whole (or even) seconds: a
+// copy made of it then is not yet trusted by its key alone, but records a
+// digest of the file's content, which is checked again on every use until
+// the file is older (as git treats an index entry that is racily clean).
+bool changedTooRecently(const FileKey& key);
+// The file's content in a few bytes (hex), empty when it cannot be read.
+QString contentDigest(const std::string& file);
+// Between a copy's key and the digest of its file, when it records one.
+inline constexpr QChar kDigestMark = u'#';
+
 // The reader's command line:
 //   READER --convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES
-// It writes the whole copy to OUTPUT, with KEY recorded in it, or fails with
-// one of these exit codes; a cap it passes it names in one line on stderr.
+// OUTPUT is an empty file the program has made for it, at a path without a
+// link; the reader writes the whole copy into that very file, with KEY and
+// JETFILE recorded in it, or fails with one of these exit codes; a cap it
+// passes, or why it could not write, it names in one line on stderr.
 inline constexpr char kConvertOption[] = "--convert";
 inline constexpr int kConvertArguments = 7;
 enum ExitCode : int {
@@ -44,22 +87,27 @@ enum ExitCode : int {
     kNotJet = 3,       // no Jet 3 or Jet 4 file the library can open
     kDamaged = 4,      // opened, but its catalogue, a table or a row is unreadable
     kCannotWrite = 5,  // the copy could not be written
-    kOverCap = 6,      // a value, a table or the copy passed its cap, or memory ran out
+    kOverCap = 6,      // a value, a table or the copy passed its cap
+    kOutOfMemory = 7,  // the address-space limit was reached
 };
-// Where a copy records the key it was made from: a view, which no query of
-// the window lists, under a name no Jet table can have (Jet names hold no ".").
+// Where a copy records the key it was made from (key) and the Jet file's
+// path (file, as bytes): a view, which no query of the window lists, under a
+// name no Jet table can have (Jet names hold no ".").
 inline constexpr char kSourceView[] = "tolvane.source";
 
 // The text of the key of the file at path (absolute), as recorded in its copy.
 QString keyText(const std::string& file, const FileKey& key);
 
 // The path of a current copy of the Jet file, made first when there is none.
-// file is the absolute path, shown the name the error messages give, key
+// file is the resolved path, shown the name the error messages give, key
 // the file's present state. Throws VbError as a failed query: 3343 not a
-// readable Jet file, 3049 damaged (or the reader crashed, ran out of time or
-// passed a cap), 3051 no copy could be written (naming the cache folder),
-// 3170 the reader is missing. A failed conversion leaves no copy behind and
-// is remembered: the same file in the same state fails at once.
+// readable Jet file, 3049 damaged (the reader crashed on it or it passed a
+// cap), 3051 not read this time (the reader's deadline, a limit of the
+// user's, a signal from outside; or no copy could be written, naming the
+// cache folder), 3170 the reader is missing. Each names what stopped it, in
+// the log and in the error. Only a file found damaged is remembered (the
+// last 64): the same file in the same state then fails at once. A failed
+// conversion leaves no copy behind.
 std::string currentCopy(const std::string& file, const QString& shown, const FileKey& key);
 
 // The copy turned out unreadable or not the file's: drop it, so the next
@@ -68,10 +116,14 @@ void dropCopy(const std::string& copy);
 // The file at path is no Jet file (any more): its copies are of no use.
 void dropCopiesOf(const std::string& file);
 
-// The engine's errors about a catalogue file, as the query layer words them.
-VbError unrecognisedFormat(const QString& shown);  // 3343
-VbError damagedDatabase(const QString& shown);     // 3049
-VbError cannotOpen(const QString& shown);          // 3051
-VbError noIsam();                                  // 3170
+// A path as the engine's messages quote it: 'path', with the system's separators.
+QString quoted(const QString& path);
+
+// The engine's errors about a catalogue file, as the query layer words them;
+// a reason, when given, follows in brackets.
+VbError unrecognisedFormat(const QString& shown);                           // 3343
+VbError damagedDatabase(const QString& shown, const QString& reason = {});  // 3049
+VbError cannotOpen(const QString& shown, const QString& reason = {});       // 3051
+VbError noIsam();                                                           // 3170
 
 }  // namespace tolvane::jetcopy

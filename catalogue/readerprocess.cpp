@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,8 +21,10 @@ namespace tolvane::jetcopy {
 namespace {
 
 // Enough of the reader's stderr to tell what went wrong; a reader stuck in a
-// loop of warnings may write megabytes before its deadline.
+// loop of warnings may write megabytes before its deadline. Its last line,
+// which names a cap it passed, is kept apart.
 constexpr std::size_t kKeptErrorBytes = 4096;
+constexpr std::size_t kKeptTailBytes = 1024;
 
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer reserves terabytes of address space for itself:
@@ -44,9 +47,14 @@ ReaderRun& last()
 
 // Between fork and exec only calls that are safe in a copy of a process with
 // other threads: no allocation, no locks.
-[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, long long memoryBytes)
+[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, long long memoryBytes,
+                               pid_t parent)
 {
-    if (kLimitAddressSpace && memoryBytes > 0) {
+    // Killed with the program, even when the program is killed; it may have
+    // ended before this was set.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+        ::_exit(127);
+    if (memoryBytes > 0) {
         const rlimit limit{static_cast<rlim_t>(memoryBytes), static_cast<rlim_t>(memoryBytes)};
         if (::setrlimit(RLIMIT_AS, &limit) != 0)
             ::_exit(127);
@@ -66,6 +74,37 @@ ReaderRun& last()
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::execve(program, argv, environ);
     ::_exit(127);
+}
+
+// The limit the reader runs under: the one asked for, or the lower hard
+// limit the program was given, which no process can raise.
+long long addressSpaceLimit(long long memoryBytes)
+{
+    if (!kLimitAddressSpace || memoryBytes <= 0)
+        return 0;
+    rlimit inherited{};
+    if (::getrlimit(RLIMIT_AS, &inherited) == 0 && inherited.rlim_max != RLIM_INFINITY &&
+        inherited.rlim_max < static_cast<rlim_t>(memoryBytes))
+        return static_cast<long long>(inherited.rlim_max);
+    return memoryBytes;
+}
+
+// What the reader wrote, kept as far as there is room: its start, and its end.
+void keep(ReaderRun& run, std::string& tail, const char* bytes, std::size_t n)
+{
+    const std::size_t room = kKeptErrorBytes - std::min(kKeptErrorBytes, run.errors.size());
+    run.errors.append(bytes, std::min(room, n));
+    tail.append(bytes, n);
+    if (tail.size() > 2 * kKeptTailBytes)
+        tail.erase(0, tail.size() - kKeptTailBytes);
+}
+
+std::string lastLineOf(std::string tail)
+{
+    while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r'))
+        tail.pop_back();
+    const std::size_t start = tail.find_last_of('\n');
+    return start == std::string::npos ? tail : tail.substr(start + 1);
 }
 
 void collect(pid_t pid, ReaderRun& run)
@@ -95,14 +134,17 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
+    run.memoryLimit = addressSpaceLimit(memoryBytes);
+    std::string tail;
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
         return false;
     // Only our end may come back empty-handed: the reader writes as it likes.
     ::fcntl(pipeFds[0], F_SETFL, ::fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeReader(program.c_str(), argv.data(), pipeFds[1], memoryBytes);
+        becomeReader(program.c_str(), argv.data(), pipeFds[1], run.memoryLimit, parent);
     ::close(pipeFds[1]);
     if (pid < 0) {
         ::close(pipeFds[0]);
@@ -137,8 +179,7 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
             char buffer[4096];
             const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
             if (n > 0) {
-                const std::size_t room = kKeptErrorBytes - std::min(kKeptErrorBytes, run.errors.size());
-                run.errors.append(buffer, std::min(room, static_cast<std::size_t>(n)));
+                keep(run, tail, buffer, static_cast<std::size_t>(n));
             } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
                 reading = false;  // the reader closed its stderr
             }
@@ -152,9 +193,9 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
         const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
         if (n <= 0)
             break;
-        const std::size_t room = kKeptErrorBytes - std::min(kKeptErrorBytes, run.errors.size());
-        run.errors.append(buffer, std::min(room, static_cast<std::size_t>(n)));
+        keep(run, tail, buffer, static_cast<std::size_t>(n));
     }
+    run.lastLine = lastLineOf(std::move(tail));
     ::close(pipeFds[0]);
     if (!ended)
         killThrough(pidFd);

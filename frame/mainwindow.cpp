@@ -5,6 +5,7 @@
 #include "frame/mainwindow.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "frame/fixedframe.h"
 #include "frame/instancelock.h"
 #include "frame/mainwindow_detail.h"

@@ -127,21 +127,12 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
     return systemError(error);
 }
 
-bool moveIntoPlace(const QByteArray& written, const QByteArray& target)
+bool moveIntoPlace(int folder, int file, const char* written, const char* target)
 {
-    const int fd = ::open(written.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (syncCall(file) != 0 || ::renameat(folder, written, folder, target) != 0)
         return false;
-    const bool synced = syncCall(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!synced) {
-        errno = error;
-        return false;
-    }
-    if (::rename(written.constData(), target.constData()) != 0)
-        return false;
-    syncFolderOf(target);
+    // As for a save: the folder that cannot be synced is no failure.
+    syncCall(folder);
     return true;
 }
 

@@ -18,10 +18,11 @@ namespace tolvane {
 std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& data);
 
 // Puts a file that is already written (by another process, say) in place of
-// target as a save does: its data on the disk, the rename, the folder on the
-// disk. False, with errno set, when it is not in place; the written file is
-// then still the caller's.
-bool moveIntoPlace(const QByteArray& written, const QByteArray& target);
+// target as a save does: its data on the disk (file is open on it), the
+// rename of written to target, both named within the folder open as folder,
+// and the folder on the disk. False, with errno set, when it is not in
+// place; the written file is then still the caller's.
+bool moveIntoPlace(int folder, int file, const char* written, const char* target);
 
 // The call that makes an open file, and then its folder, reach the disk:
 // fsync, unless a test puts another in its place (nullptr: fsync again).

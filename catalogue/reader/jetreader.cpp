@@ -180,15 +180,28 @@ class Copy {
 public:
     Copy(const char* path, long long capBytes) : capBytes_(capBytes)
     {
-        if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        // Into the empty file made for it, never through a link, and never
+        // into a file of its own making.
+        struct stat st {};
+        if (::lstat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
+            std::fprintf(stderr, "%s は書くために用意された空のファイルではありません\n", path);
             throw Failure{kCannotWrite};
-        // A file nobody sees before it is complete: no journal, no syncing
-        // (the program syncs it once before it names it a copy). SQLite
-        // itself refuses to grow it past the cap.
-        exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096");
-        exec("PRAGMA max_page_count=" + std::to_string(std::max(1LL, capBytes / kPage)) + "; BEGIN");
-        if (sqlite3_prepare_v2(db_, "PRAGMA page_count", -1, &pageCount_, nullptr) != SQLITE_OK)
-            fail();
+        }
+        try {
+            if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK)
+                cannotWrite();
+            // A file nobody sees before it is complete: no journal, no syncing
+            // (the program syncs it once before it names it a copy). SQLite
+            // itself refuses to grow it past the cap.
+            exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096");
+            exec("PRAGMA max_page_count=" + std::to_string(std::max(1LL, capBytes / kPage)) + "; BEGIN");
+            if (sqlite3_prepare_v2(db_, "PRAGMA page_count", -1, &pageCount_, nullptr) != SQLITE_OK)
+                fail();
+        } catch (...) {
+            // The destructor does not run for a constructor that throws.
+            sqlite3_close(db_);
+            throw;
+        }
     }
     ~Copy()
     {
@@ -228,14 +241,21 @@ public:
             pages_ = sqlite3_column_int64(pageCount_, 0);
         sqlite3_reset(pageCount_);
     }
-    void finish(const char* key)
+    void finish(const char* key, const char* file)
     {
         sqlite3_finalize(insert_);
         insert_ = nullptr;
         std::string quotedKey = "'";
         for (const char* p = key; *p; ++p)
             quotedKey += *p == '\'' ? std::string("''") : std::string(1, *p);
-        exec(std::string("CREATE VIEW \"") + kSourceView + "\" AS SELECT " + quotedKey + "' AS key");
+        // The path as its bytes: a file name need not be text.
+        static const char hex[] = "0123456789ABCDEF";
+        std::string path = "X'";
+        for (const char* p = file; *p; ++p) {
+            path += hex[static_cast<unsigned char>(*p) >> 4];
+            path += hex[static_cast<unsigned char>(*p) & 15];
+        }
+        exec(std::string("CREATE VIEW \"") + kSourceView + "\" AS SELECT " + quotedKey + "' AS key, " + path + "' AS file");
         exec("COMMIT");
     }
 
@@ -248,15 +268,24 @@ private:
         case SQLITE_FULL:
             if ((pages_ + 2) * kPage + rowBytes_ >= capBytes_)
                 overCap("コピーが上限 (" + std::to_string(capBytes_) + " バイト) を超えるため読み込みを止めました");
-            throw Failure{kCannotWrite};
+            cannotWrite();
         case SQLITE_IOERR:
         case SQLITE_CANTOPEN:
         case SQLITE_READONLY:
         case SQLITE_NOMEM:
-            throw Failure{kCannotWrite};
+            cannotWrite();
         default:
             throw Failure{kDamaged};
         }
+    }
+
+    // Why, in SQLite's words and the system's, for the log.
+    [[noreturn]] void cannotWrite() const
+    {
+        const int error = db_ ? sqlite3_system_errno(db_) : 0;
+        std::fprintf(stderr, "%s%s%s%s\n", db_ ? sqlite3_errmsg(db_) : "out of memory", error ? " (" : "",
+                     error ? std::strerror(error) : "", error ? ")" : "");
+        throw Failure{kCannotWrite};
     }
 
     static constexpr long long kPage = 4096;
@@ -523,7 +552,7 @@ int convert(const char* jetFile, const char* output, const char* key, const Caps
         // A catalogue without a table is a file that lost them.
         if (tables == 0)
             return kDamaged;
-        copy.finish(key);
+        copy.finish(key, jetFile);
     } catch (const Failure& f) {
         return f.code;
     }

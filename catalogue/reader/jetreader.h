@@ -12,12 +12,13 @@ struct Caps {
     long long copyBytes;   // the whole copy
 };
 
-// Writes every user table of jetFile, in the file's own order, into a new
-// SQLite file at output: each column under its Jet type name (TEXT and
+// Writes every user table of jetFile, in the file's own order, into the
+// empty file at output (made for it; a link there is refused) as an SQLite
+// database: each column under its Jet type name (TEXT and
 // LONGTEXT compare without regard to case), each row in the order the file
 // stores it, every number as its exact stored value (a Currency or Decimal
-// that no double holds exactly as its decimal text), and key in the view
-// jetcopy::kSourceView. Returns one of the jetcopy exit codes, with a line on
+// that no double holds exactly as its decimal text), and key and jetFile in
+// the view jetcopy::kSourceView. Returns one of the jetcopy exit codes, with a line on
 // stderr naming a cap it passed; on failure output may hold a partial file.
 int convert(const char* jetFile, const char* output, const char* key, const Caps& caps);
 

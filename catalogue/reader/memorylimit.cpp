@@ -32,8 +32,8 @@ void watchMemoryLimit()
 [[noreturn]] void memoryExhausted()
 {
     if (gLineLength > 0 && ::write(STDERR_FILENO, gLine, static_cast<std::size_t>(gLineLength)) < 0)
-        ::_exit(jetcopy::kOverCap);
-    ::_exit(jetcopy::kOverCap);
+        ::_exit(jetcopy::kOutOfMemory);
+    ::_exit(jetcopy::kOutOfMemory);
 }
 
 }  // namespace tolvane::jetreader

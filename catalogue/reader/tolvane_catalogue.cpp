@@ -56,10 +56,14 @@ QString headerField(const QString& name)
     return plain ? name : quotedField(name);
 }
 
+// Nothing is printed before the whole answer is known: a file that fails
+// gives its error alone.
 void printTables(const QString& file)
 {
-    writeLine(catalogueFormat(file));
-    for (const QString& table : catalogueTables(file))
+    const QString format = catalogueFormat(file);
+    const QStringList tables = catalogueTables(file);
+    writeLine(format);
+    for (const QString& table : tables)
         writeLine(table);
 }
 

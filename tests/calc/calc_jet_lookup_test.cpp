@@ -4,6 +4,7 @@
 #include "calc_fixture.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "support/jet_reader.h"
 
 #include <gtest/gtest.h>

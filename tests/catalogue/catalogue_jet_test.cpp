@@ -4,23 +4,21 @@
 // crafted file failing as a failed query does, without a crash, a hang,
 // memory without bound or a copy left behind; the copies follow the files.
 #include "support/catalogue_files.h"
-#include "support/jet_reader.h"
-#include "support/sandbox.h"
+#include "support/jet_catalogue.h"
 
-#include "catalogue/catalogue.h"
 #include "catalogue/readerprocess.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
 
 #include <QHash>
 #include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -30,12 +28,6 @@ using namespace tolvane;
 using namespace tolvane::test;
 
 namespace {
-
-const QString kFixtures = QStringLiteral(TOLVANE_JET_FIXTURES);
-const QString kReader = QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue");
-const QString kConnect = QStringLiteral(";DATABASE=ZEKA.mdb;pwd=Rm4tQx82pLw");
-
-QString fixture(const QString& name) { return kFixtures + QLatin1Char('/') + name + QStringLiteral(".mdb"); }
 
 // One table of a fixture's expected listing, in the program's terms.
 struct ExpectedTable {
@@ -114,62 +106,6 @@ QList<ExpectedTable> expectedTables(const QString& name)
     }
     return out;
 }
-
-QStringList toolLines(const QStringList& args, int* exitCode = nullptr, QString* errors = nullptr)
-{
-    // Its own home, so nothing it logs reaches the user's documents.
-    const QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    QProcess tool;
-    tool.setProcessEnvironment(environment);
-    tool.start(kReader, args);
-    EXPECT_TRUE(tool.waitForFinished(kRoomyReaderDeadlineMs));
-    if (exitCode)
-        *exitCode = tool.exitCode();
-    if (errors)
-        *errors = QString::fromUtf8(tool.readAllStandardError());
-    return QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-class JetCatalogue : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ExistLogFolder();
-        useJetReader(kReader);
-    }
-    void TearDown() override
-    {
-        setJetReader({});
-        setCatalogueCaps({});
-    }
-
-    // The copies the layer keeps in the cache folder.
-    QStringList copies() const { return QDir(CacheFolder() + QStringLiteral("/catalogue")).entryList(QDir::Files); }
-    QString copyOf(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = sandbox.root() + QLatin1Char('/') + name;
-        QFile::remove(path);
-        writeAll(path, bytes);
-        return path;
-    }
-
-    // The event line of the reader's, as the log's messages show it.
-    bool logged(const QString& line) const
-    {
-        return sandbox.logMessages().contains(QStringLiteral("□Eve：tolvane-catalogue: ") + line);
-    }
-    // Moves the file's modification time on: another state of the same file.
-    static void touch(const QString& file)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.setFileTime(f.fileTime(QFileDevice::FileModificationTime).addSecs(1), QFileDevice::FileModificationTime));
-    }
-
-    Sandbox sandbox;
-};
 
 class EveryFixture : public JetCatalogue, public ::testing::WithParamInterface<const char*> {};
 
@@ -340,10 +276,7 @@ TEST_F(JetCatalogue, TheCopyFollowsTheFile)
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
     const QString sql = QStringLiteral("SELECT * FROM [Table1];");
     EXPECT_EQ(runCatalogueQuery(file, kConnect, sql).rows.size(), 3);
-    const QString broken = sandbox.root() + QStringLiteral("/broken-reader");
-    writeAll(broken, "#!/bin/sh\nexit 4\n");
-    QFile::setPermissions(broken, QFile::ReadOwner | QFile::ExeOwner);
-    useJetReader(broken);
+    useJetReader(readerScript("exit 4\n"));
     EXPECT_EQ(runCatalogueQuery(file, kConnect, sql).rows.size(), 3);  // the copy, unchanged file
 
     QFile f(file);
@@ -368,6 +301,18 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
     newerJet[0x14] = 2;  // an Access 2007 file under a Jet header
     QByteArray noCatalogue = good;
     noCatalogue.truncate(2 * 4096);
+    // Table1's definition says four rows where its pages hold three.
+    QByteArray shortTable = good;
+    int definitions = 0;
+    for (qsizetype page = 0; page < shortTable.size(); page += 4096) {
+        auto* pg = reinterpret_cast<uchar*>(shortTable.data() + page);
+        if (pg[0] == 2 && pg[0x2d] == 2 && qFromLittleEndian<quint32>(pg + 16) == 3 && ++definitions)
+            qToLittleEndian<quint32>(4, pg + 16);
+    }
+    ASSERT_EQ(definitions, 1);
+    // The system catalogue's row of every table (and its own) made a query's.
+    QByteArray noUserTable = readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA_D.mdb"));
+    noUserTable.replace(QByteArray("\x01\x00\x00\x0f\x01\x00", 6), QByteArray("\x01\x00\x00\x0f\x05\x00", 6));
     const QString sql = QStringLiteral("SELECT * FROM [Table1];");
     const struct {
         const char* name;
@@ -380,6 +325,8 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         {"newer format", newerJet, sql, 3343},
         {"cut inside a page", good.left(good.size() - 100), sql, 3049},
         {"cut at a page", noCatalogue, sql, 3049},
+        {"a table shorter than its definition", shortTable, sql, 3049},
+        {"no user table", noUserTable, sql, 3049},
         {"missing table", good, QStringLiteral("SELECT * FROM [SWB];"), 3078},
         {"missing field", good, QStringLiteral("SELECT * FROM [Table1] WHERE [D1] =20;"), 3061},
     };
@@ -399,35 +346,27 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
     EXPECT_EQ(exitCode, 1);
     EXPECT_TRUE(errors.contains(QStringLiteral("'SWB'"))) << errors.toStdString();
 
-    // Readers that crash, hang or go missing, and one that complains. Only
-    // the one that hangs meets its deadline; the others end on their own.
+    // Readers that crash on the file or go missing, and one that complains.
     setCacheFolder(sandbox.root() + QStringLiteral("/cache-readers"));
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), good);
-    constexpr int kHangDeadlineMs = 1000;
     const struct {
         const char* script;
         int error;
-        int deadlineMs = kRoomyReaderDeadlineMs;
     } readers[] = {
-        {"#!/bin/sh\nkill -SEGV $$\n", 3049},
-        {"#!/bin/sh\nexec sleep 60\n", 3049, kHangDeadlineMs},
-        {"#!/bin/sh\necho 'warning: something odd' >&2\n: > \"$3\"\nexit 4\n", 3049},
+        {"kill -SEGV $$\n", 3049},
+        {"echo 'warning: something odd' >&2\n: > \"$3\"\nexit 4\n", 3049},
         {nullptr, 3170},
     };
-    const QString reader = sandbox.root() + QStringLiteral("/reader");
     for (const auto& r : readers) {
         SCOPED_TRACE(r.script ? r.script : "missing");
-        QFile::remove(reader);
-        if (r.script) {
-            writeAll(reader, r.script);
-            QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
-        }
-        setJetReader(reader, r.deadlineMs);
+        const QString reader = readerScript(r.script ? r.script : "");
+        if (!r.script)
+            QFile::remove(reader);
+        useJetReader(reader);
         EXPECT_EQ(errorOf([&] { runCatalogueQuery(file, kConnect, sql); }), r.error);
         EXPECT_TRUE(copies().isEmpty());
     }
-    // The one that hangs is stopped at the deadline it was given.
-    EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の読み込みが 1 秒で終わらず、打ち切りました")));
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の読み込み中に異常終了しました (シグナル 11)")));
     EXPECT_TRUE(logged(QStringLiteral("warning: something odd"))) << sandbox.logText().toStdString();
 }
 
@@ -470,23 +409,68 @@ TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
         {properties, {}, "メモリが上限 (536870912 バイト) に達したため読み込みを止めました"},
 #endif
     };
+    useJetReader(kReader);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         setCatalogueCaps(c.caps);
         const QString file = copyOf(QStringLiteral("crafted.mdb"), c.bytes);
-        EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), 3049);
+        EXPECT_TRUE(failure->description().endsWith(QStringLiteral("（") + QString::fromUtf8(c.line) + QStringLiteral("）")));
         EXPECT_TRUE(copies().isEmpty());
         EXPECT_TRUE(logged(QString::fromUtf8(c.line))) << sandbox.logText().toStdString();
     }
+    // The checker prints the cap, and nothing before it.
+    int exitCode = 0;
+    QString errors;
+    EXPECT_EQ(toolLines({copyOf(QStringLiteral("memo.mdb"), memo)}, &exitCode, &errors), QStringList{});
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_TRUE(errors.contains(QString::fromUtf8(cases[0].line))) << errors.toStdString();
 #if !defined(__SANITIZE_ADDRESS__)
     // The limit is the reader's whole address space, set before it starts.
-    const QString reader = sandbox.root() + QStringLiteral("/reader");
-    writeAll(reader, "#!/bin/sh\nulimit -v >&2\nexit 4\n");
-    QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
-    useJetReader(reader);
+    useJetReader(readerScript("ulimit -v >&2\nexit 4\n"));
     EXPECT_EQ(errorOf([&] { catalogueTables(copyOf(QStringLiteral("ZEKA.mdb"), memo)); }), 3049);
     EXPECT_TRUE(logged(QStringLiteral("524288")));  // KiB
+    // Under a lower limit the program was given, the reader takes that one:
+    // a file within it is read, and one that passes it is no damage.
+    useJetReader(kReader);
+    const auto lowerLimit = [&] {
+        const rlimit lower{400 << 20, 400 << 20};
+        const QString line = QStringLiteral("メモリが上限 (419430400 バイト) に達したため読み込みを止めました");
+        const bool read = ::setrlimit(RLIMIT_AS, &lower) == 0 &&
+                          catalogueTables(copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")))) ==
+                              QStringList{"Table1"};
+        const QString file = copyOf(QStringLiteral("properties.mdb"), properties);
+        const bool limited = errorOf([&] { catalogueTables(file); }) == 3051 && errorOf([&] { catalogueTables(file); }) == 3051 &&
+                             sandbox.logMessages().count(QStringLiteral("□Eve：tolvane-catalogue: ") + line) == 2;
+        std::_Exit(read && limited ? 0 : 1);
+    };
+    EXPECT_EXIT(lowerLimit(), ::testing::ExitedWithCode(0), "");
 #endif
+}
+
+// A text or memo value of exactly the cap's bytes is read; one byte more is
+// damage, with the cap named.
+TEST_F(JetCatalogue, AValueAtItsCapIsReadAndOneByteMoreIsNot)
+{
+    const struct {
+        const char* fixture;
+        const char* table;
+        int longest;  // its longest value, in UTF-8 bytes
+    } cases[] = {{"V2000_no-password", "Table1", 5}, {"V2000_numeric", "test", 9}};  // "Three"; memo "some data"
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        const QString sql = QStringLiteral("SELECT * FROM [%1];").arg(QLatin1String(c.table));
+        setCatalogueCaps({.valueBytes = c.longest});
+        EXPECT_EQ(errorOf([&] { runCatalogueQuery(copyOf(QStringLiteral("at.mdb"), readAll(fixture(c.fixture))), kConnect, sql); }), 0);
+        setCatalogueCaps({.valueBytes = c.longest - 1});
+        EXPECT_EQ(errorOf([&] { runCatalogueQuery(copyOf(QStringLiteral("over.mdb"), readAll(fixture(c.fixture))), kConnect, sql); }),
+                  3049);
+        EXPECT_TRUE(logged(QStringLiteral("テーブル %1 の値が上限 (%2 バイト) を超えるため読み込みを止めました")
+                               .arg(QLatin1String(c.table))
+                               .arg(c.longest - 1)));
+    }
 }
 
 // A file cut at a page boundary reads complete or is damaged: never a
@@ -506,31 +490,31 @@ TEST_F(JetCatalogue, AFileCutAtAPageIsDamagedNeverShort)
     }
 }
 
-// A conversion that fails is remembered for that state of the file: only
-// the first query starts the reader and waits for it, under the window's
-// wait cursor, and it is waited for on its events up to the deadline it was
-// given, where it is stopped however far it got.
+// A file found damaged is remembered for that state of the file: only the
+// first query waits for the reader, under the window's wait cursor. Only the
+// last 64 files are remembered.
 TEST_F(JetCatalogue, AFailedConversionIsRememberedUntilTheFileChanges)
 {
-    const QString reader = sandbox.root() + QStringLiteral("/reader");
-    writeAll(reader, "#!/bin/sh\nexec 2>&-\nexec sleep 60\n");
-    QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
-    QList<bool> waiting;  // one true and one false for each run of the reader
+    const QString reader = readerScript("echo \"$2\" >> \"$0.runs\"\nexit 4\n");
+    QList<bool> waiting;
     setConversionObserver([&](bool on) { waiting.append(on); });
-    setJetReader(reader, 300);
+    useJetReader(reader);
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QByteArray run = QFile::encodeName(file) + '\n';
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), run);
     EXPECT_EQ(waiting, (QList<bool>{true, false}));
-    EXPECT_EQ(jetcopy::lastReaderRun().end, jetcopy::ReaderRun::TimedOut);
-    EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の読み込みが 0.3 秒で終わらず、打ち切りました")));
-    // The wait woke for the closed pipe and the deadline (a signal may add
-    // one): no ticking.
-    EXPECT_LE(jetcopy::lastReaderRun().wakeUps, 3);
+    setConversionObserver({});
     touch(file);
     EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
-    EXPECT_EQ(waiting, (QList<bool>{true, false, true, false}));
-    setConversionObserver({});
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), run + run);
+
+    for (int i = 0; i < 64; ++i)
+        errorOf([&] { catalogueTables(copyOf(QStringLiteral("other%1.mdb").arg(i), readAll(file))); });
+    QFile::remove(reader + QStringLiteral(".runs"));
+    EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), run);
 }
 
 // A file replaced in place, keeping its inode, its size and (set back) its
@@ -565,10 +549,10 @@ TEST_F(JetCatalogue, AFileReplacedInPlaceIsReadAnew)
     EXPECT_TRUE(firstA().contains(QStringLiteral("xbcdefg")));
 }
 
-// A copy that is empty is made again, never read as a catalogue without
-// tables; a half-made copy is left to its writer while that lives, and a
-// stale one goes with the next conversion; when the path holds the
-// sample's SQLite file, the copies made for it go.
+// A copy that is empty, or over its cap, is made again, never read; a
+// half-made copy is left to its writer while that holds its lock,
+// and one no writer holds goes with the next conversion; when the path holds
+// the sample's SQLite file, the copies made for it go.
 TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
 {
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
@@ -578,58 +562,129 @@ TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
     closeCatalogues();
     writeAll(copy, QByteArray());
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    EXPECT_GT(QFileInfo(copy).size(), 0);
-
-    QProcess writer;
-    writer.start(QStringLiteral("sleep"), {QStringLiteral("3600")});  // outlives the test, which ends it
-    ASSERT_TRUE(writer.waitForStarted());
-    const QString half = folder + copies().value(0).section(u'-', 0, 0) + QStringLiteral("-0.%1.0.part");
-    const QString live = half.arg(writer.processId());
-    const QString gone = half.arg(999999999);  // past any process number
-    for (const QString& part : {live, gone}) {
-        writeAll(part, "x");
-        QFile f(part);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
-    }
-    touch(file);
+    const qint64 size = QFileInfo(copy).size();
+    EXPECT_GT(size, 0);
+    // One at its cap is read; one over it is never opened but made again.
+    setCatalogueCaps({.copyBytes = size});
+    useJetReader(readerScript("exit 4\n"));
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    EXPECT_TRUE(QFileInfo::exists(live));
-    EXPECT_FALSE(QFileInfo::exists(gone));
+    closeCatalogues();
+    QFile grown(copy);
+    ASSERT_TRUE(grown.open(QIODevice::Append) && grown.write("x") == 1);
+    grown.close();
+    EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    useJetReader(kReader);
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_EQ(QFileInfo(copy).size(), size);
+    setCatalogueCaps({});
+
+    // Half-made copies: one whose writer holds its lock stays, however old;
+    // those whose lock is free go, though they carry this very process's
+    // number and are new (writers killed in another pid namespace), and a
+    // writer never takes one over.
+    touch(file);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    const QString stem =
+        folder + jetcopy::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), jetcopy::keyOf(st));
+    const QString held = stem + QStringLiteral(".1.0.part");
+    writeAll(held, "x");
+    QFile lock(held);
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite) && ::flock(lock.handle(), LOCK_EX) == 0);
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-1200), QFileDevice::FileModificationTime));
+    QStringList left;
+    for (int n = 0; n < 4; ++n) {
+        left.append(stem + QStringLiteral(".%1.%2.part").arg(::getpid()).arg(n));
+        writeAll(left.last(), "x");
+    }
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_TRUE(QFileInfo::exists(held));
+    for (const QString& part : left)
+        EXPECT_FALSE(QFileInfo::exists(part));
 
     QFile::remove(file);
     makeDatabase(file, QStringLiteral("CREATE TABLE T (x);"));
     EXPECT_EQ(catalogueTables(file), QStringList{"T"});
-    EXPECT_EQ(copies(), QStringList{QFileInfo(live).fileName()});
-    writer.kill();
-    writer.waitForFinished();
+    EXPECT_EQ(copies(), QStringList{QFileInfo(held).fileName()});
 }
 
-// A cache folder that cannot be written: the copy goes to a folder of the
-// user's own in the runtime folder; with neither, the error names the cache
-// folder, not the catalogue.
+// A cache folder that cannot be made, or is full: the copy goes to a folder
+// of the user's own in the runtime folder, and the log says why; with
+// neither, the error names the cache folder, not the catalogue.
 TEST_F(JetCatalogue, AnUnwritableCacheFolderFallsBackToTheRuntimeFolder)
 {
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString runtime = sandbox.root() + QStringLiteral("/tolvane-catalogue");
+    setRuntimeFolder(sandbox.root());
+    const QString cache = CacheFolder() + QStringLiteral("/catalogue");
+    useJetReader(readerScript("case \"$3\" in " + QFile::encodeName(cache) +
+                              "/*) echo 'database or disk is full (No space left on device)' >&2; exit 5;; esac\n"
+                              "exec " + QFile::encodeName(kReader) + " \"$@\"\n"));
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_EQ(QDir(runtime).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(copies().isEmpty());
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(cache) +
+                       QStringLiteral(" にコピーを書けません: database or disk is full (No space left on device)")));
+
     writeAll(sandbox.root() + QStringLiteral("/file"), "x");
     setCacheFolder(sandbox.root() + QStringLiteral("/file/cache"));
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root()));
-    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
-    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-    EXPECT_EQ(QDir(sandbox.root() + QStringLiteral("/tolvane-catalogue")).entryList(QDir::Files).size(), 1);
-
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sandbox.root() + QStringLiteral("/file")));
+    setRuntimeFolder(sandbox.root() + QStringLiteral("/file"));
     touch(file);
-    try {
-        catalogueTables(file);
-        ADD_FAILURE() << "no error";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), 3051);
-        EXPECT_EQ(e.description(), QStringLiteral("ファイル '") +
-                                       QDir::toNativeSeparators(sandbox.root() + QStringLiteral("/file/cache/catalogue")) +
-                                       QStringLiteral("' を開けません。"));
+    const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->number(), 3051);
+    EXPECT_EQ(failure->description(), QStringLiteral("ファイル '") +
+                                          QDir::toNativeSeparators(sandbox.root() + QStringLiteral("/file/cache/catalogue")) +
+                                          QStringLiteral("' を開けません。"));
+}
+
+// Only what the reader found wrong in the file is damage, remembered until
+// the file changes. A reader stopped at its deadline or by a signal from
+// outside, or a copy stopped by the user's file-size limit, fails the query
+// with 3051 and a line in the log, both naming it, and the next query tries
+// again.
+TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
+{
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    // Only the reader that hangs meets its deadline, which is what it shows;
+    // the one stopped from outside has room to get to its signal.
+    const struct {
+        QByteArray script;
+        QString reason;
+        int deadlineMs;
+    } cases[] = {
+        {"exec 2>&-\nexec sleep 60\n", QStringLiteral("読み込みが 0.3 秒で終わらず、打ち切りました"), 300},
+        {"kill -TERM $$\n", QStringLiteral("読み込みがシグナル 15 で止められました"), kRoomyReaderDeadlineMs},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script.toStdString());
+        // One true and one false for each run of the reader.
+        QList<bool> runs;
+        setConversionObserver([&](bool on) { runs.append(on); });
+        setJetReader(readerScript(c.script), c.deadlineMs);
+        for (int i = 0; i < 2; ++i) {
+            const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(failure->number(), 3051);
+            EXPECT_TRUE(failure->description().endsWith(QStringLiteral("（") + c.reason + QStringLiteral("）")));
+        }
+        setConversionObserver({});
+        EXPECT_EQ(runs, (QList<bool>{true, false, true, false}));
+        EXPECT_TRUE(logged(QDir::toNativeSeparators(file) + QStringLiteral(" の") + c.reason));
+        // The wait woke for the closed pipe and the deadline (a signal may
+        // add one): no ticking.
+        EXPECT_LE(jetcopy::lastReaderRun().wakeUps, 3);
     }
-    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+
+    useJetReader(kReader);
+    const QString catalogue = copyOf(QStringLiteral("catalogue.mdb"), readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb")));
+    {
+        const FileSizeLimit limit(65536);
+        EXPECT_EQ(errorOf([&] { catalogueTables(catalogue); }), 3051);
+    }
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) +
+                       QStringLiteral(" のコピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした")));
+    EXPECT_EQ(catalogueTables(catalogue).size(), 23);
 }
 
 // Damaged copies of every fixture, cut short at random or with random bytes
@@ -675,13 +730,13 @@ TEST_P(DamagedFixtures, NeverCrashHangOrLeaveACopy)
             for (const QString& table : catalogueTables(file))
                 runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [%1];").arg(table));
         });
-        // Damage shows as 3049 or 3343; garbage that still reads can be a
-        // value with no text (13, 6) or a table name that no longer parses
-        // or finds its table (3075, 3078).
-        EXPECT_TRUE(error == 0 || error == 3049 || error == 3343 || error == 3075 || error == 3078 ||
+        // Damage shows as 3049 or 3343, a reader stopped at its deadline as
+        // 3051; garbage that still reads can be a value with no text (13, 6)
+        // or a table name that no longer parses or finds its table (3075, 3078).
+        EXPECT_TRUE(error == 0 || error == 3049 || error == 3343 || error == 3051 || error == 3075 || error == 3078 ||
                     error == kErrTypeMismatch || error == kErrOverflow)
             << error;
-        EXPECT_TRUE((error != 3049 && error != 3343) || copies().isEmpty());
+        EXPECT_TRUE((error != 3049 && error != 3343 && error != 3051) || copies().isEmpty());
     }
 }
 

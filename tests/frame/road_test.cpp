@@ -5,6 +5,7 @@
 
 #include "calc/springrecord.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "frame/look.h"
 #include "frame/pixels.h"
 #include "support/jet_reader.h"

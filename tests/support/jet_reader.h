@@ -3,7 +3,7 @@
 // a conversion on the slowest build of a loaded machine still ends on its
 // own, so only a reader that hangs ever meets the deadline.
 
-#include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 
 #include <QString>
 
