@@ -75,6 +75,20 @@ QString CalcModel::partStartSpringLoadN() const
     return springs == 0 ? kDash : dblText(valText(form_.text(field::StartLoadN)) / springs);
 }
 
+bool CalcModel::springChosen()
+{
+    if (!form_.text(field::SpringNo).isEmpty())
+        return true;
+    ui_.msgBox(QStringLiteral("スプリングが選択されていません。"), kMbInformation, QStringLiteral("警告"));
+    return false;
+}
+
+bool CalcModel::readyToDraw()
+{
+    checkNumberBoxes();
+    return springChosen();
+}
+
 void CalcModel::refuseNumber(Ctl box, const QString& caption)
 {
     ui_.msgBox(QStringLiteral("「") + caption
@@ -135,7 +149,7 @@ void CalcModel::buildReport()
     if (springNo.isEmpty()) {
         if (!out.isEmpty())
             form_.setText(field::ReportText, out);
-        ui_.msgBox(QStringLiteral("スプリングが選択されていません。"), kMbInformation, QStringLiteral("警告"));
+        springChosen();
     } else {
         line(springNo);
         line(QStringLiteral("L = ") + text(field::FreeLength));
@@ -203,7 +217,8 @@ void CalcModel::buildReport()
         form_.setText(field::ReportText, out);
     }
 
-    // A short report leaves the drawing command as it was.
+    // Only a report with its compression blocks turns the drawing button
+    // on; a shorter one leaves it off, as emptying the box left it.
     const bool shown = !text(field::ReportText).isEmpty();
     setCommandButton(Ctl::imgSelectAll, u"select_all", shown);
     if (!shown || count > 11)
@@ -231,6 +246,21 @@ void CalcModel::Text1_Change()
         }
         if (SaveState != QStringLiteral("SaveNon"))
             SaveState = QStringLiteral("SaveNon");
+        // Nothing is drawn from a report no longer shown: whatever empties
+        // the box (a new kind or series, a use count, a mode, a reset)
+        // turns the DXF commands off until a report turns them on again. As
+        // in the clear commands, a missing picture leaves the button off
+        // with its old picture, without an error line.
+        if (form_.text(field::ReportText).isEmpty()) {
+            if (form_[Ctl::mnuDxf].enabled)
+                form_.setEnabled(Ctl::mnuDxf, false);
+            if (form_[Ctl::imgOutputDXF].enabled) {
+                try {
+                    setCommandButton(Ctl::imgOutputDXF, u"output_dxf", false);
+                } catch (const VbError&) {
+                }
+            }
+        }
     });
 }
 

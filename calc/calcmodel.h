@@ -142,6 +142,11 @@ public:
     // Refuses that box (refuseNumber) and throws its error; nothing when
     // every one is empty or a number.
     void checkNumberBoxes();
+    // True when a spring is chosen; else the report's message that none is.
+    bool springChosen();
+    // Whether the drawing may be made now: checkNumberBoxes (which throws),
+    // then springChosen.
+    bool readyToDraw();
 
     // --- the rules themselves (public so they can be driven one by one) --------
     bool fTextBoxNumberCheck(Ctl box);

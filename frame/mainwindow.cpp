@@ -1359,9 +1359,10 @@ void MainWindow::imgAllClear_Click() { clearCommand(true, true); }
 void MainWindow::showDxfDialog(const QString& procedure)
 {
     try {
-        // What the report refuses as no number is not drawn either: the
-        // same message names the box, and no dialog opens.
-        model_->checkNumberBoxes();
+        // What the report refuses is not drawn either, with the report's
+        // message: a box that is no number, or no spring. No dialog opens.
+        if (!model_->readyToDraw())
+            return;
         const bool complete = setSpData(form(), model_->InputMode);
         if (!ports_.hooks.showDxfDialog)
             throw objectRequired();

@@ -2,6 +2,8 @@
 // result box's own rules.
 #include "calc_fixture.h"
 
+#include <functional>
+
 using namespace tolvane;
 using namespace tolvane::test;
 
@@ -79,7 +81,8 @@ TEST_F(Report, PressureOnlyStartLoadPerSpringIsNotRounded)
     EXPECT_TRUE(r.contains("\r\n加工開始 = 9mm --> 18kgX3=54kg\r\n"));
 }
 
-// More than eleven lines enable the DXF commands; fewer leave them as they were.
+// More than eleven lines enable the DXF button; fewer leave it off, as
+// emptying the box before the report left it. The menu entry follows the box.
 TEST_F(Report, TheDxfButtonFollowsTheLineCount)
 {
     loadsExample();
@@ -95,7 +98,8 @@ TEST_F(Report, TheDxfButtonFollowsTheLineCount)
     ASSERT_TRUE(dxfOn());
     type(field::Stroke, "");
     EXPECT_FALSE(report().contains("SPタワミ"));
-    EXPECT_TRUE(dxfOn());
+    EXPECT_FALSE(dxfOn());
+    expectEnabled({Ctl::mnuDxf}, true);
 }
 
 TEST_F(Report, NoSpringChosen)
@@ -231,12 +235,29 @@ TEST_F(Report, EmptyingTheBoxSwitchesTheCommandsOffAndMarksItUnsaved)
     EXPECT_EQ(form()[Ctl::imgCopy].picture, "materials/copy_disable.gif");
     expectEnabled({Ctl::imgCopy, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2,
                    Ctl::imgSelectAll}, false);
-    // The DXF commands are not the result box's.
-    expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, true);
+}
 
-    model->setDxfCommandsEnabled(false);
-    EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
-    expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, false);
+// Nothing is drawn from a report no longer shown: whatever empties the box
+// turns the DXF button (with its picture) and the menu entry off.
+TEST_F(Report, WhateverEmptiesTheReportTurnsTheDxfCommandsOff)
+{
+    const std::pair<const char*, std::function<void()>> emptiers[] = {
+        {"reset", [&] { model->Textbox1Clar(); }},
+        {"kind", [&] { model->kindClicked(model->SpringKind == "M1" ? "K1" : "M1"); }},
+        {"series", [&] { model->seriesClicked("SWB"); }},
+        {"use count", [&] { click(field::UseCount50); }},
+        {"mode", [&] { click(field::ModePart); }},
+    };
+    for (const auto& [what, empty] : emptiers) {
+        SCOPED_TRACE(what);
+        loadsExample();
+        report();
+        ASSERT_TRUE(dxfOn());
+        empty();
+        EXPECT_EQ(text(field::ReportText), "");
+        EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
+        expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, false);
+    }
 }
 
 }  // namespace
