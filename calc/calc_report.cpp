@@ -33,20 +33,63 @@ CalcModel::ReportCompressions CalcModel::finalAndStartCompressions() const
     return out;
 }
 
+namespace {
+
+// A box the report and the drawing read as a number, named by the caption
+// beside it on the window.
+struct NumberBox {
+    Ctl box;
+    const char16_t* caption;
+};
+
+// What the user enters, in the window's order; then the bite or the
+// distance before bottom dead centre, by the mode.
+constexpr NumberBox kEnteredBoxes[] = {
+    {field::PlateThickness, u"板厚 (T)"},   {field::ProcessingLength, u"加工長さ (L)"},
+    {field::ShearFactor, u"係数"},          {field::StrippingPercent, u"ストリッピング"},
+    {field::InitialCompression, u"初圧 (mm)"}, {field::Stroke, u"ストローク (mm)"},
+    {field::SpringCount, u"使用本数"},
+};
+constexpr NumberBox kBiteBox{field::Bite, u"カミアイ"};
+constexpr NumberBox kStartBeforeBottomBox{field::StartBeforeBottom, u"下死点手前 m/m"};
+
+// The forces the rules write (mode "all"). Rounding reads them as singles:
+// one beyond that range stays unrounded in its box while the displays keep
+// an earlier value, so it is refused like a text that is no number.
+constexpr NumberBox kForceBoxes[] = {
+    {field::ProcessingPressure, u"圧力 (Kg)"},
+    {field::StrippingForce, u"必要ストリッピング力"},
+};
+
+}  // namespace
+
 std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
 {
     const bool all = InputMode == kAll;
-    const std::pair<Ctl, const char16_t*> boxes[] = {
-        {field::InitialCompression, u"初圧 (mm)"},
-        all ? std::pair{field::Bite, u"カミアイ"} : std::pair{field::StartBeforeBottom, u"下死点手前 (mm)"}};
-    for (const auto& [box, caption] : boxes) {
-        const QString& text = form_.text(box);
+    auto refused = [&](const NumberBox& b, bool single) -> std::optional<RefusedNumber> {
+        const QString& text = form_.text(b.box);
         if (text.isEmpty())
-            continue;
+            return std::nullopt;
         try {
-            cdbl(text);
+            if (single)
+                csng(text);
+            else
+                cdbl(text);
         } catch (const VbError& e) {
-            return RefusedNumber{box, QString::fromUtf16(caption), e};
+            return RefusedNumber{b.box, QString::fromUtf16(b.caption), e};
+        }
+        return std::nullopt;
+    };
+    for (const NumberBox& b : kEnteredBoxes) {
+        if (std::optional<RefusedNumber> r = refused(b, false))
+            return r;
+    }
+    if (std::optional<RefusedNumber> r = refused(all ? kBiteBox : kStartBeforeBottomBox, false))
+        return r;
+    if (all) {
+        for (const NumberBox& b : kForceBoxes) {
+            if (std::optional<RefusedNumber> r = refused(b, true))
+                return r;
         }
     }
     return std::nullopt;

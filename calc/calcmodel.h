@@ -128,11 +128,13 @@ public:
     };
     ReportCompressions reportCompressions() const;
 
-    // The boxes the report and the drawing read as numbers: the initial
-    // compression, and the bite (mode "all") or the distance before bottom
-    // dead centre (mode "part"). One that holds text but no number (or a
-    // number too large to calculate with) is the user's to correct: nothing
-    // is worked out from it. The first such box, its caption and why.
+    // The boxes the report and the drawing read as numbers: the die's data,
+    // the compressions, the spring count, the bite (mode "all") or the
+    // distance before bottom dead centre (mode "part"), and in mode "all"
+    // the pressure and the stripping force. One that holds text but no
+    // number (or a number too large to calculate with) is the user's to
+    // correct: nothing is worked out from it. The first such box, in the
+    // window's order, the caption beside it and why. An empty box passes.
     struct RefusedNumber {
         Ctl box;
         QString caption;
@@ -205,6 +207,9 @@ private:
     UserInterface& ui_;
     CalcScreen& screen_;
     Form form_;
+    // The box a rule is writing a computed force into: the number check,
+    // which is for what the user types, leaves that write as it is.
+    std::optional<Ctl> computedBox_;
 };
 
 }  // namespace tolvane

@@ -187,9 +187,11 @@ TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
     window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord&, bool) { return ++dialogs, false; };
     form().setText(field::SpringNo, QStringLiteral("SWM20-50"));
     const std::tuple<Ctl, const char*, Ctl> boxes[] = {
+        {field::PlateThickness, "板厚 (T)", Ctl::Option1},
         {field::InitialCompression, "初圧 (mm)", Ctl::Option1},
+        {field::Stroke, "ストローク (mm)", Ctl::Option1},
         {field::Bite, "カミアイ", Ctl::Option1},
-        {field::StartBeforeBottom, "下死点手前 (mm)", Ctl::Option2}};
+        {field::StartBeforeBottom, "下死点手前 m/m", Ctl::Option2}};
     for (const auto& [box, caption, mode] : boxes) {
         for (const char* bad : {"1.2.3", "-"}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad);
