@@ -1424,7 +1424,8 @@ void MainWindow::mnuPrint_Click()
     printers->clear();
     const QStringList names = ports_.printer->printerNames();
     printers->addItems(names);
-    if (names.isEmpty()) {
+    // A destination chosen in the printer setup (a printer or a PDF file) counts too.
+    if (names.isEmpty() && !ports_.printer->destinationChosen()) {
         ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));
         return;
     }
