@@ -6,7 +6,7 @@
 PACKAGES := cmake ninja-build g++ make pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libsqlite3-dev libfontconfig-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev mdbtools-dev \
-	fonts-ipafont-gothic python3 python3-ezdxf desktop-file-utils
+	fonts-ipafont-gothic python3 python3-ezdxf desktop-file-utils poppler-utils
 
 BUILD_DIR ?= build
 SAN_DIR ?= build-sanitize

@@ -33,20 +33,63 @@ CalcModel::ReportCompressions CalcModel::finalAndStartCompressions() const
     return out;
 }
 
+namespace {
+
+// A box the report and the drawing read as a number, named by the caption
+// beside it on the window.
+struct NumberBox {
+    Ctl box;
+    const char16_t* caption;
+};
+
+// What the user enters, in the window's order; then the bite or the
+// distance before bottom dead centre, by the mode.
+constexpr NumberBox kEnteredBoxes[] = {
+    {field::PlateThickness, u"板厚 (T)"},   {field::ProcessingLength, u"加工長さ (L)"},
+    {field::ShearFactor, u"係数"},          {field::StrippingPercent, u"ストリッピング"},
+    {field::InitialCompression, u"初圧 (mm)"}, {field::Stroke, u"ストローク (mm)"},
+    {field::SpringCount, u"使用本数"},
+};
+constexpr NumberBox kBiteBox{field::Bite, u"カミアイ"};
+constexpr NumberBox kStartBeforeBottomBox{field::StartBeforeBottom, u"下死点手前 m/m"};
+
+// The forces the rules write (mode "all"). Rounding reads them as singles:
+// one beyond that range stays unrounded in its box while the displays keep
+// an earlier value, so it is refused like a text that is no number.
+constexpr NumberBox kForceBoxes[] = {
+    {field::ProcessingPressure, u"圧力 (Kg)"},
+    {field::StrippingForce, u"必要ストリッピング力"},
+};
+
+}  // namespace
+
 std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
 {
     const bool all = InputMode == kAll;
-    const std::pair<Ctl, const char16_t*> boxes[] = {
-        {field::InitialCompression, u"初圧 (mm)"},
-        all ? std::pair{field::Bite, u"カミアイ"} : std::pair{field::StartBeforeBottom, u"下死点手前 (mm)"}};
-    for (const auto& [box, caption] : boxes) {
-        const QString& text = form_.text(box);
+    auto refused = [&](const NumberBox& b, bool single) -> std::optional<RefusedNumber> {
+        const QString& text = form_.text(b.box);
         if (text.isEmpty())
-            continue;
+            return std::nullopt;
         try {
-            cdbl(text);
+            if (single)
+                csng(text);
+            else
+                cdbl(text);
         } catch (const VbError& e) {
-            return RefusedNumber{box, QString::fromUtf16(caption), e};
+            return RefusedNumber{b.box, QString::fromUtf16(b.caption), e};
+        }
+        return std::nullopt;
+    };
+    for (const NumberBox& b : kEnteredBoxes) {
+        if (std::optional<RefusedNumber> r = refused(b, false))
+            return r;
+    }
+    if (std::optional<RefusedNumber> r = refused(all ? kBiteBox : kStartBeforeBottomBox, false))
+        return r;
+    if (all) {
+        for (const NumberBox& b : kForceBoxes) {
+            if (std::optional<RefusedNumber> r = refused(b, true))
+                return r;
         }
     }
     return std::nullopt;
@@ -73,6 +116,20 @@ QString CalcModel::partStartSpringLoadN() const
 {
     const double springs = valText(form_.text(field::SpringCount));
     return springs == 0 ? kDash : dblText(valText(form_.text(field::StartLoadN)) / springs);
+}
+
+bool CalcModel::springChosen()
+{
+    if (!form_.text(field::SpringNo).isEmpty())
+        return true;
+    ui_.msgBox(QStringLiteral("スプリングが選択されていません。"), kMbInformation, QStringLiteral("警告"));
+    return false;
+}
+
+bool CalcModel::readyToDraw()
+{
+    checkNumberBoxes();
+    return springChosen();
 }
 
 void CalcModel::refuseNumber(Ctl box, const QString& caption)
@@ -135,7 +192,7 @@ void CalcModel::buildReport()
     if (springNo.isEmpty()) {
         if (!out.isEmpty())
             form_.setText(field::ReportText, out);
-        ui_.msgBox(QStringLiteral("スプリングが選択されていません。"), kMbInformation, QStringLiteral("警告"));
+        springChosen();
     } else {
         line(springNo);
         line(QStringLiteral("L = ") + text(field::FreeLength));
@@ -203,7 +260,8 @@ void CalcModel::buildReport()
         form_.setText(field::ReportText, out);
     }
 
-    // A short report leaves the drawing command as it was.
+    // Only a report with its compression blocks turns the drawing button
+    // on; a shorter one leaves it off, as emptying the box left it.
     const bool shown = !text(field::ReportText).isEmpty();
     setCommandButton(Ctl::imgSelectAll, u"select_all", shown);
     if (!shown || count > 11)
@@ -231,6 +289,21 @@ void CalcModel::Text1_Change()
         }
         if (SaveState != QStringLiteral("SaveNon"))
             SaveState = QStringLiteral("SaveNon");
+        // Nothing is drawn from a report no longer shown: whatever empties
+        // the box (a new kind or series, a use count, a mode, a reset)
+        // turns the DXF commands off until a report turns them on again. As
+        // in the clear commands, a missing picture leaves the button off
+        // with its old picture, without an error line.
+        if (form_.text(field::ReportText).isEmpty()) {
+            if (form_[Ctl::mnuDxf].enabled)
+                form_.setEnabled(Ctl::mnuDxf, false);
+            if (form_[Ctl::imgOutputDXF].enabled) {
+                try {
+                    setCommandButton(Ctl::imgOutputDXF, u"output_dxf", false);
+                } catch (const VbError&) {
+                }
+            }
+        }
     });
 }
 

@@ -5,6 +5,10 @@
 
 #include "calc/calc_detail.h"
 
+#include <QScopeGuard>
+
+#include <utility>
+
 namespace tolvane {
 
 using namespace calcdetail;
@@ -22,7 +26,8 @@ QString CalcModel::rounded(const QString& text) { return sngText(Rud(csng(text),
 void CalcModel::textChange(Ctl box)
 {
     try {
-        fTextBoxNumberCheck(box);
+        if (box != computedBox_)
+            fTextBoxNumberCheck(box);
         switch (box) {
         case field::PlateThickness:
         case field::ProcessingLength:
@@ -81,9 +86,12 @@ void CalcModel::textChange(Ctl box)
 }
 
 // A force goes into its box twice, unrounded and then rounded, and each write
-// runs the box's rule: the pressure's rule, stripping, sees both.
+// runs the box's rule: the pressure's rule, stripping, sees both. The box
+// shows the force as computed, an exponent (5.6E+21) included.
 void CalcModel::showForce(Ctl box, Ctl label, double value)
 {
+    const std::optional<Ctl> outer = std::exchange(computedBox_, box);
+    const auto restore = qScopeGuard([&] { computedBox_ = outer; });
     form_.setText(box, dblText(value));
     form_.setText(box, rounded(form_.text(box)));
     const QString& force = form_.text(box);

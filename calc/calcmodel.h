@@ -138,11 +138,13 @@ public:
     };
     ReportCompressions reportCompressions() const;
 
-    // The boxes the report and the drawing read as numbers: the initial
-    // compression, and the bite (mode "all") or the distance before bottom
-    // dead centre (mode "part"). One that holds text but no number (or a
-    // number too large to calculate with) is the user's to correct: nothing
-    // is worked out from it. The first such box, its caption and why.
+    // The boxes the report and the drawing read as numbers: the die's data,
+    // the compressions, the spring count, the bite (mode "all") or the
+    // distance before bottom dead centre (mode "part"), and in mode "all"
+    // the pressure and the stripping force. One that holds text but no
+    // number (or a number too large to calculate with) is the user's to
+    // correct: nothing is worked out from it. The first such box, in the
+    // window's order, the caption beside it and why. An empty box passes.
     struct RefusedNumber {
         Ctl box;
         QString caption;
@@ -152,6 +154,11 @@ public:
     // Refuses that box (refuseNumber) and throws its error; nothing when
     // every one is empty or a number.
     void checkNumberBoxes();
+    // True when a spring is chosen; else the report's message that none is.
+    bool springChosen();
+    // Whether the drawing may be made now: checkNumberBoxes (which throws),
+    // then springChosen.
+    bool readyToDraw();
 
     // --- the rules themselves (public so they can be driven one by one) --------
     bool fTextBoxNumberCheck(Ctl box);
@@ -210,6 +217,9 @@ private:
     UserInterface& ui_;
     CalcScreen& screen_;
     Form form_;
+    // The box a rule is writing a computed force into: the number check,
+    // which is for what the user types, leaves that write as it is.
+    std::optional<Ctl> computedBox_;
 };
 
 }  // namespace tolvane

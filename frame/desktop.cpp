@@ -185,7 +185,11 @@ void QtPrinterPort::setup(QWidget* owner)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer_.get(), owner);
     preparePrintSetup(dialog);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QPrinter& p = *printer_;
+    if (p.outputFormat() == QPrinter::PdfFormat ? !p.outputFileName().isEmpty() : !p.printerName().isEmpty())
+        chosen_ = true;
 }
 
 bool QtPrinterPort::print(const PrintJob& job)

@@ -39,10 +39,12 @@ public:
     ~QtPrinterPort() override;
     QStringList printerNames() override;
     void setup(QWidget* owner) override;
+    bool destinationChosen() override { return chosen_; }
     bool print(const PrintJob& job) override;
 
 private:
     std::unique_ptr<QPrinter> printer_;
+    bool chosen_ = false;
 };
 
 class QtClipboardPort final : public ClipboardPort {

@@ -113,9 +113,10 @@ void MainWindow::imgAllClear_Click() { clearCommand(true, true); }
 void MainWindow::showDxfDialog(const QString& procedure)
 {
     try {
-        // What the report refuses as no number is not drawn either: the
-        // same message names the box, and no dialog opens.
-        model_->checkNumberBoxes();
+        // What the report refuses is not drawn either, with the report's
+        // message: a box that is no number, or no spring. No dialog opens.
+        if (!model_->readyToDraw())
+            return;
         const bool complete = setSpData(form(), model_->InputMode);
         if (!ports_.hooks.showDxfDialog)
             throw objectRequired();
@@ -177,7 +178,8 @@ void MainWindow::mnuPrint_Click()
     printers->clear();
     const QStringList names = ports_.printer->printerNames();
     printers->addItems(names);
-    if (names.isEmpty()) {
+    // A destination chosen in the printer setup (a printer or a PDF file) counts too.
+    if (names.isEmpty() && !ports_.printer->destinationChosen()) {
         ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));
         return;
     }

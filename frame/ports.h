@@ -39,6 +39,9 @@ public:
     virtual QStringList printerNames() = 0;
     // The printer setup dialog; what the user picks applies to later prints.
     virtual void setup(QWidget* owner) = 0;
+    // True once the setup has been confirmed with a destination, an
+    // installed printer or a PDF file; it stays until the program ends.
+    virtual bool destinationChosen() = 0;
     // Sends the job to the chosen printer; false when it could not.
     virtual bool print(const PrintJob& job) = 0;
 };

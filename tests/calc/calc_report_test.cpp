@@ -2,6 +2,8 @@
 // result box's own rules.
 #include "calc_fixture.h"
 
+#include <functional>
+
 using namespace tolvane;
 using namespace tolvane::test;
 
@@ -23,6 +25,16 @@ protected:
         return text(field::ReportText);
     }
     bool dxfOn() { return form()[Ctl::imgOutputDXF].enabled; }
+    // The refusal's message names the box; the box takes the focus, its
+    // text selected to be typed over.
+    void expectRefused(Ctl box, const QString& caption)
+    {
+        const QString prompt = QStringLiteral("「") + caption
+                               + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
+        EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{prompt, kMbOk | kMbExclamation, "警告"}}));
+        EXPECT_TRUE(!screen.focus.isEmpty() && screen.focus.last() == box);
+        EXPECT_EQ(std::pair(form()[box].selStart, form()[box].selLength), std::pair(0, int(text(box).size())));
+    }
 };
 
 TEST_F(Report, AllValuesLineByLine)
@@ -79,7 +91,8 @@ TEST_F(Report, PressureOnlyStartLoadPerSpringIsNotRounded)
     EXPECT_TRUE(r.contains("\r\n加工開始 = 9mm --> 18kgX3=54kg\r\n"));
 }
 
-// More than eleven lines enable the DXF commands; fewer leave them as they were.
+// More than eleven lines enable the DXF button; fewer leave it off, as
+// emptying the box before the report left it. The menu entry follows the box.
 TEST_F(Report, TheDxfButtonFollowsTheLineCount)
 {
     loadsExample();
@@ -95,7 +108,8 @@ TEST_F(Report, TheDxfButtonFollowsTheLineCount)
     ASSERT_TRUE(dxfOn());
     type(field::Stroke, "");
     EXPECT_FALSE(report().contains("SPタワミ"));
-    EXPECT_TRUE(dxfOn());
+    EXPECT_FALSE(dxfOn());
+    expectEnabled({Ctl::mnuDxf}, true);
 }
 
 TEST_F(Report, NoSpringChosen)
@@ -136,17 +150,21 @@ TEST_F(Report, EmptyCompressionAndBiteBecomeZeroFirst)
 }
 
 // What was typed is the user's: a text that is no number, or one too large
-// to calculate with, is named in a message, stays as typed, and no report
-// (with results changed to fit it) is made.
-TEST_F(Report, ACompressionBiteOrStartDistanceThatIsNoNumberIsNamedAndLeftAsTyped)
+// to calculate with, in any box the report reads is named by the caption
+// beside it in a message, stays as typed, and no report (with results
+// changed to fit it) is made.
+TEST_F(Report, ABoxThatIsNoNumberIsNamedByItsCaptionAndLeftAsTyped)
 {
     const QString huge = "1" + QString(309, QLatin1Char('0'));
     const std::tuple<Ctl, const char*, bool> boxes[] = {
-        {field::InitialCompression, "初圧 (mm)", false},
-        {field::Bite, "カミアイ", false},
-        {field::StartBeforeBottom, "下死点手前 (mm)", true}};
+        {field::PlateThickness, "板厚 (T)", false},      {field::ProcessingLength, "加工長さ (L)", false},
+        {field::ShearFactor, "係数", false},             {field::StrippingPercent, "ストリッピング", false},
+        {field::InitialCompression, "初圧 (mm)", false}, {field::Stroke, "ストローク (mm)", false},
+        {field::SpringCount, "使用本数", false},         {field::Bite, "カミアイ", false},
+        {field::StartBeforeBottom, "下死点手前 m/m", true}};
     for (const auto& [box, caption, part] : boxes) {
-        for (const QString& bad : {QStringLiteral("-"), QStringLiteral("."), QStringLiteral("1.2.3"), huge}) {
+        for (const QString& bad : {QStringLiteral("-"), QStringLiteral("."), QStringLiteral("1.2.3"),
+                                   QStringLiteral("1..2"), huge}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad.left(8).toStdString());
             if (part) {
                 pressureOnly();
@@ -155,21 +173,44 @@ TEST_F(Report, ACompressionBiteOrStartDistanceThatIsNoNumberIsNamedAndLeftAsType
                 loadsExample();
             }
             report();
+            const QString before = text(box);
             type(box, bad);
             const QString shownLoad = text(field::InitialLoadKgf);
             ui.boxes.clear();
             EXPECT_EQ(report(), "");
             EXPECT_EQ(text(box), bad);
             EXPECT_EQ(text(field::InitialLoadKgf), shownLoad);
-            const QString prompt = QStringLiteral("「") + QString::fromUtf8(caption)
-                                   + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
-            EXPECT_EQ(ui.boxes, (QList<MsgBoxCall>{{prompt, kMbOk | kMbExclamation, "警告"}}));
-            // The named box takes the focus, its text selected to be typed over.
-            EXPECT_TRUE(!screen.focus.isEmpty() && screen.focus.last() == box);
-            EXPECT_EQ(std::pair(model->form()[box].selStart, model->form()[box].selLength), std::pair(0, int(bad.size())));
-            EXPECT_TRUE(errors().last().startsWith("■Err：[frmMain]-[imgDisplayTxt_Clickイベント]："));
+            expectRefused(box, QString::fromUtf8(caption));
+            EXPECT_TRUE(errors().value(errors().size() - 1).startsWith("■Err：[frmMain]-[imgDisplayTxt_Clickイベント]："));
+            type(box, before);
         }
     }
+}
+
+// A force the rules could not round (beyond single precision) stays in its
+// box unrounded while its display keeps an earlier value: refused, so no
+// report shows one number beside another.
+TEST_F(Report, AForceTooLargeToRoundIsRefused)
+{
+    const std::tuple<Ctl, QString, Ctl, const char*> cases[] = {
+        {field::ProcessingLength, "1" + QString(40, u'0'), field::ProcessingPressure, "圧力 (Kg)"},
+        {field::StrippingPercent, "1" + QString(38, u'0'), field::StrippingForce, "必要ストリッピング力"}};
+    for (const auto& [typed, value, refused, caption] : cases) {
+        SCOPED_TRACE(caption);
+        loadsExample();
+        const QString before = text(typed);
+        type(typed, value);
+        ui.boxes.clear();
+        EXPECT_EQ(report(), "");
+        expectRefused(refused, QString::fromUtf8(caption));
+        type(typed, before);
+    }
+    // Large, but within what the rules round: reported as computed.
+    type(field::ProcessingLength, "99999999999999999999");
+    const QString r = report();
+    EXPECT_TRUE(r.startsWith(QStringLiteral("加工長 = 99999999999999999999m/m\r\n板厚 = t2\r\n加工圧 = 7E+21kgf\r\n"
+                                            "必要ストリッピング力 (5\uFF05) = 3.5E+20kgf\r\n")))
+        << r.left(120).toStdString();
 }
 
 TEST_F(Report, ANegativeStartCompressionIsPrintedAsItIs)
@@ -231,12 +272,29 @@ TEST_F(Report, EmptyingTheBoxSwitchesTheCommandsOffAndMarksItUnsaved)
     EXPECT_EQ(form()[Ctl::imgCopy].picture, "materials/copy_disable.gif");
     expectEnabled({Ctl::imgCopy, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2,
                    Ctl::imgSelectAll}, false);
-    // The DXF commands are not the result box's.
-    expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, true);
+}
 
-    model->setDxfCommandsEnabled(false);
-    EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
-    expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, false);
+// Nothing is drawn from a report no longer shown: whatever empties the box
+// turns the DXF button (with its picture) and the menu entry off.
+TEST_F(Report, WhateverEmptiesTheReportTurnsTheDxfCommandsOff)
+{
+    const std::pair<const char*, std::function<void()>> emptiers[] = {
+        {"reset", [&] { model->Textbox1Clar(); }},
+        {"kind", [&] { model->kindClicked(model->SpringKind == "M1" ? "K1" : "M1"); }},
+        {"series", [&] { model->seriesClicked("SWB"); }},
+        {"use count", [&] { click(field::UseCount50); }},
+        {"mode", [&] { click(field::ModePart); }},
+    };
+    for (const auto& [what, empty] : emptiers) {
+        SCOPED_TRACE(what);
+        loadsExample();
+        report();
+        ASSERT_TRUE(dxfOn());
+        empty();
+        EXPECT_EQ(text(field::ReportText), "");
+        EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
+        expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, false);
+    }
 }
 
 }  // namespace

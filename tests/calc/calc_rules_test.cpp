@@ -95,6 +95,27 @@ TEST_F(Rules, PressureAndStrippingForce)
     expectTexts({{field::PressureDisplay, "---"}, {field::StrippingForceDisplay, "---"}});
 }
 
+// The number check is for what the user types: a force the rules write goes
+// into its box as computed, exponent and all, without a beep or a move of the
+// focus, and the displays show the same number.
+TEST_F(Rules, AComputedForceIsShownAsComputed)
+{
+    type(field::PlateThickness, "1.6");
+    type(field::ProcessingLength, "99999999999999999999");
+    expectTexts({{field::ProcessingPressure, "5.6E+21"}, {field::PressureDisplay, "5.6E+21 kgf"},
+                 {field::StrippingForce, "2.8E+20"}, {field::StrippingForceDisplay, "2.8E+20 kgf"}});
+    // 0.00001 x 0.1 x 35 = 3.5E-05, which rounds to 0.
+    type(field::PlateThickness, "0.00001");
+    type(field::ProcessingLength, "0.1");
+    expectTexts({{field::ProcessingPressure, "0"}, {field::PressureDisplay, "---"}});
+    EXPECT_EQ(ui.beeps, 0);
+    EXPECT_TRUE(screen.focus.isEmpty());
+    EXPECT_EQ(errors(), QStringList{});
+    // Typed into the box, the same text is the user's and is checked.
+    type(field::ProcessingPressure, "5.6E+21");
+    EXPECT_EQ(text(field::ProcessingPressure), "5.621");
+}
+
 TEST_F(Rules, TheLoadsOfTheWorkedExample)
 {
     loadsExample();

@@ -150,7 +150,8 @@ TEST_F(CommandTest, AnyMouseButtonPressesAndReleasesButOnlyTheLeftOneClicks)
 
 TEST_F(CommandTest, DxfOutputFillsTheRecordOnlyWhileTheDialogIsOpen)
 {
-    for (const auto& [c, text] : {std::pair{field::FreeLength, "50"}, {field::InitialCompression, "3"},
+    for (const auto& [c, text] : {std::pair{field::SpringNo, "SWM20-50"}, {field::FreeLength, "50"},
+                                  {field::InitialCompression, "3"},
                                   {field::Stroke, "10"}, {field::InitialLoadKgf, "24"}, {field::StartLoadKgf, "---"},
                                   {field::FinalLoadKgf, "104"}})
         form().setText(c, QString::fromLatin1(text));
@@ -184,10 +185,13 @@ TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
 {
     int dialogs = 0;
     window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord&, bool) { return ++dialogs, false; };
+    form().setText(field::SpringNo, QStringLiteral("SWM20-50"));
     const std::tuple<Ctl, const char*, Ctl> boxes[] = {
+        {field::PlateThickness, "板厚 (T)", Ctl::Option1},
         {field::InitialCompression, "初圧 (mm)", Ctl::Option1},
+        {field::Stroke, "ストローク (mm)", Ctl::Option1},
         {field::Bite, "カミアイ", Ctl::Option1},
-        {field::StartBeforeBottom, "下死点手前 (mm)", Ctl::Option2}};
+        {field::StartBeforeBottom, "下死点手前 m/m", Ctl::Option2}};
     for (const auto& [box, caption, mode] : boxes) {
         for (const char* bad : {"1.2.3", "-"}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad);
@@ -208,10 +212,27 @@ TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
     EXPECT_EQ(dialogs, 1);
 }
 
+// Without a spring there is nothing to draw: both DXF commands say so with
+// the report's message, open no dialog and fill no record.
+TEST_F(CommandTest, WithoutASpringNothingIsDrawn)
+{
+    int dialogs = 0;
+    window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord&, bool) { return ++dialogs, false; };
+    form().setText(field::FreeLength, QStringLiteral("50"));
+    window->imgOutputDXF_Click();
+    window->mnuDxf_Click();
+    EXPECT_EQ(dialogs, 0);
+    const MsgBoxCall none{QStringLiteral("スプリングが選択されていません。"), kMbInformation, QStringLiteral("警告")};
+    EXPECT_EQ(ui.boxes, (Boxes{none, none}));
+    EXPECT_EQ(springRecord().fields(), QStringList(10));
+    EXPECT_TRUE(sandbox.logMessages().filter(QStringLiteral("■Err")).isEmpty());
+}
+
 TEST_F(CommandTest, AnIncompleteRecordIsSaidSo)
 {
     bool complete = true;
     window->hooks().showDxfDialog = [&](MainWindow&, const SpringRecord&, bool c) { return complete = c, false; };
+    form().setText(field::SpringNo, QStringLiteral("SWM20-50"));
     window->imgOutputDXF_Click();
     EXPECT_FALSE(complete);  // no free length
 }

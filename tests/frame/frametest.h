@@ -31,10 +31,12 @@ class RecordingPrinter final : public PrinterPort {
 public:
     QStringList printerNames() override { return names; }
     void setup(QWidget*) override { ++setups; }
+    bool destinationChosen() override { return chosen; }
     bool print(const PrintJob& job) override { return jobs.push_back(job), true; }
     QStringList names = {QStringLiteral("Office")};
     std::vector<PrintJob> jobs;
     int setups = 0;
+    bool chosen = false;
 };
 
 class FakeClipboard final : public ClipboardPort {

@@ -2,7 +2,14 @@
 #include "frame/frametest.h"
 #include "frame/printlayout.h"
 
+#include "frame/desktop.h"
+#include "frame/webservers.h"
+
+#include <QComboBox>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QTimer>
 
 namespace tolvane::test {
 namespace {
@@ -74,6 +81,54 @@ TEST_F(PrintTest, TheMenuPrintsTheReportAndSpoolsNothing)
     EXPECT_EQ(printer.jobs.size(), 1u);
     EXPECT_EQ(ui.boxes, (Boxes{{QStringLiteral("プリンター エラーです！\r使用できるプリンターが見つかりません、プリンターをインストールしてから 再度実行してください。"),
                                 16, QStringLiteral("プリント エラー")}}));
+
+    // A destination chosen in the printer setup is a printer too.
+    printer.chosen = true;
+    ui.boxes.clear();
+    window->mnuPrint_Click();
+    EXPECT_EQ(printer.jobs.size(), 2u);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+// On the desktop: a PDF file chosen in the printer setup is where the print
+// command prints, though no printer is installed.
+TEST_F(PrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
+{
+    QtPrinterPort desktop;
+    FramePorts p = ports();
+    p.printer = &desktop;
+    window = std::make_unique<MainWindow>(p);
+    ASSERT_EQ(window->startUp(), StartResult::Run);
+    const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
+    QTimer::singleShot(0, [&] {
+        QPrintDialog* setup = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            setup = setup ? setup : qobject_cast<QPrintDialog*>(w);
+        ASSERT_TRUE(setup);
+        auto* destinations = setup->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = setup->findChild<QLineEdit*>(QStringLiteral("filename"));
+        if (!destinations || !file) {
+            setup->reject();
+            FAIL() << "no destination list or file name";
+        }
+        destinations->setCurrentIndex(destinations->count() - 1);  // the PDF file, after any printers
+        file->setText(pdf);
+        setup->accept();
+    });
+    window->mnuPrinter_Click();
+    EXPECT_TRUE(desktop.destinationChosen());
+
+    putReport(QStringLiteral("SWM20-50\r\nL = 50\r\n圧縮長 = 37mm"));
+    window->mnuPrint_Click();
+    EXPECT_TRUE(ui.boxes.empty());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000)) << "pdftotext (poppler-utils) is needed";
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& line : {QStringLiteral("---------------------- Tolvane ----------------------"),
+                                QStringLiteral("圧縮長 = 37mm"),
+                                QStringLiteral("----------------- ") + productPageUrl() + QStringLiteral(" -----------------")})
+        EXPECT_TRUE(printed.contains(line)) << line.toStdString() << " in:\n" << printed.toStdString();
 }
 
 }  // namespace
