@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "catalogue/jetcopy.h"
+#include "services/log.h"
 #include "services/numtext.h"
 #include "services/vberror.h"
 
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -50,6 +52,17 @@ enum : int {
 QString quoted(const QString& s)
 {
     return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
+}
+
+// Whether a result column of this name is one the caller keeps: one it
+// names (every one when it names none), and only the first of that name,
+// the one a field is looked up by.
+bool keptColumn(const QString& name, const QStringList& kept, std::initializer_list<QStringView> keep)
+{
+    if (keep.size() == 0)
+        return true;
+    const auto same = [&](QStringView other) { return other.compare(name, Qt::CaseInsensitive) == 0; };
+    return std::any_of(keep.begin(), keep.end(), same) && std::none_of(kept.begin(), kept.end(), same);
 }
 
 // dblText of a catalogue value, by a shorter road for the usual ones: a
@@ -270,7 +283,7 @@ public:
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
 
-    CatalogueRecordset run(const QString& sql)
+    CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
     {
         const QByteArray text = sql.toUtf8();
         const char* tail = nullptr;
@@ -291,22 +304,38 @@ public:
             throw VbError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
 
         CatalogueRecordset result;
+        QList<int> held;  // the columns whose fields are kept
         shown_.clear();
         for (int c = 0; c < columnCount; ++c) {
             const char* declared = sqlite3_column_decltype(stmt_, c);
-            result.columns.append(QString::fromUtf8(sqlite3_column_name(stmt_, c)));
-            result.types.append(QString::fromUtf8(declared ? declared : ""));
             shown_.append(shownAs(declared));
+            const QString name = QString::fromUtf8(sqlite3_column_name(stmt_, c));
+            if (!keptColumn(name, result.columns, keep))
+                continue;
+            held.append(c);
+            result.columns.append(name);
+            result.types.append(QString::fromUtf8(declared ? declared : ""));
         }
-        const qint64 rowCap = catalogueCaps().rows;
+        // No catalogue holds more; a file that makes a query return more is
+        // damaged. A row costs its list's handle and block, a field its
+        // string and characters; counted field by field, a result stops at
+        // most one value past its cap.
+        constexpr qint64 kRowBytes = 64;
+        constexpr qint64 kFieldBytes = sizeof(QString);
+        const CatalogueCaps& caps = catalogueCaps();
+        qint64 bytes = 0;
         while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-            // No catalogue holds more; a file that says so is damaged.
-            if (result.rows.size() >= rowCap)
-                throw jetcopy::damagedDatabase(path_);
+            if (result.rows.size() >= caps.rows)
+                overCap(QStringLiteral("結果の行数"), caps.rows, QStringLiteral(" 行"));
             QStringList row;
-            row.reserve(columnCount);
-            for (int c = 0; c < columnCount; ++c)
+            row.reserve(held.size());
+            bytes += kRowBytes;
+            for (const int c : held) {
                 row.append(fieldText(c));
+                bytes += kFieldBytes + 2 * row.constLast().size();
+                if (bytes > caps.resultBytes)
+                    overCap(QStringLiteral("結果"), caps.resultBytes, QStringLiteral(" バイト"));
+            }
             result.rows.append(std::move(row));
         }
         if (rc != SQLITE_DONE)
@@ -419,6 +448,13 @@ private:
         if (it == texts.cend())
             it = texts.insert(bits, single ? sngText(static_cast<float>(value)) : catalogueNumberText(value));
         return *it;
+    }
+
+    [[noreturn]] void overCap(const QString& what, qint64 cap, const QString& unit) const
+    {
+        WriteEventLog(QDir::toNativeSeparators(path_) + QStringLiteral(" のクエリの") + what + QStringLiteral("が上限 (") +
+                      QString::number(cap) + unit + QStringLiteral(") を超えるため読み込みを止めました"));
+        throw jetcopy::damagedDatabase(path_);
     }
 
     [[noreturn]] void fail(int rc, const QString& sql = {})
@@ -587,11 +623,12 @@ QStringList CatalogueRecordset::column(QStringView name) const
     return out;
 }
 
-CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql)
+CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql,
+                                     std::initializer_list<QStringView> keep)
 {
     checkConnect(connect);
     const std::lock_guard lock(catalogueLock());
-    return onCatalogue(databasePath, [&](Connection& db) { return db.run(sql); });
+    return onCatalogue(databasePath, [&](Connection& db) { return db.run(sql, keep); });
 }
 
 QString readDatabaseVersion(const QString& databasePath)

@@ -44,7 +44,9 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         makeDatabase(path, kFixture);
+        ExistLogFolder();
     }
+    void TearDown() override { setCatalogueCaps({}); }
 
     CatalogueRecordset query(const char* sql, const QString& file = {})
     {
@@ -63,6 +65,7 @@ protected:
         return -1;
     }
 
+    Sandbox sandbox;  // for the log
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("ZEKA.mdb"));
     QString description;
@@ -217,7 +220,8 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
 // One connection is kept per file, checked against the file before every
 // query: a file rewritten or replaced between queries is read as it now is.
 // No query holds more than a catalogue may: a value over its cap, or more
-// rows than the cap, is damage.
+// rows than the cap, is damage, with a line naming the cap. A caller's
+// result holds only the fields it keeps.
 TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
 {
     EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
@@ -234,7 +238,16 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [BIG];")), 3049);
     setCatalogueCaps({.rows = 2});
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3049);
+    EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path +
+                                               QStringLiteral(" のクエリの結果の行数が上限 (2 行) を超えるため読み込みを止めました")));
     setCatalogueCaps({});
+
+    makeDatabase(path, QStringLiteral("ALTER TABLE SWB ADD COLUMN D1; ALTER TABLE SWB ADD COLUMN D2;"));
+    const CatalogueRecordset kept =
+        runCatalogueQuery(path, kConnect, QStringLiteral("SELECT * FROM [SWB];"), {u"d1", u"NO", u"none"});
+    EXPECT_EQ(kept.columns, (QStringList{"NO", "D1"}));
+    EXPECT_EQ(kept.rows, (QList<QStringList>{{"x", ""}, {"y", ""}, {"z", ""}}));
+    EXPECT_THROW(kept.field(0, u"none"), VbError);
 }
 
 }  // namespace
