@@ -20,6 +20,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <list>
@@ -52,6 +53,27 @@ enum : int {
 QString quoted(const QString& s)
 {
     return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
+}
+
+VbError fileInUse(const QString& shown)
+{
+    return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
+}
+
+// An SQLite file is read in place as its main file stands, never replayed
+// or locked (either would write beside it). Changes that another program
+// has committed but not yet written back lie in its -wal file, which such a
+// read never sees: until they are written back the file is in use, rather
+// than shown with the rows from before them. A writer that opened the file
+// through a link keeps that file beside the file the link leads to.
+void refuseUnwrittenChanges(const std::string& file, const QString& shown)
+{
+    const std::unique_ptr<char, void (*)(void*)> real(::realpath(file.c_str(), nullptr), std::free);
+    for (const std::string& name : {file, real ? std::string(real.get()) : file}) {
+        struct stat st {};
+        if (::stat((name + "-wal").c_str(), &st) == 0 && st.st_size > 0)
+            throw fileInUse(shown);
+    }
 }
 
 // Whether a result column of this name is one the caller keeps: one it
@@ -282,6 +304,8 @@ public:
     // A copy that turned out damaged while read: the connection is of no
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
+    // The sample's SQLite file itself, not a copy of ours.
+    bool inPlace() const { return copy_.empty(); }
 
     CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
     {
@@ -478,7 +502,7 @@ private:
             throw jetcopy::damagedDatabase(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            throw VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" は既に使用中です。"));
+            throw fileInUse(path_);
         case SQLITE_ERROR: {
             static const QLatin1String noTable("no such table: ");
             static const QLatin1String noColumn("no such column: ");
@@ -559,8 +583,11 @@ auto onCatalogue(const QString& path, What&& what)
         if (kept.size() > kKeptConnections)
             kept.pop_back();
     }
+    Connection& db = *kept.front().db;
+    if (db.inPlace())
+        refuseUnwrittenChanges(file, path);
     try {
-        return what(*kept.front().db);
+        return what(db);
     } catch (...) {
         if (kept.front().db->broken())
             kept.pop_front();

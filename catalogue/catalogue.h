@@ -61,7 +61,9 @@ VbError noCurrentRecord();
 // in the query, 3075 syntax error, 3142 text after the statement, 3219 not a
 // row-returning query, 3170 foreign connect type (or no Jet reader), 13 a
 // field that cannot be text. A value or a result over its cap is damage
-// (3049).
+// (3049). An SQLite file with changes still in its "-wal" file (another
+// program writing it) is refused as in use (3045): read as it stands, it
+// would show the rows from before those changes.
 // Of each row only the fields named in keep are held (all of them when it
 // is empty): a caller that lists one field holds no more than that, however
 // wide the table. A field named there that the result lacks is unknown to

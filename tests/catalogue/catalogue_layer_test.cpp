@@ -250,4 +250,36 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
     EXPECT_THROW(kept.field(0, u"none"), VbError);
 }
 
+// Changes another program has committed to a catalogue in SQLite's WAL mode
+// wait in its -wal file until written back; reading the file as it stands
+// would show the rows from before them. Until then the file is in use, on a
+// kept connection as on a new one; nothing is written beside it.
+TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
+{
+    makeDatabase(path, QStringLiteral("PRAGMA journal_mode=WAL;"));
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
+    const QByteArray before = readAll(path);
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA wal_autocheckpoint=0; DELETE FROM SWB WHERE D1 = 20;", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(readAll(path) == before);
+    const QString link = dir.filePath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::link(path, link));
+    for (bool kept : {true, false}) {
+        if (!kept)
+            closeCatalogues();
+        EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3045);
+        EXPECT_EQ(description, QStringLiteral("ファイル '") + path + QStringLiteral("' は既に使用中です。"));
+    }
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];"), link), 3045);
+    ASSERT_TRUE(QFile::remove(link));
+    // Written back, with the writer still there: the file is current again.
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA wal_checkpoint(TRUNCATE);", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 2);
+    sqlite3_close(writer);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
+}
+
 }  // namespace
