@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -60,20 +61,16 @@ VbError fileInUse(const QString& shown)
     return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
 }
 
-// An SQLite file is read in place as its main file stands, never replayed
-// or locked (either would write beside it). Changes that another program
-// has committed but not yet written back lie in its -wal file, which such a
-// read never sees: until they are written back the file is in use, rather
-// than shown with the rows from before them. A writer that opened the file
-// through a link keeps that file beside the file the link leads to.
-void refuseUnwrittenChanges(const std::string& file, const QString& shown)
+// Where a writer of the SQLite file keeps the changes it has committed but
+// not yet written back into the file: beside it, or, when it opened the file
+// through a link, beside the file the link leads to.
+std::vector<std::string> walFilesOf(const std::string& file)
 {
+    std::vector<std::string> names = {file + "-wal"};
     const std::unique_ptr<char, void (*)(void*)> real(::realpath(file.c_str(), nullptr), std::free);
-    for (const std::string& name : {file, real ? std::string(real.get()) : file}) {
-        struct stat st {};
-        if (::stat((name + "-wal").c_str(), &st) == 0 && st.st_size > 0)
-            throw fileInUse(shown);
-    }
+    if (real && file != real.get())
+        names.push_back(std::string(real.get()) + "-wal");
+    return names;
 }
 
 // Whether a result column of this name is one the caller keeps: one it
@@ -278,6 +275,7 @@ public:
             // The path may have held a Jet file before.
             jetcopy::dropCopiesOf(file);
             open(file);
+            walFiles_ = walFilesOf(file);
             return;
         case FileFormat::Jet3:
         case FileFormat::Jet4:
@@ -304,8 +302,18 @@ public:
     // A copy that turned out damaged while read: the connection is of no
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
-    // The sample's SQLite file itself, not a copy of ours.
-    bool inPlace() const { return copy_.empty(); }
+    // An SQLite file is read in place as its main file stands, never
+    // replayed or locked (either would write beside it), so a read never
+    // sees changes still in its -wal file: until they are written back the
+    // file is in use, rather than shown with the rows from before them.
+    void refuseUnwrittenChanges() const
+    {
+        for (const std::string& wal : walFiles_) {
+            struct stat st {};
+            if (::stat(wal.c_str(), &st) == 0 && st.st_size > 0)
+                throw fileInUse(path_);
+        }
+    }
 
     CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
     {
@@ -525,6 +533,7 @@ private:
 
     QString path_;
     std::string copy_;  // the SQLite copy opened in place of a Jet file
+    std::vector<std::string> walFiles_;  // of an SQLite file read in place
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;  // the statement of the query that runs
     bool broken_ = false;
@@ -584,8 +593,7 @@ auto onCatalogue(const QString& path, What&& what)
             kept.pop_back();
     }
     Connection& db = *kept.front().db;
-    if (db.inPlace())
-        refuseUnwrittenChanges(file, path);
+    db.refuseUnwrittenChanges();
     try {
         return what(db);
     } catch (...) {
