@@ -29,7 +29,8 @@ const QString& chosenEntry(const ControlState& list)
 void CalcModel::DataSearch()
 {
     guarded(u"DataSearch", [&] {
-        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
+        // Each query holds only the field its list shows, however wide the table.
+        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery, {u"NO"});
         // Each list is emptied before its rows are read, so a failure while
         // reading leaves it empty rather than showing the previous series.
         clearList(form_, field::SizeList);
@@ -39,7 +40,7 @@ void CalcModel::DataSearch()
             clearList(form_, field::DiameterList);
             return;
         }
-        const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery);
+        const CatalogueRecordset diameters = runCatalogueQuery(DbFilePathD, kDiameterConnect, SeriesQuery, {u"d"});
         clearList(form_, field::DiameterList);
         form_.setItems(field::DiameterList, diameters.column(u"d"));
     });
@@ -58,7 +59,7 @@ void CalcModel::List2_Click()
 void CalcModel::Dsize_DataSearch()
 {
     guarded(u"Dsize_DataSearch", [&] {
-        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery);
+        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery, {u"NO"});
         clearList(form_, field::SizeList);
         if (sizes.rows.isEmpty())
             throw noCurrentRecord();

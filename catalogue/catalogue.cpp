@@ -1,10 +1,12 @@
 #include "catalogue/catalogue.h"
 
 #include "catalogue/jetcopy.h"
+#include "services/log.h"
 #include "services/numtext.h"
 #include "services/vberror.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 
@@ -13,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -24,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -44,6 +48,34 @@ enum : int {
 };
 
 using jetcopy::quoted;
+
+VbError fileInUse(const QString& shown)
+{
+    return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
+}
+
+// Where a writer of the SQLite file keeps the changes it has committed but
+// not yet written back into the file: beside it, or, when it opened the file
+// through a link, beside the file the link leads to.
+std::vector<std::string> walFilesOf(const std::string& file)
+{
+    std::vector<std::string> names = {file + "-wal"};
+    const std::unique_ptr<char, void (*)(void*)> real(::realpath(file.c_str(), nullptr), std::free);
+    if (real && file != real.get())
+        names.push_back(std::string(real.get()) + "-wal");
+    return names;
+}
+
+// Whether a result column of this name is one the caller keeps: one it
+// names (every one when it names none), and only the first of that name,
+// the one a field is looked up by.
+bool keptColumn(const QString& name, const QStringList& kept, std::initializer_list<QStringView> keep)
+{
+    if (keep.size() == 0)
+        return true;
+    const auto same = [&](QStringView other) { return other.compare(name, Qt::CaseInsensitive) == 0; };
+    return std::any_of(keep.begin(), keep.end(), same) && std::none_of(kept.begin(), kept.end(), same);
+}
 
 // dblText of a catalogue value, by a shorter road for the usual ones: a
 // series query turns thousands of fields into text on every click. When the
@@ -249,6 +281,7 @@ public:
             // The path may have held a Jet file before.
             jetcopy::dropCopiesOf(source_);
             open(file);
+            walFiles_ = walFilesOf(file);
             return;
         case FileFormat::Jet3:
         case FileFormat::Jet4:
@@ -275,6 +308,18 @@ public:
     // A copy that turned out damaged while read: the connection is of no
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
+    // An SQLite file is read in place as its main file stands, never
+    // replayed or locked (either would write beside it), so a read never
+    // sees changes still in its -wal file: until they are written back the
+    // file is in use, rather than shown with the rows from before them.
+    void refuseUnwrittenChanges() const
+    {
+        for (const std::string& wal : walFiles_) {
+            struct stat st {};
+            if (::stat(wal.c_str(), &st) == 0 && st.st_size > 0)
+                throw fileInUse(path_);
+        }
+    }
 
     // Whether a copy recorded with its file's digest still is the file's: it
     // is checked on every use until the file is old enough for its times to
@@ -292,7 +337,7 @@ public:
         return true;
     }
 
-    CatalogueRecordset run(const QString& sql)
+    CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
     {
         const QByteArray text = sql.toUtf8();
         const char* tail = nullptr;
@@ -313,22 +358,38 @@ public:
             throw VbError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
 
         CatalogueRecordset result;
+        QList<int> held;  // the columns whose fields are kept
         shown_.clear();
         for (int c = 0; c < columnCount; ++c) {
             const char* declared = sqlite3_column_decltype(stmt_, c);
-            result.columns.append(QString::fromUtf8(sqlite3_column_name(stmt_, c)));
-            result.types.append(QString::fromUtf8(declared ? declared : ""));
             shown_.append(shownAs(declared));
+            const QString name = QString::fromUtf8(sqlite3_column_name(stmt_, c));
+            if (!keptColumn(name, result.columns, keep))
+                continue;
+            held.append(c);
+            result.columns.append(name);
+            result.types.append(QString::fromUtf8(declared ? declared : ""));
         }
-        const qint64 rowCap = catalogueCaps().rows;
+        // No catalogue holds more; a file that makes a query return more is
+        // damaged. A row costs its list's handle and block, a field its
+        // string and characters; counted field by field, a result stops at
+        // most one value past its cap.
+        constexpr qint64 kRowBytes = 64;
+        constexpr qint64 kFieldBytes = sizeof(QString);
+        const CatalogueCaps& caps = catalogueCaps();
+        qint64 bytes = 0;
         while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-            // No catalogue holds more; a file that says so is damaged.
-            if (result.rows.size() >= rowCap)
-                throw jetcopy::damagedDatabase(path_);
+            if (result.rows.size() >= caps.rows)
+                overCap(QStringLiteral("結果の行数"), caps.rows, QStringLiteral(" 行"));
             QStringList row;
-            row.reserve(columnCount);
-            for (int c = 0; c < columnCount; ++c)
+            row.reserve(held.size());
+            bytes += kRowBytes;
+            for (const int c : held) {
                 row.append(fieldText(c));
+                bytes += kFieldBytes + 2 * row.constLast().size();
+                if (bytes > caps.resultBytes)
+                    overCap(QStringLiteral("結果"), caps.resultBytes, QStringLiteral(" バイト"));
+            }
             result.rows.append(std::move(row));
         }
         if (rc != SQLITE_DONE)
@@ -421,7 +482,7 @@ private:
             if (bytes == 0)
                 return QStringLiteral("");  // empty, not NULL
             if (bytes > catalogueCaps().valueBytes)
-                throw jetcopy::damagedDatabase(path_);
+                overCap(QStringLiteral("値"), catalogueCaps().valueBytes, QStringLiteral(" バイト"));
             return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)), bytes);
         }
         case SQLITE_NULL:
@@ -453,6 +514,14 @@ private:
         return *it;
     }
 
+    [[noreturn]] void overCap(const QString& what, qint64 cap, const QString& unit) const
+    {
+        const QString reason = QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") + QString::number(cap) + unit +
+                               QStringLiteral(") を超えるため読み込みを止めました");
+        WriteEventLog(QDir::toNativeSeparators(path_) + QStringLiteral(" の") + reason);
+        throw jetcopy::damagedDatabase(path_, reason);
+    }
+
     [[noreturn]] void fail(int rc, const QString& sql = {})
     {
         const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
@@ -474,7 +543,7 @@ private:
             throw jetcopy::damagedDatabase(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            throw VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(path_) + QStringLiteral(" は既に使用中です。"));
+            throw fileInUse(path_);
         case SQLITE_ERROR: {
             static const QLatin1String noTable("no such table: ");
             static const QLatin1String noColumn("no such column: ");
@@ -500,6 +569,7 @@ private:
     jetcopy::FileKey key_;
     std::string copy_;  // the SQLite copy opened in place of a Jet file
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
+    std::vector<std::string> walFiles_;  // of an SQLite file read in place
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;  // the statement of the query that runs
     bool broken_ = false;
@@ -558,8 +628,10 @@ auto onCatalogue(const QString& path, What&& what)
         if (kept.size() > kKeptConnections)
             kept.pop_back();
     }
+    Connection& db = *kept.front().db;
+    db.refuseUnwrittenChanges();
     try {
-        return what(*kept.front().db);
+        return what(db);
     } catch (...) {
         if (kept.front().db->broken())
             kept.pop_front();
@@ -599,11 +671,12 @@ QStringList CatalogueRecordset::column(QStringView name) const
     return out;
 }
 
-CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql)
+CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql,
+                                     std::initializer_list<QStringView> keep)
 {
     checkConnect(connect);
     const std::lock_guard lock(catalogueLock());
-    return onCatalogue(databasePath, [&](Connection& db) { return db.run(sql); });
+    return onCatalogue(databasePath, [&](Connection& db) { return db.run(sql, keep); });
 }
 
 QString readDatabaseVersion(const QString& databasePath)

@@ -17,10 +17,12 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <initializer_list>
+
 namespace tolvane {
 
 struct CatalogueRecordset {
-    QStringList columns;      // as the table declares them
+    QStringList columns;      // the result's columns (those kept), as the table declares them
     QStringList types;        // each column's declared type: a Jet file's keep their Jet type names
     // Every field as the program shows it: text as stored, a Single as its
     // 7-digit number text, a Currency (4 decimals) or Decimal (28 digits)
@@ -58,8 +60,16 @@ VbError noCurrentRecord();
 // damaged database (or one the Jet reader crashed on), 3045 file in use, 3078 missing table, 3061 unknown field
 // in the query, 3075 syntax error, 3142 text after the statement, 3219 not a
 // row-returning query, 3170 foreign connect type (or no Jet reader), 13 a
-// field that cannot be text. A value or a result over its cap is damage (3049).
-CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql);
+// field that cannot be text. A value or a result over its cap is damage
+// (3049). An SQLite file with changes still in its "-wal" file (another
+// program writing it) is refused as in use (3045): read as it stands, it
+// would show the rows from before those changes.
+// Of each row only the fields named in keep are held (all of them when it
+// is empty): a caller that lists one field holds no more than that, however
+// wide the table. A field named there that the result lacks is unknown to
+// field() and column() as above.
+CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql,
+                                     std::initializer_list<QStringView> keep = {});
 
 // DB_VERSION.VERSION of the catalogue ("select VERSION from DB_VERSION"); with
 // several rows the last one's, with none "". Throws VbError as above.
@@ -80,6 +90,9 @@ struct CatalogueCaps {
     qint64 rows = 1000000;                        // one table, or one query's result
     qint64 copyBytes = qint64(64) << 20;          // the SQLite copy of a Jet file
     qint64 readerMemoryBytes = qint64(512) << 20; // the reader's address space
+    // One query's result as the program holds it, counted as 64 bytes a
+    // row, 24 a field and 2 a character.
+    qint64 resultBytes = qint64(32) << 20;
 };
 // Smaller caps make the checks testable on small files; {} the above again.
 void setCatalogueCaps(const CatalogueCaps& caps);

@@ -14,6 +14,12 @@ has what a reader needs and no more: the database page, the system catalogue
 MSysObjects with a row per table, and per table a definition page (no
 indexes), its data pages and the two usage maps that list those pages.
 
+    /usr/bin/python3 tools/make_jet_catalogue.py --wide OUTPUT.mdb TABLE ROWS COLUMNS
+
+Writes instead one table of ROWS rows: NO (Text, "TABLE-000001" on), then
+COLUMNS Yes/No columns, True and False in turn: a file of many small values,
+for measuring what a query on such a table costs.
+
 Standard library only. The file is written beside OUTPUT and renamed over it.
 """
 
@@ -28,7 +34,7 @@ TEXT_CHARS = 255
 CATALOGUE_PAGE = 2  # where every reader looks for MSysObjects
 
 # Column types.
-T_INT, T_LONG, T_DOUBLE, T_DATETIME, T_TEXT, T_OLE = 0x03, 0x04, 0x07, 0x08, 0x0A, 0x0B
+T_BOOL, T_INT, T_LONG, T_DOUBLE, T_DATETIME, T_TEXT, T_OLE = 0x01, 0x03, 0x04, 0x07, 0x08, 0x0A, 0x0B
 FIXED_SIZE = {T_INT: 2, T_LONG: 4, T_DOUBLE: 8, T_DATETIME: 8}
 
 # Column flags and the flag of a text column stored compressed.
@@ -61,8 +67,10 @@ class Column:
         self.name = name
         self.kind = kind
         self.num = num
-        self.fixed = kind in FIXED_SIZE
-        self.size = FIXED_SIZE.get(kind, TEXT_CHARS * 2 if kind == T_TEXT else 0)
+        # A Yes/No value is its bit in the row's null mask: the column is
+        # declared fixed, one byte, but takes no room in the fixed part.
+        self.fixed = kind in FIXED_SIZE or kind == T_BOOL
+        self.size = FIXED_SIZE.get(kind, TEXT_CHARS * 2 if kind == T_TEXT else 1 if kind == T_BOOL else 0)
         self.fixed_offset = 0  # within the fixed part, after the column count
         self.var_index = 0
 
@@ -76,6 +84,8 @@ class Table:
         fixed = [c for c in columns if c.fixed]
         offset = 0
         for c in fixed:
+            if c.kind == T_BOOL:
+                continue
             c.fixed_offset = offset
             offset += c.size
         self.fixed_size = offset
@@ -121,6 +131,8 @@ def row_bytes(table, values):
         if v is None:
             if not c.fixed:
                 var.append(b"")
+        elif c.kind == T_BOOL:
+            pass
         elif c.fixed:
             fmt = {T_INT: "<h", T_LONG: "<i", T_DOUBLE: "<d", T_DATETIME: "<d"}[c.kind]
             struct.pack_into(fmt, fixed, c.fixed_offset, v)
@@ -138,8 +150,8 @@ def row_bytes(table, values):
         out += struct.pack("<H", table.var_count)
     out += bytes((len(table.columns) + 7) // 8 * [0])
     mask_start = len(out) - (len(table.columns) + 7) // 8
-    for c, v in zip(table.columns, values):  # a set bit: not null
-        if v is not None:
+    for c, v in zip(table.columns, values):  # a set bit: not null, or Yes
+        if v is not None and v is not False:
             out[mask_start + c.num // 8] |= 1 << (c.num % 8)
     return bytes(out)
 
@@ -172,15 +184,27 @@ def pack_rows(rows):
     return pages
 
 
-def usage_map(pages):
-    """A map stored within its row: a start page and one bit per page after it."""
+def usage_map(pages, first_free):
+    """A map stored within its row (a start page and one bit per page after
+    it) when the pages lie close enough together; else a row that names
+    bitmap pages of their own, made from first_free on, each with a bit for
+    every page of the file. Returns the row and those pages."""
     start = 0 if max(pages, default=0) < MAP_BITS * 8 else min(pages)
-    bitmap = bytearray(MAP_BITS)
+    if max(pages, default=0) - start < MAP_BITS * 8:
+        bitmap = bytearray(MAP_BITS)
+        for p in pages:
+            bitmap[(p - start) // 8] |= 1 << ((p - start) % 8)
+        return struct.pack("<BI", 0, start) + bytes(bitmap), []
+    per_bitmap = (PAGE - 4) * 8
+    slots = (4 + MAP_BITS) // 4  # the row keeps the size of an inline one
+    count = max(pages) // per_bitmap + 1
+    if count > slots:
+        raise Failure("a table is too large for one usage map")
+    bitmaps = [bytearray(b"\x05\x01\x00\x00") + bytearray(PAGE - 4) for _ in range(count)]
     for p in pages:
-        if p - start >= MAP_BITS * 8:
-            raise Failure("a table's pages are too far apart for one usage map")
-        bitmap[(p - start) // 8] |= 1 << ((p - start) % 8)
-    return struct.pack("<BI", 0, start) + bytes(bitmap)
+        bitmaps[p // per_bitmap][4 + p % per_bitmap // 8] |= 1 << (p % 8)
+    numbers = [first_free + i for i in range(count)] + [0] * (slots - count)
+    return struct.pack("<B%dI" % slots, 1, *numbers), list(zip(numbers, bitmaps))
 
 
 def tdef_page(table):
@@ -311,7 +335,10 @@ def build(tables):
                 map_pages.append(next_page)
                 next_page += 1
             pointers.append(map_pages[-1] << 8 | len(map_rows) % per_page)
-            map_rows.append(usage_map(pages_of_map))
+            row, bitmaps = usage_map(pages_of_map, next_page)
+            pages.update(bitmaps)
+            next_page += len(bitmaps)
+            map_rows.append(row)
         t.maps = tuple(pointers)
 
     pages[0] = database_page()
@@ -324,13 +351,28 @@ def build(tables):
     return b"".join(bytes(pages[p]) for p in range(next_page))
 
 
+def wide_table(name, rows, columns):
+    if not PLAIN_NAME.match(name) or not 0 < rows <= 10000000 or not 0 < columns <= 200:
+        raise Failure("bad table name, row count or column count")
+    cols = [Column("NO", T_TEXT, 0)] + [Column("B%d" % i, T_BOOL, i) for i in range(1, columns + 1)]
+    flags = [[(r + i) % 2 == 0 for i in range(columns)] for r in range(2)]
+    return Table(name, cols, [["%s-%06d" % (name, r + 1)] + flags[r % 2] for r in range(rows)])
+
+
 def main(argv):
-    if len(argv) < 3:
-        sys.stderr.write("usage: make_jet_catalogue.py OUTPUT.mdb TABLE.csv...\n")
+    wide = len(argv) == 6 and argv[1] == "--wide"
+    if len(argv) < 3 or (argv[1] == "--wide" and not wide):
+        sys.stderr.write("usage: make_jet_catalogue.py OUTPUT.mdb TABLE.csv...\n"
+                         "       make_jet_catalogue.py --wide OUTPUT.mdb TABLE ROWS COLUMNS\n")
         return 2
-    output = argv[1]
+    output = argv[2] if wide else argv[1]
     try:
-        tables = [read_csv(p) for p in argv[2:]]
+        if wide:
+            if not argv[4].isdigit() or not argv[5].isdigit():
+                raise Failure("ROWS and COLUMNS are whole numbers")
+            tables = [wide_table(argv[3], int(argv[4]), int(argv[5]))]
+        else:
+            tables = [read_csv(p) for p in argv[2:]]
         names = [t.name.lower() for t in tables]
         if len(set(names)) != len(names) or "msysobjects" in names:
             raise Failure("a table name is repeated or reserved")

@@ -2,6 +2,9 @@
 // test makes itself.
 #include "calc_fixture.h"
 
+#include "catalogue/catalogue.h"
+#include "support/error_of.h"
+
 using namespace tolvane;
 using namespace tolvane::test;
 
@@ -190,6 +193,29 @@ TEST_F(Series, AMissingListFieldLeavesThatListEmptied)
     EXPECT_EQ(items(field::SizeList), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
     EXPECT_TRUE(items(field::DiameterList).isEmpty());
     EXPECT_EQ(errors().size(), 2);
+}
+
+// A list holds only the field it shows: a series whose table is wide, far
+// over the result cap as a whole, lists every size and diameter, while the
+// whole table is damage, with a line naming the cap.
+TEST_F(Series, AListHoldsOnlyTheFieldItShows)
+{
+    QString wide = "DROP TABLE SWB; CREATE TABLE SWB (NO TEXT, D1 REAL";
+    for (int i = 0; i < 100; ++i)
+        wide += QStringLiteral(", B%1 INTEGER").arg(i);
+    wide += QStringLiteral("); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                           "INSERT INTO SWB (NO, D1, B0, B99) SELECT 'SWB' || i, 10, 1, 0 FROM n;");
+    const QString zeka = sandbox.root() + "/program/ZEKA.mdb";
+    makeDatabase(zeka, wide);
+    setCatalogueCaps({.resultBytes = 50000});
+    model->seriesClicked("SWB");
+    EXPECT_EQ(items(field::SizeList).size(), 400);
+    EXPECT_EQ(items(field::DiameterList), (QStringList{"10", "20"}));
+    EXPECT_EQ(errors(), QStringList{});
+    EXPECT_EQ(errorOf([&] { runCatalogueQuery(zeka, {}, "SELECT * FROM [SWB];"); }), 3049);
+    setCatalogueCaps({});
+    EXPECT_TRUE(sandbox.logMessages().contains(
+        "□Eve：" + zeka + " のクエリの結果が上限 (50000 バイト) を超えるため読み込みを止めました"));
 }
 
 TEST_F(Series, ASizeNoRowHasKeepsThePreviousSizeAndRunsNothing)

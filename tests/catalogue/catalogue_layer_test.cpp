@@ -44,7 +44,9 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         makeDatabase(path, kFixture);
+        ExistLogFolder();
     }
+    void TearDown() override { setCatalogueCaps({}); }
 
     CatalogueRecordset query(const char* sql, const QString& file = {})
     {
@@ -63,6 +65,7 @@ protected:
         return -1;
     }
 
+    Sandbox sandbox;  // for the log
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("ZEKA.mdb"));
     QString description;
@@ -217,7 +220,8 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
 // One connection is kept per file, checked against the file before every
 // query: a file rewritten or replaced between queries is read as it now is.
 // No query holds more than a catalogue may: a value over its cap, or more
-// rows than the cap, is damage.
+// rows than the cap, is damage, with a line naming the cap. A caller's
+// result holds only the fields it keeps.
 TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
 {
     EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
@@ -232,9 +236,52 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
 
     EXPECT_EQ(query("SELECT * FROM [MiB];").rows[0][0].size(), 1 << 20);
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [BIG];")), 3049);
+    EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path +
+                                               QStringLiteral(" のクエリの値が上限 (1048576 バイト) を超えるため読み込みを止めました")));
     setCatalogueCaps({.rows = 2});
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3049);
+    EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path +
+                                               QStringLiteral(" のクエリの結果の行数が上限 (2 行) を超えるため読み込みを止めました")));
     setCatalogueCaps({});
+
+    makeDatabase(path, QStringLiteral("ALTER TABLE SWB ADD COLUMN D1; ALTER TABLE SWB ADD COLUMN D2;"));
+    const CatalogueRecordset kept =
+        runCatalogueQuery(path, kConnect, QStringLiteral("SELECT * FROM [SWB];"), {u"d1", u"NO", u"none"});
+    EXPECT_EQ(kept.columns, (QStringList{"NO", "D1"}));
+    EXPECT_EQ(kept.rows, (QList<QStringList>{{"x", ""}, {"y", ""}, {"z", ""}}));
+    EXPECT_THROW(kept.field(0, u"none"), VbError);
+}
+
+// Changes another program has committed to a catalogue in SQLite's WAL mode
+// wait in its -wal file until written back; reading the file as it stands
+// would show the rows from before them. Until then the file is in use, on a
+// kept connection as on a new one; nothing is written beside it.
+TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
+{
+    makeDatabase(path, QStringLiteral("PRAGMA journal_mode=WAL;"));
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
+    const QByteArray before = readAll(path);
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA wal_autocheckpoint=0; DELETE FROM SWB WHERE D1 = 20;", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(readAll(path) == before);
+    const QString link = dir.filePath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::link(path, link));
+    for (bool kept : {true, false}) {
+        if (!kept)
+            closeCatalogues();
+        EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3045);
+        EXPECT_EQ(description, QStringLiteral("ファイル '") + path + QStringLiteral("' は既に使用中です。"));
+    }
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];"), link), 3045);
+    ASSERT_TRUE(QFile::remove(link));
+    // Written back, with the writer still there: the file is current again.
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA wal_checkpoint(TRUNCATE);", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 2);
+    sqlite3_close(writer);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
 }
 
 }  // namespace
