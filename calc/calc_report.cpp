@@ -284,19 +284,14 @@ void CalcModel::Text1_Change()
     guarded(u"Text1_Change", [&] {
         if (form_.text(field::ReportText).isEmpty()) {
             setCommandButton(Ctl::imgCopy, u"copy", false);
-            for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2})
+            // Nothing is drawn from a report no longer shown: whatever
+            // empties the box (a new kind or series, a use count, a mode, a
+            // reset) turns the DXF commands off until a report turns them on
+            // again.
+            for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
                 form_.setEnabled(menu, false);
-        }
-        if (SaveState != QStringLiteral("SaveNon"))
-            SaveState = QStringLiteral("SaveNon");
-        // Nothing is drawn from a report no longer shown: whatever empties
-        // the box (a new kind or series, a use count, a mode, a reset)
-        // turns the DXF commands off until a report turns them on again. As
-        // in the clear commands, a missing picture leaves the button off
-        // with its old picture, without an error line.
-        if (form_.text(field::ReportText).isEmpty()) {
-            if (form_[Ctl::mnuDxf].enabled)
-                form_.setEnabled(Ctl::mnuDxf, false);
+            // As in the clear commands, a missing picture leaves the button
+            // off with its old picture, without an error line.
             if (form_[Ctl::imgOutputDXF].enabled) {
                 try {
                     setCommandButton(Ctl::imgOutputDXF, u"output_dxf", false);
@@ -304,6 +299,8 @@ void CalcModel::Text1_Change()
                 }
             }
         }
+        if (SaveState != QStringLiteral("SaveNon"))
+            SaveState = QStringLiteral("SaveNon");
     });
 }
 

@@ -56,13 +56,12 @@ VbError fileInUse(const QString& shown)
 
 // Where a writer of the SQLite file keeps the changes it has committed but
 // not yet written back into the file: beside it, or, when it opened the file
-// through a link, beside the file the link leads to.
-std::vector<std::string> walFilesOf(const std::string& file)
+// through a link, beside the file the link leads to (resolved).
+std::vector<std::string> walFilesOf(const std::string& file, const std::string& resolved)
 {
     std::vector<std::string> names = {file + "-wal"};
-    const std::unique_ptr<char, void (*)(void*)> real(::realpath(file.c_str(), nullptr), std::free);
-    if (real && file != real.get())
-        names.push_back(std::string(real.get()) + "-wal");
+    if (file != resolved)
+        names.push_back(resolved + "-wal");
     return names;
 }
 
@@ -281,7 +280,7 @@ public:
             // The path may have held a Jet file before.
             jetcopy::dropCopiesOf(source_);
             open(file);
-            walFiles_ = walFilesOf(file);
+            walFiles_ = walFilesOf(file, source_);
             return;
         case FileFormat::Jet3:
         case FileFormat::Jet4:

@@ -541,8 +541,9 @@ namespace jetcopy {
 
 namespace {
 
-// The Access engine's numbers for what a catalogue file itself gave, so an
-// error line reads as it always did.
+// The Access engine's numbers for what a catalogue file itself gave: the
+// error lines keep them, so a line about a catalogue reads the same whichever
+// kind of file it came from.
 enum : int {
     kJetDamaged = 3049,
     kJetCannotOpen = 3051,
