@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/readerprocess.h"
+#include "catalogue/sqliteopen.h"
 #include "services/atomicfile.h"
 #include "services/folders.h"
 #include "services/log.h"
@@ -387,7 +388,9 @@ std::string sourceOf(const std::string& copy)
 {
     sqlite3* db = nullptr;
     std::string file;
-    if (sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) == SQLITE_OK) {
+    QueryDeadline deadline;
+    deadline.start();
+    if (openCatalogueDatabase(copy, &db, &deadline, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT file FROM \"") + jetcopy::kSourceView + '"';
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&
@@ -439,9 +442,7 @@ Stop stopOf(const ReaderRun& run, const QString& shown, const QString& folder, i
     };
     switch (run.end) {
     case ReaderRun::TimedOut:
-        return {cannotOpen(shown, said(QStringLiteral("読み込みが ") + QString::number(deadlineMs / 1000.0) +
-                                       QStringLiteral(" 秒で終わらず、打ち切りました"))),
-                false};
+        return {deadlinePassed(shown, deadlineMs), false};
     case ReaderRun::Crashed: {
         const QString signal = QString::number(run.code);
         if (run.code == SIGXFSZ) {
@@ -516,6 +517,8 @@ void setJetReader(const QString& program, int deadlineMs)
     failures().clear();
 }
 
+int jetReaderDeadlineMs() { return readerSettings().deadlineMs; }
+
 void setConversionObserver(std::function<void(bool converting)> observer)
 {
     readerSettings().observer = std::move(observer);
@@ -583,6 +586,14 @@ VbError cannotOpen(const QString& shown, const QString& reason)
 }
 
 VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
+
+VbError deadlinePassed(const QString& shown, int deadlineMs)
+{
+    const QString reason =
+        QStringLiteral("読み込みが ") + QString::number(deadlineMs / 1000.0) + QStringLiteral(" 秒で終わらず、打ち切りました");
+    logLine(QDir::toNativeSeparators(shown) + QStringLiteral(" の") + reason);
+    return cannotOpen(shown, reason);
+}
 
 FileKey keyOf(const struct stat& st)
 {

@@ -28,6 +28,8 @@ namespace tolvane {
 // before it is stopped and the query fails. Forgets the failed conversions.
 inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
 void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
+// That deadline, which a query on an SQLite catalogue keeps as well.
+int jetReaderDeadlineMs();
 
 // Told true when a query has to wait for a Jet file's copy to be made, and
 // false when that is over: the window shows its wait cursor meanwhile.
@@ -125,5 +127,8 @@ VbError unrecognisedFormat(const QString& shown);                           // 3
 VbError damagedDatabase(const QString& shown, const QString& reason = {});  // 3049
 VbError cannotOpen(const QString& shown, const QString& reason = {});       // 3051
 VbError noIsam();                                                           // 3170
+// 3051 for a read stopped at its deadline after deadlineMs, the reader's or
+// a query's, with the line it logs.
+VbError deadlinePassed(const QString& shown, int deadlineMs);
 
 }  // namespace tolvane::jetcopy
