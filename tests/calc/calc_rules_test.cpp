@@ -104,6 +104,11 @@ TEST_F(Rules, AComputedForceIsShownAsComputed)
     type(field::ProcessingLength, "99999999999999999999");
     expectTexts({{field::ProcessingPressure, "5.6E+21"}, {field::PressureDisplay, "5.6E+21 kgf"},
                  {field::StrippingForce, "2.8E+20"}, {field::StrippingForceDisplay, "2.8E+20 kgf"}});
+    // 4.32098761...E+21 rounds to seven digits: the second, rounded write
+    // is the rules' too, and keeps its exponent.
+    type(field::PlateThickness, "1.23456789");
+    expectTexts({{field::ProcessingPressure, "4.320988E+21"}, {field::PressureDisplay, "4.320988E+21 kgf"},
+                 {field::StrippingForce, "2.160494E+20"}, {field::StrippingForceDisplay, "2.160494E+20 kgf"}});
     // 0.00001 x 0.1 x 35 = 3.5E-05, which rounds to 0.
     type(field::PlateThickness, "0.00001");
     type(field::ProcessingLength, "0.1");
