@@ -259,6 +259,49 @@ TEST_F(Rules, SpinsEnterChainAndFocus)
     EXPECT_EQ(form()[field::SpringCount].selLength, 2);
 }
 
+// Whatever the user left in the die's boxes, the switch to the pressure-only
+// mode puts every box it resets back to its spin control's start number or
+// empties it: a force typed over its computed value, and a text that is no
+// number, included.
+TEST_F(Rules, TheSwitchToPressureOnlyResetsEveryBoxWhateverItHeld)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<Ctl, const char*>> typed;
+        bool reported = false;
+    };
+    const Case cases[] = {
+        {"the die's data and its report",
+         {{field::PlateThickness, "2"}, {field::ProcessingLength, "100"}, {field::ShearFactor, "40"},
+          {field::StrippingPercent, "7"}, {field::InitialCompression, "3"}, {field::Stroke, "10"},
+          {field::SpringCount, "4"}, {field::Bite, "2"}},
+         true},
+        // With no plate and length, only the switch itself puts these back.
+        {"a pressure typed over", {{field::ProcessingPressure, "123"}}},
+        {"a stripping force typed over", {{field::StrippingForce, "45"}}},
+        {"texts that are no numbers",
+         {{field::ShearFactor, ""}, {field::StrippingPercent, "-"}, {field::SpringCount, "."}, {field::Bite, ""}}},
+    };
+    spring("20", "2");
+    click(field::UseCount100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        click(field::ModeAll);
+        for (const auto& [box, t] : c.typed)
+            type(box, QString::fromUtf8(t));
+        if (c.reported) {
+            model->imgDisplayTxt_Click();
+            ASSERT_FALSE(text(field::ReportText).isEmpty());
+        }
+        click(field::ModePart);
+        expectTexts({{field::ReportText, ""}, {field::PlateThickness, ""}, {field::ProcessingLength, ""},
+                     {field::ShearFactor, "35"}, {field::ProcessingPressure, "0"}, {field::StrippingForce, "0"},
+                     {field::StrippingPercent, "5"}, {field::InitialCompression, ""}, {field::Stroke, ""},
+                     {field::SpringCount, "1"}, {field::Bite, "0"}});
+    }
+    EXPECT_EQ(errors(), QStringList{});
+}
+
 // --- pressure-only mode ---------------------------------------------------------
 
 class PressureOnly : public CalcTest {
