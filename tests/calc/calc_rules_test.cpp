@@ -4,6 +4,8 @@
 
 #include "services/numtext.h"
 
+#include <vector>
+
 using namespace tolvane;
 using namespace tolvane::test;
 
