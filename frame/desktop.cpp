@@ -112,26 +112,6 @@ int QtUserInterface::msgBox(const QString& prompt, int style, const QString& tit
 
 void QtUserInterface::beep() { QApplication::beep(); }
 
-QStringList QtUserInterface::nameFilters(const QString& vbFilter)
-{
-    QStringList out;
-    const QStringList parts = vbFilter.split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        const int paren = description.indexOf(QLatin1Char('('));
-        if (paren > 0)
-            description = description.left(paren).trimmed();
-        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& p : patterns) {
-            p = p.trimmed();
-            if (p == QStringLiteral("*.*"))
-                p = QStringLiteral("*");
-        }
-        out.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    }
-    return out;
-}
-
 std::optional<QString> QtUserInterface::askSaveFile(const FileDialogRequest& request)
 {
     QFileDialog dialog(owner_);
