@@ -167,9 +167,12 @@ void QtPrinterPort::setup(QWidget* owner)
     preparePrintSetup(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // A PDF destination needs a file: with its file box left empty the
+    // dialog gives the home folder's name, where nothing can be written.
     const QPrinter& p = *printer_;
-    if (p.outputFormat() == QPrinter::PdfFormat ? !p.outputFileName().isEmpty() : !p.printerName().isEmpty())
-        chosen_ = true;
+    const QFileInfo file(p.outputFileName());
+    chosen_ = p.outputFormat() == QPrinter::PdfFormat ? !file.fileName().isEmpty() && !file.isDir()
+                                                       : !p.printerName().isEmpty();
 }
 
 bool QtPrinterPort::print(const PrintJob& job)
@@ -185,6 +188,7 @@ bool QtPrinterPort::print(const PrintJob& job)
     const int rowsPerPage = qMax(8, int(area.height() / cellHeight));
     const QList<QList<PrintedText>> pages = paginate(job.items, rowsPerPage);
 
+    // A file that cannot be made (its folder gone, say) fails here.
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
@@ -198,7 +202,7 @@ bool QtPrinterPort::print(const PrintJob& job)
         for (const PrintedText& t : pages[p])
             painter.drawText(QPointF(t.column * cellWidth, t.row * cellHeight + ascent), t.text);
     }
-    return painter.end();
+    return painter.end() && printer.printerState() != QPrinter::Error;
 }
 
 // --- clipboard -------------------------------------------------------------------
