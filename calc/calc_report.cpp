@@ -283,21 +283,24 @@ void CalcModel::Text1_Change()
 {
     guarded(u"Text1_Change", [&] {
         if (form_.text(field::ReportText).isEmpty()) {
-            setCommandButton(Ctl::imgCopy, u"copy", false);
             // Nothing is drawn from a report no longer shown: whatever
             // empties the box (a new kind or series, a use count, a mode, a
             // reset) turns the DXF commands off until a report turns them on
-            // again.
-            for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
-                form_.setEnabled(menu, false);
+            // again. Every command goes off before any picture is loaded, so
+            // a picture that cannot be read leaves none of them on.
+            const bool dxfWasOn = form_[Ctl::imgOutputDXF].enabled;
+            for (Ctl command : {Ctl::imgCopy, Ctl::imgOutputDXF, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel,
+                                Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
+                form_.setEnabled(command, false);
             // As in the clear commands, a missing picture leaves the button
             // off with its old picture, without an error line.
-            if (form_[Ctl::imgOutputDXF].enabled) {
+            if (dxfWasOn) {
                 try {
                     setCommandButton(Ctl::imgOutputDXF, u"output_dxf", false);
                 } catch (const VbError&) {
                 }
             }
+            setCommandButton(Ctl::imgCopy, u"copy", false);
         }
         if (SaveState != QStringLiteral("SaveNon"))
             SaveState = QStringLiteral("SaveNon");

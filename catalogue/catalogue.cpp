@@ -109,9 +109,10 @@ QString catalogueNumberText(double value)
 }
 
 // The connect string names the engine first (";..." or "Access 2000;"), then
-// key=value pairs. DATABASE is overridden by the path we are given, as the
-// recordset's database name always overrode it; the password protects nothing
-// in our files. Only a foreign engine is refused, as the engine refused it.
+// key=value pairs. Its DATABASE is ignored: the path we are given names the
+// file, so a connect string cannot point a query at another one; the password
+// protects nothing in our files. Only an engine other than Access is refused,
+// with "no installable ISAM": nothing here reads another engine's files.
 void checkConnect(const QString& connect)
 {
     const QString type = connect.section(QLatin1Char(';'), 0, 0).trimmed();

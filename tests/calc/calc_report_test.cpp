@@ -275,7 +275,8 @@ TEST_F(Report, EmptyingTheBoxSwitchesTheCommandsOffAndMarksItUnsaved)
 }
 
 // Nothing is drawn from a report no longer shown: whatever empties the box
-// turns the DXF button (with its picture) and the menu entry off.
+// turns the DXF button (with its picture) and the menu entry off, the copy
+// button's picture missing or not.
 TEST_F(Report, WhateverEmptiesTheReportTurnsTheDxfCommandsOff)
 {
     const std::pair<const char*, std::function<void()>> emptiers[] = {
@@ -283,17 +284,24 @@ TEST_F(Report, WhateverEmptiesTheReportTurnsTheDxfCommandsOff)
         {"kind", [&] { model->kindClicked(model->SpringKind == "M1" ? "K1" : "M1"); }},
         {"series", [&] { model->seriesClicked("SWB"); }},
         {"use count", [&] { click(field::UseCount50); }},
-        {"mode", [&] { click(field::ModePart); }},
+        {"mode", [&] { click(model->InputMode == "all" ? field::ModePart : field::ModeAll); }},
     };
-    for (const auto& [what, empty] : emptiers) {
-        SCOPED_TRACE(what);
-        loadsExample();
-        report();
-        ASSERT_TRUE(dxfOn());
-        empty();
-        EXPECT_EQ(text(field::ReportText), "");
-        EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
-        expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf}, false);
+    for (const bool copyPictureMissing : {false, true}) {
+        if (copyPictureMissing) {
+            ASSERT_TRUE(QFile::remove(materials("copy_disable.gif")));
+        }
+        for (const auto& [what, empty] : emptiers) {
+            SCOPED_TRACE(std::string(what) + (copyPictureMissing ? ", no copy_disable.gif" : ""));
+            loadsExample();
+            report();
+            ASSERT_TRUE(dxfOn());
+            empty();
+            EXPECT_EQ(text(field::ReportText), "");
+            EXPECT_EQ(form()[Ctl::imgOutputDXF].picture, "materials/output_dxf_disable.gif");
+            expectEnabled({Ctl::imgOutputDXF, Ctl::mnuDxf, Ctl::imgCopy, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel,
+                           Ctl::mnuPrint, Ctl::mnuSave2},
+                          false);
+        }
     }
 }
 
