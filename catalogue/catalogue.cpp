@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/copyfolder.h"
 #include "catalogue/jetcopy.h"
 #include "services/log.h"
 #include "services/numtext.h"
@@ -297,7 +298,7 @@ public:
             copy_ = jetcopy::currentCopy(source_, shown, key);
             if (openCopy(made))
                 return;
-            jetcopy::dropCopy(copy_);
+            copy_.drop();
         }
         throw jetcopy::damagedDatabase(shown);
     }
@@ -329,7 +330,7 @@ public:
         if (digest_.isEmpty())
             return true;
         if (jetcopy::contentDigest(source_) != digest_) {
-            jetcopy::dropCopy(copy_);
+            copy_.drop();
             return false;
         }
         if (!jetcopy::changedTooRecently(key_))
@@ -416,13 +417,14 @@ private:
         limitQueries();
     }
 
-    // Any database left open before is closed first.
+    // Any database left open before is closed first. A copy's name goes
+    // through its folder's handle, which only handleVfs() opens as it is.
     int openImmutable(const std::string& file)
     {
         sqlite3_close(db_);
         db_ = nullptr;
         return sqlite3_open_v2(immutableUri(file).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                               nullptr);
+                               jetcopy::handleVfs());
     }
 
     // The query comes from the window's own texts; it may read, nothing
@@ -441,7 +443,7 @@ private:
     // (and, when it records one, the digest of the file's content).
     bool openCopy(const QString& made)
     {
-        if (openImmutable(copy_) != SQLITE_OK)
+        if (openImmutable(copy_.path()) != SQLITE_OK)
             return false;
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';
@@ -526,8 +528,8 @@ private:
     {
         const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
         // A copy of a Jet file that no longer reads is ours to make again.
-        if (!copy_.empty() && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
-            jetcopy::dropCopy(copy_);
+        if (copy_.folder && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
+            copy_.drop();
             broken_ = true;
             throw jetcopy::damagedDatabase(path_);
         }
@@ -567,7 +569,7 @@ private:
     QString path_;
     std::string source_;  // the file's resolved path
     jetcopy::FileKey key_;
-    std::string copy_;  // the SQLite copy opened in place of a Jet file
+    jetcopy::Copy copy_;  // the SQLite copy opened in place of a Jet file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
     std::vector<std::string> walFiles_;  // of an SQLite file read in place
     sqlite3* db_ = nullptr;
