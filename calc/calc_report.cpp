@@ -3,6 +3,11 @@
 
 #include "calc/calc_detail.h"
 
+#include <QStringList>
+
+#include <cmath>
+#include <span>
+
 namespace tolvane {
 
 using namespace calcdetail;
@@ -53,13 +58,49 @@ constexpr NumberBox kEnteredBoxes[] = {
 constexpr NumberBox kBiteBox{field::Bite, u"カミアイ"};
 constexpr NumberBox kStartBeforeBottomBox{field::StartBeforeBottom, u"下死点手前 m/m"};
 
-// The forces the rules write (mode "all"). Rounding reads them as singles:
-// one beyond that range stays unrounded in its box while the displays keep
-// an earlier value, so it is refused like a text that is no number.
+// The forces the rules write (mode "all"). What the user types into them is
+// checked like the other boxes; a force the rules could not compute is told
+// as such (uncomputable) before.
 constexpr NumberBox kForceBoxes[] = {
     {field::ProcessingPressure, u"圧力 (Kg)"},
     {field::StrippingForce, u"必要ストリッピング力"},
 };
+
+QString captionOf(Ctl box)
+{
+    for (const auto& boxes : {std::span<const NumberBox>(kEnteredBoxes), std::span<const NumberBox>(kForceBoxes),
+                              std::span<const NumberBox>(&kBiteBox, 1)}) {
+        for (const NumberBox& b : boxes) {
+            if (b.box == box)
+                return QString::fromUtf16(b.caption);
+        }
+    }
+    return QString();
+}
+
+QString quoted(Ctl box) { return QStringLiteral("「") + captionOf(box) + QStringLiteral("」"); }
+
+QString typedMessage(const QString& caption)
+{
+    return QStringLiteral("「") + caption
+           + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
+}
+
+// What each value the rules may not compute (CalcModel::Uncomputable, in
+// its order) is worked out from, in the window's order; in mode "part" the
+// plate thickness and the bite take no part.
+struct UncomputableValue {
+    std::initializer_list<Ctl> sources;
+    std::optional<Ctl> shownIn;  // the box that holds the value, if one does
+};
+const UncomputableValue kUncomputableValues[] = {
+    {{field::PlateThickness, field::ProcessingLength, field::ShearFactor}, field::ProcessingPressure},
+    {{field::ProcessingPressure, field::StrippingPercent}, field::StrippingForce},
+    {{field::InitialCompression, field::SpringCount}, std::nullopt},
+    {{field::PlateThickness, field::InitialCompression, field::Stroke, field::SpringCount, field::Bite}, std::nullopt},
+    {{field::InitialCompression, field::Stroke, field::SpringCount}, std::nullopt},
+};
+static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::FinalLoads) + 1);
 
 }  // namespace
 
@@ -76,7 +117,7 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
             else
                 cdbl(text);
         } catch (const VbError& e) {
-            return RefusedNumber{b.box, QString::fromUtf16(b.caption), e};
+            return RefusedNumber{b.box, typedMessage(QString::fromUtf16(b.caption)), e};
         }
         return std::nullopt;
     };
@@ -86,6 +127,32 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
     }
     if (std::optional<RefusedNumber> r = refused(all ? kBiteBox : kStartBeforeBottomBox, false))
         return r;
+    if (const std::optional<Uncomputable> which = uncomputable()) {
+        // Named by every box it is worked out from; the focus goes to the box
+        // that shows it, else to the source that holds the largest number,
+        // the likeliest to be mistyped.
+        const UncomputableValue& v = kUncomputableValues[static_cast<std::size_t>(*which)];
+        QStringList names;
+        std::optional<Ctl> focus = v.shownIn;
+        double largest = -1;
+        for (Ctl source : v.sources) {
+            if (!all && (source == field::PlateThickness || source == field::Bite))
+                continue;
+            names << quoted(source);
+            if (v.shownIn)
+                continue;
+            const double size = std::fabs(valText(form_.text(source)));
+            if (size > largest) {
+                largest = size;
+                focus = source;
+            }
+        }
+        const QString what = v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値") : QStringLiteral("荷重");
+        return RefusedNumber{*focus,
+                             names.join(QStringLiteral("、")) + QStringLiteral("から求めた") + what
+                                 + QStringLiteral("が大きすぎるため、計算できません。\r入力した値を確かめてください。"),
+                             VbError(kErrOverflow)};
+    }
     if (all) {
         for (const NumberBox& b : kForceBoxes) {
             if (std::optional<RefusedNumber> r = refused(b, true))
@@ -98,7 +165,7 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
 void CalcModel::checkNumberBoxes()
 {
     if (const std::optional<RefusedNumber> refused = refusedNumber()) {
-        refuseNumber(refused->box, refused->caption);
+        refuseNumber(refused->box, refused->message);
         throw refused->error;
     }
 }
@@ -132,11 +199,9 @@ bool CalcModel::readyToDraw()
     return springChosen();
 }
 
-void CalcModel::refuseNumber(Ctl box, const QString& caption)
+void CalcModel::refuseNumber(Ctl box, const QString& message)
 {
-    ui_.msgBox(QStringLiteral("「") + caption
-                   + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。"),
-               kMbOk | kMbExclamation, QStringLiteral("警告"));
+    ui_.msgBox(message, kMbOk | kMbExclamation, QStringLiteral("警告"));
     // The box the message names, its text ready to be typed over.
     screen_.setFocus(box);
     boxGotFocus(box);
@@ -283,21 +348,24 @@ void CalcModel::Text1_Change()
 {
     guarded(u"Text1_Change", [&] {
         if (form_.text(field::ReportText).isEmpty()) {
-            setCommandButton(Ctl::imgCopy, u"copy", false);
             // Nothing is drawn from a report no longer shown: whatever
             // empties the box (a new kind or series, a use count, a mode, a
             // reset) turns the DXF commands off until a report turns them on
-            // again.
-            for (Ctl menu : {Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel, Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
-                form_.setEnabled(menu, false);
+            // again. Every command goes off before any picture is loaded, so
+            // a picture that cannot be read leaves none of them on.
+            const bool dxfWasOn = form_[Ctl::imgOutputDXF].enabled;
+            for (Ctl command : {Ctl::imgCopy, Ctl::imgOutputDXF, Ctl::mnuCopy, Ctl::mnuCut, Ctl::mnuAllsel,
+                                Ctl::mnuPrint, Ctl::mnuSave2, Ctl::mnuDxf})
+                form_.setEnabled(command, false);
             // As in the clear commands, a missing picture leaves the button
             // off with its old picture, without an error line.
-            if (form_[Ctl::imgOutputDXF].enabled) {
+            if (dxfWasOn) {
                 try {
                     setCommandButton(Ctl::imgOutputDXF, u"output_dxf", false);
                 } catch (const VbError&) {
                 }
             }
+            setCommandButton(Ctl::imgCopy, u"copy", false);
         }
         if (SaveState != QStringLiteral("SaveNon"))
             SaveState = QStringLiteral("SaveNon");

@@ -98,18 +98,20 @@ void CalcModel::showForce(Ctl box, Ctl label, double value)
     form_.setText(label, cdbl(force) == 0 ? kDash : force + kKgf);
 }
 
-void CalcModel::pressureRule()
+double CalcModel::pressureValue() const
 {
-    showForce(field::ProcessingPressure, field::PressureDisplay,
-              valText(form_.text(field::PlateThickness)) * valText(form_.text(field::ProcessingLength))
-                  * valText(form_.text(field::ShearFactor)));
+    return valText(form_.text(field::PlateThickness)) * valText(form_.text(field::ProcessingLength))
+           * valText(form_.text(field::ShearFactor));
 }
 
-void CalcModel::strippingRule()
+double CalcModel::strippingValue() const
 {
-    showForce(field::StrippingForce, field::StrippingForceDisplay,
-              valText(form_.text(field::ProcessingPressure)) * valText(form_.text(field::StrippingPercent)) * 0.01);
+    return valText(form_.text(field::ProcessingPressure)) * valText(form_.text(field::StrippingPercent)) * 0.01;
 }
+
+void CalcModel::pressureRule() { showForce(field::ProcessingPressure, field::PressureDisplay, pressureValue()); }
+
+void CalcModel::strippingRule() { showForce(field::StrippingForce, field::StrippingForceDisplay, strippingValue()); }
 
 void CalcModel::aturyoku_keisan()
 {
@@ -121,44 +123,97 @@ void CalcModel::aturyoku_keisan()
     });
 }
 
+namespace {
+
+// The loads at the three positions, each written, rounded with `round` and
+// "---" where exactly 0, in the order of the rules. `at` follows the
+// position being worked out, so a failure tells where it stopped.
+template <class Round>
+void springLoads(const Form& form, SpringForceValues& f, Round round, CalcModel::Uncomputable& at)
+{
+    using U = CalcModel::Uncomputable;
+    auto val = [&](Ctl c) { return valText(form.text(c)); };
+
+    at = U::InitialLoads;
+    f.InitialLoadN = dblText(val(field::RateN) * val(field::InitialCompression) * val(field::SpringCount));
+    f.InitialSpringLoadN = dblText(val(field::RateN) * val(field::InitialCompression));
+    f.InitialLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression) * val(field::SpringCount));
+    f.InitialSpringLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression));
+
+    at = U::StartLoads;
+    f.StartDeflection = dblText((val(field::InitialCompression) + val(field::Stroke))
+                                - (val(field::PlateThickness) + val(field::Bite)));
+    const double d = cdbl(f.StartDeflection);
+    f.StartLoadN = dblText(val(field::RateN) * d * val(field::SpringCount));
+    f.StartSpringLoadN = dblText(val(field::RateN) * d);
+    f.StartLoadKgf = dblText(val(field::RateKgf) * d * val(field::SpringCount));
+    f.StartSpringLoadKgf = dblText(val(field::RateKgf) * d);
+
+    at = U::FinalLoads;
+    f.FinalDeflection = dblText(val(field::InitialCompression) + val(field::Stroke));
+    const double fin = cdbl(f.FinalDeflection);
+    f.FinalLoadN = dblText(val(field::RateN) * fin * val(field::SpringCount));
+    f.FinalSpringLoadN = dblText(val(field::RateN) * fin);
+    f.FinalLoadKgf = dblText(val(field::RateKgf) * fin * val(field::SpringCount));
+    f.FinalSpringLoadKgf = dblText(val(field::RateKgf) * fin);
+
+    // Four loads to a position, in the order above.
+    QString* const loads[] = {&f.InitialLoadN, &f.InitialSpringLoadN, &f.InitialLoadKgf, &f.InitialSpringLoadKgf,
+                              &f.StartLoadN,   &f.StartSpringLoadN,   &f.StartLoadKgf,   &f.StartSpringLoadKgf,
+                              &f.FinalLoadN,   &f.FinalSpringLoadN,   &f.FinalLoadKgf,   &f.FinalSpringLoadKgf};
+    constexpr U positions[] = {U::InitialLoads, U::StartLoads, U::FinalLoads};
+    for (std::size_t i = 0; i < std::size(loads); ++i) {
+        at = positions[i / 4];
+        *loads[i] = round(*loads[i]);
+    }
+
+    // The per-spring loads in N keep their "0".
+    for (QString* load : {&f.InitialSpringLoadKgf, &f.StartSpringLoadKgf, &f.FinalSpringLoadKgf, &f.InitialLoadKgf,
+                          &f.StartLoadKgf, &f.FinalLoadKgf, &f.InitialLoadN, &f.StartLoadN, &f.FinalLoadN}) {
+        if (cdbl(*load) == 0)
+            *load = kDash;
+    }
+}
+
+// The rules' rounding without its error line: for working out whether a
+// value can be computed at all.
+QString roundedQuietly(const QString& text) { return sngText(rud(csng(text), -2)); }
+
+// True when `work` fails as a value beyond the range of a number does.
+template <class F>
+bool overflows(F&& work)
+{
+    try {
+        work();
+    } catch (const VbError& e) {
+        return e.number() == kErrOverflow;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<CalcModel::Uncomputable> CalcModel::uncomputable() const
+{
+    if (InputMode == kAll) {
+        if (overflows([&] { roundedQuietly(dblText(pressureValue())); }))
+            return Uncomputable::Pressure;
+        if (overflows([&] { roundedQuietly(dblText(strippingValue())); }))
+            return Uncomputable::StrippingForce;
+    }
+    SpringForceValues scratch;
+    Uncomputable at{};
+    if (overflows([&] { springLoads(form_, scratch, roundedQuietly, at); }))
+        return at;
+    return std::nullopt;
+}
+
 void CalcModel::aturyoku_keisan2()
 {
     guarded(u"aturyoku_keisan2", [&] {
-        auto val = [&](Ctl c) { return valText(form_.text(c)); };
         SpringForceValues& f = forces;
-
-        f.InitialLoadN = dblText(val(field::RateN) * val(field::InitialCompression) * val(field::SpringCount));
-        f.InitialSpringLoadN = dblText(val(field::RateN) * val(field::InitialCompression));
-        f.InitialLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression) * val(field::SpringCount));
-        f.InitialSpringLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression));
-
-        f.StartDeflection = dblText((val(field::InitialCompression) + val(field::Stroke))
-                                    - (val(field::PlateThickness) + val(field::Bite)));
-        const double d = cdbl(f.StartDeflection);
-        f.StartLoadN = dblText(val(field::RateN) * d * val(field::SpringCount));
-        f.StartSpringLoadN = dblText(val(field::RateN) * d);
-        f.StartLoadKgf = dblText(val(field::RateKgf) * d * val(field::SpringCount));
-        f.StartSpringLoadKgf = dblText(val(field::RateKgf) * d);
-
-        f.FinalDeflection = dblText(val(field::InitialCompression) + val(field::Stroke));
-        const double fin = cdbl(f.FinalDeflection);
-        f.FinalLoadN = dblText(val(field::RateN) * fin * val(field::SpringCount));
-        f.FinalSpringLoadN = dblText(val(field::RateN) * fin);
-        f.FinalLoadKgf = dblText(val(field::RateKgf) * fin * val(field::SpringCount));
-        f.FinalSpringLoadKgf = dblText(val(field::RateKgf) * fin);
-
-        for (QString* load : {&f.InitialLoadN, &f.InitialSpringLoadN, &f.InitialLoadKgf, &f.InitialSpringLoadKgf,
-                              &f.StartLoadN, &f.StartSpringLoadN, &f.StartLoadKgf, &f.StartSpringLoadKgf,
-                              &f.FinalLoadN, &f.FinalSpringLoadN, &f.FinalLoadKgf, &f.FinalSpringLoadKgf})
-            *load = rounded(*load);
-
-        // The per-spring loads in N keep their "0".
-        for (QString* load : {&f.InitialSpringLoadKgf, &f.StartSpringLoadKgf, &f.FinalSpringLoadKgf,
-                              &f.InitialLoadKgf, &f.StartLoadKgf, &f.FinalLoadKgf,
-                              &f.InitialLoadN, &f.StartLoadN, &f.FinalLoadN}) {
-            if (cdbl(*load) == 0)
-                *load = kDash;
-        }
+        Uncomputable at{};
+        springLoads(form_, f, [&](const QString& text) { return rounded(text); }, at);
 
         // The start of processing is shown only with a pressure and a bite
         // whose texts are not exactly "0".

@@ -123,10 +123,10 @@ public:
     void kindClicked(const QString& kind);              // "M1", "K1", "K2"
     void seriesClicked(const QString& code);            // "SWB" ... "WY"
     void setDxfCommandsEnabled(bool enabled);           // imgOutputDXF (+ picture) and mnuDxf
-    // A box whose text is no number the calculation can use: the message
-    // that names it by its caption, then the focus in that box with its
-    // whole text selected.
-    void refuseNumber(Ctl box, const QString& caption);
+    // A box whose number the calculation cannot use, or that holds a value
+    // it cannot compute: the message (refusedNumber), then the focus in that
+    // box with its whole text selected.
+    void refuseNumber(Ctl box, const QString& message);
 
     // The compressions a report made now would store, from the boxes as they
     // stand, and in mode "part" its start load of one spring in N (in mode
@@ -138,16 +138,25 @@ public:
     };
     ReportCompressions reportCompressions() const;
 
+    // A value the report or the drawing prints that the rules cannot work
+    // out from the boxes as they stand (beyond the range they round in, or
+    // of a number): the pressure, the stripping force (mode "all"), or the
+    // loads of a position. The first, in the order the rules work them out.
+    enum class Uncomputable { Pressure, StrippingForce, InitialLoads, StartLoads, FinalLoads };
+    std::optional<Uncomputable> uncomputable() const;
+
     // The boxes the report and the drawing read as numbers: the die's data,
     // the compressions, the spring count, the bite (mode "all") or the
     // distance before bottom dead centre (mode "part"), and in mode "all"
     // the pressure and the stripping force. One that holds text but no
     // number (or a number too large to calculate with) is the user's to
     // correct: nothing is worked out from it. The first such box, in the
-    // window's order, the caption beside it and why. An empty box passes.
+    // window's order; after the boxes, the first value the rules cannot
+    // compute (uncomputable), named by the boxes it is worked out from. An
+    // empty box passes. `box` takes the focus, `message` says why.
     struct RefusedNumber {
         Ctl box;
-        QString caption;
+        QString message;
         VbError error;
     };
     std::optional<RefusedNumber> refusedNumber() const;
@@ -195,6 +204,10 @@ private:
     void designPictures();
     void textChange(Ctl box);
     QString rounded(const QString& text);
+    // The pressure and the stripping force as the rules compute them from
+    // the boxes, before they are written and rounded.
+    double pressureValue() const;
+    double strippingValue() const;
     void pressureRule();
     void strippingRule();
     void showForce(Ctl box, Ctl label, double value);

@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "catalogue/copyfolder.h"
 #include "catalogue/jetcopy.h"
 #include "catalogue/sqliteopen.h"
 #include "services/log.h"
@@ -111,9 +112,10 @@ QString catalogueNumberText(double value)
 }
 
 // The connect string names the engine first (";..." or "Access 2000;"), then
-// key=value pairs. DATABASE is overridden by the path we are given, as the
-// recordset's database name always overrode it; the password protects nothing
-// in our files. Only a foreign engine is refused, as the engine refused it.
+// key=value pairs. Its DATABASE is ignored: the path we are given names the
+// file, so a connect string cannot point a query at another one; the password
+// protects nothing in our files. Only an engine other than Access is refused,
+// with "no installable ISAM": nothing here reads another engine's files.
 void checkConnect(const QString& connect)
 {
     const QString type = connect.section(QLatin1Char(';'), 0, 0).trimmed();
@@ -340,7 +342,7 @@ public:
             copy_ = jetcopy::currentCopy(source_, shown, key);
             if (openCopy(made))
                 return;
-            jetcopy::dropCopy(copy_);
+            copy_.drop();
         }
         throw jetcopy::damagedDatabase(shown);
     }
@@ -371,7 +373,7 @@ public:
         if (digest_.isEmpty())
             return true;
         if (jetcopy::contentDigest(source_) != digest_) {
-            jetcopy::dropCopy(copy_);
+            copy_.drop();
             return false;
         }
         if (!jetcopy::changedTooRecently(key_))
@@ -448,7 +450,8 @@ private:
             fail(rc);
     }
 
-    // Any database left open before is closed first.
+    // Any database left open before is closed first. A copy's name goes
+    // through its folder's handle, which only handleVfs() opens as it is.
     int openImmutable(const std::string& file)
     {
         db_.reset();
@@ -498,7 +501,7 @@ private:
     // (and, when it records one, the digest of the file's content).
     bool openCopy(const QString& made)
     {
-        if (openImmutable(copy_) != SQLITE_OK)
+        if (openImmutable(copy_.path()) != SQLITE_OK)
             return false;
         deadline_.start();
         sqlite3_stmt* stmt = nullptr;
@@ -578,10 +581,12 @@ private:
     }
 
     // The file is to blame: damage, with the reason in the log and the error.
-    [[noreturn]] void refuse(const QString& reason) const
+    [[noreturn]] void refuse(const QString& reason) const { throw jetcopy::damagedDatabase(path_, logged(reason)); }
+
+    QString logged(const QString& reason) const
     {
         WriteEventLog(QDir::toNativeSeparators(path_) + QStringLiteral(" の") + reason);
-        throw jetcopy::damagedDatabase(path_, reason);
+        return reason;
     }
 
     // SQLite's own words on what it could not read.
@@ -594,14 +599,14 @@ private:
     {
         const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc));
         // A copy of a Jet file that no longer reads is ours to make again.
-        if (!copy_.empty() && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
-            jetcopy::dropCopy(copy_);
+        if (copy_.folder && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
+            copy_.drop();
             broken_ = true;
             throw jetcopy::damagedDatabase(path_);
         }
         switch (rc & 0xff) {
         case SQLITE_INTERRUPT:  // only the deadline stops a query
-            throw jetcopy::deadlinePassed(path_, deadline_.ms);
+            throw jetcopy::cannotOpen(path_, logged(jetcopy::deadlinePassed(deadline_.ms)));
         case SQLITE_NOMEM:
             refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
                    QStringLiteral(" バイト) に達したため読み込みを止めました"));
@@ -642,7 +647,7 @@ private:
     QString path_;
     std::string source_;  // the file's resolved path
     jetcopy::FileKey key_;
-    std::string copy_;  // the SQLite copy opened in place of a Jet file
+    jetcopy::Copy copy_;  // the SQLite copy opened in place of a Jet file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
     std::vector<std::string> walFiles_;  // of an SQLite file read in place
     QueryDeadline deadline_;  // of the query that runs; looked at while db_ lives
@@ -737,7 +742,7 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDead
     // reserved names. Read-only: a file that vanished in between is not
     // created, and nothing is ever written.
     int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags, nullptr);
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags, jetcopy::handleVfs());
     const std::pair<int, int> settings[] = {
         {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0}, {SQLITE_DBCONFIG_DEFENSIVE, 1}, {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}};
     for (const auto& [setting, value] : settings) {

@@ -1,6 +1,7 @@
 #include "catalogue/jetcopy.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/copyfolder.h"
 #include "catalogue/readerprocess.h"
 #include "catalogue/sqliteopen.h"
 #include "services/atomicfile.h"
@@ -36,6 +37,9 @@ namespace tolvane {
 
 namespace {
 
+using jetcopy::CopyFolder;
+using jetcopy::Fd;
+using jetcopy::logLine;
 using jetcopy::ReaderRun;
 
 struct ReaderSettings {
@@ -109,8 +113,6 @@ std::optional<VbError> rememberedFailure(const std::string& file, const jetcopy:
     return std::nullopt;
 }
 
-void logLine(const QString& line) { WriteEventLog(QStringLiteral("tolvane-catalogue: ") + line); }
-
 constexpr int kLoggedErrorLines = 20;
 
 // The reader's own words go to the log, never to the terminal: how they
@@ -129,33 +131,6 @@ void logReaderWords(const ReaderRun& run)
         logLine(last);
 }
 
-// An open file, closed with its owner.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    void reset()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_;
-};
-
 // The copies live in the cache folder; when that cannot be used, in a
 // folder of the user's own in the runtime folder.
 QString cacheCopyFolder() { return CacheFolder() + QStringLiteral("/catalogue"); }
@@ -169,107 +144,13 @@ QStringList copyFolders()
     return folders;
 }
 
-// Once a run for each folder and reason: the folder is looked at often.
-void passOver(const QString& folder, const QString& reason)
+// The log's line, which a query that finds no folder at all also gives.
+QString cannotWriteIn(const QString& folder, const QString& reason)
 {
-    static QSet<QString> logged;
-    const QString line = QDir::toNativeSeparators(folder) + QStringLiteral(" をコピーのフォルダに使いません (") + reason +
-                         QLatin1Char(')');
-    if (!logged.contains(line)) {
-        logged.insert(line);
-        logLine(line);
-    }
+    const QString line = QDir::toNativeSeparators(folder) + QStringLiteral(" にコピーを書けません: ") + reason;
+    logLine(line);
+    return line;
 }
-
-void cannotWriteIn(const QString& folder, const QString& reason)
-{
-    logLine(QDir::toNativeSeparators(folder) + QStringLiteral(" にコピーを書けません: ") + reason);
-}
-
-// A folder the copies are read from or written to: a folder of the user's
-// own, not a link to one, that no one else can write. It is checked as it is
-// opened and then used through that handle, or by its path without a link,
-// so what is read there is what was checked.
-class CopyFolder {
-public:
-    // The folder at path, made (mode 0700) when missing and make is set.
-    // None when it is missing, or fails the check, which the log then tells.
-    CopyFolder(const QString& path, bool make) : shown_(path)
-    {
-        if (!open(make))
-            fd_ = Fd();
-    }
-    explicit operator bool() const { return static_cast<bool>(fd_); }
-    int fd() const { return fd_.get(); }
-    std::string path(const std::string& name) const { return real_ + '/' + name; }
-
-    // The names in the folder that start with prefix.
-    std::vector<std::string> names(const std::string& prefix) const
-    {
-        std::vector<std::string> out;
-        DIR* dir = ::fdopendir(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
-        if (!dir)
-            return out;
-        ::rewinddir(dir);
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != ".." && name.compare(0, prefix.size(), prefix) == 0)
-                out.push_back(name);
-        }
-        ::closedir(dir);
-        return out;
-    }
-
-private:
-    bool open(bool make)
-    {
-        const std::string name = encoded(shown_);
-        if (make) {
-            // The folders above are the user's to arrange, links and all;
-            // this one is made private.
-            QDir().mkpath(QFileInfo(shown_).path());
-            ::mkdir(name.c_str(), 0700);
-        }
-        fd_ = Fd(::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!fd_) {
-            const int error = errno;
-            struct stat entry {};
-            const bool there = ::lstat(name.c_str(), &entry) == 0;
-            if (error != ENOENT || make)
-                passOver(shown_, there && S_ISLNK(entry.st_mode)    ? QStringLiteral("リンクです")
-                                 : there && !S_ISDIR(entry.st_mode) ? QStringLiteral("フォルダではありません")
-                                                                    : qt_error_string(error));
-            return false;
-        }
-        struct stat st {};
-        if (::fstat(fd_.get(), &st) != 0 || st.st_uid != ::geteuid()) {
-            passOver(shown_, QStringLiteral("ほかのユーザーのフォルダです"));
-            return false;
-        }
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-            passOver(shown_, QStringLiteral("ほかのユーザーも書き込めます"));
-            return false;
-        }
-        // Through the handle, never through a link.
-        if ((st.st_mode & 07777) != 0700)
-            ::fchmod(fd_.get(), 0700);
-        // The reader and SQLite open files here by name: a name without a
-        // link, of this very folder.
-        char* real = ::realpath(name.c_str(), nullptr);
-        struct stat named {};
-        const bool same = real && ::stat(real, &named) == 0 && named.st_dev == st.st_dev && named.st_ino == st.st_ino;
-        if (real)
-            real_ = real;
-        std::free(real);
-        if (!same)
-            passOver(shown_, QStringLiteral("開いている間に動かされました"));
-        return same;
-    }
-
-    Fd fd_;
-    QString shown_;
-    std::string real_;
-};
 
 // A half-made copy: made empty for the reader in a checked folder, under a
 // name no one had taken, and locked by its writer until it is a copy or
@@ -361,13 +242,13 @@ constexpr std::time_t kMarkedEvery = 86400;
 // The copy as it stands in one of the folders, when it can be one of ours:
 // a file (no link), not empty, not over the cap; anything else by its name
 // is removed. A copy found is marked as used.
-std::string existingCopy(const std::string& copyName)
+std::optional<jetcopy::Copy> existingCopy(const std::string& copyName)
 {
     for (const QString& path : copyFolders()) {
-        const CopyFolder folder(path, false);
-        if (!folder)
+        auto folder = std::make_shared<const CopyFolder>(path, false);
+        if (!*folder)
             continue;
-        const Fd copy(::openat(folder.fd(), copyName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        const Fd copy(::openat(folder->fd(), copyName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (!copy && errno == ENOENT)
             continue;
         struct stat st {};
@@ -375,11 +256,11 @@ std::string existingCopy(const std::string& copyName)
             st.st_size <= catalogueCaps().copyBytes) {
             if (st.st_mtime < std::time(nullptr) - kMarkedEvery)
                 ::futimens(copy.get(), nullptr);
-            return folder.path(copyName);
+            return jetcopy::Copy{std::move(folder), copyName};
         }
-        ::unlinkat(folder.fd(), copyName.c_str(), 0);
+        ::unlinkat(folder->fd(), copyName.c_str(), 0);
     }
-    return {};
+    return std::nullopt;
 }
 
 // The Jet file a copy was made of, as its copy records it; empty when it
@@ -424,15 +305,18 @@ bool faultSignal(int signal)
 }
 
 // What stopped a conversion, as the log and the error say it, and whether
-// the file is to blame: only when the reader found it wrong, passed a cap on
-// it, or crashed on it. A limit of the user's, the deadline or a signal from
-// outside is said as such, and a later query tries again.
+// it is remembered for this state of the file. The file is to blame only
+// when the reader found it wrong, passed a cap on it, or crashed on it. A
+// limit of the user's or a signal from outside is said as such, and a later
+// query tries again. The deadline is no damage either, but a file the reader
+// could not finish in time will not be finished the next time: each try
+// would hold the window for the whole deadline, so it is remembered too.
 struct Stop {
     VbError error;
-    bool fileToBlame;
+    bool remembered;
 };
 
-Stop stopOf(const ReaderRun& run, const QString& shown, const QString& folder, int deadlineMs)
+Stop stopOf(const ReaderRun& run, const QString& shown, int deadlineMs)
 {
     using namespace jetcopy;
     const QString readerLine = QString::fromStdString(run.lastLine).trimmed();
@@ -442,13 +326,13 @@ Stop stopOf(const ReaderRun& run, const QString& shown, const QString& folder, i
     };
     switch (run.end) {
     case ReaderRun::TimedOut:
-        return {deadlinePassed(shown, deadlineMs), false};
+        return {cannotOpen(shown, said(deadlinePassed(deadlineMs))), true};
     case ReaderRun::Crashed: {
         const QString signal = QString::number(run.code);
         if (run.code == SIGXFSZ) {
             rlimit limit{};
             ::getrlimit(RLIMIT_FSIZE, &limit);
-            return {cannotOpen(folder, said(QStringLiteral("コピーがファイル サイズの上限 (") +
+            return {cannotOpen(shown, said(QStringLiteral("コピーがファイル サイズの上限 (") +
                                             QString::number(static_cast<qulonglong>(limit.rlim_cur)) +
                                             QStringLiteral(" バイト) に達したため書けませんでした"))),
                     false};
@@ -587,14 +471,6 @@ VbError cannotOpen(const QString& shown, const QString& reason)
 
 VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
 
-VbError deadlinePassed(const QString& shown, int deadlineMs)
-{
-    const QString reason =
-        QStringLiteral("読み込みが ") + QString::number(deadlineMs / 1000.0) + QStringLiteral(" 秒で終わらず、打ち切りました");
-    logLine(QDir::toNativeSeparators(shown) + QStringLiteral(" の") + reason);
-    return cannotOpen(shown, reason);
-}
-
 FileKey keyOf(const struct stat& st)
 {
     return {static_cast<qint64>(st.st_dev),       static_cast<qint64>(st.st_ino),       static_cast<qint64>(st.st_size),
@@ -642,15 +518,25 @@ QString keyText(const std::string& file, const FileKey& key)
            QString::number(key.device) + QLatin1Char('-') + QString::number(key.inode);
 }
 
-std::string currentCopy(const std::string& file, const QString& shown, const FileKey& key)
+std::string Copy::path() const { return folder->path(name); }
+
+void Copy::drop() const { ::unlinkat(folder->fd(), name.c_str(), 0); }
+
+QString deadlinePassed(int deadlineMs)
+{
+    return QStringLiteral("読み込みが ") + QString::number(deadlineMs / 1000.0) +
+           QStringLiteral(" 秒で終わらず、打ち切りました");
+}
+
+Copy currentCopy(const std::string& file, const QString& shown, const FileKey& key)
 {
     if (const std::optional<VbError> failed = rememberedFailure(file, key))
         throw *failed;
     const QString name = keyText(file, key);
     const std::string stem = encoded(name);
     const std::string copyName = stem + ".sqlite";
-    if (std::string copy = existingCopy(copyName); !copy.empty())
-        return copy;
+    if (std::optional<Copy> copy = existingCopy(copyName))
+        return std::move(*copy);
 
     const QString program = readerProgram();
     if (!QFileInfo(program).isExecutable())
@@ -665,50 +551,51 @@ std::string currentCopy(const std::string& file, const QString& shown, const Fil
     const int deadlineMs = readerSettings().deadlineMs;
     const ConversionShown shownWhileConverting;
     // Into the first folder that passes the check and takes the copy: one
-    // that is full is passed over for the next.
-    QString named = cacheCopyFolder();
+    // that is full is passed over for the next. With none, the error says
+    // why of each, as the log does.
+    QStringList why;
     for (const QString& path : copyFolders()) {
-        const CopyFolder folder(path, true);
-        if (!folder)
+        auto folder = std::make_shared<const CopyFolder>(path, true);
+        if (!*folder) {
+            why.append(folder->why());
             continue;
-        named = path;
-        const std::optional<Part> part = makePart(folder, stem);
+        }
+        const std::optional<Part> part = makePart(*folder, stem);
         if (!part) {
-            cannotWriteIn(path, qt_error_string(errno));
+            why.append(cannotWriteIn(path, qt_error_string(errno)));
             continue;
         }
         ReaderRun run;
         const bool started = runReader(encoded(program),
-                                       {kConvertOption, file, folder.path(part->name), recorded.toStdString(),
+                                       {kConvertOption, file, folder->readerPath(part->name), recorded.toStdString(),
                                         std::to_string(caps.valueBytes), std::to_string(caps.rows),
                                         std::to_string(caps.copyBytes)},
-                                       deadlineMs, caps.readerMemoryBytes, run);
+                                       deadlineMs, caps.readerMemoryBytes, run, folder->fd());
         if (started)
             logReaderWords(run);
         if (started && run.end == ReaderRun::Finished && run.code == kConverted) {
-            const QString failure = placeCopy(folder, *part, copyName);
+            const QString failure = placeCopy(*folder, *part, copyName);
             if (failure.isEmpty()) {
                 dropCopiesBut(fileKey, copyName);
-                return folder.path(copyName);
+                return Copy{std::move(folder), copyName};
             }
-            cannotWriteIn(path, failure);
+            why.append(cannotWriteIn(path, failure));
         } else if (started && run.end == ReaderRun::Finished && run.code == kCannotWrite) {
-            cannotWriteIn(path, QString::fromStdString(run.lastLine).trimmed());
+            why.append(cannotWriteIn(path, QString::fromStdString(run.lastLine).trimmed()));
         } else {
-            ::unlinkat(folder.fd(), part->name.c_str(), 0);
+            ::unlinkat(folder->fd(), part->name.c_str(), 0);
             if (!started)
                 throw noIsam();
-            const Stop stop = stopOf(run, shown, QDir::toNativeSeparators(path), deadlineMs);
-            if (stop.fileToBlame)
+            const Stop stop = stopOf(run, shown, deadlineMs);
+            if (stop.remembered)
                 remember(file, key, digest, stop.error);
             throw stop.error;
         }
-        ::unlinkat(folder.fd(), part->name.c_str(), 0);
+        ::unlinkat(folder->fd(), part->name.c_str(), 0);
     }
-    throw cannotOpen(QDir::toNativeSeparators(named));
+    why.removeAll(QString());
+    throw cannotOpen(shown, why.join(QStringLiteral("、")));
 }
-
-void dropCopy(const std::string& copy) { ::unlink(copy.c_str()); }
 
 void dropCopiesOf(const std::string& file)
 {

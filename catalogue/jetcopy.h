@@ -10,7 +10,8 @@
 //
 // Anyone can work that name out, so a copy is read from, and written to,
 // only a folder that the user owns and no one else can write, opened without
-// following a link; any other folder is passed over with a line in the log.
+// following a link and used through that handle (copyfolder.h); any other
+// folder is passed over with a line in the log.
 
 #include "services/vberror.h"
 
@@ -19,6 +20,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tolvane {
@@ -42,6 +44,8 @@ void cleanUpCatalogueCopies();
 }  // namespace tolvane
 
 namespace tolvane::jetcopy {
+
+class CopyFolder;
 
 // What tells one state of a file from another. The change time is set by
 // the system on every write or rename and no tool can set it back, so a file
@@ -78,8 +82,8 @@ inline constexpr QChar kDigestMark = u'#';
 
 // The reader's command line:
 //   READER --convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES
-// OUTPUT is an empty file the program has made for it, at a path without a
-// link; the reader writes the whole copy into that very file, with KEY and
+// OUTPUT is an empty file the program has made for it, named through the
+// folder the reader inherits as kReaderFolderFd; the reader writes the whole copy into that very file, with KEY and
 // JETFILE recorded in it, or fails with one of these exit codes; a cap it
 // passes, or why it could not write, it names in one line on stderr.
 inline constexpr char kConvertOption[] = "--convert";
@@ -100,21 +104,35 @@ inline constexpr char kSourceView[] = "tolvane.source";
 // The text of the key of the file at path (absolute), as recorded in its copy.
 QString keyText(const std::string& file, const FileKey& key);
 
-// The path of a current copy of the Jet file, made first when there is none.
+// A copy of a Jet file in a checked folder, which stays open while the copy
+// is read, so the copy is always opened through that very folder.
+struct Copy {
+    std::shared_ptr<const CopyFolder> folder;
+    std::string name;
+    // The copy's name as SQLite opens it, with handleVfs().
+    std::string path() const;
+    // The copy turned out unreadable or not the file's: it goes, so the next
+    // look makes it anew.
+    void drop() const;
+};
+
+// A current copy of the Jet file, made first when there is none.
 // file is the resolved path, shown the name the error messages give, key
 // the file's present state. Throws VbError as a failed query: 3343 not a
 // readable Jet file, 3049 damaged (the reader crashed on it or it passed a
 // cap), 3051 not read this time (the reader's deadline, a limit of the
-// user's, a signal from outside; or no copy could be written, naming the
-// cache folder), 3170 the reader is missing. Each names what stopped it, in
-// the log and in the error. Only a file found damaged is remembered (the
-// last 64): the same file in the same state then fails at once. A failed
-// conversion leaves no copy behind.
-std::string currentCopy(const std::string& file, const QString& shown, const FileKey& key);
+// user's, a signal from outside; or no copy could be written, with every
+// copy folder's reason). Each names what stopped it, in the log and in the
+// error; 3170 the reader is missing. A file found damaged, or one the reader
+// did not finish within its deadline, is remembered (the last 64): the same
+// file in the same state then fails at once, for as long as the program
+// runs. A failed conversion leaves no copy behind.
+Copy currentCopy(const std::string& file, const QString& shown, const FileKey& key);
 
-// The copy turned out unreadable or not the file's: drop it, so the next
-// look makes it anew.
-void dropCopy(const std::string& copy);
+// Why a read that did not end within its deadline was stopped, as the log
+// and the error say it.
+QString deadlinePassed(int deadlineMs);
+
 // The file at path is no Jet file (any more): its copies are of no use.
 void dropCopiesOf(const std::string& file);
 
@@ -127,8 +145,5 @@ VbError unrecognisedFormat(const QString& shown);                           // 3
 VbError damagedDatabase(const QString& shown, const QString& reason = {});  // 3049
 VbError cannotOpen(const QString& shown, const QString& reason = {});       // 3051
 VbError noIsam();                                                           // 3170
-// 3051 for a read stopped at its deadline after deadlineMs, the reader's or
-// a query's, with the line it logs.
-VbError deadlinePassed(const QString& shown, int deadlineMs);
 
 }  // namespace tolvane::jetcopy

@@ -1,5 +1,7 @@
 #include "catalogue/readerprocess.h"
 
+#include "catalogue/copyfolder.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -47,8 +49,8 @@ ReaderRun& last()
 
 // Between fork and exec only calls that are safe in a copy of a process with
 // other threads: no allocation, no locks.
-[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, long long memoryBytes,
-                               pid_t parent)
+[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, int folder,
+                               long long memoryBytes, pid_t parent)
 {
     // Killed with the program, even when the program is killed; it may have
     // ended before this was set.
@@ -59,12 +61,16 @@ ReaderRun& last()
         if (::setrlimit(RLIMIT_AS, &limit) != 0)
             ::_exit(127);
     }
+    // The folder out of the way of what is put in place below; the copy
+    // takes it without close-on-exec.
+    const int kept = folder >= 0 ? ::fcntl(folder, F_DUPFD, kReaderFolderFd + 1) : -1;
     const int in = ::open("/dev/null", O_RDONLY);
     const int out = ::open("/dev/null", O_WRONLY);
-    if (in < 0 || out < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDOUT_FILENO) < 0 ||
-        ::dup2(errorPipe, STDERR_FILENO) < 0)
+    if ((folder >= 0 && kept < 0) || in < 0 || out < 0 || ::dup2(in, STDIN_FILENO) < 0 ||
+        ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(errorPipe, STDERR_FILENO) < 0 ||
+        (kept >= 0 && ::dup2(kept, kReaderFolderFd) < 0))
         ::_exit(127);
-    ::close_range(STDERR_FILENO + 1, UINT_MAX, 0);
+    ::close_range(kept >= 0 ? kReaderFolderFd + 1 : STDERR_FILENO + 1, UINT_MAX, 0);
     struct sigaction plain {};
     plain.sa_handler = SIG_DFL;
     for (int s = 1; s < NSIG; ++s)
@@ -76,16 +82,17 @@ ReaderRun& last()
     ::_exit(127);
 }
 
-// The limit the reader runs under: the one asked for, or the lower hard
-// limit the program was given, which no process can raise.
+// The limit the reader runs under: the one asked for, or the lower one the
+// program was given, which holds for the reader too (a soft limit the user
+// set is theirs to keep, though the hard one would allow more).
 long long addressSpaceLimit(long long memoryBytes)
 {
     if (!kLimitAddressSpace || memoryBytes <= 0)
         return 0;
     rlimit inherited{};
-    if (::getrlimit(RLIMIT_AS, &inherited) == 0 && inherited.rlim_max != RLIM_INFINITY &&
-        inherited.rlim_max < static_cast<rlim_t>(memoryBytes))
-        return static_cast<long long>(inherited.rlim_max);
+    if (::getrlimit(RLIMIT_AS, &inherited) == 0 && inherited.rlim_cur != RLIM_INFINITY &&
+        inherited.rlim_cur < static_cast<rlim_t>(memoryBytes))
+        return static_cast<long long>(inherited.rlim_cur);
     return memoryBytes;
 }
 
@@ -125,7 +132,7 @@ void collect(pid_t pid, ReaderRun& run)
 }  // namespace
 
 bool runReader(const std::string& program, const std::vector<std::string>& args, int deadlineMs,
-               long long memoryBytes, ReaderRun& run)
+               long long memoryBytes, ReaderRun& run, int folder)
 {
     run = ReaderRun{};
     std::vector<char*> argv;
@@ -144,7 +151,7 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeReader(program.c_str(), argv.data(), pipeFds[1], run.memoryLimit, parent);
+        becomeReader(program.c_str(), argv.data(), pipeFds[1], folder, run.memoryLimit, parent);
     ::close(pipeFds[1]);
     if (pid < 0) {
         ::close(pipeFds[0]);
@@ -196,12 +203,14 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
         keep(run, tail, buffer, static_cast<std::size_t>(n));
     }
     run.lastLine = lastLineOf(std::move(tail));
-    ::close(pipeFds[0]);
+    // Killed before its pipe is closed: a reader that writes as it loops
+    // would otherwise die of the closed pipe first, which is no signal from
+    // outside. However it ended after the deadline, the deadline stopped it.
     if (!ended)
         killThrough(pidFd);
+    ::close(pipeFds[0]);
     collect(pid, run);
-    // Killed by us, unless it ended on its own in the meantime.
-    if (!ended && run.end == ReaderRun::Crashed && run.code == SIGKILL)
+    if (!ended)
         run.end = ReaderRun::TimedOut;
     ::close(pidFd);
     last() = run;

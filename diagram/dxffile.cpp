@@ -20,12 +20,16 @@ bool isControl(char16_t c)
 
 QString dxfSafeText(const QString& text)
 {
-    // Nearly every value is clean: share it rather than copy it.
-    const auto firstControl = std::find_if(text.utf16(), text.utf16() + text.size(), isControl);
-    if (firstControl == text.utf16() + text.size())
+    // Nearly every value is clean: share it rather than copy it. The view
+    // reads the characters where they are; QString::utf16() first copies a
+    // text that does not own its data, a literal for one.
+    const QStringView view(text);
+    const char16_t* const end = view.utf16() + view.size();
+    const char16_t* const firstControl = std::find_if(view.utf16(), end, isControl);
+    if (firstControl == end)
         return text;
     QString out = text;
-    for (qsizetype i = firstControl - text.utf16(); i < out.size(); ++i) {
+    for (qsizetype i = firstControl - view.utf16(); i < out.size(); ++i) {
         if (isControl(out.at(i).unicode()))
             out[i] = QLatin1Char(' ');
     }

@@ -313,7 +313,8 @@ void MessageBanner::SetMessage()
             SetDefaultMsg();
             return;
         }
-        // Single precision, as the pick always was: rows 1 to MsgCount alike.
+        // In single precision, the precision of r: MsgCount x r stays below
+        // MsgCount, so rows 1 to MsgCount are picked alike.
         const float r = random_->next();
         const float scaled = float(msgCount_) * r;
         msgIndex_ = qint16(int(std::floor(scaled)) + 1);

@@ -112,26 +112,6 @@ int QtUserInterface::msgBox(const QString& prompt, int style, const QString& tit
 
 void QtUserInterface::beep() { QApplication::beep(); }
 
-QStringList QtUserInterface::nameFilters(const QString& vbFilter)
-{
-    QStringList out;
-    const QStringList parts = vbFilter.split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        const int paren = description.indexOf(QLatin1Char('('));
-        if (paren > 0)
-            description = description.left(paren).trimmed();
-        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (QString& p : patterns) {
-            p = p.trimmed();
-            if (p == QStringLiteral("*.*"))
-                p = QStringLiteral("*");
-        }
-        out.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    }
-    return out;
-}
-
 std::optional<QString> QtUserInterface::askSaveFile(const FileDialogRequest& request)
 {
     QFileDialog dialog(owner_);
@@ -187,9 +167,12 @@ void QtPrinterPort::setup(QWidget* owner)
     preparePrintSetup(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // A PDF destination needs a file: with its file box left empty the
+    // dialog gives the home folder's name, where nothing can be written.
     const QPrinter& p = *printer_;
-    if (p.outputFormat() == QPrinter::PdfFormat ? !p.outputFileName().isEmpty() : !p.printerName().isEmpty())
-        chosen_ = true;
+    const QFileInfo file(p.outputFileName());
+    chosen_ = p.outputFormat() == QPrinter::PdfFormat ? !file.fileName().isEmpty() && !file.isDir()
+                                                       : !p.printerName().isEmpty();
 }
 
 bool QtPrinterPort::print(const PrintJob& job)
@@ -205,6 +188,7 @@ bool QtPrinterPort::print(const PrintJob& job)
     const int rowsPerPage = qMax(8, int(area.height() / cellHeight));
     const QList<QList<PrintedText>> pages = paginate(job.items, rowsPerPage);
 
+    // A file that cannot be made (its folder gone, say) fails here.
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
@@ -218,7 +202,7 @@ bool QtPrinterPort::print(const PrintJob& job)
         for (const PrintedText& t : pages[p])
             painter.drawText(QPointF(t.column * cellWidth, t.row * cellHeight + ascent), t.text);
     }
-    return painter.end();
+    return painter.end() && printer.printerState() != QPrinter::Error;
 }
 
 // --- clipboard -------------------------------------------------------------------

@@ -25,9 +25,6 @@ public:
     bool openUrl(const QString& url) override;
     void setWaitCursor(bool on) override;
 
-    // "Text files|*.txt|All|*.*" as a Qt name filter list.
-    static QStringList nameFilters(const QString& vbFilter);
-
 private:
     QPointer<QWidget> owner_;
     bool waiting_ = false;

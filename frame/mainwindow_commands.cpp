@@ -178,12 +178,13 @@ void MainWindow::mnuPrint_Click()
     printers->clear();
     const QStringList names = ports_.printer->printerNames();
     printers->addItems(names);
-    // A destination chosen in the printer setup (a printer or a PDF file) counts too.
-    if (names.isEmpty() && !ports_.printer->destinationChosen()) {
+    // A destination chosen in the printer setup (a printer or a PDF file)
+    // counts too. A print that cannot start (a PDF file whose folder is gone,
+    // a printer that refuses the job) is told as no printer is: nothing came
+    // out either way.
+    if ((names.isEmpty() && !ports_.printer->destinationChosen()) ||
+        !ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), productPageUrl())))
         ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));
-        return;
-    }
-    ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), productPageUrl()));
 }
 
 void MainWindow::mnuEnd_Click()

@@ -40,9 +40,11 @@ public:
     // The printer setup dialog; what the user picks applies to later prints.
     virtual void setup(QWidget* owner) = 0;
     // True once the setup has been confirmed with a destination, an
-    // installed printer or a PDF file; it stays until the program ends.
+    // installed printer or a PDF file that names a file; a later confirmed
+    // setup decides anew, a cancelled one changes nothing.
     virtual bool destinationChosen() = 0;
-    // Sends the job to the chosen printer; false when it could not.
+    // Sends the job to the chosen printer; false when it could not start
+    // or its output could not be written.
     virtual bool print(const PrintJob& job) = 0;
 };
 

@@ -1,7 +1,5 @@
 #include "frame/qtdialogs.h"
 
-#include "frame/desktop.h"
-
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
@@ -99,6 +97,26 @@ void fitColumns(QFileDialog& dialog)
 
 QLocale japaneseLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
 
+QStringList nameFilters(const QString& vbFilter)
+{
+    QStringList out;
+    const QStringList parts = vbFilter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const int paren = description.indexOf(QLatin1Char('('));
+        if (paren > 0)
+            description = description.left(paren).trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QStringLiteral("*.*"))
+                p = QStringLiteral("*");
+        }
+        out.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return out;
+}
+
 void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -109,7 +127,7 @@ void prepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
     dialog.resize(kFileDialogSize);
 
     dialog.setWindowTitle(request.title);
-    const QStringList filters = QtUserInterface::nameFilters(request.filter);
+    const QStringList filters = nameFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         const int index = qBound(1, request.filterIndex, int(filters.size())) - 1;

@@ -7,6 +7,7 @@
 #include "services/ui.h"
 
 #include <QLocale>
+#include <QStringList>
 
 class QFileDialog;
 class QPrintDialog;
@@ -14,6 +15,9 @@ class QPrintDialog;
 namespace tolvane {
 
 QLocale japaneseLocale();
+
+// "Text files|*.txt|All|*.*" as a Qt name filter list.
+QStringList nameFilters(const QString& vbFilter);
 
 // Title, filters (the request's one chosen), default suffix, folder and
 // file name; the list in detail view with its sizes, types and dates in

@@ -80,13 +80,15 @@ QString numberText(T value, int digits)
 
 }  // namespace
 
+bool isNumberBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
 double valText(QStringView text)
 {
     std::string shaped;
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n'))
+        while (i < n && isNumberBlank(text[i]))
             ++i;
     };
     skipBlanks();
@@ -118,7 +120,7 @@ double valText(QStringView text)
     if (i < n && (text[i] == u'E' || text[i] == u'e' || text[i] == u'D' || text[i] == u'd')) {
         qsizetype j = i + 1;
         auto skipBlanksAt = [&] {
-            while (j < n && (text[j] == u' ' || text[j] == u'\t' || text[j] == u'\n'))
+            while (j < n && isNumberBlank(text[j]))
                 ++j;
         };
         skipBlanksAt();
@@ -150,7 +152,10 @@ namespace {
 // Shapes a strict number text; false when the text is not one number.
 bool shapeStrict(QStringView text, std::string& shaped)
 {
-    text = text.trimmed();
+    while (!text.isEmpty() && isNumberBlank(text.front()))
+        text = text.mid(1);
+    while (!text.isEmpty() && isNumberBlank(text.back()))
+        text.chop(1);
     qsizetype i = 0;
     const qsizetype n = text.size();
     if (n == 0)

@@ -10,17 +10,25 @@
 
 namespace tolvane {
 
-// The number at the start of the text (blanks, tabs and line feeds are
-// skipped wherever they stand); 0 when there is none. "", "-", ".", "---"
-// read 0, "12.5.3" reads 12.5. Throws VbError(6) only for a number beyond
-// the double range.
+// The blanks of a number text: blank, tab and line feed. The lenient reading
+// skips them wherever they stand, and they are the only characters the
+// strict reading allows around a number, so a text that reading accepts is
+// always the number the lenient reading finds: a carriage return, a form
+// feed or a full-width blank before the digits (the lenient reading stops
+// there and reads 0) makes it no number.
+bool isNumberBlank(QChar c);
+
+// The number at the start of the text (number blanks are skipped wherever
+// they stand); 0 when there is none. "", "-", ".", "---" read 0, "12.5.3"
+// reads 12.5. Throws VbError(6) only for a number beyond the double range.
 double valText(QStringView text);
 
-// True when the trimmed text is a number as a whole.
+// True when the text is a number as a whole, with nothing but number blanks
+// around it.
 bool isStrictNumber(QStringView text);
 
-// The whole (trimmed) text must be a number: else VbError(13); beyond the
-// range of the type VbError(6).
+// The whole text, number blanks around it aside, must be a number: else
+// VbError(13); beyond the range of the type VbError(6).
 double cdbl(QStringView text);
 float csng(QStringView text);
 

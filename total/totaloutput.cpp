@@ -108,7 +108,7 @@ void TotalOutput::SelectFile()
         request.filterIndex = 1;
         request.initialDir = DocumentsFolder();
         request.overwritePrompt = false;
-        // A cancelled dialog keeps the files chosen before, as the system's dialog did.
+        // A cancelled dialog keeps the files chosen before: cancelling changes nothing.
         if (const auto chosen = ui_.askOpenFiles(request)) {
             folder_.clear();
             fileNames_.clear();

@@ -1,5 +1,6 @@
 #include "catalogue/reader/jetreader.h"
 
+#include "catalogue/copyfolder.h"
 #include "catalogue/jetcopy.h"
 
 #include <mdbtools.h>
@@ -180,15 +181,17 @@ class Copy {
 public:
     Copy(const char* path, long long capBytes) : capBytes_(capBytes)
     {
-        // Into the empty file made for it, never through a link, and never
-        // into a file of its own making.
+        // Into the empty file made for it, named through the folder handed
+        // on to it; never through a link, and never into a file of its own
+        // making.
         struct stat st {};
         if (::lstat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
             std::fprintf(stderr, "%s は書くために用意された空のファイルではありません\n", path);
             throw Failure{kCannotWrite};
         }
         try {
-            if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK)
+            if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, jetcopy::handleVfs()) !=
+                SQLITE_OK)
                 cannotWrite();
             // A file nobody sees before it is complete: no journal, no syncing
             // (the program syncs it once before it names it a copy). SQLite

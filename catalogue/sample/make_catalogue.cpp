@@ -137,7 +137,8 @@ public:
         QStringList defs;
         QStringList marks;
         for (const QString& c : t.columns) {
-            // Text compares as the Access engine compared it: without regard to case.
+            // Text compares without regard to case, as in the copies made of the
+            // maker's catalogue: 'swb6-10' finds the row of SWB6-10 in both.
             defs.append(QLatin1Char('"') + c + QLatin1Char('"') +
                         (isTextColumn(c) ? QStringLiteral(" TEXT COLLATE NOCASE")
                                          : QStringLiteral(" REAL")));

@@ -52,7 +52,7 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
         return seen;
     };
     useJetReader(kReader);
-    // The version, and size numbers compared as the Access engine compared text.
+    // The version, and size numbers compared as text without regard to case.
     const QString jet = QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb");
     EXPECT_EQ(readDatabaseVersion(jet), "2026.12");
     EXPECT_EQ(runCatalogueQuery(jet, kConnect, "SELECT * FROM [SWB] WHERE [no] = 'swb6-10';").rows.size(), 1);

@@ -4,6 +4,8 @@
 
 #include "services/numtext.h"
 
+#include <vector>
+
 using namespace tolvane;
 using namespace tolvane::test;
 
@@ -104,6 +106,11 @@ TEST_F(Rules, AComputedForceIsShownAsComputed)
     type(field::ProcessingLength, "99999999999999999999");
     expectTexts({{field::ProcessingPressure, "5.6E+21"}, {field::PressureDisplay, "5.6E+21 kgf"},
                  {field::StrippingForce, "2.8E+20"}, {field::StrippingForceDisplay, "2.8E+20 kgf"}});
+    // 4.32098761...E+21 rounds to seven digits: the second, rounded write
+    // is the rules' too, and keeps its exponent.
+    type(field::PlateThickness, "1.23456789");
+    expectTexts({{field::ProcessingPressure, "4.320988E+21"}, {field::PressureDisplay, "4.320988E+21 kgf"},
+                 {field::StrippingForce, "2.160494E+20"}, {field::StrippingForceDisplay, "2.160494E+20 kgf"}});
     // 0.00001 x 0.1 x 35 = 3.5E-05, which rounds to 0.
     type(field::PlateThickness, "0.00001");
     type(field::ProcessingLength, "0.1");
@@ -252,6 +259,49 @@ TEST_F(Rules, SpinsEnterChainAndFocus)
     type(field::SpringCount, "12");
     model->boxGotFocus(field::SpringCount);
     EXPECT_EQ(form()[field::SpringCount].selLength, 2);
+}
+
+// Whatever the user left in the die's boxes, the switch to the pressure-only
+// mode puts every box it resets back to its spin control's start number or
+// empties it: a force typed over its computed value, and a text that is no
+// number, included.
+TEST_F(Rules, TheSwitchToPressureOnlyResetsEveryBoxWhateverItHeld)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<Ctl, const char*>> typed;
+        bool reported = false;
+    };
+    const Case cases[] = {
+        {"the die's data and its report",
+         {{field::PlateThickness, "2"}, {field::ProcessingLength, "100"}, {field::ShearFactor, "40"},
+          {field::StrippingPercent, "7"}, {field::InitialCompression, "3"}, {field::Stroke, "10"},
+          {field::SpringCount, "4"}, {field::Bite, "2"}},
+         true},
+        // With no plate and length, only the switch itself puts these back.
+        {"a pressure typed over", {{field::ProcessingPressure, "123"}}},
+        {"a stripping force typed over", {{field::StrippingForce, "45"}}},
+        {"texts that are no numbers",
+         {{field::ShearFactor, ""}, {field::StrippingPercent, "-"}, {field::SpringCount, "."}, {field::Bite, ""}}},
+    };
+    spring("20", "2");
+    click(field::UseCount100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        click(field::ModeAll);
+        for (const auto& [box, t] : c.typed)
+            type(box, QString::fromUtf8(t));
+        if (c.reported) {
+            model->imgDisplayTxt_Click();
+            ASSERT_FALSE(text(field::ReportText).isEmpty());
+        }
+        click(field::ModePart);
+        expectTexts({{field::ReportText, ""}, {field::PlateThickness, ""}, {field::ProcessingLength, ""},
+                     {field::ShearFactor, "35"}, {field::ProcessingPressure, "0"}, {field::StrippingForce, "0"},
+                     {field::StrippingPercent, "5"}, {field::InitialCompression, ""}, {field::Stroke, ""},
+                     {field::SpringCount, "1"}, {field::Bite, "0"}});
+    }
+    EXPECT_EQ(errors(), QStringList{});
 }
 
 // --- pressure-only mode ---------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "support/catalogue_files.h"
 #include "support/jet_catalogue.h"
 
+#include "catalogue/copyfolder.h"
 #include "services/atomicfile.h"
 #include "support/error_of.h"
 
@@ -13,12 +14,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 #include <tuple>
 
@@ -80,6 +85,211 @@ TEST_F(JetCatalogue, ACopyPlantedByAnotherUserIsNeverRead)
     for (const QString& folder : {cache, shared})
         EXPECT_TRUE(logged(nativeName(folder) + QStringLiteral(" をコピーのフォルダに使いません (ほかのユーザーのフォルダです)")))
             << sandbox.logText().toStdString();
+}
+
+// What is checked is what is used. Someone who can rename the entries of a
+// folder above the copy folder (its owner, or anyone where it is open to all
+// without the sticky bit) can put a folder with a forged copy in its place
+// between the check and the open: the copy is still read from the folder
+// that was checked.
+struct Exchange {
+    static inline QString folder;  // the copy folder
+    static inline QString forged;  // where the forged copy lies
+    static inline int go = -1;     // when another user makes the exchange: tell it, and wait
+    static inline int done = -1;
+
+    // The copy is in place and its folder is synced: the moment between the
+    // folder's check and the copy's open.
+    static int sync(int fd)
+    {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && !folder.isEmpty()) {
+            if (go >= 0) {
+                char byte = 0;
+                EXPECT_EQ(::write(go, "x", 1), 1);
+                EXPECT_EQ(::read(done, &byte, 1), 1);
+            } else {
+                EXPECT_EQ(exchange(), 0);
+            }
+            folder.clear();
+        }
+        return ::fsync(fd);
+    }
+    static int exchange()
+    {
+        return ::renameat2(AT_FDCWD, QFile::encodeName(folder).constData(), AT_FDCWD,
+                           QFile::encodeName(forged).constData(), RENAME_EXCHANGE);
+    }
+};
+
+class CopyFolderSwapped : public JetCatalogue {
+protected:
+    // The file's copy with its values changed, under its own name: what
+    // anyone can make, as its name and key can be worked out.
+    QByteArray forgedCopy(const QString& file)
+    {
+        const QString scratch = CacheFolder();
+        setCacheFolder(sandbox.root() + QStringLiteral("/scratch"));
+        EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+        const QString made = CacheFolder() + QStringLiteral("/catalogue/") + copies().value(0);
+        closeCatalogues();
+        makeDatabase(made, QStringLiteral("UPDATE Table1 SET Data = 'made up';"));
+        setCacheFolder(scratch);
+        return readAll(made);
+    }
+    QStringList data(const QString& file) { return runCatalogueQuery(file, kConnect, kTable1).column(u"Data"); }
+
+    const QStringList kData{"One", "Two", "Three"};
+};
+
+TEST_F(CopyFolderSwapped, BetweenTheCheckAndTheOpen)
+{
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QByteArray forged = forgedCopy(file);
+    Exchange::folder = CacheFolder() + QStringLiteral("/catalogue");
+    Exchange::forged = CacheFolder() + QStringLiteral("/forged");
+    ASSERT_TRUE(QDir().mkpath(Exchange::forged) && QDir().mkpath(Exchange::folder));
+    ::chmod(QFile::encodeName(Exchange::forged).constData(), 0700);
+    writeAll(Exchange::forged + QStringLiteral("/") + copyStem(file) + QStringLiteral(".sqlite"), forged);
+    setSyncCall(Exchange::sync);
+    const QStringList read = data(file);
+    setSyncCall(nullptr);
+    EXPECT_TRUE(Exchange::folder.isEmpty());  // exchanged
+    EXPECT_EQ(read, kData);
+}
+
+// The same made by another user, in a cache folder under a folder open to
+// every user (a cache under /tmp, or HOME=/tmp): the forged folder is theirs,
+// and no later query reads it either.
+TEST_F(CopyFolderSwapped, ByAnotherUserInAFolderOpenToAll)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to be the other user";
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString forgedFile = sandbox.root() + QStringLiteral("/forged.sqlite");
+    writeAll(forgedFile, forgedCopy(file));
+    const QString shared = sandbox.root() + QStringLiteral("/tmp");
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(sandbox.root()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(forgedFile).constData(), 0644), 0);
+    const QString theirs = shared + QStringLiteral("/Tolvane");
+    Exchange::folder = theirs + QStringLiteral("/catalogue");
+    Exchange::forged = theirs + QStringLiteral("/forged");
+    const QByteArray copyName = QFile::encodeName(copyStem(file)) + ".sqlite";
+
+    int go[2];
+    int done[2];
+    ASSERT_EQ(::pipe(go), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        // Their folder first, with the forged copy; the exchange when told.
+        ::umask(0);
+        char byte = 0;
+        const bool ready =
+            ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 && ::setresuid(65534, 65534, 65534) == 0 &&
+            ::mkdir(QFile::encodeName(theirs).constData(), 0777) == 0 &&
+            ::mkdir(QFile::encodeName(Exchange::forged).constData(), 0777) == 0 &&
+            std::system(("cp " + QFile::encodeName(forgedFile) + ' ' + QFile::encodeName(Exchange::forged) + '/' + copyName)
+                            .constData()) == 0;
+        if (::write(done[1], ready ? "r" : "f", 1) != 1 || !ready || ::read(go[0], &byte, 1) != 1)
+            std::_Exit(1);
+        const bool exchanged = Exchange::exchange() == 0;
+        std::_Exit(::write(done[1], "x", 1) == 1 && exchanged ? 0 : 1);
+    }
+    char ready = 0;
+    ASSERT_EQ(::read(done[0], &ready, 1), 1);
+    ASSERT_EQ(ready, 'r');
+    setCacheFolder(theirs);
+    setRuntimeFolder(sandbox.root());
+    Exchange::go = go[1];
+    Exchange::done = done[0];
+    setSyncCall(Exchange::sync);
+    const QStringList read = data(file);
+    setSyncCall(nullptr);
+    Exchange::go = Exchange::done = -1;
+    int status = -1;
+    ::waitpid(other, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read, kData);
+    closeCatalogues();
+    EXPECT_EQ(data(file), kData);
+    EXPECT_TRUE(logged(nativeName(theirs + QStringLiteral("/catalogue")) +
+                       QStringLiteral(" をコピーのフォルダに使いません (ほかのユーザーのフォルダです)")));
+    for (const int fd : {go[0], go[1], done[0], done[1]})
+        ::close(fd);
+}
+
+// Where the system does not name open files through their handles, a copy
+// folder is used by its path only while no one but the user and root can
+// rename what lies above it: a folder open to all is fine with the sticky
+// bit, which keeps each to their own entries, and passed over without it.
+TEST_F(JetCatalogue, WithoutHandlesTheFoldersAboveMustBeSafe)
+{
+    jetcopy::setOpenFilesFolder("/nonexistent");
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString above = sandbox.root() + QStringLiteral("/above");
+    setCacheFolder(above + QStringLiteral("/cache"));
+    setRuntimeFolder(sandbox.root() + QStringLiteral("/runtime"));
+    ASSERT_TRUE(QDir().mkpath(above) && QDir().mkpath(sandbox.root() + QStringLiteral("/runtime")));
+    for (const mode_t mode : {01777, 0777}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(QFile::encodeName(above).constData(), mode), 0);
+        touch(file);
+        EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+        if (mode == 01777) {
+            EXPECT_EQ(copies().size(), 1);
+        }
+        EXPECT_EQ(QDir(sandbox.root() + QStringLiteral("/runtime/tolvane-catalogue")).entryList(QDir::Files).size(),
+                  mode == 01777 ? 0 : 1);
+    }
+    jetcopy::setOpenFilesFolder({});
+    EXPECT_TRUE(logged(nativeName(CacheFolder() + QStringLiteral("/catalogue")) +
+                       QStringLiteral(" をコピーのフォルダに使いません (上のフォルダ ") + nativeName(above) +
+                       QStringLiteral(" にほかのユーザーも書き込めます)")))
+        << sandbox.logText().toStdString();
+}
+
+// A copy folder of the user's own is used only while no one else may write
+// it, its group included; one that others may only read is made private.
+TEST_F(JetCatalogue, ACopyFolderOthersMayWriteIsPassedOverOneTheyMayReadIsMadePrivate)
+{
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString cache = CacheFolder() + QStringLiteral("/catalogue");
+    setRuntimeFolder(sandbox.root());
+    ASSERT_TRUE(QDir().mkpath(cache));
+    for (const mode_t mode : {0770, 0755}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(QFile::encodeName(cache).constData(), mode), 0);
+        touch(file);
+        EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(cache).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode == 0770 ? 0770u : 0700u);
+        EXPECT_EQ(copies().size(), mode == 0770 ? 0 : 1);
+    }
+    EXPECT_TRUE(logged(nativeName(cache) + QStringLiteral(" をコピーのフォルダに使いません (ほかのユーザーも書き込めます)")));
+}
+
+// A half-made copy is the writer's for as long as it holds its lock: one
+// under the very name this process would choose (as a writer in another pid
+// namespace leaves it) is neither taken over nor removed, and the reader
+// only ever writes while the program holds the lock of what it writes.
+TEST_F(JetCatalogue, AHalfMadeCopyIsItsWritersWhileLocked)
+{
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString theirs = folder + copyStem(file) + QStringLiteral(".%1.0.part").arg(::getpid());
+    writeAll(theirs, "theirs");
+    QFile held(theirs);
+    ASSERT_TRUE(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0);
+    // A reader that finds the lock of its file free has no writer behind it.
+    useJetReader(readerScript("flock -n \"$3\" true && exit 4\nexec " + QFile::encodeName(kReader) + " \"$@\"\n"));
+    EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+    EXPECT_EQ(readAll(theirs), "theirs");
 }
 
 // A cache folder that is a link is passed over, and what it points at is

@@ -108,7 +108,7 @@ TEST(ShippedCatalogue, MatchesItsSourcesFieldForField)
     const CatalogueRecordset size = query(kSizes, "SELECT * FROM [SWM] WHERE [no] = 'SWM20-50';");
     ASSERT_EQ(size.rows.size(), 1);
     EXPECT_EQ(size.rows[0], (QStringList{"SWM20-50", "20", "10", "50", "30", "40.3", "4.11", "12.8", "14.4", "16"}));
-    // Size numbers compare as the Access engine compared text: case aside.
+    // Size numbers compare as text without regard to case.
     EXPECT_EQ(query(kSizes, "SELECT * FROM [SWM] WHERE [no] = 'swm20-50';").rows.size(), 1);
 }
 

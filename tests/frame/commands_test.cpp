@@ -193,7 +193,7 @@ TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
         {field::Bite, "カミアイ", Ctl::Option1},
         {field::StartBeforeBottom, "下死点手前 m/m", Ctl::Option2}};
     for (const auto& [box, caption, mode] : boxes) {
-        for (const char* bad : {"1.2.3", "-"}) {
+        for (const char* bad : {"1.2.3", "-", "\r\n2"}) {  // the rules read the last as 0
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad);
             window->model().userClickedOption(mode);
             window->model().userTyped(box, QString::fromLatin1(bad));

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QMouseEvent>
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <memory>
 
@@ -87,6 +90,28 @@ inline void writePictures(std::initializer_list<const char*> names, QSize size =
 
 // "a,,b" as the fields {"a", "", "b"}.
 inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
+
+// The window's printer setup on the desktop's printer (Qt's own dialog),
+// confirmed with the PDF entry and this text in its file box.
+inline void choosePdfInPrinterSetup(MainWindow& window, const QString& fileBox)
+{
+    QTimer::singleShot(0, [&] {
+        QPrintDialog* setup = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            setup = setup ? setup : qobject_cast<QPrintDialog*>(w);
+        ASSERT_TRUE(setup);
+        auto* destinations = setup->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = setup->findChild<QLineEdit*>(QStringLiteral("filename"));
+        if (!destinations || !file) {
+            setup->reject();
+            FAIL() << "no destination list or file name";
+        }
+        destinations->setCurrentIndex(destinations->count() - 1);  // the PDF file, after any printers
+        file->setText(fileBox);
+        setup->accept();
+    });
+    window.mnuPrinter_Click();
+}
 
 class WindowTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // calculator search.
 #include "frame/desktop.h"
 #include "frame/instancelock.h"
+#include "frame/qtdialogs.h"
 #include "frame/splash.h"
 #include "frame/startuphelper.h"
 #include "support/sandbox.h"
@@ -220,9 +221,9 @@ TEST(SplashTest, TheSecondRunsAnEventLoopThatWakesOncePerFrame)
 
 TEST(DesktopTest, FileDialogFiltersBecomeQtNameFilters)
 {
-    EXPECT_EQ(QtUserInterface::nameFilters(QStringLiteral("All files (*.*)|*.*|Text files|*.txt")),
+    EXPECT_EQ(nameFilters(QStringLiteral("All files (*.*)|*.*|Text files|*.txt")),
               (QStringList{QStringLiteral("All files (*)"), QStringLiteral("Text files (*.txt)")}));
-    EXPECT_EQ(QtUserInterface::nameFilters(QStringLiteral("Data|*.vorn;*.csv")),
+    EXPECT_EQ(nameFilters(QStringLiteral("Data|*.vorn;*.csv")),
               QStringList{QStringLiteral("Data (*.vorn *.csv)")});
 }
 

@@ -5,11 +5,8 @@
 #include "frame/desktop.h"
 #include "frame/webservers.h"
 
-#include <QComboBox>
 #include <QListWidget>
-#include <QPrintDialog>
 #include <QProcess>
-#include <QTimer>
 
 namespace tolvane::test {
 namespace {
@@ -90,32 +87,29 @@ TEST_F(PrintTest, TheMenuPrintsTheReportAndSpoolsNothing)
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The window on the desktop's printer, whose setup dialog is the real one.
+class DesktopPrintTest : public PrintTest {
+protected:
+    void SetUp() override
+    {
+        PrintTest::SetUp();
+        FramePorts p = ports();
+        p.printer = &desktop;
+        window = std::make_unique<MainWindow>(p);
+        ASSERT_EQ(window->startUp(), StartResult::Run);
+    }
+
+    void choosePdf(const QString& fileBox) { choosePdfInPrinterSetup(*window, fileBox); }
+
+    QtPrinterPort desktop;
+};
+
 // On the desktop: a PDF file chosen in the printer setup is where the print
 // command prints, though no printer is installed.
-TEST_F(PrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
+TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
 {
-    QtPrinterPort desktop;
-    FramePorts p = ports();
-    p.printer = &desktop;
-    window = std::make_unique<MainWindow>(p);
-    ASSERT_EQ(window->startUp(), StartResult::Run);
     const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
-    QTimer::singleShot(0, [&] {
-        QPrintDialog* setup = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            setup = setup ? setup : qobject_cast<QPrintDialog*>(w);
-        ASSERT_TRUE(setup);
-        auto* destinations = setup->findChild<QComboBox*>(QStringLiteral("printers"));
-        auto* file = setup->findChild<QLineEdit*>(QStringLiteral("filename"));
-        if (!destinations || !file) {
-            setup->reject();
-            FAIL() << "no destination list or file name";
-        }
-        destinations->setCurrentIndex(destinations->count() - 1);  // the PDF file, after any printers
-        file->setText(pdf);
-        setup->accept();
-    });
-    window->mnuPrinter_Click();
+    choosePdf(pdf);
     EXPECT_TRUE(desktop.destinationChosen());
 
     putReport(QStringLiteral("SWM20-50\r\nL = 50\r\n圧縮長 = 37mm"));
@@ -129,6 +123,39 @@ TEST_F(PrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
                                 QStringLiteral("圧縮長 = 37mm"),
                                 QStringLiteral("----------------- ") + productPageUrl() + QStringLiteral(" -----------------")})
         EXPECT_TRUE(printed.contains(line)) << line.toStdString() << " in:\n" << printed.toStdString();
+}
+
+// A print that cannot come out says so as a missing printer does: an empty
+// file box (the dialog then gives a folder) is no destination, and a file
+// whose folder is gone cannot be written.
+TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
+{
+    const Boxes noPrinter = {{QStringLiteral("プリンター エラーです！\r使用できるプリンターが見つかりません、プリンターをインストールしてから 再度実行してください。"),
+                              16, QStringLiteral("プリント エラー")}};
+    putReport(QStringLiteral("L = 50"));
+
+    choosePdf(QString());
+    EXPECT_FALSE(desktop.destinationChosen());
+    window->mnuPrint_Click();
+    EXPECT_EQ(ui.boxes, noPrinter);
+
+    const QString folder = sandbox.root() + QStringLiteral("/図面");
+    const QString pdf = folder + QStringLiteral("/報告.pdf");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    choosePdf(pdf);
+    EXPECT_TRUE(desktop.destinationChosen());
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ui.boxes.clear();
+    window->mnuPrint_Click();
+    EXPECT_EQ(ui.boxes, noPrinter);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+
+    // With its folder back the same choice prints without a word.
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ui.boxes.clear();
+    window->mnuPrint_Click();
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
 }  // namespace

@@ -70,6 +70,23 @@ protected:
         face = light ? look::vbColor(look::kVbButtonFace) : QColor(48, 48, 48);
     }
     void TearDown() override { QApplication::setFont(QFont()); }
+    // The window made again on Qt's message boxes (and the given printer),
+    // shown in the skin of the test.
+    void onTheDesktop(QtUserInterface& desktop, PrinterPort* printer = nullptr)
+    {
+        FramePorts p = ports();
+        p.ui = &desktop;
+        if (printer)
+            p.printer = printer;
+        window.reset();
+        window = std::make_unique<MainWindow>(p);
+        ASSERT_EQ(window->startUp(), StartResult::Run);
+        desktop.setOwner(window.get());
+        useSkin(skin == QStringLiteral("Light"));
+        window->show();
+        window->activateWindow();
+        QApplication::processEvents();
+    }
     QImage shootWindow(const char* state)
     {
         return shoot(window.get(), QStringLiteral("frmMain_%1_%2").arg(QLatin1String(state), skin));
@@ -341,36 +358,63 @@ TEST_P(ScreensTest, ThePrinterSetupSpeaksJapaneseAndConfirmsWithOk)
     EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->text(), QStringLiteral("OK"));
 }
 
+// A print that cannot come out (its PDF file's folder is not there) is told
+// in a message over the window, as a missing printer is.
+TEST_P(ScreensTest, APrintThatCannotComeOutIsToldOverTheWindow)
+{
+    QtUserInterface desktop;
+    QtPrinterPort printer;
+    ASSERT_NO_FATAL_FAILURE(onTheDesktop(desktop, &printer));
+    choosePdfInPrinterSetup(*window, sandbox.root() + QStringLiteral("/ない/報告.pdf"));
+    putReport(QStringLiteral("L = 50"));
+    QString title, text;
+    QTimer::singleShot(0, [&] {
+        auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(message);
+        title = message->windowTitle();
+        text = message->text();
+        EXPECT_EQ(message->parentWidget(), window.get());
+        EXPECT_EQ(message->icon(), QMessageBox::Critical);
+        expectLegible(message, shoot(message, QStringLiteral("print-error_") + skin),
+                      QApplication::palette().color(QPalette::Window));
+        message->close();
+    });
+    window->mnuPrint_Click();
+    EXPECT_EQ(title, QStringLiteral("プリント エラー"));
+    EXPECT_EQ(text, QStringLiteral("プリンター エラーです！\n使用できるプリンターが見つかりません、プリンターをインストールしてから 再度実行してください。"));
+    shootWindow("print-error");
+}
+
 // A number the report refuses: Qt's message box names the box by the
-// caption above it on the window, and then the focus is in that box with
+// caption above it on the window (a value the rules could not compute, by
+// the boxes it is worked out from), and then the focus is in that box with
 // its text selected to be typed over.
 TEST_P(ScreensTest, ARefusedNumberIsNamedByItsCaptionAndTakesTheFocus)
 {
     QtUserInterface desktop;
-    FramePorts p = ports();
-    p.ui = &desktop;
-    window.reset();
-    window = std::make_unique<MainWindow>(p);
-    ASSERT_EQ(window->startUp(), StartResult::Run);
-    desktop.setOwner(window.get());
-    useSkin(skin == QStringLiteral("Light"));
-    window->show();
-    window->activateWindow();
-    QApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(onTheDesktop(desktop));
     struct Case {
         const char* typed;
         QString text;
         const char* refused;  // the box named, and where the focus goes
         bool pressureOnly = false;
+        bool spring = false;
     };
     const Case cases[] = {{"Text2", QStringLiteral("1.2.3"), "Text2"},
                           {"Text3", QStringLiteral("1..2"), "Text3"},
                           {"Text4", QStringLiteral("1") + QString(40, u'0'), "Text6"},  // a pressure too large to round
-                          {"Text12", QStringLiteral("-"), "Text12", true}};
+                          {"Text12", QStringLiteral("-"), "Text12", true},
+                          {"Text11", QStringLiteral("1") + QString(39, u'0'), "Text11", false, true}};  // loads too large
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         if (c.pressureOnly)
             window->model().userClickedOption(Ctl::Option2);
+        if (c.spring) {
+            window->model().userClickedOption(Ctl::Option1);
+            for (const auto& [label, value] : {std::pair(field::SpringNo, "SWB20-100"), std::pair(field::RateN, "20"),
+                                               std::pair(field::RateKgf, "2")})
+                window->model().form().setText(label, QString::fromLatin1(value));
+        }
         window->model().userTyped(field::PlateThickness, QStringLiteral("2"));
         const Ctl typed = *controlByName(QString::fromLatin1(c.typed));
         window->model().userTyped(typed, c.text);
@@ -390,7 +434,7 @@ TEST_P(ScreensTest, ARefusedNumberIsNamedByItsCaptionAndTakesTheFocus)
         });
         window->mnuTEXT_Click();
         EXPECT_FALSE(caption.isEmpty());
-        EXPECT_TRUE(prompt.startsWith(QStringLiteral("「") + caption + QStringLiteral("」"))) << prompt.toStdString();
+        EXPECT_TRUE(prompt.contains(QStringLiteral("「") + caption + QStringLiteral("」"))) << prompt.toStdString();
         QApplication::processEvents();
         EXPECT_EQ(window->focusWidget(), box);
         EXPECT_EQ(box->selectedText(), box->text());

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
+#include <string_view>
 
 using namespace tolvane;
 using tolvane::test::errorOf;
@@ -40,6 +42,51 @@ TEST(StrictReading, WholeTextMustBeANumber)
     EXPECT_EQ(errorOf([] { csng(u"1E39"); }), kErrOverflow);
     EXPECT_EQ(errorOf([] { cdbl(u"1E400"); }), kErrOverflow);
     EXPECT_EQ(csng(u"0.1"), 0.1f);
+}
+
+// The report and the drawing print a box only when the strict reading
+// accepts it, but the results were worked out from the lenient reading: any
+// text the strict reading accepts must read as the same number (or fail
+// alike) both ways. Random texts built around a number, from characters a
+// paste may bring: control characters, full-width ones, signs, exponents.
+TEST(NumberReadings, WhatTheStrictReadingAcceptsTheLenientReadingReadsAlike)
+{
+    using namespace std::string_view_literals;
+    const std::u16string_view around = u" \t\n\r\f\v\0\x1f\x85\xa0\u3000\u2028x,\uff11\uff0e"sv;
+    const std::u16string_view inside = u"0159.-+EeDd \n\r\uff15\u3000"sv;
+    std::mt19937 random(30);
+    // Up to `most` characters, each picked from `from`.
+    auto run = [&](std::u16string_view from, unsigned most) {
+        QString s;
+        for (unsigned n = random() % (most + 1); n > 0; --n)
+            s += QChar(from[random() % from.size()]);
+        return s;
+    };
+    auto number = [&] {
+        QString s = run(u"+-", 1) + run(u"0123456789", 4) + run(u".", 1) + run(u"0123456789", 3);
+        if (random() % 2)
+            s += run(u"EeDd", 1) + run(u"+-", 1) + run(u"0123456789", 3);
+        return s;
+    };
+    int accepted = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const QString text = i % 4 == 0 ? run(inside, 10) + run(around, 2) : run(around, 2) + number() + run(around, 2);
+        if (!isStrictNumber(text))
+            continue;
+        ++accepted;
+        // The text with every character outside printable ASCII as \uXXXX.
+        std::string shown;
+        for (QChar c : text)
+            shown += c.unicode() >= 32 && c.unicode() < 127 ? std::string(1, char(c.unicode()))
+                                                            : QString::asprintf("\\u%04x", c.unicode()).toStdString();
+        const std::optional<VbError> strict = tolvane::test::failureOf([&] { cdbl(text); });
+        const std::optional<VbError> lenient = tolvane::test::failureOf([&] { valText(text); });
+        ASSERT_EQ(strict ? strict->number() : 0, lenient ? lenient->number() : 0) << shown;
+        if (!strict) {
+            ASSERT_EQ(dblText(cdbl(text)), dblText(valText(text))) << shown;
+        }
+    }
+    EXPECT_GT(accepted, 20000);
 }
 
 TEST(NumberTexts, DoublesKeepFifteenDigitsSinglesSeven)

@@ -1,0 +1,92 @@
+#pragma once
+// A folder the copies of Jet files are read from and written to. Anyone can
+// work out a copy's name, so such a folder must be the user's own, not a link
+// to one, and writable by no one else; and what is checked must be what is
+// used: the folder is checked on the handle it was opened with, and every
+// copy in it, half-made or whole, is opened through that handle, by the
+// program and by the reader alike. A name that the system would resolve
+// again later, through folders someone else could change in between, is
+// never handed on.
+
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tolvane::jetcopy {
+
+// An open file, closed with its owner.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    void reset();
+    int fd_;
+};
+
+// Where the reader finds the folder it writes into: the handle it inherits.
+inline constexpr int kReaderFolderFd = 3;
+
+class CopyFolder {
+public:
+    // The folder at path, made (mode 0700) when missing and make is set.
+    // None when it is missing, or fails the check: why() then says why, in
+    // the words of the log, which says it once a run.
+    CopyFolder(const QString& path, bool make);
+    explicit operator bool() const { return static_cast<bool>(fd_); }
+    int fd() const { return fd_.get(); }
+    const QString& why() const { return why_; }
+
+    // A name in the folder as SQLite opens it here (with handleVfs()), or as
+    // the reader does, given the folder as its kReaderFolderFd: through the
+    // handle, "/proc/self/fd/N/NAME", wherever the system names open files;
+    // else the folder's own path, used only when no one but the user and
+    // root can change the folders above it.
+    std::string path(const std::string& name) const { return pathVia(fd_.get(), name); }
+    std::string readerPath(const std::string& name) const { return pathVia(kReaderFolderFd, name); }
+
+    // The names in the folder that start with prefix.
+    std::vector<std::string> names(const std::string& prefix) const;
+
+private:
+    bool open(bool make);
+    bool checkFoldersAbove();
+    bool passOver(const QString& reason);
+    std::string pathVia(int fd, const std::string& name) const;
+
+    Fd fd_;
+    QString shown_;
+    QString why_;
+    std::string real_;     // the folder's path, when it is used by its path
+    bool throughHandle_ = false;
+};
+
+// Where the system names a process's open files; a test may give another
+// (a missing one: as on a system without /proc). Empty: "/proc/self/fd".
+void setOpenFilesFolder(const std::string& folder);
+
+// The SQLite VFS that opens a name through a folder's handle as the system
+// resolves it: SQLite's own would first turn the handle's link back into the
+// folder's path and open that, which is what the handle is there to avoid.
+// Every other name it opens as SQLite's own does.
+const char* handleVfs();
+
+// An event line of the catalogue's copies in the log.
+void logLine(const QString& line);
+
+}  // namespace tolvane::jetcopy
