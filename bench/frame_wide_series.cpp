@@ -6,7 +6,9 @@
 // holding that file, the SWB button clicked, the Jet copy made by the
 // reader on the way. It reports its own peak (program_MiB), the reader's
 // (reader_MiB) and their sum (tree_MiB), which bounds the two processes'
-// peak together from above; the list must end up with every size.
+// peak together from above, and the most SQLite held in the program
+// (sqlite_MiB), which its heap limit bounds; the list must end up with
+// every size.
 #include "bench/bench_support.h"
 #include "frame/mainwindow.h"
 #include "services/folders.h"
@@ -21,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -65,7 +68,8 @@ int listSeries(int argc, char** argv)
     rusage children{};
     getrusage(RUSAGE_SELF, &self);
     getrusage(RUSAGE_CHILDREN, &children);
-    std::printf("%d %ld %ld\n", sizes ? sizes->count() : -1, self.ru_maxrss, children.ru_maxrss);
+    std::printf("%d %ld %ld %lld\n", sizes ? sizes->count() : -1, self.ru_maxrss, children.ru_maxrss,
+                static_cast<long long>(sqlite3_memory_highwater(0)));
     return 0;
 }
 
@@ -98,6 +102,7 @@ void BM_WideSeriesListedPeakMemory(benchmark::State& state)
     }
     long program = 0;
     long reader = 0;
+    long long heap = 0;
     for (auto _ : state) {
         // A fresh cache each time, so the reader makes the copy in every run.
         const QTemporaryDir run;
@@ -109,18 +114,21 @@ void BM_WideSeriesListedPeakMemory(benchmark::State& state)
         int listed = -1;
         long self = 0;
         long children = 0;
+        long long sqlite = 0;
         if (!child.waitForFinished(300000) ||
-            std::sscanf(child.readAllStandardOutput().constData(), "%d %ld %ld", &listed, &self, &children) != 3 ||
+            std::sscanf(child.readAllStandardOutput().constData(), "%d %ld %ld %lld", &listed, &self, &children, &sqlite) != 4 ||
             listed != kSizes) {
             state.SkipWithError("the series was not listed");
             return;
         }
         program = std::max(program, self);
         reader = std::max(reader, children);
+        heap = std::max(heap, sqlite);
     }
     state.counters["program_MiB"] = static_cast<double>(program) / 1024.0;
     state.counters["reader_MiB"] = static_cast<double>(reader) / 1024.0;
     state.counters["tree_MiB"] = static_cast<double>(program + reader) / 1024.0;
+    state.counters["sqlite_MiB"] = static_cast<double>(heap) / (1 << 20);
     state.counters["file_MB"] = static_cast<double>(QFileInfo(folder.program + QStringLiteral("/ZEKA.mdb")).size()) / 1e6;
 }
 BENCHMARK(BM_WideSeriesListedPeakMemory)->Iterations(3)->Unit(benchmark::kSecond)->UseRealTime();

@@ -2,6 +2,7 @@
 
 #include "catalogue/copyfolder.h"
 #include "catalogue/jetcopy.h"
+#include "catalogue/sqliteopen.h"
 #include "services/log.h"
 #include "services/numtext.h"
 #include "services/vberror.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -196,6 +198,47 @@ std::string immutableUri(const std::string& file)
     return uri + "?mode=ro&immutable=1";
 }
 
+// What a catalogue needs of SQLite, and no more. The queries are the
+// window's own short, plain texts. A Jet table has at most 255 columns, and
+// the statement that makes its copy names each (up to 256 bytes, quotes
+// doubled) with its type. A value is held to its cap as it is read, but
+// SQLite's bound on length is also one on a whole row, which holds several
+// values: it is the copy's cap.
+int lengthLimit()
+{
+    const CatalogueCaps& caps = catalogueCaps();
+    return static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX));
+}
+
+void limitQueries(sqlite3* db)
+{
+    const std::pair<int, int> limits[] = {
+        {SQLITE_LIMIT_LENGTH, lengthLimit()},
+        {SQLITE_LIMIT_SQL_LENGTH, 1 << 18},
+        {SQLITE_LIMIT_COLUMN, 255},
+        {SQLITE_LIMIT_EXPR_DEPTH, 20},
+        {SQLITE_LIMIT_COMPOUND_SELECT, 3},
+        {SQLITE_LIMIT_VDBE_OP, 25000},
+        {SQLITE_LIMIT_FUNCTION_ARG, 8},
+        {SQLITE_LIMIT_ATTACHED, 0},
+        {SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 50},
+        {SQLITE_LIMIT_VARIABLE_NUMBER, 10},
+        {SQLITE_LIMIT_TRIGGER_DEPTH, 1},
+    };
+    for (const auto& [limit, value] : limits)
+        sqlite3_limit(db, limit, value);
+}
+
+// How many of SQLite's steps run between two looks at the clock: a few
+// microseconds' work, so a look costs nothing, and the deadline is kept to
+// well within a millisecond.
+constexpr int kStepsBetweenLooks = 10000;
+
+int pastDeadline(void* deadline)
+{
+    return std::chrono::steady_clock::now() >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
+}
+
 // How a column's values become text, by its declared type.
 enum class Shown { AsStored, Single, Exact, Date, YesNo };
 
@@ -282,6 +325,7 @@ public:
             // The path may have held a Jet file before.
             jetcopy::dropCopiesOf(source_);
             open(file);
+            refuseComputedObjects();
             walFiles_ = walFilesOf(file, source_);
             return;
         case FileFormat::Jet3:
@@ -302,7 +346,6 @@ public:
         }
         throw jetcopy::damagedDatabase(shown);
     }
-    ~Connection() { sqlite3_close(db_); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -340,10 +383,11 @@ public:
 
     CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
     {
+        deadline_.start();
         const QByteArray text = sql.toUtf8();
         const char* tail = nullptr;
         sqlite3_stmt* prepared = nullptr;
-        int rc = sqlite3_prepare_v2(db_, text.constData(), static_cast<int>(text.size()), &prepared, &tail);
+        int rc = sqlite3_prepare_v2(db_.get(), text.constData(), static_cast<int>(text.size()), &prepared, &tail);
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
         stmt_ = prepared;
         if (rc != SQLITE_OK)
@@ -401,42 +445,56 @@ public:
 private:
     void open(const std::string& file)
     {
-        // The absolute name: "" and ":memory:" must never reach SQLite as
-        // reserved names. Read-only: a file that vanished in between is not
-        // created, and nothing is ever written.
         const int rc = openImmutable(file);
-        if (rc != SQLITE_OK) {
-            // The destructor does not run for a constructor that throws.
-            try {
-                fail(rc);
-            } catch (...) {
-                sqlite3_close(db_);
-                throw;
-            }
-        }
-        limitQueries();
+        if (rc != SQLITE_OK)
+            fail(rc);
     }
 
     // Any database left open before is closed first. A copy's name goes
     // through its folder's handle, which only handleVfs() opens as it is.
     int openImmutable(const std::string& file)
     {
-        sqlite3_close(db_);
-        db_ = nullptr;
-        return sqlite3_open_v2(immutableUri(file).c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                               jetcopy::handleVfs());
+        db_.reset();
+        sqlite3* db = nullptr;
+        const int rc = openCatalogueDatabase(file, &db, &deadline_);
+        db_.reset(db);
+        return rc;
     }
 
-    // The query comes from the window's own texts; it may read, nothing
-    // else, and nothing longer than a catalogue's is ever held: SQLite's
-    // bound is on a whole row, which holds several values, so it is the
-    // copy's cap, and each text is held to the value cap as it is read.
-    void limitQueries()
+    // A catalogue is tables of values. A file read in place may come from
+    // anywhere: one that holds what computes as it is read (a view, a
+    // generated column, a virtual table) or runs as it changes (a trigger)
+    // is refused, naming the first such thing. What each thing is, SQLite's
+    // own reading of the schema says, whatever type its row claims.
+    void refuseComputedObjects()
     {
-        const CatalogueCaps& caps = catalogueCaps();
-        sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-        sqlite3_limit(db_, SQLITE_LIMIT_LENGTH,
-                      static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX)));
+        static const char sql[] =
+            "SELECT type, name FROM sqlite_schema WHERE type NOT IN ('table', 'index') "
+            "UNION ALL SELECT type, name FROM pragma_table_list WHERE schema = 'main' AND type IN ('view', 'virtual') "
+            "UNION ALL SELECT 'generated', t.name || '.' || c.name FROM pragma_table_list AS t, "
+            "pragma_table_xinfo(t.name, 'main') AS c WHERE t.schema = 'main' AND c.hidden IN (2, 3) LIMIT 1";
+        deadline_.start();
+        sqlite3_stmt* prepared = nullptr;
+        int rc = sqlite3_prepare_v2(db_.get(), sql, -1, &prepared, nullptr);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(prepared);
+        if (rc == SQLITE_DONE)
+            return;
+        if ((rc & 0xff) == SQLITE_ERROR)  // a schema SQLite reads but cannot use
+            refuse(malformed(QString::fromUtf8(sqlite3_errmsg(db_.get()))));
+        if (rc != SQLITE_ROW)
+            fail(rc);
+        const auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(prepared, c))); };
+        static const std::pair<const char*, const char*> kinds[] = {
+            {"view", "ビュー"}, {"trigger", "トリガー"}, {"virtual", "仮想テーブル"}, {"generated", "生成列"}};
+        const QString type = text(0);
+        QString kind = type;
+        for (const auto& [name, shown] : kinds) {
+            if (type == QLatin1String(name))
+                kind = QString::fromUtf8(shown);
+        }
+        refuse(kind + QLatin1Char(' ') + text(1) + QStringLiteral(" を含むため読み込みません"));
     }
 
     // Opens the copy when it records the state of the file it was made from
@@ -445,10 +503,11 @@ private:
     {
         if (openImmutable(copy_.path()) != SQLITE_OK)
             return false;
+        deadline_.start();
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';
         QString recorded;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
             recorded = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
         sqlite3_finalize(stmt);
         if (recorded != made && !recorded.startsWith(made + jetcopy::kDigestMark))
@@ -456,7 +515,6 @@ private:
         digest_ = recorded.mid(made.size() + 1);
         if (recorded != made && (digest_.isEmpty() || !stillCurrent()))
             return false;
-        limitQueries();
         return true;
     }
 
@@ -518,15 +576,28 @@ private:
 
     [[noreturn]] void overCap(const QString& what, qint64 cap, const QString& unit) const
     {
-        const QString reason = QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") + QString::number(cap) + unit +
-                               QStringLiteral(") を超えるため読み込みを止めました");
+        refuse(QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") + QString::number(cap) + unit +
+               QStringLiteral(") を超えるため読み込みを止めました"));
+    }
+
+    // The file is to blame: damage, with the reason in the log and the error.
+    [[noreturn]] void refuse(const QString& reason) const { throw jetcopy::damagedDatabase(path_, logged(reason)); }
+
+    QString logged(const QString& reason) const
+    {
         WriteEventLog(QDir::toNativeSeparators(path_) + QStringLiteral(" の") + reason);
-        throw jetcopy::damagedDatabase(path_, reason);
+        return reason;
+    }
+
+    // SQLite's own words on what it could not read.
+    static QString malformed(const QString& message)
+    {
+        return QStringLiteral("構造が正しくありません (") + message + QLatin1Char(')');
     }
 
     [[noreturn]] void fail(int rc, const QString& sql = {})
     {
-        const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+        const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc));
         // A copy of a Jet file that no longer reads is ours to make again.
         if (copy_.folder && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
             copy_.drop();
@@ -534,15 +605,22 @@ private:
             throw jetcopy::damagedDatabase(path_);
         }
         switch (rc & 0xff) {
+        case SQLITE_INTERRUPT:  // only the deadline stops a query
+            throw jetcopy::cannotOpen(path_, logged(jetcopy::deadlinePassed(deadline_.ms)));
+        case SQLITE_NOMEM:
+            refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
+                   QStringLiteral(" バイト) に達したため読み込みを止めました"));
+        case SQLITE_TOOBIG:
+            refuse(QStringLiteral("値または行が上限 (") + QString::number(lengthLimit()) +
+                   QStringLiteral(" バイト) を超えるため読み込みを止めました"));
+        case SQLITE_CORRUPT:
+            refuse(malformed(message));
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
         case SQLITE_AUTH:
             throw jetcopy::cannotOpen(path_);
         case SQLITE_NOTADB:
             throw jetcopy::unrecognisedFormat(path_);
-        case SQLITE_CORRUPT:
-        case SQLITE_TOOBIG:  // a value over its cap
-            throw jetcopy::damagedDatabase(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             throw fileInUse(path_);
@@ -572,7 +650,11 @@ private:
     jetcopy::Copy copy_;  // the SQLite copy opened in place of a Jet file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
     std::vector<std::string> walFiles_;  // of an SQLite file read in place
-    sqlite3* db_ = nullptr;
+    QueryDeadline deadline_;  // of the query that runs; looked at while db_ lives
+    struct CloseDatabase {
+        void operator()(sqlite3* db) const { sqlite3_close(db); }
+    };
+    std::unique_ptr<sqlite3, CloseDatabase> db_;
     sqlite3_stmt* stmt_ = nullptr;  // the statement of the query that runs
     bool broken_ = false;
     QList<Shown> shown_;
@@ -642,6 +724,37 @@ auto onCatalogue(const QString& path, What&& what)
 }
 
 }  // namespace
+
+void QueryDeadline::start()
+{
+    ms = jetReaderDeadlineMs();
+    at = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+}
+
+// The table list of the schema that the refusal above reads came with 3.37.
+static_assert(SQLITE_VERSION_NUMBER >= 3037000);
+
+int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags)
+{
+    // The process's only SQLite use is the catalogue's.
+    sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
+    // The absolute name: "" and ":memory:" must never reach SQLite as
+    // reserved names. Read-only: a file that vanished in between is not
+    // created, and nothing is ever written.
+    int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags, jetcopy::handleVfs());
+    const std::pair<int, int> settings[] = {
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0}, {SQLITE_DBCONFIG_DEFENSIVE, 1}, {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}};
+    for (const auto& [setting, value] : settings) {
+        if (rc == SQLITE_OK)
+            rc = sqlite3_db_config(*db, setting, value, static_cast<int*>(nullptr));
+    }
+    if (rc != SQLITE_OK)
+        return rc;
+    limitQueries(*db);
+    sqlite3_progress_handler(*db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
+    return SQLITE_OK;
+}
 
 VbError noCurrentRecord() { return VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
 

@@ -56,14 +56,20 @@ VbError noCurrentRecord();
 // not checked. Throws VbError with the Access engine's number and a Japanese
 // description: 3024 missing file, 3044 missing folder, 3051 file not openable
 // (or a Jet file not read this time: the reader's deadline, a limit of the
-// user's, a signal from outside, no copy written), 3343 not a database, 3049
-// damaged database (or one the Jet reader crashed on), 3045 file in use, 3078 missing table, 3061 unknown field
-// in the query, 3075 syntax error, 3142 text after the statement, 3219 not a
-// row-returning query, 3170 foreign connect type (or no Jet reader), 13 a
-// field that cannot be text. A value or a result over its cap is damage
-// (3049). An SQLite file with changes still in its "-wal" file (another
-// program writing it) is refused as in use (3045): read as it stands, it
-// would show the rows from before those changes.
+// user's, a signal from outside, no copy written; or a query still running
+// at that same deadline), 3343 not a database, 3049 damaged database (or one
+// the Jet reader crashed on), 3045 file in use, 3078 missing table, 3061
+// unknown field in the query, 3075 syntax error, 3142 text after the
+// statement, 3219 not a row-returning query, 3170 foreign connect type (or no
+// Jet reader), 13 a field that cannot be text, 6 a number with no number
+// text (an infinity), a Single out of its range or a date outside
+// 100/01/01 to 9999/12/31. A value or a result over its cap is damage
+// (3049), and so is an SQLite file read in place that holds anything but
+// tables of values (a view, a trigger, a generated column, a virtual
+// table), or makes SQLite pass one of its limits or its memory bound. An
+// SQLite file with changes still in its "-wal" file (another program
+// writing it) is refused as in use (3045): read as it stands, it would show
+// the rows from before those changes.
 // Of each row only the fields named in keep are held (all of them when it
 // is empty): a caller that lists one field holds no more than that, however
 // wide the table. A field named there that the result lacks is unknown to

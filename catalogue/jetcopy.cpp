@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/copyfolder.h"
 #include "catalogue/readerprocess.h"
+#include "catalogue/sqliteopen.h"
 #include "services/atomicfile.h"
 #include "services/folders.h"
 #include "services/log.h"
@@ -268,8 +269,9 @@ std::string sourceOf(const std::string& copy)
 {
     sqlite3* db = nullptr;
     std::string file;
-    if (sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, jetcopy::handleVfs()) ==
-        SQLITE_OK) {
+    QueryDeadline deadline;
+    deadline.start();
+    if (openCatalogueDatabase(copy, &db, &deadline, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT file FROM \"") + jetcopy::kSourceView + '"';
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&
@@ -398,6 +400,8 @@ void setJetReader(const QString& program, int deadlineMs)
     readerSettings().deadlineMs = deadlineMs;
     failures().clear();
 }
+
+int jetReaderDeadlineMs() { return readerSettings().deadlineMs; }
 
 void setConversionObserver(std::function<void(bool converting)> observer)
 {

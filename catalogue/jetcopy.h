@@ -30,6 +30,8 @@ namespace tolvane {
 // before it is stopped and the query fails. Forgets the failed conversions.
 inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
 void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
+// That deadline, which a query on an SQLite catalogue keeps as well.
+int jetReaderDeadlineMs();
 
 // Told true when a query has to wait for a Jet file's copy to be made, and
 // false when that is over: the window shows its wait cursor meanwhile.

@@ -13,27 +13,31 @@ namespace tolvane::jetreader {
 namespace {
 
 // Written before anything can fail: nothing is allocated on the way out.
-char gLine[160] = "メモリが足りないため読み込みを止めました\n";
-int gLineLength = 0;
+// Until the limit is read, a failure still names the want of memory.
+char gLine[256] = "メモリが足りないため読み込みを止めました\n";
+int gExitCode = jetcopy::kOutOfMemory;
 
 }  // namespace
 
-void watchMemoryLimit()
+void watchMemoryLimit(const char* prefix, int exitCode)
 {
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        std::snprintf(gLine, sizeof gLine, "メモリが上限 (%llu バイト) に達したため読み込みを止めました\n",
+        std::snprintf(gLine, sizeof gLine, "%sメモリが上限 (%llu バイト) に達したため読み込みを止めました\n", prefix,
                       static_cast<unsigned long long>(limit.rlim_cur));
-    gLineLength = 0;
-    while (gLine[gLineLength] != '\0')
-        ++gLineLength;
+    else
+        std::snprintf(gLine, sizeof gLine, "%sメモリが足りないため読み込みを止めました\n", prefix);
+    gExitCode = exitCode;
 }
 
 [[noreturn]] void memoryExhausted()
 {
-    if (gLineLength > 0 && ::write(STDERR_FILENO, gLine, static_cast<std::size_t>(gLineLength)) < 0)
-        ::_exit(jetcopy::kOutOfMemory);
-    ::_exit(jetcopy::kOutOfMemory);
+    std::size_t length = 0;
+    while (gLine[length] != '\0')
+        ++length;
+    if (::write(STDERR_FILENO, gLine, length) < 0)
+        ::_exit(gExitCode);
+    ::_exit(gExitCode);
 }
 
 }  // namespace tolvane::jetreader

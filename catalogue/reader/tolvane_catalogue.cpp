@@ -6,7 +6,7 @@
 //
 // A maker's Jet file is read through the same layer as in the program, so
 // what this prints is what the window would list. Errors go to stderr with
-// exit status 1. The program's catalogue layer also starts this tool, with
+// exit status 1, running out of memory as well. The program's catalogue layer also starts this tool, with
 // "--convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES", as its Jet
 // reader.
 
@@ -94,7 +94,7 @@ bool capOf(const char* text, long long& cap)
 
 int convert(char** argv)
 {
-    jetreader::watchMemoryLimit();
+    jetreader::watchMemoryLimit("", jetcopy::kOutOfMemory);
     jetreader::Caps caps{};
     if (!capOf(argv[5], caps.valueBytes) || !capOf(argv[6], caps.rows) || !capOf(argv[7], caps.copyBytes)) {
         std::fprintf(stderr, "usage: tolvane-catalogue --convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES\n");
@@ -110,6 +110,8 @@ int main(int argc, char** argv)
     if (argc == 1 + jetcopy::kConvertArguments && std::strcmp(argv[1], jetcopy::kConvertOption) == 0)
         return convert(argv);
 
+    // Out of memory, the checker ends as on any other error.
+    jetreader::watchMemoryLimit("tolvane-catalogue: ", 1);
     // The program folder, where the layer finds this tool as its Jet reader.
     QCoreApplication app(argc, argv);
     if (argc != 2 && argc != 3) {

@@ -460,6 +460,26 @@ TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
 #endif
 }
 
+#if !defined(__SANITIZE_ADDRESS__)  // its allocator does not end the tool
+// The checker run out of memory says so, as it says any other failure: one
+// line naming the limit, exit status 1.
+TEST_F(JetCatalogue, TheCheckerOutOfMemoryNamesTheLimit)
+{
+    const QString file = sandbox.root() + QStringLiteral("/blob.mdb");
+    makeDatabase(file, QStringLiteral("CREATE TABLE S (t TEXT); INSERT INTO S VALUES ('x');"
+                                      "CREATE TABLE T (b BLOB); INSERT INTO T VALUES (zeroblob(60000000));"));
+    constexpr rlim_t kLimit = rlim_t(100) << 20;
+    int exitCode = -1;
+    QString errors;
+    // Room enough to start and read a small table, not to hold the value.
+    EXPECT_EQ(toolLines({file, QStringLiteral("S")}, &exitCode, &errors, kLimit), (QStringList{"t", "\"x\""}));
+    ASSERT_EQ(exitCode, 0) << errors.toStdString();
+    EXPECT_EQ(toolLines({file, QStringLiteral("T")}, &exitCode, &errors, kLimit), QStringList{});
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(errors, QStringLiteral("tolvane-catalogue: メモリが上限 (104857600 バイト) に達したため読み込みを止めました\n"));
+}
+#endif
+
 // The file is to blame when the reader crashes on it, whatever the signal,
 // or stops at a cap: each is remembered, so the next query fails at once,
 // without the reader.

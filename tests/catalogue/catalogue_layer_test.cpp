@@ -5,13 +5,20 @@
 #include "support/sandbox.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
 
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <random>
 
 using namespace tolvane;
@@ -46,7 +53,11 @@ protected:
         makeDatabase(path, kFixture);
         ExistLogFolder();
     }
-    void TearDown() override { setCatalogueCaps({}); }
+    void TearDown() override
+    {
+        setCatalogueCaps({});
+        setJetReader({});
+    }
 
     CatalogueRecordset query(const char* sql, const QString& file = {})
     {
@@ -63,6 +74,34 @@ protected:
             return e.number();
         }
         return -1;
+    }
+
+    // read, in a child process that an alarm ends after a minute and (but
+    // under the address sanitizer, whose allocator keeps its own room) an
+    // address-space limit of 1 GiB above the test's, fails with number, the
+    // reason ending its description and logged after "<file> の"; the
+    // fixture still reads after it. A read that hangs or takes memory without
+    // bound fails the test instead of stopping it.
+    void expectBoundedFailure(const std::function<void()>& read, int number, const QString& reason, const QString& file)
+    {
+        const auto run = [&] {
+            ::alarm(60);
+#if !defined(__SANITIZE_ADDRESS__)
+            rlim_t pages = 0;
+            std::ifstream("/proc/self/statm") >> pages;
+            const rlim_t bytes = pages * ::sysconf(_SC_PAGESIZE) + (rlim_t(1) << 30);
+            const rlimit limit{bytes, bytes};
+            ::setrlimit(RLIMIT_AS, &limit);
+#endif
+            const std::optional<VbError> e = failureOf(read);
+            const bool held = e && e->number() == number &&
+                              e->description().endsWith(QStringLiteral("（") + reason + QStringLiteral("）")) &&
+                              sandbox.logMessages().contains(QStringLiteral("□Eve：") + file + QStringLiteral(" の") + reason) &&
+                              query("SELECT * FROM [SWB];").rows.size() == 4;
+            std::fprintf(stderr, "%s\n", e ? e->description().toUtf8().constData() : "no error");
+            std::_Exit(held ? 0 : 1);
+        };
+        EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
     }
 
     Sandbox sandbox;  // for the log
@@ -282,6 +321,79 @@ TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
     EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 2);
     sqlite3_close(writer);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
+}
+
+// A catalogue is tables of values: an SQLite file read in place that holds
+// what computes as it is read (a view, a generated column, a virtual table)
+// or runs as it changes (a trigger), or more columns than a Jet table has,
+// is refused as damaged before any query, naming it, at once and in little
+// memory; as a series, or as DB_VERSION, which the banner reads at start.
+TEST_F(CatalogueLayer, AFileOfMoreThanTablesOfValuesIsRefusedAtOnce)
+{
+    QStringList columns;  // 30 of 60 MB each, then 256 plain ones
+    for (int c = 0; c < 30; ++c)
+        columns.append(QStringLiteral("printf('%.*c', 60000000, 'x') AS c%1").arg(c));
+    const QString wide = QStringLiteral("CREATE VIEW SWB AS SELECT 1 AS NO, ") + columns.join(u',');
+    columns.clear();
+    for (int c = 0; c < 256; ++c)
+        columns.append(QStringLiteral("c%1").arg(c));
+    const QString endless = QStringLiteral(" AS WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n AS ");
+    const auto holding = [](const char* what) { return QString::fromUtf8(what) + QStringLiteral(" を含むため読み込みません"); };
+    const std::pair<QString, QString> cases[] = {
+        {wide, holding("ビュー SWB")},
+        {QStringLiteral("CREATE VIEW SWB") + endless + QStringLiteral("NO FROM r WHERE n < 0"), holding("ビュー SWB")},
+        {QStringLiteral("CREATE VIEW DB_VERSION") + endless + QStringLiteral("VERSION FROM r WHERE n < 0"),
+         holding("ビュー DB_VERSION")},
+        {QStringLiteral("CREATE VIEW SWB AS SELECT printf('%*d', 1214748364800, 1) AS NO"), holding("ビュー SWB")},
+        {QStringLiteral("CREATE TABLE SWB (NO, x AS (printf('%.*c', 60000000, 'x'))); INSERT INTO SWB (NO) VALUES (1)"),
+         holding("生成列 SWB.x")},
+        {QStringLiteral("CREATE TABLE SWB (NO); CREATE TRIGGER t AFTER INSERT ON SWB BEGIN SELECT 1; END"), holding("トリガー t")},
+        {QStringLiteral("CREATE VIRTUAL TABLE SWB USING rtree(NO, x0, x1)"), holding("仮想テーブル SWB")},
+        {QStringLiteral("CREATE TABLE SWB (%1)").arg(columns.join(u',')),
+         QStringLiteral("構造が正しくありません (malformed database schema (SWB) - too many columns on SWB)")},
+    };
+    for (const auto& [schema, reason] : cases) {
+        SCOPED_TRACE(schema.left(60).toStdString());
+        const QString file = dir.filePath(QStringLiteral("crafted.mdb"));
+        QFile::remove(file);
+        makeDatabase(file, schema);
+        const auto read = [&] {
+            if (schema.contains(u"DB_VERSION"))
+                readDatabaseVersion(file);
+            else
+                runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [SWB];"), {u"NO"});
+        };
+        expectBoundedFailure(read, 3049, reason, file);
+    }
+    // As many columns as a Jet table may have are read.
+    makeDatabase(path, QStringLiteral("CREATE TABLE W (%1); INSERT INTO W (c1) VALUES (1);").arg(columns.mid(1).join(u',')));
+    EXPECT_EQ(query("SELECT * FROM [W];").rows.value(0).size(), 255);
+}
+
+// What a query computes is bounded as the reading of a Jet file is: in time
+// by the same deadline, which stops it with the reader's error and words (3051),
+// and in memory, the longest value or row SQLite makes and all it holds
+// (3049, naming the bound).
+TEST_F(CatalogueLayer, WhatAQueryComputesIsBoundedInTimeAndMemory)
+{
+    const QString value = QStringLiteral("printf('%.*c', 60000000, '%1')");
+    const struct {
+        QString sql;
+        int number;
+        QString reason;
+    } cases[] = {
+        {QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r WHERE n < 0"), 3051,
+         QStringLiteral("読み込みが 0.1 秒で終わらず、打ち切りました")},
+        {QStringLiteral("SELECT %1, %2, %3").arg(value.arg(u"a"), value.arg(u"b"), value.arg(u"c")), 3049,
+         QStringLiteral("メモリが上限 (134217728 バイト) に達したため読み込みを止めました")},
+        {QStringLiteral("SELECT zeroblob(70000000)"), 3049,
+         QStringLiteral("値または行が上限 (67108864 バイト) を超えるため読み込みを止めました")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql.toStdString());
+        setJetReader({}, 100);
+        expectBoundedFailure([&] { runCatalogueQuery(path, kConnect, c.sql); }, c.number, c.reason, path);
+    }
 }
 
 }  // namespace

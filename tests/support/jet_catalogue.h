@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 namespace tolvane::test {
 
 inline const QString kFixtures = QStringLiteral(TOLVANE_JET_FIXTURES);
@@ -21,7 +23,10 @@ inline const QString kConnect = QStringLiteral(";DATABASE=ZEKA.mdb;pwd=Rm4tQx82p
 
 inline QString fixture(const QString& name) { return kFixtures + QLatin1Char('/') + name + QStringLiteral(".mdb"); }
 
-inline QStringList toolLines(const QStringList& args, int* exitCode = nullptr, QString* errors = nullptr)
+// The checker's output lines; under an address-space limit of that many
+// bytes when given.
+inline QStringList toolLines(const QStringList& args, int* exitCode = nullptr, QString* errors = nullptr,
+                             rlim_t addressSpace = 0)
 {
     // Its own home, so nothing it logs reaches the user's documents.
     const QTemporaryDir home;
@@ -29,6 +34,12 @@ inline QStringList toolLines(const QStringList& args, int* exitCode = nullptr, Q
     environment.insert(QStringLiteral("HOME"), home.path());
     QProcess tool;
     tool.setProcessEnvironment(environment);
+    if (addressSpace != 0) {
+        tool.setChildProcessModifier([addressSpace] {
+            const rlimit limit{addressSpace, addressSpace};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
+    }
     tool.start(kReader, args);
     EXPECT_TRUE(tool.waitForFinished(kRoomyReaderDeadlineMs));
     if (exitCode)

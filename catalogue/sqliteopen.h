@@ -1,0 +1,39 @@
+#pragma once
+// Every SQLite database the catalogue layer reads, a catalogue file read in
+// place and a Jet file's copy alike, is opened here: read-only and immutable,
+// under SQLite's own guards for a database file of unknown origin. Its
+// schema is not trusted (nothing in it may call a function with effects),
+// defensive mode is on, triggers are off, its limits are cut to what a
+// catalogue needs, a query still running at the deadline is stopped, and
+// the memory SQLite takes in the whole process is bounded.
+
+#include <QtGlobal>
+
+#include <chrono>
+#include <string>
+
+struct sqlite3;
+
+namespace tolvane {
+
+// What SQLite may hold at once in this process, every connection together:
+// room for the longest row a catalogue may hold (a copy's cap) and each
+// connection's page cache, far more than the shipped or a maker's
+// catalogue takes.
+inline constexpr qint64 kCatalogueHeapBytes = qint64(128) << 20;
+
+// When a query on a connection must have ended: after that, the next look
+// SQLite gives it stops the query (SQLITE_INTERRUPT).
+struct QueryDeadline {
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::time_point::max();
+    int ms = 0;  // the deadline's length, as the error names it
+    // From now, the Jet reader's deadline: one bound for a catalogue however it is read.
+    void start();
+};
+
+// Opens file (an absolute path) as above, with flags added to
+// SQLITE_OPEN_READONLY. deadline is looked at while the connection lives.
+// As with sqlite3_open_v2, *db is to be closed even when this fails.
+int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags = 0);
+
+}  // namespace tolvane
