@@ -215,7 +215,7 @@ void limitQueries(sqlite3* db)
     const std::pair<int, int> limits[] = {
         {SQLITE_LIMIT_LENGTH, lengthLimit()},
         {SQLITE_LIMIT_SQL_LENGTH, 1 << 18},
-        {SQLITE_LIMIT_COLUMN, 255},
+        {SQLITE_LIMIT_COLUMN, kCatalogueColumns},
         {SQLITE_LIMIT_EXPR_DEPTH, 20},
         {SQLITE_LIMIT_COMPOUND_SELECT, 3},
         {SQLITE_LIMIT_VDBE_OP, 25000},
@@ -322,6 +322,7 @@ public:
     {
         switch (headerFormat(file, shown)) {
         case FileFormat::Sqlite:
+            jetcopy::throwRememberedStop(source_, key);
             // The path may have held a Jet file before.
             jetcopy::dropCopiesOf(source_);
             open(file);
@@ -605,8 +606,14 @@ private:
             throw jetcopy::damagedDatabase(path_);
         }
         switch (rc & 0xff) {
-        case SQLITE_INTERRUPT:  // only the deadline stops a query
-            throw jetcopy::cannotOpen(path_, logged(jetcopy::deadlinePassed(deadline_.ms)));
+        case SQLITE_INTERRUPT: {
+            // Only the deadline stops a query. The same query on the same
+            // file would only meet it again, holding the window as long.
+            const VbError stop = jetcopy::cannotOpen(path_, logged(jetcopy::deadlinePassed(deadline_.ms)));
+            jetcopy::rememberStop(source_, key_, stop);
+            broken_ = true;
+            throw stop;
+        }
         case SQLITE_NOMEM:
             refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
                    QStringLiteral(" バイト) に達したため読み込みを止めました"));

@@ -528,10 +528,20 @@ QString deadlinePassed(int deadlineMs)
            QStringLiteral(" 秒で終わらず、打ち切りました");
 }
 
-Copy currentCopy(const std::string& file, const QString& shown, const FileKey& key)
+void rememberStop(const std::string& file, const FileKey& key, const VbError& error)
+{
+    remember(file, key, changedTooRecently(key) ? contentDigest(file) : QString(), error);
+}
+
+void throwRememberedStop(const std::string& file, const FileKey& key)
 {
     if (const std::optional<VbError> failed = rememberedFailure(file, key))
         throw *failed;
+}
+
+Copy currentCopy(const std::string& file, const QString& shown, const FileKey& key)
+{
+    throwRememberedStop(file, key);
     const QString name = keyText(file, key);
     const std::string stem = encoded(name);
     const std::string copyName = stem + ".sqlite";

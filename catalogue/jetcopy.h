@@ -133,6 +133,12 @@ Copy currentCopy(const std::string& file, const QString& shown, const FileKey& k
 // and the error say it.
 QString deadlinePassed(int deadlineMs);
 
+// A query on the file (resolved path) in this state that did not end within
+// the deadline: it fails at once from now on, as a conversion that did not.
+void rememberStop(const std::string& file, const FileKey& key, const VbError& error);
+// Throws the stop remembered for the file in this state, if there is one.
+void throwRememberedStop(const std::string& file, const FileKey& key);
+
 // The file at path is no Jet file (any more): its copies are of no use.
 void dropCopiesOf(const std::string& file);
 

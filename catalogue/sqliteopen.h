@@ -22,6 +22,9 @@ namespace tolvane {
 // catalogue takes.
 inline constexpr qint64 kCatalogueHeapBytes = qint64(128) << 20;
 
+// The most columns a table may have: a Jet table's most.
+inline constexpr int kCatalogueColumns = 255;
+
 // When a query on a connection must have ended: after that, the next look
 // SQLite gives it stops the query (SQLITE_INTERRUPT).
 struct QueryDeadline {

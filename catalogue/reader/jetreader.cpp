@@ -2,6 +2,7 @@
 
 #include "catalogue/copyfolder.h"
 #include "catalogue/jetcopy.h"
+#include "catalogue/sqliteopen.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>
@@ -193,6 +194,9 @@ public:
             if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, jetcopy::handleVfs()) !=
                 SQLITE_OK)
                 cannotWrite();
+            // A table the program could not open is no Jet table: the file
+            // says more columns than Jet allows.
+            sqlite3_limit(db_, SQLITE_LIMIT_COLUMN, kCatalogueColumns);
             // A file nobody sees before it is complete: no journal, no syncing
             // (the program syncs it once before it names it a copy). SQLite
             // itself refuses to grow it past the cap.

@@ -5,10 +5,10 @@
 //                                   program shows it, text in double quotes
 //
 // A maker's Jet file is read through the same layer as in the program, so
-// what this prints is what the window would list. Errors go to stderr with
-// exit status 1, running out of memory as well. The program's catalogue layer also starts this tool, with
-// "--convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES", as its Jet
-// reader.
+// what this prints is what the window would list. Errors, running out of
+// memory among them, go to stderr with exit status 1. The program's
+// catalogue layer also starts this tool, with "--convert JETFILE OUTPUT KEY
+// VALUE_BYTES ROWS COPY_BYTES", as its Jet reader.
 
 #include "catalogue/catalogue.h"
 #include "catalogue/jetcopy.h"
