@@ -56,11 +56,10 @@ bool throughAHandle(const char* name)
 
 sqlite3_vfs* gBaseVfs = nullptr;
 
-int fullPathname(sqlite3_vfs* vfs, const char* name, int size, char* out)
+int fullPathname(sqlite3_vfs*, const char* name, int size, char* out)
 {
     if (!throughAHandle(name))
         return gBaseVfs->xFullPathname(gBaseVfs, name, size, out);
-    (void)vfs;
     const std::size_t length = std::strlen(name);
     if (length + 1 > static_cast<std::size_t>(size))
         return SQLITE_CANTOPEN;

@@ -12,9 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -25,7 +23,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 #include <list>
 #include <optional>
@@ -133,11 +130,9 @@ void logReaderWords(const ReaderRun& run)
 
 // The copies live in the cache folder; when that cannot be used, in a
 // folder of the user's own in the runtime folder.
-QString cacheCopyFolder() { return CacheFolder() + QStringLiteral("/catalogue"); }
-
 QStringList copyFolders()
 {
-    QStringList folders{cacheCopyFolder()};
+    QStringList folders{CacheFolder() + QStringLiteral("/catalogue")};
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty())
         folders.append(runtime + QStringLiteral("/tolvane-catalogue"));
