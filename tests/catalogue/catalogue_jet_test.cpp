@@ -478,6 +478,31 @@ TEST_F(JetCatalogue, TheCheckerOutOfMemoryNamesTheLimit)
     EXPECT_EQ(exitCode, 1);
     EXPECT_EQ(errors, QStringLiteral("tolvane-catalogue: メモリが上限 (104857600 バイト) に達したため読み込みを止めました\n"));
 }
+
+// The reader out of memory names its limit wherever it ran out: in a plain
+// allocation, or in the lists of the Jet library, whose allocator takes
+// aligned blocks. A property record that says it is no bytes long is read
+// again and again, each time into new lists; which allocation fails first
+// depends on the limit, so several are tried.
+TEST_F(JetCatalogue, TheReaderOutOfMemoryNamesTheLimitWhereverItRunsOut)
+{
+    QByteArray data = readAll(fixture("V2000_no-password"));
+    const qsizetype record = data.indexOf(QByteArray("MR2\0", 4)) + 0x1e;  // after the block's list of names
+    ASSERT_EQ(data.mid(record, 6), QByteArray("\x16\0\0\0\0\0", 6));     // 22 bytes of properties
+    data.replace(record, 4, bytesOf<quint32>(0));
+    const QString file = copyOf(QStringLiteral("properties.mdb"), data);
+    for (const qint64 mib : {192, 256, 320, 384, 448, 512}) {
+        SCOPED_TRACE(mib);
+        setCatalogueCaps({.readerMemoryBytes = mib << 20});
+        touch(file);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), 3049);
+        EXPECT_TRUE(failure->description().endsWith(
+            QStringLiteral("（メモリが上限 (%1 バイト) に達したため読み込みを止めました）").arg(mib << 20)))
+            << failure->description().toStdString();
+    }
+}
 #endif
 
 // The file is to blame when the reader crashes on it, whatever the signal,
