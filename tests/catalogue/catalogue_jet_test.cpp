@@ -303,13 +303,19 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
     noCatalogue.truncate(2 * 4096);
     // Table1's definition says four rows where its pages hold three.
     QByteArray shortTable = good;
-    int definitions = 0;
+    qsizetype definition = -1;
     for (qsizetype page = 0; page < shortTable.size(); page += 4096) {
         auto* pg = reinterpret_cast<uchar*>(shortTable.data() + page);
-        if (pg[0] == 2 && pg[0x2d] == 2 && qFromLittleEndian<quint32>(pg + 16) == 3 && ++definitions)
+        if (pg[0] == 2 && pg[0x2d] == 2 && qFromLittleEndian<quint32>(pg + 16) == 3) {
+            ASSERT_EQ(definition, -1);
+            definition = page;
             qToLittleEndian<quint32>(4, pg + 16);
+        }
     }
-    ASSERT_EQ(definitions, 1);
+    ASSERT_NE(definition, -1);
+    // Table1's definition says it has no columns.
+    QByteArray noColumns = good;
+    noColumns[definition + 0x2d] = 0;
     // The system catalogue's row of every table (and its own) made a query's.
     QByteArray noUserTable = readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA_D.mdb"));
     noUserTable.replace(QByteArray("\x01\x00\x00\x0f\x01\x00", 6), QByteArray("\x01\x00\x00\x0f\x05\x00", 6));
@@ -326,6 +332,7 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         {"cut inside a page", good.left(good.size() - 100), sql, 3049},
         {"cut at a page", noCatalogue, sql, 3049},
         {"a table shorter than its definition", shortTable, sql, 3049},
+        {"a table without columns", noColumns, sql, 3049},
         {"no user table", noUserTable, sql, 3049},
         {"missing table", good, QStringLiteral("SELECT * FROM [SWB];"), 3078},
         {"missing field", good, QStringLiteral("SELECT * FROM [Table1] WHERE [D1] =20;"), 3061},
@@ -337,6 +344,9 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         EXPECT_EQ(errorOf([&] { runCatalogueQuery(file, kConnect, c.sql); }), c.error);
         EXPECT_TRUE(c.error == 3078 || c.error == 3061 || copies().isEmpty());
     }
+    // The reader found each file wrong and ended as it does, with all it had
+    // read of the file given back: none ended it otherwise.
+    EXPECT_FALSE(sandbox.logText().contains(QStringLiteral("異常終了"))) << sandbox.logText().toStdString();
     QDir(sandbox.root()).mkpath(QStringLiteral("folder.mdb"));
     EXPECT_EQ(errorOf([&] { runCatalogueQuery(sandbox.root() + QStringLiteral("/folder.mdb"), kConnect, sql); }), 3051);
     int exitCode = 0;
