@@ -785,12 +785,16 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
 
     useJetReader(kReader);
     const QString catalogue = copyOf(QStringLiteral("catalogue.mdb"), readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb")));
+    const QString fileSize = QStringLiteral("コピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした");
     {
         const FileSizeLimit limit(65536);
-        EXPECT_EQ(errorOf([&] { catalogueTables(catalogue); }), 3051);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(catalogue); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), 3051);
+        EXPECT_EQ(failure->description(),
+                  QStringLiteral("ファイル ") + jetcopy::quoted(catalogue) + QStringLiteral(" を開けません。（") + fileSize + QStringLiteral("）"));
     }
-    EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) +
-                       QStringLiteral(" のコピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした")));
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) + QStringLiteral(" の") + fileSize));
     EXPECT_EQ(catalogueTables(catalogue).size(), 23);
 }
 
