@@ -560,6 +560,26 @@ TEST_F(JetCatalogue, AValueAtItsCapIsReadAndOneByteMoreIsNot)
     }
 }
 
+// A table of 255 columns, as many as Access allows, is read; one of 256,
+// which the program could not open, the reader finds wrong.
+TEST_F(JetCatalogue, ATableWiderThanAccessAllowsIsDamage)
+{
+    const auto wideFile = [&](int columns) {
+        const QString file = sandbox.root() + QStringLiteral("/wide%1.mdb").arg(columns);
+        EXPECT_EQ(QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                                    {QStringLiteral(TOLVANE_SOURCE_DIR "/tools/make_jet_catalogue.py"),
+                                     QStringLiteral("--wide"), file, QStringLiteral("SWB"), QStringLiteral("2"),
+                                     QString::number(columns - 1)}),
+                  0);
+        return file;
+    };
+    const CatalogueRecordset rs = runCatalogueQuery(wideFile(255), kConnect, QStringLiteral("SELECT * FROM [SWB];"));
+    EXPECT_EQ(rs.columns.size(), 255);
+    EXPECT_EQ(rs.rows.size(), 2);
+    EXPECT_EQ(errorOf([&] { catalogueTables(wideFile(256)); }), 3049);
+    EXPECT_EQ(jetcopy::lastReaderRun().code, jetcopy::kDamaged);
+}
+
 // A file cut at a page boundary reads complete or is damaged: never a
 // catalogue with fewer tables, or with none, and no copy is kept of it.
 TEST_F(JetCatalogue, AFileCutAtAPageIsDamagedNeverShort)
