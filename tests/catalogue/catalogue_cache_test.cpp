@@ -51,6 +51,14 @@ void expectAsUser(const std::function<bool()>& check)
     EXPECT_EXIT(std::_Exit(becomeUser(kUser) ? (check() ? 0 : 1) : 2), ::testing::ExitedWithCode(0), "");
 }
 
+// The sandbox, root's, as a folder anyone may enter, and its log one that
+// anyone may write: for a test that runs a part as another user.
+void letOtherUsersIn(const QString& sandboxRoot)
+{
+    for (const QString& folder : {sandboxRoot, LogFolder()})
+        EXPECT_EQ(::chmod(encoded(folder).constData(), folder == LogFolder() ? 0777 : 0755), 0);
+}
+
 // The folders and files at paths become the user's, their modes as they are
 // (a link itself, not what it points at).
 void giveTo(uid_t user, const QStringList& paths)
@@ -316,8 +324,8 @@ TEST_F(JetCatalogue, RootsFoldersAndLinksAboveTheCopyFolderAreSafeForAnyUser)
     const QString runtime = sandbox.root() + QStringLiteral("/runtime");
     ASSERT_TRUE(QDir().mkpath(home) && makePrivateFolder(runtime) &&
                 QFile::link(sandbox.root() + QStringLiteral("/above"), sandbox.root() + QStringLiteral("/link")));
-    for (const QString& folder : {sandbox.root(), sandbox.root() + QStringLiteral("/above"), LogFolder()})
-        ASSERT_EQ(::chmod(encoded(folder).constData(), folder == LogFolder() ? 0777 : 0755), 0);
+    letOtherUsersIn(sandbox.root());
+    ASSERT_EQ(::chmod(encoded(sandbox.root() + QStringLiteral("/above")).constData(), 0755), 0);
     giveTo(kUser, {home, runtime});
     const QString cache = sandbox.root() + QStringLiteral("/link/home/cache-");
     expectAsUser([&] {
@@ -353,8 +361,7 @@ TEST_F(JetCatalogue, AnotherUsersLinkNeverLeadsIntoAFolderOfTheUsers)
     ASSERT_TRUE(QFile::link(mine, shared + QStringLiteral("/home/.cache/Tolvane")) &&
                 QFile::link(mine, shared + QStringLiteral("/Tolvane")));
     ASSERT_EQ(::chmod(encoded(shared).constData(), 01777), 0);
-    for (const QString& folder : {sandbox.root(), LogFolder()})
-        ASSERT_EQ(::chmod(encoded(folder).constData(), folder == LogFolder() ? 0777 : 0755), 0);
+    letOtherUsersIn(sandbox.root());
     giveTo(kOther, {shared + QStringLiteral("/home"), shared + QStringLiteral("/home/.cache"),
                     shared + QStringLiteral("/home/.cache/Tolvane"), shared + QStringLiteral("/Tolvane")});
     giveTo(kUser, {runtime});
