@@ -12,8 +12,10 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -242,6 +244,20 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
                                              {dir.filePath(QStringLiteral("notes.mdb")), 3343}};
     for (const auto& [file, number] : files)
         EXPECT_EQ(errorOf(sql, file), number) << file.toStdString();
+    // What is no file, or cannot be reached, is said as what it is.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.mdb"));
+    const QString loop = dir.filePath(QStringLiteral("loop.mdb"));
+    ASSERT_TRUE(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link(loop, loop));
+    const std::pair<QString, QString> notFiles[] = {{dir.path(), QStringLiteral("フォルダです")},
+                                                    {fifo, QStringLiteral("通常のファイルではありません")},
+                                                    {QStringLiteral("/dev/null"), QStringLiteral("通常のファイルではありません")},
+                                                    {loop, qt_error_string(ELOOP)}};
+    for (const auto& [file, reason] : notFiles) {
+        EXPECT_EQ(errorOf(sql, file), 3051) << file.toStdString();
+        EXPECT_EQ(description, QStringLiteral("ファイル '") + file + QStringLiteral("' を開けません。（") + reason +
+                                   QStringLiteral("）"));
+    }
+    ASSERT_TRUE(QFile::remove(fifo) && QFile::remove(loop));
 
     const QByteArray before = readAll(path);
     const std::pair<const char*, int> queries[] = {
