@@ -13,10 +13,12 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -347,6 +349,60 @@ TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
     EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 2);
     sqlite3_close(writer);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
+}
+
+// A writer that dies in the middle of a change leaves its hot -journal
+// beside the file, and in the file part of the change, as it does while it
+// is still at it. Either way the file is in use, through a link as well,
+// never read with half a change in it; once SQLite has rolled the change
+// back, the file reads as it was.
+TEST_F(CatalogueLayer, AChangeNotCompleteIsNeverRead)
+{
+    makeDatabase(path, QStringLiteral("CREATE TABLE BIG (t TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                      "SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO BIG SELECT 'a' FROM n;"));
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        // A cache too small for the change: SQLite writes part of it into
+        // the file before the change is complete.
+        sqlite3* db = nullptr;
+        const bool begun =
+            sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+            sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 10; BEGIN; "
+                             "UPDATE SWB SET NO = 'UNCOMMITTED'; UPDATE BIG SET t = printf('%.*c', 200, 'b');",
+                         nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (::write(ready[1], begun ? "y" : "n", 1) == 1)
+            ::pause();
+        std::_Exit(1);
+    }
+    ASSERT_GT(writer, 0);
+    ::close(ready[1]);
+    char begun = 'n';
+    const bool told = ::read(ready[0], &begun, 1) == 1;
+    ::close(ready[0]);
+    const QString link = dir.filePath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::link(path, link));
+    const auto inUse = [&](const QString& file) {
+        return errorOf(QStringLiteral("SELECT * FROM [SWB];"), file) == 3045 &&
+               description == QStringLiteral("ファイル '") + file + QStringLiteral("' は既に使用中です。");
+    };
+    const bool whileWriting = inUse(path);
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ASSERT_TRUE(told && begun == 'y');
+    ASSERT_TRUE(readAll(path).contains("UNCOMMITTED"));
+    ASSERT_GT(QFileInfo(path + QStringLiteral("-journal")).size(), 0);
+    EXPECT_TRUE(whileWriting);
+    EXPECT_TRUE(inUse(path));
+    closeCatalogues();
+    EXPECT_TRUE(inUse(path));
+    EXPECT_TRUE(inUse(link));
+
+    makeDatabase(path, QStringLiteral("SELECT * FROM SWB;"));  // SQLite rolls the change back
+    EXPECT_EQ(query("SELECT * FROM [SWB];").column(u"NO"),
+              (QStringList{"SWB20-50", "SWB12.5-40", "SWB20-30", "O'Neil8-20"}));
 }
 
 // A catalogue is tables of values: an SQLite file read in place that holds
