@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,16 @@ bool hotJournal(const std::string& journal)
     const ssize_t got = ::pread(fd, &first, 1, 0);
     ::close(fd);
     return got != 1 || first != 0;
+}
+
+// Memory the system refused, named as the reader names it.
+QString systemMemoryWanting()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        return QStringLiteral("メモリが上限 (") + QString::number(static_cast<qulonglong>(limit.rlim_cur)) +
+               QStringLiteral(" バイト) に達したため読み込みを止めました");
+    return QStringLiteral("メモリが足りないため読み込みを止めました");
 }
 
 // Whether a result column of this name is one the caller keeps: one it
@@ -383,6 +394,9 @@ private:
             throw stop;
         }
         case SQLITE_NOMEM:
+            // A limit of the user's is no fault of the file; the next query tries again.
+            if (systemRefusedMemory())
+                throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
             refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
                    QStringLiteral(" バイト) に達したため読み込みを止めました"));
         case SQLITE_TOOBIG:
@@ -470,6 +484,7 @@ CatalogueCaps& caps()
 template <typename What>
 auto onCatalogue(const QString& path, What&& what)
 {
+    forgetMemoryRefusals();
     struct stat st {};
     const std::string file = existingFile(path, st);
     const jetcopy::FileKey key = jetcopy::keyOf(st);

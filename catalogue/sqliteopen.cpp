@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -79,7 +80,43 @@ int pastDeadline(void* deadline)
     return std::chrono::steady_clock::now() >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
 }
 
+// SQLite's own allocator, and whether it failed since the last look: the
+// system refused memory (a limit of the user's, as ulimit -v), which SQLite
+// tells as it tells its own bound above.
+sqlite3_mem_methods gSystemMemory{};
+std::atomic<bool> gSystemRefused{false};
+
+void* watchedMalloc(int bytes)
+{
+    void* block = gSystemMemory.xMalloc(bytes);
+    if (!block)
+        gSystemRefused = true;
+    return block;
+}
+
+void* watchedRealloc(void* block, int bytes)
+{
+    void* grown = gSystemMemory.xRealloc(block, bytes);
+    if (!grown)
+        gSystemRefused = true;
+    return grown;
+}
+
+// Before SQLite's first use in the process, when its allocator may still be set.
+const bool gMemoryWatched = [] {
+    if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &gSystemMemory) != SQLITE_OK)
+        return false;
+    sqlite3_mem_methods watched = gSystemMemory;
+    watched.xMalloc = watchedMalloc;
+    watched.xRealloc = watchedRealloc;
+    return sqlite3_config(SQLITE_CONFIG_MALLOC, &watched) == SQLITE_OK;
+}();
+
 }  // namespace
+
+void forgetMemoryRefusals() { gSystemRefused = false; }
+
+bool systemRefusedMemory() { return gMemoryWatched && gSystemRefused; }
 
 int catalogueLengthLimit()
 {
