@@ -12,8 +12,11 @@
 #include <QDir>
 #include <QHash>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -45,15 +48,50 @@ VbError fileInUse(const QString& shown)
     return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
 }
 
-// Where a writer of the SQLite file keeps the changes it has committed but
-// not yet written back into the file: beside it, or, when it opened the file
-// through a link, beside the file the link leads to (resolved).
-std::vector<std::string> walFilesOf(const std::string& file, const std::string& resolved)
+// Where a writer of the SQLite file keeps what the file as it stands does
+// not yet show: in WAL mode the changes it has committed but not yet written
+// back (its -wal file), else the pages that a change in progress, or one
+// its writer never finished, replaced in the file (its -journal). Beside
+// the file, or, when the writer opened it through a link, beside the file
+// the link leads to (resolved).
+struct WriterFiles {
+    std::string wal;
+    std::string journal;
+};
+std::vector<WriterFiles> writerFilesOf(const std::string& file, const std::string& resolved)
 {
-    std::vector<std::string> names = {file + "-wal"};
+    std::vector<WriterFiles> names = {{file + "-wal", file + "-journal"}};
     if (file != resolved)
-        names.push_back(resolved + "-wal");
+        names.push_back({resolved + "-wal", resolved + "-journal"});
     return names;
+}
+
+// A rollback journal is hot, in SQLite's word, while the change it belongs
+// to is not complete: it is there, not empty, and its header not zeroed (as
+// SQLite tells it, by the first byte); a writer removes, empties or zeroes
+// it once the change is in. One that cannot be read cannot be told done.
+bool hotJournal(const std::string& journal)
+{
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) != 0 || st.st_size == 0)
+        return false;
+    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return true;
+    unsigned char first = 0;
+    const ssize_t got = ::pread(fd, &first, 1, 0);
+    ::close(fd);
+    return got != 1 || first != 0;
+}
+
+// Memory the system refused, named as the reader names it.
+QString systemMemoryWanting()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        return QStringLiteral("メモリが上限 (") + QString::number(static_cast<qulonglong>(limit.rlim_cur)) +
+               QStringLiteral(" バイト) に達したため読み込みを止めました");
+    return QStringLiteral("メモリが足りないため読み込みを止めました");
 }
 
 // Whether a result column of this name is one the caller keeps: one it
@@ -79,9 +117,11 @@ public:
             jetcopy::throwRememberedStop(source_, key);
             // The path may have held a Jet file before.
             jetcopy::dropCopiesOf(source_);
+            // Nothing of the file is read while a writer's changes are not in it.
+            writerFiles_ = writerFilesOf(file, source_);
+            refuseUnwrittenChanges();
             open(file);
             refuseComputedObjects();
-            walFiles_ = walFilesOf(file, source_);
             return;
         case FileFormat::Jet3:
         case FileFormat::Jet4:
@@ -108,14 +148,16 @@ public:
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
     // An SQLite file is read in place as its main file stands, never
-    // replayed or locked (either would write beside it), so a read never
-    // sees changes still in its -wal file: until they are written back the
-    // file is in use, rather than shown with the rows from before them.
+    // replayed, rolled back or locked (each would write beside it), so a
+    // read never sees changes still in its -wal file, nor knows which pages
+    // of the file a change not complete has written: while either holds the
+    // file is in use, rather than shown with the rows from before those
+    // changes or with half of one.
     void refuseUnwrittenChanges() const
     {
-        for (const std::string& wal : walFiles_) {
+        for (const WriterFiles& files : writerFiles_) {
             struct stat st {};
-            if (::stat(wal.c_str(), &st) == 0 && st.st_size > 0)
+            if ((::stat(files.wal.c_str(), &st) == 0 && st.st_size > 0) || hotJournal(files.journal))
                 throw fileInUse(path_);
         }
     }
@@ -352,6 +394,9 @@ private:
             throw stop;
         }
         case SQLITE_NOMEM:
+            // A limit of the user's is no fault of the file; the next query tries again.
+            if (systemRefusedMemory())
+                throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
             refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
                    QStringLiteral(" バイト) に達したため読み込みを止めました"));
         case SQLITE_TOOBIG:
@@ -393,7 +438,7 @@ private:
     jetcopy::FileKey key_;
     jetcopy::Copy copy_;  // the SQLite copy opened in place of a Jet file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
-    std::vector<std::string> walFiles_;  // of an SQLite file read in place
+    std::vector<WriterFiles> writerFiles_;  // of an SQLite file read in place
     QueryDeadline deadline_;  // of the query that runs; looked at while db_ lives
     struct CloseDatabase {
         void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -439,6 +484,7 @@ CatalogueCaps& caps()
 template <typename What>
 auto onCatalogue(const QString& path, What&& what)
 {
+    forgetMemoryRefusals();
     struct stat st {};
     const std::string file = existingFile(path, st);
     const jetcopy::FileKey key = jetcopy::keyOf(st);
@@ -448,6 +494,7 @@ auto onCatalogue(const QString& path, What&& what)
         ++it;
     if (it != kept.end() && it->key == key && it->db->stillCurrent()) {
         kept.splice(kept.begin(), kept, it);
+        it->db->refuseUnwrittenChanges();  // a new connection has looked already
     } else {
         if (it != kept.end())
             kept.erase(it);
@@ -457,7 +504,6 @@ auto onCatalogue(const QString& path, What&& what)
             kept.pop_back();
     }
     Connection& db = *kept.front().db;
-    db.refuseUnwrittenChanges();
     try {
         return what(db);
     } catch (...) {

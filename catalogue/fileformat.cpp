@@ -64,13 +64,20 @@ std::string existingFile(const QString& path, struct stat& st)
     const fs::path file =
         path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
     if (path.isEmpty() || jetcopy::statFile(file.c_str(), &st) != 0) {
+        // Missing, or a folder on the way missing; anything else (a loop of
+        // links, a folder that may not be searched) the system says.
+        const int cause = path.isEmpty() ? ENOENT : errno;
+        if (cause != ENOENT && cause != ENOTDIR)
+            throw jetcopy::cannotOpen(path, qt_error_string(cause));
         if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
             throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
                                       QStringLiteral(" は正しいパスではありません。"));
         throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
     }
+    if (S_ISDIR(st.st_mode))
+        throw jetcopy::cannotOpen(path, QStringLiteral("フォルダです"));
     if (!S_ISREG(st.st_mode))
-        throw jetcopy::cannotOpen(path);
+        throw jetcopy::cannotOpen(path, QStringLiteral("通常のファイルではありません"));
     return file.string();
 }
 

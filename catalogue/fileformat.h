@@ -17,7 +17,8 @@ FileFormat headerFormat(const std::string& file, const QString& shown);
 
 // The absolute name of an existing regular file, with what the one stat of
 // the query said of it; else the engine's error for a missing file, a
-// missing folder or something that is not a file.
+// missing folder, or a file that cannot be opened (3051), with the system's
+// reason or what it is instead of a file.
 std::string existingFile(const QString& path, struct stat& st);
 
 // The file's path without links or dots: one file has one copy, whatever

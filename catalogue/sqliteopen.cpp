@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -36,15 +37,25 @@ std::string immutableUri(const std::string& file)
     return uri + "?mode=ro&immutable=1";
 }
 
-// What a catalogue needs of SQLite, and no more. The queries are the
-// window's own short, plain texts. A Jet table has at most 255 columns, and
-// the statement that makes its copy names each (up to 256 bytes, quotes
-// doubled) with its type.
+// The longest query text: a Jet table has at most 255 columns, and the
+// statement that makes its copy names each (up to 256 bytes, quotes doubled)
+// with its type. The window's queries are short, plain texts around at most
+// one value of a catalogue file, each of whose bytes takes at most three
+// there: a quote is doubled, and a byte that is no UTF-8 is shown as U+FFFD.
+int sqlLengthLimit()
+{
+    constexpr qint64 kCopyStatement = 1 << 18;
+    constexpr qint64 kQueryWords = 1024;  // the query's own text around the value
+    return static_cast<int>(
+        std::min<qint64>(std::max(kCopyStatement, 3 * catalogueCaps().valueBytes + kQueryWords), INT_MAX));
+}
+
+// What a catalogue needs of SQLite, and no more.
 void limitQueries(sqlite3* db)
 {
     const std::pair<int, int> limits[] = {
         {SQLITE_LIMIT_LENGTH, catalogueLengthLimit()},
-        {SQLITE_LIMIT_SQL_LENGTH, 1 << 18},
+        {SQLITE_LIMIT_SQL_LENGTH, sqlLengthLimit()},
         {SQLITE_LIMIT_COLUMN, kCatalogueColumns},
         {SQLITE_LIMIT_EXPR_DEPTH, 20},
         {SQLITE_LIMIT_COMPOUND_SELECT, 3},
@@ -69,7 +80,43 @@ int pastDeadline(void* deadline)
     return std::chrono::steady_clock::now() >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
 }
 
+// SQLite's own allocator, and whether it failed since the last look: the
+// system refused memory (a limit of the user's, as ulimit -v), which SQLite
+// tells as it tells its own bound above.
+sqlite3_mem_methods gSystemMemory{};
+std::atomic<bool> gSystemRefused{false};
+
+void* watchedMalloc(int bytes)
+{
+    void* block = gSystemMemory.xMalloc(bytes);
+    if (!block)
+        gSystemRefused = true;
+    return block;
+}
+
+void* watchedRealloc(void* block, int bytes)
+{
+    void* grown = gSystemMemory.xRealloc(block, bytes);
+    if (!grown)
+        gSystemRefused = true;
+    return grown;
+}
+
+// Before SQLite's first use in the process, when its allocator may still be set.
+const bool gMemoryWatched = [] {
+    if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &gSystemMemory) != SQLITE_OK)
+        return false;
+    sqlite3_mem_methods watched = gSystemMemory;
+    watched.xMalloc = watchedMalloc;
+    watched.xRealloc = watchedRealloc;
+    return sqlite3_config(SQLITE_CONFIG_MALLOC, &watched) == SQLITE_OK;
+}();
+
 }  // namespace
+
+void forgetMemoryRefusals() { gSystemRefused = false; }
+
+bool systemRefusedMemory() { return gMemoryWatched && gSystemRefused; }
 
 int catalogueLengthLimit()
 {

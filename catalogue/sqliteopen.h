@@ -45,6 +45,12 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDead
 // values, so the bound is the copy's cap.
 int catalogueLengthLimit();
 
+// Whether the system refused SQLite memory since forgetMemoryRefusals():
+// when it did, SQLite's "out of memory" is a limit of the user's (ulimit -v),
+// not the bound above.
+void forgetMemoryRefusals();
+bool systemRefusedMemory();
+
 // A catalogue is tables of values. The first thing in the database that
 // computes as it is read (a view, a generated column, a virtual table) or
 // runs as it changes (a trigger), by SQLite's own reading of the schema,
