@@ -236,25 +236,45 @@ bool overflows(F&& work)
 // margin. Only beyond it are the values worked out in full, text by text.
 constexpr double kSafelyComputable = 1e12;
 
+// True when the text is known to read as a number below 1E+12, and unless 0
+// of at least 1E-11, without reading it: it has at most twelve characters
+// and no exponent, so fewer than thirteen digits.
+bool shortPlainNumber(QStringView text)
+{
+    if (text.size() > 12)
+        return false;
+    for (QChar c : text) {
+        if (c == u'E' || c == u'e' || c == u'D' || c == u'd')
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, double largest) const
 {
     const bool all = InputMode == kAll;
-    // A start load of one spring in N (mode "part") is a quotient, as large
-    // as a small count makes it.
-    auto perSpringOverflows = [&] { return !all && overflows([&] { partStartSpringLoadN(); }); };
+    // A start load of one spring in N (mode "part") is a quotient of a
+    // label by the count, as large as a small count makes it.
+    auto perSpringOverflows = [&] {
+        return !all
+               && !(shortPlainNumber(form_.text(field::StartLoadN)) && shortPlainNumber(form_.text(field::SpringCount)))
+               && overflows([&] { partStartSpringLoadN(); });
+    };
 
-    bool small = false;
-    try {
-        double size = std::max(largest, std::fabs(initial));
-        // Besides the boxes checked: the rates, and the pressure (mode "all")
-        // or the bite that mode "part" leaves as it is.
-        for (Ctl c : {field::RateN, field::RateKgf, all ? field::ProcessingPressure : field::Bite})
-            size = std::max(size, std::fabs(valText(form_.text(c))));
-        small = size <= kSafelyComputable;
-    } catch (const VbError&) {
-        // A number beyond a double where a number is read: worked out below.
+    // Besides the boxes checked: the rates, and the pressure (mode "all")
+    // or the bite that mode "part" leaves as it is.
+    bool small = std::max(largest, std::fabs(initial)) <= kSafelyComputable;
+    for (Ctl c : {field::RateN, field::RateKgf, all ? field::ProcessingPressure : field::Bite}) {
+        if (!small)
+            break;
+        const QString& text = form_.text(c);
+        try {
+            small = shortPlainNumber(text) || std::fabs(valText(text)) <= kSafelyComputable;
+        } catch (const VbError&) {
+            small = false;  // beyond a double: worked out below
+        }
     }
     if (small)
         return perSpringOverflows() ? std::optional(Uncomputable::StartLoads) : std::nullopt;

@@ -5,6 +5,7 @@
 #include "support/error_of.h"
 
 #include <functional>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -285,6 +286,7 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
         Ctl focus;
         QString prompt;
         bool drawingRefused = true;
+        std::optional<QString> startLoadN = std::nullopt;  // the label as shown, over what the rules wrote
     };
     const QString startLoads = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「カミアイ」から求めた荷重";
     const QString finalLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」から求めた荷重";
@@ -316,6 +318,10 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          {{field::Stroke, huge(308)}, {field::InitialCompression, "-" + huge(308)},
           {field::PlateThickness, "-" + huge(308)}},
          field::PlateThickness, startCompression + kTooLarge, false},
+        // A start load of one spring in N over a count that small.
+        {Start::PressureOnly, {{field::StartBeforeBottom, "3"}, {field::SpringCount, "0.001"}}, field::Stroke,
+         "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「下死点手前 m/m」から求めた荷重" + kTooLarge, true,
+         "1" + QString(306, u'0')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prompt.left(24).toStdString());
@@ -327,6 +333,8 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
         }
         for (const auto& [box, value] : c.typed)
             type(box, value);
+        if (c.startLoadN)
+            form().setText(field::StartLoadN, *c.startLoadN);
         ui.boxes.clear();
         const int errorCount = errors().size();
         EXPECT_EQ(report(), "");
