@@ -7,7 +7,6 @@
 
 #include <QScopeGuard>
 
-#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -256,7 +255,8 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, d
 {
     const bool all = InputMode == kAll;
     // A start load of one spring in N (mode "part") is a quotient of a
-    // label by the count, as large as a small count makes it.
+    // label by the count, as large as a small count makes it; two short
+    // plain numbers give one far inside a double.
     auto perSpringOverflows = [&] {
         return !all
                && !(shortPlainNumber(form_.text(field::StartLoadN)) && shortPlainNumber(form_.text(field::SpringCount)))
@@ -265,7 +265,7 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, d
 
     // Besides the boxes checked: the rates, and the pressure (mode "all")
     // or the bite that mode "part" leaves as it is.
-    bool small = std::max(largest, std::fabs(initial)) <= kSafelyComputable;
+    bool small = largest <= kSafelyComputable;
     for (Ctl c : {field::RateN, field::RateKgf, all ? field::ProcessingPressure : field::Bite}) {
         if (!small)
             break;

@@ -227,7 +227,7 @@ private:
     // The first value the report or the drawing prints that the rules
     // cannot compute, in the order the rules and the report work them out,
     // each exactly as they do, with `initial` as the initial compression;
-    // `largest` bounds the size of every box's number.
+    // `largest` bounds the size of every box's number and of `initial`.
     std::optional<Uncomputable> uncomputable(double initial, double largest) const;
     QString partStartSpringLoadN() const;
     void seriesSequence(const QString& code);
