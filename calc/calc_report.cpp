@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 
@@ -27,11 +28,11 @@ void CalcModel::imgDisplayTxt_Click()
     }
 }
 
-CalcModel::ReportCompressions CalcModel::finalAndStartCompressions() const
+CalcModel::ReportCompressions CalcModel::finalAndStartCompressions(double initial) const
 {
     auto val = [&](Ctl c) { return valText(form_.text(c)); };
     ReportCompressions out;
-    out.CompFinalText = dblText(val(field::Stroke) + val(field::InitialCompression));
+    out.CompFinalText = dblText(val(field::Stroke) + initial);
     out.CompStartText = dblText(cdbl(out.CompFinalText)
                                 - (InputMode == kAll ? val(field::PlateThickness) + val(field::Bite)
                                                      : val(field::StartBeforeBottom)));
@@ -69,7 +70,8 @@ constexpr NumberBox kForceBoxes[] = {
 QString captionOf(Ctl box)
 {
     for (const auto& boxes : {std::span<const NumberBox>(kEnteredBoxes), std::span<const NumberBox>(kForceBoxes),
-                              std::span<const NumberBox>(&kBiteBox, 1)}) {
+                              std::span<const NumberBox>(&kBiteBox, 1),
+                              std::span<const NumberBox>(&kStartBeforeBottomBox, 1)}) {
         for (const NumberBox& b : boxes) {
             if (b.box == box)
                 return QString::fromUtf16(b.caption);
@@ -87,35 +89,46 @@ QString typedMessage(const QString& caption)
 }
 
 // What each value the rules may not compute (CalcModel::Uncomputable, in
-// its order) is worked out from, in the window's order; in mode "part" the
-// plate thickness and the bite take no part.
+// its order) is worked out from, in the window's order: mode "all" has no
+// distance before bottom dead centre, mode "part" no plate thickness or
+// bite. A force is named as the value of its box, anything else by what it
+// is.
 struct UncomputableValue {
     std::initializer_list<Ctl> sources;
-    std::optional<Ctl> shownIn;  // the box that holds the value, if one does
+    std::optional<Ctl> shownIn;
+    const char16_t* what = nullptr;
 };
 const UncomputableValue kUncomputableValues[] = {
     {{field::PlateThickness, field::ProcessingLength, field::ShearFactor}, field::ProcessingPressure},
     {{field::ProcessingPressure, field::StrippingPercent}, field::StrippingForce},
-    {{field::InitialCompression, field::SpringCount}, std::nullopt},
-    {{field::PlateThickness, field::InitialCompression, field::Stroke, field::SpringCount, field::Bite}, std::nullopt},
-    {{field::InitialCompression, field::Stroke, field::SpringCount}, std::nullopt},
+    {{field::InitialCompression, field::SpringCount}, std::nullopt, u"荷重"},
+    {{field::PlateThickness, field::InitialCompression, field::Stroke, field::SpringCount, field::Bite,
+      field::StartBeforeBottom},
+     std::nullopt, u"荷重"},
+    {{field::InitialCompression, field::Stroke, field::SpringCount}, std::nullopt, u"荷重"},
+    {{field::PlateThickness, field::InitialCompression, field::Stroke, field::Bite, field::StartBeforeBottom},
+     std::nullopt, u"タワミ量"},
 };
-static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::FinalLoads) + 1);
+static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::StartCompression) + 1);
 
 }  // namespace
 
-std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
+std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber(CheckedFor output) const
 {
     const bool all = InputMode == kAll;
+    // What the boxes read is kept for working out the values: the initial
+    // compression, and the size of the largest number.
+    double initial = 0;
+    double largest = 0;
     auto refused = [&](const NumberBox& b, bool single) -> std::optional<RefusedNumber> {
         const QString& text = form_.text(b.box);
         if (text.isEmpty())
             return std::nullopt;
         try {
-            if (single)
-                csng(text);
-            else
-                cdbl(text);
+            const double v = single ? csng(text) : cdbl(text);
+            largest = std::max(largest, std::fabs(v));
+            if (b.box == field::InitialCompression)
+                initial = v;
         } catch (const VbError& e) {
             return RefusedNumber{b.box, typedMessage(QString::fromUtf16(b.caption)), e};
         }
@@ -127,27 +140,27 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
     }
     if (std::optional<RefusedNumber> r = refused(all ? kBiteBox : kStartBeforeBottomBox, false))
         return r;
-    if (const std::optional<Uncomputable> which = uncomputable()) {
-        // Named by every box it is worked out from; the focus goes to the box
-        // that shows it, else to the source that holds the largest number,
-        // the likeliest to be mistyped.
+    if (output == CheckedFor::Report && initial < 0)
+        initial = 0;
+    if (const std::optional<Uncomputable> which = uncomputable(initial, largest)) {
+        // Named by every box it is worked out from; the focus goes to the
+        // one that holds the largest number, the likeliest to be mistyped.
         const UncomputableValue& v = kUncomputableValues[static_cast<std::size_t>(*which)];
         QStringList names;
-        std::optional<Ctl> focus = v.shownIn;
-        double largest = -1;
+        std::optional<Ctl> focus;
+        double size = -1;
         for (Ctl source : v.sources) {
-            if (!all && (source == field::PlateThickness || source == field::Bite))
+            if (all ? source == field::StartBeforeBottom : source == field::PlateThickness || source == field::Bite)
                 continue;
             names << quoted(source);
-            if (v.shownIn)
-                continue;
-            const double size = std::fabs(valText(form_.text(source)));
-            if (size > largest) {
-                largest = size;
+            const double here = std::fabs(source == field::InitialCompression ? initial
+                                                                               : valText(form_.text(source)));
+            if (here > size) {
+                size = here;
                 focus = source;
             }
         }
-        const QString what = v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値") : QStringLiteral("荷重");
+        const QString what = v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値") : QString::fromUtf16(v.what);
         return RefusedNumber{*focus,
                              names.join(QStringLiteral("、")) + QStringLiteral("から求めた") + what
                                  + QStringLiteral("が大きすぎるため、計算できません。\r入力した値を確かめてください。"),
@@ -162,9 +175,9 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber() const
     return std::nullopt;
 }
 
-void CalcModel::checkNumberBoxes()
+void CalcModel::checkNumberBoxes(CheckedFor output)
 {
-    if (const std::optional<RefusedNumber> refused = refusedNumber()) {
+    if (const std::optional<RefusedNumber> refused = refusedNumber(output)) {
         refuseNumber(refused->box, refused->message);
         throw refused->error;
     }
@@ -172,9 +185,9 @@ void CalcModel::checkNumberBoxes()
 
 CalcModel::ReportCompressions CalcModel::reportCompressions() const
 {
-    if (const std::optional<RefusedNumber> refused = refusedNumber())
+    if (const std::optional<RefusedNumber> refused = refusedNumber(CheckedFor::Drawing))
         throw refused->error;
-    ReportCompressions out = finalAndStartCompressions();
+    ReportCompressions out = finalAndStartCompressions(valText(form_.text(field::InitialCompression)));
     out.PartStartSpringLoadN = InputMode == kAll ? PartStartSpringLoadN : partStartSpringLoadN();
     return out;
 }
@@ -195,7 +208,7 @@ bool CalcModel::springChosen()
 
 bool CalcModel::readyToDraw()
 {
-    checkNumberBoxes();
+    checkNumberBoxes(CheckedFor::Drawing);
     return springChosen();
 }
 
@@ -219,7 +232,7 @@ void CalcModel::buildReport()
 
     Textbox1Clar();
 
-    checkNumberBoxes();
+    checkNumberBoxes(CheckedFor::Report);
 
     const bool all = InputMode == kAll;
     if (text(field::InitialCompression).isEmpty())
@@ -228,7 +241,7 @@ void CalcModel::buildReport()
         form_.setText(field::InitialCompression, kZero);
     if (all && text(field::Bite).isEmpty())
         form_.setText(field::Bite, kZero);
-    const ReportCompressions compressions = finalAndStartCompressions();
+    const ReportCompressions compressions = finalAndStartCompressions(valText(text(field::InitialCompression)));
     CompFinalText = compressions.CompFinalText;
     CompStartText = compressions.CompStartText;
 

@@ -7,6 +7,7 @@
 
 #include <QScopeGuard>
 
+#include <cmath>
 #include <utility>
 
 namespace tolvane {
@@ -126,13 +127,13 @@ void CalcModel::aturyoku_keisan()
 namespace {
 
 // The loads at the three positions, each written, rounded with `round` and
-// "---" where exactly 0, in the order of the rules. `at` follows the
-// position being worked out, so a failure tells where it stopped.
-template <class Round>
-void springLoads(const Form& form, SpringForceValues& f, Round round, CalcModel::Uncomputable& at)
+// "---" where exactly 0, in the order of the rules; `val` gives a box's
+// number as the rules read it. `at` follows the position being worked out,
+// so a failure tells where it stopped.
+template <class Val, class Round>
+void springLoads(Val val, SpringForceValues& f, Round round, CalcModel::Uncomputable& at)
 {
     using U = CalcModel::Uncomputable;
-    auto val = [&](Ctl c) { return valText(form.text(c)); };
 
     at = U::InitialLoads;
     f.InitialLoadN = dblText(val(field::RateN) * val(field::InitialCompression) * val(field::SpringCount));
@@ -175,6 +176,42 @@ void springLoads(const Form& form, SpringForceValues& f, Round round, CalcModel:
     }
 }
 
+// The pressure-only values at the start of processing, from the distance
+// before bottom dead centre; with no spring chosen the deflection alone. The
+// rates are read strictly, the boxes by `val`; each value is written as it
+// is worked out, so a failure leaves the ones before it.
+template <class Val, class Round>
+void pressureOnlyValues(const Form& form, Val val, PressureOnlyValues& p, Round round)
+{
+    p.PartStartDeflection =
+        dblText(val(field::InitialCompression) + val(field::Stroke) - val(field::StartBeforeBottom));
+    if (form.text(field::SpringNo).isEmpty()) {
+        p.PartStartDeflection = round(p.PartStartDeflection);
+        return;
+    }
+
+    const double count = val(field::SpringCount);
+    p.PartSpringLoadKgf = dblText(cdbl(form.text(field::RateKgf)) * cdbl(p.PartStartDeflection));
+    p.PartSpringLoadN = dblText(cdbl(form.text(field::RateN)) * cdbl(p.PartStartDeflection));
+    p.PartLoadKgf = dblText(count * cdbl(p.PartSpringLoadKgf));
+    p.PartLoadN = dblText(count * cdbl(p.PartSpringLoadN));
+
+    p.PartStartDeflection = round(p.PartStartDeflection);
+    p.PartSpringLoadKgf = round(p.PartSpringLoadKgf);
+    p.PartSpringLoadN = round(p.PartSpringLoadN);
+
+    for (QString* v : {&p.PartSpringLoadKgf, &p.PartLoadKgf, &p.PartLoadN}) {
+        if (cdbl(*v) <= 0)
+            *v = kDash;
+    }
+}
+
+// A box's number as the rules read it.
+auto boxValue(const Form& form)
+{
+    return [&form](Ctl c) { return valText(form.text(c)); };
+}
+
 // The rules' rounding without its error line: for working out whether a
 // value can be computed at all.
 QString roundedQuietly(const QString& text) { return sngText(rud(csng(text), -2)); }
@@ -191,20 +228,84 @@ bool overflows(F&& work)
     return false;
 }
 
+// No value the rules or the report work out from numbers of at most this
+// size leaves the range of a single, let alone of a double: the largest is a
+// load, a rate times a count times four of them (about 4E+36, against
+// 3.4E+38), and a text's fifteen digits move a value by far less than the
+// margin. Only beyond it are the values worked out in full, text by text.
+constexpr double kSafelyComputable = 1e12;
+
+// True when the text is known to read as a number below 1E+12, and unless 0
+// of at least 1E-11, without reading it: it has at most twelve characters
+// and no exponent, so fewer than thirteen digits.
+bool shortPlainNumber(QStringView text)
+{
+    if (text.size() > 12)
+        return false;
+    for (QChar c : text) {
+        if (c == u'E' || c == u'e' || c == u'D' || c == u'd')
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-std::optional<CalcModel::Uncomputable> CalcModel::uncomputable() const
+std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, double largest) const
 {
-    if (InputMode == kAll) {
+    const bool all = InputMode == kAll;
+    // A start load of one spring in N (mode "part") is a quotient of a
+    // label by the count, as large as a small count makes it; two short
+    // plain numbers give one far inside a double.
+    auto perSpringOverflows = [&] {
+        return !all
+               && !(shortPlainNumber(form_.text(field::StartLoadN)) && shortPlainNumber(form_.text(field::SpringCount)))
+               && overflows([&] { partStartSpringLoadN(); });
+    };
+
+    // Besides the boxes checked: the rates, and the pressure (mode "all")
+    // or the bite that mode "part" leaves as it is.
+    bool small = largest <= kSafelyComputable;
+    for (Ctl c : {field::RateN, field::RateKgf, all ? field::ProcessingPressure : field::Bite}) {
+        if (!small)
+            break;
+        const QString& text = form_.text(c);
+        try {
+            small = shortPlainNumber(text) || std::fabs(valText(text)) <= kSafelyComputable;
+        } catch (const VbError&) {
+            small = false;  // beyond a double: worked out below
+        }
+    }
+    if (small)
+        return perSpringOverflows() ? std::optional(Uncomputable::StartLoads) : std::nullopt;
+
+    const auto box = boxValue(form_);
+    auto val = [&](Ctl c) { return c == field::InitialCompression ? initial : box(c); };
+    if (all) {
         if (overflows([&] { roundedQuietly(dblText(pressureValue())); }))
             return Uncomputable::Pressure;
         if (overflows([&] { roundedQuietly(dblText(strippingValue())); }))
             return Uncomputable::StrippingForce;
     }
-    SpringForceValues scratch;
-    Uncomputable at{};
-    if (overflows([&] { springLoads(form_, scratch, roundedQuietly, at); }))
-        return at;
+    // The loads are printed with a spring only; the pressure-only start
+    // loads where there is a start.
+    if (!form_.text(field::SpringNo).isEmpty()) {
+        SpringForceValues loads;
+        Uncomputable at{};
+        if (overflows([&] { springLoads(val, loads, roundedQuietly, at); })) {
+            // Mode "part" has no plate or bite: its start position there is
+            // the final one.
+            return all || at != Uncomputable::StartLoads ? at : Uncomputable::FinalLoads;
+        }
+        PressureOnlyValues part;
+        if (!all && val(field::StartBeforeBottom) > 0
+            && overflows([&] { pressureOnlyValues(form_, val, part, roundedQuietly); }))
+            return Uncomputable::StartLoads;
+    }
+    if (overflows([&] { finalAndStartCompressions(initial); }))
+        return Uncomputable::StartCompression;
+    if (perSpringOverflows())
+        return Uncomputable::StartLoads;
     return std::nullopt;
 }
 
@@ -213,7 +314,7 @@ void CalcModel::aturyoku_keisan2()
     guarded(u"aturyoku_keisan2", [&] {
         SpringForceValues& f = forces;
         Uncomputable at{};
-        springLoads(form_, f, [&](const QString& text) { return rounded(text); }, at);
+        springLoads(boxValue(form_), f, [&](const QString& text) { return rounded(text); }, at);
 
         // The start of processing is shown only with a pressure and a bite
         // whose texts are not exactly "0".
@@ -304,38 +405,14 @@ void CalcModel::SpOnly()
                 form_.setText(c, kDash);
             return;
         }
-        auto val = [&](Ctl c) { return valText(form_.text(c)); };
-        p.PartStartDeflection =
-            dblText(val(field::InitialCompression) + val(field::Stroke) - val(field::StartBeforeBottom));
-
-        auto showDeflection = [&] {
-            form_.setForeColor(field::StartDeflectionDisplay, cdbl(p.PartStartDeflection) <= 0 ? kRed : kLightCyan);
-            form_.setText(field::StartDeflectionDisplay, p.PartStartDeflection);
-        };
-        if (form_.text(field::SpringNo).isEmpty()) {
-            p.PartStartDeflection = rounded(p.PartStartDeflection);
-            showDeflection();
-            return;
+        pressureOnlyValues(form_, boxValue(form_), p, [&](const QString& text) { return rounded(text); });
+        if (!form_.text(field::SpringNo).isEmpty()) {
+            form_.setText(field::StartSpringLoadKgf, p.PartSpringLoadKgf);
+            form_.setText(field::StartLoadKgf, p.PartLoadKgf);
+            form_.setText(field::StartLoadN, p.PartLoadN);
         }
-
-        const double count = val(field::SpringCount);
-        p.PartSpringLoadKgf = dblText(cdbl(form_.text(field::RateKgf)) * cdbl(p.PartStartDeflection));
-        p.PartSpringLoadN = dblText(cdbl(form_.text(field::RateN)) * cdbl(p.PartStartDeflection));
-        p.PartLoadKgf = dblText(count * cdbl(p.PartSpringLoadKgf));
-        p.PartLoadN = dblText(count * cdbl(p.PartSpringLoadN));
-
-        p.PartStartDeflection = rounded(p.PartStartDeflection);
-        p.PartSpringLoadKgf = rounded(p.PartSpringLoadKgf);
-        p.PartSpringLoadN = rounded(p.PartSpringLoadN);
-
-        for (QString* v : {&p.PartSpringLoadKgf, &p.PartLoadKgf, &p.PartLoadN}) {
-            if (cdbl(*v) <= 0)
-                *v = kDash;
-        }
-        form_.setText(field::StartSpringLoadKgf, p.PartSpringLoadKgf);
-        form_.setText(field::StartLoadKgf, p.PartLoadKgf);
-        form_.setText(field::StartLoadN, p.PartLoadN);
-        showDeflection();
+        form_.setForeColor(field::StartDeflectionDisplay, cdbl(p.PartStartDeflection) <= 0 ? kRed : kLightCyan);
+        form_.setText(field::StartDeflectionDisplay, p.PartStartDeflection);
     } catch (const VbError& e) {
         logError(mainLabel(QStringLiteral("SpOnly")), e);
         for (Ctl c : {field::StartSpringLoadKgf, field::StartLoadKgf, field::StartLoadN})

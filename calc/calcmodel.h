@@ -138,12 +138,16 @@ public:
     };
     ReportCompressions reportCompressions() const;
 
+    // Which output a check is for: the drawing reads the boxes as they
+    // stand; the report first writes "0" into an empty or negative initial
+    // compression and works everything out from that.
+    enum class CheckedFor { Drawing, Report };
+
     // A value the report or the drawing prints that the rules cannot work
-    // out from the boxes as they stand (beyond the range they round in, or
-    // of a number): the pressure, the stripping force (mode "all"), or the
-    // loads of a position. The first, in the order the rules work them out.
-    enum class Uncomputable { Pressure, StrippingForce, InitialLoads, StartLoads, FinalLoads };
-    std::optional<Uncomputable> uncomputable() const;
+    // out (beyond the range they round in, or of a number): the pressure,
+    // the stripping force (mode "all"), the loads of a position, the
+    // compression at the start of processing.
+    enum class Uncomputable { Pressure, StrippingForce, InitialLoads, StartLoads, FinalLoads, StartCompression };
 
     // The boxes the report and the drawing read as numbers: the die's data,
     // the compressions, the spring count, the bite (mode "all") or the
@@ -151,18 +155,19 @@ public:
     // the pressure and the stripping force. One that holds text but no
     // number (or a number too large to calculate with) is the user's to
     // correct: nothing is worked out from it. The first such box, in the
-    // window's order; after the boxes, the first value the rules cannot
-    // compute (uncomputable), named by the boxes it is worked out from. An
-    // empty box passes. `box` takes the focus, `message` says why.
+    // window's order; after the boxes, the first value that the output
+    // prints and the rules cannot compute (uncomputable), named by the boxes
+    // it is worked out from. An empty box passes. `box` takes the focus,
+    // `message` says why.
     struct RefusedNumber {
         Ctl box;
         QString message;
         VbError error;
     };
-    std::optional<RefusedNumber> refusedNumber() const;
+    std::optional<RefusedNumber> refusedNumber(CheckedFor output) const;
     // Refuses that box (refuseNumber) and throws its error; nothing when
     // every one is empty or a number.
-    void checkNumberBoxes();
+    void checkNumberBoxes(CheckedFor output);
     // True when a spring is chosen; else the report's message that none is.
     bool springChosen();
     // Whether the drawing may be made now: checkNumberBoxes (which throws),
@@ -216,7 +221,14 @@ private:
     void optionChoice(int which);
     void applyUseCountChoice(int which);
     void buildReport();
-    ReportCompressions finalAndStartCompressions() const;
+    // The report's compressions, worked out with `initial` as the initial
+    // compression.
+    ReportCompressions finalAndStartCompressions(double initial) const;
+    // The first value the report or the drawing prints that the rules
+    // cannot compute, in the order the rules and the report work them out,
+    // each exactly as they do, with `initial` as the initial compression;
+    // `largest` bounds the size of every box's number and of `initial`.
+    std::optional<Uncomputable> uncomputable(double initial, double largest) const;
     QString partStartSpringLoadN() const;
     void seriesSequence(const QString& code);
     void kindSequence(const QString& kind);

@@ -1,9 +1,12 @@
 // The result report, its line count and the commands it switches, and the
 // result box's own rules.
 #include "calc_fixture.h"
+#include "services/numtext.h"
 #include "support/error_of.h"
 
 #include <functional>
+#include <optional>
+#include <random>
 #include <vector>
 
 using namespace tolvane;
@@ -27,6 +30,15 @@ protected:
         return text(field::ReportText);
     }
     bool dxfOn() { return form()[Ctl::imgOutputDXF].enabled; }
+    // No spring, and every box as switching into the mode leaves it.
+    void noSpring(bool part)
+    {
+        model->DataClear();
+        click(field::ModeAll);
+        click(field::ModePart);
+        if (!part)
+            click(field::ModeAll);
+    }
     // The refusal of what was typed names the box by its caption.
     static QString typedPrompt(const QString& caption)
     {
@@ -155,6 +167,14 @@ TEST_F(Report, EmptyCompressionAndBiteBecomeZeroFirst)
     EXPECT_EQ(errors(), QStringList{});
 }
 
+// The boxes the user types numbers into, by the caption beside each.
+const std::pair<Ctl, const char*> kTypedBoxes[] = {
+    {field::PlateThickness, "板厚 (T)"},      {field::ProcessingLength, "加工長さ (L)"},
+    {field::ShearFactor, "係数"},             {field::StrippingPercent, "ストリッピング"},
+    {field::InitialCompression, "初圧 (mm)"}, {field::Stroke, "ストローク (mm)"},
+    {field::SpringCount, "使用本数"},         {field::Bite, "カミアイ"},
+    {field::StartBeforeBottom, "下死点手前 m/m"}};
+
 // What was typed is the user's: a text that is no number, or one too large
 // to calculate with, in any box the report reads is named by the caption
 // beside it in a message, stays as typed, and no report (with results
@@ -162,13 +182,8 @@ TEST_F(Report, EmptyCompressionAndBiteBecomeZeroFirst)
 TEST_F(Report, ABoxThatIsNoNumberIsNamedByItsCaptionAndLeftAsTyped)
 {
     const QString huge = "1" + QString(309, QLatin1Char('0'));
-    const std::tuple<Ctl, const char*, bool> boxes[] = {
-        {field::PlateThickness, "板厚 (T)", false},      {field::ProcessingLength, "加工長さ (L)", false},
-        {field::ShearFactor, "係数", false},             {field::StrippingPercent, "ストリッピング", false},
-        {field::InitialCompression, "初圧 (mm)", false}, {field::Stroke, "ストローク (mm)", false},
-        {field::SpringCount, "使用本数", false},         {field::Bite, "カミアイ", false},
-        {field::StartBeforeBottom, "下死点手前 m/m", true}};
-    for (const auto& [box, caption, part] : boxes) {
+    for (const auto& [box, caption] : kTypedBoxes) {
+        const bool part = box == field::StartBeforeBottom;
         for (const QString& bad : {QStringLiteral("-"), QStringLiteral("."), QStringLiteral("1.2.3"),
                                    QStringLiteral("1..2"), huge}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad.left(8).toStdString());
@@ -227,22 +242,23 @@ const QString kTooLarge = QStringLiteral("が大きすぎるため、計算で�
 // A force the rules could not round (beyond single precision) stays in its
 // box unrounded while its display keeps an earlier value: refused, so no
 // report shows one number beside another. The message says the value worked
-// out from the boxes is too large; nobody typed it.
+// out from the boxes is too large; nobody typed it, so the focus goes to the
+// box named that holds the largest number.
 TEST_F(Report, AForceTooLargeToRoundIsRefused)
 {
-    const std::tuple<Ctl, QString, Ctl, QString> cases[] = {
-        {field::ProcessingLength, "1" + QString(40, u'0'), field::ProcessingPressure,
+    const std::tuple<Ctl, QString, QString> cases[] = {
+        {field::ProcessingLength, "1" + QString(40, u'0'),
          "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
-        {field::StrippingPercent, "1" + QString(38, u'0'), field::StrippingForce,
+        {field::StrippingPercent, "1" + QString(38, u'0'),
          "「圧力 (Kg)」、「ストリッピング」から求めた「必要ストリッピング力」の値" + kTooLarge}};
-    for (const auto& [typed, value, refused, prompt] : cases) {
+    for (const auto& [typed, value, prompt] : cases) {
         SCOPED_TRACE(prompt.left(12).toStdString());
         loadsExample();
         const QString before = text(typed);
         type(typed, value);
         ui.boxes.clear();
         EXPECT_EQ(report(), "");
-        expectRefused(refused, prompt);
+        expectRefused(typed, prompt);
         type(typed, before);
     }
     // Large, but within what the rules round: reported as computed.
@@ -254,37 +270,174 @@ TEST_F(Report, AForceTooLargeToRoundIsRefused)
 }
 
 // Whatever else the report and the drawing print and the rules could not
-// compute is refused the same way: a pressure beyond even a double (its box
-// keeps the "0" of before), the loads of a position. The focus goes to the
-// box that shows the value, else to the largest of the boxes named.
+// compute is refused the same way, worked out as the report and the rules
+// do (a compression written with fifteen digits and read again, in mode
+// "part" from the distance before bottom dead centre): a pressure beyond
+// even a double (its box keeps the "0" of before), the loads of a position,
+// the compression at the start of processing. The focus goes to the box
+// named that holds the largest number.
 TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
 {
     auto huge = [](int zeros) { return "1" + QString(zeros, u'0'); };
+    enum class Start { Loads, PressureOnly, NoSpring, NoSpringPressureOnly };
     struct Case {
+        Start start;
         std::vector<std::pair<Ctl, QString>> typed;
         Ctl focus;
         QString prompt;
-        bool part = false;
+        bool drawingRefused = true;
+        std::optional<QString> startLoadN = std::nullopt;  // the label as shown, over what the rules wrote
     };
+    const QString startLoads = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「カミアイ」から求めた荷重";
+    const QString finalLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」から求めた荷重";
+    const QString startCompression = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「カミアイ」から求めたタワミ量";
     const Case cases[] = {
-        {{{field::PlateThickness, ""}, {field::ProcessingLength, huge(200)}, {field::PlateThickness, huge(200)}},
-         field::ProcessingPressure, "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
-        {{{field::SpringCount, huge(38)}}, field::SpringCount, "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
-        {{{field::Bite, huge(39)}}, field::Bite,
-         "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「カミアイ」から求めた荷重" + kTooLarge},
-        {{{field::Stroke, "-" + huge(39)}}, field::Stroke,
-         "「初圧 (mm)」、「ストローク (mm)」、「使用本数」から求めた荷重" + kTooLarge, true},
+        {Start::Loads,
+         {{field::PlateThickness, ""}, {field::ProcessingLength, huge(200)}, {field::PlateThickness, huge(200)}},
+         field::PlateThickness, "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
+        {Start::Loads, {{field::SpringCount, huge(38)}}, field::SpringCount,
+         "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
+        {Start::Loads, {{field::Bite, huge(39)}}, field::Bite, startLoads + kTooLarge},
+        // The start position is 0 and the final one too large.
+        {Start::Loads, {{field::Stroke, "-" + huge(39)}, {field::Bite, "-" + huge(39)}}, field::Stroke,
+         finalLoads + kTooLarge},
+        {Start::PressureOnly, {{field::Stroke, "-" + huge(39)}}, field::Stroke, finalLoads + kTooLarge},
+        {Start::PressureOnly, {{field::StartBeforeBottom, huge(39)}}, field::StartBeforeBottom,
+         "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「下死点手前 m/m」から求めた荷重" + kTooLarge},
+        {Start::NoSpringPressureOnly, {{field::InitialCompression, huge(308)}, {field::StartBeforeBottom, "-" + huge(308)}},
+         field::InitialCompression, "「初圧 (mm)」、「ストローク (mm)」、「下死点手前 m/m」から求めたタワミ量" + kTooLarge},
+        // Within a double, and then the final compression's fifteen digits
+        // are a little more.
+        {Start::NoSpring,
+         {{field::InitialCompression, "1797693134862306" + QString(293, u'0')},
+          {field::PlateThickness, "-8" + QString(293, u'0')}},
+         field::InitialCompression, startCompression + kTooLarge},
+        // The report makes a negative initial compression 0 first; the
+        // drawing takes it as it stands.
+        {Start::NoSpring,
+         {{field::Stroke, huge(308)}, {field::InitialCompression, "-" + huge(308)},
+          {field::PlateThickness, "-" + huge(308)}},
+         field::PlateThickness, startCompression + kTooLarge, false},
+        // A start load of one spring in N over a count that small.
+        {Start::PressureOnly, {{field::StartBeforeBottom, "3"}, {field::SpringCount, "0.001"}}, field::Stroke,
+         "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「下死点手前 m/m」から求めた荷重" + kTooLarge, true,
+         "1" + QString(306, u'0')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prompt.left(24).toStdString());
-        c.part ? pressureOnly() : loadsExample();
+        switch (c.start) {
+        case Start::Loads: loadsExample(); break;
+        case Start::PressureOnly: pressureOnly(); break;
+        case Start::NoSpring: noSpring(false); break;
+        case Start::NoSpringPressureOnly: noSpring(true); break;
+        }
         for (const auto& [box, value] : c.typed)
             type(box, value);
+        if (c.startLoadN)
+            form().setText(field::StartLoadN, *c.startLoadN);
         ui.boxes.clear();
+        const int errorCount = errors().size();
         EXPECT_EQ(report(), "");
         expectRefused(c.focus, c.prompt);
-        EXPECT_EQ(errorOf([&] { model->readyToDraw(); }), kErrOverflow);
+        EXPECT_EQ(errors().size(), errorCount + 1);  // the report's own line only
+        EXPECT_EQ(errorOf([&] { model->readyToDraw(); }), c.drawingRefused ? kErrOverflow : 0);
     }
+}
+
+// Mode "part" prints neither the pressure nor the stripping force: whatever
+// their boxes hold is not checked there, with ordinary numbers elsewhere or
+// large ones.
+TEST_F(Report, PressureOnlyLeavesThePressureUnchecked)
+{
+    for (const QString& count : {QStringLiteral("4"), "1" + QString(13, u'0')}) {
+        pressureOnly();
+        type(field::SpringCount, count);
+        type(field::ProcessingPressure, "1" + QString(300, u'0'));
+        ui.boxes.clear();
+        EXPECT_TRUE(report().endsWith(" )"));
+        EXPECT_EQ(ui.boxes, QList<MsgBoxCall>{});
+        EXPECT_TRUE(model->readyToDraw());
+    }
+}
+
+// Whatever the boxes hold, the report either refuses, naming the box that
+// takes the focus, or is made without an error of its own and prints no
+// value the rules failed to compute: random values from ordinary ones to the
+// edge of a double, in both modes, with and without a spring.
+TEST_F(Report, WhatTheCheckLetsThroughIsReportedInFull)
+{
+    // Digits as typed: 2, -3, 1E+12, ..., 1.797693134862306E+308, -8E+293.
+    QStringList values = {"", "0", "2", "-3"};
+    for (const auto& [digits, zeros] : std::initializer_list<std::pair<const char*, int>>{
+             {"1", 12}, {"-1", 13}, {"1", 19}, {"34", 37}, {"-1", 39}, {"1", 150}, {"-1", 155}, {"1", 300},
+             {"1", 308}, {"-1", 308}, {"1797693134862306", 293}, {"-8", 293}, {"-17976931348623157", 292}})
+        values << QString::fromLatin1(digits) + QString(zeros, u'0');
+    const std::vector<Ctl> allBoxes = {field::PlateThickness,     field::ProcessingLength, field::ShearFactor,
+                                       field::ProcessingPressure, field::StrippingPercent, field::InitialCompression,
+                                       field::Stroke,             field::SpringCount,      field::Bite};
+    const std::vector<Ctl> partBoxes = {field::ProcessingPressure, field::InitialCompression, field::Stroke,
+                                        field::SpringCount, field::StartBeforeBottom};
+    auto caption = [](Ctl box) {
+        for (const auto& [b, c] : kTypedBoxes) {
+            if (b == box)
+                return "「" + QString::fromUtf8(c) + "」";
+        }
+        return QStringLiteral("「圧力 (Kg)」");
+    };
+    auto logged = [&](int from, const char* procedure) {
+        return errors().mid(from).filter(QString::fromUtf8(procedure)).size();
+    };
+    std::mt19937 random(34);
+    int refused = 0, made = 0;
+    for (int i = 0; i < 300; ++i) {
+        const bool part = random() % 2;
+        const bool withSpring = random() % 4 != 0;
+        noSpring(part);
+        if (withSpring) {
+            spring("20", "2");
+            click(field::UseCount100);
+        }
+        for (Ctl box : part ? partBoxes : allBoxes) {
+            if (random() % 4)
+                type(box, values[random() % values.size()]);
+        }
+        SCOPED_TRACE(i);
+        // What the rules can compute now replaces these.
+        for (Ctl label : {field::InitialLoadKgf, field::StartLoadKgf, field::FinalLoadKgf, field::InitialLoadN,
+                          field::StartLoadN, field::FinalLoadN, field::InitialSpringLoadKgf,
+                          field::StartSpringLoadKgf, field::FinalSpringLoadKgf})
+            form().setText(label, "stale");
+        for (QString* load : {&model->forces.InitialSpringLoadN, &model->forces.StartSpringLoadN,
+                              &model->forces.FinalSpringLoadN})
+            *load = "stale";
+        const int rerun = errors().size();
+        model->aturyoku_keisan2();
+        if (part)
+            model->SpOnly();
+        const bool startPrinted = part && withSpring && valText(text(field::StartBeforeBottom)) > 0;
+        // The report writes "0" into an empty or negative initial
+        // compression, and the rules run again from that.
+        const QString& initial = text(field::InitialCompression);
+        const int reported = errors().size();
+        const int rules = initial.isEmpty() || valText(initial) < 0 ? reported : rerun;
+        ui.boxes.clear();
+        const QString r = report();
+        if (!ui.boxes.isEmpty() && ui.boxes.first().prompt.contains("計算でき")) {
+            ++refused;
+            EXPECT_EQ(r, "");
+            ASSERT_FALSE(screen.focus.isEmpty());
+            EXPECT_TRUE(ui.boxes.first().prompt.contains(caption(screen.focus.last())))
+                << ui.boxes.first().prompt.toStdString();
+        } else {
+            ++made;
+            EXPECT_EQ(logged(reported, "imgDisplayTxt_Click"), 0);
+            EXPECT_EQ(logged(rules, "aturyoku_keisan2"), 0);
+            EXPECT_EQ(startPrinted ? logged(rules, "SpOnly") : 0, 0);
+            EXPECT_FALSE(r.contains("stale")) << r.toStdString();
+        }
+    }
+    EXPECT_GT(refused, 50);
+    EXPECT_GT(made, 50);
 }
 
 TEST_F(Report, ANegativeStartCompressionIsPrintedAsItIs)

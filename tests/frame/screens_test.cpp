@@ -402,7 +402,7 @@ TEST_P(ScreensTest, ARefusedNumberIsNamedByItsCaptionAndTakesTheFocus)
     };
     const Case cases[] = {{"Text2", QStringLiteral("1.2.3"), "Text2"},
                           {"Text3", QStringLiteral("1..2"), "Text3"},
-                          {"Text4", QStringLiteral("1") + QString(40, u'0'), "Text6"},  // a pressure too large to round
+                          {"Text4", QStringLiteral("1") + QString(40, u'0'), "Text4"},  // a pressure too large to round
                           {"Text12", QStringLiteral("-"), "Text12", true},
                           {"Text11", QStringLiteral("1") + QString(39, u'0'), "Text11", false, true}};  // loads too large
     for (const Case& c : cases) {
