@@ -230,13 +230,15 @@ QString sngText(float value) { return numberText(value, 7); }
 
 float rud(float x, int n)
 {
-    // 10 ^ (n + 2) held in a 32-bit whole number, rounded half to even.
-    const double power = std::pow(10.0, static_cast<double>(static_cast<qint16>(n + 2)));
-    if (power > 2147483647.5)
-        throw VbError(kErrOverflow);
-    const auto k = static_cast<qint32>(std::nearbyint(power));
-    if (k == 0)
+    // 10 ^ (n + 2) as a 32-bit whole number: below 1 it rounds to 0, a
+    // division by zero; above 10 ^ 9 it does not fit. Told from n itself, so
+    // no n is cut or overflows on the way there.
+    if (n < -2)
         throw VbError(kErrDivisionByZero);
+    if (n > 7)
+        throw VbError(kErrOverflow);
+    constexpr qint32 kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+    const qint32 k = kPowers[n + 2];
     const double q = static_cast<double>(x) / k;
     // The fixed two-decimal text, half away from zero; reading that text back
     // gives the nearest double to it, as this division does.

@@ -117,4 +117,10 @@ TEST(Rounding, HalfAwayFromZeroOnTheSingleValue)
         EXPECT_EQ(sngText(rud(x, n)), text) << x << " " << n;
     EXPECT_EQ(errorOf([] { rud(0.125f, -3); }), kErrDivisionByZero);
     EXPECT_EQ(errorOf([] { rud(0.125f, 8); }), kErrOverflow);
+    // Every n beyond those: none is cut to 16 bits or overflows on the way.
+    for (int n : {32766, 65534, 65535, std::numeric_limits<int>::max()})
+        EXPECT_EQ(errorOf([&] { rud(1.5f, n); }), kErrOverflow) << n;
+    for (int n : {-65534, -65536, std::numeric_limits<int>::min()})
+        EXPECT_EQ(errorOf([&] { rud(1.5f, n); }), kErrDivisionByZero) << n;
+    EXPECT_EQ(sngText(rud(1.5e9f, 7)), "1.5E+09");
 }
