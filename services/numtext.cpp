@@ -12,6 +12,14 @@ namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+// What the lenient reading skips wherever it stands. Defined here, where
+// the reading's loops can take it in without a call per character.
+bool isSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+// What the strict reading allows around a number: blanks and tabs, never a
+// line break.
+bool isBlankAround(QChar c) { return c == u' ' || c == u'\t'; }
+
 // Parses an ASCII number text that the callers have already shaped as
 // [-]digits[.digits][e[-]digits]. Out-of-range results: overflow throws,
 // underflow is 0, a value too small to hold being nothing at all.
@@ -80,15 +88,13 @@ QString numberText(T value, int digits)
 
 }  // namespace
 
-bool isNumberBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
-
 double valText(QStringView text)
 {
     std::string shaped;
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && isNumberBlank(text[i]))
+        while (i < n && isSkipped(text[i]))
             ++i;
     };
     skipBlanks();
@@ -120,7 +126,7 @@ double valText(QStringView text)
     if (i < n && (text[i] == u'E' || text[i] == u'e' || text[i] == u'D' || text[i] == u'd')) {
         qsizetype j = i + 1;
         auto skipBlanksAt = [&] {
-            while (j < n && isNumberBlank(text[j]))
+            while (j < n && isSkipped(text[j]))
                 ++j;
         };
         skipBlanksAt();
@@ -149,12 +155,14 @@ double valText(QStringView text)
 
 namespace {
 
-// Shapes a strict number text; false when the text is not one number.
+// Shapes a strict number text; false when the text is not one number. No
+// line break gets past this: outside the blanks around the number, only
+// signs, digits, a point and an exponent do.
 bool shapeStrict(QStringView text, std::string& shaped)
 {
-    while (!text.isEmpty() && isNumberBlank(text.front()))
+    while (!text.isEmpty() && isBlankAround(text.front()))
         text = text.mid(1);
-    while (!text.isEmpty() && isNumberBlank(text.back()))
+    while (!text.isEmpty() && isBlankAround(text.back()))
         text.chop(1);
     qsizetype i = 0;
     const qsizetype n = text.size();

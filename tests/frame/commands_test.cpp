@@ -193,7 +193,9 @@ TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
         {field::Bite, "カミアイ", Ctl::Option1},
         {field::StartBeforeBottom, "下死点手前 m/m", Ctl::Option2}};
     for (const auto& [box, caption, mode] : boxes) {
-        for (const char* bad : {"1.2.3", "-", "\r\n2"}) {  // the rules read the last as 0
+        // The rules read "\r\n2" as 0; the last three hold a line break
+        // that would cut the data file's record in two.
+        for (const char* bad : {"1.2.3", "-", "\r\n2", "\n2", "1.6\n", "2\r\n"}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad);
             window->model().userClickedOption(mode);
             window->model().userTyped(box, QString::fromLatin1(bad));
