@@ -160,10 +160,13 @@ namespace {
 // signs, digits, a point and an exponent do.
 bool shapeStrict(QStringView text, std::string& shaped)
 {
-    while (!text.isEmpty() && isBlankAround(text.front()))
-        text = text.mid(1);
-    while (!text.isEmpty() && isBlankAround(text.back()))
-        text.chop(1);
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && isBlankAround(text[first]))
+        ++first;
+    while (end > first && isBlankAround(text[end - 1]))
+        --end;
+    text = text.sliced(first, end - first);
     qsizetype i = 0;
     const qsizetype n = text.size();
     if (n == 0)
