@@ -22,6 +22,42 @@ const QString& chosenEntry(const ControlState& list)
     return list.items.at(list.listIndex);
 }
 
+// A value read from a catalogue file reaches a query only as a value, never
+// as SQL: a diameter only as the number literal its text reads as, a size
+// number between quotes with its own quotes doubled. A text that cannot be
+// put there so is refused as the engine refuses a criterion of the wrong type.
+VbError criterionMismatch() { return VbError(3464, QStringLiteral("抽出条件でデータ型が一致しません。")); }
+
+// A decimal number literal, as the list shows a number: an optional minus,
+// digits with an optional point, an optional exponent; nothing else.
+bool isNumberLiteral(QStringView text)
+{
+    qsizetype i = 0;
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        return i - from;
+    };
+    if (i < text.size() && text[i] == u'-')
+        ++i;
+    qsizetype mantissa = digits();
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
+        ++i;
+        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == text.size();
+}
+
 }  // namespace
 
 // A series with no sizes is no error: both lists are emptied, so no diameter
@@ -50,6 +86,11 @@ void CalcModel::List2_Click()
 {
     guarded(u"List2_Click", [&] {
         const QString& diameter = chosenEntry(form_[field::DiameterList]);
+        if (!isNumberLiteral(diameter)) {
+            // As after a query that failed: the sizes listed are not the diameter's.
+            clearList(form_, field::SizeList);
+            throw criterionMismatch();
+        }
         SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [D1] =") + diameter
             + QStringLiteral(";");
         Dsize_DataSearch();
@@ -74,6 +115,9 @@ void CalcModel::List1_Click()
 {
     guarded(u"List1_Click", [&] {
         QString number = chosenEntry(form_[field::SizeList]);
+        // A NUL would end the query's text inside the quotes.
+        if (number.contains(QChar(u'\0')))
+            throw criterionMismatch();
         // A quote inside a catalogue number must not end the quoted text.
         number.replace(QLatin1Char('\''), QStringLiteral("''"));
         SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [no] = '") + number

@@ -66,10 +66,12 @@ VbError noCurrentRecord();
 // 100/01/01 to 9999/12/31. A value or a result over its cap is damage
 // (3049), and so is an SQLite file read in place that holds anything but
 // tables of values (a view, a trigger, a generated column, a virtual
-// table), or makes SQLite pass one of its limits or its memory bound. An
-// SQLite file with changes still in its "-wal" file (another program
-// writing it) is refused as in use (3045): read as it stands, it would show
-// the rows from before those changes.
+// table), or makes SQLite pass one of its limits or its memory bound; a
+// limit of the user's on memory that stops SQLite is 3051. An SQLite file
+// with changes still in its "-wal" file, or with a hot "-journal" (another
+// program writing it, or one that died while it wrote), is refused as in
+// use (3045): read as it stands, it would show the rows from before those
+// changes, or half of one.
 // Of each row only the fields named in keep are held (all of them when it
 // is empty): a caller that lists one field holds no more than that, however
 // wide the table. A field named there that the result lacks is unknown to

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSet>
 
 #include <dirent.h>
@@ -13,9 +12,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 
 namespace tolvane::jetcopy {
@@ -52,6 +54,33 @@ bool throughAHandle(const char* name)
     const char* leaf = p + 1;
     return *leaf != '\0' && std::strchr(leaf, '/') == nullptr && std::strcmp(leaf, ".") != 0 &&
            std::strcmp(leaf, "..") != 0;
+}
+
+// As many links as the system itself follows in one path.
+constexpr int kMostLinks = 40;
+
+// The names of path put before those still to walk; "." and empty ones
+// name nothing.
+void putFirst(std::deque<std::string>& todo, const std::string& path)
+{
+    std::vector<std::string> names;
+    for (std::size_t start = 0, end = 0; start <= path.size(); start = end + 1) {
+        end = std::min(path.find('/', start), path.size());
+        if (end > start && path.compare(start, end - start, ".") != 0)
+            names.push_back(path.substr(start, end - start));
+    }
+    todo.insert(todo.begin(), names.begin(), names.end());
+}
+
+// A folder or link on the way, as the log names it.
+QString shownPath(const std::vector<std::string>& where, const std::string& name)
+{
+    std::string path;
+    for (const std::string& folder : where)
+        path += '/' + folder;
+    if (!name.empty() || path.empty())
+        path += '/' + name;
+    return QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
 }
 
 sqlite3_vfs* gBaseVfs = nullptr;
@@ -134,71 +163,117 @@ bool CopyFolder::passOver(const QString& reason)
     return false;
 }
 
+// Every folder and link on the way, from the root down, is checked as it is
+// passed, on the handle it was opened with, and the next name is looked up
+// through that handle: so the folder at the end is the one reached through
+// what was checked, however anyone renames things meanwhile.
 bool CopyFolder::open(bool make)
 {
-    const std::string name = QFile::encodeName(shown_).toStdString();
-    if (make) {
-        // The folders above are the user's to arrange, links and all;
-        // this one is made private.
-        QDir().mkpath(QFileInfo(shown_).path());
-        ::mkdir(name.c_str(), 0700);
+    std::string path = QFile::encodeName(shown_).toStdString();
+    if (path.empty() || path.front() != '/') {
+        char* cwd = ::getcwd(nullptr, 0);
+        if (!cwd)
+            return passOver(qt_error_string(errno));
+        path = std::string(cwd) + '/' + path;
+        std::free(cwd);
     }
-    fd_ = Fd(::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd_) {
-        const int error = errno;
-        struct stat entry {};
-        const bool there = ::lstat(name.c_str(), &entry) == 0;
-        if (error == ENOENT && !make)
-            return false;
-        return passOver(there && S_ISLNK(entry.st_mode)    ? QStringLiteral("リンクです")
-                        : there && !S_ISDIR(entry.st_mode) ? QStringLiteral("フォルダではありません")
-                                                           : qt_error_string(error));
-    }
+    std::deque<std::string> todo;
+    putFirst(todo, path);
+    std::vector<std::string> where;  // the folders from the root to the one at hand
+    Fd at(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat st {};
-    if (::fstat(fd_.get(), &st) != 0 || st.st_uid != ::geteuid())
-        return passOver(QStringLiteral("ほかのユーザーのフォルダです"));
-    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return passOver(QStringLiteral("ほかのユーザーも書き込めます"));
-    // Through the handle, never through a link.
-    if ((st.st_mode & 07777) != 0700)
-        ::fchmod(fd_.get(), 0700);
+    if (!at || ::fstat(at.get(), &st) != 0)
+        return passOver(qt_error_string(errno));
+    if (!checkFolder(st, where, todo.empty()))
+        return false;
+    int links = 0;
+    while (!todo.empty()) {
+        const std::string name = std::move(todo.front());
+        todo.pop_front();
+        const bool last = todo.empty();
+        Fd next(::openat(at.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (!next && errno == ENOENT && make) {
+            // Only a folder made here and now is given its mode; the rest
+            // are the user's to set.
+            if (::mkdirat(at.get(), name.c_str(), 0700) == 0)
+                ::fchmodat(at.get(), name.c_str(), 0700, 0);
+            else if (errno != EEXIST)
+                return passOver(qt_error_string(errno));
+            next = Fd(::openat(at.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        }
+        if (!next && errno == ENOENT && !make)
+            return false;
+        if (!next || ::fstat(next.get(), &st) != 0)
+            return passOver(qt_error_string(errno));
+        if (S_ISLNK(st.st_mode)) {
+            if (last)
+                return passOver(QStringLiteral("リンクです"));
+            if (st.st_uid != 0 && st.st_uid != ::geteuid())
+                return passOver(QStringLiteral("上のリンク ") + shownPath(where, name) +
+                                QStringLiteral(" がほかのユーザーのものです"));
+            std::string target(PATH_MAX, '\0');
+            const ssize_t length = ::readlinkat(next.get(), "", target.data(), target.size());
+            if (++links > kMostLinks || length <= 0 || static_cast<std::size_t>(length) == target.size())
+                return passOver(qt_error_string(length < 0 ? errno : ELOOP));
+            target.resize(static_cast<std::size_t>(length));
+            putFirst(todo, target);
+            if (target.front() == '/') {
+                at = Fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                where.clear();
+            }
+            continue;
+        }
+        if (!S_ISDIR(st.st_mode))
+            return passOver(last ? QStringLiteral("フォルダではありません") : qt_error_string(ENOTDIR));
+        if (name != "..")
+            where.push_back(name);
+        else if (!where.empty())
+            where.pop_back();
+        if (!checkFolder(st, where, last))
+            return false;
+        at = std::move(next);
+    }
 
+    fd_ = Fd(::openat(at.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd_)
+        return passOver(qt_error_string(errno));
     struct stat named {};
     const std::string handle = openFilesFolder() + '/' + std::to_string(fd_.get());
     throughHandle_ = ::stat(handle.c_str(), &named) == 0 && sameFile(named, st);
     if (throughHandle_)
         return true;
-    // Without names through handles, the folder is used by its path: a path
-    // without links, that still names this very folder, and that no one else
-    // can change.
-    char* real = ::realpath(name.c_str(), nullptr);
-    const bool same = real && ::stat(real, &named) == 0 && sameFile(named, st);
-    if (real)
-        real_ = real;
-    std::free(real);
-    if (!same)
+    // Without names through handles, the folder is used by the path just
+    // walked, without links, which only root and the user can change.
+    for (const std::string& name : where)
+        real_ += '/' + name;
+    if (real_.empty())
+        real_ = "/";
+    if (::stat(real_.c_str(), &named) != 0 || !sameFile(named, st))
         return passOver(QStringLiteral("開いている間に動かされました"));
-    return checkFoldersAbove();
+    return true;
 }
 
-// Someone who may rename an entry of a folder above could put another folder
-// in this one's place between a look and a use. Only root and the user may,
-// and others where the sticky bit keeps them to their own entries.
-bool CopyFolder::checkFoldersAbove()
+// The copy folder itself is the user's, as the program makes it: 0700, and
+// one of any other mode is left as it is. Above it, someone who may rename
+// an entry of a folder could put another folder, or a link, in its place:
+// only root and the user may, and others where the sticky bit keeps them to
+// their own entries (so an entry there must be root's or the user's too).
+bool CopyFolder::checkFolder(const struct stat& st, const std::vector<std::string>& where, bool copyFolder)
 {
-    std::string above = real_;
-    while (above != "/") {
-        const std::size_t slash = above.rfind('/');
-        above.resize(slash == 0 ? 1 : slash);
-        struct stat st {};
-        if (::lstat(above.c_str(), &st) != 0)
-            return passOver(qt_error_string(errno));
-        const QString shown = QStringLiteral("上のフォルダ ") + QDir::toNativeSeparators(QFile::decodeName(above.c_str()));
-        if (st.st_uid != 0 && st.st_uid != ::geteuid())
-            return passOver(shown + QStringLiteral(" がほかのユーザーのものです"));
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0)
-            return passOver(shown + QStringLiteral(" にほかのユーザーも書き込めます"));
+    const bool othersWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (copyFolder) {
+        if (st.st_uid != ::geteuid())
+            return passOver(QStringLiteral("ほかのユーザーのフォルダです"));
+        if (othersWrite)
+            return passOver(QStringLiteral("ほかのユーザーも書き込めます"));
+        if ((st.st_mode & 07777) != 0700)
+            return passOver(QStringLiteral("モードが %1 で、0700 ではありません").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')));
+        return true;
     }
+    if (st.st_uid != 0 && st.st_uid != ::geteuid())
+        return passOver(QStringLiteral("上のフォルダ ") + shownPath(where, {}) + QStringLiteral(" がほかのユーザーのものです"));
+    if (othersWrite && (st.st_mode & S_ISVTX) == 0)
+        return passOver(QStringLiteral("上のフォルダ ") + shownPath(where, {}) + QStringLiteral(" にほかのユーザーも書き込めます"));
     return true;
 }
 

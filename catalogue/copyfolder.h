@@ -1,14 +1,20 @@
 #pragma once
 // A folder the copies of Jet files are read from and written to. Anyone can
 // work out a copy's name, so such a folder must be the user's own, not a link
-// to one, and writable by no one else; and what is checked must be what is
-// used: the folder is checked on the handle it was opened with, and every
-// copy in it, half-made or whole, is opened through that handle, by the
-// program and by the reader alike. A name that the system would resolve
-// again later, through folders someone else could change in between, is
-// never handed on.
+// to one, of the mode the program gives it (0700), and reached only through
+// folders and links that no one but root and the user can change: whoever
+// can change one of them decides which folder the path names, and could
+// point it at a folder of the user's that holds something else. What is
+// checked must be what is used: the path is walked name by name through the
+// handles of the folders checked, the folder is kept open on the handle it
+// was reached with, and every copy in it, half-made or whole, is opened
+// through that handle, by the program and by the reader alike. A name that
+// the system would resolve again later, through folders someone else could
+// change in between, is never handed on.
 
 #include <QString>
+
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -44,9 +50,11 @@ inline constexpr int kReaderFolderFd = 3;
 
 class CopyFolder {
 public:
-    // The folder at path, made (mode 0700) when missing and make is set.
-    // None when it is missing, or fails the check: why() then says why, in
-    // the words of the log, which says it once a run.
+    // The folder at path, made (mode 0700, as is any folder above it that
+    // is missing) when missing and make is set. None when it is missing, or
+    // fails the check: why() then says why, in the words of the log, which
+    // says it once a run. A folder the program did not make here keeps its
+    // mode.
     CopyFolder(const QString& path, bool make);
     explicit operator bool() const { return static_cast<bool>(fd_); }
     int fd() const { return fd_.get(); }
@@ -55,8 +63,8 @@ public:
     // A name in the folder as SQLite opens it here (with handleVfs()), or as
     // the reader does, given the folder as its kReaderFolderFd: through the
     // handle, "/proc/self/fd/N/NAME", wherever the system names open files;
-    // else the folder's own path, used only when no one but the user and
-    // root can change the folders above it.
+    // else the folder's own path, as it was walked: without links, through
+    // folders no one but the user and root can change.
     std::string path(const std::string& name) const { return pathVia(fd_.get(), name); }
     std::string readerPath(const std::string& name) const { return pathVia(kReaderFolderFd, name); }
 
@@ -65,7 +73,7 @@ public:
 
 private:
     bool open(bool make);
-    bool checkFoldersAbove();
+    bool checkFolder(const struct stat& st, const std::vector<std::string>& where, bool copyFolder);
     bool passOver(const QString& reason);
     std::string pathVia(int fd, const std::string& name) const;
 

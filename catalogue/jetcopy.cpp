@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -58,11 +59,6 @@ QString readerProgram()
 }
 
 std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-bool endsWith(const std::string& name, const std::string& tail)
-{
-    return name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // A conversion that failed on what the file holds, for the state of the
 // file it failed on (and its content, while its times cannot tell); the
@@ -213,6 +209,23 @@ QString pathKey(const std::string& file)
         QCryptographicHash::hash(QByteArray::fromStdString(file), QCryptographicHash::Sha1).toHex().left(20));
 }
 
+// What a name in a copy folder is: only the names the program gives its
+// copies (KEY.sqlite) and half-made copies (KEY.PID.N.part) are ever
+// removed; anything else there is someone's own, whatever it is called.
+enum class Named { Other, Copy, Part };
+
+Named namedAs(const std::string& name)
+{
+    // KEY as keyText() writes it: path key, size, modification and change
+    // times, device, inode.
+    static const QRegularExpression shape(QRegularExpression::anchoredPattern(
+        QStringLiteral("[0-9a-f]{20}-[0-9]+(?:--?[0-9]+\\.[0-9]{9}){2}(?:--?[0-9]+){2}(\\.sqlite|\\.[0-9]+\\.[0-9]+\\.part)")));
+    const QRegularExpressionMatch match = shape.match(QString::fromStdString(name));
+    if (!match.hasMatch())
+        return Named::Other;
+    return match.capturedView(1) == u".sqlite" ? Named::Copy : Named::Part;
+}
+
 // Every copy of the path but keep, and its leftover half-made copies.
 void dropCopiesBut(const QString& fileKey, const std::string& keep)
 {
@@ -221,9 +234,10 @@ void dropCopiesBut(const QString& fileKey, const std::string& keep)
         if (!folder)
             continue;
         for (const std::string& name : folder.names(encoded(fileKey) + '-')) {
-            if (endsWith(name, ".part"))
+            const Named named = namedAs(name);
+            if (named == Named::Part)
                 removeLeftoverPart(folder, name);
-            else if (name != keep)
+            else if (named == Named::Copy && name != keep)
                 ::unlinkat(folder.fd(), name.c_str(), 0);
         }
     }
@@ -411,9 +425,10 @@ void cleanUpCatalogueCopies()
         if (!folder)
             continue;
         for (const std::string& name : folder.names({})) {
-            if (endsWith(name, ".part"))
+            const Named named = namedAs(name);
+            if (named == Named::Part)
                 removeLeftoverPart(folder, name);
-            else if (endsWith(name, ".sqlite") && !stillWanted(folder, name, usedSince))
+            else if (named == Named::Copy && !stillWanted(folder, name, usedSince))
                 ::unlinkat(folder.fd(), name.c_str(), 0);
         }
     }

@@ -9,8 +9,9 @@
 // key inside itself, and is made anew whenever any of them changes.
 //
 // Anyone can work that name out, so a copy is read from, and written to,
-// only a folder that the user owns and no one else can write, opened without
-// following a link and used through that handle (copyfolder.h); any other
+// only a folder that the user owns and no one else can write, reached only
+// through folders and links no one but root and the user can change, and
+// used through the handle it was reached with (copyfolder.h); any other
 // folder is passed over with a line in the log.
 
 #include "services/vberror.h"
@@ -38,7 +39,8 @@ int jetReaderDeadlineMs();
 void setConversionObserver(std::function<void(bool converting)> observer);
 
 // Once at start: removes the copies whose file is gone or that no query has
-// read for 30 days, and the half-made copies that no writer holds.
+// read for 30 days, and the half-made copies that no writer holds; by the
+// names the program gives them, never another file in a copy folder.
 void cleanUpCatalogueCopies();
 
 }  // namespace tolvane

@@ -7,6 +7,7 @@
 // catalogue needs, a query still running at the deadline is stopped, and
 // the memory SQLite takes in the whole process is bounded.
 
+#include <QString>
 #include <QtGlobal>
 
 #include <chrono>
@@ -38,5 +39,23 @@ struct QueryDeadline {
 // SQLITE_OPEN_READONLY. deadline is looked at while the connection lives.
 // As with sqlite3_open_v2, *db is to be closed even when this fails.
 int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags = 0);
+
+// SQLite's bound on the length of a value, which is also one on a whole
+// row: a value is held to its cap as it is read, but a row holds several
+// values, so the bound is the copy's cap.
+int catalogueLengthLimit();
+
+// Whether the system refused SQLite memory since forgetMemoryRefusals():
+// when it did, SQLite's "out of memory" is a limit of the user's (ulimit -v),
+// not the bound above.
+void forgetMemoryRefusals();
+bool systemRefusedMemory();
+
+// A catalogue is tables of values. The first thing in the database that
+// computes as it is read (a view, a generated column, a virtual table) or
+// runs as it changes (a trigger), by SQLite's own reading of the schema,
+// whatever type its row claims: SQLITE_ROW with *found naming it ("ビュー
+// SWB"), SQLITE_DONE when there is none, else SQLite's error.
+int firstComputedObject(sqlite3* db, QString* found);
 
 }  // namespace tolvane

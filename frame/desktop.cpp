@@ -2,8 +2,10 @@
 
 #include "frame/printlayout.h"
 #include "frame/qtdialogs.h"
+#include "services/atomicfile.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -175,34 +178,73 @@ void QtPrinterPort::setup(QWidget* owner)
                                                        : !p.printerName().isEmpty();
 }
 
+namespace {
+
+// The job's pages painted on device at dpi dots per inch, rows that do not
+// fit going on to the next page, and the document ended.
+bool paintJob(QPagedPaintDevice& device, int dpi, const PrintJob& job)
+{
+    const double cellWidth = dpi / 12.0;
+    const double cellHeight = dpi / 6.0;
+    const QRectF area = device.pageLayout().paintRectPixels(dpi);
+    const int rowsPerPage = qMax(8, int(area.height() / cellHeight));
+    const QList<QList<PrintedText>> pages = paginate(job.items, rowsPerPage);
+
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSizeF(job.pointSize);
+    painter.setFont(font);
+    const double ascent = QFontMetricsF(font, &device).ascent();
+    for (int p = 0; p < pages.size(); ++p) {
+        if (p > 0 && !device.newPage())
+            return false;
+        for (const PrintedText& t : pages[p])
+            painter.drawText(QPointF(t.column * cellWidth, t.row * cellHeight + ascent), t.text);
+    }
+    return painter.end();
+}
+
+// The PDF the printer would write, with the page, resolution and names the
+// setup gave it, made in memory and then saved; a write, flush or close that
+// fails is a failed print, and an earlier file of that name stays as it was.
+bool printPdf(const QPrinter& printer, const PrintJob& job)
+{
+    if (printer.outputFileName().isEmpty())
+        return false;
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setPdfVersion(printer.pdfVersion());
+        writer.setTitle(printer.docName());
+        writer.setCreator(printer.creator());
+        writer.setResolution(printer.resolution());
+        if (!writer.setPageLayout(printer.pageLayout()) || !paintJob(writer, printer.resolution(), job))
+            return false;
+    }
+    return !saveFileAtomicOrInto(printer.outputFileName(), pdf.data());
+}
+
+}  // namespace
+
+bool printerEndedInError(const QPrinter& printer) { return printer.printerState() == QPrinter::Error; }
+
+bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&))
+{
+    return paintJob(printer, printer.resolution(), job) && !endedInError(printer);
+}
+
 bool QtPrinterPort::print(const PrintJob& job)
 {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrinter& printer = *printer_;
     printer.setDocName(QStringLiteral("Tolvane"));
-    const int dpi = printer.resolution();
-    const double cellWidth = dpi / 12.0;
-    const double cellHeight = dpi / 6.0;
-    const QRectF area = printer.pageLayout().paintRectPixels(dpi);
-    const int rowsPerPage = qMax(8, int(area.height() / cellHeight));
-    const QList<QList<PrintedText>> pages = paginate(job.items, rowsPerPage);
-
-    // A file that cannot be made (its folder gone, say) fails here.
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSizeF(job.pointSize);
-    painter.setFont(font);
-    const double ascent = QFontMetricsF(font, &printer).ascent();
-    for (int p = 0; p < pages.size(); ++p) {
-        if (p > 0 && !printer.newPage())
-            return false;
-        for (const PrintedText& t : pages[p])
-            painter.drawText(QPointF(t.column * cellWidth, t.row * cellHeight + ascent), t.text);
-    }
-    return painter.end() && printer.printerState() != QPrinter::Error;
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        return printPdf(printer, job);
+    return printOnPrinter(printer, job, printerEndedInError);
 }
 
 // --- clipboard -------------------------------------------------------------------

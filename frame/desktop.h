@@ -30,6 +30,15 @@ private:
     bool waiting_ = false;
 };
 
+// Paints the job on a printer and ends the document. True when it came out:
+// every page was painted and the printer, asked through endedInError once
+// the document ended, is in no error.
+bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&));
+bool printerEndedInError(const QPrinter& printer);
+
+// A PDF file is made in memory and written by the program itself, through a
+// temporary file beside it (saveFileAtomicOrInto): Qt's own PDF output
+// drops a failed write without a word.
 class QtPrinterPort final : public PrinterPort {
 public:
     QtPrinterPort();

@@ -179,9 +179,10 @@ void MainWindow::mnuPrint_Click()
     const QStringList names = ports_.printer->printerNames();
     printers->addItems(names);
     // A destination chosen in the printer setup (a printer or a PDF file)
-    // counts too. A print that cannot start (a PDF file whose folder is gone,
-    // a printer that refuses the job) is told as no printer is: nothing came
-    // out either way.
+    // counts too. A print that cannot come out (a PDF file whose folder is
+    // gone or that cannot be written whole, a printer that refuses the job
+    // or ends it in an error) is told as no printer is: nothing came out
+    // either way.
     if ((names.isEmpty() && !ports_.printer->destinationChosen()) ||
         !ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), productPageUrl())))
         ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));

@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +86,28 @@ bool writeAll(int fd, const QByteArray& data)
     return true;
 }
 
+// A pipe whose reader has gone answers a write with SIGPIPE, which would end
+// the program. Held back on this thread while it writes, the write fails
+// with EPIPE instead, and the signal it left waiting is taken away.
+bool writeAllHoldingPipeSignal(int fd, const QByteArray& data)
+{
+    sigset_t pipeSignal;
+    sigset_t previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    const bool ok = writeAll(fd, data);
+    const int error = errno;
+    if (!ok && error == EPIPE && !sigismember(&previous, SIGPIPE)) {
+        const timespec now{};
+        while (sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = error;
+    return ok;
+}
+
 }  // namespace
 
 std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& data)
@@ -125,6 +148,26 @@ std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& dat
     }
     ::unlink(temporary.constData());
     return systemError(error);
+}
+
+std::optional<VbError> saveFileAtomicOrInto(const QString& path, const QByteArray& data)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat entry {};
+    if (::stat(name.constData(), &entry) != 0 || S_ISREG(entry.st_mode))
+        return saveFileAtomic(path, data);
+    // Opened without waiting for a reader; written waiting as a file is.
+    const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    const int flags = ::fcntl(fd, F_GETFL);
+    bool ok = flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && writeAllHoldingPipeSignal(fd, data);
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    return ok ? std::nullopt : std::optional<VbError>(systemError(error));
 }
 
 bool moveIntoPlace(int folder, int file, const char* written, const char* target)

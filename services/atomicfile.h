@@ -17,6 +17,13 @@ namespace tolvane {
 // (see systemError).
 std::optional<VbError> saveFileAtomic(const QString& path, const QByteArray& data);
 
+// As saveFileAtomic, except where the name is there already and is no
+// regular file (a device such as /dev/full, a pipe): the rename would put a
+// plain file in its place, so the data is written into it as it is, every
+// write and the close checked. A pipe no one reads fails at once, one whose
+// reader goes away fails the write.
+std::optional<VbError> saveFileAtomicOrInto(const QString& path, const QByteArray& data);
+
 // Puts a file that is already written (by another process, say) in place of
 // target as a save does: its data on the disk (file is open on it), the
 // rename of written to target, both named within the folder open as folder,

@@ -11,14 +11,15 @@ one per file, named after it, the header's columns in their order, the rows in
 file order. NO and VERSION are Text, every other
 column a Double holding the nearest double to the CSV's number text. The file
 has what a reader needs and no more: the database page, the system catalogue
-MSysObjects with a row per table, and per table a definition page (no
+MSysObjects with a row per table, and per table its definition (no
 indexes), its data pages and the two usage maps that list those pages.
 
     /usr/bin/python3 tools/make_jet_catalogue.py --wide OUTPUT.mdb TABLE ROWS COLUMNS
 
 Writes instead one table of ROWS rows: NO (Text, "TABLE-000001" on), then
-COLUMNS Yes/No columns, True and False in turn: a file of many small values,
-for measuring what a query on such a table costs.
+COLUMNS (at most 255) Yes/No columns, True and False in turn: a file of many
+small values, for measuring what a query on such a table costs; with 255, a
+table one column wider than Access allows.
 
 Standard library only. The file is written beside OUTPUT and renamed over it.
 """
@@ -207,7 +208,7 @@ def usage_map(pages, first_free):
     return struct.pack("<B%dI" % slots, 1, *numbers), list(zip(numbers, bitmaps))
 
 
-def tdef_page(table):
+def tdef_body(table):
     body = bytearray()
     body += struct.pack("<IIIIB3xI8x", 0, 0, len(table.rows), 0, 1, 0)
     body += struct.pack("<BHHHIIII", 0x53 if table.system else 0x4E, len(table.columns), table.var_count,
@@ -223,12 +224,23 @@ def tdef_page(table):
         body += struct.pack("<H", len(name)) + name
     body += b"\xff\xff"  # no long-value columns
     struct.pack_into("<I", body, 0, len(body))
-    if 8 + len(body) > PAGE:
-        raise Failure(table.name + ": too many columns for one definition page")
-    page = bytearray(PAGE)
-    struct.pack_into("<BBHI", page, 0, 0x02, 0x01, PAGE - 8 - len(body), 0)
-    page[8:8 + len(body)] = body
-    return page
+    return body
+
+
+def tdef_pages(table, first):
+    """The definition from page first on: one too long for a page goes on
+    in the pages after it, each named at offset 4 of the one before, its
+    bytes from offset 8."""
+    body = tdef_body(table)
+    pieces = [body[i:i + PAGE - 8] for i in range(0, len(body), PAGE - 8)]
+    pages = []
+    for n, piece in enumerate(pieces):
+        page = bytearray(PAGE)
+        following = first + n + 1 if n + 1 < len(pieces) else 0
+        struct.pack_into("<BBHI", page, 0, 0x02, 0x01, PAGE - 8 - len(piece), following)
+        page[8:8 + len(piece)] = piece
+        pages.append(page)
+    return pages
 
 
 def database_page():
@@ -312,8 +324,9 @@ def build(tables):
     packed = {}
     for t in tables:
         t.tdef_page = next_page
+        next_page += len(tdef_pages(t, next_page))
         packed[t.name] = pack_rows([row_bytes(t, r) for r in t.rows])
-        t.data_pages = list(range(next_page + 1, next_page + 1 + len(packed[t.name])))
+        t.data_pages = list(range(next_page, next_page + len(packed[t.name])))
         next_page = t.data_pages[-1] + 1
     catalogue = catalogue_table(tables)
     catalogue.tdef_page = CATALOGUE_PAGE
@@ -345,14 +358,15 @@ def build(tables):
     for i, p in enumerate(map_pages):
         pages[p] = data_page(0, map_rows[i * per_page:(i + 1) * per_page])
     for t in everything:
-        pages[t.tdef_page] = tdef_page(t)
+        for n, page in enumerate(tdef_pages(t, t.tdef_page)):
+            pages[t.tdef_page + n] = page
         for p, rows in zip(t.data_pages, packed[t.name]):
             pages[p] = data_page(t.tdef_page, rows)
     return b"".join(bytes(pages[p]) for p in range(next_page))
 
 
 def wide_table(name, rows, columns):
-    if not PLAIN_NAME.match(name) or not 0 < rows <= 10000000 or not 0 < columns <= 200:
+    if not PLAIN_NAME.match(name) or not 0 < rows <= 10000000 or not 0 < columns <= 255:
         raise Failure("bad table name, row count or column count")
     cols = [Column("NO", T_TEXT, 0)] + [Column("B%d" % i, T_BOOL, i) for i in range(1, columns + 1)]
     flags = [[(r + i) % 2 == 0 for i in range(columns)] for r in range(2)]

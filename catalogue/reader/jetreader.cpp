@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -434,18 +435,20 @@ std::size_t bindValue(const TableRead& t, sqlite3_stmt* row, int index, const Md
     return static_cast<std::size_t>(field.siz);
 }
 
-// A table's definition, freed on every way out.
-struct TableDef {
-    explicit TableDef(MdbCatalogEntry* entry) : t(mdb_read_table(entry))
-    {
-        if (!t || !mdb_read_columns(t) || t->num_cols == 0 || !t->columns || t->columns->len != t->num_cols)
-            throw Failure{kDamaged};
-    }
-    ~TableDef() { mdb_free_tabledef(t); }
-    TableDef(const TableDef&) = delete;
-    TableDef& operator=(const TableDef&) = delete;
-    MdbTableDef* t;
+// A table's definition, freed on every way out: by its owner from the
+// moment it is read, so a definition found wrong goes too.
+struct TableDefFree {
+    void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
 };
+using TableDef = std::unique_ptr<MdbTableDef, TableDefFree>;
+
+TableDef readTableDef(MdbCatalogEntry* entry)
+{
+    TableDef t(mdb_read_table(entry));
+    if (!t || !mdb_read_columns(t.get()) || t->num_cols == 0 || !t->columns || t->columns->len != t->num_cols)
+        throw Failure{kDamaged};
+    return t;
+}
 
 [[noreturn]] void rowsOverCap(const char* table, const Caps& caps)
 {
@@ -484,14 +487,14 @@ void checkSystemCatalogue(MdbHandle* mdb, const Caps& caps)
     entry.object_type = MDB_TABLE;
     entry.table_pg = 2;  // where every Jet file keeps it
     std::snprintf(entry.object_name, sizeof entry.object_name, "MSysObjects");
-    const TableDef def(&entry);
-    eachRow(def.t, entry.object_name, caps, [] {});
+    const TableDef def = readTableDef(&entry);
+    eachRow(def.get(), entry.object_name, caps, [] {});
 }
 
 void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy, const Caps& caps)
 {
-    const TableDef def(entry);
-    MdbTableDef* table = def.t;
+    const TableDef def = readTableDef(entry);
+    MdbTableDef* table = def.get();
     std::string create = "CREATE TABLE " + quotedName(entry->object_name) + " (";
     std::string insert = "INSERT INTO " + quotedName(entry->object_name) + " VALUES (";
     std::vector<const MdbColumn*> columns;

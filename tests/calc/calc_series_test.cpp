@@ -3,6 +3,7 @@
 #include "calc_fixture.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/jetcopy.h"
 #include "support/error_of.h"
 
 using namespace tolvane;
@@ -216,6 +217,60 @@ TEST_F(Series, AListHoldsOnlyTheFieldItShows)
     setCatalogueCaps({});
     EXPECT_TRUE(sandbox.logMessages().contains(
         "□Eve：" + zeka + " のクエリの結果が上限 (50000 バイト) を超えるため読み込みを止めました"));
+}
+
+// A catalogue's values never run as SQL: a diameter is queried only as the
+// number its text reads as, a size number only as its text, quotes and all.
+// Any other value is refused as a criterion of the wrong type, before any
+// query: the sizes listed are emptied for a diameter, a size shown stays,
+// and nothing is remembered against ZEKA.mdb, whatever the value would
+// have made the query do there.
+TEST_F(Series, ACataloguesValuesAreQueriedOnlyAsValues)
+{
+    makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb",
+                 "DROP TABLE SWB; CREATE TABLE SWB (d); INSERT INTO SWB VALUES ('10' || char(10) || ' OR 1 = 1'),"
+                 "('20 OR [D1] IN (WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r "
+                 "WHERE n < 0)'), (NULL), ('1E1');");
+    makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
+                 "INSERT INTO SWB VALUES ('SWB'' OR ''1''=''1', 30, 15, 60, 45, 100, 10.2, 9, 10, 11),"
+                 "('SWB30' || char(0) || ''' OR ''1''=''1', 30, 15, 70, 50, 90, 9.2, 10, 11, 12);");
+    setJetReader({}, 200);  // a query the value made endless would end soon
+    const QString mismatch = "抽出条件でデータ型が一致しません。：エラー番号 -> 3464";
+    for (int i = 0; i < 3; ++i) {
+        model->seriesClicked("SWB");
+        ASSERT_EQ(items(field::SizeList).size(), 5);
+        model->userClickedList(field::DiameterList, i);
+        EXPECT_TRUE(items(field::SizeList).isEmpty()) << i;
+        EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB];");
+    }
+    EXPECT_EQ(errors(), QStringList(3, "■Err：[frmMain]-[List2_Click()]：" + mismatch));
+    model->userClickedList(field::DiameterList, 3);
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [D1] =1E1;");
+    EXPECT_EQ(items(field::SizeList), QStringList{"SWB10-25"});
+
+    model->seriesClicked("SWB");
+    chooseSize("SWB' OR '1'='1");
+    EXPECT_EQ(text(field::FreeLength), "60");
+    chooseSize(QStringLiteral("SWB30") + QChar(u'\0') + QStringLiteral("' OR '1'='1"));
+    EXPECT_EQ(text(field::SpringNo), "SWB' OR '1'='1");
+    EXPECT_EQ(errors().mid(3), QStringList{"■Err：[frmMain]-[List1_Click()]：" + mismatch});
+    setJetReader({});
+}
+
+// A size number as long as a value may be, even one of quotes only, is
+// looked up as any other.
+TEST_F(Series, ASizeAsLongAsAValueMayBeIsLookedUp)
+{
+    makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
+                 "INSERT INTO SWB VALUES (printf('%.*c', 300000, 'x'), 30, 15, 60, 45, 100, 10.2, 9, 10, 11),"
+                 "(printf('%.*c', 1048576, ''''), 40, 20, 70, 50, 90, 9.2, 10, 11, 12);");
+    model->seriesClicked("SWB");
+    for (const QString& no : {QString(300000, u'x'), QString(1 << 20, u'\'')}) {
+        chooseSize(no);
+        EXPECT_TRUE(text(field::SpringNo) == no) << no.size();
+    }
+    EXPECT_EQ(text(field::FreeLength), "70");
+    EXPECT_EQ(errors(), QStringList{});
 }
 
 TEST_F(Series, ASizeNoRowHasKeepsThePreviousSizeAndRunsNothing)

@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -25,6 +24,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <tuple>
 
 using namespace tolvane;
@@ -35,6 +35,37 @@ namespace {
 const QString kTable1 = QStringLiteral("SELECT * FROM [Table1];");
 
 QString nativeName(const QString& path) { return QDir::toNativeSeparators(path); }
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+// Where the test is root: the user the program runs as, and another one.
+constexpr uid_t kUser = 65534;  // nobody
+constexpr uid_t kOther = 65533;
+
+// A folder as the program makes its copy folders: private.
+bool makePrivateFolder(const QString& path) { return QDir().mkpath(path) && ::chmod(encoded(path).constData(), 0700) == 0; }
+
+// Runs check in a child process as kUser, every file's rights as they are;
+// check says whether all held.
+void expectAsUser(const std::function<bool()>& check)
+{
+    EXPECT_EXIT(std::_Exit(becomeUser(kUser) ? (check() ? 0 : 1) : 2), ::testing::ExitedWithCode(0), "");
+}
+
+// The sandbox, root's, as a folder anyone may enter, and its log one that
+// anyone may write: for a test that runs a part as another user.
+void letOtherUsersIn(const QString& sandboxRoot)
+{
+    for (const QString& folder : {sandboxRoot, LogFolder()})
+        EXPECT_EQ(::chmod(encoded(folder).constData(), folder == LogFolder() ? 0777 : 0755), 0);
+}
+
+// The folders and files at paths become the user's, their modes as they are
+// (a link itself, not what it points at).
+void giveTo(uid_t user, const QStringList& paths)
+{
+    for (const QString& path : paths)
+        EXPECT_EQ(::lchown(encoded(path).constData(), user, user), 0) << path.toStdString();
+}
 
 // The name of the file's copy, and of its half-made copies but for their end.
 QString copyStem(const QString& file)
@@ -67,8 +98,11 @@ TEST_F(JetCatalogue, ACopyPlantedByAnotherUserIsNeverRead)
     closeCatalogues();
     for (const QString& folder : {root, CacheFolder(), cache, LogFolder()})
         ::chmod(QFile::encodeName(folder).constData(), folder == LogFolder() ? 0777 : 0755);
+    // What the user can write lies in folders open to all, as /tmp is.
+    for (const QString& folder : {QStringLiteral("/user"), QStringLiteral("/user/free")})
+        ::chmod(QFile::encodeName(root + folder).constData(), 01777);
 
-    expectAsNonRoot(root + QStringLiteral("/user"), [&] {
+    expectAsUser([&] {
         const auto read = [&](const QString& cacheFolder, const QString& runtime) {
             setCacheFolder(cacheFolder);
             setRuntimeFolder(runtime);
@@ -148,8 +182,7 @@ TEST_F(CopyFolderSwapped, BetweenTheCheckAndTheOpen)
     const QByteArray forged = forgedCopy(file);
     Exchange::folder = CacheFolder() + QStringLiteral("/catalogue");
     Exchange::forged = CacheFolder() + QStringLiteral("/forged");
-    ASSERT_TRUE(QDir().mkpath(Exchange::forged) && QDir().mkpath(Exchange::folder));
-    ::chmod(QFile::encodeName(Exchange::forged).constData(), 0700);
+    ASSERT_TRUE(makePrivateFolder(Exchange::forged) && makePrivateFolder(Exchange::folder));
     writeAll(Exchange::forged + QStringLiteral("/") + copyStem(file) + QStringLiteral(".sqlite"), forged);
     setSyncCall(Exchange::sync);
     const QStringList read = data(file);
@@ -158,9 +191,9 @@ TEST_F(CopyFolderSwapped, BetweenTheCheckAndTheOpen)
     EXPECT_EQ(read, kData);
 }
 
-// The same made by another user, in a cache folder under a folder open to
-// every user (a cache under /tmp, or HOME=/tmp): the forged folder is theirs,
-// and no later query reads it either.
+// The same tried by another user, in a cache folder under a folder open to
+// every user (a cache under /tmp, or HOME=/tmp) that they made first: no
+// folder of theirs is used, before the exchange or after it.
 TEST_F(CopyFolderSwapped, ByAnotherUserInAFolderOpenToAll)
 {
     if (::geteuid() != 0)
@@ -189,8 +222,8 @@ TEST_F(CopyFolderSwapped, ByAnotherUserInAFolderOpenToAll)
         ::umask(0);
         char byte = 0;
         const bool ready =
-            ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 && ::setresuid(65534, 65534, 65534) == 0 &&
-            ::mkdir(QFile::encodeName(theirs).constData(), 0777) == 0 &&
+            becomeUser(kUser) && ::mkdir(QFile::encodeName(theirs).constData(), 0777) == 0 &&
+            ::mkdir(QFile::encodeName(Exchange::folder).constData(), 0777) == 0 &&
             ::mkdir(QFile::encodeName(Exchange::forged).constData(), 0777) == 0 &&
             std::system(("cp " + QFile::encodeName(forgedFile) + ' ' + QFile::encodeName(Exchange::forged) + '/' + copyName)
                             .constData()) == 0;
@@ -216,45 +249,153 @@ TEST_F(CopyFolderSwapped, ByAnotherUserInAFolderOpenToAll)
     EXPECT_EQ(read, kData);
     closeCatalogues();
     EXPECT_EQ(data(file), kData);
-    EXPECT_TRUE(logged(nativeName(theirs + QStringLiteral("/catalogue")) +
-                       QStringLiteral(" をコピーのフォルダに使いません (ほかのユーザーのフォルダです)")));
+    EXPECT_TRUE(logged(nativeName(theirs + QStringLiteral("/catalogue")) + QStringLiteral(" をコピーのフォルダに使いません (上のフォルダ ") +
+                       nativeName(theirs) + QStringLiteral(" がほかのユーザーのものです)")));
     for (const int fd : {go[0], go[1], done[0], done[1]})
         ::close(fd);
 }
 
-// Where the system does not name open files through their handles, a copy
-// folder is used by its path only while no one but the user and root can
-// rename what lies above it: a folder open to all is fine with the sticky
-// bit, which keeps each to their own entries, and passed over without it.
-TEST_F(JetCatalogue, WithoutHandlesTheFoldersAboveMustBeSafe)
+// A copy folder is used only while no one but the user and root can change
+// which folder its path names: every folder and link above it is root's or
+// the user's, and no one else may write a folder there unless the sticky bit
+// keeps them to their own entries. So whether or not the system names open
+// files through their handles, and whether the way leads through a link.
+TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
 {
-    jetcopy::setOpenFilesFolder("/nonexistent");
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
     const QString above = sandbox.root() + QStringLiteral("/above");
-    setCacheFolder(above + QStringLiteral("/cache"));
-    setRuntimeFolder(sandbox.root() + QStringLiteral("/runtime"));
-    ASSERT_TRUE(QDir().mkpath(above) && QDir().mkpath(sandbox.root() + QStringLiteral("/runtime")));
-    for (const mode_t mode : {01777, 0777}) {
-        SCOPED_TRACE(mode);
-        ASSERT_EQ(::chmod(QFile::encodeName(above).constData(), mode), 0);
-        touch(file);
-        EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
-        if (mode == 01777) {
-            EXPECT_EQ(copies().size(), 1);
+    const QString link = sandbox.root() + QStringLiteral("/link");
+    const QString runtime = sandbox.root() + QStringLiteral("/runtime");
+    setRuntimeFolder(runtime);
+    ASSERT_TRUE(QDir().mkpath(above) && QDir().mkpath(runtime) && QFile::link(above, link));
+    const bool root = ::geteuid() == 0;
+    struct Case {
+        mode_t mode;
+        bool theirs;       // the folder above is another user's
+        bool throughLink;  // the cache lies through the link to it
+        bool theirLink;    // that link is another user's
+        QString why;       // empty: used
+    };
+    const QString folderAbove = QStringLiteral("上のフォルダ ") + nativeName(above);
+    const Case cases[] = {
+        {01777, false, false, false, {}},
+        {0755, false, true, false, {}},
+        {0777, false, false, false, folderAbove + QStringLiteral(" にほかのユーザーも書き込めます")},
+        {0775, false, false, false, folderAbove + QStringLiteral(" にほかのユーザーも書き込めます")},
+        {0755, true, false, false, folderAbove + QStringLiteral(" がほかのユーザーのものです")},
+        {0755, false, true, true, QStringLiteral("上のリンク ") + nativeName(link) + QStringLiteral(" がほかのユーザーのものです")},
+    };
+    for (const std::string& openFiles : {std::string(), std::string("/nonexistent")}) {
+        jetcopy::setOpenFilesFolder(openFiles);
+        for (const Case& c : cases) {
+            if ((c.theirs || c.theirLink) && !root)
+                continue;  // only root can give a file to another user
+            SCOPED_TRACE(testing::Message() << (openFiles.empty() ? "/proc" : openFiles) << ' ' << std::oct << c.mode << ' ' << c.theirs << c.throughLink << c.theirLink);
+            const QString cache = (c.throughLink ? link : above) + QStringLiteral("/cache");
+            setCacheFolder(cache);
+            ASSERT_EQ(::chmod(encoded(above).constData(), c.mode), 0);
+            if (root) {
+                giveTo(c.theirs ? kOther : 0, {above});
+                giveTo(c.theirLink ? kOther : 0, {link});
+            }
+            touch(file);
+            EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
+            const QString copy = QLatin1Char('/') + copyStem(file) + QStringLiteral(".sqlite");
+            EXPECT_EQ(QFile::exists(cache + QStringLiteral("/catalogue") + copy), c.why.isEmpty());
+            EXPECT_EQ(QFile::exists(runtime + QStringLiteral("/tolvane-catalogue") + copy), !c.why.isEmpty());
+            if (!c.why.isEmpty()) {
+                EXPECT_TRUE(logged(nativeName(cache + QStringLiteral("/catalogue")) +
+                                   QStringLiteral(" をコピーのフォルダに使いません (") + c.why + QLatin1Char(')')))
+                    << sandbox.logText().toStdString();
+            }
         }
-        EXPECT_EQ(QDir(sandbox.root() + QStringLiteral("/runtime/tolvane-catalogue")).entryList(QDir::Files).size(),
-                  mode == 01777 ? 0 : 1);
     }
     jetcopy::setOpenFilesFolder({});
-    EXPECT_TRUE(logged(nativeName(CacheFolder() + QStringLiteral("/catalogue")) +
-                       QStringLiteral(" をコピーのフォルダに使いません (上のフォルダ ") + nativeName(above) +
-                       QStringLiteral(" にほかのユーザーも書き込めます)")))
-        << sandbox.logText().toStdString();
 }
 
-// A copy folder of the user's own is used only while no one else may write
-// it, its group included; one that others may only read is made private.
-TEST_F(JetCatalogue, ACopyFolderOthersMayWriteIsPassedOverOneTheyMayReadIsMadePrivate)
+// Where the test is root, the same as another user, for whom root's folders
+// above the copy folder are as safe as the user's own, links too.
+TEST_F(JetCatalogue, RootsFoldersAndLinksAboveTheCopyFolderAreSafeForAnyUser)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to be another user";
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString home = sandbox.root() + QStringLiteral("/above/home");
+    const QString runtime = sandbox.root() + QStringLiteral("/runtime");
+    ASSERT_TRUE(QDir().mkpath(home) && makePrivateFolder(runtime) &&
+                QFile::link(sandbox.root() + QStringLiteral("/above"), sandbox.root() + QStringLiteral("/link")));
+    letOtherUsersIn(sandbox.root());
+    ASSERT_EQ(::chmod(encoded(sandbox.root() + QStringLiteral("/above")).constData(), 0755), 0);
+    giveTo(kUser, {home, runtime});
+    const QString cache = sandbox.root() + QStringLiteral("/link/home/cache-");
+    expectAsUser([&] {
+        setRuntimeFolder(runtime);
+        bool read = true;
+        for (const char* openFiles : {"", "/nonexistent"}) {
+            jetcopy::setOpenFilesFolder(openFiles);
+            setCacheFolder(cache + QString::fromLatin1(openFiles).section(QLatin1Char('/'), -1));
+            closeCatalogues();
+            read = catalogueTables(file) == QStringList{"Table1"} && read;
+        }
+        return read;
+    });
+    const QString copy = QStringLiteral("/catalogue/") + copyStem(file) + QStringLiteral(".sqlite");
+    for (const QString& folder : {QStringLiteral("cache-"), QStringLiteral("cache-nonexistent")})
+        EXPECT_TRUE(QFile::exists(home + QLatin1Char('/') + folder + copy)) << folder.toStdString() << sandbox.logText().toStdString();
+    EXPECT_TRUE(QDir(runtime).isEmpty());
+}
+
+// Another user who made a cache root first (HOME or the cache folder under
+// /tmp) and linked Tolvane's folder there to a folder of the user's that
+// holds a "catalogue" folder: neither the clean-up at start nor a query
+// removes, writes or changes anything in it, whatever its mode.
+TEST_F(JetCatalogue, AnotherUsersLinkNeverLeadsIntoAFolderOfTheUsers)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root, to be two other users";
+    const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
+    const QString shared = sandbox.root() + QStringLiteral("/tmp");
+    const QString mine = sandbox.root() + QStringLiteral("/mine");
+    const QString runtime = sandbox.root() + QStringLiteral("/runtime");
+    ASSERT_TRUE(QDir().mkpath(shared + QStringLiteral("/home/.cache")) && makePrivateFolder(runtime));
+    ASSERT_TRUE(QFile::link(mine, shared + QStringLiteral("/home/.cache/Tolvane")) &&
+                QFile::link(mine, shared + QStringLiteral("/Tolvane")));
+    ASSERT_EQ(::chmod(encoded(shared).constData(), 01777), 0);
+    letOtherUsersIn(sandbox.root());
+    giveTo(kOther, {shared + QStringLiteral("/home"), shared + QStringLiteral("/home/.cache"),
+                    shared + QStringLiteral("/home/.cache/Tolvane"), shared + QStringLiteral("/Tolvane")});
+    giveTo(kUser, {runtime});
+    for (const QString& cacheHome : {shared + QStringLiteral("/home/.cache"), shared}) {
+        for (const mode_t mode : {0755, 0700}) {
+            SCOPED_TRACE(testing::Message() << cacheHome.toStdString() << ' ' << std::oct << mode);
+            const QString folder = mine + QStringLiteral("/catalogue");
+            ASSERT_TRUE(QDir(mine).removeRecursively() && QDir().mkpath(folder));
+            writeAll(folder + QStringLiteral("/precious.sqlite"), "precious");
+            writeAll(folder + QStringLiteral("/draft.part"), "draft");
+            ASSERT_EQ(::chmod(encoded(folder).constData(), mode), 0);
+            giveTo(kUser, {mine, folder, folder + QStringLiteral("/precious.sqlite"), folder + QStringLiteral("/draft.part")});
+            touch(file);
+            expectAsUser([&] {
+                qputenv("XDG_CACHE_HOME", encoded(cacheHome));
+                setCacheFolder({});
+                setRuntimeFolder(runtime);
+                cleanUpCatalogueCopies();
+                return CacheFolder() == cacheHome + QStringLiteral("/Tolvane") && catalogueTables(file) == QStringList{"Table1"};
+            });
+            struct stat st {};
+            ASSERT_EQ(::stat(encoded(folder).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, mode);
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList{"draft.part", "precious.sqlite"}));
+            EXPECT_EQ(readAll(folder + QStringLiteral("/precious.sqlite")), "precious");
+            EXPECT_EQ(readAll(folder + QStringLiteral("/draft.part")), "draft");
+            EXPECT_TRUE(QFile::exists(runtime + QStringLiteral("/tolvane-catalogue/") + copyStem(file) + QStringLiteral(".sqlite")));
+        }
+    }
+}
+
+// A copy folder the program did not just make keeps its mode: one of any
+// other than the program's own is passed over, and says why.
+TEST_F(JetCatalogue, ACopyFolderOfAnotherModeIsPassedOverAndLeftAsItIs)
 {
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
     const QString cache = CacheFolder() + QStringLiteral("/catalogue");
@@ -267,10 +408,11 @@ TEST_F(JetCatalogue, ACopyFolderOthersMayWriteIsPassedOverOneTheyMayReadIsMadePr
         EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
         struct stat st {};
         ASSERT_EQ(::stat(QFile::encodeName(cache).constData(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, mode == 0770 ? 0770u : 0700u);
-        EXPECT_EQ(copies().size(), mode == 0770 ? 0 : 1);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(copies().size(), 0);
     }
     EXPECT_TRUE(logged(nativeName(cache) + QStringLiteral(" をコピーのフォルダに使いません (ほかのユーザーも書き込めます)")));
+    EXPECT_TRUE(logged(nativeName(cache) + QStringLiteral(" をコピーのフォルダに使いません (モードが 0755 で、0700 ではありません)")));
 }
 
 // A half-made copy is the writer's for as long as it holds its lock: one
@@ -281,7 +423,7 @@ TEST_F(JetCatalogue, AHalfMadeCopyIsItsWritersWhileLocked)
 {
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
     const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
-    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(makePrivateFolder(folder));
     const QString theirs = folder + copyStem(file) + QStringLiteral(".%1.0.part").arg(::getpid());
     writeAll(theirs, "theirs");
     QFile held(theirs);
@@ -330,7 +472,7 @@ TEST_F(JetCatalogue, AHalfMadeCopyIsNeverWrittenThroughALink)
     makeDatabase(victim, QStringLiteral("CREATE TABLE kept (x); INSERT INTO kept VALUES (1);"));
     const QByteArray before = readAll(victim);
     const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
-    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(makePrivateFolder(folder));
     for (int n = 0; n < 4; ++n)
         ASSERT_TRUE(QFile::link(victim, folder + copyStem(file) + QStringLiteral(".%1.%2.part").arg(::getpid()).arg(n)));
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
@@ -401,6 +543,27 @@ TEST_F(JetCatalogue, AFileChangedWithinTheSecondOfItsCopyIsReadAgain)
     jetcopy::setStatCall(nullptr);
 }
 
+// So is a query stopped at the deadline on an SQLite file: the stop is
+// remembered with the file's content, and the file changed within that
+// second is read again.
+TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
+{
+    gSecond = std::time(nullptr) + 3600;
+    jetcopy::setStatCall(wholeSecondTimes);
+    setJetReader({}, 100);
+    const QString file = sandbox.root() + QStringLiteral("/ZEKA.mdb");
+    makeDatabase(file, QStringLiteral("CREATE TABLE SWB (NO TEXT); INSERT INTO SWB VALUES ('SWB10-20');"));
+    const auto number = [&](const char* sql) { return errorOf([&] { runCatalogueQuery(file, kConnect, sql); }); };
+    EXPECT_EQ(number("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r WHERE n < 0"),
+              3051);
+    EXPECT_EQ(number("SELECT * FROM [SWB];"), 3051);
+    const qint64 size = QFileInfo(file).size();
+    makeDatabase(file, QStringLiteral("UPDATE SWB SET NO = 'SWB10-25';"));
+    ASSERT_EQ(QFileInfo(file).size(), size);  // the key the stat gives is the same
+    EXPECT_EQ(number("SELECT * FROM [SWB];"), 0);
+    jetcopy::setStatCall(nullptr);
+}
+
 // One file has one copy whatever spelling of its path is used. At start the
 // copies of files that are gone, those no query read for 30 days, and the
 // half-made copies no writer holds are removed; the rest stay.
@@ -430,8 +593,15 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
     closeCatalogues();
     catalogueTables(file);  // in use again
     writeAll(folder + copyStem(file) + QStringLiteral(".1.0.part"), "");
+    // Files of the user's own, only named like copies.
+    const QStringList own{"draft.part", "precious.sqlite", copyStem(file) + QStringLiteral(".1.part"),
+                          copyStem(file).replace(QLatin1Char('-'), QLatin1Char('_')) + QStringLiteral(".sqlite")};
+    for (const QString& name : own)
+        writeAll(folder + name, "mine");
     cleanUpCatalogueCopies();
-    EXPECT_EQ(copies(), kept);
+    QStringList left = kept + own;
+    left.sort();
+    EXPECT_EQ(copies(), left);
 }
 
 // The copy's data is on the disk before the rename gives it its name, and

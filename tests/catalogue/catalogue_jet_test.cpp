@@ -303,13 +303,19 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
     noCatalogue.truncate(2 * 4096);
     // Table1's definition says four rows where its pages hold three.
     QByteArray shortTable = good;
-    int definitions = 0;
+    qsizetype definition = -1;
     for (qsizetype page = 0; page < shortTable.size(); page += 4096) {
         auto* pg = reinterpret_cast<uchar*>(shortTable.data() + page);
-        if (pg[0] == 2 && pg[0x2d] == 2 && qFromLittleEndian<quint32>(pg + 16) == 3 && ++definitions)
+        if (pg[0] == 2 && pg[0x2d] == 2 && qFromLittleEndian<quint32>(pg + 16) == 3) {
+            ASSERT_EQ(definition, -1);
+            definition = page;
             qToLittleEndian<quint32>(4, pg + 16);
+        }
     }
-    ASSERT_EQ(definitions, 1);
+    ASSERT_NE(definition, -1);
+    // Table1's definition says it has no columns.
+    QByteArray noColumns = good;
+    noColumns[definition + 0x2d] = 0;
     // The system catalogue's row of every table (and its own) made a query's.
     QByteArray noUserTable = readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA_D.mdb"));
     noUserTable.replace(QByteArray("\x01\x00\x00\x0f\x01\x00", 6), QByteArray("\x01\x00\x00\x0f\x05\x00", 6));
@@ -326,6 +332,7 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         {"cut inside a page", good.left(good.size() - 100), sql, 3049},
         {"cut at a page", noCatalogue, sql, 3049},
         {"a table shorter than its definition", shortTable, sql, 3049},
+        {"a table without columns", noColumns, sql, 3049},
         {"no user table", noUserTable, sql, 3049},
         {"missing table", good, QStringLiteral("SELECT * FROM [SWB];"), 3078},
         {"missing field", good, QStringLiteral("SELECT * FROM [Table1] WHERE [D1] =20;"), 3061},
@@ -337,6 +344,9 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         EXPECT_EQ(errorOf([&] { runCatalogueQuery(file, kConnect, c.sql); }), c.error);
         EXPECT_TRUE(c.error == 3078 || c.error == 3061 || copies().isEmpty());
     }
+    // The reader found each file wrong and ended as it does, with all it had
+    // read of the file given back: none ended it otherwise.
+    EXPECT_FALSE(sandbox.logText().contains(QStringLiteral("異常終了"))) << sandbox.logText().toStdString();
     QDir(sandbox.root()).mkpath(QStringLiteral("folder.mdb"));
     EXPECT_EQ(errorOf([&] { runCatalogueQuery(sandbox.root() + QStringLiteral("/folder.mdb"), kConnect, sql); }), 3051);
     int exitCode = 0;
@@ -478,6 +488,31 @@ TEST_F(JetCatalogue, TheCheckerOutOfMemoryNamesTheLimit)
     EXPECT_EQ(exitCode, 1);
     EXPECT_EQ(errors, QStringLiteral("tolvane-catalogue: メモリが上限 (104857600 バイト) に達したため読み込みを止めました\n"));
 }
+
+// The reader out of memory names its limit wherever it ran out: in a plain
+// allocation, or in the lists of the Jet library, whose allocator takes
+// aligned blocks. A property record that says it is no bytes long is read
+// again and again, each time into new lists; which allocation fails first
+// depends on the limit, so several are tried.
+TEST_F(JetCatalogue, TheReaderOutOfMemoryNamesTheLimitWhereverItRunsOut)
+{
+    QByteArray data = readAll(fixture("V2000_no-password"));
+    const qsizetype record = data.indexOf(QByteArray("MR2\0", 4)) + 0x1e;  // after the block's list of names
+    ASSERT_EQ(data.mid(record, 6), QByteArray("\x16\0\0\0\0\0", 6));     // 22 bytes of properties
+    data.replace(record, 4, bytesOf<quint32>(0));
+    const QString file = copyOf(QStringLiteral("properties.mdb"), data);
+    for (const qint64 mib : {192, 256, 320, 384, 448, 512}) {
+        SCOPED_TRACE(mib);
+        setCatalogueCaps({.readerMemoryBytes = mib << 20});
+        touch(file);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), 3049);
+        EXPECT_TRUE(failure->description().endsWith(
+            QStringLiteral("（メモリが上限 (%1 バイト) に達したため読み込みを止めました）").arg(mib << 20)))
+            << failure->description().toStdString();
+    }
+}
 #endif
 
 // The file is to blame when the reader crashes on it, whatever the signal,
@@ -523,6 +558,26 @@ TEST_F(JetCatalogue, AValueAtItsCapIsReadAndOneByteMoreIsNot)
                                .arg(QLatin1String(c.table))
                                .arg(c.longest - 1)));
     }
+}
+
+// A table of 255 columns, as many as Access allows, is read; one of 256,
+// which the program could not open, the reader finds wrong.
+TEST_F(JetCatalogue, ATableWiderThanAccessAllowsIsDamage)
+{
+    const auto wideFile = [&](int columns) {
+        const QString file = sandbox.root() + QStringLiteral("/wide%1.mdb").arg(columns);
+        EXPECT_EQ(QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                                    {QStringLiteral(TOLVANE_SOURCE_DIR "/tools/make_jet_catalogue.py"),
+                                     QStringLiteral("--wide"), file, QStringLiteral("SWB"), QStringLiteral("2"),
+                                     QString::number(columns - 1)}),
+                  0);
+        return file;
+    };
+    const CatalogueRecordset rs = runCatalogueQuery(wideFile(255), kConnect, QStringLiteral("SELECT * FROM [SWB];"));
+    EXPECT_EQ(rs.columns.size(), 255);
+    EXPECT_EQ(rs.rows.size(), 2);
+    EXPECT_EQ(errorOf([&] { catalogueTables(wideFile(256)); }), 3049);
+    EXPECT_EQ(jetcopy::lastReaderRun().code, jetcopy::kDamaged);
 }
 
 // A file cut at a page boundary reads complete or is damaged: never a
@@ -750,12 +805,16 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
 
     useJetReader(kReader);
     const QString catalogue = copyOf(QStringLiteral("catalogue.mdb"), readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb")));
+    const QString fileSize = QStringLiteral("コピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした");
     {
         const FileSizeLimit limit(65536);
-        EXPECT_EQ(errorOf([&] { catalogueTables(catalogue); }), 3051);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(catalogue); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), 3051);
+        EXPECT_EQ(failure->description(),
+                  QStringLiteral("ファイル ") + jetcopy::quoted(catalogue) + QStringLiteral(" を開けません。（") + fileSize + QStringLiteral("）"));
     }
-    EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) +
-                       QStringLiteral(" のコピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした")));
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) + QStringLiteral(" の") + fileSize));
     EXPECT_EQ(catalogueTables(catalogue).size(), 23);
 }
 

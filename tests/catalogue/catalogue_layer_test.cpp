@@ -12,9 +12,13 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -242,6 +246,20 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
                                              {dir.filePath(QStringLiteral("notes.mdb")), 3343}};
     for (const auto& [file, number] : files)
         EXPECT_EQ(errorOf(sql, file), number) << file.toStdString();
+    // What is no file, or cannot be reached, is said as what it is.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.mdb"));
+    const QString loop = dir.filePath(QStringLiteral("loop.mdb"));
+    ASSERT_TRUE(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link(loop, loop));
+    const std::pair<QString, QString> notFiles[] = {{dir.path(), QStringLiteral("フォルダです")},
+                                                    {fifo, QStringLiteral("通常のファイルではありません")},
+                                                    {QStringLiteral("/dev/null"), QStringLiteral("通常のファイルではありません")},
+                                                    {loop, qt_error_string(ELOOP)}};
+    for (const auto& [file, reason] : notFiles) {
+        EXPECT_EQ(errorOf(sql, file), 3051) << file.toStdString();
+        EXPECT_EQ(description, QStringLiteral("ファイル '") + file + QStringLiteral("' を開けません。（") + reason +
+                                   QStringLiteral("）"));
+    }
+    ASSERT_TRUE(QFile::remove(fifo) && QFile::remove(loop));
 
     const QByteArray before = readAll(path);
     const std::pair<const char*, int> queries[] = {
@@ -333,6 +351,60 @@ TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
 }
 
+// A writer that dies in the middle of a change leaves its hot -journal
+// beside the file, and in the file part of the change, as it does while it
+// is still at it. Either way the file is in use, through a link as well,
+// never read with half a change in it; once SQLite has rolled the change
+// back, the file reads as it was.
+TEST_F(CatalogueLayer, AChangeNotCompleteIsNeverRead)
+{
+    makeDatabase(path, QStringLiteral("CREATE TABLE BIG (t TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                      "SELECT i + 1 FROM n WHERE i < 2000) INSERT INTO BIG SELECT 'a' FROM n;"));
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        // A cache too small for the change: SQLite writes part of it into
+        // the file before the change is complete.
+        sqlite3* db = nullptr;
+        const bool begun =
+            sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+            sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 10; BEGIN; "
+                             "UPDATE SWB SET NO = 'UNCOMMITTED'; UPDATE BIG SET t = printf('%.*c', 200, 'b');",
+                         nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (::write(ready[1], begun ? "y" : "n", 1) == 1)
+            ::pause();
+        std::_Exit(1);
+    }
+    ASSERT_GT(writer, 0);
+    ::close(ready[1]);
+    char begun = 'n';
+    const bool told = ::read(ready[0], &begun, 1) == 1;
+    ::close(ready[0]);
+    const QString link = dir.filePath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::link(path, link));
+    const auto inUse = [&](const QString& file) {
+        return errorOf(QStringLiteral("SELECT * FROM [SWB];"), file) == 3045 &&
+               description == QStringLiteral("ファイル '") + file + QStringLiteral("' は既に使用中です。");
+    };
+    const bool whileWriting = inUse(path);
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ASSERT_TRUE(told && begun == 'y');
+    ASSERT_TRUE(readAll(path).contains("UNCOMMITTED"));
+    ASSERT_GT(QFileInfo(path + QStringLiteral("-journal")).size(), 0);
+    EXPECT_TRUE(whileWriting);
+    EXPECT_TRUE(inUse(path));
+    closeCatalogues();
+    EXPECT_TRUE(inUse(path));
+    EXPECT_TRUE(inUse(link));
+
+    makeDatabase(path, QStringLiteral("SELECT * FROM SWB;"));  // SQLite rolls the change back
+    EXPECT_EQ(query("SELECT * FROM [SWB];").column(u"NO"),
+              (QStringList{"SWB20-50", "SWB12.5-40", "SWB20-30", "O'Neil8-20"}));
+}
+
 // A catalogue is tables of values: an SQLite file read in place that holds
 // what computes as it is read (a view, a generated column, a virtual table)
 // or runs as it changes (a trigger), or more columns than a Jet table has,
@@ -405,6 +477,36 @@ TEST_F(CatalogueLayer, WhatAQueryComputesIsBoundedInTimeAndMemory)
         setJetReader({}, 100);
         expectBoundedFailure([&] { runCatalogueQuery(path, kConnect, c.sql); }, c.number, c.reason, path, c.number == 3051);
     }
+}
+
+// A limit of the user's own on memory (ulimit -v) that stops SQLite is no
+// fault of the file: it is said as that limit (3051), and the next query
+// tries again. SQLite's own bound stays the file's (above).
+TEST_F(CatalogueLayer, TheUsersOwnMemoryLimitIsNoDamage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's allocator keeps its own room";
+#endif
+    const auto run = [&] {
+        ::alarm(60);
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t bytes = pages * ::sysconf(_SC_PAGESIZE) + (rlim_t(96) << 20);
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_AS, &limit);
+        const QString reason = QStringLiteral("メモリが上限 (") + QString::number(bytes) +
+                               QStringLiteral(" バイト) に達したため読み込みを止めました");
+        const std::optional<VbError> e = failureOf([&] {
+            query("SELECT printf('%.*c', 60000000, 'a'), printf('%.*c', 60000000, 'b')");
+        });
+        const bool held = e && e->number() == 3051 &&
+                          e->description().endsWith(QStringLiteral("（") + reason + QStringLiteral("）")) &&
+                          sandbox.logMessages().contains(QStringLiteral("□Eve：") + path + QStringLiteral(" の") + reason) &&
+                          query("SELECT * FROM [SWB];").rows.size() == 4;
+        std::fprintf(stderr, "%s\n", e ? e->description().toUtf8().constData() : "no error");
+        std::_Exit(held ? 0 : 1);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

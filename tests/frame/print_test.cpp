@@ -6,7 +6,12 @@
 #include "frame/webservers.h"
 
 #include <QListWidget>
+#include <QPrinter>
 #include <QProcess>
+
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace tolvane::test {
 namespace {
@@ -47,6 +52,9 @@ TEST(PrintLayout, RowsThatDoNotFitGoOnTheNextPageBelowTheTopMargin)
 
 using PrintTest = WindowTest;
 
+const Boxes kNoPrinter = {{QStringLiteral("プリンター エラーです！\r使用できるプリンターが見つかりません、プリンターをインストールしてから 再度実行してください。"),
+                           16, QStringLiteral("プリント エラー")}};
+
 TEST_F(PrintTest, TheMenuPrintsTheReportAndSpoolsNothing)
 {
     started();
@@ -76,8 +84,7 @@ TEST_F(PrintTest, TheMenuPrintsTheReportAndSpoolsNothing)
     printer.names.clear();
     window->mnuPrint_Click();
     EXPECT_EQ(printer.jobs.size(), 1u);
-    EXPECT_EQ(ui.boxes, (Boxes{{QStringLiteral("プリンター エラーです！\r使用できるプリンターが見つかりません、プリンターをインストールしてから 再度実行してください。"),
-                                16, QStringLiteral("プリント エラー")}}));
+    EXPECT_EQ(ui.boxes, kNoPrinter);
 
     // A destination chosen in the printer setup is a printer too.
     printer.chosen = true;
@@ -130,14 +137,12 @@ TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
 // whose folder is gone cannot be written.
 TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
 {
-    const Boxes noPrinter = {{QStringLiteral("プリンター エラーです！\r使用できるプリンターが見つかりません、プリンターをインストールしてから 再度実行してください。"),
-                              16, QStringLiteral("プリント エラー")}};
     putReport(QStringLiteral("L = 50"));
 
     choosePdf(QString());
     EXPECT_FALSE(desktop.destinationChosen());
     window->mnuPrint_Click();
-    EXPECT_EQ(ui.boxes, noPrinter);
+    EXPECT_EQ(ui.boxes, kNoPrinter);
 
     const QString folder = sandbox.root() + QStringLiteral("/図面");
     const QString pdf = folder + QStringLiteral("/報告.pdf");
@@ -147,7 +152,7 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     ASSERT_TRUE(QDir(folder).removeRecursively());
     ui.boxes.clear();
     window->mnuPrint_Click();
-    EXPECT_EQ(ui.boxes, noPrinter);
+    EXPECT_EQ(ui.boxes, kNoPrinter);
     EXPECT_FALSE(QFileInfo::exists(folder));
 
     // With its folder back the same choice prints without a word.
@@ -156,6 +161,59 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     window->mnuPrint_Click();
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+// Writes that fail are told too: past the file-size limit (as on a full
+// disk) an earlier PDF of that name stays as it was, and a device takes the
+// PDF as it is, never replaced by a file of its name.
+TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
+{
+    const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
+    choosePdf(pdf);
+    putReport(QStringLiteral("L = 50"));
+    window->mnuPrint_Click();
+    ASSERT_TRUE(ui.boxes.empty());
+    const QByteArray earlier = readAll(pdf);
+    ASSERT_GT(earlier.size(), 1024);
+
+    putReport(QStringLiteral("L = 60"));
+    {
+        const FileSizeLimit limit(1024);
+        window->mnuPrint_Click();
+    }
+    EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(readAll(pdf), earlier);
+    EXPECT_EQ(QDir(sandbox.root()).entryList({QStringLiteral("*.pdf*")}, QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("報告.pdf")});
+
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        GTEST_SKIP() << "no /dev/full";
+    ui.boxes.clear();
+    choosePdf(QStringLiteral("/dev/full"));
+    window->mnuPrint_Click();
+    EXPECT_EQ(ui.boxes, kNoPrinter);
+    struct stat device {};
+    EXPECT_TRUE(::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode));
+}
+
+// A printer that ends the document in an error printed nothing the window
+// can count on; its state is asked once the document has ended.
+TEST(PrinterEndState, AnErrorAtTheEndFailsThePrint)
+{
+    Sandbox box;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);  // stands in for an installed printer
+    printer.setOutputFileName(box.root() + QStringLiteral("/printer.pdf"));
+    const PrintJob job = reportPrintJob(QStringLiteral("d"), QStringLiteral("L = 50"), QStringLiteral("u"));
+    EXPECT_TRUE(printOnPrinter(printer, job, printerEndedInError));
+
+    static std::optional<QPrinter::PrinterState> askedIn;
+    EXPECT_FALSE(printOnPrinter(printer, job, [](const QPrinter& p) {
+        askedIn = p.printerState();
+        return true;
+    }));
+    ASSERT_TRUE(askedIn);
+    EXPECT_NE(*askedIn, QPrinter::Active);
 }
 
 }  // namespace

@@ -11,8 +11,11 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <thread>
 
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tolvane;
@@ -227,6 +230,41 @@ TEST(AtomicSave, AFileSizeLimitFailsTheSaveInsteadOfEndingTheProgram)
         std::_Exit(clean ? 0 : 1);
     };
     EXPECT_EXIT(save(), ::testing::ExitedWithCode(0), "");
+}
+
+// A device or a pipe in the file's place is written into, never replaced by
+// a file of its name: every write is checked, and a pipe that no one reads
+// fails without waiting. A device is tried as a user who could not replace it.
+TEST(AtomicSave, ADeviceOrAPipeIsWrittenIntoNotReplaced)
+{
+    Sandbox box;
+    const QString pipe = box.root() + QStringLiteral("/pipe.pdf");
+    std::optional<VbError> failure;
+    EXPECT_TRUE(test::readsPipeWithoutWaiting(pipe, [&] { failure = saveFileAtomicOrInto(pipe, "x"); }));
+    EXPECT_TRUE(failure);
+    struct stat entry {};
+    EXPECT_TRUE(::stat(QFile::encodeName(pipe).constData(), &entry) == 0 && S_ISFIFO(entry.st_mode));
+
+    // A reader that goes away once the write has begun fails it, not the program.
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    failure.reset();
+    std::thread writer([&] { failure = saveFileAtomicOrInto(pipe, QByteArray(1 << 20, 'x')); });
+    int queued = 0;
+    for (int wait = 0; wait < 12000 && (::ioctl(reader, FIONREAD, &queued) != 0 || queued == 0); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::close(reader);
+    writer.join();
+    EXPECT_GT(queued, 0);
+    EXPECT_TRUE(failure);
+
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full";
+    test::expectAsNonRoot(box.root(), [] {
+        const std::optional<VbError> full = saveFileAtomicOrInto(QStringLiteral("/dev/full"), QByteArray(4096, 'x'));
+        struct stat device {};
+        return full && full->number() == kErrDiskFull && ::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode);
+    });
 }
 
 TEST(AtomicSave, AReadOnlyFileIsNotReplaced)

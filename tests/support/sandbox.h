@@ -123,6 +123,13 @@ private:
     FixedClock clock_;
 };
 
+// Gives up root for good, as setpriv does, to be the user of that id (and
+// the group of the same id); false when it cannot.
+inline bool becomeUser(uid_t id)
+{
+    return ::setgroups(0, nullptr) == 0 && ::setresgid(id, id, id) == 0 && ::setresuid(id, id, id) == 0;
+}
+
 // Runs check where the rights of a file count, in a child process: as this
 // user, or, under root (who may write anything), as "nobody" after giving
 // up root as setpriv does, with every folder below root opened to that
@@ -135,7 +142,7 @@ inline void expectAsNonRoot(const QString& root, const std::function<bool()>& ch
             ::chmod(QFile::encodeName(root).constData(), 0777);
             while (folders.hasNext())
                 ::chmod(QFile::encodeName(folders.next()).constData(), 0777);
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0) {
+            if (!becomeUser(65534)) {
                 std::fputs("cannot give up root\n", stderr);
                 std::_Exit(2);
             }

@@ -1,0 +1,94 @@
+#include "catalogue/fileformat.h"
+
+#include "catalogue/jetcopy.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace tolvane::catalogue {
+
+namespace {
+
+enum : int {
+    kJetFileNotFound = 3024,
+    kJetBadPath = 3044,
+};
+
+using jetcopy::quoted;
+
+}  // namespace
+
+FileFormat headerFormat(const std::string& file, const QString& shown)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw jetcopy::cannotOpen(shown);
+    unsigned char header[32] = {};
+    std::size_t got = 0;
+    while (got < sizeof header) {
+        const ssize_t n = ::read(fd, header + got, sizeof header - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    static const char sqlite[] = "SQLite format 3";  // with its terminating zero
+    static const char jet[] = "Standard Jet DB";
+    if (got >= sizeof sqlite && std::memcmp(header, sqlite, sizeof sqlite) == 0)
+        return FileFormat::Sqlite;
+    // The Jet version byte: 0 for Jet 3 (Access 97), 1 for Jet 4 (Access 2000-2003).
+    if (got > 0x14 && std::memcmp(header + 4, jet, sizeof jet) == 0) {
+        if (header[0x14] == 0)
+            return FileFormat::Jet3;
+        if (header[0x14] == 1)
+            return FileFormat::Jet4;
+    }
+    return FileFormat::Unknown;
+}
+
+std::string existingFile(const QString& path, struct stat& st)
+{
+    // Through the file system, not QFileInfo: a name starting with ":"
+    // would be one of Qt's resources there.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path file =
+        path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
+    if (path.isEmpty() || jetcopy::statFile(file.c_str(), &st) != 0) {
+        // Missing, or a folder on the way missing; anything else (a loop of
+        // links, a folder that may not be searched) the system says.
+        const int cause = path.isEmpty() ? ENOENT : errno;
+        if (cause != ENOENT && cause != ENOTDIR)
+            throw jetcopy::cannotOpen(path, qt_error_string(cause));
+        if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
+            throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
+                                      QStringLiteral(" は正しいパスではありません。"));
+        throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
+    }
+    if (S_ISDIR(st.st_mode))
+        throw jetcopy::cannotOpen(path, QStringLiteral("フォルダです"));
+    if (!S_ISREG(st.st_mode))
+        throw jetcopy::cannotOpen(path, QStringLiteral("通常のファイルではありません"));
+    return file.string();
+}
+
+std::string resolvedPath(const std::string& file, const QString& shown)
+{
+    char* real = ::realpath(file.c_str(), nullptr);
+    if (!real)
+        throw jetcopy::cannotOpen(shown);
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+}  // namespace tolvane::catalogue

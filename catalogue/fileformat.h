@@ -1,0 +1,28 @@
+#pragma once
+// What a catalogue file is: an existing regular file at the path a query
+// names, of the kind its own header says, whatever its name.
+
+#include <QString>
+
+#include <sys/stat.h>
+
+#include <string>
+
+namespace tolvane::catalogue {
+
+enum class FileFormat { Sqlite, Jet3, Jet4, Unknown };
+
+// The file's own header says what it is, whatever its name.
+FileFormat headerFormat(const std::string& file, const QString& shown);
+
+// The absolute name of an existing regular file, with what the one stat of
+// the query said of it; else the engine's error for a missing file, a
+// missing folder, or a file that cannot be opened (3051), with the system's
+// reason or what it is instead of a file.
+std::string existingFile(const QString& path, struct stat& st);
+
+// The file's path without links or dots: one file has one copy, whatever
+// spelling of its path a query used.
+std::string resolvedPath(const std::string& file, const QString& shown);
+
+}  // namespace tolvane::catalogue

@@ -1,0 +1,185 @@
+#include "catalogue/sqliteopen.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/copyfolder.h"
+#include "catalogue/jetcopy.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace tolvane {
+
+namespace {
+
+// An SQLite name for the file as it is: read-only and immutable, so SQLite
+// never writes a journal, a WAL or its shared memory beside it, nor takes a
+// lock. Every byte but the plainest is escaped: "?", "#" and "%" would
+// otherwise end or change the name.
+std::string immutableUri(const std::string& file)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : file) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || std::strchr("/-._~", c)) {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
+// The longest query text: a Jet table has at most 255 columns, and the
+// statement that makes its copy names each (up to 256 bytes, quotes doubled)
+// with its type. The window's queries are short, plain texts around at most
+// one value of a catalogue file, each of whose bytes takes at most three
+// there: a quote is doubled, and a byte that is no UTF-8 is shown as U+FFFD.
+int sqlLengthLimit()
+{
+    constexpr qint64 kCopyStatement = 1 << 18;
+    constexpr qint64 kQueryWords = 1024;  // the query's own text around the value
+    return static_cast<int>(
+        std::min<qint64>(std::max(kCopyStatement, 3 * catalogueCaps().valueBytes + kQueryWords), INT_MAX));
+}
+
+// What a catalogue needs of SQLite, and no more.
+void limitQueries(sqlite3* db)
+{
+    const std::pair<int, int> limits[] = {
+        {SQLITE_LIMIT_LENGTH, catalogueLengthLimit()},
+        {SQLITE_LIMIT_SQL_LENGTH, sqlLengthLimit()},
+        {SQLITE_LIMIT_COLUMN, kCatalogueColumns},
+        {SQLITE_LIMIT_EXPR_DEPTH, 20},
+        {SQLITE_LIMIT_COMPOUND_SELECT, 3},
+        {SQLITE_LIMIT_VDBE_OP, 25000},
+        {SQLITE_LIMIT_FUNCTION_ARG, 8},
+        {SQLITE_LIMIT_ATTACHED, 0},
+        {SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 50},
+        {SQLITE_LIMIT_VARIABLE_NUMBER, 10},
+        {SQLITE_LIMIT_TRIGGER_DEPTH, 1},
+    };
+    for (const auto& [limit, value] : limits)
+        sqlite3_limit(db, limit, value);
+}
+
+// How many of SQLite's steps run between two looks at the clock: a few
+// microseconds' work, so a look costs nothing, and the deadline is kept to
+// well within a millisecond.
+constexpr int kStepsBetweenLooks = 10000;
+
+int pastDeadline(void* deadline)
+{
+    return std::chrono::steady_clock::now() >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
+}
+
+// SQLite's own allocator, and whether it failed since the last look: the
+// system refused memory (a limit of the user's, as ulimit -v), which SQLite
+// tells as it tells its own bound above.
+sqlite3_mem_methods gSystemMemory{};
+std::atomic<bool> gSystemRefused{false};
+
+void* watchedMalloc(int bytes)
+{
+    void* block = gSystemMemory.xMalloc(bytes);
+    if (!block)
+        gSystemRefused = true;
+    return block;
+}
+
+void* watchedRealloc(void* block, int bytes)
+{
+    void* grown = gSystemMemory.xRealloc(block, bytes);
+    if (!grown)
+        gSystemRefused = true;
+    return grown;
+}
+
+// Before SQLite's first use in the process, when its allocator may still be set.
+const bool gMemoryWatched = [] {
+    if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &gSystemMemory) != SQLITE_OK)
+        return false;
+    sqlite3_mem_methods watched = gSystemMemory;
+    watched.xMalloc = watchedMalloc;
+    watched.xRealloc = watchedRealloc;
+    return sqlite3_config(SQLITE_CONFIG_MALLOC, &watched) == SQLITE_OK;
+}();
+
+}  // namespace
+
+void forgetMemoryRefusals() { gSystemRefused = false; }
+
+bool systemRefusedMemory() { return gMemoryWatched && gSystemRefused; }
+
+int catalogueLengthLimit()
+{
+    const CatalogueCaps& caps = catalogueCaps();
+    return static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX));
+}
+
+void QueryDeadline::start()
+{
+    ms = jetReaderDeadlineMs();
+    at = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+}
+
+// The table list of the schema that the refusal below reads came with 3.37.
+static_assert(SQLITE_VERSION_NUMBER >= 3037000);
+
+int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags)
+{
+    // The process's only SQLite use is the catalogue's.
+    sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
+    // The absolute name: "" and ":memory:" must never reach SQLite as
+    // reserved names. Read-only: a file that vanished in between is not
+    // created, and nothing is ever written.
+    int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags, jetcopy::handleVfs());
+    const std::pair<int, int> settings[] = {
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0}, {SQLITE_DBCONFIG_DEFENSIVE, 1}, {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}};
+    for (const auto& [setting, value] : settings) {
+        if (rc == SQLITE_OK)
+            rc = sqlite3_db_config(*db, setting, value, static_cast<int*>(nullptr));
+    }
+    if (rc != SQLITE_OK)
+        return rc;
+    limitQueries(*db);
+    sqlite3_progress_handler(*db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
+    return SQLITE_OK;
+}
+
+int firstComputedObject(sqlite3* db, QString* found)
+{
+    static const char sql[] =
+        "SELECT type, name FROM sqlite_schema WHERE type NOT IN ('table', 'index') "
+        "UNION ALL SELECT type, name FROM pragma_table_list WHERE schema = 'main' AND type IN ('view', 'virtual') "
+        "UNION ALL SELECT 'generated', t.name || '.' || c.name FROM pragma_table_list AS t, "
+        "pragma_table_xinfo(t.name, 'main') AS c WHERE t.schema = 'main' AND c.hidden IN (2, 3) LIMIT 1";
+    sqlite3_stmt* prepared = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(prepared);
+    if (rc != SQLITE_ROW)
+        return rc;
+    const auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(prepared, c))); };
+    static const std::pair<const char*, const char*> kinds[] = {
+        {"view", "ビュー"}, {"trigger", "トリガー"}, {"virtual", "仮想テーブル"}, {"generated", "生成列"}};
+    const QString type = text(0);
+    QString kind = type;
+    for (const auto& [name, shown] : kinds) {
+        if (type == QLatin1String(name))
+            kind = QString::fromUtf8(shown);
+    }
+    *found = kind + QLatin1Char(' ') + text(1);
+    return rc;
+}
+
+}  // namespace tolvane
