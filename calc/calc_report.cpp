@@ -17,6 +17,16 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// A report line as it is printed: a line break inside it would split it in
+// two, so each becomes a blank. Only a catalogue's texts can bring one; the
+// boxes are numbers by then (refusedNumber).
+QString oneLine(QString line)
+{
+    if (line.contains(u'\r') || line.contains(u'\n'))
+        line.replace(u'\r', u' ').replace(u'\n', u' ');
+    return line;
+}
+
 }  // namespace
 
 void CalcModel::imgDisplayTxt_Click()
@@ -247,7 +257,7 @@ void CalcModel::buildReport()
 
     QString out;
     int count = 0;
-    auto line = [&](const QString& s) { out += s + kCrLf; };
+    auto line = [&](const QString& s) { out += oneLine(s) + kCrLf; };
 
     if (all) {
         const bool length = !text(field::ProcessingLength).isEmpty();
@@ -331,8 +341,8 @@ void CalcModel::buildReport()
             counted(load(atFinal, forces.FinalSpringLoadN, text(field::FinalLoadN), u"N"));
             counted(QString());
             optionbutton_view();
-            out += QStringLiteral("ST = ") + text(field::Stroke) + QStringLiteral("  ( 使用回数 ") + UseCountText
-                + QStringLiteral(" )");
+            out += oneLine(QStringLiteral("ST = ") + text(field::Stroke) + QStringLiteral("  ( 使用回数 ")
+                           + UseCountText + QStringLiteral(" )"));
             ++count;
         }
         form_.setText(field::ReportText, out);

@@ -91,7 +91,7 @@ DxfDialog::DxfDialog(const DiagramInputs& inputs, const SpringRecord& record, bo
     // clipped.
     prompt_->setGeometry(twipsRect(180, 60, 3195, 240));
     look::fitCaption(prompt_);
-    name_ = new QLineEdit(this);
+    name_ = new OneLineBox(this);
     name_->setObjectName(QStringLiteral("Text2"));
     name_->setGeometry(twipsRect(105, 315, 2625, 300));
     progress_ = new SkinBar(this);

@@ -280,7 +280,7 @@ QWidget* makeControl(const Place& p, QWidget* parent, const QFont& base)
     case Kind::Value: w = cell(0xFFFFFF, 0x000000); break;
     case Kind::DarkValue: w = cell(0x000000, p.tint.value_or(0x808080)); break;
     case Kind::Box: {
-        auto* e = new QLineEdit(parent);
+        auto* e = new OneLineBox(parent);
         e->setAlignment(Qt::AlignRight);
         w = e;
         break;

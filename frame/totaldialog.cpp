@@ -64,7 +64,7 @@ TotalDialog::TotalDialog(QWidget* owner, UserInterface& ui) : QDialog(owner), mo
     bold.setBold(true);
     label3_->setFont(bold);
     label1_ = makeLabel(this, QStringLiteral("作成するスプリング線図の名称を入力"), 180, 840, 3735, 180);
-    text1_ = new QLineEdit(this);
+    text1_ = new OneLineBox(this);
     text1_->setGeometry(twipsRect(180, 1080, 3735, 375));
     connect(text1_, &QLineEdit::textChanged, this, [this](const QString& t) { model_.setDiagramName(t); });
 

@@ -1,6 +1,10 @@
 #include "frame/widgets.h"
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -163,6 +167,96 @@ void ChoiceList::keyPressEvent(QKeyEvent* event)
         return;
     }
     QListWidget::keyPressEvent(event);
+}
+
+namespace {
+
+// The text up to its first line break; all of it when it has none.
+QString firstLine(const QString& text)
+{
+    const auto end = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
+    return end == text.cend() ? text : text.first(end - text.cbegin());
+}
+
+// A drop as it came, with other data.
+class DropOf final : public QDropEvent {
+public:
+    DropOf(const QDropEvent& event, const QMimeData* data)
+        : QDropEvent(event.position(), event.possibleActions(), data, event.buttons(), event.modifiers())
+    {
+        m_defaultAction = event.proposedAction();
+        m_dropAction = event.dropAction();
+    }
+};
+
+}  // namespace
+
+void OneLineBox::pasteFirstLine(QClipboard::Mode mode)
+{
+    if (isReadOnly())
+        return;
+    const QString text = firstLine(QGuiApplication::clipboard()->text(mode));
+    // As a paste does: with nothing to insert, only a selection goes.
+    if (!text.isEmpty() || hasSelectedText())
+        insert(text);
+}
+
+void OneLineBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event != QKeySequence::Paste) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    // Ctrl+Shift+Insert pastes the selection, where the desktop has one.
+    const bool selection = event->key() == Qt::Key_Insert
+                           && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)
+                           && QGuiApplication::clipboard()->supportsSelection();
+    pasteFirstLine(selection ? QClipboard::Selection : QClipboard::Clipboard);
+    event->accept();
+}
+
+void OneLineBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    if (!menu)
+        return;
+    // The menu's paste is this box's own. The menu is connected to the slot
+    // by its name or by its address, as Qt's version has it.
+    for (QAction* action : menu->actions()) {
+        if (disconnect(action, SIGNAL(triggered()), this, SLOT(paste()))
+            || disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
+            connect(action, &QAction::triggered, this, [this] { pasteFirstLine(QClipboard::Clipboard); });
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void OneLineBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The middle button pastes the selection, where the desktop has one.
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection() && !isReadOnly()) {
+        deselect();
+        pasteFirstLine(QClipboard::Selection);
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void OneLineBox::dropEvent(QDropEvent* event)
+{
+    const QString text = event->mimeData()->text();
+    const QString first = firstLine(text);
+    if (first.size() == text.size()) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    QMimeData data;
+    data.setText(first);
+    DropOf drop(*event, &data);
+    QLineEdit::dropEvent(&drop);
+    event->setDropAction(drop.dropAction());
+    event->setAccepted(drop.isAccepted());
 }
 
 }  // namespace tolvane

@@ -1,9 +1,11 @@
 #pragma once
 // The few widgets the windows need beyond Qt's own: a picture used as a
-// button, the spin arrows beside a box, a caption written bottom-up, and a
-// list whose entry only the user chooses.
+// button, the spin arrows beside a box, a caption written bottom-up, a
+// list whose entry only the user chooses, and a box of one line.
 
+#include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRect>
 #include <QWidget>
@@ -92,6 +94,25 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A box of one line, as the desktop's one-line boxes are: a paste (by the
+// keys, the context menu or the middle button) or a drop brings its text
+// only up to the first line break, CR or LF. A cell copied from a
+// spreadsheet, "2\r\n", gives "2"; "\n2" gives nothing. No key types a line
+// break, so the box never holds one the user put in.
+class OneLineBox final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void pasteFirstLine(QClipboard::Mode mode);
 };
 
 }  // namespace tolvane

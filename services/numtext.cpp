@@ -12,6 +12,14 @@ namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+// What the lenient reading skips wherever it stands. Defined here, where
+// the reading's loops can take it in without a call per character.
+bool isSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+// What the strict reading allows around a number: blanks and tabs, never a
+// line break.
+bool isBlankAround(QChar c) { return c == u' ' || c == u'\t'; }
+
 // Parses an ASCII number text that the callers have already shaped as
 // [-]digits[.digits][e[-]digits]. Out-of-range results: overflow throws,
 // underflow is 0, a value too small to hold being nothing at all.
@@ -80,15 +88,13 @@ QString numberText(T value, int digits)
 
 }  // namespace
 
-bool isNumberBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
-
 double valText(QStringView text)
 {
     std::string shaped;
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && isNumberBlank(text[i]))
+        while (i < n && isSkipped(text[i]))
             ++i;
     };
     skipBlanks();
@@ -120,7 +126,7 @@ double valText(QStringView text)
     if (i < n && (text[i] == u'E' || text[i] == u'e' || text[i] == u'D' || text[i] == u'd')) {
         qsizetype j = i + 1;
         auto skipBlanksAt = [&] {
-            while (j < n && isNumberBlank(text[j]))
+            while (j < n && isSkipped(text[j]))
                 ++j;
         };
         skipBlanksAt();
@@ -149,13 +155,18 @@ double valText(QStringView text)
 
 namespace {
 
-// Shapes a strict number text; false when the text is not one number.
+// Shapes a strict number text; false when the text is not one number. No
+// line break gets past this: outside the blanks around the number, only
+// signs, digits, a point and an exponent do.
 bool shapeStrict(QStringView text, std::string& shaped)
 {
-    while (!text.isEmpty() && isNumberBlank(text.front()))
-        text = text.mid(1);
-    while (!text.isEmpty() && isNumberBlank(text.back()))
-        text.chop(1);
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && isBlankAround(text[first]))
+        ++first;
+    while (end > first && isBlankAround(text[end - 1]))
+        --end;
+    text = text.sliced(first, end - first);
     qsizetype i = 0;
     const qsizetype n = text.size();
     if (n == 0)
@@ -230,13 +241,15 @@ QString sngText(float value) { return numberText(value, 7); }
 
 float rud(float x, int n)
 {
-    // 10 ^ (n + 2) held in a 32-bit whole number, rounded half to even.
-    const double power = std::pow(10.0, static_cast<double>(static_cast<qint16>(n + 2)));
-    if (power > 2147483647.5)
-        throw VbError(kErrOverflow);
-    const auto k = static_cast<qint32>(std::nearbyint(power));
-    if (k == 0)
+    // 10 ^ (n + 2) as a 32-bit whole number: below 1 it rounds to 0, a
+    // division by zero; above 10 ^ 9 it does not fit. Told from n itself, so
+    // no n is cut or overflows on the way there.
+    if (n < -2)
         throw VbError(kErrDivisionByZero);
+    if (n > 7)
+        throw VbError(kErrOverflow);
+    constexpr qint32 kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+    const qint32 k = kPowers[n + 2];
     const double q = static_cast<double>(x) / k;
     // The fixed two-decimal text, half away from zero; reading that text back
     // gives the nearest double to it, as this division does.

@@ -10,25 +10,23 @@
 
 namespace tolvane {
 
-// The blanks of a number text: blank, tab and line feed. The lenient reading
-// skips them wherever they stand, and they are the only characters the
-// strict reading allows around a number, so a text that reading accepts is
-// always the number the lenient reading finds: a carriage return, a form
-// feed or a full-width blank before the digits (the lenient reading stops
-// there and reads 0) makes it no number.
-bool isNumberBlank(QChar c);
-
-// The number at the start of the text (number blanks are skipped wherever
-// they stand); 0 when there is none. "", "-", ".", "---" read 0, "12.5.3"
-// reads 12.5. Throws VbError(6) only for a number beyond the double range.
+// The number at the start of the text; 0 when there is none. Blanks, tabs
+// and line feeds are skipped wherever they stand. "", "-", ".", "---" read
+// 0, "12.5.3" reads 12.5. Throws VbError(6) only for a number beyond the
+// double range.
 double valText(QStringView text);
 
-// True when the text is a number as a whole, with nothing but number blanks
-// around it.
+// True when the text is a number as a whole, with nothing but blanks and
+// tabs around it. So a text this accepts is always the number the lenient
+// reading finds: a form feed or a full-width blank before the digits (where
+// the lenient reading stops and reads 0) makes it no number. Nor is a text
+// that holds a line break (a carriage return or a line feed): what is
+// printed or written only as a number stays on its line.
 bool isStrictNumber(QStringView text);
 
-// The whole text, number blanks around it aside, must be a number: else
-// VbError(13); beyond the range of the type VbError(6).
+// The whole text, blanks and tabs around it aside, must be a number (as
+// isStrictNumber): else VbError(13); beyond the range of the type
+// VbError(6).
 double cdbl(QStringView text);
 float csng(QStringView text);
 

@@ -209,16 +209,21 @@ TEST_F(Report, ABoxThatIsNoNumberIsNamedByItsCaptionAndLeftAsTyped)
 }
 
 // A pasted number with a control character before it (a carriage return, a
-// form feed) is 0 to the rules, which stop reading there: named, never
-// printed as the number it seems. Blanks, tabs and line feeds, which the
-// rules skip, give the values the rules computed.
-TEST_F(Report, AControlCharacterBeforeAPastedNumberIsNamedNotPrintedAsTheNumber)
+// form feed) is 0 to the rules, which stop reading there; a line break
+// anywhere in a box would break the report's line. Either is named, never
+// printed. Blanks and tabs around a number give the values the rules
+// computed.
+TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
 {
     const std::tuple<Ctl, const char16_t*, const char*> pasted[] = {
         {field::PlateThickness, u"\r\n2", "板厚 (T)"},
         {field::ProcessingLength, u"\f100", "加工長さ (L)"},
         {field::Stroke, u"\v10", "ストローク (mm)"},
-        {field::SpringCount, u"\r4", "使用本数"}};
+        {field::SpringCount, u"\r4", "使用本数"},
+        {field::InitialCompression, u"\n2", "初圧 (mm)"},
+        {field::PlateThickness, u"1.6\n", "板厚 (T)"},
+        {field::Stroke, u"10\r\n", "ストローク (mm)"},
+        {field::Bite, u"1\n", "カミアイ"}};
     for (const auto& [box, value, caption] : pasted) {
         SCOPED_TRACE(caption);
         loadsExample();
@@ -228,11 +233,23 @@ TEST_F(Report, AControlCharacterBeforeAPastedNumberIsNamedNotPrintedAsTheNumber)
         expectRefused(box, typedPrompt(QString::fromUtf8(caption)));
     }
     loadsExample();
-    type(field::PlateThickness, "\n2");
+    type(field::PlateThickness, " 2\t");
     type(field::Stroke, "\t10");
     const QString r = report();
     EXPECT_TRUE(r.contains("\r\n加工圧 = 7000kgf\r\n")) << r.toStdString();
     EXPECT_TRUE(r.contains("\r\n終圧 = 13mm --> 26kgX4=104kg\r\n")) << r.toStdString();
+}
+
+// A catalogue's text is printed as it is, but a line break in it (in a size
+// number, a rate) becomes a blank: each report line stays one line.
+TEST_F(Report, ALineBreakInACatalogueTextStaysOnItsLine)
+{
+    loadsExample();
+    form().setText(field::SpringNo, "SWL30\n");
+    form().setText(field::RateKgf, "2\r\n");
+    const QStringList lines = report().split("\r\n");
+    EXPECT_EQ(lines.size(), 27);
+    EXPECT_EQ(lines.mid(5, 3), (QStringList{"SWL30 ", "L = 100", "kg/mm = 2  "}));
 }
 
 // The message for what the rules could not compute: too large, and worked

@@ -7,8 +7,11 @@
 #include "frame/webservers.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 
 namespace tolvane::test {
@@ -193,7 +196,9 @@ TEST_F(CommandTest, ABoxThatIsNoNumberIsNamedAndNothingIsDrawn)
         {field::Bite, "カミアイ", Ctl::Option1},
         {field::StartBeforeBottom, "下死点手前 m/m", Ctl::Option2}};
     for (const auto& [box, caption, mode] : boxes) {
-        for (const char* bad : {"1.2.3", "-", "\r\n2"}) {  // the rules read the last as 0
+        // The rules read "\r\n2" as 0; the last three hold a line break
+        // that would cut the data file's record in two.
+        for (const char* bad : {"1.2.3", "-", "\r\n2", "\n2", "1.6\n", "2\r\n"}) {
             SCOPED_TRACE(controlName(box).toStdString() + " " + bad);
             window->model().userClickedOption(mode);
             window->model().userTyped(box, QString::fromLatin1(bad));
@@ -286,6 +291,64 @@ TEST_F(CommandTest, EnterMovesAlongTheInputBoxesAndABoxSelectsItsTextOnFocus)
     factor->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(factor->selectedText(), QStringLiteral("35"));
+}
+
+// A paste into a box, by the keys or the context menu, or a drop brings its
+// text up to the first line break, as a spreadsheet's cell comes; the rules
+// get what the box shows.
+TEST_F(CommandTest, APasteOrADropIntoABoxKeepsItsFirstLine)
+{
+    window->show();
+    auto* box = widget<QLineEdit>("Text9");
+    box->setFocus();
+    auto expectShown = [&](const char* kept) {
+        EXPECT_EQ(box->text(), QString::fromLatin1(kept));
+        EXPECT_EQ(form().text(field::InitialCompression), QString::fromLatin1(kept));
+    };
+    auto keys = [&] {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+        QApplication::sendEvent(box, &key);
+    };
+    auto menu = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(box, &event);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(popup);
+        QAction* paste = nullptr;
+        for (QAction* a : popup->actions())
+            paste = a->text().startsWith(QStringLiteral("&Paste")) ? a : paste;
+        ASSERT_TRUE(paste);
+        paste->trigger();
+        popup->close();
+    };
+    const std::pair<const char*, const char*> pastes[] = {{"2\n", "2"}, {"2\r\n", "2"}, {"\n2", ""}, {"1.6\n3", "1.6"}, {"12", "12"}};
+    for (const auto& paste : {std::function<void()>(keys), std::function<void()>(menu)}) {
+        for (const auto& [pasted, kept] : pastes) {
+            SCOPED_TRACE(pasted);
+            window->model().userTyped(field::InitialCompression, QStringLiteral("9"));
+            box->selectAll();
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(pasted));
+            paste();
+            expectShown(kept);
+        }
+        // At the cursor, the text on either side kept.
+        window->model().userTyped(field::InitialCompression, QStringLiteral("12"));
+        box->setCursorPosition(1);
+        QGuiApplication::clipboard()->setText(QStringLiteral("3\r\n4"));
+        paste();
+        expectShown("132");
+    }
+
+    window->model().userTyped(field::InitialCompression, QString());
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("7\r\n8"));
+    // The drop goes where the drag came in.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    expectShown("7");
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -69,6 +71,17 @@ TEST_F(DxfDialogTest, OpensEmptyWithTheDataFileBoxChecked)
     EXPECT_FALSE(dialog.okButton()->pixmap().isNull());
     EXPECT_TRUE(QFileInfo::exists(SettingsFilePath()));
     EXPECT_EQ(box.logMessages().size(), 1);
+}
+
+// The name box is one line, as the window's boxes are: a paste keeps its
+// first line.
+TEST_F(DxfDialogTest, TheNameBoxKeepsAPastesFirstLine)
+{
+    DxfDialog dialog(inputs, SpringRecord{}, true, ui);
+    QGuiApplication::clipboard()->setText(QStringLiteral("線図\r\n2"));
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(dialog.nameBox(), &paste);
+    EXPECT_EQ(dialog.nameBox()->text(), QStringLiteral("線図"));
 }
 
 TEST_F(DxfDialogTest, WhileWritingTheButtonsAreOffAndACloseWaitsForTheEnd)

@@ -57,6 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
                "SppOnly,30,5.0,7,25,18,---,,36,"},
         SpCase{"AnEmptyInitialCompressionStops", "all", {{field::InitialCompression, ""}}, ",30,,7,,,,,,"},
         SpCase{"AnEmptyPlateStopsAfterTheStartLoad", "all", {{field::PlateThickness, ""}}, ",30,5.0,7,25,18,15,29.5,,"},
+        // A line break is no number: the record, which no data file is
+        // written from, stops where the box is read.
+        SpCase{"ALineBreakBeforeTheInitialCompressionStops", "all", {{field::InitialCompression, "\n2"}},
+               ",30,\n2,7,,,,,,"},
+        SpCase{"ALineBreakAfterTheStrokeStops", "all", {{field::Stroke, "1.6\n"}}, ",30,5.0,1.6\n,25,,,,,"},
+        SpCase{"AWindowsLineEndAfterTheBiteStops", "all", {{field::Bite, "3\r\n"}}, ",30,5.0,7,25,18,15,29.5,,"},
         // The plate is emptied by the switch to mode "part".
         SpCase{"PressureOnlyTakesTheDistanceBeforeBottomDeadCentre", "part",
                {{field::PlateThickness, ""}, {field::Bite, "0"}, {field::StartBeforeBottom, "3"},

@@ -5,6 +5,9 @@
 #include "services/inifile.h"
 #include "total/totaltestsupport.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -62,6 +65,18 @@ TEST(TotalDialogWindow, OpensCompactExpandsForTwoFilesAndClosesAfterTheSave)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(f.box.logMessages().filter(QStringLiteral("■Err")).isEmpty());
+}
+
+// The name box is one line, as the window's boxes are: a paste keeps its
+// first line.
+TEST(TotalDialogWindow, TheNameBoxKeepsAPastesFirstLine)
+{
+    Fixture f;
+    TotalDialog dialog(nullptr, f.ui);
+    QGuiApplication::clipboard()->setText(QStringLiteral("合計\n2"));
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(dialog.nameBox(), &paste);
+    EXPECT_EQ(dialog.nameBox()->text(), QStringLiteral("合計"));
 }
 
 TEST(TotalDialogWindow, ShowsThePressedPictureWhileAButtonIsHeldAndLogsAMissingOne)

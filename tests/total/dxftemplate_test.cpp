@@ -42,4 +42,8 @@ TEST(DxfTemplate, RefusesAMissingValueOrARowBreak)
 TEST(DxfSafeText, TurnsControlCharactersIntoBlanks)
 {
     EXPECT_EQ(dxfSafeText(QStringLiteral("a\r\nb\tc\x7f" "d　合")), QStringLiteral("a  b c d　合"));
+    // The first character and the last, and a text that is all control.
+    EXPECT_EQ(dxfSafeText(QStringLiteral("SWL30\n")), QStringLiteral("SWL30 "));
+    EXPECT_EQ(dxfSafeText(QStringLiteral("\x9f" "SWL30")), QStringLiteral(" SWL30"));
+    EXPECT_EQ(dxfSafeText(QStringLiteral("\r")), QStringLiteral(" "));
 }
