@@ -51,10 +51,12 @@ int sqlLengthLimit()
 }
 
 // What a catalogue needs of SQLite, and no more.
-void limitQueries(sqlite3* db)
+void limitQueries(sqlite3* db, CatalogueDatabase kind)
 {
+    const CatalogueCaps& caps = catalogueCaps();
+    const qint64 longest = kind == CatalogueDatabase::InPlace ? caps.valueBytes : std::max(caps.valueBytes, caps.copyBytes);
     const std::pair<int, int> limits[] = {
-        {SQLITE_LIMIT_LENGTH, catalogueLengthLimit()},
+        {SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(longest, INT_MAX))},
         {SQLITE_LIMIT_SQL_LENGTH, sqlLengthLimit()},
         {SQLITE_LIMIT_COLUMN, kCatalogueColumns},
         {SQLITE_LIMIT_EXPR_DEPTH, 20},
@@ -70,10 +72,14 @@ void limitQueries(sqlite3* db)
         sqlite3_limit(db, limit, value);
 }
 
-// How many of SQLite's steps run between two looks at the clock: a few
-// microseconds' work, so a look costs nothing, and the deadline is kept to
-// well within a millisecond.
-constexpr int kStepsBetweenLooks = 10000;
+// How many of SQLite's steps run between two looks at the clock. Most take
+// nanoseconds, but one may read a whole value up to the cap, or follow a
+// row's chain of overflow pages to a field past values it never reads, each
+// page read again from the system when the chain outgrows SQLite's cache: a
+// millisecond or more a step in a file of a few MB. A look every ten steps
+// stops a query a few such steps past its deadline, and costs about one
+// percent of a series' lookup.
+constexpr int kStepsBetweenLooks = 10;
 
 int pastDeadline(void* deadline)
 {
@@ -118,12 +124,6 @@ void forgetMemoryRefusals() { gSystemRefused = false; }
 
 bool systemRefusedMemory() { return gMemoryWatched && gSystemRefused; }
 
-int catalogueLengthLimit()
-{
-    const CatalogueCaps& caps = catalogueCaps();
-    return static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX));
-}
-
 void QueryDeadline::start()
 {
     ms = jetReaderDeadlineMs();
@@ -133,7 +133,8 @@ void QueryDeadline::start()
 // The table list of the schema that the refusal below reads came with 3.37.
 static_assert(SQLITE_VERSION_NUMBER >= 3037000);
 
-int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags)
+int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
+                          int flags)
 {
     // The process's only SQLite use is the catalogue's.
     sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
@@ -150,7 +151,7 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDead
     }
     if (rc != SQLITE_OK)
         return rc;
-    limitQueries(*db);
+    limitQueries(*db, kind);
     sqlite3_progress_handler(*db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
     return SQLITE_OK;
 }
