@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace tolvane {
@@ -118,6 +119,64 @@ const bool gMemoryWatched = [] {
     return sqlite3_config(SQLITE_CONFIG_MALLOC, &watched) == SQLITE_OK;
 }();
 
+// A schema row of a table or an index by its type, or of none: SQLite
+// refuses the schema when a row's text makes anything of another type than
+// the row names.
+bool tableOrIndex(sqlite3_stmt* row)
+{
+    if (sqlite3_column_type(row, 0) == SQLITE_NULL)
+        return true;
+    if (sqlite3_column_type(row, 0) != SQLITE_TEXT)
+        return false;
+    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
+    return std::strcmp(type, "table") == 0 || std::strcmp(type, "index") == 0;
+}
+
+// What a row names, its kind as the log shows it ("ビュー SWB").
+QString objectNamed(sqlite3_stmt* row)
+{
+    const auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, c))); };
+    static const std::pair<const char*, const char*> kinds[] = {
+        {"view", "ビュー"}, {"trigger", "トリガー"}, {"virtual", "仮想テーブル"}, {"generated", "生成列"}};
+    const QString type = text(0);
+    QString kind = type;
+    for (const auto& [name, shown] : kinds) {
+        if (type == QLatin1String(name))
+            kind = QString::fromUtf8(shown);
+    }
+    return kind + QLatin1Char(' ') + text(1);
+}
+
+// Whether a schema row's text holds a word without which nothing computed can
+// be made: AS (a view, a generated column, a table made from a query),
+// TRIGGER or VIRTUAL. SQLite reads a keyword only as a whole name, between
+// characters that cannot be in one, so it is also a whole run of ASCII
+// letters, whatever their case. A word in quotes or in a comment counts as
+// well: at worst the schema is then asked of SQLite.
+bool mayMakeComputed(const unsigned char* text, int bytes)
+{
+    const auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    for (int i = 0; i < bytes;) {
+        const int start = i;
+        while (i < bytes && letter(text[i]))
+            ++i;
+        if (i == start) {
+            ++i;
+            continue;
+        }
+        const std::string_view word(reinterpret_cast<const char*>(text + start), static_cast<std::size_t>(i - start));
+        for (const std::string_view keyword : {"as", "trigger", "virtual"}) {
+            const auto same = [](char a, char b) { return (a | 0x20) == b; };  // b is in lower case
+            if (std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(), same))
+                return true;
+        }
+    }
+    return false;
+}
+
+// As many operations as SQLite allows a program.
+constexpr int kUnboundedOperations = INT_MAX;
+
 }  // namespace
 
 void forgetMemoryRefusals() { gSystemRefused = false; }
@@ -158,28 +217,42 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDead
 
 int firstComputedObject(sqlite3* db, QString* found)
 {
+    // The schema's rows in one pass, which also has SQLite read the schema
+    // (every query needs it read): a row of another type than a table or an
+    // index, or one whose text may make something computed.
+    sqlite3_stmt* prepared = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_schema", -1, &prepared, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+    bool plain = true;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+            if (!tableOrIndex(prepared)) {
+                *found = objectNamed(prepared);
+                return rc;
+            }
+            plain = plain && !mayMakeComputed(sqlite3_column_text(prepared, 2), sqlite3_column_bytes(prepared, 2));
+        }
+    }
+    if (rc != SQLITE_DONE || plain)
+        return rc;
+    // What SQLite made of the schema: a view or a virtual table, whatever
+    // type its row claims, or a generated column. The table list's own
+    // program holds a few operations a table, so a file of many tables is
+    // bounded here by the memory bound and the deadline alone, not by the
+    // limit on a query's operations.
     static const char sql[] =
-        "SELECT type, name FROM sqlite_schema WHERE type NOT IN ('table', 'index') "
-        "UNION ALL SELECT type, name FROM pragma_table_list WHERE schema = 'main' AND type IN ('view', 'virtual') "
+        "SELECT type, name FROM pragma_table_list WHERE schema = 'main' AND type IN ('view', 'virtual') "
         "UNION ALL SELECT 'generated', t.name || '.' || c.name FROM pragma_table_list AS t, "
         "pragma_table_xinfo(t.name, 'main') AS c WHERE t.schema = 'main' AND c.hidden IN (2, 3) LIMIT 1";
-    sqlite3_stmt* prepared = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+    const int operations = sqlite3_limit(db, SQLITE_LIMIT_VDBE_OP, kUnboundedOperations);
+    finalize.reset();
+    rc = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
+    finalize.reset(prepared);
     if (rc == SQLITE_OK)
         rc = sqlite3_step(prepared);
-    if (rc != SQLITE_ROW)
-        return rc;
-    const auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(prepared, c))); };
-    static const std::pair<const char*, const char*> kinds[] = {
-        {"view", "ビュー"}, {"trigger", "トリガー"}, {"virtual", "仮想テーブル"}, {"generated", "生成列"}};
-    const QString type = text(0);
-    QString kind = type;
-    for (const auto& [name, shown] : kinds) {
-        if (type == QLatin1String(name))
-            kind = QString::fromUtf8(shown);
-    }
-    *found = kind + QLatin1Char(' ') + text(1);
+    sqlite3_limit(db, SQLITE_LIMIT_VDBE_OP, operations);
+    if (rc == SQLITE_ROW)
+        *found = objectNamed(prepared);
     return rc;
 }
 

@@ -474,6 +474,7 @@ TEST_F(CatalogueLayer, AFileOfMoreThanTablesOfValuesIsRefusedAtOnce)
         {QStringLiteral("CREATE VIEW SWB AS SELECT printf('%*d', 1214748364800, 1) AS NO"), holding("ビュー SWB")},
         {QStringLiteral("CREATE TABLE SWB (NO, x AS (printf('%.*c', 60000000, 'x'))); INSERT INTO SWB (NO) VALUES (1)"),
          holding("生成列 SWB.x")},
+        {QStringLiteral("CREATE TABLE SWB (NO, \"x\" TEXT GENERATED ALWAYS AS ('x') STORED)"), holding("生成列 SWB.x")},
         {QStringLiteral("CREATE TABLE SWB (NO); CREATE TRIGGER t AFTER INSERT ON SWB BEGIN SELECT 1; END"), holding("トリガー t")},
         {QStringLiteral("CREATE VIRTUAL TABLE SWB USING rtree(NO, x0, x1)"), holding("仮想テーブル SWB")},
         {QStringLiteral("CREATE TABLE SWB (%1)").arg(columns.join(u',')),
@@ -496,6 +497,32 @@ TEST_F(CatalogueLayer, AFileOfMoreThanTablesOfValuesIsRefusedAtOnce)
     makeDatabase(path, QStringLiteral("CREATE TABLE W (%1); INSERT INTO W (c1) VALUES (1);").arg(columns.mid(1).join(u',')));
     EXPECT_EQ(query("SELECT * FROM [W];").rows.value(0).size(), 255);
 
+    // A schema that SQLite cannot use is the file's fault, whatever SQLite
+    // calls it: here a schema format it does not know.
+    const QString format = dir.filePath(QStringLiteral("format.mdb"));
+    makeDatabase(format, QStringLiteral("CREATE TABLE SWB (NO);"));
+    QByteArray bytes = readAll(format);
+    bytes[47] = 5;
+    writeAll(format, bytes);
+    expectBoundedFailure([&] { runCatalogueQuery(format, kConnect, QStringLiteral("SELECT * FROM [SWB];")); }, 3049,
+                         QStringLiteral("構造が正しくありません (unsupported file format)"), format);
+}
+
+// However many tables a file has, it is read, or refused for what it holds;
+// the check of its schema runs out of nothing but memory and time.
+TEST_F(CatalogueLayer, AFileOfManyTablesIsReadOrRefusedForWhatItHolds)
+{
+    QString tables = QStringLiteral("BEGIN; CREATE TABLE SWB (NO TEXT); INSERT INTO SWB VALUES ('SWB1');");
+    for (int t = 0; t < 5000; ++t)
+        tables += QStringLiteral("CREATE TABLE T%1 (x REAL COLLATE NOCASE);").arg(t);
+    const QString file = dir.filePath(QStringLiteral("tables.mdb"));
+    makeDatabase(file, tables + QStringLiteral("COMMIT;"));
+    const auto series = [&] { return runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [SWB];")).rows.size(); };
+    EXPECT_EQ(series(), 1);
+    makeDatabase(file, QStringLiteral("CREATE TABLE \"as\" (\"view as trigger\", \"virtual\");"));  // names, not keywords
+    EXPECT_EQ(series(), 1);
+    makeDatabase(file, QStringLiteral("CREATE TABLE G (NO, x AS (1));"));
+    expectBoundedFailure(series, 3049, QStringLiteral("生成列 G.x を含むため読み込みません"), file);
 }
 
 // What a query computes is bounded as the reading of a Jet file is: in time
