@@ -242,18 +242,18 @@ public:
 private:
     void open(const std::string& file)
     {
-        const int rc = openImmutable(file);
+        const int rc = openImmutable(file, CatalogueDatabase::InPlace);
         if (rc != SQLITE_OK)
             fail(rc);
     }
 
     // Any database left open before is closed first. A copy's name goes
     // through its folder's handle, which only handleVfs() opens as it is.
-    int openImmutable(const std::string& file)
+    int openImmutable(const std::string& file, CatalogueDatabase kind)
     {
         db_.reset();
         sqlite3* db = nullptr;
-        const int rc = openCatalogueDatabase(file, &db, &deadline_);
+        const int rc = openCatalogueDatabase(file, &db, &deadline_, kind);
         db_.reset(db);
         return rc;
     }
@@ -281,7 +281,7 @@ private:
     // (and, when it records one, the digest of the file's content).
     bool openCopy(const QString& made)
     {
-        if (openImmutable(copy_.path()) != SQLITE_OK)
+        if (openImmutable(copy_.path(), CatalogueDatabase::Copy) != SQLITE_OK)
             return false;
         deadline_.start();
         sqlite3_stmt* stmt = nullptr;
@@ -400,7 +400,8 @@ private:
             refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
                    QStringLiteral(" バイト) に達したため読み込みを止めました"));
         case SQLITE_TOOBIG:
-            refuse(QStringLiteral("値または行が上限 (") + QString::number(catalogueLengthLimit()) +
+            refuse(QStringLiteral("値または行が上限 (") +
+                   QString::number(sqlite3_limit(db_.get(), SQLITE_LIMIT_LENGTH, -1)) +
                    QStringLiteral(" バイト) を超えるため読み込みを止めました"));
         case SQLITE_CORRUPT:
             refuse(malformed(message));

@@ -280,7 +280,7 @@ std::string sourceOf(const std::string& copy)
     std::string file;
     QueryDeadline deadline;
     deadline.start();
-    if (openCatalogueDatabase(copy, &db, &deadline, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
+    if (openCatalogueDatabase(copy, &db, &deadline, CatalogueDatabase::Copy, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT file FROM \"") + jetcopy::kSourceView + '"';
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&

@@ -5,12 +5,14 @@
 #include "catalogue/jetcopy.h"
 
 #include <sqlite3.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace tolvane {
@@ -51,10 +53,12 @@ int sqlLengthLimit()
 }
 
 // What a catalogue needs of SQLite, and no more.
-void limitQueries(sqlite3* db)
+void limitQueries(sqlite3* db, CatalogueDatabase kind)
 {
+    const CatalogueCaps& caps = catalogueCaps();
+    const qint64 longest = kind == CatalogueDatabase::InPlace ? caps.valueBytes : std::max(caps.valueBytes, caps.copyBytes);
     const std::pair<int, int> limits[] = {
-        {SQLITE_LIMIT_LENGTH, catalogueLengthLimit()},
+        {SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(longest, INT_MAX))},
         {SQLITE_LIMIT_SQL_LENGTH, sqlLengthLimit()},
         {SQLITE_LIMIT_COLUMN, kCatalogueColumns},
         {SQLITE_LIMIT_EXPR_DEPTH, 20},
@@ -70,14 +74,24 @@ void limitQueries(sqlite3* db)
         sqlite3_limit(db, limit, value);
 }
 
-// How many of SQLite's steps run between two looks at the clock: a few
-// microseconds' work, so a look costs nothing, and the deadline is kept to
-// well within a millisecond.
-constexpr int kStepsBetweenLooks = 10000;
+// How many of SQLite's steps run between two looks at the clock. Most take
+// nanoseconds, but one may read a whole value up to the cap, or follow a
+// row's chain of overflow pages to a field past values it never reads, each
+// page read again from the system when the chain outgrows SQLite's cache: a
+// millisecond or more a step in a file of a few MB. A look every ten steps
+// stops a query a few such steps past its deadline, and costs about one
+// percent of a series' lookup.
+constexpr int kStepsBetweenLooks = 10;
 
+// The deadline is looked at on the monotonic clock that steady_clock reads,
+// as of the system's last tick: at most a tick (some milliseconds) late, and
+// read in a quarter of the time a precise reading takes.
 int pastDeadline(void* deadline)
 {
-    return std::chrono::steady_clock::now() >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    const std::chrono::steady_clock::time_point at(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
+    return at >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
 }
 
 // SQLite's own allocator, and whether it failed since the last look: the
@@ -112,17 +126,69 @@ const bool gMemoryWatched = [] {
     return sqlite3_config(SQLITE_CONFIG_MALLOC, &watched) == SQLITE_OK;
 }();
 
+// A schema row of a table or an index by its type, or of none: SQLite
+// refuses the schema when a row's text makes anything of another type than
+// the row names.
+bool tableOrIndex(sqlite3_stmt* row)
+{
+    if (sqlite3_column_type(row, 0) == SQLITE_NULL)
+        return true;
+    if (sqlite3_column_type(row, 0) != SQLITE_TEXT)
+        return false;
+    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
+    return std::strcmp(type, "table") == 0 || std::strcmp(type, "index") == 0;
+}
+
+// What a row names, its kind as the log shows it ("ビュー SWB").
+QString objectNamed(sqlite3_stmt* row)
+{
+    const auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, c))); };
+    static const std::pair<const char*, const char*> kinds[] = {
+        {"view", "ビュー"}, {"trigger", "トリガー"}, {"virtual", "仮想テーブル"}, {"generated", "生成列"}};
+    const QString type = text(0);
+    QString kind = type;
+    for (const auto& [name, shown] : kinds) {
+        if (type == QLatin1String(name))
+            kind = QString::fromUtf8(shown);
+    }
+    return kind + QLatin1Char(' ') + text(1);
+}
+
+// Whether a schema row's text holds a word without which nothing computed can
+// be made: AS (a view, a generated column, a table made from a query),
+// TRIGGER or VIRTUAL. SQLite reads a keyword only as a whole name, between
+// characters that cannot be in one, so it is also a whole run of ASCII
+// letters, whatever their case. A word in quotes or in a comment counts as
+// well: at worst the schema is then asked of SQLite.
+bool mayMakeComputed(const unsigned char* text, int bytes)
+{
+    const auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    for (int i = 0; i < bytes;) {
+        const int start = i;
+        while (i < bytes && letter(text[i]))
+            ++i;
+        if (i == start) {
+            ++i;
+            continue;
+        }
+        const std::string_view word(reinterpret_cast<const char*>(text + start), static_cast<std::size_t>(i - start));
+        for (const std::string_view keyword : {"as", "trigger", "virtual"}) {
+            const auto same = [](char a, char b) { return (a | 0x20) == b; };  // b is in lower case
+            if (std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(), same))
+                return true;
+        }
+    }
+    return false;
+}
+
+// As many operations as SQLite allows a program.
+constexpr int kUnboundedOperations = INT_MAX;
+
 }  // namespace
 
 void forgetMemoryRefusals() { gSystemRefused = false; }
 
 bool systemRefusedMemory() { return gMemoryWatched && gSystemRefused; }
-
-int catalogueLengthLimit()
-{
-    const CatalogueCaps& caps = catalogueCaps();
-    return static_cast<int>(std::min<qint64>(std::max(caps.valueBytes, caps.copyBytes), INT_MAX));
-}
 
 void QueryDeadline::start()
 {
@@ -133,7 +199,8 @@ void QueryDeadline::start()
 // The table list of the schema that the refusal below reads came with 3.37.
 static_assert(SQLITE_VERSION_NUMBER >= 3037000);
 
-int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags)
+int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
+                          int flags)
 {
     // The process's only SQLite use is the catalogue's.
     sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
@@ -150,35 +217,49 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDead
     }
     if (rc != SQLITE_OK)
         return rc;
-    limitQueries(*db);
+    limitQueries(*db, kind);
     sqlite3_progress_handler(*db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
     return SQLITE_OK;
 }
 
 int firstComputedObject(sqlite3* db, QString* found)
 {
+    // The schema's rows in one pass, which also has SQLite read the schema
+    // (every query needs it read): a row of another type than a table or an
+    // index, or one whose text may make something computed.
+    sqlite3_stmt* prepared = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_schema", -1, &prepared, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+    bool plain = true;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+            if (!tableOrIndex(prepared)) {
+                *found = objectNamed(prepared);
+                return rc;
+            }
+            plain = plain && !mayMakeComputed(sqlite3_column_text(prepared, 2), sqlite3_column_bytes(prepared, 2));
+        }
+    }
+    if (rc != SQLITE_DONE || plain)
+        return rc;
+    // What SQLite made of the schema: a view or a virtual table, whatever
+    // type its row claims, or a generated column. The table list's own
+    // program holds a few operations a table, so a file of many tables is
+    // bounded here by the memory bound and the deadline alone, not by the
+    // limit on a query's operations.
     static const char sql[] =
-        "SELECT type, name FROM sqlite_schema WHERE type NOT IN ('table', 'index') "
-        "UNION ALL SELECT type, name FROM pragma_table_list WHERE schema = 'main' AND type IN ('view', 'virtual') "
+        "SELECT type, name FROM pragma_table_list WHERE schema = 'main' AND type IN ('view', 'virtual') "
         "UNION ALL SELECT 'generated', t.name || '.' || c.name FROM pragma_table_list AS t, "
         "pragma_table_xinfo(t.name, 'main') AS c WHERE t.schema = 'main' AND c.hidden IN (2, 3) LIMIT 1";
-    sqlite3_stmt* prepared = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalize(prepared, sqlite3_finalize);
+    const int operations = sqlite3_limit(db, SQLITE_LIMIT_VDBE_OP, kUnboundedOperations);
+    finalize.reset();
+    rc = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
+    finalize.reset(prepared);
     if (rc == SQLITE_OK)
         rc = sqlite3_step(prepared);
-    if (rc != SQLITE_ROW)
-        return rc;
-    const auto text = [&](int c) { return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(prepared, c))); };
-    static const std::pair<const char*, const char*> kinds[] = {
-        {"view", "ビュー"}, {"trigger", "トリガー"}, {"virtual", "仮想テーブル"}, {"generated", "生成列"}};
-    const QString type = text(0);
-    QString kind = type;
-    for (const auto& [name, shown] : kinds) {
-        if (type == QLatin1String(name))
-            kind = QString::fromUtf8(shown);
-    }
-    *found = kind + QLatin1Char(' ') + text(1);
+    sqlite3_limit(db, SQLITE_LIMIT_VDBE_OP, operations);
+    if (rc == SQLITE_ROW)
+        *found = objectNamed(prepared);
     return rc;
 }
 

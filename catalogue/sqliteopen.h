@@ -35,15 +35,18 @@ struct QueryDeadline {
     void start();
 };
 
+// What is opened, which sets SQLite's bound on the length of a value (and
+// of a row SQLite makes): a catalogue file read in place may hold no value
+// over the value cap, so that is its bound, and no step of a query reads
+// more of it; a Jet file's copy keeps the copy's cap, as a row of it may hold
+// several values.
+enum class CatalogueDatabase { InPlace, Copy };
+
 // Opens file (an absolute path) as above, with flags added to
 // SQLITE_OPEN_READONLY. deadline is looked at while the connection lives.
 // As with sqlite3_open_v2, *db is to be closed even when this fails.
-int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, int flags = 0);
-
-// SQLite's bound on the length of a value, which is also one on a whole
-// row: a value is held to its cap as it is read, but a row holds several
-// values, so the bound is the copy's cap.
-int catalogueLengthLimit();
+int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
+                          int flags = 0);
 
 // Whether the system refused SQLite memory since forgetMemoryRefusals():
 // when it did, SQLite's "out of memory" is a limit of the user's (ulimit -v),

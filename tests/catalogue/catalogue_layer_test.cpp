@@ -10,6 +10,7 @@
 #include "support/error_of.h"
 
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -49,6 +50,49 @@ INSERT INTO DB_VERSION VALUES ('2025.01');
 INSERT INTO DB_VERSION VALUES ('2026.12');
 )sql";
 
+// A file of a few MB whose SWB reads as 5,184 rows, each a text of bytes
+// characters before its D1 of 5: at SQLite's least page size (512 bytes),
+// the table's one leaf page is made every child of an interior page, itself
+// made every child of the root. SQLite reaches the D1 of each row along the
+// text's whole chain of overflow pages, more pages than its cache holds.
+void makeRepeatedRows(const QString& file, int bytes)
+{
+    constexpr int kPage = 512;
+    makeDatabase(file, QStringLiteral("PRAGMA page_size = %1; CREATE TABLE SWB (NO TEXT, x TEXT, D1 REAL);"
+                                      "INSERT INTO SWB VALUES ('SWB1', printf('%.*c', %2, 'x'), 5);")
+                           .arg(kPage)
+                           .arg(bytes));
+    QByteArray data = readAll(file);
+    const auto put = [](QByteArray& to, int at, quint32 value, int size) {
+        for (int i = size - 1; i >= 0; --i, value >>= 8)
+            to[at + i] = static_cast<char>(value & 0xff);
+    };
+    // A table's interior page with 71 cells (a child and a one-byte key each)
+    // and its right-most child, all of them child.
+    const auto interior = [&](quint32 child) {
+        constexpr int kCells = 71;
+        QByteArray page(kPage, '\0');
+        page[0] = 0x05;
+        put(page, 3, kCells, 2);
+        put(page, 5, kPage - 5 * kCells, 2);
+        put(page, 8, child, 4);
+        for (int c = 0; c < kCells; ++c) {
+            const int at = kPage - 5 * (c + 1);
+            put(page, 12 + 2 * c, at, 2);
+            put(page, at, child, 4);
+            page[at + 4] = static_cast<char>(c + 1);
+        }
+        return page;
+    };
+    const quint32 pages = static_cast<quint32>(data.size() / kPage);
+    const int root = kPage;  // page 2, the table's first, a leaf of one row
+    ASSERT_EQ(data[root], 0x0d);
+    data += data.mid(root, kPage) + interior(pages + 1);
+    data.replace(root, kPage, interior(pages + 2));
+    put(data, 28, pages + 2, 4);  // the file's size in pages
+    writeAll(file, data);
+}
+
 class CatalogueLayer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,18 +124,19 @@ protected:
         return -1;
     }
 
-    // read, in a child process that an alarm ends after a minute and (but
-    // under the address sanitizer, whose allocator keeps its own room) an
-    // address-space limit of 1 GiB above the test's, fails with number, the
-    // reason ending its description and logged after "<file> の"; the
-    // fixture still reads after it, or, when the failure is remembered for
-    // the file as it is, only once the file has changed. A read that hangs
-    // or takes memory without bound fails the test instead of stopping it.
+    // read, in a child process that an alarm ends after seconds (a minute
+    // unless told) and (but under the address sanitizer, whose allocator
+    // keeps its own room) an address-space limit of 1 GiB above the test's,
+    // fails with number, the reason ending its description and logged after
+    // "<file> の"; the fixture still reads after it, or, when the failure is
+    // remembered for the file as it is, only once the file has changed. A
+    // read that hangs or takes memory without bound fails the test instead
+    // of stopping it.
     void expectBoundedFailure(const std::function<void()>& read, int number, const QString& reason, const QString& file,
-                              bool remembered = false)
+                              bool remembered = false, unsigned seconds = 60)
     {
         const auto run = [&] {
-            ::alarm(60);
+            ::alarm(seconds);
 #if !defined(__SANITIZE_ADDRESS__)
             rlim_t pages = 0;
             std::ifstream("/proc/self/statm") >> pages;
@@ -304,7 +349,7 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
     EXPECT_EQ(query("SELECT * FROM [MiB];").rows[0][0].size(), 1 << 20);
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [BIG];")), 3049);
     EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path +
-                                               QStringLiteral(" のクエリの値が上限 (1048576 バイト) を超えるため読み込みを止めました")));
+                                               QStringLiteral(" の値または行が上限 (1048576 バイト) を超えるため読み込みを止めました")));
     setCatalogueCaps({.rows = 2});
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3049);
     EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path +
@@ -429,6 +474,7 @@ TEST_F(CatalogueLayer, AFileOfMoreThanTablesOfValuesIsRefusedAtOnce)
         {QStringLiteral("CREATE VIEW SWB AS SELECT printf('%*d', 1214748364800, 1) AS NO"), holding("ビュー SWB")},
         {QStringLiteral("CREATE TABLE SWB (NO, x AS (printf('%.*c', 60000000, 'x'))); INSERT INTO SWB (NO) VALUES (1)"),
          holding("生成列 SWB.x")},
+        {QStringLiteral("CREATE TABLE SWB (NO, \"x\" TEXT GENERATED ALWAYS AS ('x') STORED)"), holding("生成列 SWB.x")},
         {QStringLiteral("CREATE TABLE SWB (NO); CREATE TRIGGER t AFTER INSERT ON SWB BEGIN SELECT 1; END"), holding("トリガー t")},
         {QStringLiteral("CREATE VIRTUAL TABLE SWB USING rtree(NO, x0, x1)"), holding("仮想テーブル SWB")},
         {QStringLiteral("CREATE TABLE SWB (%1)").arg(columns.join(u',')),
@@ -450,6 +496,33 @@ TEST_F(CatalogueLayer, AFileOfMoreThanTablesOfValuesIsRefusedAtOnce)
     // As many columns as a Jet table may have are read.
     makeDatabase(path, QStringLiteral("CREATE TABLE W (%1); INSERT INTO W (c1) VALUES (1);").arg(columns.mid(1).join(u',')));
     EXPECT_EQ(query("SELECT * FROM [W];").rows.value(0).size(), 255);
+
+    // A schema that SQLite cannot use is the file's fault, whatever SQLite
+    // calls it: here a schema format it does not know.
+    const QString format = dir.filePath(QStringLiteral("format.mdb"));
+    makeDatabase(format, QStringLiteral("CREATE TABLE SWB (NO);"));
+    QByteArray bytes = readAll(format);
+    bytes[47] = 5;
+    writeAll(format, bytes);
+    expectBoundedFailure([&] { runCatalogueQuery(format, kConnect, QStringLiteral("SELECT * FROM [SWB];")); }, 3049,
+                         QStringLiteral("構造が正しくありません (unsupported file format)"), format);
+}
+
+// However many tables a file has, it is read, or refused for what it holds;
+// the check of its schema runs out of nothing but memory and time.
+TEST_F(CatalogueLayer, AFileOfManyTablesIsReadOrRefusedForWhatItHolds)
+{
+    QString tables = QStringLiteral("BEGIN; CREATE TABLE SWB (NO TEXT); INSERT INTO SWB VALUES ('SWB1');");
+    for (int t = 0; t < 5000; ++t)
+        tables += QStringLiteral("CREATE TABLE T%1 (x REAL COLLATE NOCASE);").arg(t);
+    const QString file = dir.filePath(QStringLiteral("tables.mdb"));
+    makeDatabase(file, tables + QStringLiteral("COMMIT;"));
+    const auto series = [&] { return runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [SWB];")).rows.size(); };
+    EXPECT_EQ(series(), 1);
+    makeDatabase(file, QStringLiteral("CREATE TABLE \"as\" (\"view as trigger\", \"virtual\");"));  // names, not keywords
+    EXPECT_EQ(series(), 1);
+    makeDatabase(file, QStringLiteral("CREATE TABLE G (NO, x AS (1));"));
+    expectBoundedFailure(series, 3049, QStringLiteral("生成列 G.x を含むため読み込みません"), file);
 }
 
 // What a query computes is bounded as the reading of a Jet file is: in time
@@ -459,7 +532,7 @@ TEST_F(CatalogueLayer, AFileOfMoreThanTablesOfValuesIsRefusedAtOnce)
 // (3049, naming the bound).
 TEST_F(CatalogueLayer, WhatAQueryComputesIsBoundedInTimeAndMemory)
 {
-    const QString value = QStringLiteral("printf('%.*c', 60000000, '%1')");
+    const QStringList values(160, QStringLiteral("printf('%.*c', 1000000, 'x')"));  // each within the value cap
     const struct {
         QString sql;
         int number;
@@ -467,10 +540,10 @@ TEST_F(CatalogueLayer, WhatAQueryComputesIsBoundedInTimeAndMemory)
     } cases[] = {
         {QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r WHERE n < 0"), 3051,
          QStringLiteral("読み込みが 0.1 秒で終わらず、打ち切りました")},
-        {QStringLiteral("SELECT %1, %2, %3").arg(value.arg(u"a"), value.arg(u"b"), value.arg(u"c")), 3049,
+        {QStringLiteral("SELECT ") + values.join(u','), 3049,
          QStringLiteral("メモリが上限 (134217728 バイト) に達したため読み込みを止めました")},
-        {QStringLiteral("SELECT zeroblob(70000000)"), 3049,
-         QStringLiteral("値または行が上限 (67108864 バイト) を超えるため読み込みを止めました")},
+        {QStringLiteral("SELECT zeroblob(1048577)"), 3049,
+         QStringLiteral("値または行が上限 (1048576 バイト) を超えるため読み込みを止めました")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sql.toStdString());
@@ -496,9 +569,10 @@ TEST_F(CatalogueLayer, TheUsersOwnMemoryLimitIsNoDamage)
         ::setrlimit(RLIMIT_AS, &limit);
         const QString reason = QStringLiteral("メモリが上限 (") + QString::number(bytes) +
                                QStringLiteral(" バイト) に達したため読み込みを止めました");
-        const std::optional<VbError> e = failureOf([&] {
-            query("SELECT printf('%.*c', 60000000, 'a'), printf('%.*c', 60000000, 'b')");
-        });
+        // 110 MB in one row, past the limit but within SQLite's own bound.
+        const QStringList values(110, QStringLiteral("printf('%.*c', 1000000, 'x')"));
+        const std::optional<VbError> e =
+            failureOf([&] { runCatalogueQuery(path, kConnect, QStringLiteral("SELECT ") + values.join(u',')); });
         const bool held = e && e->number() == 3051 &&
                           e->description().endsWith(QStringLiteral("（") + reason + QStringLiteral("）")) &&
                           sandbox.logMessages().contains(QStringLiteral("□Eve：") + path + QStringLiteral(" の") + reason) &&
@@ -507,6 +581,36 @@ TEST_F(CatalogueLayer, TheUsersOwnMemoryLimitIsNoDamage)
         std::_Exit(held ? 0 : 1);
     };
     EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+}
+
+// A query's deadline runs from its own start, however long ago its file was
+// opened, and a query ends soon after it, however long SQLite's steps: no
+// step of a file read in place reads a value over the cap, even one the
+// query does not keep, and the clock is looked at every few steps.
+TEST_F(CatalogueLayer, EveryQueryEndsAtItsOwnDeadline)
+{
+    setJetReader({}, 200);
+    const QString count = QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < 20000) "
+                                         "SELECT count(*) AS n FROM r");
+    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
+    QThread::msleep(300);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(runCatalogueQuery(path, kConnect, count).field(0, u"n"), "20000");
+
+    const QString file = dir.filePath(QStringLiteral("crafted.mdb"));
+    makeDatabase(file, QStringLiteral("CREATE TABLE SWB (NO TEXT, x TEXT); INSERT INTO SWB VALUES ('SWB1', "
+                                      "printf('%.*c', 1048577, 'x'));"));
+    const auto series = [&] { runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [SWB];"), {u"NO"}); };
+    expectBoundedFailure(series, 3049, QStringLiteral("値または行が上限 (1048576 バイト) を超えるため読み込みを止めました"),
+                         file);
+
+    // Rows that take milliseconds each: stopped within the alarm's three
+    // seconds of a deadline of 0.1.
+    QFile::remove(file);
+    makeRepeatedRows(file, 8000000);
+    setJetReader({}, 100);
+    const auto diameter = [&] { runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [SWB] WHERE [D1] =20;")); };
+    expectBoundedFailure(diameter, 3051, QStringLiteral("読み込みが 0.1 秒で終わらず、打ち切りました"), file, false, 3);
 }
 
 }  // namespace
