@@ -120,6 +120,13 @@ public:
             // Nothing of the file is read while a writer's changes are not in it.
             writerFiles_ = writerFilesOf(file, source_);
             refuseUnwrittenChanges();
+            // One step of SQLite may walk a row's whole chain of pages before
+            // the deadline is looked at again: the file is held to what a
+            // Jet file's copy may take, so no step can outlast the deadline
+            // by much.
+            if (key.size > catalogueCaps().copyBytes)
+                refuse(QStringLiteral("ファイルが上限 (") + QString::number(catalogueCaps().copyBytes) +
+                       QStringLiteral(" バイト) を超えるため読み込みません"));
             open(file);
             refuseComputedObjects();
             return;

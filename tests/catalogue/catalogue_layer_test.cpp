@@ -354,6 +354,12 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
     EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3049);
     EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path +
                                                QStringLiteral(" のクエリの結果の行数が上限 (2 行) を超えるため読み込みを止めました")));
+    // A file larger than a copy may be is not read at all.
+    setCatalogueCaps({.copyBytes = QFileInfo(path).size() - 1});
+    EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];")), 3049);
+    EXPECT_TRUE(sandbox.logMessages().contains(QStringLiteral("□Eve：") + path + QStringLiteral(" のファイルが上限 (") +
+                                               QString::number(QFileInfo(path).size() - 1) +
+                                               QStringLiteral(" バイト) を超えるため読み込みません")));
     setCatalogueCaps({});
 
     makeDatabase(path, QStringLiteral("ALTER TABLE SWB ADD COLUMN D1; ALTER TABLE SWB ADD COLUMN D2;"));
