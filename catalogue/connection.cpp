@@ -84,13 +84,18 @@ bool hotJournal(const std::string& journal)
     return got != 1 || first != 0;
 }
 
-// Memory the system refused, named as the reader names it.
+// Memory that ran out at a limit, named as the reader names it.
+QString memoryLimitReached(qulonglong bytes)
+{
+    return QStringLiteral("メモリが上限 (") + QString::number(bytes) + QStringLiteral(" バイト) に達したため読み込みを止めました");
+}
+
+// Memory the system refused: the user's own limit, where one is set.
 QString systemMemoryWanting()
 {
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        return QStringLiteral("メモリが上限 (") + QString::number(static_cast<qulonglong>(limit.rlim_cur)) +
-               QStringLiteral(" バイト) に達したため読み込みを止めました");
+        return memoryLimitReached(limit.rlim_cur);
     return QStringLiteral("メモリが足りないため読み込みを止めました");
 }
 
@@ -404,8 +409,7 @@ private:
             // A limit of the user's is no fault of the file; the next query tries again.
             if (systemRefusedMemory())
                 throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
-            refuse(QStringLiteral("メモリが上限 (") + QString::number(kCatalogueHeapBytes) +
-                   QStringLiteral(" バイト) に達したため読み込みを止めました"));
+            refuse(memoryLimitReached(kCatalogueHeapBytes));
         case SQLITE_TOOBIG:
             refuse(QStringLiteral("値または行が上限 (") +
                    QString::number(sqlite3_limit(db_.get(), SQLITE_LIMIT_LENGTH, -1)) +

@@ -1,6 +1,7 @@
 #pragma once
 // How a catalogue field reads as text in the window: by its column's
-// declared type, as the Access engine's own types would show.
+// declared type, so a Single keeps its 7 digits, a Currency or Decimal its
+// exact digits, a date its date and time and a Yes/No field its word.
 
 #include <QString>
 
