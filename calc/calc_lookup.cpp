@@ -4,6 +4,9 @@
 
 #include "calc/calc_detail.h"
 #include "catalogue/catalogue.h"
+#include "services/numtext.h"
+
+#include <charconv>
 
 namespace tolvane {
 
@@ -23,9 +26,10 @@ const QString& chosenEntry(const ControlState& list)
 }
 
 // A value read from a catalogue file reaches a query only as a value, never
-// as SQL: a diameter only as the number literal its text reads as, a size
-// number between quotes with its own quotes doubled. A text that cannot be
-// put there so is refused as the engine refuses a criterion of the wrong type.
+// as SQL: a diameter only as a number literal of the number its text reads
+// as, a size number between quotes with its own quotes doubled. A text that
+// cannot be put there so is refused as the engine refuses a criterion of the
+// wrong type.
 VbError criterionMismatch() { return VbError(3464, QStringLiteral("抽出条件でデータ型が一致しません。")); }
 
 // A decimal number literal, as the list shows a number: an optional minus,
@@ -58,6 +62,28 @@ bool isNumberLiteral(QStringView text)
     return i == text.size();
 }
 
+// The diameter as a number literal: its own text when it is one (the query
+// is then the very text it always was), else the shortest literal that
+// reads back as the number its text reads as (" 10", "+12" or "1D1" are
+// numbers to the strict reading). Empty for a text that is no number, or
+// one beyond a double.
+QString diameterLiteral(const QString& text)
+{
+    if (isNumberLiteral(text))
+        return text;
+    if (!isStrictNumber(text))
+        return {};
+    double value = 0;
+    try {
+        value = cdbl(text);
+    } catch (const VbError&) {
+        return {};
+    }
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    return QString::fromLatin1(digits, written.ptr - digits);
+}
+
 }  // namespace
 
 // A series with no sizes is no error: both lists are emptied, so no diameter
@@ -85,8 +111,8 @@ void CalcModel::DataSearch()
 void CalcModel::List2_Click()
 {
     guarded(u"List2_Click", [&] {
-        const QString& diameter = chosenEntry(form_[field::DiameterList]);
-        if (!isNumberLiteral(diameter)) {
+        const QString diameter = diameterLiteral(chosenEntry(form_[field::DiameterList]));
+        if (diameter.isEmpty()) {
             // As after a query that failed: the sizes listed are not the diameter's.
             clearList(form_, field::SizeList);
             throw criterionMismatch();

@@ -76,7 +76,8 @@ QString readDatabaseVersion(const QString& databasePath)
 QString catalogueFormat(const QString& databasePath)
 {
     struct stat st {};
-    switch (catalogue::headerFormat(catalogue::existingFile(databasePath, st), databasePath)) {
+    const jetcopy::Fd fd = catalogue::openCatalogueFile(catalogue::existingFile(databasePath, st), databasePath, st);
+    switch (catalogue::headerFormat(fd.get())) {
     case catalogue::FileFormat::Sqlite:
         return QStringLiteral("SQLite");
     case catalogue::FileFormat::Jet3:

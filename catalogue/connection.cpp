@@ -4,6 +4,7 @@
 #include "catalogue/fieldtext.h"
 #include "catalogue/fileformat.h"
 #include "catalogue/jetcopy.h"
+#include "catalogue/shipped.h"
 #include "catalogue/sqliteopen.h"
 #include "services/log.h"
 #include "services/numtext.h"
@@ -12,19 +13,17 @@
 #include <QDir>
 #include <QHash>
 
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace tolvane::catalogue {
 
@@ -32,7 +31,6 @@ namespace {
 
 // A catalogue fault is logged under the number the Access engine gives it, one to look up whichever reader met it.
 enum : int {
-    kJetFileInUse = 3045,
     kJetTooFewParameters = 3061,
     kJetSyntax = 3075,
     kJetTableNotFound = 3078,
@@ -42,47 +40,6 @@ enum : int {
 };
 
 using jetcopy::quoted;
-
-VbError fileInUse(const QString& shown)
-{
-    return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
-}
-
-// Where a writer of the SQLite file keeps what the file as it stands does
-// not yet show: in WAL mode the changes it has committed but not yet written
-// back (its -wal file), else the pages that a change in progress, or one
-// its writer never finished, replaced in the file (its -journal). Beside
-// the file, or, when the writer opened it through a link, beside the file
-// the link leads to (resolved).
-struct WriterFiles {
-    std::string wal;
-    std::string journal;
-};
-std::vector<WriterFiles> writerFilesOf(const std::string& file, const std::string& resolved)
-{
-    std::vector<WriterFiles> names = {{file + "-wal", file + "-journal"}};
-    if (file != resolved)
-        names.push_back({resolved + "-wal", resolved + "-journal"});
-    return names;
-}
-
-// A rollback journal is hot, in SQLite's word, while the change it belongs
-// to is not complete: it is there, not empty, and its header not zeroed (as
-// SQLite tells it, by the first byte); a writer removes, empties or zeroes
-// it once the change is in. One that cannot be read cannot be told done.
-bool hotJournal(const std::string& journal)
-{
-    struct stat st {};
-    if (::stat(journal.c_str(), &st) != 0 || st.st_size == 0)
-        return false;
-    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return true;
-    unsigned char first = 0;
-    const ssize_t got = ::pread(fd, &first, 1, 0);
-    ::close(fd);
-    return got != 1 || first != 0;
-}
 
 // Memory that ran out at a limit, named as the reader names it.
 QString memoryLimitReached(qulonglong bytes)
@@ -110,43 +67,38 @@ bool keptColumn(const QString& name, const QStringList& kept, std::initializer_l
     return std::any_of(keep.begin(), keep.end(), same) && std::none_of(kept.begin(), kept.end(), same);
 }
 
-// One open read-only database, kept across queries: the sample's SQLite file
-// itself, or a Jet file's current SQLite copy.
+// One open read-only database, kept across queries: the sample the program
+// ships, or the current SQLite copy of any other catalogue file.
 class Connection {
 public:
-    Connection(const std::string& file, const QString& shown, const jetcopy::FileKey& key)
+    // file as the query names it, open as fd, in the state key.
+    Connection(const std::string& file, const QString& shown, const jetcopy::FileKey& key, int fd)
         : path_(shown), source_(resolvedPath(file, shown)), key_(key)
     {
-        switch (headerFormat(file, shown)) {
-        case FileFormat::Sqlite:
-            jetcopy::throwRememberedStop(source_, key);
-            // The path may have held a Jet file before.
-            jetcopy::dropCopiesOf(source_);
-            // Nothing of the file is read while a writer's changes are not in it.
-            writerFiles_ = writerFilesOf(file, source_);
-            refuseUnwrittenChanges();
-            // One step of SQLite may walk a row's whole chain of pages before
-            // the deadline is looked at again: the file is held to what a
-            // Jet file's copy may take, so no step can outlast the deadline
-            // by much.
-            if (key.size > catalogueCaps().copyBytes)
-                refuse(QStringLiteral("ファイルが上限 (") + QString::number(catalogueCaps().copyBytes) +
-                       QStringLiteral(" バイト) を超えるため読み込みません"));
-            open(file);
-            refuseComputedObjects();
-            return;
-        case FileFormat::Jet3:
-        case FileFormat::Jet4:
-            break;
-        case FileFormat::Unknown:
+        const FileFormat format = headerFormat(fd);
+        if (format == FileFormat::Unknown) {
             jetcopy::dropCopiesOf(source_);
             throw jetcopy::unrecognisedFormat(shown);
         }
+        if (format == FileFormat::Sqlite) {
+            if (const std::optional<ShippedBytes> sample = shippedSampleOf(fd, key.size)) {
+                // The path may have held another file before.
+                jetcopy::dropCopiesOf(source_);
+                db_.reset();
+                sqlite3* db = nullptr;
+                const int rc = openSampleDatabase(sample->data, sample->size, &db, &deadline_);
+                db_.reset(db);
+                if (rc != SQLITE_OK)
+                    fail(rc);
+                return;
+            }
+        }
         // A copy that is empty, unreadable or made from another state of the
         // file is never trusted: it is made again, once.
+        const jetcopy::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
         const QString made = jetcopy::keyText(source_, key);
         for (int attempt = 0; attempt < 2; ++attempt) {
-            copy_ = jetcopy::currentCopy(source_, shown, key);
+            copy_ = jetcopy::currentCopy(source);
             if (openCopy(made))
                 return;
             copy_.drop();
@@ -159,21 +111,6 @@ public:
     // A copy that turned out damaged while read: the connection is of no
     // further use, and the copy is made again by the next query.
     bool broken() const { return broken_; }
-    // An SQLite file is read in place as its main file stands, never
-    // replayed, rolled back or locked (each would write beside it), so a
-    // read never sees changes still in its -wal file, nor knows which pages
-    // of the file a change not complete has written: while either holds the
-    // file is in use, rather than shown with the rows from before those
-    // changes or with half of one.
-    void refuseUnwrittenChanges() const
-    {
-        for (const WriterFiles& files : writerFiles_) {
-            struct stat st {};
-            if ((::stat(files.wal.c_str(), &st) == 0 && st.st_size > 0) || hotJournal(files.journal))
-                throw fileInUse(path_);
-        }
-    }
-
     // Whether a copy recorded with its file's digest still is the file's: it
     // is checked on every use until the file is old enough for its times to
     // tell any change. One that no longer is goes.
@@ -252,48 +189,15 @@ public:
     }
 
 private:
-    void open(const std::string& file)
-    {
-        const int rc = openImmutable(file, CatalogueDatabase::InPlace);
-        if (rc != SQLITE_OK)
-            fail(rc);
-    }
-
-    // Any database left open before is closed first. A copy's name goes
-    // through its folder's handle, which only handleVfs() opens as it is.
-    int openImmutable(const std::string& file, CatalogueDatabase kind)
-    {
-        db_.reset();
-        sqlite3* db = nullptr;
-        const int rc = openCatalogueDatabase(file, &db, &deadline_, kind);
-        db_.reset(db);
-        return rc;
-    }
-
-    // A catalogue is tables of values. A file read in place may come from
-    // anywhere: one that holds what computes as it is read (a view, a
-    // generated column, a virtual table) or runs as it changes (a trigger)
-    // is refused, naming the first such thing. What each thing is, SQLite's
-    // own reading of the schema says, whatever type its row claims.
-    void refuseComputedObjects()
-    {
-        deadline_.start();
-        QString found;
-        const int rc = firstComputedObject(db_.get(), &found);
-        if (rc == SQLITE_DONE)
-            return;
-        if ((rc & 0xff) == SQLITE_ERROR)  // a schema SQLite reads but cannot use
-            refuse(malformed(QString::fromUtf8(sqlite3_errmsg(db_.get()))));
-        if (rc != SQLITE_ROW)
-            fail(rc);
-        refuse(found + QStringLiteral(" を含むため読み込みません"));
-    }
-
     // Opens the copy when it records the state of the file it was made from
     // (and, when it records one, the digest of the file's content).
     bool openCopy(const QString& made)
     {
-        if (openImmutable(copy_.path(), CatalogueDatabase::Copy) != SQLITE_OK)
+        db_.reset();
+        sqlite3* db = nullptr;
+        const int rc = openCatalogueDatabase(copy_.path(), &db, &deadline_, CatalogueDatabase::Copy);
+        db_.reset(db);
+        if (rc != SQLITE_OK)
             return false;
         deadline_.start();
         sqlite3_stmt* stmt = nullptr;
@@ -330,11 +234,10 @@ private:
             return numberText(value, false);
         }
         case SQLITE_TEXT: {
+            // Within its cap: the reader held every value of a copy to it.
             const int bytes = sqlite3_column_bytes(stmt_, c);
             if (bytes == 0)
                 return QStringLiteral("");  // empty, not NULL
-            if (bytes > catalogueCaps().valueBytes)
-                overCap(QStringLiteral("値"), catalogueCaps().valueBytes, QStringLiteral(" バイト"));
             return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c)), bytes);
         }
         case SQLITE_NULL:
@@ -366,10 +269,13 @@ private:
         return *it;
     }
 
+    // A result larger than the program holds is no damage: too large,
+    // naming its cap.
     [[noreturn]] void overCap(const QString& what, qint64 cap, const QString& unit) const
     {
-        refuse(QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") + QString::number(cap) + unit +
-               QStringLiteral(") を超えるため読み込みを止めました"));
+        throw jetcopy::cannotOpen(path_, logged(QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") +
+                                                QString::number(cap) + unit +
+                                                QStringLiteral(") を超えるため読み込みを止めました")));
     }
 
     // The file is to blame: damage, with the reason in the log and the error.
@@ -411,9 +317,10 @@ private:
                 throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
             refuse(memoryLimitReached(kCatalogueHeapBytes));
         case SQLITE_TOOBIG:
-            refuse(QStringLiteral("値または行が上限 (") +
-                   QString::number(sqlite3_limit(db_.get(), SQLITE_LIMIT_LENGTH, -1)) +
-                   QStringLiteral(" バイト) を超えるため読み込みを止めました"));
+            // Too large to hold, not damaged.
+            throw jetcopy::cannotOpen(path_, logged(QStringLiteral("値または行が上限 (") +
+                                                    QString::number(sqlite3_limit(db_.get(), SQLITE_LIMIT_LENGTH, -1)) +
+                                                    QStringLiteral(" バイト) を超えるため読み込みを止めました")));
         case SQLITE_CORRUPT:
             refuse(malformed(message));
         case SQLITE_CANTOPEN:
@@ -424,7 +331,7 @@ private:
             throw jetcopy::unrecognisedFormat(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            throw fileInUse(path_);
+            throw jetcopy::fileInUse(path_);
         case SQLITE_ERROR: {
             static const QLatin1String noTable("no such table: ");
             static const QLatin1String noColumn("no such column: ");
@@ -448,9 +355,8 @@ private:
     QString path_;
     std::string source_;  // the file's resolved path
     jetcopy::FileKey key_;
-    jetcopy::Copy copy_;  // the SQLite copy opened in place of a Jet file, in its folder
+    jetcopy::Copy copy_;  // the SQLite copy read in place of the file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
-    std::vector<WriterFiles> writerFiles_;  // of an SQLite file read in place
     QueryDeadline deadline_;  // of the query that runs; looked at while db_ lives
     struct CloseDatabase {
         void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -506,12 +412,16 @@ auto onCatalogue(const QString& path, What&& what)
         ++it;
     if (it != kept.end() && it->key == key && it->db->stillCurrent()) {
         kept.splice(kept.begin(), kept, it);
-        it->db->refuseUnwrittenChanges();  // a new connection has looked already
     } else {
         if (it != kept.end())
             kept.erase(it);
-        auto db = std::make_unique<Connection>(file, path, key);
-        kept.push_front({file, key, std::move(db)});
+        // Opened so that nothing put at the path since the look can hold the
+        // program, and read through the handle checked.
+        struct stat held {};
+        const jetcopy::Fd fd = openCatalogueFile(file, path, held);
+        const jetcopy::FileKey state = held.st_dev == st.st_dev && held.st_ino == st.st_ino ? key : jetcopy::keyOf(held);
+        auto db = std::make_unique<Connection>(file, path, state, fd.get());
+        kept.push_front({file, state, std::move(db)});
         if (kept.size() > kKeptConnections)
             kept.pop_back();
     }

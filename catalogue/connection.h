@@ -1,7 +1,7 @@
 #pragma once
-// The connections the catalogue layer keeps open, one a file: the sample's
-// SQLite file itself or a Jet file's current SQLite copy, checked against
-// the file (one stat) before each query and opened anew when it changed.
+// The connections the catalogue layer keeps open, one a file: the sample the
+// program ships or any other file's current SQLite copy, checked against the
+// file (one stat) before each query and opened anew when it changed.
 
 #include "catalogue/catalogue.h"
 

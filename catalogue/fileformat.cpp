@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,24 +24,29 @@ enum : int {
 
 using jetcopy::quoted;
 
+// What is there instead of a regular file, as the error says it.
+void refuseNonFile(const struct stat& st, const QString& shown)
+{
+    if (S_ISDIR(st.st_mode))
+        throw jetcopy::cannotOpen(shown, QStringLiteral("フォルダです"));
+    if (!S_ISREG(st.st_mode))
+        throw jetcopy::cannotOpen(shown, QStringLiteral("通常のファイルではありません"));
+}
+
 }  // namespace
 
-FileFormat headerFormat(const std::string& file, const QString& shown)
+FileFormat headerFormat(int fd)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw jetcopy::cannotOpen(shown);
     unsigned char header[32] = {};
     std::size_t got = 0;
     while (got < sizeof header) {
-        const ssize_t n = ::read(fd, header + got, sizeof header - got);
+        const ssize_t n = ::pread(fd, header + got, sizeof header - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     static const char sqlite[] = "SQLite format 3";  // with its terminating zero
     static const char jet[] = "Standard Jet DB";
     if (got >= sizeof sqlite && std::memcmp(header, sqlite, sizeof sqlite) == 0)
@@ -53,6 +59,15 @@ FileFormat headerFormat(const std::string& file, const QString& shown)
             return FileFormat::Jet4;
     }
     return FileFormat::Unknown;
+}
+
+jetcopy::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st)
+{
+    jetcopy::Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd || ::fstat(fd.get(), &st) != 0)
+        throw jetcopy::cannotOpen(shown, qt_error_string(errno));
+    refuseNonFile(st, shown);
+    return fd;
 }
 
 std::string existingFile(const QString& path, struct stat& st)
@@ -74,10 +89,7 @@ std::string existingFile(const QString& path, struct stat& st)
                                       QStringLiteral(" は正しいパスではありません。"));
         throw VbError(kJetFileNotFound, QStringLiteral("ファイル ") + quoted(path) + QStringLiteral(" が見つかりません。"));
     }
-    if (S_ISDIR(st.st_mode))
-        throw jetcopy::cannotOpen(path, QStringLiteral("フォルダです"));
-    if (!S_ISREG(st.st_mode))
-        throw jetcopy::cannotOpen(path, QStringLiteral("通常のファイルではありません"));
+    refuseNonFile(st, path);
     return file.string();
 }
 

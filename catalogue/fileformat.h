@@ -2,6 +2,8 @@
 // What a catalogue file is: an existing regular file at the path a query
 // names, of the kind its own header says, whatever its name.
 
+#include "catalogue/copyfolder.h"
+
 #include <QString>
 
 #include <sys/stat.h>
@@ -13,7 +15,14 @@ namespace tolvane::catalogue {
 enum class FileFormat { Sqlite, Jet3, Jet4, Unknown };
 
 // The file's own header says what it is, whatever its name.
-FileFormat headerFormat(const std::string& file, const QString& shown);
+FileFormat headerFormat(int fd);
+
+// The catalogue file at file, opened to be read: whatever the path names by
+// now (someone may have put a FIFO or a device there since it was looked
+// at), the open never waits, and the handle is used only when it is a
+// regular file, which st then describes; else the engine's error, as
+// existingFile() gives it.
+jetcopy::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st);
 
 // The absolute name of an existing regular file, with what the one stat of
 // the query said of it; else the engine's error for a missing file, a

@@ -106,6 +106,74 @@ std::optional<VbError> rememberedFailure(const std::string& file, const jetcopy:
     return std::nullopt;
 }
 
+// Where a writer of an SQLite file keeps what the file as it stands does
+// not yet show: in WAL mode the changes it has committed but not yet written
+// back (its -wal file), else the pages that a change in progress, or one
+// its writer never finished, replaced in the file (its -journal). Beside
+// the file, or, when the writer opened it through a link, beside the file
+// the link leads to.
+std::vector<std::string> writerFilesOf(const jetcopy::Source& source)
+{
+    std::vector<std::string> names = {source.path + "-wal", source.path + "-journal"};
+    if (source.path != source.resolved) {
+        names.push_back(source.resolved + "-wal");
+        names.push_back(source.resolved + "-journal");
+    }
+    return names;
+}
+
+// A rollback journal is hot, in SQLite's word, while the change it belongs
+// to is not complete: it is there, not empty, and its header not zeroed (as
+// SQLite tells it, by the first byte); a writer removes, empties or zeroes
+// it once the change is in. One that cannot be read cannot be told done.
+bool hotJournal(const std::string& journal)
+{
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) != 0 || st.st_size == 0)
+        return false;
+    const Fd fd(::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    unsigned char first = 0;
+    return !fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || ::pread(fd.get(), &first, 1, 0) != 1 ||
+           first != 0;
+}
+
+// An SQLite file is read as its main file stands, never replayed, rolled
+// back or locked (each would write beside it), so a copy would never hold
+// the changes still in its -wal file, nor know which pages of the file a
+// change not complete has written: while either holds, the file is in use,
+// rather than shown with the rows from before those changes or with half of
+// one.
+bool unwrittenChanges(const jetcopy::Source& source)
+{
+    if (!source.sqlite)
+        return false;
+    for (const std::string& name : writerFilesOf(source)) {
+        struct stat st {};
+        const bool wal = name.ends_with("-wal");
+        if (wal ? ::stat(name.c_str(), &st) == 0 && st.st_size > 0 : hotJournal(name))
+            return true;
+    }
+    return false;
+}
+
+// The state of the file the handle holds, whatever its path names.
+std::optional<jetcopy::FileKey> heldKey(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return jetcopy::keyOf(st);
+}
+
+// Whether the file is as it was when its copy was begun (held then): in
+// itself (nothing written into it), and at its path (nothing put there).
+bool unchangedSince(const jetcopy::Source& source, const std::optional<jetcopy::FileKey>& held)
+{
+    struct stat named {};
+    return held && heldKey(source.fd) == held && jetcopy::statFile(source.path.c_str(), &named) == 0 &&
+           jetcopy::keyOf(named) == source.key;
+}
+
 constexpr int kLoggedErrorLines = 20;
 
 // The reader's own words go to the log, never to the terminal: how they
@@ -315,7 +383,8 @@ bool faultSignal(int signal)
 
 // What stopped a conversion, as the log and the error say it, and whether
 // it is remembered for this state of the file. The file is to blame only
-// when the reader found it wrong, passed a cap on it, or crashed on it. A
+// when the reader found it wrong or crashed on it; a cap it passed is no
+// damage, but the file will pass it again, so that is remembered too. A
 // limit of the user's or a signal from outside is said as such, and a later
 // query tries again. The deadline is no damage either, but a file the reader
 // could not finish in time will not be finished the next time: each try
@@ -357,12 +426,18 @@ Stop stopOf(const ReaderRun& run, const QString& shown, int deadlineMs)
         break;
     }
     switch (run.code) {
-    case kNotJet:
+    case kUnrecognised:
         return {unrecognisedFormat(shown), true};
     case kDamaged:
         return {damagedDatabase(shown), true};
+    case kRefused:
+        return {damagedDatabase(shown, said(readerLine)), true};
     case kOverCap:
-        return {damagedDatabase(shown, readerLine), true};
+        // A healthy file may be larger than the program reads: it is not
+        // said to be damaged, but too large, by the cap it passed.
+        return {cannotOpen(shown, said(readerLine)), true};
+    case kUnreadable:
+        return {cannotOpen(shown, said(readerLine)), false};
     case kOutOfMemory:
         // The program's own limit is a cap on the file; a lower one the user
         // gave the program is the user's.
@@ -442,6 +517,7 @@ namespace {
 // error lines keep them, so a line about a catalogue reads the same whichever
 // kind of file it came from.
 enum : int {
+    kJetFileInUse = 3045,
     kJetDamaged = 3049,
     kJetCannotOpen = 3051,
     kJetNoIsam = 3170,
@@ -479,6 +555,11 @@ VbError cannotOpen(const QString& shown, const QString& reason)
                    withReason(QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"), reason));
 }
 
+VbError fileInUse(const QString& shown)
+{
+    return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
+}
+
 VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
 
 FileKey keyOf(const struct stat& st)
@@ -500,8 +581,9 @@ bool changedTooRecently(const FileKey& key)
 
 QString contentDigest(const std::string& file)
 {
-    const Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
+    const Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     QCryptographicHash hash(QCryptographicHash::Sha1);
     std::vector<char> buffer(std::size_t(1) << 16);
@@ -549,9 +631,16 @@ void throwRememberedStop(const std::string& file, const FileKey& key)
         throw *failed;
 }
 
-Copy currentCopy(const std::string& file, const QString& shown, const FileKey& key)
+Copy currentCopy(const Source& source)
 {
+    const std::string& file = source.resolved;
+    const QString& shown = source.shown;
+    const FileKey& key = source.key;
     throwRememberedStop(file, key);
+    // Neither read, nor a copy of an earlier read used, while a writer's
+    // changes are not in the file.
+    if (unwrittenChanges(source))
+        throw fileInUse(shown);
     const QString name = keyText(file, key);
     const std::string stem = encoded(name);
     const std::string copyName = stem + ".sqlite";
@@ -570,6 +659,7 @@ Copy currentCopy(const std::string& file, const QString& shown, const FileKey& k
     const CatalogueCaps& caps = catalogueCaps();
     const int deadlineMs = readerSettings().deadlineMs;
     const ConversionShown shownWhileConverting;
+    const std::optional<FileKey> held = heldKey(source.fd);
     // Into the first folder that passes the check and takes the copy: one
     // that is full is passed over for the next. With none, the error says
     // why of each, as the log does.
@@ -590,10 +680,15 @@ Copy currentCopy(const std::string& file, const QString& shown, const FileKey& k
                                        {kConvertOption, file, folder->readerPath(part->name), recorded.toStdString(),
                                         std::to_string(caps.valueBytes), std::to_string(caps.rows),
                                         std::to_string(caps.copyBytes)},
-                                       deadlineMs, caps.readerMemoryBytes, run, folder->fd());
+                                       deadlineMs, caps.readerMemoryBytes, run, folder->fd(), source.fd);
         if (started)
             logReaderWords(run);
         if (started && run.end == ReaderRun::Finished && run.code == kConverted) {
+            // A copy that may hold part of a change is none.
+            if (!unchangedSince(source, held) || unwrittenChanges(source)) {
+                ::unlinkat(folder->fd(), part->name.c_str(), 0);
+                throw fileInUse(shown);
+            }
             const QString failure = placeCopy(*folder, *part, copyName);
             if (failure.isEmpty()) {
                 dropCopiesBut(fileKey, copyName);

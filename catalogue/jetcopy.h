@@ -1,10 +1,12 @@
 #pragma once
-// The maker's catalogue comes as Access (Jet) files. The library that reads
-// them is not safe on damaged files (it can crash, loop for ever or eat
-// memory without end), so it never runs in the program: a reader process
-// turns the Jet file into an SQLite copy in the user's cache folder, under a
-// deadline, an address-space limit and caps on what it writes, and the
-// queries run on that copy. The copy is named after the Jet file's resolved
+// The maker's catalogue comes as Access (Jet) files, and any SQLite file may
+// be put in its place. Neither library that reads them is safe on every
+// crafted file (the Jet library can crash, loop for ever or eat memory
+// without end; one step of SQLite can take minutes on a file made for it),
+// so neither reads a catalogue file from outside in the program: a reader
+// process turns the file into an SQLite copy in the user's cache folder,
+// under a deadline, an address-space limit and caps on what it writes, and
+// the queries run on that copy. The copy is named after the file's resolved
 // path, size, modification and change times, device and inode, records that
 // key inside itself, and is made anew whenever any of them changes.
 //
@@ -26,7 +28,7 @@
 
 namespace tolvane {
 
-// The program that turns a Jet file into its SQLite copy (empty:
+// The program that turns a catalogue file into its SQLite copy (empty:
 // "tolvane-catalogue" in the program folder) and how long it may take
 // before it is stopped and the query fails. Forgets the failed conversions.
 inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
@@ -34,7 +36,7 @@ void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDead
 // That deadline, which a query on an SQLite catalogue keeps as well.
 int jetReaderDeadlineMs();
 
-// Told true when a query has to wait for a Jet file's copy to be made, and
+// Told true when a query has to wait for a file's copy to be made, and
 // false when that is over: the window shows its wait cursor meanwhile.
 void setConversionObserver(std::function<void(bool converting)> observer);
 
@@ -77,37 +79,46 @@ int statFile(const char* path, struct stat* st);
 // digest of the file's content, which is checked again on every use until
 // the file is older (as git treats an index entry that is racily clean).
 bool changedTooRecently(const FileKey& key);
-// The file's content in a few bytes (hex), empty when it cannot be read.
+// The content of the regular file at file in a few bytes (hex), empty when
+// it cannot be read; an open that would wait (a FIFO put there) is none.
 QString contentDigest(const std::string& file);
 // Between a copy's key and the digest of its file, when it records one.
 inline constexpr QChar kDigestMark = u'#';
 
 // The reader's command line:
-//   READER --convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES
-// OUTPUT is an empty file the program has made for it, named through the
-// folder the reader inherits as kReaderFolderFd; the reader writes the whole copy into that very file, with KEY and
-// JETFILE recorded in it, or fails with one of these exit codes; a cap it
-// passes, or why it could not write, it names in one line on stderr.
+//   READER --convert FILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES
+// FILE is the catalogue file's resolved path, which the copy records; the
+// file itself the reader inherits, open, as kReaderSourceFd, and reads that
+// very file. OUTPUT is an empty file the program has made for it, named
+// through the folder the reader inherits as kReaderFolderFd; the reader
+// writes the whole copy into that very file, with KEY and FILE recorded in
+// it, or fails with one of these exit codes; what it names in one line on
+// stderr (a cap passed, what the file holds that no catalogue may, why it
+// could not write) the program logs and tells.
 inline constexpr char kConvertOption[] = "--convert";
 inline constexpr int kConvertArguments = 7;
+inline constexpr int kReaderSourceFd = 4;
 enum ExitCode : int {
     kConverted = 0,
-    kNotJet = 3,       // no Jet 3 or Jet 4 file the library can open
-    kDamaged = 4,      // opened, but its catalogue, a table or a row is unreadable
-    kCannotWrite = 5,  // the copy could not be written
-    kOverCap = 6,      // a value, a table or the copy passed its cap
-    kOutOfMemory = 7,  // the address-space limit was reached
+    kUnrecognised = 3,  // no Jet 3, Jet 4 or SQLite file the libraries can open
+    kDamaged = 4,       // opened, but its catalogue, a table or a row is unreadable
+    kCannotWrite = 5,   // the copy could not be written
+    kOverCap = 6,       // a value, a table or the copy passed its cap: too large, named
+    kOutOfMemory = 7,   // the address-space limit was reached
+    kRefused = 8,       // it holds what a catalogue may not, or SQLite found it malformed: named
+    kUnreadable = 9,    // it could not be read, the system's reason named
 };
-// Where a copy records the key it was made from (key) and the Jet file's
-// path (file, as bytes): a view, which no query of the window lists, under a
-// name no Jet table can have (Jet names hold no ".").
+// Where a copy records the key it was made from (key) and the file's path
+// (file, as bytes): a view, which no query of the window lists, under a name
+// no Jet table can have (Jet names hold no "."); an SQLite file with a table
+// of that name is damaged.
 inline constexpr char kSourceView[] = "tolvane.source";
 
 // The text of the key of the file at path (absolute), as recorded in its copy.
 QString keyText(const std::string& file, const FileKey& key);
 
-// A copy of a Jet file in a checked folder, which stays open while the copy
-// is read, so the copy is always opened through that very folder.
+// A copy of a catalogue file in a checked folder, which stays open while
+// the copy is read, so the copy is always opened through that very folder.
 struct Copy {
     std::shared_ptr<const CopyFolder> folder;
     std::string name;
@@ -118,18 +129,30 @@ struct Copy {
     void drop() const;
 };
 
-// A current copy of the Jet file, made first when there is none.
-// file is the resolved path, shown the name the error messages give, key
-// the file's present state. Throws VbError as a failed query: 3343 not a
-// readable Jet file, 3049 damaged (the reader crashed on it or it passed a
-// cap), 3051 not read this time (the reader's deadline, a limit of the
-// user's, a signal from outside; or no copy could be written, with every
-// copy folder's reason). Each names what stopped it, in the log and in the
-// error; 3170 the reader is missing. A file found damaged, or one the reader
-// did not finish within its deadline, is remembered (the last 64): the same
-// file in the same state then fails at once, for as long as the program
-// runs. A failed conversion leaves no copy behind.
-Copy currentCopy(const std::string& file, const QString& shown, const FileKey& key);
+// A catalogue file to be read through its copy, as the query found it.
+struct Source {
+    std::string path;      // absolute, as the query named it
+    std::string resolved;  // without links or dots: one file, one copy
+    QString shown;         // as the error messages name it
+    FileKey key;           // its state
+    int fd = -1;           // the file itself, open: the reader reads this one
+    bool sqlite = false;   // an SQLite file, which other programs may be writing
+};
+
+// A current copy of the file, made first when there is none. Throws VbError
+// as a failed query: 3343 not a readable Jet or SQLite file; 3049 damaged
+// (the reader crashed on it, or found in it what no catalogue holds); 3051
+// not read this time (the reader's deadline, a limit of the user's, a
+// signal from outside; or no copy could be written, with every copy
+// folder's reason), or too large to read (a cap passed, named); 3045 in use:
+// an SQLite file whose writer's changes are not all in it (its -wal, a hot
+// -journal), and any file that changed while its copy was made. Each names
+// what stopped it, in the log and in the error; 3170 the reader is missing.
+// A file found damaged or too large, or one the reader did not finish within
+// its deadline, is remembered (the last 64): the same file in the same state
+// then fails at once, for as long as the program runs. A failed conversion
+// leaves no copy behind.
+Copy currentCopy(const Source& source);
 
 // Why a read that did not end within its deadline was stopped, as the log
 // and the error say it.
@@ -141,7 +164,8 @@ void rememberStop(const std::string& file, const FileKey& key, const VbError& er
 // Throws the stop remembered for the file in this state, if there is one.
 void throwRememberedStop(const std::string& file, const FileKey& key);
 
-// The file at path is no Jet file (any more): its copies are of no use.
+// The file at path is no catalogue file read through a copy (any more): its
+// copies are of no use.
 void dropCopiesOf(const std::string& file);
 
 // A path as the engine's messages quote it: 'path', with the system's separators.
@@ -152,6 +176,7 @@ QString quoted(const QString& path);
 VbError unrecognisedFormat(const QString& shown);                           // 3343
 VbError damagedDatabase(const QString& shown, const QString& reason = {});  // 3049
 VbError cannotOpen(const QString& shown, const QString& reason = {});       // 3051
+VbError fileInUse(const QString& shown);                                    // 3045
 VbError noIsam();                                                           // 3170
 
 }  // namespace tolvane::jetcopy

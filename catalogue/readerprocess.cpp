@@ -1,6 +1,7 @@
 #include "catalogue/readerprocess.h"
 
 #include "catalogue/copyfolder.h"
+#include "catalogue/jetcopy.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -49,7 +50,7 @@ ReaderRun& last()
 
 // Between fork and exec only calls that are safe in a copy of a process with
 // other threads: no allocation, no locks.
-[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, int folder,
+[[noreturn]] void becomeReader(const char* program, char* const* argv, int errorPipe, int folder, int source,
                                long long memoryBytes, pid_t parent)
 {
     // Killed with the program, even when the program is killed; it may have
@@ -61,16 +62,23 @@ ReaderRun& last()
         if (::setrlimit(RLIMIT_AS, &limit) != 0)
             ::_exit(127);
     }
-    // The folder out of the way of what is put in place below; the copy
-    // takes it without close-on-exec.
-    const int kept = folder >= 0 ? ::fcntl(folder, F_DUPFD, kReaderFolderFd + 1) : -1;
+    // The folder and the file out of the way of what is put in place below;
+    // the copies take them without close-on-exec.
+    constexpr int kAbove = std::max(kReaderFolderFd, kReaderSourceFd) + 1;
+    const int keptFolder = folder >= 0 ? ::fcntl(folder, F_DUPFD, kAbove) : -1;
+    const int keptSource = source >= 0 ? ::fcntl(source, F_DUPFD, kAbove) : -1;
     const int in = ::open("/dev/null", O_RDONLY);
     const int out = ::open("/dev/null", O_WRONLY);
-    if ((folder >= 0 && kept < 0) || in < 0 || out < 0 || ::dup2(in, STDIN_FILENO) < 0 ||
-        ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(errorPipe, STDERR_FILENO) < 0 ||
-        (kept >= 0 && ::dup2(kept, kReaderFolderFd) < 0))
+    if ((folder >= 0 && keptFolder < 0) || (source >= 0 && keptSource < 0) || in < 0 || out < 0 ||
+        ::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(errorPipe, STDERR_FILENO) < 0 ||
+        (keptFolder >= 0 && ::dup2(keptFolder, kReaderFolderFd) < 0) ||
+        (keptSource >= 0 && ::dup2(keptSource, kReaderSourceFd) < 0))
         ::_exit(127);
-    ::close_range(kept >= 0 ? kReaderFolderFd + 1 : STDERR_FILENO + 1, UINT_MAX, 0);
+    ::close_range(kAbove, UINT_MAX, 0);
+    if (keptFolder < 0)
+        ::close(kReaderFolderFd);
+    if (keptSource < 0)
+        ::close(kReaderSourceFd);
     struct sigaction plain {};
     plain.sa_handler = SIG_DFL;
     for (int s = 1; s < NSIG; ++s)
@@ -132,7 +140,7 @@ void collect(pid_t pid, ReaderRun& run)
 }  // namespace
 
 bool runReader(const std::string& program, const std::vector<std::string>& args, int deadlineMs,
-               long long memoryBytes, ReaderRun& run, int folder)
+               long long memoryBytes, ReaderRun& run, int folder, int source)
 {
     run = ReaderRun{};
     std::vector<char*> argv;
@@ -151,7 +159,7 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0)
-        becomeReader(program.c_str(), argv.data(), pipeFds[1], folder, run.memoryLimit, parent);
+        becomeReader(program.c_str(), argv.data(), pipeFds[1], folder, source, run.memoryLimit, parent);
     ::close(pipeFds[1]);
     if (pid < 0) {
         ::close(pipeFds[0]);

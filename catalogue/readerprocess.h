@@ -1,6 +1,7 @@
 #pragma once
-// One run of the Jet reader process: started with nothing of the program's
-// open but its stderr pipe and the folder it writes into, under an address-space limit, and waited for on
+// One run of the reader process: started with nothing of the program's open
+// but its stderr pipe, the file it reads and the folder it writes into,
+// under an address-space limit, and waited for on
 // its pipe and its process handle until it ends or its deadline passes. It
 // never outlives the program: it is killed when the program ends.
 
@@ -22,11 +23,12 @@ struct ReaderRun {
 // Runs program with args to its end or its deadline, whichever comes first;
 // a reader still running at the deadline is killed. memoryBytes is its
 // address-space limit (0: none), or the lower one the program itself was
-// given. folder, when given, is open in the reader as kReaderFolderFd.
-// Returns false when it could not be started. Call it from the thread that
-// stays: the reader is killed when that thread ends.
+// given. folder and source, when given, are open in the reader as
+// kReaderFolderFd and kReaderSourceFd. Returns false when it could not be
+// started. Call it from the thread that stays: the reader is killed when
+// that thread ends.
 bool runReader(const std::string& program, const std::vector<std::string>& args, int deadlineMs,
-               long long memoryBytes, ReaderRun& run, int folder = -1);
+               long long memoryBytes, ReaderRun& run, int folder = -1, int source = -1);
 
 // The last run, for the tests and the benchmarks.
 const ReaderRun& lastReaderRun();

@@ -56,7 +56,7 @@ int sqlLengthLimit()
 void limitQueries(sqlite3* db, CatalogueDatabase kind)
 {
     const CatalogueCaps& caps = catalogueCaps();
-    const qint64 longest = kind == CatalogueDatabase::InPlace ? caps.valueBytes : std::max(caps.valueBytes, caps.copyBytes);
+    const qint64 longest = kind == CatalogueDatabase::Source ? caps.valueBytes : std::max(caps.valueBytes, caps.copyBytes);
     const std::pair<int, int> limits[] = {
         {SQLITE_LIMIT_LENGTH, static_cast<int>(std::min<qint64>(longest, INT_MAX))},
         {SQLITE_LIMIT_SQL_LENGTH, sqlLengthLimit()},
@@ -74,14 +74,11 @@ void limitQueries(sqlite3* db, CatalogueDatabase kind)
         sqlite3_limit(db, limit, value);
 }
 
-// How many of SQLite's steps run between two looks at the clock. Most take
-// nanoseconds, but one may read a whole value up to the cap, or follow a
-// row's chain of overflow pages to a field past values it never reads, each
-// page read again from the system when the chain outgrows SQLite's cache: a
-// millisecond or more a step in a file of a few MB. A look every ten steps
-// stops a query a few such steps past its deadline, and costs about one
-// percent of a series' lookup.
-constexpr int kStepsBetweenLooks = 10;
+// How many of SQLite's steps run between two looks at the clock. The
+// program reads only databases it made or shipped, none of whose steps
+// reads more than a value or a row of them: a look every thousand steps
+// stops a query soon after its deadline at no cost worth naming.
+constexpr int kStepsBetweenLooks = 1000;
 
 // The deadline is looked at on the monotonic clock that steady_clock reads,
 // as of the system's last tick: at most a tick (some milliseconds) late, and
@@ -199,6 +196,26 @@ void QueryDeadline::start()
 // The table list of the schema that the refusal below reads came with 3.37.
 static_assert(SQLITE_VERSION_NUMBER >= 3037000);
 
+namespace {
+
+// Guards and limits of any catalogue database, once it is open; a deadline,
+// when given, looked at while it lives.
+int guard(sqlite3* db, const QueryDeadline* deadline, CatalogueDatabase kind)
+{
+    const std::pair<int, int> settings[] = {
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0}, {SQLITE_DBCONFIG_DEFENSIVE, 1}, {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}};
+    for (const auto& [setting, value] : settings) {
+        if (const int rc = sqlite3_db_config(db, setting, value, static_cast<int*>(nullptr)); rc != SQLITE_OK)
+            return rc;
+    }
+    limitQueries(db, kind);
+    if (deadline)
+        sqlite3_progress_handler(db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
+    return SQLITE_OK;
+}
+
+}  // namespace
+
 int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
                           int flags)
 {
@@ -207,19 +224,22 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDead
     // The absolute name: "" and ":memory:" must never reach SQLite as
     // reserved names. Read-only: a file that vanished in between is not
     // created, and nothing is ever written.
-    int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags, jetcopy::handleVfs());
-    const std::pair<int, int> settings[] = {
-        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0}, {SQLITE_DBCONFIG_DEFENSIVE, 1}, {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}};
-    for (const auto& [setting, value] : settings) {
-        if (rc == SQLITE_OK)
-            rc = sqlite3_db_config(*db, setting, value, static_cast<int*>(nullptr));
-    }
-    if (rc != SQLITE_OK)
-        return rc;
-    limitQueries(*db, kind);
-    sqlite3_progress_handler(*db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
-    return SQLITE_OK;
+    const int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags,
+                                   jetcopy::handleVfs());
+    return rc != SQLITE_OK ? rc : guard(*db, deadline, kind);
+}
+
+int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db, const QueryDeadline* deadline)
+{
+    sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
+    int rc = sqlite3_open_v2(":memory:", db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // Read-only, so SQLite neither writes to the bytes nor frees them.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_deserialize(*db, "main", reinterpret_cast<unsigned char*>(const_cast<char*>(bytes)),
+                                 static_cast<sqlite3_int64>(size), static_cast<sqlite3_int64>(size),
+                                 SQLITE_DESERIALIZE_READONLY);
+    return rc != SQLITE_OK ? rc : guard(*db, deadline, CatalogueDatabase::Sample);
 }
 
 int firstComputedObject(sqlite3* db, QString* found)

@@ -1,16 +1,18 @@
 #pragma once
-// Every SQLite database the catalogue layer reads, a catalogue file read in
-// place and a Jet file's copy alike, is opened here: read-only and immutable,
-// under SQLite's own guards for a database file of unknown origin. Its
-// schema is not trusted (nothing in it may call a function with effects),
-// defensive mode is on, triggers are off, its limits are cut to what a
-// catalogue needs, a query still running at the deadline is stopped, and
-// the memory SQLite takes in the whole process is bounded.
+// Every SQLite database the catalogue layer reads, a catalogue file in the
+// reader process and the program's copy of it alike, is opened here:
+// read-only and immutable, under SQLite's own guards for a database file of
+// unknown origin. Its schema is not trusted (nothing in it may call a
+// function with effects), defensive mode is on, triggers are off, its limits
+// are cut to what a catalogue needs, a query of the program still running at
+// the deadline is stopped, and the memory SQLite takes in the whole process
+// is bounded.
 
 #include <QString>
 #include <QtGlobal>
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 struct sqlite3;
@@ -35,18 +37,23 @@ struct QueryDeadline {
     void start();
 };
 
-// What is opened, which sets SQLite's bound on the length of a value (and
-// of a row SQLite makes): a catalogue file read in place may hold no value
-// over the value cap, so that is its bound, and no step of a query reads
-// more of it; a Jet file's copy keeps the copy's cap, as a row of it may hold
-// several values.
-enum class CatalogueDatabase { InPlace, Copy };
+// What is opened. A catalogue file from outside is read only by the reader
+// process, which the program stops at its deadline: no value over the value
+// cap is read of it, even one no query keeps. The program opens only its
+// own copies, whose rows may hold several values, up to the copy's cap, and
+// the sample it ships, known by its content.
+enum class CatalogueDatabase { Source, Copy, Sample };
 
 // Opens file (an absolute path) as above, with flags added to
-// SQLITE_OPEN_READONLY. deadline is looked at while the connection lives.
-// As with sqlite3_open_v2, *db is to be closed even when this fails.
+// SQLITE_OPEN_READONLY. deadline, when given, is looked at while the
+// connection lives. As with sqlite3_open_v2, *db is to be closed even when
+// this fails.
 int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
                           int flags = 0);
+
+// Opens the sample's bytes, which live as long as the program, as a
+// database in memory: read-only, as any catalogue database.
+int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db, const QueryDeadline* deadline);
 
 // Whether the system refused SQLite memory since forgetMemoryRefusals():
 // when it did, SQLite's "out of memory" is a limit of the user's (ulimit -v),

@@ -1,8 +1,6 @@
 #include "catalogue/reader/jetreader.h"
 
-#include "catalogue/copyfolder.h"
 #include "catalogue/jetcopy.h"
-#include "catalogue/sqliteopen.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>
@@ -17,22 +15,11 @@
 #include <string>
 #include <vector>
 
-namespace tolvane::jetreader {
+namespace tolvane::reader {
 
 namespace {
 
 using namespace tolvane::jetcopy;
-
-struct Failure {
-    int code;
-};
-
-// Past a cap: one line that names it, then the reader stops.
-[[noreturn]] void overCap(const std::string& what)
-{
-    std::fprintf(stderr, "%s\n", what.c_str());
-    throw Failure{kOverCap};
-}
 
 // Jet stores its numbers little-endian, whatever the machine.
 std::uint64_t littleEndian(const unsigned char* p, int bytes)
@@ -167,143 +154,6 @@ std::string declaredType(int type)
         return "BINARY";
     }
 }
-
-std::string quotedName(const char* name)
-{
-    std::string out = "\"";
-    for (const char* p = name; *p; ++p) {
-        out += *p;
-        if (*p == '"')
-            out += '"';
-    }
-    return out + '"';
-}
-
-class Copy {
-public:
-    Copy(const char* path, long long capBytes) : capBytes_(capBytes)
-    {
-        // Into the empty file made for it, named through the folder handed
-        // on to it; never through a link, and never into a file of its own
-        // making.
-        struct stat st {};
-        if (::lstat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
-            std::fprintf(stderr, "%s は書くために用意された空のファイルではありません\n", path);
-            throw Failure{kCannotWrite};
-        }
-        try {
-            if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, jetcopy::handleVfs()) !=
-                SQLITE_OK)
-                cannotWrite();
-            // A table the program could not open is no Jet table: the file
-            // says more columns than Jet allows.
-            sqlite3_limit(db_, SQLITE_LIMIT_COLUMN, kCatalogueColumns);
-            // A file nobody sees before it is complete: no journal, no syncing
-            // (the program syncs it once before it names it a copy). SQLite
-            // itself refuses to grow it past the cap.
-            exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=4096");
-            exec("PRAGMA max_page_count=" + std::to_string(std::max(1LL, capBytes / kPage)) + "; BEGIN");
-            if (sqlite3_prepare_v2(db_, "PRAGMA page_count", -1, &pageCount_, nullptr) != SQLITE_OK)
-                fail();
-        } catch (...) {
-            // The destructor does not run for a constructor that throws.
-            sqlite3_close(db_);
-            throw;
-        }
-    }
-    ~Copy()
-    {
-        sqlite3_finalize(insert_);
-        sqlite3_finalize(pageCount_);
-        sqlite3_close(db_);
-    }
-    Copy(const Copy&) = delete;
-    Copy& operator=(const Copy&) = delete;
-
-    void exec(const std::string& sql)
-    {
-        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail();
-    }
-
-    void startTable(const std::string& create, const std::string& insert)
-    {
-        sqlite3_finalize(insert_);
-        insert_ = nullptr;
-        exec(create);
-        if (sqlite3_prepare_v2(db_, insert.c_str(), -1, &insert_, nullptr) != SQLITE_OK)
-            fail();
-    }
-    sqlite3_stmt* row() const { return insert_; }
-    // The row bound, with about how many bytes its values take.
-    void endRow(long long bytes)
-    {
-        rowBytes_ = bytes;
-        if (sqlite3_step(insert_) != SQLITE_DONE)
-            fail();
-        sqlite3_reset(insert_);
-        sqlite3_clear_bindings(insert_);
-        // How far the copy has grown: SQLite undoes everything when it
-        // refuses a row, so this is what tells its cap from a full disk.
-        if (sqlite3_step(pageCount_) == SQLITE_ROW)
-            pages_ = sqlite3_column_int64(pageCount_, 0);
-        sqlite3_reset(pageCount_);
-    }
-    void finish(const char* key, const char* file)
-    {
-        sqlite3_finalize(insert_);
-        insert_ = nullptr;
-        std::string quotedKey = "'";
-        for (const char* p = key; *p; ++p)
-            quotedKey += *p == '\'' ? std::string("''") : std::string(1, *p);
-        // The path as its bytes: a file name need not be text.
-        static const char hex[] = "0123456789ABCDEF";
-        std::string path = "X'";
-        for (const char* p = file; *p; ++p) {
-            path += hex[static_cast<unsigned char>(*p) >> 4];
-            path += hex[static_cast<unsigned char>(*p) & 15];
-        }
-        exec(std::string("CREATE VIEW \"") + kSourceView + "\" AS SELECT " + quotedKey + "' AS key, " + path + "' AS file");
-        exec("COMMIT");
-    }
-
-private:
-    // A full disk is the copy's fault; anything else (a repeated column
-    // name, say) comes from what the Jet file said.
-    [[noreturn]] void fail() const
-    {
-        switch (sqlite3_errcode(db_) & 0xff) {
-        case SQLITE_FULL:
-            if ((pages_ + 2) * kPage + rowBytes_ >= capBytes_)
-                overCap("コピーが上限 (" + std::to_string(capBytes_) + " バイト) を超えるため読み込みを止めました");
-            cannotWrite();
-        case SQLITE_IOERR:
-        case SQLITE_CANTOPEN:
-        case SQLITE_READONLY:
-        case SQLITE_NOMEM:
-            cannotWrite();
-        default:
-            throw Failure{kDamaged};
-        }
-    }
-
-    // Why, in SQLite's words and the system's, for the log.
-    [[noreturn]] void cannotWrite() const
-    {
-        const int error = db_ ? sqlite3_system_errno(db_) : 0;
-        std::fprintf(stderr, "%s%s%s%s\n", db_ ? sqlite3_errmsg(db_) : "out of memory", error ? " (" : "",
-                     error ? std::strerror(error) : "", error ? ")" : "");
-        throw Failure{kCannotWrite};
-    }
-
-    static constexpr long long kPage = 4096;
-    long long capBytes_;
-    long long pages_ = 0;
-    long long rowBytes_ = 0;
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt* insert_ = nullptr;
-    sqlite3_stmt* pageCount_ = nullptr;
-};
 
 // One table being copied, for what its values may hold and what a cap names.
 struct TableRead {
@@ -491,7 +341,7 @@ void checkSystemCatalogue(MdbHandle* mdb, const Caps& caps)
     eachRow(def.get(), entry.object_name, caps, [] {});
 }
 
-void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy, const Caps& caps)
+void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, CopyWriter& copy, const Caps& caps)
 {
     const TableDef def = readTableDef(entry);
     MdbTableDef* table = def.get();
@@ -527,20 +377,20 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, Copy& copy, const Caps& c
 
 }  // namespace
 
-int convert(const char* jetFile, const char* output, const char* key, const Caps& caps)
+int convertJet(const char* jetFile, const char* output, const char* key, const char* recorded, const Caps& caps)
 {
     // Text of an Access 97 file is in the Japanese desktop's code page.
     setenv("MDB_JET3_CHARSET", "CP932", 1);
     setenv("MDB_ICONV", "UTF-8", 1);
     MdbHandle* mdb = mdb_open(jetFile, MDB_NOFLAGS);
     if (!mdb)
-        return kNotJet;
+        return kUnrecognised;
     struct Close {
         MdbHandle* m;
         ~Close() { mdb_close(m); }
     } closeFile{mdb};
     if (mdb->f->jet_version != MDB_VER_JET3 && mdb->f->jet_version != MDB_VER_JET4)
-        return kNotJet;
+        return kUnrecognised;
     try {
         // A file cut short ends inside a page.
         struct stat st {};
@@ -550,7 +400,7 @@ int convert(const char* jetFile, const char* output, const char* key, const Caps
         GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
         if (!catalog)
             return kDamaged;
-        Copy copy(output, caps.copyBytes);
+        CopyWriter copy(output, caps.copyBytes);
         int tables = 0;
         for (unsigned i = 0; i < catalog->len; ++i) {
             auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
@@ -562,11 +412,11 @@ int convert(const char* jetFile, const char* output, const char* key, const Caps
         // A catalogue without a table is a file that lost them.
         if (tables == 0)
             return kDamaged;
-        copy.finish(key, jetFile);
+        copy.finish(key, recorded);
     } catch (const Failure& f) {
         return f.code;
     }
     return kConverted;
 }
 
-}  // namespace tolvane::jetreader
+}  // namespace tolvane::reader

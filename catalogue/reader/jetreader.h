@@ -3,23 +3,19 @@
 // catalogue layer queries in its place. Runs only in the reader process: the
 // library it uses may crash or loop on a damaged file.
 
-namespace tolvane::jetreader {
+#include "catalogue/reader/copywriter.h"
 
-// What the copy may hold: beyond any of these the file counts as damaged.
-struct Caps {
-    long long valueBytes;  // one text or memo value, in UTF-8
-    long long rows;        // one table
-    long long copyBytes;   // the whole copy
-};
+namespace tolvane::reader {
 
 // Writes every user table of jetFile, in the file's own order, into the
 // empty file at output (made for it; a link there is refused) as an SQLite
-// database: each column under its Jet type name (TEXT and
-// LONGTEXT compare without regard to case), each row in the order the file
-// stores it, every number as its exact stored value (a Currency or Decimal
-// that no double holds exactly as its decimal text), and key and jetFile in
-// the view jetcopy::kSourceView. Returns one of the jetcopy exit codes, with a line on
-// stderr naming a cap it passed; on failure output may hold a partial file.
-int convert(const char* jetFile, const char* output, const char* key, const Caps& caps);
+// database: each column under its Jet type name (TEXT and LONGTEXT compare
+// without regard to case), each row in the order the file stores it, every
+// number as its exact stored value (a Currency or Decimal that no double
+// holds exactly as its decimal text), and key and recorded (the file's path)
+// in the view jetcopy::kSourceView. Returns one of the jetcopy exit codes,
+// with a line on stderr naming a cap it passed; on failure output may hold a
+// partial file.
+int convertJet(const char* jetFile, const char* output, const char* key, const char* recorded, const Caps& caps);
 
-}  // namespace tolvane::jetreader
+}  // namespace tolvane::reader

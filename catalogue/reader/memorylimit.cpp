@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 
-namespace tolvane::jetreader {
+namespace tolvane::reader {
 
 namespace {
 
@@ -41,7 +41,7 @@ void watchMemoryLimit(const char* prefix, int exitCode)
     ::_exit(gExitCode);
 }
 
-}  // namespace tolvane::jetreader
+}  // namespace tolvane::reader
 
 // The address sanitizer brings its own allocator, and its builds run the
 // reader without the limit. Every way the C library hands out memory is
@@ -65,7 +65,7 @@ namespace {
 {
     if (!block) [[unlikely]] {
         if (asked)
-            tolvane::jetreader::memoryExhausted();
+            tolvane::reader::memoryExhausted();
     }
     return block;
 }

@@ -5,11 +5,11 @@
 // its loops reports the failure and carries on with what it has), so every
 // failed allocation ends the process at once with one line naming the limit.
 
-namespace tolvane::jetreader {
+namespace tolvane::reader {
 
 // Reads the limit the process runs under, for the line, which starts with
 // prefix; a failed allocation then ends the process with exitCode. Call
 // first thing.
 void watchMemoryLimit(const char* prefix, int exitCode);
 
-}  // namespace tolvane::jetreader
+}  // namespace tolvane::reader

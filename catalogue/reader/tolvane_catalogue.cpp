@@ -4,24 +4,30 @@
 //   tolvane-catalogue FILE TABLE    that table as CSV, every value as the
 //                                   program shows it, text in double quotes
 //
-// A maker's Jet file is read through the same layer as in the program, so
-// what this prints is what the window would list. Errors, running out of
-// memory among them, go to stderr with exit status 1. The program's
-// catalogue layer also starts this tool, with "--convert JETFILE OUTPUT KEY
-// VALUE_BYTES ROWS COPY_BYTES", as its Jet reader.
+// A file is read through the same layer as in the program, so what this
+// prints is what the window would list, and a file stops it at the same
+// deadline. Errors, running out of memory among them, go to stderr with exit
+// status 1. The program's catalogue layer also starts this tool, with
+// "--convert FILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES", as its reader.
 
 #include "catalogue/catalogue.h"
 #include "catalogue/jetcopy.h"
+#include "catalogue/fileformat.h"
 #include "catalogue/reader/jetreader.h"
 #include "catalogue/reader/memorylimit.h"
+#include "catalogue/reader/sqlitereader.h"
 #include "services/vberror.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 using namespace tolvane;
 
@@ -92,15 +98,48 @@ bool capOf(const char* text, long long& cap)
     return std::from_chars(text, end, cap).ptr == end && cap > 0;
 }
 
+// The name the file handed on is opened by: through its handle, where the
+// system names open files, so that very file is read; else by its path,
+// when that still names it.
+std::string sourceName(const char* path, const struct stat& held)
+{
+    const std::string handle = "/proc/self/fd/" + std::to_string(jetcopy::kReaderSourceFd);
+    for (const std::string& name : {handle, std::string(path)}) {
+        struct stat st {};
+        if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == held.st_dev && st.st_ino == held.st_ino)
+            return name;
+    }
+    return {};
+}
+
 int convert(char** argv)
 {
-    jetreader::watchMemoryLimit("", jetcopy::kOutOfMemory);
-    jetreader::Caps caps{};
+    reader::watchMemoryLimit("", jetcopy::kOutOfMemory);
+    reader::Caps caps{};
     if (!capOf(argv[5], caps.valueBytes) || !capOf(argv[6], caps.rows) || !capOf(argv[7], caps.copyBytes)) {
-        std::fprintf(stderr, "usage: tolvane-catalogue --convert JETFILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES\n");
+        std::fprintf(stderr, "usage: tolvane-catalogue --convert FILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES\n");
         return jetcopy::kCannotWrite;
     }
-    return jetreader::convert(argv[2], argv[3], argv[4], caps);
+    struct stat held {};
+    if (::fstat(jetcopy::kReaderSourceFd, &held) != 0 || !S_ISREG(held.st_mode)) {
+        std::fprintf(stderr, "読み込むファイルが渡されていません\n");
+        return jetcopy::kUnreadable;
+    }
+    const std::string source = sourceName(argv[2], held);
+    if (source.empty()) {
+        std::fprintf(stderr, "%s\n", std::strerror(ENOENT));
+        return jetcopy::kUnreadable;
+    }
+    switch (catalogue::headerFormat(jetcopy::kReaderSourceFd)) {
+    case catalogue::FileFormat::Sqlite:
+        return reader::convertSqlite(source.c_str(), argv[3], argv[4], argv[2], caps);
+    case catalogue::FileFormat::Jet3:
+    case catalogue::FileFormat::Jet4:
+        return reader::convertJet(source.c_str(), argv[3], argv[4], argv[2], caps);
+    case catalogue::FileFormat::Unknown:
+        break;
+    }
+    return jetcopy::kUnrecognised;
 }
 
 }  // namespace
@@ -111,8 +150,8 @@ int main(int argc, char** argv)
         return convert(argv);
 
     // Out of memory, the checker ends as on any other error.
-    jetreader::watchMemoryLimit("tolvane-catalogue: ", 1);
-    // The program folder, where the layer finds this tool as its Jet reader.
+    reader::watchMemoryLimit("tolvane-catalogue: ", 1);
+    // The program folder, where the layer finds this tool as its reader.
     QCoreApplication app(argc, argv);
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: tolvane-catalogue FILE [TABLE]\n");

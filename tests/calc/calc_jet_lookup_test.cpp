@@ -58,7 +58,6 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
     EXPECT_EQ(runCatalogueQuery(jet, kConnect, "SELECT * FROM [SWB] WHERE [no] = 'swb6-10';").rows.size(), 1);
     const QStringList fromSample = walk(QStringLiteral(TOLVANE_APP_DIR));
     const QStringList fromJet = walk(QStringLiteral(TOLVANE_JET_CATALOGUE));
-    setJetReader({});
     ASSERT_EQ(fromJet.size(), fromSample.size());
     for (qsizetype i = 0; i < fromJet.size(); ++i)
         EXPECT_EQ(fromJet[i], fromSample[i]);
@@ -76,7 +75,6 @@ TEST_F(CalcTest, ABrokenJetCatalogueFailsTheLookupWithItsErrorLine)
     writeAll(zeka, readAll(QStringLiteral(TOLVANE_JET_FIXTURES "/V1997_test.mdb")).left(40000));
     form().setItems(field::SizeList, {QStringLiteral("SWB6-10")});
     model->seriesClicked(QStringLiteral("SWB"));
-    setJetReader({});
     EXPECT_EQ(form()[field::SizeList].items, QStringList{"SWB6-10"});
     EXPECT_TRUE(ui.boxes.isEmpty());
     ASSERT_EQ(errors().size(), 1);

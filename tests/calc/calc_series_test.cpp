@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/jetcopy.h"
 #include "support/error_of.h"
+#include "support/jet_reader.h"
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -38,6 +39,7 @@ protected:
         }
         makeDatabase(sandbox.root() + "/program/ZEKA.mdb", sizes);
         makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb", diameters);
+        useJetReader();
     }
     QStringList items(Ctl list) { return form()[list].items; }
     void chooseSize(const QString& no)
@@ -198,7 +200,7 @@ TEST_F(Series, AMissingListFieldLeavesThatListEmptied)
 
 // A list holds only the field it shows: a series whose table is wide, far
 // over the result cap as a whole, lists every size and diameter, while the
-// whole table is damage, with a line naming the cap.
+// whole table is too large to hold, with a line naming the cap.
 TEST_F(Series, AListHoldsOnlyTheFieldItShows)
 {
     QString wide = "DROP TABLE SWB; CREATE TABLE SWB (NO TEXT, D1 REAL";
@@ -213,7 +215,7 @@ TEST_F(Series, AListHoldsOnlyTheFieldItShows)
     EXPECT_EQ(items(field::SizeList).size(), 400);
     EXPECT_EQ(items(field::DiameterList), (QStringList{"10", "20"}));
     EXPECT_EQ(errors(), QStringList{});
-    EXPECT_EQ(errorOf([&] { runCatalogueQuery(zeka, {}, "SELECT * FROM [SWB];"); }), 3049);
+    EXPECT_EQ(errorOf([&] { runCatalogueQuery(zeka, {}, "SELECT * FROM [SWB];"); }), 3051);
     setCatalogueCaps({});
     EXPECT_TRUE(sandbox.logMessages().contains(
         "□Eve：" + zeka + " のクエリの結果が上限 (50000 バイト) を超えるため読み込みを止めました"));
@@ -230,11 +232,11 @@ TEST_F(Series, ACataloguesValuesAreQueriedOnlyAsValues)
     makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb",
                  "DROP TABLE SWB; CREATE TABLE SWB (d); INSERT INTO SWB VALUES ('10' || char(10) || ' OR 1 = 1'),"
                  "('20 OR [D1] IN (WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r "
-                 "WHERE n < 0)'), (NULL), ('1E1');");
+                 "WHERE n < 0)'), (NULL), ('1E1'), (' 10'), ('20 '), ('+10'), ('1D1'), ('1D999');");
     makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
                  "INSERT INTO SWB VALUES ('SWB'' OR ''1''=''1', 30, 15, 60, 45, 100, 10.2, 9, 10, 11),"
                  "('SWB30' || char(0) || ''' OR ''1''=''1', 30, 15, 70, 50, 90, 9.2, 10, 11, 12);");
-    setJetReader({}, 200);  // a query the value made endless would end soon
+    setJetReader(kReader, 200);  // a query the value made endless would end soon
     const QString mismatch = "抽出条件でデータ型が一致しません。：エラー番号 -> 3464";
     for (int i = 0; i < 3; ++i) {
         model->seriesClicked("SWB");
@@ -243,33 +245,48 @@ TEST_F(Series, ACataloguesValuesAreQueriedOnlyAsValues)
         EXPECT_TRUE(items(field::SizeList).isEmpty()) << i;
         EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB];");
     }
-    EXPECT_EQ(errors(), QStringList(3, "■Err：[frmMain]-[List2_Click()]：" + mismatch));
-    model->userClickedList(field::DiameterList, 3);
-    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [D1] =1E1;");
-    EXPECT_EQ(items(field::SizeList), QStringList{"SWB10-25"});
+    // A text that reads as a number is queried as that number, as a plain
+    // literal; one beyond a double is none.
+    const std::pair<int, const char*> numbers[] = {{3, "1E1"}, {4, "10"}, {5, "20"}, {6, "10"}, {7, "10"}};
+    for (const auto& [i, literal] : numbers) {
+        model->seriesClicked("SWB");
+        model->userClickedList(field::DiameterList, i);
+        EXPECT_EQ(model->SeriesQuery, QStringLiteral("SELECT * FROM [SWB] WHERE [D1] =%1;").arg(QLatin1String(literal)));
+        EXPECT_EQ(items(field::SizeList).value(0), QLatin1String(literal) == u"20" ? "SWB20-50" : "SWB10-25") << i;
+    }
+    model->userClickedList(field::DiameterList, 8);
+    EXPECT_TRUE(items(field::SizeList).isEmpty());
+    EXPECT_EQ(errors(), QStringList(4, "■Err：[frmMain]-[List2_Click()]：" + mismatch));
 
     model->seriesClicked("SWB");
     chooseSize("SWB' OR '1'='1");
     EXPECT_EQ(text(field::FreeLength), "60");
     chooseSize(QStringLiteral("SWB30") + QChar(u'\0') + QStringLiteral("' OR '1'='1"));
     EXPECT_EQ(text(field::SpringNo), "SWB' OR '1'='1");
-    EXPECT_EQ(errors().mid(3), QStringList{"■Err：[frmMain]-[List1_Click()]：" + mismatch});
-    setJetReader({});
+    EXPECT_EQ(errors().mid(4), QStringList{"■Err：[frmMain]-[List1_Click()]：" + mismatch});
 }
 
 // A size number as long as a value may be, even one of quotes only, is
-// looked up as any other.
+// looked up as any other, whatever its bytes: one that is no UTF-8 is found
+// by the text the list shows.
 TEST_F(Series, ASizeAsLongAsAValueMayBeIsLookedUp)
 {
     makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
                  "INSERT INTO SWB VALUES (printf('%.*c', 300000, 'x'), 30, 15, 60, 45, 100, 10.2, 9, 10, 11),"
-                 "(printf('%.*c', 1048576, ''''), 40, 20, 70, 50, 90, 9.2, 10, 11, 12);");
+                 "(printf('%.*c', 1048576, ''''), 40, 20, 70, 50, 90, 9.2, 10, 11, 12),"
+                 "(replace(printf('%.*c', 400000, 'x'), 'x', CAST(x'ff' AS TEXT)), 50, 25, 80, 60, 80, 8.2, 11, 12, 13),"
+                 "(CAST(x'ff27fe' AS TEXT), 60, 30, 90, 70, 70, 7.2, 12, 13, 14);");
     model->seriesClicked("SWB");
-    for (const QString& no : {QString(300000, u'x'), QString(1 << 20, u'\'')}) {
+    const QChar bad = QChar::ReplacementCharacter;
+    const std::pair<QString, const char*> sizes[] = {{QString(300000, u'x'), "60"},
+                                                     {QString(1 << 20, u'\''), "70"},
+                                                     {QString(400000, bad), "80"},
+                                                     {QString(bad) + u'\'' + bad, "90"}};
+    for (const auto& [no, length] : sizes) {
         chooseSize(no);
         EXPECT_TRUE(text(field::SpringNo) == no) << no.size();
+        EXPECT_EQ(text(field::FreeLength), length);
     }
-    EXPECT_EQ(text(field::FreeLength), "70");
     EXPECT_EQ(errors(), QStringList{});
 }
 

@@ -550,7 +550,7 @@ TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
 {
     gSecond = std::time(nullptr) + 3600;
     jetcopy::setStatCall(wholeSecondTimes);
-    setJetReader({}, 100);
+    setJetReader(kReader, 2000);  // room for the copies made here
     const QString file = sandbox.root() + QStringLiteral("/ZEKA.mdb");
     makeDatabase(file, QStringLiteral("CREATE TABLE SWB (NO TEXT); INSERT INTO SWB VALUES ('SWB10-20');"));
     const auto number = [&](const char* sql) { return errorOf([&] { runCatalogueQuery(file, kConnect, sql); }); };

@@ -262,7 +262,6 @@ TEST_F(RoadTest, AMakersCatalogueIsReadUnderTheWaitCursorOnce)
     useJetReader(QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue"));
     click("imgSWM");
     click("imgSWL");
-    setJetReader({});
     EXPECT_GT(widget<QListWidget>("List1")->count(), 10);
     EXPECT_EQ(ui.waitCursor, (QList<bool>{true, false, true, false}));  // ZEKA.mdb, then ZEKA_D.mdb
 }

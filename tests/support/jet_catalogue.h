@@ -8,46 +8,16 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/jetcopy.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 namespace tolvane::test {
 
 inline const QString kFixtures = QStringLiteral(TOLVANE_JET_FIXTURES);
-inline const QString kReader = QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue");
 inline const QString kConnect = QStringLiteral(";DATABASE=ZEKA.mdb;pwd=Rm4tQx82pLw");
 
 inline QString fixture(const QString& name) { return kFixtures + QLatin1Char('/') + name + QStringLiteral(".mdb"); }
-
-// The checker's output lines; under an address-space limit of that many
-// bytes when given.
-inline QStringList toolLines(const QStringList& args, int* exitCode = nullptr, QString* errors = nullptr,
-                             rlim_t addressSpace = 0)
-{
-    // Its own home, so nothing it logs reaches the user's documents.
-    const QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    QProcess tool;
-    tool.setProcessEnvironment(environment);
-    if (addressSpace != 0) {
-        tool.setChildProcessModifier([addressSpace] {
-            const rlimit limit{addressSpace, addressSpace};
-            ::setrlimit(RLIMIT_AS, &limit);
-        });
-    }
-    tool.start(kReader, args);
-    EXPECT_TRUE(tool.waitForFinished(kRoomyReaderDeadlineMs));
-    if (exitCode)
-        *exitCode = tool.exitCode();
-    if (errors)
-        *errors = QString::fromUtf8(tool.readAllStandardError());
-    return QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-}
 
 class JetCatalogue : public ::testing::Test {
 protected:
