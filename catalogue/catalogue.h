@@ -1,13 +1,14 @@
 #pragma once
 // The catalogue databases ZEKA.mdb (one table of sizes per series, and
 // DB_VERSION) and ZEKA_D.mdb (one outer-diameter list per series). Either
-// file is the maker's Access (Jet 3 or Jet 4) file or the sample's SQLite
-// file, told apart by its header, never by its name. The program only ever
-// reads them, and nothing is ever written beside them. Every choice in the
-// window queries again, on a connection kept open per file and checked
-// against the file (one stat) before each query: a changed file is opened
-// anew, and a Jet file is read through an SQLite copy made anew whenever the
-// file changes.
+// file is the maker's Access (Jet 3 or Jet 4) file, another SQLite file, or
+// the sample's, told apart by its header and, for the sample, its bytes,
+// never by its name. The program only ever reads them, and nothing is ever
+// written beside them. Every choice in the window queries again, on a
+// connection kept open per file and checked against the file (one stat)
+// before each query: a changed file is opened anew. Any file but the sample
+// is read through an SQLite copy that the reader process makes anew whenever
+// the file changes.
 
 #include "services/vberror.h"
 
@@ -61,17 +62,18 @@ VbError noCurrentRecord();
 // the Jet reader crashed on), 3045 file in use, 3078 missing table, 3061
 // unknown field in the query, 3075 syntax error, 3142 text after the
 // statement, 3219 not a row-returning query, 3170 foreign connect type (or no
-// Jet reader), 13 a field that cannot be text, 6 a number with no number
-// text (an infinity), a Single out of its range or a date outside
-// 100/01/01 to 9999/12/31. A value or a result over its cap is damage
-// (3049), and so is an SQLite file read in place that holds anything but
-// tables of values (a view, a trigger, a generated column, a virtual
-// table), or makes SQLite pass one of its limits or its memory bound; a
-// limit of the user's on memory that stops SQLite is 3051. An SQLite file
-// with changes still in its "-wal" file, or with a hot "-journal" (another
-// program writing it, or one that died while it wrote), is refused as in
-// use (3045): read as it stands, it would show the rows from before those
-// changes, or half of one.
+// reader), 13 a field that cannot be text, 6 a number with no number text
+// (an infinity), a Single out of its range or a date outside 100/01/01 to
+// 9999/12/31. A value, a table, a copy or a result over its cap makes the
+// file too large to read (3051, naming the cap); an SQLite file that holds
+// anything but tables of values (a view, a trigger, a generated column, a
+// virtual table), or that SQLite finds malformed, or a query that passes
+// SQLite's memory bound, is damage (3049); a limit of the user's on memory
+// that stops SQLite is 3051. An SQLite file with changes still in its
+// "-wal" file, or with a hot "-journal" (another program writing it, or one
+// that died while it wrote), and any file that changes while its copy is
+// made, is refused as in use (3045): its copy would show the rows from
+// before those changes, or half of one.
 // Of each row only the fields named in keep are held (all of them when it
 // is empty): a caller that lists one field holds no more than that, however
 // wide the table. A field named there that the result lacks is unknown to

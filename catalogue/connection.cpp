@@ -296,7 +296,7 @@ private:
     [[noreturn]] void fail(int rc, const QString& sql = {})
     {
         const QString message = QString::fromUtf8(db_ ? sqlite3_errmsg(db_.get()) : sqlite3_errstr(rc));
-        // A copy of a Jet file that no longer reads is ours to make again.
+        // A copy that no longer reads is ours to make again.
         if (copy_.folder && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
             copy_.drop();
             broken_ = true;

@@ -340,7 +340,7 @@ std::optional<jetcopy::Copy> existingCopy(const std::string& copyName)
     return std::nullopt;
 }
 
-// The Jet file a copy was made of, as its copy records it; empty when it
+// The file a copy was made of, as its copy records it; empty when it
 // records none.
 std::string sourceOf(const std::string& copy)
 {
