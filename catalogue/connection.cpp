@@ -86,7 +86,7 @@ public:
                 jetcopy::dropCopiesOf(source_);
                 db_.reset();
                 sqlite3* db = nullptr;
-                const int rc = openSampleDatabase(sample->data, sample->size, &db, &deadline_);
+                const int rc = openSampleDatabase(sample->data, sample->size, &db);
                 db_.reset(db);
                 if (rc != SQLITE_OK)
                     fail(rc);
@@ -129,7 +129,6 @@ public:
 
     CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
     {
-        deadline_.start();
         const QByteArray text = sql.toUtf8();
         const char* tail = nullptr;
         sqlite3_stmt* prepared = nullptr;
@@ -195,11 +194,10 @@ private:
     {
         db_.reset();
         sqlite3* db = nullptr;
-        const int rc = openCatalogueDatabase(copy_.path(), &db, &deadline_, CatalogueDatabase::Copy);
+        const int rc = openCatalogueDatabase(copy_.path(), &db, CatalogueDatabase::Copy);
         db_.reset(db);
         if (rc != SQLITE_OK)
             return false;
-        deadline_.start();
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';
         QString recorded;
@@ -303,19 +301,11 @@ private:
             throw jetcopy::damagedDatabase(path_);
         }
         switch (rc & 0xff) {
-        case SQLITE_INTERRUPT: {
-            // Only the deadline stops a query. The same query on the same
-            // file would only meet it again, holding the window as long.
-            const VbError stop = jetcopy::cannotOpen(path_, logged(jetcopy::deadlinePassed(deadline_.ms)));
-            jetcopy::rememberStop(source_, key_, stop);
-            broken_ = true;
-            throw stop;
-        }
         case SQLITE_NOMEM:
-            // A limit of the user's is no fault of the file; the next query tries again.
-            if (systemRefusedMemory())
-                throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
-            refuse(memoryLimitReached(kCatalogueHeapBytes));
+            // The program's SQLite has no bound of its own: what stops it is
+            // a limit of the user's, no fault of the file; the next query
+            // tries again.
+            throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
         case SQLITE_TOOBIG:
             // Too large to hold, not damaged.
             throw jetcopy::cannotOpen(path_, logged(QStringLiteral("値または行が上限 (") +
@@ -357,7 +347,6 @@ private:
     jetcopy::FileKey key_;
     jetcopy::Copy copy_;  // the SQLite copy read in place of the file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
-    QueryDeadline deadline_;  // of the query that runs; looked at while db_ lives
     struct CloseDatabase {
         void operator()(sqlite3* db) const { sqlite3_close(db); }
     };
@@ -402,7 +391,6 @@ CatalogueCaps& caps()
 template <typename What>
 auto onCatalogue(const QString& path, What&& what)
 {
-    forgetMemoryRefusals();
     struct stat st {};
     const std::string file = existingFile(path, st);
     const jetcopy::FileKey key = jetcopy::keyOf(st);

@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace tolvane::catalogue {
 
@@ -44,7 +45,9 @@ QString catalogueNumberText(double value)
 
 Shown shownAs(const char* declared)
 {
-    if (!declared)
+    // Told by the first letter first: most columns are TEXT or REAL, and
+    // each query asks this of every column.
+    if (!declared || declared[0] == '\0' || !std::strchr("SsCcDdBb", declared[0]))
         return Shown::AsStored;
     if (qstricmp(declared, "SINGLE") == 0)
         return Shown::Single;

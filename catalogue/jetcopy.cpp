@@ -346,9 +346,7 @@ std::string sourceOf(const std::string& copy)
 {
     sqlite3* db = nullptr;
     std::string file;
-    QueryDeadline deadline;
-    deadline.start();
-    if (openCatalogueDatabase(copy, &db, &deadline, CatalogueDatabase::Copy, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
+    if (openCatalogueDatabase(copy, &db, CatalogueDatabase::Copy, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
         const std::string sql = std::string("SELECT file FROM \"") + jetcopy::kSourceView + '"';
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&
@@ -485,8 +483,6 @@ void setJetReader(const QString& program, int deadlineMs)
     failures().clear();
 }
 
-int jetReaderDeadlineMs() { return readerSettings().deadlineMs; }
-
 void setConversionObserver(std::function<void(bool converting)> observer)
 {
     readerSettings().observer = std::move(observer);
@@ -618,11 +614,6 @@ QString deadlinePassed(int deadlineMs)
 {
     return QStringLiteral("読み込みが ") + QString::number(deadlineMs / 1000.0) +
            QStringLiteral(" 秒で終わらず、打ち切りました");
-}
-
-void rememberStop(const std::string& file, const FileKey& key, const VbError& error)
-{
-    remember(file, key, changedTooRecently(key) ? contentDigest(file) : QString(), error);
 }
 
 void throwRememberedStop(const std::string& file, const FileKey& key)

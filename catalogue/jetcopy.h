@@ -33,8 +33,6 @@ namespace tolvane {
 // before it is stopped and the query fails. Forgets the failed conversions.
 inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
 void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
-// That deadline, which a query on an SQLite catalogue keeps as well.
-int jetReaderDeadlineMs();
 
 // Told true when a query has to wait for a file's copy to be made, and
 // false when that is over: the window shows its wait cursor meanwhile.
@@ -158,9 +156,6 @@ Copy currentCopy(const Source& source);
 // and the error say it.
 QString deadlinePassed(int deadlineMs);
 
-// A query on the file (resolved path) in this state that did not end within
-// the deadline: it fails at once from now on, as a conversion that did not.
-void rememberStop(const std::string& file, const FileKey& key, const VbError& error);
 // Throws the stop remembered for the file in this state, if there is one.
 void throwRememberedStop(const std::string& file, const FileKey& key);
 

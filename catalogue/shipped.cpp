@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 extern const char tolvane_embedded_ZEKA_mdb[];
 extern const std::size_t tolvane_embedded_ZEKA_mdb_size;
@@ -17,16 +17,18 @@ namespace tolvane::catalogue {
 namespace {
 
 // Whether the file holds exactly these bytes; read through the handle, so
-// the file compared is the file that was opened.
+// the file compared is the file that was opened. Read, not mapped: a file
+// cut short meanwhile only fails the compare.
 bool holds(int fd, const ShippedBytes& sample)
 {
-    std::vector<char> buffer(std::size_t(1) << 16);
+    constexpr std::size_t kChunk = std::size_t(1) << 16;
+    const std::unique_ptr<char[]> buffer(new char[kChunk]);  // as read, never cleared first
     std::size_t at = 0;
     while (at < sample.size) {
-        const ssize_t n = ::pread(fd, buffer.data(), std::min(buffer.size(), sample.size - at), static_cast<off_t>(at));
+        const ssize_t n = ::pread(fd, buffer.get(), std::min(kChunk, sample.size - at), static_cast<off_t>(at));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0 || std::memcmp(buffer.data(), sample.data + at, static_cast<std::size_t>(n)) != 0)
+        if (n <= 0 || std::memcmp(buffer.get(), sample.data + at, static_cast<std::size_t>(n)) != 0)
             return false;
         at += static_cast<std::size_t>(n);
     }

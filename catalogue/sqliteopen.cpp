@@ -5,10 +5,8 @@
 #include "catalogue/jetcopy.h"
 
 #include <sqlite3.h>
-#include <time.h>
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -74,55 +72,6 @@ void limitQueries(sqlite3* db, CatalogueDatabase kind)
         sqlite3_limit(db, limit, value);
 }
 
-// How many of SQLite's steps run between two looks at the clock. The
-// program reads only databases it made or shipped, none of whose steps
-// reads more than a value or a row of them: a look every thousand steps
-// stops a query soon after its deadline at no cost worth naming.
-constexpr int kStepsBetweenLooks = 1000;
-
-// The deadline is looked at on the monotonic clock that steady_clock reads,
-// as of the system's last tick: at most a tick (some milliseconds) late, and
-// read in a quarter of the time a precise reading takes.
-int pastDeadline(void* deadline)
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    const std::chrono::steady_clock::time_point at(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
-    return at >= static_cast<const QueryDeadline*>(deadline)->at ? 1 : 0;
-}
-
-// SQLite's own allocator, and whether it failed since the last look: the
-// system refused memory (a limit of the user's, as ulimit -v), which SQLite
-// tells as it tells its own bound above.
-sqlite3_mem_methods gSystemMemory{};
-std::atomic<bool> gSystemRefused{false};
-
-void* watchedMalloc(int bytes)
-{
-    void* block = gSystemMemory.xMalloc(bytes);
-    if (!block)
-        gSystemRefused = true;
-    return block;
-}
-
-void* watchedRealloc(void* block, int bytes)
-{
-    void* grown = gSystemMemory.xRealloc(block, bytes);
-    if (!grown)
-        gSystemRefused = true;
-    return grown;
-}
-
-// Before SQLite's first use in the process, when its allocator may still be set.
-const bool gMemoryWatched = [] {
-    if (sqlite3_config(SQLITE_CONFIG_GETMALLOC, &gSystemMemory) != SQLITE_OK)
-        return false;
-    sqlite3_mem_methods watched = gSystemMemory;
-    watched.xMalloc = watchedMalloc;
-    watched.xRealloc = watchedRealloc;
-    return sqlite3_config(SQLITE_CONFIG_MALLOC, &watched) == SQLITE_OK;
-}();
-
 // A schema row of a table or an index by its type, or of none: SQLite
 // refuses the schema when a row's text makes anything of another type than
 // the row names.
@@ -183,24 +132,13 @@ constexpr int kUnboundedOperations = INT_MAX;
 
 }  // namespace
 
-void forgetMemoryRefusals() { gSystemRefused = false; }
-
-bool systemRefusedMemory() { return gMemoryWatched && gSystemRefused; }
-
-void QueryDeadline::start()
-{
-    ms = jetReaderDeadlineMs();
-    at = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-}
-
 // The table list of the schema that the refusal below reads came with 3.37.
 static_assert(SQLITE_VERSION_NUMBER >= 3037000);
 
 namespace {
 
-// Guards and limits of any catalogue database, once it is open; a deadline,
-// when given, looked at while it lives.
-int guard(sqlite3* db, const QueryDeadline* deadline, CatalogueDatabase kind)
+// Guards and limits of any catalogue database, once it is open.
+int guard(sqlite3* db, CatalogueDatabase kind)
 {
     const std::pair<int, int> settings[] = {
         {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0}, {SQLITE_DBCONFIG_DEFENSIVE, 1}, {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}};
@@ -209,37 +147,35 @@ int guard(sqlite3* db, const QueryDeadline* deadline, CatalogueDatabase kind)
             return rc;
     }
     limitQueries(db, kind);
-    if (deadline)
-        sqlite3_progress_handler(db, kStepsBetweenLooks, pastDeadline, const_cast<QueryDeadline*>(deadline));
     return SQLITE_OK;
 }
 
 }  // namespace
 
-int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
-                          int flags)
+int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags)
 {
-    // The process's only SQLite use is the catalogue's.
-    sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
+    // A file from outside may make SQLite want memory without end; the
+    // reader's only SQLite use is reading it.
+    if (kind == CatalogueDatabase::Source)
+        sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
     // The absolute name: "" and ":memory:" must never reach SQLite as
     // reserved names. Read-only: a file that vanished in between is not
     // created, and nothing is ever written.
     const int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags,
                                    jetcopy::handleVfs());
-    return rc != SQLITE_OK ? rc : guard(*db, deadline, kind);
+    return rc != SQLITE_OK ? rc : guard(*db, kind);
 }
 
-int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db, const QueryDeadline* deadline)
+int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db)
 {
-    sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
     int rc = sqlite3_open_v2(":memory:", db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     // Read-only, so SQLite neither writes to the bytes nor frees them.
     if (rc == SQLITE_OK)
         rc = sqlite3_deserialize(*db, "main", reinterpret_cast<unsigned char*>(const_cast<char*>(bytes)),
                                  static_cast<sqlite3_int64>(size), static_cast<sqlite3_int64>(size),
                                  SQLITE_DESERIALIZE_READONLY);
-    return rc != SQLITE_OK ? rc : guard(*db, deadline, CatalogueDatabase::Sample);
+    return rc != SQLITE_OK ? rc : guard(*db, CatalogueDatabase::Sample);
 }
 
 int firstComputedObject(sqlite3* db, QString* found)

@@ -3,15 +3,14 @@
 // reader process and the program's copy of it alike, is opened here:
 // read-only and immutable, under SQLite's own guards for a database file of
 // unknown origin. Its schema is not trusted (nothing in it may call a
-// function with effects), defensive mode is on, triggers are off, its limits
-// are cut to what a catalogue needs, a query of the program still running at
-// the deadline is stopped, and the memory SQLite takes in the whole process
-// is bounded.
+// function with effects), defensive mode is on, triggers are off, and its
+// limits are cut to what a catalogue needs. The reader, which reads files
+// from outside, also bounds the memory SQLite takes; the program reads only
+// what it made or ships, whose size the reader's caps bound.
 
 #include <QString>
 #include <QtGlobal>
 
-#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -19,23 +18,13 @@ struct sqlite3;
 
 namespace tolvane {
 
-// What SQLite may hold at once in this process, every connection together:
-// room for the longest row a catalogue may hold (a copy's cap) and each
-// connection's page cache, far more than the shipped or a maker's
-// catalogue takes.
+// What SQLite may hold at once in the reader: room for the longest row a
+// catalogue may hold (a copy's cap) and each connection's page cache, far
+// more than the shipped or a maker's catalogue takes.
 inline constexpr qint64 kCatalogueHeapBytes = qint64(128) << 20;
 
 // The most columns a table may have: a Jet table's most.
 inline constexpr int kCatalogueColumns = 255;
-
-// When a query on a connection must have ended: after that, the next look
-// SQLite gives it stops the query (SQLITE_INTERRUPT).
-struct QueryDeadline {
-    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::time_point::max();
-    int ms = 0;  // the deadline's length, as the error names it
-    // From now, the Jet reader's deadline: one bound for a catalogue however it is read.
-    void start();
-};
 
 // What is opened. A catalogue file from outside is read only by the reader
 // process, which the program stops at its deadline: no value over the value
@@ -45,21 +34,13 @@ struct QueryDeadline {
 enum class CatalogueDatabase { Source, Copy, Sample };
 
 // Opens file (an absolute path) as above, with flags added to
-// SQLITE_OPEN_READONLY. deadline, when given, is looked at while the
-// connection lives. As with sqlite3_open_v2, *db is to be closed even when
-// this fails.
-int openCatalogueDatabase(const std::string& file, sqlite3** db, const QueryDeadline* deadline, CatalogueDatabase kind,
-                          int flags = 0);
+// SQLITE_OPEN_READONLY. As with sqlite3_open_v2, *db is to be closed even
+// when this fails.
+int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags = 0);
 
 // Opens the sample's bytes, which live as long as the program, as a
 // database in memory: read-only, as any catalogue database.
-int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db, const QueryDeadline* deadline);
-
-// Whether the system refused SQLite memory since forgetMemoryRefusals():
-// when it did, SQLite's "out of memory" is a limit of the user's (ulimit -v),
-// not the bound above.
-void forgetMemoryRefusals();
-bool systemRefusedMemory();
+int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db);
 
 // A catalogue is tables of values. The first thing in the database that
 // computes as it is read (a view, a generated column, a virtual table) or

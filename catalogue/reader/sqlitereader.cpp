@@ -38,9 +38,8 @@ using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
         overCap("値または行が上限 (" + std::to_string(sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1)) +
                 " バイト) を超えるため読み込みを止めました");
     case SQLITE_NOMEM:
-        // Memory the system refused is the reader's limit, named as such.
-        if (systemRefusedMemory())
-            throw Failure{kOutOfMemory};
+        // The system's refusal ends the reader at once (its memory watch):
+        // this is SQLite's own bound.
         refuse("メモリが上限 (" + std::to_string(kCatalogueHeapBytes) + " バイト) に達したため読み込みを止めました");
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
@@ -169,7 +168,7 @@ int convertSqlite(const char* source, const char* output, const char* key, const
     setCatalogueCaps(limits);
     try {
         sqlite3* opened = nullptr;
-        const int rc = openCatalogueDatabase(source, &opened, nullptr, CatalogueDatabase::Source);
+        const int rc = openCatalogueDatabase(source, &opened, CatalogueDatabase::Source);
         const Database db(opened);
         if (rc != SQLITE_OK)
             failed(db.get(), rc);

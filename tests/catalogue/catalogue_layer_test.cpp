@@ -11,7 +11,6 @@
 #include "support/error_of.h"
 
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -559,39 +558,9 @@ TEST_F(CatalogueLayer, AFileOfManyTablesIsReadOrRefusedForWhatItHolds)
     expectBoundedFailure(series, 3049, QStringLiteral("生成列 G.x を含むため読み込みません"), file);
 }
 
-// What a query computes is bounded as the reading of a Jet file is: in time
-// by the same deadline, which stops it with the reader's error and words (3051)
-// and, as there, for every query on the file until it changes,
-// and in memory, the longest value or row SQLite makes and all it holds
-// (3049, naming the bound).
-TEST_F(CatalogueLayer, WhatAQueryComputesIsBoundedInTimeAndMemory)
-{
-    const QStringList values(160, QStringLiteral("printf('%.*c', 1000000, 'x')"));  // each within the value cap
-    const struct {
-        QString sql;
-        int number;
-        QString reason;
-        bool remembered;
-    } cases[] = {
-        {QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r WHERE n < 0"), 3051,
-         QStringLiteral("読み込みが 0.1 秒で終わらず、打ち切りました"), true},
-        {QStringLiteral("SELECT ") + values.join(u','), 3049,
-         QStringLiteral("メモリが上限 (134217728 バイト) に達したため読み込みを止めました"), false},
-        {QStringLiteral("SELECT zeroblob(67108865)"), 3051,
-         QStringLiteral("値または行が上限 (67108864 バイト) を超えるため読み込みを止めました"), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sql.toStdString());
-        EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);  // its copy made
-        setJetReader(kReader, 100);
-        expectBoundedFailure([&] { runCatalogueQuery(path, kConnect, c.sql); }, c.number, c.reason, path, c.remembered);
-        useJetReader();
-    }
-}
-
 // A limit of the user's own on memory (ulimit -v) that stops SQLite is no
 // fault of the file: it is said as that limit (3051), and the next query
-// tries again. SQLite's own bound stays the file's (above).
+// tries again.
 TEST_F(CatalogueLayer, TheUsersOwnMemoryLimitIsNoDamage)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -636,18 +605,9 @@ void makeSlowSchema(const QString& file, int tables)
 
 // Whatever a file holds, reading it ends at the deadline: the reader
 // process that reads it is stopped there, and the checker ends with it,
-// saying so. A query's own deadline runs from its own start, however long
-// ago its file was opened.
+// saying so.
 TEST_F(CatalogueLayer, EveryReadEndsAtItsDeadline)
 {
-    const QString count = QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < 20000) "
-                                         "SELECT count(*) AS n FROM r");
-    EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
-    setJetReader(kReader, 1000);
-    QThread::msleep(1100);
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(runCatalogueQuery(path, kConnect, count).field(0, u"n"), "20000");
-
     const QString file = dir.filePath(QStringLiteral("slow.mdb"));
     makeSlowSchema(file, 60000);
     setJetReader(kReader, 100);
