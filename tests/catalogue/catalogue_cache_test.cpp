@@ -255,11 +255,27 @@ TEST_F(CopyFolderSwapped, ByAnotherUserInAFolderOpenToAll)
         ::close(fd);
 }
 
+// What the accounts say of a folder's group, as a case wants it: whom its
+// entry lists, and whether it is the primary group of the user ("me") and
+// of another user.
+struct GroupOf {
+    std::vector<std::string> members;
+    bool usersPrimary = false;
+    bool anothersPrimary = false;
+};
+GroupOf gGroup;
+jetcopy::Accounts scriptedAccounts(gid_t group, uid_t user)
+{
+    return {gGroup.members,
+            {{"me", user, gGroup.usersPrimary ? group : group + 1}, {"other", kOther, gGroup.anothersPrimary ? group : kOther}}};
+}
+
 // A copy folder is used only while no one but the user and root can change
 // which folder its path names: every folder and link above it is root's or
 // the user's, and no one else may write a folder there unless the sticky bit
-// keeps them to their own entries. So whether or not the system names open
-// files through their handles, and whether the way leads through a link.
+// keeps them to their own entries, or but through a group that is the user's
+// alone. So whether or not the system names open files through their
+// handles, and whether the way leads through a link.
 TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
 {
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
@@ -275,22 +291,30 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
         bool throughLink;  // the cache lies through the link to it
         bool theirLink;    // that link is another user's
         QString why;       // empty: used
+        GroupOf group{};   // the folder's group
     };
     const QString folderAbove = QStringLiteral("上のフォルダ ") + nativeName(above);
+    const QString othersWrite = folderAbove + QStringLiteral(" にほかのユーザーも書き込めます");
     const Case cases[] = {
         {01777, false, false, false, {}},
         {0755, false, true, false, {}},
-        {0777, false, false, false, folderAbove + QStringLiteral(" にほかのユーザーも書き込めます")},
-        {0775, false, false, false, folderAbove + QStringLiteral(" にほかのユーザーも書き込めます")},
+        {0777, false, false, false, othersWrite, {{}, true, false}},
+        {0775, false, false, false, othersWrite},
         {0755, true, false, false, folderAbove + QStringLiteral(" がほかのユーザーのものです")},
         {0755, false, true, true, QStringLiteral("上のリンク ") + nativeName(link) + QStringLiteral(" がほかのユーザーのものです")},
+        // A private group of the user's, as umask 002 leaves ~/.cache.
+        {0775, false, false, false, {}, {{}, true, false}},
+        {0775, false, true, false, {}, {{"me"}, false, false}},
+        {0775, false, false, false, othersWrite, {{"other"}, true, false}},
+        {0775, false, false, false, othersWrite, {{"me", "other"}, false, false}},
+        {0775, false, false, false, othersWrite, {{}, true, true}},
     };
     for (const std::string& openFiles : {std::string(), std::string("/nonexistent")}) {
         jetcopy::setOpenFilesFolder(openFiles);
         for (const Case& c : cases) {
             if ((c.theirs || c.theirLink) && !root)
                 continue;  // only root can give a file to another user
-            SCOPED_TRACE(testing::Message() << (openFiles.empty() ? "/proc" : openFiles) << ' ' << std::oct << c.mode << ' ' << c.theirs << c.throughLink << c.theirLink);
+            SCOPED_TRACE(testing::Message() << (openFiles.empty() ? "/proc" : openFiles) << " case " << &c - cases);
             const QString cache = (c.throughLink ? link : above) + QStringLiteral("/cache");
             setCacheFolder(cache);
             ASSERT_EQ(::chmod(encoded(above).constData(), c.mode), 0);
@@ -298,6 +322,8 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
                 giveTo(c.theirs ? kOther : 0, {above});
                 giveTo(c.theirLink ? kOther : 0, {link});
             }
+            gGroup = c.group;
+            jetcopy::setAccountsCall(scriptedAccounts);
             touch(file);
             EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
             const QString copy = QLatin1Char('/') + copyStem(file) + QStringLiteral(".sqlite");
@@ -311,6 +337,7 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
         }
     }
     jetcopy::setOpenFilesFolder({});
+    jetcopy::setAccountsCall(nullptr);
 }
 
 // Where the test is root, the same as another user, for whom root's folders
