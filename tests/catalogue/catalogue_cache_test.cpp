@@ -275,7 +275,7 @@ jetcopy::Accounts scriptedAccounts(gid_t group, uid_t user)
 // the user's, and no one else may write a folder there unless the sticky bit
 // keeps them to their own entries, or but through a group that is the user's
 // alone. So whether or not the system names open files through their
-// handles, and whether the way leads through a link.
+// handles, and whether the way leads through a link, or a loop of links.
 TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
 {
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
@@ -338,6 +338,19 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
     }
     jetcopy::setOpenFilesFolder({});
     jetcopy::setAccountsCall(nullptr);
+
+    // A loop ends the walk as the system would end it, in a child that an
+    // alarm ends should the walk never end.
+    ASSERT_TRUE(::symlink("loop-b", encoded(sandbox.root() + QStringLiteral("/loop-a")).constData()) == 0 &&
+                ::symlink("loop-a", encoded(sandbox.root() + QStringLiteral("/loop-b")).constData()) == 0);
+    setCacheFolder(sandbox.root() + QStringLiteral("/loop-a/cache"));
+    const auto looped = [&] {
+        ::alarm(60);
+        touch(file);
+        const QString why = QStringLiteral(" をコピーのフォルダに使いません (") + qt_error_string(ELOOP) + QLatin1Char(')');
+        std::_Exit(catalogueTables(file) == QStringList{"Table1"} && logged(nativeName(CacheFolder() + QStringLiteral("/catalogue")) + why) ? 0 : 1);
+    };
+    EXPECT_EXIT(looped(), ::testing::ExitedWithCode(0), "");
 }
 
 // Where the test is root, the same as another user, for whom root's folders
