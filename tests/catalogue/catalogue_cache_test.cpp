@@ -633,9 +633,13 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
     closeCatalogues();
     catalogueTables(file);  // in use again
     writeAll(folder + copyStem(file) + QStringLiteral(".1.0.part"), "");
-    // Files of the user's own, only named like copies.
+    // Files of the user's own, only named like copies, or holding a copy's
+    // name in theirs.
     const QStringList own{"draft.part", "precious.sqlite", copyStem(file) + QStringLiteral(".1.part"),
-                          copyStem(file).replace(QLatin1Char('-'), QLatin1Char('_')) + QStringLiteral(".sqlite")};
+                          copyStem(file).replace(QLatin1Char('-'), QLatin1Char('_')) + QStringLiteral(".sqlite"),
+                          QStringLiteral("backup-") + copyStem(file) + QStringLiteral(".sqlite"),
+                          copyStem(file) + QStringLiteral(".sqlite.old"),
+                          QStringLiteral("backup-") + copyStem(file) + QStringLiteral(".1.0.part")};
     for (const QString& name : own)
         writeAll(folder + name, "mine");
     cleanUpCatalogueCopies();
