@@ -20,6 +20,13 @@
 
 namespace tolvane {
 
+void cleanUpCatalogueCopiesAtStart()
+{
+    ExistSettingFolder();
+    ExistLogFolder();
+    cleanUpCatalogueCopies();
+}
+
 int runProgram(int& argc, char** argv, const ProgramOptions& options)
 {
     ignoreFileSizeSignal();
@@ -37,7 +44,7 @@ int runProgram(int& argc, char** argv, const ProgramOptions& options)
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvane"));
     if (options.prepare)
         options.prepare();
-    cleanUpCatalogueCopies();
+    cleanUpCatalogueCopiesAtStart();
     MainWindow::preloadPictures();
     helper.waitForFontConfiguration();
 

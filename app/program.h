@@ -20,4 +20,9 @@ struct ProgramOptions {
 // The program's exit code.
 int runProgram(int& argc, char** argv, const ProgramOptions& options = {});
 
+// Before the window: the catalogue copies cleaned up, with the per-user
+// folders made first, as the window's load step makes them, so that why the
+// clean-up passes a copy folder over is in the log on a first start too.
+void cleanUpCatalogueCopiesAtStart();
+
 }  // namespace tolvane

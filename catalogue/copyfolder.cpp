@@ -8,6 +8,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 
 namespace tolvane::jetcopy {
@@ -83,6 +86,91 @@ QString shownPath(const std::vector<std::string>& where, const std::string& name
     return QDir::toNativeSeparators(QFile::decodeName(path.c_str()));
 }
 
+// Room enough for any account's entry; one that needs more is read as none.
+constexpr std::size_t kMostEntryBytes = std::size_t(1) << 20;
+
+// The group's entry, and the users it concerns, from one pass over the user
+// database. A pass cut short could leave out someone else in the group: it
+// gives no entry.
+Accounts systemAccounts(gid_t group, uid_t user)
+{
+    Accounts out;
+    std::vector<char> buffer(16384);
+    struct group entry {};
+    struct group* found = nullptr;
+    int error = 0;
+    while ((error = ::getgrgid_r(group, &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < kMostEntryBytes)
+        buffer.resize(buffer.size() * 2);
+    if (error != 0 || !found)
+        return out;
+    std::vector<std::string> members;
+    for (char** name = entry.gr_mem; *name; ++name)
+        members.emplace_back(*name);
+    for (;;) {
+        out.users.clear();
+        struct passwd account {};
+        struct passwd* next = nullptr;
+        ::setpwent();
+        while ((error = ::getpwent_r(&account, buffer.data(), buffer.size(), &next)) == 0) {
+            if (account.pw_uid == user || account.pw_gid == group)
+                out.users.push_back({account.pw_name, account.pw_uid, account.pw_gid});
+        }
+        ::endpwent();
+        if (error != ERANGE || buffer.size() >= kMostEntryBytes)
+            break;
+        buffer.resize(buffer.size() * 2);
+    }
+    if (error == ENOENT)
+        out.members = std::move(members);
+    return out;
+}
+
+AccountsCall& accountsCall()
+{
+    static AccountsCall call = systemAccounts;
+    return call;
+}
+
+// What a group was found to be for a user, for the rest of the run.
+std::map<std::pair<gid_t, uid_t>, bool>& groupsSeen()
+{
+    static std::map<std::pair<gid_t, uid_t>, bool> seen;
+    return seen;
+}
+
+// The group is the user's alone: the user is in it, by an account's primary
+// group or by the group's list, and no one else is, either way. Its right to
+// write is then the user's, as on the desktops that give each user a group
+// of their own and leave ~/.cache 0775 with umask 002.
+bool usersOwnGroup(gid_t group)
+{
+    const uid_t user = ::geteuid();
+    const auto [seen, fresh] = groupsSeen().try_emplace({group, user}, false);
+    if (!fresh)
+        return seen->second;
+    const Accounts accounts = accountsCall()(group, user);
+    if (!accounts.members)
+        return false;
+    std::vector<std::string> names;  // the user's
+    bool in = false;
+    for (const Account& account : accounts.users) {
+        if (account.uid != user && account.gid == group)
+            return false;
+        if (account.uid == user) {
+            names.push_back(account.name);
+            in = in || account.gid == group;
+        }
+    }
+    for (const std::string& member : *accounts.members) {
+        if (std::find(names.begin(), names.end(), member) == names.end())
+            return false;
+        in = true;
+    }
+    seen->second = in;
+    return in;
+}
+
 sqlite3_vfs* gBaseVfs = nullptr;
 
 int fullPathname(sqlite3_vfs*, const char* name, int size, char* out)
@@ -108,6 +196,12 @@ void Fd::reset()
 void logLine(const QString& line) { WriteEventLog(QStringLiteral("tolvane-catalogue: ") + line); }
 
 void setOpenFilesFolder(const std::string& folder) { openFilesSetting() = folder; }
+
+void setAccountsCall(AccountsCall call)
+{
+    accountsCall() = call ? call : systemAccounts;
+    groupsSeen().clear();
+}
 
 const char* handleVfs()
 {
@@ -256,15 +350,15 @@ bool CopyFolder::open(bool make)
 // The copy folder itself is the user's, as the program makes it: 0700, and
 // one of any other mode is left as it is. Above it, someone who may rename
 // an entry of a folder could put another folder, or a link, in its place:
-// only root and the user may, and others where the sticky bit keeps them to
-// their own entries (so an entry there must be root's or the user's too).
+// only root and the user may, by a group that is the user's alone too, and
+// others where the sticky bit keeps them to their own entries (so an entry
+// there must be root's or the user's too).
 bool CopyFolder::checkFolder(const struct stat& st, const std::vector<std::string>& where, bool copyFolder)
 {
-    const bool othersWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     if (copyFolder) {
         if (st.st_uid != ::geteuid())
             return passOver(QStringLiteral("ほかのユーザーのフォルダです"));
-        if (othersWrite)
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
             return passOver(QStringLiteral("ほかのユーザーも書き込めます"));
         if ((st.st_mode & 07777) != 0700)
             return passOver(QStringLiteral("モードが %1 で、0700 ではありません").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')));
@@ -272,7 +366,10 @@ bool CopyFolder::checkFolder(const struct stat& st, const std::vector<std::strin
     }
     if (st.st_uid != 0 && st.st_uid != ::geteuid())
         return passOver(QStringLiteral("上のフォルダ ") + shownPath(where, {}) + QStringLiteral(" がほかのユーザーのものです"));
-    if (othersWrite && (st.st_mode & S_ISVTX) == 0)
+    const auto othersWrite = [&] {
+        return (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && !usersOwnGroup(st.st_gid));
+    };
+    if ((st.st_mode & S_ISVTX) == 0 && othersWrite())
         return passOver(QStringLiteral("上のフォルダ ") + shownPath(where, {}) + QStringLiteral(" にほかのユーザーも書き込めます"));
     return true;
 }

@@ -2,21 +2,22 @@
 // A folder the copies of Jet files are read from and written to. Anyone can
 // work out a copy's name, so such a folder must be the user's own, not a link
 // to one, of the mode the program gives it (0700), and reached only through
-// folders and links that no one but root and the user can change: whoever
-// can change one of them decides which folder the path names, and could
-// point it at a folder of the user's that holds something else. What is
-// checked must be what is used: the path is walked name by name through the
-// handles of the folders checked, the folder is kept open on the handle it
-// was reached with, and every copy in it, half-made or whole, is opened
-// through that handle, by the program and by the reader alike. A name that
-// the system would resolve again later, through folders someone else could
-// change in between, is never handed on.
+// folders and links that no one but root and the user (or a group that is
+// the user's alone) can change: whoever can change one of them decides which
+// folder the path names, and could point it at a folder of the user's that
+// holds something else. What is checked must be what is used: the path is
+// walked name by name through the handles of the folders checked, the folder
+// is kept open on the handle it was reached with, and every copy in it,
+// half-made or whole, is opened through that handle, by the program and by
+// the reader alike. A name that the system would resolve again later,
+// through folders someone else could change in between, is never handed on.
 
 #include <QString>
 
 #include <sys/stat.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,6 +88,22 @@ private:
 // Where the system names a process's open files; a test may give another
 // (a missing one: as on a system without /proc). Empty: "/proc/self/fd".
 void setOpenFilesFolder(const std::string& folder);
+
+// The accounts as the system's user and group databases give them, for the
+// folders above the copy folder that a group may write.
+struct Account {
+    std::string name;
+    uid_t uid;
+    gid_t gid;  // the primary group
+};
+struct Accounts {
+    std::optional<std::vector<std::string>> members;  // as the group's entry names them; none without an entry
+    std::vector<Account> users;                       // every user of the uid, and every one whose primary group it is
+};
+using AccountsCall = Accounts (*)(gid_t group, uid_t user);
+// A test may give its own; nullptr: the system's. What was looked up is
+// forgotten either way.
+void setAccountsCall(AccountsCall call);
 
 // The SQLite VFS that opens a name through a folder's handle as the system
 // resolves it: SQLite's own would first turn the handle's link back into the

@@ -255,11 +255,27 @@ TEST_F(CopyFolderSwapped, ByAnotherUserInAFolderOpenToAll)
         ::close(fd);
 }
 
+// What the accounts say of a folder's group, as a case wants it: whom its
+// entry lists, and whether it is the primary group of the user ("me") and
+// of another user.
+struct GroupOf {
+    std::vector<std::string> members;
+    bool usersPrimary = false;
+    bool anothersPrimary = false;
+};
+GroupOf gGroup;
+jetcopy::Accounts scriptedAccounts(gid_t group, uid_t user)
+{
+    return {gGroup.members,
+            {{"me", user, gGroup.usersPrimary ? group : group + 1}, {"other", kOther, gGroup.anothersPrimary ? group : kOther}}};
+}
+
 // A copy folder is used only while no one but the user and root can change
 // which folder its path names: every folder and link above it is root's or
 // the user's, and no one else may write a folder there unless the sticky bit
-// keeps them to their own entries. So whether or not the system names open
-// files through their handles, and whether the way leads through a link.
+// keeps them to their own entries, or but through a group that is the user's
+// alone. So whether or not the system names open files through their
+// handles, and whether the way leads through a link, or a loop of links.
 TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
 {
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
@@ -275,22 +291,30 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
         bool throughLink;  // the cache lies through the link to it
         bool theirLink;    // that link is another user's
         QString why;       // empty: used
+        GroupOf group{};   // the folder's group
     };
     const QString folderAbove = QStringLiteral("上のフォルダ ") + nativeName(above);
+    const QString othersWrite = folderAbove + QStringLiteral(" にほかのユーザーも書き込めます");
     const Case cases[] = {
         {01777, false, false, false, {}},
         {0755, false, true, false, {}},
-        {0777, false, false, false, folderAbove + QStringLiteral(" にほかのユーザーも書き込めます")},
-        {0775, false, false, false, folderAbove + QStringLiteral(" にほかのユーザーも書き込めます")},
+        {0777, false, false, false, othersWrite, {{}, true, false}},
+        {0775, false, false, false, othersWrite},
         {0755, true, false, false, folderAbove + QStringLiteral(" がほかのユーザーのものです")},
         {0755, false, true, true, QStringLiteral("上のリンク ") + nativeName(link) + QStringLiteral(" がほかのユーザーのものです")},
+        // A private group of the user's, as umask 002 leaves ~/.cache.
+        {0775, false, false, false, {}, {{}, true, false}},
+        {0775, false, true, false, {}, {{"me"}, false, false}},
+        {0775, false, false, false, othersWrite, {{"other"}, true, false}},
+        {0775, false, false, false, othersWrite, {{"me", "other"}, false, false}},
+        {0775, false, false, false, othersWrite, {{}, true, true}},
     };
     for (const std::string& openFiles : {std::string(), std::string("/nonexistent")}) {
         jetcopy::setOpenFilesFolder(openFiles);
         for (const Case& c : cases) {
             if ((c.theirs || c.theirLink) && !root)
                 continue;  // only root can give a file to another user
-            SCOPED_TRACE(testing::Message() << (openFiles.empty() ? "/proc" : openFiles) << ' ' << std::oct << c.mode << ' ' << c.theirs << c.throughLink << c.theirLink);
+            SCOPED_TRACE(testing::Message() << (openFiles.empty() ? "/proc" : openFiles) << " case " << &c - cases);
             const QString cache = (c.throughLink ? link : above) + QStringLiteral("/cache");
             setCacheFolder(cache);
             ASSERT_EQ(::chmod(encoded(above).constData(), c.mode), 0);
@@ -298,6 +322,8 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
                 giveTo(c.theirs ? kOther : 0, {above});
                 giveTo(c.theirLink ? kOther : 0, {link});
             }
+            gGroup = c.group;
+            jetcopy::setAccountsCall(scriptedAccounts);
             touch(file);
             EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
             const QString copy = QLatin1Char('/') + copyStem(file) + QStringLiteral(".sqlite");
@@ -311,6 +337,20 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
         }
     }
     jetcopy::setOpenFilesFolder({});
+    jetcopy::setAccountsCall(nullptr);
+
+    // A loop ends the walk as the system would end it, in a child that an
+    // alarm ends should the walk never end.
+    ASSERT_TRUE(::symlink("loop-b", encoded(sandbox.root() + QStringLiteral("/loop-a")).constData()) == 0 &&
+                ::symlink("loop-a", encoded(sandbox.root() + QStringLiteral("/loop-b")).constData()) == 0);
+    setCacheFolder(sandbox.root() + QStringLiteral("/loop-a/cache"));
+    const auto looped = [&] {
+        ::alarm(60);
+        touch(file);
+        const QString why = QStringLiteral(" をコピーのフォルダに使いません (") + qt_error_string(ELOOP) + QLatin1Char(')');
+        std::_Exit(catalogueTables(file) == QStringList{"Table1"} && logged(nativeName(CacheFolder() + QStringLiteral("/catalogue")) + why) ? 0 : 1);
+    };
+    EXPECT_EXIT(looped(), ::testing::ExitedWithCode(0), "");
 }
 
 // Where the test is root, the same as another user, for whom root's folders
@@ -590,9 +630,13 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
     closeCatalogues();
     catalogueTables(file);  // in use again
     writeAll(folder + copyStem(file) + QStringLiteral(".1.0.part"), "");
-    // Files of the user's own, only named like copies.
+    // Files of the user's own, only named like copies, or holding a copy's
+    // name in theirs.
     const QStringList own{"draft.part", "precious.sqlite", copyStem(file) + QStringLiteral(".1.part"),
-                          copyStem(file).replace(QLatin1Char('-'), QLatin1Char('_')) + QStringLiteral(".sqlite")};
+                          copyStem(file).replace(QLatin1Char('-'), QLatin1Char('_')) + QStringLiteral(".sqlite"),
+                          QStringLiteral("backup-") + copyStem(file) + QStringLiteral(".sqlite"),
+                          copyStem(file) + QStringLiteral(".sqlite.old"),
+                          QStringLiteral("backup-") + copyStem(file) + QStringLiteral(".1.0.part")};
     for (const QString& name : own)
         writeAll(folder + name, "mine");
     cleanUpCatalogueCopies();

@@ -2,6 +2,8 @@
 // that must end, and the window's state once it has started.
 #include "frame/frametest.h"
 
+#include "app/program.h"
+
 #include "frame/dxfdialog.h"
 #include "frame/instancelock.h"
 #include "frame/regiondialog.h"
@@ -54,6 +56,19 @@ TEST_F(StartupTest, NormalStartLogsItsThreeLinesAndSetsTheDefaults)
     // Only the kind "K1"'s series frame shows.
     EXPECT_FALSE(widget("Frame4")->isHidden());
     EXPECT_TRUE(widget("Frame5")->isHidden());
+}
+
+// The catalogue copies are cleaned up before the window: on a first start
+// too, why a copy folder is passed over is in the log.
+TEST_F(StartupTest, AFirstStartLogsWhyACopyFolderIsPassedOver)
+{
+    const QString copies = CacheFolder() + QStringLiteral("/catalogue");
+    ASSERT_TRUE(QDir().mkpath(copies) && QFile::setPermissions(copies, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                                                QFile::ReadGroup | QFile::ExeGroup));
+    ASSERT_FALSE(QFileInfo::exists(LogFolder()));
+    cleanUpCatalogueCopiesAtStart();
+    EXPECT_EQ(sandbox.logMessages().value(0), QStringLiteral("□Eve：tolvane-catalogue: ") + copies +
+                                                  QStringLiteral(" をコピーのフォルダに使いません (モードが 0750 で、0700 ではありません)"));
 }
 
 TEST_F(StartupTest, MissingMaterialsEndsBeforeTheSingleCopyCheck)
