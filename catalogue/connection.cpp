@@ -81,9 +81,8 @@ public:
             throw jetcopy::unrecognisedFormat(shown);
         }
         if (format == FileFormat::Sqlite) {
+            // Any copy of what the path held before goes at the next start.
             if (const std::optional<ShippedBytes> sample = shippedSampleOf(fd, key.size)) {
-                // The path may have held another file before.
-                jetcopy::dropCopiesOf(source_);
                 db_.reset();
                 sqlite3* db = nullptr;
                 const int rc = openSampleDatabase(sample->data, sample->size, &db);

@@ -359,7 +359,8 @@ std::string sourceOf(const std::string& copy)
     return file;
 }
 
-// A copy worth keeping: read within the time above, of a file still there.
+// A copy worth keeping: read within the time above, of a file still there
+// and still as it was.
 bool stillWanted(const CopyFolder& folder, const std::string& name, std::time_t usedSince)
 {
     struct stat st {};
@@ -369,7 +370,13 @@ bool stillWanted(const CopyFolder& folder, const std::string& name, std::time_t 
         return false;
     const std::string source = sourceOf(folder.path(name));
     struct stat sourceSt {};
-    return !source.empty() && (::stat(source.c_str(), &sourceSt) == 0 || (errno != ENOENT && errno != ENOTDIR));
+    if (source.empty())
+        return false;
+    if (::stat(source.c_str(), &sourceSt) != 0)
+        return errno != ENOENT && errno != ENOTDIR;  // gone, or it cannot be told
+    // A copy of another state of the file, or made before the sample took
+    // its place, is of no more use either.
+    return name == encoded(jetcopy::keyText(source, jetcopy::keyOf(sourceSt))) + ".sqlite";
 }
 
 // Reader crashes that come from what it read: the file is to blame.

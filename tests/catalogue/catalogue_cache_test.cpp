@@ -602,8 +602,9 @@ TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
 }
 
 // One file has one copy whatever spelling of its path is used. At start the
-// copies of files that are gone, those no query read for 30 days, and the
-// half-made copies no writer holds are removed; the rest stay.
+// copies of files that are gone or have changed since, those no query read
+// for 30 days, and the half-made copies no writer holds are removed; the
+// rest stay.
 TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
 {
     const QByteArray bytes = readAll(fixture("V2000_no-password"));
@@ -618,9 +619,11 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
 
     const QString gone = copyOf(QStringLiteral("gone.mdb"), bytes);
     const QString unused = copyOf(QStringLiteral("unused.mdb"), bytes);
-    catalogueTables(gone);
-    catalogueTables(unused);
+    const QString changed = copyOf(QStringLiteral("changed.mdb"), bytes);
+    for (const QString& f : {gone, unused, changed})
+        catalogueTables(f);
     QFile::remove(gone);
+    touch(changed);
     const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
     for (const QString& made : {unused, file}) {
         QFile copy(folder + copyStem(made) + QStringLiteral(".sqlite"));
