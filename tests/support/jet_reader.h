@@ -26,9 +26,9 @@ inline const QString kReader = QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogu
 inline void useJetReader(const QString& program = kReader) { setJetReader(program, kRoomyReaderDeadlineMs); }
 
 // The checker's output lines; under an address-space limit of that many
-// bytes when given.
+// bytes when given; it must end within waitMs.
 inline QStringList toolLines(const QStringList& args, int* exitCode = nullptr, QString* errors = nullptr,
-                             rlim_t addressSpace = 0)
+                             rlim_t addressSpace = 0, int waitMs = kRoomyReaderDeadlineMs)
 {
     // Its own home, so nothing it logs reaches the user's documents.
     const QTemporaryDir home;
@@ -43,7 +43,7 @@ inline QStringList toolLines(const QStringList& args, int* exitCode = nullptr, Q
         });
     }
     tool.start(kReader, args);
-    EXPECT_TRUE(tool.waitForFinished(kRoomyReaderDeadlineMs));
+    EXPECT_TRUE(tool.waitForFinished(waitMs));
     if (exitCode)
         *exitCode = tool.exitCode();
     if (errors)
