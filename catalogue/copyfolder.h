@@ -1,16 +1,17 @@
 #pragma once
-// A folder the copies of Jet files are read from and written to. Anyone can
-// work out a copy's name, so such a folder must be the user's own, not a link
-// to one, of the mode the program gives it (0700), and reached only through
-// folders and links that no one but root and the user (or a group that is
-// the user's alone) can change: whoever can change one of them decides which
-// folder the path names, and could point it at a folder of the user's that
-// holds something else. What is checked must be what is used: the path is
-// walked name by name through the handles of the folders checked, the folder
-// is kept open on the handle it was reached with, and every copy in it,
-// half-made or whole, is opened through that handle, by the program and by
-// the reader alike. A name that the system would resolve again later,
-// through folders someone else could change in between, is never handed on.
+// A folder the copies of catalogue files are read from and written to.
+// Anyone can work out a copy's name, so such a folder must be the user's own,
+// not a link to one, of the mode the program gives it (0700), and reached
+// only through folders and links that no one but root and the user (or a
+// group that is the user's alone) can change: whoever can change one of them
+// decides which folder the path names, and could point it at a folder of the
+// user's that holds something else. What is checked must be what is used:
+// the path is walked name by name through the handles of the folders
+// checked, the folder is kept open on the handle it was reached with, and
+// every copy in it, half-made or whole, is opened through that handle, by the
+// program and by the reader alike. A name that the system would resolve
+// again later, through folders someone else could change in between, is
+// never handed on.
 
 #include <QString>
 
