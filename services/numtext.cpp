@@ -153,12 +153,7 @@ double valText(QStringView text)
     return parseShaped(shaped);
 }
 
-namespace {
-
-// Shapes a strict number text; false when the text is not one number. No
-// line break gets past this: outside the blanks around the number, only
-// signs, digits, a point and an exponent do.
-bool shapeStrict(QStringView text, std::string& shaped)
+QStringView withoutBlanksAround(QStringView text)
 {
     qsizetype first = 0;
     qsizetype end = text.size();
@@ -166,7 +161,17 @@ bool shapeStrict(QStringView text, std::string& shaped)
         ++first;
     while (end > first && isBlankAround(text[end - 1]))
         --end;
-    text = text.sliced(first, end - first);
+    return text.sliced(first, end - first);
+}
+
+namespace {
+
+// Shapes a strict number text; false when the text is not one number. No
+// line break gets past this: outside the blanks around the number, only
+// signs, digits, a point and an exponent do.
+bool shapeStrict(QStringView text, std::string& shaped)
+{
+    text = withoutBlanksAround(text);
     qsizetype i = 0;
     const qsizetype n = text.size();
     if (n == 0)

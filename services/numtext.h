@@ -24,6 +24,11 @@ double valText(QStringView text);
 // printed or written only as a number stays on its line.
 bool isStrictNumber(QStringView text);
 
+// The text without the blanks and tabs around it: what the strict reading
+// takes as the number. A number is printed and written so, for a blank
+// before it is no part of it.
+QStringView withoutBlanksAround(QStringView text);
+
 // The whole text, blanks and tabs around it aside, must be a number (as
 // isStrictNumber): else VbError(13); beyond the range of the type
 // VbError(6).
