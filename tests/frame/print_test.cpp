@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -106,17 +107,20 @@ protected:
         ASSERT_EQ(window->startUp(), StartResult::Run);
     }
 
-    void choosePdf(const QString& fileBox) { choosePdfInPrinterSetup(*window, fileBox); }
+    void choosePdf(const QString& fileBox, const QString& landscapePage = {})
+    {
+        choosePdfInPrinterSetup(*window, fileBox, landscapePage);
+    }
 
     QtPrinterPort desktop;
 };
 
 // On the desktop: a PDF file chosen in the printer setup is where the print
-// command prints, though no printer is installed.
+// command prints, though no printer is installed, on the page chosen there.
 TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
 {
     const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
-    choosePdf(pdf);
+    choosePdf(pdf, QStringLiteral("A3"));
     EXPECT_TRUE(desktop.destinationChosen());
 
     putReport(QStringLiteral("SWM20-50\r\nL = 50\r\n圧縮長 = 37mm"));
@@ -130,6 +134,14 @@ TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
                                 QStringLiteral("圧縮長 = 37mm"),
                                 QStringLiteral("----------------- ") + productPageUrl() + QStringLiteral(" -----------------")})
         EXPECT_TRUE(printed.contains(line)) << line.toStdString() << " in:\n" << printed.toStdString();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    const QString page = QString::fromUtf8(info.readAllStandardOutput());
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size: +([0-9.]+) x ([0-9.]+) pts \\(A3\\)")).match(page);
+    ASSERT_TRUE(size.hasMatch()) << page.toStdString();
+    EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble());  // landscape
 }
 
 // A print that cannot come out says so as a missing printer does: an empty
