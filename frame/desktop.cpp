@@ -209,10 +209,10 @@ bool paintJob(QPagedPaintDevice& device, int dpi, const PrintJob& job)
 // The PDF the printer would write, with the page, resolution and names the
 // setup gave it, made in memory and then saved; a write, flush or close that
 // fails is a failed print, and an earlier file of that name stays as it was.
-bool printPdf(const QPrinter& printer, const PrintJob& job)
+std::optional<VbError> printPdf(const QPrinter& printer, const PrintJob& job)
 {
     if (printer.outputFileName().isEmpty())
-        return false;
+        return VbError(kErrPathFileAccess);
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -222,9 +222,9 @@ bool printPdf(const QPrinter& printer, const PrintJob& job)
         writer.setCreator(printer.creator());
         writer.setResolution(printer.resolution());
         if (!writer.setPageLayout(printer.pageLayout()) || !paintJob(writer, printer.resolution(), job))
-            return false;
+            return VbError(kErrDeviceIo);
     }
-    return !saveFileAtomicOrInto(printer.outputFileName(), pdf.data());
+    return saveFileAtomicOrInto(printer.outputFileName(), pdf.data());
 }
 
 }  // namespace
@@ -236,7 +236,7 @@ bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)
     return paintJob(printer, printer.resolution(), job) && !endedInError(printer);
 }
 
-bool QtPrinterPort::print(const PrintJob& job)
+std::optional<VbError> QtPrinterPort::print(const PrintJob& job)
 {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -244,7 +244,10 @@ bool QtPrinterPort::print(const PrintJob& job)
     printer.setDocName(QStringLiteral("Tolvane"));
     if (printer.outputFormat() == QPrinter::PdfFormat)
         return printPdf(printer, job);
-    return printOnPrinter(printer, job, printerEndedInError);
+    // The printer says only that it failed, never why.
+    if (!printOnPrinter(printer, job, printerEndedInError))
+        return VbError(kErrDeviceIo);
+    return std::nullopt;
 }
 
 // --- clipboard -------------------------------------------------------------------

@@ -36,7 +36,7 @@ public:
     QStringList printerNames() override { return names; }
     void setup(QWidget*) override { ++setups; }
     bool destinationChosen() override { return chosen; }
-    bool print(const PrintJob& job) override { return jobs.push_back(job), true; }
+    std::optional<VbError> print(const PrintJob& job) override { return jobs.push_back(job), std::nullopt; }
     QStringList names = {QStringLiteral("Office")};
     std::vector<PrintJob> jobs;
     int setups = 0;

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <optional>
 
 #include <sys/stat.h>
@@ -107,6 +108,13 @@ protected:
         ASSERT_EQ(window->startUp(), StartResult::Run);
     }
 
+    QStringList errorLines() const { return sandbox.logMessages().filter(QStringLiteral("■Err")); }
+    // The log line of a print the system refused.
+    static QString printFailure(int number, int errnoValue)
+    {
+        return QStringLiteral("■Err：[frmMain]-[mnuPrint_Click()]：") + systemError(errnoValue).description()
+               + QStringLiteral("：エラー番号 -> ") + QString::number(number);
+    }
     void choosePdf(const QString& fileBox, const QString& landscapePage = {})
     {
         choosePdfInPrinterSetup(*window, fileBox, landscapePage);
@@ -146,7 +154,7 @@ TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
 
 // A print that cannot come out says so as a missing printer does: an empty
 // file box (the dialog then gives a folder) is no destination, and a file
-// whose folder is gone cannot be written.
+// whose folder is gone cannot be written, which the log says.
 TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
 {
     putReport(QStringLiteral("L = 50"));
@@ -155,6 +163,7 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     EXPECT_FALSE(desktop.destinationChosen());
     window->mnuPrint_Click();
     EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(errorLines(), QStringList());  // nothing was tried
 
     const QString folder = sandbox.root() + QStringLiteral("/図面");
     const QString pdf = folder + QStringLiteral("/報告.pdf");
@@ -166,6 +175,7 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     window->mnuPrint_Click();
     EXPECT_EQ(ui.boxes, kNoPrinter);
     EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_EQ(errorLines(), QStringList{printFailure(kErrPathNotFound, ENOENT)});
 
     // With its folder back the same choice prints without a word.
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -175,9 +185,10 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
-// Writes that fail are told too: past the file-size limit (as on a full
-// disk) an earlier PDF of that name stays as it was, and a device takes the
-// PDF as it is, never replaced by a file of its name.
+// Writes that fail are told too, and logged with their reason: past the
+// file-size limit (as on a full disk) an earlier PDF of that name stays as it
+// was, and a device takes the PDF as it is, never replaced by a file of its
+// name.
 TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
 {
     const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
@@ -194,6 +205,7 @@ TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
         window->mnuPrint_Click();
     }
     EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(errorLines(), QStringList{printFailure(kErrDiskFull, EFBIG)});
     EXPECT_EQ(readAll(pdf), earlier);
     EXPECT_EQ(QDir(sandbox.root()).entryList({QStringLiteral("*.pdf*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("報告.pdf")});
@@ -204,6 +216,7 @@ TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
     choosePdf(QStringLiteral("/dev/full"));
     window->mnuPrint_Click();
     EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(errorLines(), (QStringList{printFailure(kErrDiskFull, EFBIG), printFailure(kErrDiskFull, ENOSPC)}));
     struct stat device {};
     EXPECT_TRUE(::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode));
 }
