@@ -430,6 +430,20 @@ TEST_P(ScreensTest, ARefusedNumberIsNamedByItsCaptionAndTakesTheFocus)
             ASSERT_TRUE(message);
             prompt = message->text();
             shoot(message, QStringLiteral("refused_%1_%2").arg(QLatin1String(c.refused), skin));
+            // The box breaks its lines between phrases, never inside a word
+            // or a box's name: it has none of its own to wrap.
+            const auto* label = message->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_TRUE(label);
+            const QStringList lines = label->text().split(u'\n');
+            EXPECT_EQ(lines.join(QString()), QString(prompt).remove(u'\n'));
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                SCOPED_TRACE(lines[i].toStdString());
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]), label->contentsRect().width());
+                if (!prompt.split(u'\n').contains(lines[i]) && i + 1 < lines.size()) {
+                    EXPECT_TRUE(lines[i].endsWith(u'、') || lines[i + 1].startsWith(u'「'));
+                }
+            }
+            EXPECT_LE(label->geometry().bottom(), message->height());
             message->close();
         });
         window->mnuTEXT_Click();
