@@ -102,9 +102,9 @@ protected:
     }
 
 private:
-    // Shown, the box has chosen its width and whether its text wraps. The
-    // text keeps its words; only the label shows it broken between phrases,
-    // and the box takes the height that needs.
+    // Shown, the box has chosen its width and whether its text wraps: its
+    // text is then broken between phrases where it must be, and the box
+    // takes the height that needs.
     void breakLinesBetweenPhrases()
     {
         auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
