@@ -2,6 +2,7 @@
 
 #include "services/numtext.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>

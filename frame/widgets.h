@@ -3,7 +3,6 @@
 // button, the spin arrows beside a box, a caption written bottom-up, a
 // list whose entry only the user chooses, and a box of one line.
 
-#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
