@@ -27,6 +27,14 @@ QString oneLine(QString line)
     return line;
 }
 
+// A typed number as the report prints it: without the blanks and tabs around
+// it that the reading allows. Shared when it has none.
+QString printedNumber(const QString& typed)
+{
+    const QStringView number = withoutBlanksAround(typed);
+    return number.size() == typed.size() ? typed : number.toString();
+}
+
 }  // namespace
 
 void CalcModel::imgDisplayTxt_Click()
@@ -239,6 +247,7 @@ void CalcModel::refuseNumber(Ctl box, const QString& message)
 void CalcModel::buildReport()
 {
     auto text = [&](Ctl c) -> const QString& { return form_.text(c); };
+    auto number = [&](Ctl c) { return printedNumber(form_.text(c)); };
 
     Textbox1Clar();
 
@@ -263,12 +272,12 @@ void CalcModel::buildReport()
         const bool length = !text(field::ProcessingLength).isEmpty();
         const bool plate = !text(field::PlateThickness).isEmpty();
         if (length)
-            line(QStringLiteral("加工長 = ") + text(field::ProcessingLength) + QStringLiteral("m/m"));
+            line(QStringLiteral("加工長 = ") + number(field::ProcessingLength) + QStringLiteral("m/m"));
         if (plate)
-            line(QStringLiteral("板厚 = t") + text(field::PlateThickness));
+            line(QStringLiteral("板厚 = t") + number(field::PlateThickness));
         if (length && plate) {
             line(QStringLiteral("加工圧 = ") + text(field::ProcessingPressure) + QStringLiteral("kgf"));
-            line(QStringLiteral("必要ストリッピング力 (") + text(field::StrippingPercent) + QStringLiteral("％) = ")
+            line(QStringLiteral("必要ストリッピング力 (") + number(field::StrippingPercent) + QStringLiteral("％) = ")
                  + text(field::StrippingForce) + QStringLiteral("kgf"));
         }
         if (length || plate)
@@ -300,9 +309,9 @@ void CalcModel::buildReport()
                         && strictOr(text(field::ProcessingPressure), 0) != 0;
                 return strictOr(text(field::StartBeforeBottom), 0) > 0;
             };
-            const QString& initial = text(field::InitialCompression);
+            const QString initial = number(field::InitialCompression);
             const bool initialAbove0 = strictOr(initial, 0) > 0;
-            const QString& n = text(field::SpringCount);
+            const QString n = number(field::SpringCount);
             const QString atStart = QStringLiteral("加工開始 = ") + CompStartText + QStringLiteral("mm");
             const QString atFinal = QStringLiteral("終圧 = ") + CompFinalText + QStringLiteral("mm");
             const QString atInitial = QStringLiteral("初圧 = ") + initial + QStringLiteral("mm");
@@ -341,7 +350,7 @@ void CalcModel::buildReport()
             counted(load(atFinal, forces.FinalSpringLoadN, text(field::FinalLoadN), u"N"));
             counted(QString());
             optionbutton_view();
-            out += oneLine(QStringLiteral("ST = ") + text(field::Stroke) + QStringLiteral("  ( 使用回数 ")
+            out += oneLine(QStringLiteral("ST = ") + number(field::Stroke) + QStringLiteral("  ( 使用回数 ")
                            + UseCountText + QStringLiteral(" )"));
             ++count;
         }

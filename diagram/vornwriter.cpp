@@ -3,6 +3,7 @@
 #include "services/atomicfile.h"
 #include "services/cp932.h"
 #include "services/log.h"
+#include "services/numtext.h"
 #include "services/vberror.h"
 
 #include <QDir>
@@ -17,9 +18,12 @@ namespace tolvane {
 QString CreateVornData(const SpringRecord& record)
 {
     QString data = kVornMarker;
+    // A number is written without the blanks and tabs around it, which the
+    // reading allows but the total, comparing the lengths as texts, would
+    // not: a 2 pasted with a tab beside it totals with a 2 typed plainly.
     for (const QString& field : record.fields()) {
         data += QLatin1Char(',');
-        data += field;
+        data += withoutBlanksAround(field);
     }
     data += QStringLiteral("\r\n\r\n");
     data += QStringLiteral("本ファイルは【 Tolvane 】によって生成されたものです。\r\n");

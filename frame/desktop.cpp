@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
@@ -24,6 +25,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <utility>
 
 namespace tolvane {
 
@@ -38,6 +41,47 @@ QString displayText(QString text)
     return text;
 }
 
+// The text cut into phrases, each ending where a line may break: after a
+// Japanese comma or full stop, an exclamation or a blank, and before an
+// opening quote; never inside a quote, which names one box.
+QStringList phrases(const QString& line)
+{
+    QStringList out;
+    QString phrase;
+    int quoted = 0;
+    for (const QChar c : line) {
+        if (c == u'「' && quoted++ == 0 && !phrase.isEmpty())
+            out << std::exchange(phrase, QString());
+        phrase += c;
+        if (c == u'」' && quoted > 0)
+            --quoted;
+        if (quoted == 0 && QStringView(u"、。！？ \u3000").contains(c))
+            out << std::exchange(phrase, QString());
+    }
+    if (!phrase.isEmpty())
+        out << phrase;
+    return out;
+}
+
+// Japanese has no blanks between words, so a line the box wraps by itself
+// may break inside one (「大きす」 and 「ぎるため」). A line wider than
+// width is broken here between phrases instead; a phrase wider by itself is
+// left for the box to wrap as it can.
+QString brokenBetweenPhrases(const QString& text, const QFontMetrics& metrics, int width)
+{
+    QStringList lines;
+    for (const QString& line : text.split(u'\n')) {
+        QString current;
+        for (const QString& phrase : metrics.horizontalAdvance(line) <= width ? QStringList{line} : phrases(line)) {
+            if (!current.isEmpty() && metrics.horizontalAdvance(current + phrase) > width)
+                lines << std::exchange(current, QString());
+            current += phrase;
+        }
+        lines << current;
+    }
+    return lines.join(u'\n');
+}
+
 // A box with no owner stands at the centre of the screen by the size it
 // really has. By itself it is placed before its text is laid out, for a
 // size and a window frame it can only guess.
@@ -49,11 +93,28 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event);
+        breakLinesBetweenPhrases();
         if (parentWidget() || !screen())
             return;
         QRect frame = frameGeometry();
         frame.moveCenter(screen()->availableGeometry().center());
         move(frame.topLeft());
+    }
+
+private:
+    // Shown, the box has chosen its width and whether its text wraps: its
+    // text is then broken between phrases where it must be, and the box
+    // takes the height that needs.
+    void breakLinesBetweenPhrases()
+    {
+        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        if (!label || !label->wordWrap() || Qt::mightBeRichText(label->text()))
+            return;
+        const QString broken = brokenBetweenPhrases(label->text(), label->fontMetrics(), label->contentsRect().width());
+        if (broken == label->text())
+            return;
+        label->setText(broken);
+        setFixedHeight(heightForWidth(width()));
     }
 };
 
@@ -209,10 +270,10 @@ bool paintJob(QPagedPaintDevice& device, int dpi, const PrintJob& job)
 // The PDF the printer would write, with the page, resolution and names the
 // setup gave it, made in memory and then saved; a write, flush or close that
 // fails is a failed print, and an earlier file of that name stays as it was.
-bool printPdf(const QPrinter& printer, const PrintJob& job)
+std::optional<VbError> printPdf(const QPrinter& printer, const PrintJob& job)
 {
     if (printer.outputFileName().isEmpty())
-        return false;
+        return VbError(kErrPathFileAccess);
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -222,9 +283,9 @@ bool printPdf(const QPrinter& printer, const PrintJob& job)
         writer.setCreator(printer.creator());
         writer.setResolution(printer.resolution());
         if (!writer.setPageLayout(printer.pageLayout()) || !paintJob(writer, printer.resolution(), job))
-            return false;
+            return VbError(kErrDeviceIo);
     }
-    return !saveFileAtomicOrInto(printer.outputFileName(), pdf.data());
+    return saveFileAtomicOrInto(printer.outputFileName(), pdf.data());
 }
 
 }  // namespace
@@ -236,7 +297,7 @@ bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)
     return paintJob(printer, printer.resolution(), job) && !endedInError(printer);
 }
 
-bool QtPrinterPort::print(const PrintJob& job)
+std::optional<VbError> QtPrinterPort::print(const PrintJob& job)
 {
     if (!printer_)
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -244,7 +305,10 @@ bool QtPrinterPort::print(const PrintJob& job)
     printer.setDocName(QStringLiteral("Tolvane"));
     if (printer.outputFormat() == QPrinter::PdfFormat)
         return printPdf(printer, job);
-    return printOnPrinter(printer, job, printerEndedInError);
+    // The printer says only that it failed, never why.
+    if (!printOnPrinter(printer, job, printerEndedInError))
+        return VbError(kErrDeviceIo);
+    return std::nullopt;
 }
 
 // --- clipboard -------------------------------------------------------------------

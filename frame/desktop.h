@@ -46,7 +46,7 @@ public:
     QStringList printerNames() override;
     void setup(QWidget* owner) override;
     bool destinationChosen() override { return chosen_; }
-    bool print(const PrintJob& job) override;
+    std::optional<VbError> print(const PrintJob& job) override;
 
 private:
     std::unique_ptr<QPrinter> printer_;

@@ -181,11 +181,17 @@ void MainWindow::mnuPrint_Click()
     // A destination chosen in the printer setup (a printer or a PDF file)
     // counts too. A print that cannot come out (a PDF file whose folder is
     // gone or that cannot be written whole, a printer that refuses the job
-    // or ends it in an error) is told as no printer is: nothing came out
-    // either way.
-    if ((names.isEmpty() && !ports_.printer->destinationChosen()) ||
-        !ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), productPageUrl())))
+    // or ends it in an error) is told as no printer is, nothing came out
+    // either way; its reason goes to the log.
+    if (names.isEmpty() && !ports_.printer->destinationChosen()) {
         ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));
+        return;
+    }
+    if (const std::optional<VbError> failure =
+            ports_.printer->print(reportPrintJob(startDate_, form().text(Ctl::Text1), productPageUrl()))) {
+        logError(errorLabel(kOwner, QStringLiteral("mnuPrint_Click")), *failure);
+        ports_.ui->msgBox(message, kMbCritical, QStringLiteral("プリント エラー"));
+    }
 }
 
 void MainWindow::mnuEnd_Click()

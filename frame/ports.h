@@ -6,12 +6,14 @@
 
 #include "calc/springrecord.h"
 #include "services/ui.h"
+#include "services/vberror.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -43,9 +45,10 @@ public:
     // installed printer or a PDF file that names a file; a later confirmed
     // setup decides anew, a cancelled one changes nothing.
     virtual bool destinationChosen() = 0;
-    // Sends the job to the chosen printer; false when it could not start
-    // or its output could not be written.
-    virtual bool print(const PrintJob& job) = 0;
+    // Sends the job to the chosen printer. Nothing when it came out; else
+    // why not, in the system's words where it gave some (a PDF file that
+    // could not be written).
+    virtual std::optional<VbError> print(const PrintJob& job) = 0;
 };
 
 class ClipboardPort {

@@ -1,5 +1,8 @@
 #include "frame/widgets.h"
 
+#include "services/numtext.h"
+
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -171,11 +174,12 @@ void ChoiceList::keyPressEvent(QKeyEvent* event)
 
 namespace {
 
-// The text up to its first line break; all of it when it has none.
+// What a paste or a drop keeps: the text up to its first line break (all of
+// it when it has none), without the blanks and tabs around it.
 QString firstLine(const QString& text)
 {
     const auto end = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
-    return end == text.cend() ? text : text.first(end - text.cbegin());
+    return withoutBlanksAround(QStringView(text.cbegin(), end)).toString();
 }
 
 // A drop as it came, with other data.
@@ -189,13 +193,25 @@ public:
     }
 };
 
+std::optional<QString> desktopSelection()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        return std::nullopt;
+    return clipboard->text(QClipboard::Selection);
+}
+
+OneLineBox::SelectionSource selectionSource = desktopSelection;
+
 }  // namespace
 
-void OneLineBox::pasteFirstLine(QClipboard::Mode mode)
+void OneLineBox::setSelectionSource(SelectionSource source) { selectionSource = source ? source : desktopSelection; }
+
+void OneLineBox::pasteFirstLine(const QString& pasted)
 {
     if (isReadOnly())
         return;
-    const QString text = firstLine(QGuiApplication::clipboard()->text(mode));
+    const QString text = firstLine(pasted);
     // As a paste does: with nothing to insert, only a selection goes.
     if (!text.isEmpty() || hasSelectedText())
         insert(text);
@@ -208,10 +224,10 @@ void OneLineBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     // Ctrl+Shift+Insert pastes the selection, where the desktop has one.
-    const bool selection = event->key() == Qt::Key_Insert
-                           && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)
-                           && QGuiApplication::clipboard()->supportsSelection();
-    pasteFirstLine(selection ? QClipboard::Selection : QClipboard::Clipboard);
+    std::optional<QString> selection;
+    if (event->key() == Qt::Key_Insert && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))
+        selection = selectionSource();
+    pasteFirstLine(selection ? *selection : QGuiApplication::clipboard()->text());
     event->accept();
 }
 
@@ -225,7 +241,7 @@ void OneLineBox::contextMenuEvent(QContextMenuEvent* event)
     for (QAction* action : menu->actions()) {
         if (disconnect(action, SIGNAL(triggered()), this, SLOT(paste()))
             || disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
-            connect(action, &QAction::triggered, this, [this] { pasteFirstLine(QClipboard::Clipboard); });
+            connect(action, &QAction::triggered, this, [this] { pasteFirstLine(QGuiApplication::clipboard()->text()); });
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
@@ -234,11 +250,13 @@ void OneLineBox::contextMenuEvent(QContextMenuEvent* event)
 void OneLineBox::mouseReleaseEvent(QMouseEvent* event)
 {
     // The middle button pastes the selection, where the desktop has one.
-    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection() && !isReadOnly()) {
-        deselect();
-        pasteFirstLine(QClipboard::Selection);
-        event->accept();
-        return;
+    if (event->button() == Qt::MiddleButton && !isReadOnly()) {
+        if (const std::optional<QString> selection = selectionSource()) {
+            deselect();
+            pasteFirstLine(*selection);
+            event->accept();
+            return;
+        }
     }
     QLineEdit::mouseReleaseEvent(event);
 }

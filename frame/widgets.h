@@ -3,7 +3,6 @@
 // button, the spin arrows beside a box, a caption written bottom-up, a
 // list whose entry only the user chooses, and a box of one line.
 
-#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QToolButton;
 
@@ -98,12 +98,21 @@ protected:
 
 // A box of one line, as the desktop's one-line boxes are: a paste (by the
 // keys, the context menu or the middle button) or a drop brings its text
-// only up to the first line break, CR or LF. A cell copied from a
-// spreadsheet, "2\r\n", gives "2"; "\n2" gives nothing. No key types a line
-// break, so the box never holds one the user put in.
+// only up to the first line break, CR or LF, and without the blanks and
+// tabs around it. A cell copied from a spreadsheet, "2\r\n", gives "2", as
+// does one beside an empty cell, "2\t\r\n" or "\t2"; "\n2" gives nothing.
+// No key types a line break or a tab, so the box never holds one the user
+// put in, nor a tab that would push its text out of sight.
 class OneLineBox final : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
+
+    // The desktop's selection, which the middle button and Ctrl+Shift+Insert
+    // paste; nothing where the desktop keeps none. A test puts its own in
+    // place (nullptr: the desktop's again), as the offscreen platform keeps
+    // none.
+    using SelectionSource = std::optional<QString> (*)();
+    static void setSelectionSource(SelectionSource source);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -112,7 +121,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void pasteFirstLine(QClipboard::Mode mode);
+    void pasteFirstLine(const QString& text);
 };
 
 }  // namespace tolvane

@@ -16,10 +16,6 @@ bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 // the reading's loops can take it in without a call per character.
 bool isSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 
-// What the strict reading allows around a number: blanks and tabs, never a
-// line break.
-bool isBlankAround(QChar c) { return c == u' ' || c == u'\t'; }
-
 // Parses an ASCII number text that the callers have already shaped as
 // [-]digits[.digits][e[-]digits]. Out-of-range results: overflow throws,
 // underflow is 0, a value too small to hold being nothing at all.
@@ -160,13 +156,7 @@ namespace {
 // signs, digits, a point and an exponent do.
 bool shapeStrict(QStringView text, std::string& shaped)
 {
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && isBlankAround(text[first]))
-        ++first;
-    while (end > first && isBlankAround(text[end - 1]))
-        --end;
-    text = text.sliced(first, end - first);
+    text = withoutBlanksAround(text);
     qsizetype i = 0;
     const qsizetype n = text.size();
     if (n == 0)

@@ -24,6 +24,22 @@ double valText(QStringView text);
 // printed or written only as a number stays on its line.
 bool isStrictNumber(QStringView text);
 
+// The text without the blanks and tabs around it: what the strict reading
+// takes as the number. A number is printed and written so, for a blank
+// before it is no part of it. Never a line break: that is no blank here.
+// Inline, as every strict reading runs it.
+inline QStringView withoutBlanksAround(QStringView text)
+{
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && blank(text[first]))
+        ++first;
+    while (end > first && blank(text[end - 1]))
+        --end;
+    return text.sliced(first, end - first);
+}
+
 // The whole text, blanks and tabs around it aside, must be a number (as
 // isStrictNumber): else VbError(13); beyond the range of the type
 // VbError(6).

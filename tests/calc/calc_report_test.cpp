@@ -212,7 +212,7 @@ TEST_F(Report, ABoxThatIsNoNumberIsNamedByItsCaptionAndLeftAsTyped)
 // form feed) is 0 to the rules, which stop reading there; a line break
 // anywhere in a box would break the report's line. Either is named, never
 // printed. Blanks and tabs around a number give the values the rules
-// computed.
+// computed, and the report of the numbers typed plainly.
 TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
 {
     const std::tuple<Ctl, const char16_t*, const char*> pasted[] = {
@@ -233,11 +233,16 @@ TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
         expectRefused(box, typedPrompt(QString::fromUtf8(caption)));
     }
     loadsExample();
-    type(field::PlateThickness, " 2\t");
-    type(field::Stroke, "\t10");
+    const QString plain = report();
+    const std::pair<Ctl, const char*> blanks[] = {{field::ProcessingLength, "100 "}, {field::PlateThickness, " 2\t"},
+                                                  {field::StrippingPercent, "\t5"},     {field::InitialCompression, "\t3"},
+                                                  {field::SpringCount, "4\t"},          {field::Stroke, "\t10"}};
+    for (const auto& [box, value] : blanks)
+        type(box, value);
     const QString r = report();
     EXPECT_TRUE(r.contains("\r\n加工圧 = 7000kgf\r\n")) << r.toStdString();
     EXPECT_TRUE(r.contains("\r\n終圧 = 13mm --> 26kgX4=104kg\r\n")) << r.toStdString();
+    EXPECT_EQ(r, plain);
 }
 
 // A catalogue's text is printed as it is, but a line break in it (in a size

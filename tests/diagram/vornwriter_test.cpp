@@ -27,6 +27,10 @@ TEST(VornFile, ContentIsTheRecordLineAndFourNotesByteForByte)
 
     r.DxfKind = "All", r.InitialCompression = "5.0", r.StartLoadKgf = "---", r.StartDistance = "3.6";
     EXPECT_TRUE(CreateVornData(r).startsWith("CreatedByVORN,All,50,5.0,10,45,35,12.5,---,20.5,3.6\r\n\r\n"));
+    // Blanks and tabs around a number (a pasted cell's) are not written: the
+    // file totals with one of the numbers typed plainly.
+    r.FreeLength = " 50", r.InitialCompression = "\t5.0", r.Stroke = "10\t ";
+    EXPECT_TRUE(CreateVornData(r).startsWith("CreatedByVORN,All,50,5.0,10,45,35,12.5,---,20.5,3.6\r\n\r\n"));
 }
 
 TEST(VornFile, NameAndFolderComeFromTheDrawingsPath)

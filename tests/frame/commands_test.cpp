@@ -293,9 +293,10 @@ TEST_F(CommandTest, EnterMovesAlongTheInputBoxesAndABoxSelectsItsTextOnFocus)
     EXPECT_EQ(factor->selectedText(), QStringLiteral("35"));
 }
 
-// A paste into a box, by the keys or the context menu, or a drop brings its
-// text up to the first line break, as a spreadsheet's cell comes; the rules
-// get what the box shows.
+// A paste into a box, by the keys, the context menu or the middle button, or
+// a drop brings its text up to the first line break and without the blanks
+// and tabs around it, as a spreadsheet's cell comes; the rules get what the
+// box shows.
 TEST_F(CommandTest, APasteOrADropIntoABoxKeepsItsFirstLine)
 {
     window->show();
@@ -321,7 +322,8 @@ TEST_F(CommandTest, APasteOrADropIntoABoxKeepsItsFirstLine)
         paste->trigger();
         popup->close();
     };
-    const std::pair<const char*, const char*> pastes[] = {{"2\n", "2"}, {"2\r\n", "2"}, {"\n2", ""}, {"1.6\n3", "1.6"}, {"12", "12"}};
+    const std::pair<const char*, const char*> pastes[] = {{"2\n", "2"}, {"2\r\n", "2"}, {"\n2", ""}, {"1.6\n3", "1.6"}, {"12", "12"},
+                                                          {"\t2", "2"}, {"2\t\r\n", "2"}, {" 1.6\t \n3", "1.6"}};
     for (const auto& paste : {std::function<void()>(keys), std::function<void()>(menu)}) {
         for (const auto& [pasted, kept] : pastes) {
             SCOPED_TRACE(pasted);
@@ -338,6 +340,20 @@ TEST_F(CommandTest, APasteOrADropIntoABoxKeepsItsFirstLine)
         paste();
         expectShown("132");
     }
+
+    // The middle button pastes the desktop's selection.
+    static QString selection;
+    OneLineBox::setSelectionSource([] { return std::optional<QString>(selection); });
+    for (const auto& [pasted, kept] : pastes) {
+        SCOPED_TRACE(pasted);
+        selection = QString::fromLatin1(pasted);
+        window->model().userTyped(field::InitialCompression, QString());
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), Qt::MiddleButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &release);
+        expectShown(kept);
+    }
+    OneLineBox::setSelectionSource(nullptr);
 
     window->model().userTyped(field::InitialCompression, QString());
     QMimeData dropped;

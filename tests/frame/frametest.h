@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -35,7 +36,7 @@ public:
     QStringList printerNames() override { return names; }
     void setup(QWidget*) override { ++setups; }
     bool destinationChosen() override { return chosen; }
-    bool print(const PrintJob& job) override { return jobs.push_back(job), true; }
+    std::optional<VbError> print(const PrintJob& job) override { return jobs.push_back(job), std::nullopt; }
     QStringList names = {QStringLiteral("Office")};
     std::vector<PrintJob> jobs;
     int setups = 0;
@@ -92,8 +93,9 @@ inline void writePictures(std::initializer_list<const char*> names, QSize size =
 inline QStringList fields(const char* commaSeparated) { return QString::fromUtf8(commaSeparated).split(u','); }
 
 // The window's printer setup on the desktop's printer (Qt's own dialog),
-// confirmed with the PDF entry and this text in its file box.
-inline void choosePdfInPrinterSetup(MainWindow& window, const QString& fileBox)
+// confirmed with the PDF entry and this text in its file box; a page size
+// given is chosen in its properties, turned landscape.
+inline void choosePdfInPrinterSetup(MainWindow& window, const QString& fileBox, const QString& landscapePage = {})
 {
     QTimer::singleShot(0, [&] {
         QPrintDialog* setup = nullptr;
@@ -108,6 +110,18 @@ inline void choosePdfInPrinterSetup(MainWindow& window, const QString& fileBox)
         }
         destinations->setCurrentIndex(destinations->count() - 1);  // the PDF file, after any printers
         file->setText(fileBox);
+        if (!landscapePage.isEmpty()) {
+            QTimer::singleShot(0, [&] {
+                auto* properties = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                ASSERT_TRUE(properties);
+                auto* sizes = properties->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+                auto* landscape = properties->findChild<QRadioButton*>(QStringLiteral("landscape"));
+                if (sizes && landscape)
+                    sizes->setCurrentIndex(sizes->findText(landscapePage)), landscape->click();
+                properties->accept();
+            });
+            setup->findChild<QPushButton*>(QStringLiteral("properties"))->click();
+        }
         setup->accept();
     });
     window.mnuPrinter_Click();

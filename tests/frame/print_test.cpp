@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 
+#include <cerrno>
 #include <optional>
 
 #include <sys/stat.h>
@@ -106,17 +108,27 @@ protected:
         ASSERT_EQ(window->startUp(), StartResult::Run);
     }
 
-    void choosePdf(const QString& fileBox) { choosePdfInPrinterSetup(*window, fileBox); }
+    QStringList errorLines() const { return sandbox.logMessages().filter(QStringLiteral("■Err")); }
+    // The log line of a print the system refused.
+    static QString printFailure(int errnoValue)
+    {
+        const VbError e = systemError(errnoValue);
+        return QStringLiteral("■Err：[frmMain]-[mnuPrint_Click()]：%1：エラー番号 -> %2").arg(e.description()).arg(e.number());
+    }
+    void choosePdf(const QString& fileBox, const QString& landscapePage = {})
+    {
+        choosePdfInPrinterSetup(*window, fileBox, landscapePage);
+    }
 
     QtPrinterPort desktop;
 };
 
 // On the desktop: a PDF file chosen in the printer setup is where the print
-// command prints, though no printer is installed.
+// command prints, though no printer is installed, on the page chosen there.
 TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
 {
     const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
-    choosePdf(pdf);
+    choosePdf(pdf, QStringLiteral("A3"));
     EXPECT_TRUE(desktop.destinationChosen());
 
     putReport(QStringLiteral("SWM20-50\r\nL = 50\r\n圧縮長 = 37mm"));
@@ -130,11 +142,18 @@ TEST_F(DesktopPrintTest, APdfFileChosenInThePrinterSetupTakesThePrint)
                                 QStringLiteral("圧縮長 = 37mm"),
                                 QStringLiteral("----------------- ") + productPageUrl() + QStringLiteral(" -----------------")})
         EXPECT_TRUE(printed.contains(line)) << line.toStdString() << " in:\n" << printed.toStdString();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size: +([0-9.]+) x ([0-9.]+) pts \\(A3\\)"))
+                                             .match(QString::fromUtf8(info.readAllStandardOutput()));
+    ASSERT_TRUE(size.hasMatch());
+    EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble());  // landscape
 }
 
 // A print that cannot come out says so as a missing printer does: an empty
 // file box (the dialog then gives a folder) is no destination, and a file
-// whose folder is gone cannot be written.
+// whose folder is gone cannot be written, which the log says.
 TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
 {
     putReport(QStringLiteral("L = 50"));
@@ -143,6 +162,7 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     EXPECT_FALSE(desktop.destinationChosen());
     window->mnuPrint_Click();
     EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(errorLines(), QStringList());  // nothing was tried
 
     const QString folder = sandbox.root() + QStringLiteral("/図面");
     const QString pdf = folder + QStringLiteral("/報告.pdf");
@@ -154,6 +174,7 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     window->mnuPrint_Click();
     EXPECT_EQ(ui.boxes, kNoPrinter);
     EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_EQ(errorLines(), QStringList{printFailure(ENOENT)});
 
     // With its folder back the same choice prints without a word.
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -163,9 +184,9 @@ TEST_F(DesktopPrintTest, APdfFileThatCannotBeWrittenIsToldAsNoPrinter)
     EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
-// Writes that fail are told too: past the file-size limit (as on a full
-// disk) an earlier PDF of that name stays as it was, and a device takes the
-// PDF as it is, never replaced by a file of its name.
+// Writes that fail are told too, their reason logged: past the file-size
+// limit (as on a full disk) an earlier PDF of that name stays as it was, and
+// a device takes the PDF as it is, never replaced by a file of its name.
 TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
 {
     const QString pdf = sandbox.root() + QStringLiteral("/報告.pdf");
@@ -182,6 +203,7 @@ TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
         window->mnuPrint_Click();
     }
     EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(errorLines(), QStringList{printFailure(EFBIG)});
     EXPECT_EQ(readAll(pdf), earlier);
     EXPECT_EQ(QDir(sandbox.root()).entryList({QStringLiteral("*.pdf*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("報告.pdf")});
@@ -192,6 +214,7 @@ TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
     choosePdf(QStringLiteral("/dev/full"));
     window->mnuPrint_Click();
     EXPECT_EQ(ui.boxes, kNoPrinter);
+    EXPECT_EQ(errorLines(), (QStringList{printFailure(EFBIG), printFailure(ENOSPC)}));
     struct stat device {};
     EXPECT_TRUE(::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode));
 }

@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -130,14 +132,18 @@ TEST(AtomicSave, AFailedSaveKeepsTheOldFileAndSaysWhy)
         {"a missing folder", box.root() + QStringLiteral("/no/such/f.txt"), kErrPathNotFound, ENOENT},
         {"a file used as a folder", box.root() + QStringLiteral("/file/f.txt"), kErrPathNotFound, ENOTDIR},
         {"no room for the whole file", path, kErrDiskFull, EFBIG},
+        {"data that never reached the disk", path, kErrDeviceIo, EIO},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::optional<test::FileSizeLimit> limit;
         if (c.errnoValue == EFBIG)
             limit.emplace(64);
+        if (c.errnoValue == EIO)
+            setSyncCall([](int) { return errno = EIO, -1; });
         const std::optional<VbError> failure = saveFileAtomic(c.path, QByteArray(4096, 'x'));
         limit.reset();
+        setSyncCall(nullptr);
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->number(), c.number);
         EXPECT_EQ(failure->description(),
@@ -233,8 +239,8 @@ TEST(AtomicSave, AFileSizeLimitFailsTheSaveInsteadOfEndingTheProgram)
 }
 
 // A device or a pipe in the file's place is written into, never replaced by
-// a file of its name: every write is checked, and a pipe that no one reads
-// fails without waiting. A device is tried as a user who could not replace it.
+// a file of its name: every write is checked, a pipe that no one reads
+// fails without waiting, and one read slowly is waited for. A device is tried as a user who could not replace it.
 TEST(AtomicSave, ADeviceOrAPipeIsWrittenIntoNotReplaced)
 {
     Sandbox box;
@@ -257,6 +263,25 @@ TEST(AtomicSave, ADeviceOrAPipeIsWrittenIntoNotReplaced)
     writer.join();
     EXPECT_GT(queued, 0);
     EXPECT_TRUE(failure);
+
+    // A reader that comes only once the pipe is full still gets it all: the
+    // writes wait for it, as for a slow disk.
+    const int late = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    std::atomic<bool> done{false};
+    std::thread slowWriter([&] { failure = saveFileAtomicOrInto(pipe, QByteArray(1 << 20, 'x')), done = true; });
+    for (int wait = 0, full = 0; wait < 12000 && !done && full < 40; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        full = ::ioctl(late, FIONREAD, &queued) == 0 && queued >= ::fcntl(late, F_GETPIPE_SZ) ? full + 1 : 0;
+    }
+    ::fcntl(late, F_SETFL, 0);  // reading on until the writer closes
+    qsizetype got = 0;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(late, buffer, sizeof buffer)) > 0;)
+        got += n;
+    ::close(late);
+    slowWriter.join();
+    EXPECT_FALSE(failure);
+    EXPECT_EQ(got, 1 << 20);
 
     if (!QFileInfo::exists(QStringLiteral("/dev/full")))
         GTEST_SKIP() << "no /dev/full";
