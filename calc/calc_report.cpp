@@ -124,10 +124,34 @@ const UncomputableValue kUncomputableValues[] = {
       field::StartBeforeBottom},
      std::nullopt, u"荷重"},
     {{field::InitialCompression, field::Stroke, field::SpringCount}, std::nullopt, u"荷重"},
+    {{field::InitialCompression, field::Stroke}, std::nullopt, u"圧縮長"},
     {{field::PlateThickness, field::InitialCompression, field::Stroke, field::Bite, field::StartBeforeBottom},
      std::nullopt, u"タワミ量"},
+    {{field::InitialCompression}, std::nullopt, u"設置長"},
 };
-static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::StartCompression) + 1);
+static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::SetLength) + 1);
+
+// A message's phrases, as many to a line as fit in the width of 28
+// full-width characters (each counts two, an ASCII one one): a message box
+// breaks a longer line where its width ends, in the middle of a word.
+QString phraseLines(const QStringList& phrases)
+{
+    constexpr int kLineWidth = 56;
+    QString out;
+    int width = 0;
+    for (const QString& phrase : phrases) {
+        int w = 0;
+        for (QChar c : phrase)
+            w += c.unicode() < 0x80 ? 1 : 2;
+        if (width > 0 && width + w > kLineWidth) {
+            out += u'\r';
+            width = 0;
+        }
+        out += phrase;
+        width += w;
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -160,28 +184,38 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber(CheckedFor outp
         return r;
     if (output == CheckedFor::Report && initial < 0)
         initial = 0;
-    if (const std::optional<Uncomputable> which = uncomputable(initial, largest)) {
+    if (const std::optional<Uncomputable> which = uncomputable(output, initial, largest)) {
         // Named by every box it is worked out from; the focus goes to the
         // one that holds the largest number, the likeliest to be mistyped.
         const UncomputableValue& v = kUncomputableValues[static_cast<std::size_t>(*which)];
-        QStringList names;
+        QStringList phrases;
         std::optional<Ctl> focus;
         double size = -1;
         for (Ctl source : v.sources) {
             if (all ? source == field::StartBeforeBottom : source == field::PlateThickness || source == field::Bite)
                 continue;
-            names << quoted(source);
-            const double here = std::fabs(source == field::InitialCompression ? initial
-                                                                               : valText(form_.text(source)));
-            if (here > size) {
-                size = here;
+            phrases << quoted(source) + QStringLiteral("、");
+            double here = initial;
+            if (source != field::InitialCompression) {
+                try {
+                    here = valText(form_.text(source));
+                } catch (const VbError& e) {
+                    // Only a force box is read here unchecked: what the user
+                    // typed there is beyond a number.
+                    return RefusedNumber{source, typedMessage(captionOf(source)), e};
+                }
+            }
+            if (std::fabs(here) > size) {
+                size = std::fabs(here);
                 focus = source;
             }
         }
-        const QString what = v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値") : QString::fromUtf16(v.what);
+        phrases.last().chop(1);
+        phrases.last() += QStringLiteral("から求めた");
+        phrases << (v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値が") : QString::fromUtf16(v.what) + u'が');
         return RefusedNumber{*focus,
-                             names.join(QStringLiteral("、")) + QStringLiteral("から求めた") + what
-                                 + QStringLiteral("が大きすぎるため、計算できません。\r入力した値を確かめてください。"),
+                             phraseLines(phrases)
+                                 + QStringLiteral("\r大きすぎるため、計算できません。\r入力した値を確かめてください。"),
                              VbError(kErrOverflow)};
     }
     if (all) {

@@ -4,6 +4,7 @@
 #include "calc/calcmodel.h"
 
 #include "calc/calc_detail.h"
+#include "calc/spdata.h"
 
 #include <QScopeGuard>
 
@@ -126,6 +127,31 @@ void CalcModel::aturyoku_keisan()
 
 namespace {
 
+// The compression at the start of processing as the loads and the deflection
+// table work it out, written; `val` gives a box's number as the rules read it.
+template <class Val>
+QString startDeflectionText(Val val)
+{
+    return dblText((val(field::InitialCompression) + val(field::Stroke))
+                   - (val(field::PlateThickness) + val(field::Bite)));
+}
+
+// The deflection table works the start of processing out only with a plate
+// and a bite whose texts are neither empty nor "0".
+bool tableShowsStart(const Form& form)
+{
+    const QString& plate = form.text(field::PlateThickness);
+    const QString& bite = form.text(field::Bite);
+    return !(plate.isEmpty() || plate == kZero || bite.isEmpty() || bite == kZero);
+}
+
+// The compressed length the rules show, unrounded.
+template <class Val>
+QString compressedLengthText(Val val)
+{
+    return dblText(val(field::FreeLength) - (val(field::Stroke) + val(field::InitialCompression)));
+}
+
 // The loads at the three positions, each written, rounded with `round` and
 // "---" where exactly 0, in the order of the rules; `val` gives a box's
 // number as the rules read it. `at` follows the position being worked out,
@@ -142,8 +168,7 @@ void springLoads(Val val, SpringForceValues& f, Round round, CalcModel::Uncomput
     f.InitialSpringLoadKgf = dblText(val(field::RateKgf) * val(field::InitialCompression));
 
     at = U::StartLoads;
-    f.StartDeflection = dblText((val(field::InitialCompression) + val(field::Stroke))
-                                - (val(field::PlateThickness) + val(field::Bite)));
+    f.StartDeflection = startDeflectionText(val);
     const double d = cdbl(f.StartDeflection);
     f.StartLoadN = dblText(val(field::RateN) * d * val(field::SpringCount));
     f.StartSpringLoadN = dblText(val(field::RateN) * d);
@@ -228,11 +253,12 @@ bool overflows(F&& work)
     return false;
 }
 
-// No value the rules or the report work out from numbers of at most this
-// size leaves the range of a single, let alone of a double: the largest is a
-// load, a rate times a count times four of them (about 4E+36, against
-// 3.4E+38), and a text's fifteen digits move a value by far less than the
-// margin. Only beyond it are the values worked out in full, text by text.
+// No value the rules, the report or the data file work out from numbers of
+// at most this size leaves the range of a single, let alone of a double: the
+// largest is a load, a rate times a count times four of them (about 4E+36,
+// against 3.4E+38), and a text's fifteen digits move a value by far less
+// than the margin. Only beyond it are the values worked out in full, text
+// by text.
 constexpr double kSafelyComputable = 1e12;
 
 // True when the text is known to read as a number below 1E+12, and unless 0
@@ -251,9 +277,11 @@ bool shortPlainNumber(QStringView text)
 
 }  // namespace
 
-std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, double largest) const
+std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output, double initial,
+                                                                double largest) const
 {
     const bool all = InputMode == kAll;
+    const bool spring = !form_.text(field::SpringNo).isEmpty();
     // A start load of one spring in N (mode "part") is a quotient of a
     // label by the count, as large as a small count makes it; two short
     // plain numbers give one far inside a double.
@@ -263,10 +291,10 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, d
                && overflows([&] { partStartSpringLoadN(); });
     };
 
-    // Besides the boxes checked: the rates, and the pressure (mode "all")
-    // or the bite that mode "part" leaves as it is.
+    // Besides the boxes checked: the rates, the free length, and the
+    // pressure (mode "all") or the bite that mode "part" leaves as it is.
     bool small = largest <= kSafelyComputable;
-    for (Ctl c : {field::RateN, field::RateKgf, all ? field::ProcessingPressure : field::Bite}) {
+    for (Ctl c : {field::RateN, field::RateKgf, field::FreeLength, all ? field::ProcessingPressure : field::Bite}) {
         if (!small)
             break;
         const QString& text = form_.text(c);
@@ -280,30 +308,101 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(double initial, d
         return perSpringOverflows() ? std::optional(Uncomputable::StartLoads) : std::nullopt;
 
     const auto box = boxValue(form_);
-    auto val = [&](Ctl c) { return c == field::InitialCompression ? initial : box(c); };
+    // The boxes as the rules will read them: the initial compression is
+    // `initial`; where the judgement empties the stroke or puts 0 into the
+    // bite, that number.
+    auto reading = [&box](double c, std::optional<double> s = {}, std::optional<double> b = {}) {
+        return [&box, c, s, b](Ctl x) {
+            if (x == field::InitialCompression)
+                return c;
+            if (x == field::Stroke && s)
+                return *s;
+            if (x == field::Bite && b)
+                return *b;
+            return box(x);
+        };
+    };
+    const auto val = reading(initial);
     if (all) {
         if (overflows([&] { roundedQuietly(dblText(pressureValue())); }))
             return Uncomputable::Pressure;
         if (overflows([&] { roundedQuietly(dblText(strippingValue())); }))
             return Uncomputable::StrippingForce;
     }
-    // The loads are printed with a spring only; the pressure-only start
-    // loads where there is a start.
-    if (!form_.text(field::SpringNo).isEmpty()) {
+
+    // The report's "0" in an empty or negative initial compression runs that
+    // box's rule again, and its "0" in an empty bite (mode "all") the bite's,
+    // nested, before the first line: whatever they work out must be
+    // computable too, printed or not.
+    const bool report = output == CheckedFor::Report;
+    const QString& typedInitial = form_.text(field::InitialCompression);
+    const bool initialRerun = report && (typedInitial.isEmpty() || box(field::InitialCompression) < 0);
+    const bool rated = !form_.text(field::RateN).isEmpty();
+    auto loadsFail = [&](auto v) -> std::optional<Uncomputable> {
         SpringForceValues loads;
         Uncomputable at{};
-        if (overflows([&] { springLoads(val, loads, roundedQuietly, at); })) {
-            // Mode "part" has no plate or bite: its start position there is
-            // the final one.
-            return all || at != Uncomputable::StartLoads ? at : Uncomputable::FinalLoads;
-        }
+        if (!overflows([&] { springLoads(v, loads, roundedQuietly, at); }))
+            return std::nullopt;
+        // Without a spring only the compressions can fail. Mode "part" has
+        // no plate or bite: its start position there is the final one.
+        if (!spring)
+            return Uncomputable::StartCompression;
+        return all || at != Uncomputable::StartLoads ? at : Uncomputable::FinalLoads;
+    };
+    // The pressure-only values, without a spring the compression alone.
+    const bool distance = !form_.text(field::StartBeforeBottom).isEmpty();
+    const Uncomputable startValue = spring ? Uncomputable::StartLoads : Uncomputable::StartCompression;
+    auto pressureOnlyFails = [&](auto v) {
         PressureOnlyValues part;
-        if (!all && val(field::StartBeforeBottom) > 0
-            && overflows([&] { pressureOnlyValues(form_, val, part, roundedQuietly); }))
-            return Uncomputable::StartLoads;
+        return !all && distance && overflows([&] { pressureOnlyValues(form_, v, part, roundedQuietly); });
+    };
+    auto tableFails = [&](auto v) {
+        return tableShowsStart(form_) && overflows([&] { roundedQuietly(startDeflectionText(v)); });
+    };
+
+    // The loads, printed with a spring, worked out again by the initial
+    // compression's rule where there are rates and by the bite's in any case.
+    if (spring || (initialRerun && rated) || (report && all && form_.text(field::Bite).isEmpty())) {
+        if (const std::optional<Uncomputable> u = loadsFail(val))
+            return u;
+    }
+    // The compressed length, printed with a spring.
+    if (!form_.text(field::FreeLength).isEmpty() && overflows([&] { compressedLengthText(val); }))
+        return Uncomputable::CompressedLength;
+    // The pressure-only start values, printed where there is a start and
+    // worked out again by the initial compression's rule wherever a distance
+    // is given.
+    if (!all && (initialRerun || (spring && val(field::StartBeforeBottom) > 0)) && pressureOnlyFails(val))
+        return startValue;
+    if (initialRerun) {
+        if (tableFails(val))
+            return Uncomputable::StartCompression;
+        // A warning of the judgement empties both compressions, whose rules
+        // run on 0, and puts 0 into the bite of mode "all", whose rule works
+        // the loads out again.
+        bool warns = false;
+        try {
+            warns = rated && exceedsAllowance(dblText(val(field::InitialCompression) + val(field::Stroke)));
+        } catch (const VbError&) {
+        }
+        if (warns) {
+            const auto emptied = reading(0, 0.0);
+            if (tableFails(emptied))
+                return Uncomputable::StartCompression;
+            if (pressureOnlyFails(emptied))
+                return startValue;
+            if (const std::optional<Uncomputable> u = loadsFail(all ? reading(0, 0.0, 0.0) : emptied))
+                return u;
+        }
     }
     if (overflows([&] { finalAndStartCompressions(initial); }))
         return Uncomputable::StartCompression;
+    // The data file's lengths, read strictly.
+    if (output == CheckedFor::Drawing && spring) {
+        QString setLength, compressedLength;
+        if (overflows([&] { recordLengths(form_, setLength, compressedLength); }))
+            return setLength.isEmpty() ? Uncomputable::SetLength : Uncomputable::CompressedLength;
+    }
     if (perSpringOverflows())
         return Uncomputable::StartLoads;
     return std::nullopt;
@@ -340,15 +439,11 @@ void CalcModel::Tawami_Hyoji()
         const QString& initial = form_.text(field::InitialCompression);
         form_.setText(field::InitialDeflectionDisplay, initial.isEmpty() || initial == kZero ? kDash : initial);
 
-        const QString& plate = form_.text(field::PlateThickness);
-        const QString& bite = form_.text(field::Bite);
-        if (plate.isEmpty() || plate == kZero || bite.isEmpty() || bite == kZero) {
+        if (!tableShowsStart(form_)) {
             form_.setText(field::StartDeflectionDisplay, kDash);
             return;
         }
-        auto val = [&](Ctl c) { return valText(form_.text(c)); };
-        const QString v = rounded(dblText((val(field::InitialCompression) + val(field::Stroke))
-                                          - (val(field::PlateThickness) + val(field::Bite))));
+        const QString v = rounded(startDeflectionText(boxValue(form_)));
         form_.setForeColor(field::StartDeflectionDisplay, cdbl(v) <= 0 ? kRed : kLightCyan);
         form_.setText(field::StartDeflectionDisplay, v);
     });
@@ -359,9 +454,7 @@ void CalcModel::assyuku_Hyoji()
     guarded(u"assyuku_Hyoji", [&] {
         if (form_.text(field::FreeLength).isEmpty())
             return;
-        form_.setText(field::CompressedLength,
-                      dblText(valText(form_.text(field::FreeLength))
-                              - (valText(form_.text(field::Stroke)) + valText(form_.text(field::InitialCompression)))));
+        form_.setText(field::CompressedLength, compressedLengthText(boxValue(form_)));
     });
 }
 

@@ -146,7 +146,7 @@ void CalcModel::check1()
     DeflectionCheckFlag = QStringLiteral("ON");
     guarded(u"check1", [&] {
         optionbutton_view();
-        if (!(cdbl(forces.FinalDeflection) > valText(AllowedDeflectionText)))
+        if (!exceedsAllowance(forces.FinalDeflection))
             return;
         const QChar cr = QLatin1Char('\r');
         const QString warning = QStringLiteral("スプリングのタワミ量が 使用範囲をこえています") + cr
@@ -167,6 +167,16 @@ void CalcModel::check1()
         form_.setText(field::TotalDeflectionDisplay, QStringLiteral("NG"));
         aturyoku_keisan2();
     });
+}
+
+bool CalcModel::exceedsAllowance(const QString& finalDeflection) const
+{
+    const QString* allowed = &AllowedDeflectionText;
+    for (const UseCount& u : kUseCounts) {
+        if (form_[u.option].value)
+            allowed = &form_.text(u.deflection);
+    }
+    return cdbl(finalDeflection) > valText(*allowed);
 }
 
 // --- deflection bars ------------------------------------------------------------

@@ -143,11 +143,14 @@ public:
     // compression and works everything out from that.
     enum class CheckedFor { Drawing, Report };
 
-    // A value the report or the drawing prints that the rules cannot work
-    // out (beyond the range they round in, or of a number): the pressure,
-    // the stripping force (mode "all"), the loads of a position, the
-    // compression at the start of processing.
-    enum class Uncomputable { Pressure, StrippingForce, InitialLoads, StartLoads, FinalLoads, StartCompression };
+    // A value the report or the drawing prints, or a rule the report runs
+    // again works out, that cannot be computed (beyond the range the rules
+    // round in, or of a number): the pressure, the stripping force (mode
+    // "all"), the loads of a position, the compressed length, a compression,
+    // the data file's set length.
+    enum class Uncomputable {
+        Pressure, StrippingForce, InitialLoads, StartLoads, FinalLoads, CompressedLength, StartCompression, SetLength
+    };
 
     // The boxes the report and the drawing read as numbers: the die's data,
     // the compressions, the spring count, the bite (mode "all") or the
@@ -156,9 +159,11 @@ public:
     // number (or a number too large to calculate with) is the user's to
     // correct: nothing is worked out from it. The first such box, in the
     // window's order; after the boxes, the first value that the output
-    // prints and the rules cannot compute (uncomputable), named by the boxes
-    // it is worked out from. An empty box passes. `box` takes the focus,
-    // `message` says why.
+    // prints, or that a rule the report runs again works out, and that
+    // cannot be computed (uncomputable), named by the boxes it is worked out
+    // from; a force box among those that holds a number beyond a double is
+    // refused as typed. An empty box passes. The check itself throws nothing.
+    // `box` takes the focus, `message` says why.
     struct RefusedNumber {
         Ctl box;
         QString message;
@@ -224,11 +229,16 @@ private:
     // The report's compressions, worked out with `initial` as the initial
     // compression.
     ReportCompressions finalAndStartCompressions(double initial) const;
-    // The first value the report or the drawing prints that the rules
-    // cannot compute, in the order the rules and the report work them out,
-    // each exactly as they do, with `initial` as the initial compression;
-    // `largest` bounds the size of every box's number and of `initial`.
-    std::optional<Uncomputable> uncomputable(double initial, double largest) const;
+    // The first value that `output` prints, or that the rules the report
+    // runs again work out, and that cannot be computed, in the order the
+    // rules and the report work them out, each exactly as they do, with
+    // `initial` as the initial compression; `largest` bounds the size of
+    // every box's number and of `initial`.
+    std::optional<Uncomputable> uncomputable(CheckedFor output, double initial, double largest) const;
+    // True when the judgement warns of this final deflection: beyond the
+    // allowed deflection of the use count chosen, or when none is, of the
+    // one kept.
+    bool exceedsAllowance(const QString& finalDeflection) const;
     QString partStartSpringLoadN() const;
     void seriesSequence(const QString& code);
     void kindSequence(const QString& kind);

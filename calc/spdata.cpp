@@ -12,8 +12,7 @@ bool setSpData(const Form& form, const QString& inputMode)
         r.FreeLength = form.text(field::FreeLength);
         r.InitialCompression = form.text(field::InitialCompression);
         r.Stroke = form.text(field::Stroke);
-        r.SetLength = dblText(cdbl(form.text(field::FreeLength)) - cdbl(form.text(field::InitialCompression)));
-        r.CompressedLength = dblText(cdbl(r.SetLength) - cdbl(form.text(field::Stroke)));
+        recordLengths(form, r.SetLength, r.CompressedLength);
         r.InitialLoadKgf = form.text(field::InitialLoadKgf);
         if (form.text(field::StartLoadKgf) != calcdetail::kDash) {
             r.StartLoadKgf = form.text(field::StartLoadKgf);
@@ -35,6 +34,12 @@ bool setSpData(const Form& form, const QString& inputMode)
         logError(calcdetail::mainLabel(QStringLiteral("setSpData")), e);
         return false;
     }
+}
+
+void recordLengths(const Form& form, QString& setLength, QString& compressedLength)
+{
+    setLength = dblText(cdbl(form.text(field::FreeLength)) - cdbl(form.text(field::InitialCompression)));
+    compressedLength = dblText(cdbl(setLength) - cdbl(form.text(field::Stroke)));
 }
 
 void ClearGlobalValue()

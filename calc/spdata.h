@@ -14,6 +14,12 @@ namespace tolvane {
 // after an error, which is logged, with the fields stored before it kept.
 bool setSpData(const Form& form, const QString& inputMode);
 
+// The set length and the compressed length the record holds: the free
+// length less the initial compression, that text less the stroke, each read
+// strictly. Throws VbError, with the set length written when only the
+// compressed length fails.
+void recordLengths(const Form& form, QString& setLength, QString& compressedLength);
+
 // Empties the ten fields and erases the total-diagram values.
 void ClearGlobalValue();
 
