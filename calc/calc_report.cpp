@@ -131,28 +131,6 @@ const UncomputableValue kUncomputableValues[] = {
 };
 static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::SetLength) + 1);
 
-// A message's phrases, as many to a line as fit in the width of 28
-// full-width characters (each counts two, an ASCII one one): a message box
-// breaks a longer line where its width ends, in the middle of a word.
-QString phraseLines(const QStringList& phrases)
-{
-    constexpr int kLineWidth = 56;
-    QString out;
-    int width = 0;
-    for (const QString& phrase : phrases) {
-        int w = 0;
-        for (QChar c : phrase)
-            w += c.unicode() < 0x80 ? 1 : 2;
-        if (width > 0 && width + w > kLineWidth) {
-            out += u'\r';
-            width = 0;
-        }
-        out += phrase;
-        width += w;
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber(CheckedFor output) const
@@ -213,9 +191,10 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber(CheckedFor outp
         phrases.last().chop(1);
         phrases.last() += QStringLiteral("から求めた");
         phrases << (v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値が") : QString::fromUtf16(v.what) + u'が');
+        // The message box breaks a long line between these phrases.
         return RefusedNumber{*focus,
-                             phraseLines(phrases)
-                                 + QStringLiteral("\r大きすぎるため、計算できません。\r入力した値を確かめてください。"),
+                             phrases.join(QString())
+                                 + QStringLiteral("大きすぎるため、計算できません。\r入力した値を確かめてください。"),
                              VbError(kErrOverflow)};
     }
     if (all) {

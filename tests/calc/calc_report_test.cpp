@@ -259,7 +259,7 @@ TEST_F(Report, ALineBreakInACatalogueTextStaysOnItsLine)
 
 // The message for what the rules could not compute: too large, and worked
 // out from the boxes it names.
-const QString kTooLarge = QStringLiteral("が\r大きすぎるため、計算できません。\r入力した値を確かめてください。");
+const QString kTooLarge = QStringLiteral("が大きすぎるため、計算できません。\r入力した値を確かめてください。");
 
 // A force the rules could not round (beyond single precision) stays in its
 // box unrounded while its display keeps an earlier value: refused, so no
@@ -270,9 +270,9 @@ TEST_F(Report, AForceTooLargeToRoundIsRefused)
 {
     const std::tuple<Ctl, QString, QString> cases[] = {
         {field::ProcessingLength, "1" + QString(40, u'0'),
-         "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた\r「圧力 (Kg)」の値" + kTooLarge},
+         "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
         {field::StrippingPercent, "1" + QString(38, u'0'),
-         "「圧力 (Kg)」、「ストリッピング」から求めた\r「必要ストリッピング力」の値" + kTooLarge}};
+         "「圧力 (Kg)」、「ストリッピング」から求めた「必要ストリッピング力」の値" + kTooLarge}};
     for (const auto& [typed, value, prompt] : cases) {
         SCOPED_TRACE(prompt.left(12).toStdString());
         loadsExample();
@@ -313,16 +313,16 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
         Refused refused = Refused::Both;
         std::optional<QString> startLoadN = std::nullopt;  // the label as shown, over what the rules wrote
     };
-    const QString startLoads = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、\r「使用本数」、「カミアイ」から求めた荷重";
-    const QString finalLoads = "「初圧 (mm)」、「ストローク (mm)」、\r「使用本数」から求めた荷重";
-    const QString startCompression = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、\r「カミアイ」から求めたタワミ量";
-    const QString partLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、\r「下死点手前 m/m」から求めた荷重";
-    const QString partCompression = "「初圧 (mm)」、「ストローク (mm)」、\r「下死点手前 m/m」から求めたタワミ量";
+    const QString startLoads = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「カミアイ」から求めた荷重";
+    const QString finalLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」から求めた荷重";
+    const QString startCompression = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「カミアイ」から求めたタワミ量";
+    const QString partLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「下死点手前 m/m」から求めた荷重";
+    const QString partCompression = "「初圧 (mm)」、「ストローク (mm)」、「下死点手前 m/m」から求めたタワミ量";
     const Case cases[] = {
         {Start::Loads, {{field::ProcessingPressure, huge(309)}}, field::ProcessingPressure, typedPrompt("圧力 (Kg)")},
         {Start::Loads,
          {{field::PlateThickness, ""}, {field::ProcessingLength, huge(200)}, {field::PlateThickness, huge(200)}},
-         field::PlateThickness, "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた\r「圧力 (Kg)」の値" + kTooLarge},
+         field::PlateThickness, "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
         {Start::Loads, {{field::SpringCount, huge(38)}}, field::SpringCount,
          "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
         {Start::Loads, {{field::RateN, "1D300"}, {field::InitialCompression, "2"}}, field::SpringCount,
