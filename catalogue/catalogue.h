@@ -56,20 +56,19 @@ VbError noCurrentRecord();
 // "Access 2000;"): parsed, but the password has no use with these files and is
 // not checked. Throws VbError with the Access engine's number and a Japanese
 // description: 3024 missing file, 3044 missing folder, 3051 file not openable
-// (or a Jet file not read this time: the reader's deadline, a limit of the
-// user's, a signal from outside, no copy written; or a query still running
-// at that same deadline), 3343 not a database, 3049 damaged database (or one
-// the Jet reader crashed on), 3045 file in use, 3078 missing table, 3061
-// unknown field in the query, 3075 syntax error, 3142 text after the
-// statement, 3219 not a row-returning query, 3170 foreign connect type (or no
-// reader), 13 a field that cannot be text, 6 a number with no number text
-// (an infinity), a Single out of its range or a date outside 100/01/01 to
-// 9999/12/31. A value, a table, a copy or a result over its cap makes the
-// file too large to read (3051, naming the cap); an SQLite file that holds
-// anything but tables of values (a view, a trigger, a generated column, a
-// virtual table), or that SQLite finds malformed, or a query that passes
-// SQLite's memory bound, is damage (3049); a limit of the user's on memory
-// that stops SQLite is 3051. An SQLite file with changes still in its
+// (or a file not read this time: the reader's deadline, a limit of the
+// user's, a signal from outside, no copy written), 3343 not a database, 3049
+// damaged database (or one the reader crashed on), 3045 file in use, 3078
+// missing table, 3061 unknown field in the query, 3075 syntax error, 3142
+// text after the statement, 3219 not a row-returning query, 3170 foreign
+// connect type (or no reader), 13 a field that cannot be text, 6 a number
+// with no number text (an infinity), a Single out of its range or a date
+// outside 100/01/01 to 9999/12/31. A value, a table, a copy or a result over
+// its cap makes the file too large to read (3051, naming the cap); an SQLite
+// file that holds anything but tables of values (a view, a trigger, a
+// generated column, a virtual table), or that SQLite finds malformed or
+// makes pass the reader's memory bound, is damage (3049); a limit of the
+// user's on memory that stops SQLite is 3051. An SQLite file with changes still in its
 // "-wal" file, or with a hot "-journal" (another program writing it, or one
 // that died while it wrote), and any file that changes while its copy is
 // made, is refused as in use (3045): its copy would show the rows from
