@@ -62,17 +62,15 @@ bool isNumberLiteral(QStringView text)
     return i == text.size();
 }
 
-// The diameter as a number literal: its own text when it is one (the query
-// is then the very text it always was), else the shortest literal that
-// reads back as the number its text reads as (" 10", "+12" or "1D1" are
-// numbers to the strict reading). Empty for a text that is no number, or
-// one beyond a double.
+// The diameter as a number literal: its own text when it is one, so the
+// query holds what the list shows, else the shortest literal that reads back
+// as the number its text reads as (" 10", "+12" or "1D1" are numbers to the
+// strict reading). Empty for a text that is no number, or one beyond a
+// double.
 QString diameterLiteral(const QString& text)
 {
     if (isNumberLiteral(text))
         return text;
-    if (!isStrictNumber(text))
-        return {};
     double value = 0;
     try {
         value = cdbl(text);

@@ -31,6 +31,17 @@ constexpr UseCount kUseCounts[] = {
      u"Option15_syori"},
 };
 
+// The use count chosen: the last option set, none when none is.
+const UseCount* chosenUseCount(const Form& form)
+{
+    const UseCount* chosen = nullptr;
+    for (const UseCount& u : kUseCounts) {
+        if (form[u.option].value)
+            chosen = &u;
+    }
+    return chosen;
+}
+
 // The two bars in their colours, each under a cover of the given colour
 // shrunk to nothing.
 void paintBars(Form& form, ColorRef maxCover, ColorRef useCountCover)
@@ -120,11 +131,9 @@ void CalcModel::OptionButton_Set()
 void CalcModel::optionbutton_view()
 {
     guarded(u"optionbutton_view", [&] {
-        for (const UseCount& u : kUseCounts) {
-            if (form_[u.option].value) {
-                AllowedDeflectionText = form_.text(u.deflection);
-                UseCountText = QString::fromUtf16(u.text);
-            }
+        if (const UseCount* u = chosenUseCount(form_)) {
+            AllowedDeflectionText = form_.text(u->deflection);
+            UseCountText = QString::fromUtf16(u->text);
         }
     });
 }
@@ -171,12 +180,8 @@ void CalcModel::check1()
 
 bool CalcModel::exceedsAllowance(const QString& finalDeflection) const
 {
-    const QString* allowed = &AllowedDeflectionText;
-    for (const UseCount& u : kUseCounts) {
-        if (form_[u.option].value)
-            allowed = &form_.text(u.deflection);
-    }
-    return cdbl(finalDeflection) > valText(*allowed);
+    const UseCount* u = chosenUseCount(form_);
+    return cdbl(finalDeflection) > valText(u ? form_.text(u->deflection) : AllowedDeflectionText);
 }
 
 // --- deflection bars ------------------------------------------------------------

@@ -41,12 +41,6 @@ enum : int {
 
 using jetcopy::quoted;
 
-// Memory that ran out at a limit, named as the reader names it.
-QString memoryLimitReached(qulonglong bytes)
-{
-    return QStringLiteral("メモリが上限 (") + QString::number(bytes) + QStringLiteral(" バイト) に達したため読み込みを止めました");
-}
-
 // Memory the system refused: the user's own limit, where one is set.
 QString systemMemoryWanting()
 {
@@ -83,7 +77,6 @@ public:
         if (format == FileFormat::Sqlite) {
             // Any copy of what the path held before goes at the next start.
             if (const std::optional<ShippedBytes> sample = shippedSampleOf(fd, key.size)) {
-                db_.reset();
                 sqlite3* db = nullptr;
                 const int rc = openSampleDatabase(sample->data, sample->size, &db);
                 db_.reset(db);
@@ -307,9 +300,7 @@ private:
             throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
         case SQLITE_TOOBIG:
             // Too large to hold, not damaged.
-            throw jetcopy::cannotOpen(path_, logged(QStringLiteral("値または行が上限 (") +
-                                                    QString::number(sqlite3_limit(db_.get(), SQLITE_LIMIT_LENGTH, -1)) +
-                                                    QStringLiteral(" バイト) を超えるため読み込みを止めました")));
+            throw jetcopy::cannotOpen(path_, logged(lengthLimitPassed(db_.get())));
         case SQLITE_CORRUPT:
             refuse(malformed(message));
         case SQLITE_CANTOPEN:

@@ -106,22 +106,6 @@ std::optional<VbError> rememberedFailure(const std::string& file, const jetcopy:
     return std::nullopt;
 }
 
-// Where a writer of an SQLite file keeps what the file as it stands does
-// not yet show: in WAL mode the changes it has committed but not yet written
-// back (its -wal file), else the pages that a change in progress, or one
-// its writer never finished, replaced in the file (its -journal). Beside
-// the file, or, when the writer opened it through a link, beside the file
-// the link leads to.
-std::vector<std::string> writerFilesOf(const jetcopy::Source& source)
-{
-    std::vector<std::string> names = {source.path + "-wal", source.path + "-journal"};
-    if (source.path != source.resolved) {
-        names.push_back(source.resolved + "-wal");
-        names.push_back(source.resolved + "-journal");
-    }
-    return names;
-}
-
 // A rollback journal is hot, in SQLite's word, while the change it belongs
 // to is not complete: it is there, not empty, and its header not zeroed (as
 // SQLite tells it, by the first byte); a writer removes, empties or zeroes
@@ -139,19 +123,22 @@ bool hotJournal(const std::string& journal)
 
 // An SQLite file is read as its main file stands, never replayed, rolled
 // back or locked (each would write beside it), so a copy would never hold
-// the changes still in its -wal file, nor know which pages of the file a
-// change not complete has written: while either holds, the file is in use,
-// rather than shown with the rows from before those changes or with half of
-// one.
+// what a writer keeps beside it: the changes committed in WAL mode but not
+// yet written back (its -wal file), or the pages a change in progress, or
+// one its writer never finished, replaced in the file (its -journal). While
+// either holds, the file is in use, rather than shown with the rows from
+// before those changes or with half of one. They lie beside the file, or,
+// when the writer opened it through a link, beside the file it leads to.
 bool unwrittenChanges(const jetcopy::Source& source)
 {
     if (!source.sqlite)
         return false;
-    for (const std::string& name : writerFilesOf(source)) {
+    for (const std::string* file : {&source.path, &source.resolved}) {
         struct stat st {};
-        const bool wal = name.ends_with("-wal");
-        if (wal ? ::stat(name.c_str(), &st) == 0 && st.st_size > 0 : hotJournal(name))
+        if ((::stat((*file + "-wal").c_str(), &st) == 0 && st.st_size > 0) || hotJournal(*file + "-journal"))
             return true;
+        if (source.resolved == source.path)
+            break;
     }
     return false;
 }

@@ -130,13 +130,6 @@ bool mayMakeComputed(const unsigned char* text, int bytes)
 // As many operations as SQLite allows a program.
 constexpr int kUnboundedOperations = INT_MAX;
 
-}  // namespace
-
-// The table list of the schema that the refusal below reads came with 3.37.
-static_assert(SQLITE_VERSION_NUMBER >= 3037000);
-
-namespace {
-
 // Guards and limits of any catalogue database, once it is open.
 int guard(sqlite3* db, CatalogueDatabase kind)
 {
@@ -151,6 +144,9 @@ int guard(sqlite3* db, CatalogueDatabase kind)
 }
 
 }  // namespace
+
+// The table list of the schema that the refusal below reads came with 3.37.
+static_assert(SQLITE_VERSION_NUMBER >= 3037000);
 
 int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags)
 {
@@ -176,6 +172,17 @@ int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db)
                                  static_cast<sqlite3_int64>(size), static_cast<sqlite3_int64>(size),
                                  SQLITE_DESERIALIZE_READONLY);
     return rc != SQLITE_OK ? rc : guard(*db, CatalogueDatabase::Sample);
+}
+
+QString memoryLimitReached(qulonglong bytes)
+{
+    return QStringLiteral("メモリが上限 (") + QString::number(bytes) + QStringLiteral(" バイト) に達したため読み込みを止めました");
+}
+
+QString lengthLimitPassed(sqlite3* db)
+{
+    return QStringLiteral("値または行が上限 (") + QString::number(sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1)) +
+           QStringLiteral(" バイト) を超えるため読み込みを止めました");
 }
 
 int firstComputedObject(sqlite3* db, QString* found)

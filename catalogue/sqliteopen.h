@@ -42,6 +42,11 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDataba
 // database in memory: read-only, as any catalogue database.
 int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db);
 
+// What stopped SQLite, as the log and the error say it: memory at a limit
+// of that many bytes, and a value or row longer than the connection allows.
+QString memoryLimitReached(qulonglong bytes);
+QString lengthLimitPassed(sqlite3* db);
+
 // A catalogue is tables of values. The first thing in the database that
 // computes as it is read (a view, a generated column, a virtual table) or
 // runs as it changes (a trigger), by SQLite's own reading of the schema,

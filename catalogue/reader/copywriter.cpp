@@ -26,6 +26,11 @@ void refuse(const std::string& why)
     throw Failure{kRefused};
 }
 
+void rowsOverCap(const std::string& table, const Caps& caps)
+{
+    overCap("テーブル " + table + " の行数が上限 (" + std::to_string(caps.rows) + " 行) を超えるため読み込みを止めました");
+}
+
 std::string quotedName(const char* name)
 {
     std::string out = "\"";
@@ -76,12 +81,18 @@ void CopyWriter::exec(const std::string& sql)
         fail();
 }
 
-void CopyWriter::startTable(const std::string& create, const std::string& insert)
+void CopyWriter::startTable(const std::string& name, const std::vector<std::string>& columns)
 {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
-    exec(create);
-    if (sqlite3_prepare_v2(db_, insert.c_str(), -1, &insert_, nullptr) != SQLITE_OK)
+    std::string create = "CREATE TABLE " + quotedName(name.c_str()) + " (";
+    std::string insert = "INSERT INTO " + quotedName(name.c_str()) + " VALUES (";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        create += (i ? ", " : "") + columns[i];
+        insert += i ? ", ?" : "?";
+    }
+    exec(create + ')');
+    if (sqlite3_prepare_v2(db_, (insert + ')').c_str(), -1, &insert_, nullptr) != SQLITE_OK)
         fail();
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue/jetcopy.h"
 
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -27,6 +28,8 @@ struct Failure {
 [[noreturn]] void overCap(const std::string& what);
 // The file holds what no catalogue may: one line that says what (kRefused).
 [[noreturn]] void refuse(const std::string& why);
+// A table of more rows than the cap allows.
+[[noreturn]] void rowsOverCap(const std::string& table, const Caps& caps);
 
 // A name as SQL quotes it.
 std::string quotedName(const char* name);
@@ -41,8 +44,8 @@ public:
     CopyWriter(const CopyWriter&) = delete;
     CopyWriter& operator=(const CopyWriter&) = delete;
 
-    // A table of the copy, made with create, whose rows insert adds.
-    void startTable(const std::string& create, const std::string& insert);
+    // A table of the copy, its columns defined as given ("NAME TYPE ...").
+    void startTable(const std::string& name, const std::vector<std::string>& columns);
     // The statement of the table's next row, to bind its values to.
     sqlite3_stmt* row() const { return insert_; }
     // The row bound, with about how many bytes its values take.

@@ -300,12 +300,6 @@ TableDef readTableDef(MdbCatalogEntry* entry)
     return t;
 }
 
-[[noreturn]] void rowsOverCap(const char* table, const Caps& caps)
-{
-    overCap(std::string("テーブル ") + table + " の行数が上限 (" + std::to_string(caps.rows) +
-            " 行) を超えるため読み込みを止めました");
-}
-
 // The rows of a table, each handed to row() while it is the library's
 // current row; the count is checked against the cap as it grows and against
 // the definition at the end. The library ends a table quietly at a page it
@@ -345,16 +339,14 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, CopyWriter& copy, const C
 {
     const TableDef def = readTableDef(entry);
     MdbTableDef* table = def.get();
-    std::string create = "CREATE TABLE " + quotedName(entry->object_name) + " (";
-    std::string insert = "INSERT INTO " + quotedName(entry->object_name) + " VALUES (";
     std::vector<const MdbColumn*> columns;
+    std::vector<std::string> definitions;
     for (unsigned i = 0; i < table->num_cols; ++i) {
         const auto* col = static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
         columns.push_back(col);
-        create += (i ? ", " : "") + quotedName(col->name) + ' ' + declaredType(col->col_type);
-        insert += i ? ", ?" : "?";
+        definitions.push_back(quotedName(col->name) + ' ' + declaredType(col->col_type));
     }
-    copy.startTable(create + ')', insert + ')');
+    copy.startTable(entry->object_name, definitions);
 
     const TableRead read{mdb, caps, entry->object_name};
     std::vector<MdbField> fields(table->num_cols);

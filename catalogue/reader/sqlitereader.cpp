@@ -35,12 +35,11 @@ using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
     case SQLITE_NOTADB:
         throw Failure{kUnrecognised};
     case SQLITE_TOOBIG:
-        overCap("値または行が上限 (" + std::to_string(sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1)) +
-                " バイト) を超えるため読み込みを止めました");
+        overCap(lengthLimitPassed(db).toStdString());
     case SQLITE_NOMEM:
         // The system's refusal ends the reader at once (its memory watch):
         // this is SQLite's own bound.
-        refuse("メモリが上限 (" + std::to_string(kCatalogueHeapBytes) + " バイト) に達したため読み込みを止めました");
+        refuse(memoryLimitReached(kCatalogueHeapBytes).toStdString());
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_IOERR: {
@@ -80,9 +79,9 @@ std::vector<std::string> tablesOf(sqlite3* db)
 
 // Each column as the file declares it: its type (the very words, which the
 // program shows and which give its values their kind) and its collation.
-std::string columnDefinitions(sqlite3* db, const std::string& table, sqlite3_stmt* rows)
+std::vector<std::string> columnDefinitions(sqlite3* db, const std::string& table, sqlite3_stmt* rows)
 {
-    std::string definitions;
+    std::vector<std::string> definitions;
     for (int c = 0; c < sqlite3_column_count(rows); ++c) {
         const char* name = sqlite3_column_name(rows, c);
         const char* declared = sqlite3_column_decltype(rows, c);
@@ -90,11 +89,12 @@ std::string columnDefinitions(sqlite3* db, const std::string& table, sqlite3_stm
         if (sqlite3_table_column_metadata(db, "main", table.c_str(), name, nullptr, &collation, nullptr, nullptr,
                                           nullptr) != SQLITE_OK)
             failed(db, sqlite3_errcode(db));
-        definitions += (c ? ", " : "") + quotedName(name);
+        std::string definition = quotedName(name);
         if (declared)
-            definitions += ' ' + std::string(declared);
+            definition += ' ' + std::string(declared);
         if (collation)
-            definitions += " COLLATE " + quotedName(collation);
+            definition += " COLLATE " + quotedName(collation);
+        definitions.push_back(std::move(definition));
     }
     return definitions;
 }
@@ -117,16 +117,12 @@ void copyTable(sqlite3* db, const std::string& table, CopyWriter& copy, const Ca
 {
     const Statement rows = prepared(db, "SELECT * FROM " + quotedName(table.c_str()));
     const int columns = sqlite3_column_count(rows.get());
-    std::string insert = "INSERT INTO " + quotedName(table.c_str()) + " VALUES (";
-    for (int c = 0; c < columns; ++c)
-        insert += c ? ", ?" : "?";
-    copy.startTable("CREATE TABLE " + quotedName(table.c_str()) + " (" + columnDefinitions(db, table, rows.get()) + ')',
-                    insert + ')');
+    copy.startTable(table, columnDefinitions(db, table, rows.get()));
     long long count = 0;
     int rc;
     while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
         if (++count > caps.rows)
-            overCap("テーブル " + table + " の行数が上限 (" + std::to_string(caps.rows) + " 行) を超えるため読み込みを止めました");
+            rowsOverCap(table, caps);
         long long bytes = 0;
         for (int c = 0; c < columns; ++c) {
             sqlite3_stmt* row = copy.row();
