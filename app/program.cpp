@@ -1,7 +1,7 @@
 #include "app/program.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "diagram/fromcalc.h"
 #include "frame/banner.h"
 #include "frame/desktop.h"

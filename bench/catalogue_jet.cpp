@@ -8,7 +8,7 @@
 // the largest Jet test file.
 #include "bench/bench_support.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "catalogue/readerprocess.h"
 #include "services/folders.h"
 
@@ -33,7 +33,7 @@ struct JetSetup {
     JetSetup()
     {
         setCacheFolder(cache.path());
-        setJetReader(builtProgramFolder() + QStringLiteral("/tolvane-catalogue"));
+        setCatalogueReader(builtProgramFolder() + QStringLiteral("/tolvane-catalogue"));
         QFile sample(builtProgramFolder() + QStringLiteral("/ZEKA.mdb"));
         QFile other(otherSqlite());
         if (sample.open(QIODevice::ReadOnly) && other.open(QIODevice::WriteOnly)) {
@@ -118,7 +118,7 @@ void BM_ReaderConverts(benchmark::State& state, QString file)
         state.ResumeTiming();
         benchmark::DoNotOptimize(catalogueTables(file));
     }
-    state.counters["peak_MiB"] = static_cast<double>(jetcopy::lastReaderRun().peakKiB) / 1024.0;
+    state.counters["peak_MiB"] = static_cast<double>(catalogue::lastReaderRun().peakKiB) / 1024.0;
     state.counters["tables"] = static_cast<double>(tables.size());
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["per_row"] = benchmark::Counter(static_cast<double>(std::max<qsizetype>(rows, 1)),
@@ -146,7 +146,7 @@ void BM_HungReaderStoppedAtItsDeadline(benchmark::State& state)
         state.PauseTiming();
         QDir(jetSetup().cache.path() + QStringLiteral("/catalogue")).removeRecursively();
         closeCatalogues();
-        setJetReader(script, 100);  // forgets the last failure
+        setCatalogueReader(script, 100);  // forgets the last failure
         state.ResumeTiming();
         try {
             catalogueTables(kJetCatalogue);
@@ -154,7 +154,7 @@ void BM_HungReaderStoppedAtItsDeadline(benchmark::State& state)
         } catch (const VbError&) {
         }
     }
-    setJetReader(builtProgramFolder() + QStringLiteral("/tolvane-catalogue"));
+    setCatalogueReader(builtProgramFolder() + QStringLiteral("/tolvane-catalogue"));
 }
 BENCHMARK(BM_HungReaderStoppedAtItsDeadline)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -2,7 +2,7 @@
 
 #include "catalogue/connection.h"
 #include "catalogue/fileformat.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "services/vberror.h"
 
 #include <sys/stat.h>
@@ -24,7 +24,7 @@ void checkConnect(const QString& connect)
 {
     const QString type = connect.section(QLatin1Char(';'), 0, 0).trimmed();
     if (!type.isEmpty() && !type.startsWith(QLatin1String("Access"), Qt::CaseInsensitive))
-        throw jetcopy::noIsam();
+        throw catalogue::noIsam();
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ QString readDatabaseVersion(const QString& databasePath)
 QString catalogueFormat(const QString& databasePath)
 {
     struct stat st {};
-    const jetcopy::Fd fd = catalogue::openCatalogueFile(catalogue::existingFile(databasePath, st), databasePath, st);
+    const catalogue::Fd fd = catalogue::openCatalogueFile(catalogue::existingFile(databasePath, st), databasePath, st);
     switch (catalogue::headerFormat(fd.get())) {
     case catalogue::FileFormat::Sqlite:
         return QStringLiteral("SQLite");
@@ -87,7 +87,7 @@ QString catalogueFormat(const QString& databasePath)
     case catalogue::FileFormat::Unknown:
         break;
     }
-    throw jetcopy::unrecognisedFormat(databasePath);
+    throw catalogue::unrecognisedFormat(databasePath);
 }
 
 QStringList catalogueTables(const QString& databasePath)

@@ -10,6 +10,7 @@
 // is read through an SQLite copy that the reader process makes anew whenever
 // the file changes.
 
+#include "catalogue/common.h"
 #include "services/vberror.h"
 
 #include <QList>
@@ -92,19 +93,8 @@ QStringList catalogueTables(const QString& databasePath);
 // Closes every file the layer keeps open; the next query opens it again.
 void closeCatalogues();
 
-// What a catalogue file may hold before it counts as damaged, so a crafted
-// file can make neither process use memory without bound.
-struct CatalogueCaps {
-    qint64 valueBytes = qint64(1) << 20;          // one text or memo value, in UTF-8
-    qint64 rows = 1000000;                        // one table, or one query's result
-    qint64 copyBytes = qint64(64) << 20;          // the SQLite copy of a Jet file
-    qint64 readerMemoryBytes = qint64(512) << 20; // the reader's address space
-    // One query's result as the program holds it, counted as 64 bytes a
-    // row, 24 a field and 2 a character.
-    qint64 resultBytes = qint64(32) << 20;
-};
-// Smaller caps make the checks testable on small files; {} the above again.
+// Smaller caps (CatalogueCaps) make the checks testable on small files;
+// {} the usual ones again.
 void setCatalogueCaps(const CatalogueCaps& caps);
-const CatalogueCaps& catalogueCaps();
 
 }  // namespace tolvane

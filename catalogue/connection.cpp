@@ -3,7 +3,7 @@
 #include "catalogue/copyfolder.h"
 #include "catalogue/fieldtext.h"
 #include "catalogue/fileformat.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "catalogue/shipped.h"
 #include "catalogue/sqliteopen.h"
 #include "services/log.h"
@@ -39,7 +39,7 @@ enum : int {
     kJetReserved = 3000,
 };
 
-using jetcopy::quoted;
+using catalogue::quoted;
 
 // Memory the system refused: the user's own limit, where one is set.
 QString systemMemoryWanting()
@@ -66,13 +66,13 @@ bool keptColumn(const QString& name, const QStringList& kept, std::initializer_l
 class Connection {
 public:
     // file as the query names it, open as fd, in the state key.
-    Connection(const std::string& file, const QString& shown, const jetcopy::FileKey& key, int fd)
+    Connection(const std::string& file, const QString& shown, const catalogue::FileKey& key, int fd)
         : path_(shown), source_(resolvedPath(file, shown)), key_(key)
     {
         const FileFormat format = headerFormat(fd);
         if (format == FileFormat::Unknown) {
-            jetcopy::dropCopiesOf(source_);
-            throw jetcopy::unrecognisedFormat(shown);
+            catalogue::dropCopiesOf(source_);
+            throw catalogue::unrecognisedFormat(shown);
         }
         if (format == FileFormat::Sqlite) {
             // Any copy of what the path held before goes at the next start.
@@ -87,15 +87,15 @@ public:
         }
         // A copy that is empty, unreadable or made from another state of the
         // file is never trusted: it is made again, once.
-        const jetcopy::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
-        const QString made = jetcopy::keyText(source_, key);
+        const catalogue::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
+        const QString made = catalogue::keyText(source_, key);
         for (int attempt = 0; attempt < 2; ++attempt) {
-            copy_ = jetcopy::currentCopy(source);
+            copy_ = catalogue::currentCopy(source);
             if (openCopy(made))
                 return;
             copy_.drop();
         }
-        throw jetcopy::damagedDatabase(shown);
+        throw catalogue::damagedDatabase(shown);
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -110,11 +110,11 @@ public:
     {
         if (digest_.isEmpty())
             return true;
-        if (jetcopy::contentDigest(source_) != digest_) {
+        if (catalogue::contentDigest(source_) != digest_) {
             copy_.drop();
             return false;
         }
-        if (!jetcopy::changedTooRecently(key_))
+        if (!catalogue::changedTooRecently(key_))
             digest_.clear();
         return true;
     }
@@ -191,12 +191,12 @@ private:
         if (rc != SQLITE_OK)
             return false;
         sqlite3_stmt* stmt = nullptr;
-        const std::string sql = std::string("SELECT key FROM \"") + jetcopy::kSourceView + '"';
+        const std::string sql = std::string("SELECT key FROM \"") + catalogue::kSourceView + '"';
         QString recorded;
         if (sqlite3_prepare_v2(db_.get(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
             recorded = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
         sqlite3_finalize(stmt);
-        if (recorded != made && !recorded.startsWith(made + jetcopy::kDigestMark))
+        if (recorded != made && !recorded.startsWith(made + catalogue::kDigestMark))
             return false;
         digest_ = recorded.mid(made.size() + 1);
         if (recorded != made && (digest_.isEmpty() || !stillCurrent()))
@@ -263,13 +263,13 @@ private:
     // naming its cap.
     [[noreturn]] void overCap(const QString& what, qint64 cap, const QString& unit) const
     {
-        throw jetcopy::cannotOpen(path_, logged(QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") +
+        throw catalogue::cannotOpen(path_, logged(QStringLiteral("クエリの") + what + QStringLiteral("が上限 (") +
                                                 QString::number(cap) + unit +
                                                 QStringLiteral(") を超えるため読み込みを止めました")));
     }
 
     // The file is to blame: damage, with the reason in the log and the error.
-    [[noreturn]] void refuse(const QString& reason) const { throw jetcopy::damagedDatabase(path_, logged(reason)); }
+    [[noreturn]] void refuse(const QString& reason) const { throw catalogue::damagedDatabase(path_, logged(reason)); }
 
     QString logged(const QString& reason) const
     {
@@ -290,28 +290,28 @@ private:
         if (copy_.folder && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)) {
             copy_.drop();
             broken_ = true;
-            throw jetcopy::damagedDatabase(path_);
+            throw catalogue::damagedDatabase(path_);
         }
         switch (rc & 0xff) {
         case SQLITE_NOMEM:
             // The program's SQLite has no bound of its own: what stops it is
             // a limit of the user's, no fault of the file; the next query
             // tries again.
-            throw jetcopy::cannotOpen(path_, logged(systemMemoryWanting()));
+            throw catalogue::cannotOpen(path_, logged(systemMemoryWanting()));
         case SQLITE_TOOBIG:
             // Too large to hold, not damaged.
-            throw jetcopy::cannotOpen(path_, logged(lengthLimitPassed(db_.get())));
+            throw catalogue::cannotOpen(path_, logged(lengthLimitPassed(db_.get())));
         case SQLITE_CORRUPT:
             refuse(malformed(message));
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
         case SQLITE_AUTH:
-            throw jetcopy::cannotOpen(path_);
+            throw catalogue::cannotOpen(path_);
         case SQLITE_NOTADB:
-            throw jetcopy::unrecognisedFormat(path_);
+            throw catalogue::unrecognisedFormat(path_);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            throw jetcopy::fileInUse(path_);
+            throw catalogue::fileInUse(path_);
         case SQLITE_ERROR: {
             static const QLatin1String noTable("no such table: ");
             static const QLatin1String noColumn("no such column: ");
@@ -334,8 +334,8 @@ private:
 
     QString path_;
     std::string source_;  // the file's resolved path
-    jetcopy::FileKey key_;
-    jetcopy::Copy copy_;  // the SQLite copy read in place of the file, in its folder
+    catalogue::FileKey key_;
+    catalogue::Copy copy_;  // the SQLite copy read in place of the file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
     struct CloseDatabase {
         void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -353,7 +353,7 @@ private:
 // files; a few more are kept for the tool and for tests.
 struct KeptConnection {
     std::string file;
-    jetcopy::FileKey key;
+    catalogue::FileKey key;
     std::unique_ptr<Connection> db;
 };
 constexpr std::size_t kKeptConnections = 4;
@@ -370,12 +370,6 @@ std::list<KeptConnection>& keptConnections()
     return kept;
 }
 
-CatalogueCaps& caps()
-{
-    static CatalogueCaps current;
-    return current;
-}
-
 // Runs what on the file's connection, kept while the file stays as it was:
 // the one stat of the query tells. Called with the lock held.
 template <typename What>
@@ -383,7 +377,7 @@ auto onCatalogue(const QString& path, What&& what)
 {
     struct stat st {};
     const std::string file = existingFile(path, st);
-    const jetcopy::FileKey key = jetcopy::keyOf(st);
+    const catalogue::FileKey key = catalogue::keyOf(st);
     std::list<KeptConnection>& kept = keptConnections();
     auto it = kept.begin();
     while (it != kept.end() && it->file != file)
@@ -396,8 +390,8 @@ auto onCatalogue(const QString& path, What&& what)
         // Opened so that nothing put at the path since the look can hold the
         // program, and read through the handle checked.
         struct stat held {};
-        const jetcopy::Fd fd = openCatalogueFile(file, path, held);
-        const jetcopy::FileKey state = held.st_dev == st.st_dev && held.st_ino == st.st_ino ? key : jetcopy::keyOf(held);
+        const catalogue::Fd fd = openCatalogueFile(file, path, held);
+        const catalogue::FileKey state = held.st_dev == st.st_dev && held.st_ino == st.st_ino ? key : catalogue::keyOf(held);
         auto db = std::make_unique<Connection>(file, path, state, fd.get());
         kept.push_front({file, state, std::move(db)});
         if (kept.size() > kKeptConnections)
@@ -434,10 +428,9 @@ void closeCatalogues()
 void setCatalogueCaps(const CatalogueCaps& limits)
 {
     const std::lock_guard lock(catalogue::catalogueLock());
-    catalogue::caps() = limits;
+    storeCatalogueCaps(limits);
     catalogue::keptConnections().clear();
 }
 
-const CatalogueCaps& catalogueCaps() { return catalogue::caps(); }
 
 }  // namespace tolvane

@@ -23,7 +23,7 @@
 #include <map>
 #include <mutex>
 
-namespace tolvane::jetcopy {
+namespace tolvane::catalogue {
 
 namespace {
 
@@ -186,14 +186,6 @@ int fullPathname(sqlite3_vfs*, const char* name, int size, char* out)
 
 }  // namespace
 
-void Fd::reset()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-}
-
-void logLine(const QString& line) { WriteEventLog(QStringLiteral("tolvane-catalogue: ") + line); }
 
 void setOpenFilesFolder(const std::string& folder) { openFilesSetting() = folder; }
 
@@ -374,4 +366,4 @@ bool CopyFolder::checkFolder(const struct stat& st, const std::vector<std::strin
     return true;
 }
 
-}  // namespace tolvane::jetcopy
+}  // namespace tolvane::catalogue

@@ -13,6 +13,8 @@
 // again later, through folders someone else could change in between, is
 // never handed on.
 
+#include "catalogue/common.h"
+
 #include <QString>
 
 #include <sys/stat.h>
@@ -23,32 +25,9 @@
 #include <utility>
 #include <vector>
 
-namespace tolvane::jetcopy {
+namespace tolvane::catalogue {
 
-// An open file, closed with its owner.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
 
-private:
-    void reset();
-    int fd_;
-};
-
-// Where the reader finds the folder it writes into: the handle it inherits.
-inline constexpr int kReaderFolderFd = 3;
 
 class CopyFolder {
 public:
@@ -112,7 +91,5 @@ void setAccountsCall(AccountsCall call);
 // Every other name it opens as SQLite's own does.
 const char* handleVfs();
 
-// An event line of the catalogue's copies in the log.
-void logLine(const QString& line);
 
-}  // namespace tolvane::jetcopy
+}  // namespace tolvane::catalogue

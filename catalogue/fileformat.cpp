@@ -1,6 +1,6 @@
 #include "catalogue/fileformat.h"
 
-#include "catalogue/jetcopy.h"
+#include "catalogue/common.h"
 
 #include <QFile>
 
@@ -22,15 +22,15 @@ enum : int {
     kJetBadPath = 3044,
 };
 
-using jetcopy::quoted;
+using catalogue::quoted;
 
 // What is there instead of a regular file, as the error says it.
 void refuseNonFile(const struct stat& st, const QString& shown)
 {
     if (S_ISDIR(st.st_mode))
-        throw jetcopy::cannotOpen(shown, QStringLiteral("フォルダです"));
+        throw catalogue::cannotOpen(shown, QStringLiteral("フォルダです"));
     if (!S_ISREG(st.st_mode))
-        throw jetcopy::cannotOpen(shown, QStringLiteral("通常のファイルではありません"));
+        throw catalogue::cannotOpen(shown, QStringLiteral("通常のファイルではありません"));
 }
 
 }  // namespace
@@ -61,11 +61,11 @@ FileFormat headerFormat(int fd)
     return FileFormat::Unknown;
 }
 
-jetcopy::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st)
+catalogue::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st)
 {
-    jetcopy::Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    catalogue::Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd || ::fstat(fd.get(), &st) != 0)
-        throw jetcopy::cannotOpen(shown, qt_error_string(errno));
+        throw catalogue::cannotOpen(shown, qt_error_string(errno));
     refuseNonFile(st, shown);
     return fd;
 }
@@ -78,12 +78,12 @@ std::string existingFile(const QString& path, struct stat& st)
     std::error_code error;
     const fs::path file =
         path.isEmpty() ? fs::path() : fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
-    if (path.isEmpty() || jetcopy::statFile(file.c_str(), &st) != 0) {
+    if (path.isEmpty() || catalogue::statFile(file.c_str(), &st) != 0) {
         // Missing, or a folder on the way missing; anything else (a loop of
         // links, a folder that may not be searched) the system says.
         const int cause = path.isEmpty() ? ENOENT : errno;
         if (cause != ENOENT && cause != ENOTDIR)
-            throw jetcopy::cannotOpen(path, qt_error_string(cause));
+            throw catalogue::cannotOpen(path, qt_error_string(cause));
         if (!path.isEmpty() && !fs::is_directory(file.parent_path(), error))
             throw VbError(kJetBadPath, quoted(QFile::decodeName(file.parent_path().c_str())) +
                                       QStringLiteral(" は正しいパスではありません。"));
@@ -97,7 +97,7 @@ std::string resolvedPath(const std::string& file, const QString& shown)
 {
     char* real = ::realpath(file.c_str(), nullptr);
     if (!real)
-        throw jetcopy::cannotOpen(shown);
+        throw catalogue::cannotOpen(shown);
     std::string resolved(real);
     std::free(real);
     return resolved;

@@ -2,7 +2,7 @@
 // What a catalogue file is: an existing regular file at the path a query
 // names, of the kind its own header says, whatever its name.
 
-#include "catalogue/copyfolder.h"
+#include "catalogue/common.h"
 
 #include <QString>
 
@@ -22,7 +22,7 @@ FileFormat headerFormat(int fd);
 // at), the open never waits, and the handle is used only when it is a
 // regular file, which st then describes; else the engine's error, as
 // existingFile() gives it.
-jetcopy::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st);
+catalogue::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st);
 
 // The absolute name of an existing regular file, with what the one stat of
 // the query said of it; else the engine's error for a missing file, a

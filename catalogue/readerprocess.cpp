@@ -1,7 +1,7 @@
 #include "catalogue/readerprocess.h"
 
-#include "catalogue/copyfolder.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/common.h"
+
 
 #include <fcntl.h>
 #include <poll.h>
@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace tolvane::jetcopy {
+namespace tolvane::catalogue {
 
 namespace {
 
@@ -227,4 +227,4 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
 
 const ReaderRun& lastReaderRun() { return last(); }
 
-}  // namespace tolvane::jetcopy
+}  // namespace tolvane::catalogue

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tolvane::jetcopy {
+namespace tolvane::catalogue {
 
 struct ReaderRun {
     enum End { Finished, Crashed, TimedOut } end = Finished;
@@ -33,4 +33,4 @@ bool runReader(const std::string& program, const std::vector<std::string>& args,
 // The last run, for the tests and the benchmarks.
 const ReaderRun& lastReaderRun();
 
-}  // namespace tolvane::jetcopy
+}  // namespace tolvane::catalogue

@@ -1,8 +1,7 @@
 #include "catalogue/sqliteopen.h"
 
-#include "catalogue/catalogue.h"
+#include "catalogue/common.h"
 #include "catalogue/copyfolder.h"
-#include "catalogue/jetcopy.h"
 
 #include <sqlite3.h>
 
@@ -159,7 +158,7 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDataba
     // created, and nothing is ever written.
     const int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags,
-                                   jetcopy::handleVfs());
+                                   catalogue::handleVfs());
     return rc != SQLITE_OK ? rc : guard(*db, kind);
 }
 

@@ -5,7 +5,7 @@
 #include "frame/mainwindow.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "frame/fixedframe.h"
 #include "frame/instancelock.h"
 #include "frame/mainwindow_detail.h"

@@ -12,7 +12,7 @@
 
 namespace tolvane::reader {
 
-using namespace tolvane::jetcopy;
+using namespace tolvane::catalogue;
 
 void overCap(const std::string& what)
 {

@@ -2,7 +2,7 @@
 // What the reader process writes: the SQLite copy of a catalogue file, made
 // in the empty file the program made for it, and what stops it.
 
-#include "catalogue/jetcopy.h"
+#include "catalogue/common.h"
 
 #include <string>
 #include <vector>
@@ -19,7 +19,7 @@ struct Caps {
     long long copyBytes;   // the whole copy
 };
 
-// How the reader ends: one of the jetcopy exit codes.
+// How the reader ends: one of the reader's exit codes.
 struct Failure {
     int code;
 };
@@ -51,7 +51,7 @@ public:
     // The row bound, with about how many bytes its values take.
     void endRow(long long bytes);
     // The copy complete, with the key of the file's state it was made from
-    // and the file's path, as bytes, in the view jetcopy::kSourceView.
+    // and the file's path, as bytes, in the view catalogue::kSourceView.
     void finish(const char* key, const char* file);
 
 private:

@@ -1,6 +1,6 @@
 #include "catalogue/reader/jetreader.h"
 
-#include "catalogue/jetcopy.h"
+#include "catalogue/common.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>
@@ -19,7 +19,7 @@ namespace tolvane::reader {
 
 namespace {
 
-using namespace tolvane::jetcopy;
+using namespace tolvane::catalogue;
 
 // Jet stores its numbers little-endian, whatever the machine.
 std::uint64_t littleEndian(const unsigned char* p, int bytes)

@@ -13,7 +13,7 @@ namespace tolvane::reader {
 // without regard to case), each row in the order the file stores it, every
 // number as its exact stored value (a Currency or Decimal that no double
 // holds exactly as its decimal text), and key and recorded (the file's path)
-// in the view jetcopy::kSourceView. Returns one of the jetcopy exit codes,
+// in the view catalogue::kSourceView. Returns one of the reader's exit codes,
 // with a line on stderr naming a cap it passed; on failure output may hold a
 // partial file.
 int convertJet(const char* jetFile, const char* output, const char* key, const char* recorded, const Caps& caps);

@@ -1,6 +1,6 @@
 #include "catalogue/reader/memorylimit.h"
 
-#include "catalogue/jetcopy.h"
+#include "catalogue/common.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,7 +16,7 @@ namespace {
 // Written before anything can fail: nothing is allocated on the way out.
 // Until the limit is read, a failure still names the want of memory.
 char gLine[256] = "メモリが足りないため読み込みを止めました\n";
-int gExitCode = jetcopy::kOutOfMemory;
+int gExitCode = catalogue::kOutOfMemory;
 
 }  // namespace
 

@@ -19,7 +19,7 @@ namespace tolvane::reader {
 
 namespace {
 
-using namespace tolvane::jetcopy;
+using namespace tolvane::catalogue;
 
 struct CloseDatabase {
     void operator()(sqlite3* db) const { sqlite3_close(db); }

@@ -13,11 +13,11 @@ namespace tolvane::reader {
 // column under its declared type and collation, each row in the order the
 // file stores it, every value as stored (a text that is not UTF-8 as the
 // program shows it), and key and recorded (the file's path) in the view
-// jetcopy::kSourceView. The file is read as the program once read it in
+// catalogue::kSourceView. The file is read as the program once read it in
 // place: read-only and immutable, its schema untrusted, within SQLite's
 // limits cut to a catalogue's; one that holds what computes as it is read or
 // runs as it changes (a view, a trigger, a generated column, a virtual
-// table) is refused. Returns one of the jetcopy exit codes, with a line on
+// table) is refused. Returns one of the reader's exit codes, with a line on
 // stderr that names a cap passed or what was refused.
 int convertSqlite(const char* source, const char* output, const char* key, const char* recorded, const Caps& caps);
 

@@ -11,7 +11,7 @@
 // "--convert FILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES", as its reader.
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "catalogue/fileformat.h"
 #include "catalogue/reader/jetreader.h"
 #include "catalogue/reader/memorylimit.h"
@@ -103,7 +103,7 @@ bool capOf(const char* text, long long& cap)
 // when that still names it.
 std::string sourceName(const char* path, const struct stat& held)
 {
-    const std::string handle = "/proc/self/fd/" + std::to_string(jetcopy::kReaderSourceFd);
+    const std::string handle = "/proc/self/fd/" + std::to_string(catalogue::kReaderSourceFd);
     for (const std::string& name : {handle, std::string(path)}) {
         struct stat st {};
         if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == held.st_dev && st.st_ino == held.st_ino)
@@ -114,23 +114,23 @@ std::string sourceName(const char* path, const struct stat& held)
 
 int convert(char** argv)
 {
-    reader::watchMemoryLimit("", jetcopy::kOutOfMemory);
+    reader::watchMemoryLimit("", catalogue::kOutOfMemory);
     reader::Caps caps{};
     if (!capOf(argv[5], caps.valueBytes) || !capOf(argv[6], caps.rows) || !capOf(argv[7], caps.copyBytes)) {
         std::fprintf(stderr, "usage: tolvane-catalogue --convert FILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES\n");
-        return jetcopy::kCannotWrite;
+        return catalogue::kCannotWrite;
     }
     struct stat held {};
-    if (::fstat(jetcopy::kReaderSourceFd, &held) != 0 || !S_ISREG(held.st_mode)) {
+    if (::fstat(catalogue::kReaderSourceFd, &held) != 0 || !S_ISREG(held.st_mode)) {
         std::fprintf(stderr, "読み込むファイルが渡されていません\n");
-        return jetcopy::kUnreadable;
+        return catalogue::kUnreadable;
     }
     const std::string source = sourceName(argv[2], held);
     if (source.empty()) {
         std::fprintf(stderr, "%s\n", std::strerror(ENOENT));
-        return jetcopy::kUnreadable;
+        return catalogue::kUnreadable;
     }
-    switch (catalogue::headerFormat(jetcopy::kReaderSourceFd)) {
+    switch (catalogue::headerFormat(catalogue::kReaderSourceFd)) {
     case catalogue::FileFormat::Sqlite:
         return reader::convertSqlite(source.c_str(), argv[3], argv[4], argv[2], caps);
     case catalogue::FileFormat::Jet3:
@@ -139,14 +139,14 @@ int convert(char** argv)
     case catalogue::FileFormat::Unknown:
         break;
     }
-    return jetcopy::kUnrecognised;
+    return catalogue::kUnrecognised;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 1 + jetcopy::kConvertArguments && std::strcmp(argv[1], jetcopy::kConvertOption) == 0)
+    if (argc == 1 + catalogue::kConvertArguments && std::strcmp(argv[1], catalogue::kConvertOption) == 0)
         return convert(argv);
 
     // Out of memory, the checker ends as on any other error.

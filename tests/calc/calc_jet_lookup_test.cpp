@@ -4,8 +4,8 @@
 #include "calc_fixture.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
-#include "support/jet_reader.h"
+#include "catalogue/copies.h"
+#include "support/catalogue_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
         }
         return seen;
     };
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     // The version, and size numbers compared as text without regard to case.
     const QString jet = QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb");
     EXPECT_EQ(readDatabaseVersion(jet), "2026.12");
@@ -70,7 +70,7 @@ TEST_F(CalcTest, TheSampleAsAccessFilesGivesTheSameWindow)
 // error line, no message, the lists as they were.
 TEST_F(CalcTest, ABrokenJetCatalogueFailsTheLookupWithItsErrorLine)
 {
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     const QString zeka = sandbox.root() + QStringLiteral("/program/ZEKA.mdb");
     writeAll(zeka, readAll(QStringLiteral(TOLVANE_JET_FIXTURES "/V1997_test.mdb")).left(40000));
     form().setItems(field::SizeList, {QStringLiteral("SWB6-10")});

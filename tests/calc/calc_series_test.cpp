@@ -3,9 +3,9 @@
 #include "calc_fixture.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "support/error_of.h"
-#include "support/jet_reader.h"
+#include "support/catalogue_reader.h"
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -39,7 +39,7 @@ protected:
         }
         makeDatabase(sandbox.root() + "/program/ZEKA.mdb", sizes);
         makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb", diameters);
-        useJetReader();
+        useCatalogueReader();
     }
     QStringList items(Ctl list) { return form()[list].items; }
     void chooseSize(const QString& no)

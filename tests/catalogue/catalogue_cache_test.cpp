@@ -72,7 +72,7 @@ QString copyStem(const QString& file)
 {
     struct stat st {};
     EXPECT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
-    return jetcopy::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), jetcopy::keyOf(st));
+    return catalogue::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), catalogue::keyOf(st));
 }
 
 // Copies someone else put where the user's copies may be: in a cache
@@ -264,7 +264,7 @@ struct GroupOf {
     bool anothersPrimary = false;
 };
 GroupOf gGroup;
-jetcopy::Accounts scriptedAccounts(gid_t group, uid_t user)
+catalogue::Accounts scriptedAccounts(gid_t group, uid_t user)
 {
     return {gGroup.members,
             {{"me", user, gGroup.usersPrimary ? group : group + 1}, {"other", kOther, gGroup.anothersPrimary ? group : kOther}}};
@@ -310,7 +310,7 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
         {0775, false, false, false, othersWrite, {{}, true, true}},
     };
     for (const std::string& openFiles : {std::string(), std::string("/nonexistent")}) {
-        jetcopy::setOpenFilesFolder(openFiles);
+        catalogue::setOpenFilesFolder(openFiles);
         for (const Case& c : cases) {
             if ((c.theirs || c.theirLink) && !root)
                 continue;  // only root can give a file to another user
@@ -323,7 +323,7 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
                 giveTo(c.theirLink ? kOther : 0, {link});
             }
             gGroup = c.group;
-            jetcopy::setAccountsCall(scriptedAccounts);
+            catalogue::setAccountsCall(scriptedAccounts);
             touch(file);
             EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
             const QString copy = QLatin1Char('/') + copyStem(file) + QStringLiteral(".sqlite");
@@ -336,8 +336,8 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
             }
         }
     }
-    jetcopy::setOpenFilesFolder({});
-    jetcopy::setAccountsCall(nullptr);
+    catalogue::setOpenFilesFolder({});
+    catalogue::setAccountsCall(nullptr);
 
     // A loop ends the walk as the system would end it, in a child that an
     // alarm ends should the walk never end.
@@ -372,7 +372,7 @@ TEST_F(JetCatalogue, RootsFoldersAndLinksAboveTheCopyFolderAreSafeForAnyUser)
         setRuntimeFolder(runtime);
         bool read = true;
         for (const char* openFiles : {"", "/nonexistent"}) {
-            jetcopy::setOpenFilesFolder(openFiles);
+            catalogue::setOpenFilesFolder(openFiles);
             setCacheFolder(cache + QString::fromLatin1(openFiles).section(QLatin1Char('/'), -1));
             closeCatalogues();
             read = catalogueTables(file) == QStringList{"Table1"} && read;
@@ -469,7 +469,7 @@ TEST_F(JetCatalogue, AHalfMadeCopyIsItsWritersWhileLocked)
     QFile held(theirs);
     ASSERT_TRUE(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0);
     // A reader that finds the lock of its file free has no writer behind it.
-    useJetReader(readerScript("flock -n \"$3\" true && exit 4\nexec " + QFile::encodeName(kReader) + " \"$@\"\n"));
+    useCatalogueReader(readerScript("flock -n \"$3\" true && exit 4\nexec " + QFile::encodeName(kReader) + " \"$@\"\n"));
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
     EXPECT_EQ(readAll(theirs), "theirs");
 }
@@ -527,7 +527,7 @@ TEST_F(JetCatalogue, TheReaderDiesWithTheProgram)
     const pid_t program = ::fork();
     ASSERT_GE(program, 0);
     if (program == 0) {
-        useJetReader(reader);
+        useCatalogueReader(reader);
         errorOf([&] { catalogueTables(file); });
         std::_Exit(0);
     }
@@ -564,7 +564,7 @@ int wholeSecondTimes(const char* path, struct stat* st)
 TEST_F(JetCatalogue, AFileChangedWithinTheSecondOfItsCopyIsReadAgain)
 {
     gSecond = std::time(nullptr) + 3600;  // the second every query here takes place in
-    jetcopy::setStatCall(wholeSecondTimes);
+    catalogue::setStatCall(wholeSecondTimes);
     const QByteArray before = readAll(fixture("V2000_test"));
     QByteArray after = before;
     after.replace(after.indexOf("\xff\xfe" "abcdefg"), 3, "\xff\xfex");
@@ -580,7 +580,7 @@ TEST_F(JetCatalogue, AFileChangedWithinTheSecondOfItsCopyIsReadAgain)
     closeCatalogues();
     rewrite(before);
     EXPECT_EQ(a(), "abcdefg");
-    jetcopy::setStatCall(nullptr);
+    catalogue::setStatCall(nullptr);
 }
 
 // So is a file the reader could not read within its deadline: the stop is
@@ -589,16 +589,16 @@ TEST_F(JetCatalogue, AFileChangedWithinTheSecondOfItsCopyIsReadAgain)
 TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
 {
     gSecond = std::time(nullptr) + 3600;
-    jetcopy::setStatCall(wholeSecondTimes);
+    catalogue::setStatCall(wholeSecondTimes);
     const QString file = sandbox.root() + QStringLiteral("/ZEKA.mdb");
     makeDatabase(file, QStringLiteral("CREATE TABLE SWB (NO TEXT); INSERT INTO SWB VALUES ('SWB10-20');"));
-    setJetReader(readerScript("exec sleep 60\n"), 100);
+    setCatalogueReader(readerScript("exec sleep 60\n"), 100);
     const auto number = [&] { return errorOf([&] { runCatalogueQuery(file, kConnect, "SELECT * FROM [SWB];"); }); };
     EXPECT_EQ(number(), 3051);
-    useJetReader();
+    useCatalogueReader();
     EXPECT_EQ(number(), 0);  // a new reader forgets nothing of the file; the stop is remembered
     EXPECT_EQ(number(), 0);
-    jetcopy::setStatCall(nullptr);
+    catalogue::setStatCall(nullptr);
 }
 
 // One file has one copy whatever spelling of its path is used. At start the

@@ -276,7 +276,7 @@ TEST_F(JetCatalogue, TheCopyFollowsTheFile)
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
     const QString sql = QStringLiteral("SELECT * FROM [Table1];");
     EXPECT_EQ(runCatalogueQuery(file, kConnect, sql).rows.size(), 3);
-    useJetReader(readerScript("exit 4\n"));
+    useCatalogueReader(readerScript("exit 4\n"));
     EXPECT_EQ(runCatalogueQuery(file, kConnect, sql).rows.size(), 3);  // the copy, unchanged file
 
     QFile f(file);
@@ -285,7 +285,7 @@ TEST_F(JetCatalogue, TheCopyFollowsTheFile)
     f.close();
     EXPECT_EQ(errorOf([&] { runCatalogueQuery(file, kConnect, sql); }), 3049);
     EXPECT_TRUE(copies().isEmpty());
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     EXPECT_EQ(runCatalogueQuery(file, kConnect, sql).rows.size(), 3);
     EXPECT_EQ(copies().size(), 1);
     // The version the update notices compare goes the same way.
@@ -372,7 +372,7 @@ TEST_F(JetCatalogue, BadFilesFailAsAQueryFails)
         const QString reader = readerScript(r.script ? r.script : "");
         if (!r.script)
             QFile::remove(reader);
-        useJetReader(reader);
+        useCatalogueReader(reader);
         EXPECT_EQ(errorOf([&] { runCatalogueQuery(file, kConnect, sql); }), r.error);
         EXPECT_TRUE(copies().isEmpty());
     }
@@ -421,7 +421,7 @@ TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
         {properties, {}, "メモリが上限 (536870912 バイト) に達したため読み込みを止めました", 3049},
 #endif
     };
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         setCatalogueCaps(c.caps);
@@ -441,12 +441,12 @@ TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
     EXPECT_TRUE(errors.contains(QString::fromUtf8(cases[0].line))) << errors.toStdString();
 #if !defined(__SANITIZE_ADDRESS__)
     // The limit is the reader's whole address space, set before it starts.
-    useJetReader(readerScript("ulimit -v >&2\nexit 4\n"));
+    useCatalogueReader(readerScript("ulimit -v >&2\nexit 4\n"));
     EXPECT_EQ(errorOf([&] { catalogueTables(copyOf(QStringLiteral("ZEKA.mdb"), memo)); }), 3049);
     EXPECT_TRUE(logged(QStringLiteral("524288")));  // KiB
     // Under a lower limit the program was given, the reader takes that one:
     // a file within it is read, and one that passes it is no damage.
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     const auto lowerLimit = [&] {
         const rlimit lower{400 << 20, 400 << 20};
         const QString line = QStringLiteral("メモリが上限 (419430400 バイト) に達したため読み込みを止めました");
@@ -461,7 +461,7 @@ TEST_F(JetCatalogue, TheReaderStopsAtItsCaps)
     EXPECT_EXIT(lowerLimit(), ::testing::ExitedWithCode(0), "");
     // A soft limit of the user's is kept to as well, though the hard one
     // would allow the program's own.
-    useJetReader(readerScript("ulimit -Sv >&2\nulimit -Hv >&2\nexit 4\n"));
+    useCatalogueReader(readerScript("ulimit -Sv >&2\nulimit -Hv >&2\nexit 4\n"));
     const auto softLimit = [&] {
         const rlimit soft{400 << 20, RLIM_INFINITY};
         const bool failed = ::setrlimit(RLIMIT_AS, &soft) == 0 &&
@@ -536,7 +536,7 @@ TEST_F(JetCatalogue, ACrashOrACapIsRememberedForTheFile)
         SCOPED_TRACE(stop.toStdString());
         const QString reader = readerScript("echo run >> \"$0.runs\"\n" + stop + '\n');
         QFile::remove(reader + QStringLiteral(".runs"));
-        useJetReader(reader);
+        useCatalogueReader(reader);
         touch(file);
         for (int i = 0; i < 2; ++i)
             EXPECT_EQ(errorOf([&] { catalogueTables(file); }), stop.startsWith("kill") ? 3049 : 3051);
@@ -585,7 +585,7 @@ TEST_F(JetCatalogue, ATableWiderThanAccessAllowsIsDamage)
     EXPECT_EQ(rs.columns.size(), 255);
     EXPECT_EQ(rs.rows.size(), 2);
     EXPECT_EQ(errorOf([&] { catalogueTables(wideFile(256)); }), 3049);
-    EXPECT_EQ(jetcopy::lastReaderRun().code, jetcopy::kDamaged);
+    EXPECT_EQ(catalogue::lastReaderRun().code, catalogue::kDamaged);
 }
 
 // A file cut at a page boundary reads complete or is damaged: never a
@@ -613,7 +613,7 @@ TEST_F(JetCatalogue, AFailedConversionIsRememberedUntilTheFileChanges)
     const QString reader = readerScript("echo \"$2\" >> \"$0.runs\"\nexit 4\n");
     QList<bool> waiting;
     setConversionObserver([&](bool on) { waiting.append(on); });
-    useJetReader(reader);
+    useCatalogueReader(reader);
     const QString file = copyOf(QStringLiteral("ZEKA.mdb"), readAll(fixture("V2000_no-password")));
     const QByteArray run = QFile::encodeName(file) + '\n';
     for (int i = 0; i < 3; ++i)
@@ -681,14 +681,14 @@ TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
     EXPECT_GT(size, 0);
     // One at its cap is read; one over it is never opened but made again.
     setCatalogueCaps({.copyBytes = size});
-    useJetReader(readerScript("exit 4\n"));
+    useCatalogueReader(readerScript("exit 4\n"));
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
     closeCatalogues();
     QFile grown(copy);
     ASSERT_TRUE(grown.open(QIODevice::Append) && grown.write("x") == 1);
     grown.close();
     EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
     EXPECT_EQ(QFileInfo(copy).size(), size);
     setCatalogueCaps({});
@@ -701,7 +701,7 @@ TEST_F(JetCatalogue, CopiesAreTrustedOnlyAsMade)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
     const QString stem =
-        folder + jetcopy::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), jetcopy::keyOf(st));
+        folder + catalogue::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), catalogue::keyOf(st));
     const QString held = stem + QStringLiteral(".1.0.part");
     writeAll(held, "x");
     QFile lock(held);
@@ -734,7 +734,7 @@ TEST_F(JetCatalogue, AnUnwritableCacheFolderFallsBackToTheRuntimeFolder)
     const QString runtime = sandbox.root() + QStringLiteral("/tolvane-catalogue");
     setRuntimeFolder(sandbox.root());
     const QString cache = CacheFolder() + QStringLiteral("/catalogue");
-    useJetReader(readerScript("case \"$(readlink /proc/self/fd/3)\" in " + QFile::encodeName(cache) +
+    useCatalogueReader(readerScript("case \"$(readlink /proc/self/fd/3)\" in " + QFile::encodeName(cache) +
                               ") echo 'database or disk is full (No space left on device)' >&2; exit 5;; esac\n"
                               "exec " + QFile::encodeName(kReader) + " \"$@\"\n"));
     EXPECT_EQ(catalogueTables(file), QStringList{"Table1"});
@@ -788,7 +788,7 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
         // One true and one false for each run of the reader.
         QList<bool> runs;
         setConversionObserver([&](bool on) { runs.append(on); });
-        setJetReader(readerScript(c.script), c.deadlineMs);
+        setCatalogueReader(readerScript(c.script), c.deadlineMs);
         // The pipe's end may come first now and then: a few tries tell.
         for (int attempt = 0; attempt < (c.runs == 1 ? 4 : 1); ++attempt) {
             runs.clear();
@@ -807,12 +807,12 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
     }
     // The wait woke for the closed pipe and the deadline (a signal may add
     // one): no ticking.
-    setJetReader(readerScript("exec 2>&-\nexec sleep 60\n"), 300);
+    setCatalogueReader(readerScript("exec 2>&-\nexec sleep 60\n"), 300);
     touch(file);
     EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3051);
-    EXPECT_LE(jetcopy::lastReaderRun().wakeUps, 3);
+    EXPECT_LE(catalogue::lastReaderRun().wakeUps, 3);
 
-    useJetReader(kReader);
+    useCatalogueReader(kReader);
     const QString catalogue = copyOf(QStringLiteral("catalogue.mdb"), readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb")));
     const QString fileSize = QStringLiteral("コピーがファイル サイズの上限 (65536 バイト) に達したため書けませんでした");
     {
@@ -821,7 +821,7 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->number(), 3051);
         EXPECT_EQ(failure->description(),
-                  QStringLiteral("ファイル ") + jetcopy::quoted(catalogue) + QStringLiteral(" を開けません。（") + fileSize + QStringLiteral("）"));
+                  QStringLiteral("ファイル ") + catalogue::quoted(catalogue) + QStringLiteral(" を開けません。（") + fileSize + QStringLiteral("）"));
     }
     EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) + QStringLiteral(" の") + fileSize));
     EXPECT_EQ(catalogueTables(catalogue).size(), 23);
@@ -837,7 +837,7 @@ TEST_P(DamagedFixtures, NeverCrashHangOrLeaveACopy)
 {
     constexpr int kPerShard = 80;
     constexpr int kDeadlineMs = 2000;
-    setJetReader(kReader, kDeadlineMs);
+    setCatalogueReader(kReader, kDeadlineMs);
     const char* const names[] = {"V1997_test", "V2000_no-password", "V2000_with-password", "V2000_numeric"};
     std::mt19937 random(static_cast<unsigned>(GetParam()) * 7919u + 17u);
     for (int i = 0; i < kPerShard; ++i) {

@@ -2,11 +2,11 @@
 // three query texts as they stand, fields by name, number texts, and every way
 // a catalogue can be missing or wrong ending in the Access engine's error.
 #include "support/catalogue_files.h"
-#include "support/jet_reader.h"
+#include "support/catalogue_reader.h"
 #include "support/sandbox.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "services/numtext.h"
 #include "support/error_of.h"
 
@@ -71,12 +71,12 @@ protected:
         ASSERT_TRUE(dir.isValid());
         makeDatabase(path, kFixture);
         ExistLogFolder();
-        useJetReader();
+        useCatalogueReader();
     }
     void TearDown() override
     {
         setCatalogueCaps({});
-        setJetReader({});
+        setCatalogueReader({});
     }
 
     CatalogueRecordset query(const char* sql, const QString& file = {})
@@ -129,7 +129,7 @@ protected:
             const bool held = e && e->number() == number &&
                               e->description().endsWith(QStringLiteral("（") + reason + QStringLiteral("）")) &&
                               logged(file + QStringLiteral(" の") + reason) && (!remembered || again()) &&
-                              (useJetReader(), reads());
+                              (useCatalogueReader(), reads());
             std::fprintf(stderr, "%s\n", e ? e->description().toUtf8().constData() : "no error");
             std::_Exit(held ? 0 : 1);
         };
@@ -293,7 +293,7 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
     ASSERT_TRUE(QFile::copy(path, QFile::decodeName(gSwapped)));
     const auto swapped = [&] {
         ::alarm(30);
-        jetcopy::setStatCall(lookThenSwapForAFifo);
+        catalogue::setStatCall(lookThenSwapForAFifo);
         const bool told = errorOf(sql, QFile::decodeName(gSwapped)) == 3051 &&
                           description.endsWith(QStringLiteral("（通常のファイルではありません）"));
         std::_Exit(told ? 0 : 1);
@@ -476,11 +476,11 @@ TEST_F(CatalogueLayer, AChangeNotCompleteIsNeverRead)
         makeDatabase(path, QStringLiteral("PRAGMA user_version = %1;").arg(change.size()));
         writeAll(reader, "#!/bin/sh\n" + change + "\nexec '" + QFile::encodeName(kReader) + "' \"$@\"\n");
         QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner);
-        useJetReader(reader);
+        useCatalogueReader(reader);
         EXPECT_TRUE(inUse(path));
         EXPECT_TRUE(QDir(CacheFolder() + QStringLiteral("/catalogue")).entryList({QStringLiteral("*.part")}, QDir::Files).isEmpty());
         QFile::remove(path + QStringLiteral("-journal"));
-        useJetReader();
+        useCatalogueReader();
         EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
     }
 }
@@ -615,7 +615,7 @@ TEST_F(CatalogueLayer, EveryReadEndsAtItsDeadline)
     // The program's own deadline; the alarm and the wait for the checker
     // catch a read that takes minutes, not one that is late on a loaded
     // machine.
-    setJetReader(kReader, kDefaultJetReaderDeadlineMs);
+    setCatalogueReader(kReader, kDefaultReaderDeadlineMs);
     const auto series = [&] { runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [SWB];")); };
     expectBoundedFailure(series, 3051, QStringLiteral("読み込みが 5 秒で終わらず、打ち切りました"), file, false, 30);
     int exitCode = 0;

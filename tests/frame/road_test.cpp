@@ -5,10 +5,10 @@
 
 #include "calc/springrecord.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 #include "frame/look.h"
 #include "frame/pixels.h"
-#include "support/jet_reader.h"
+#include "support/catalogue_reader.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -259,7 +259,7 @@ TEST_F(RoadTest, AMakersCatalogueIsReadUnderTheWaitCursorOnce)
         QFile::remove(ProgramFolder() + QLatin1String(db));
         ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_JET_CATALOGUE) + QLatin1String(db), ProgramFolder() + QLatin1String(db)));
     }
-    useJetReader(QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue"));
+    useCatalogueReader(QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue"));
     click("imgSWM");
     click("imgSWL");
     EXPECT_GT(widget<QListWidget>("List1")->count(), 10);

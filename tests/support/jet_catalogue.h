@@ -2,11 +2,11 @@
 // The maker's Access (Jet) files in the tests: the real fixtures, the built
 // reader, and a sandbox whose cache and log the catalogue layer uses.
 
-#include "support/jet_reader.h"
+#include "support/catalogue_reader.h"
 #include "support/sandbox.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 
 #include <QTemporaryDir>
 
@@ -24,11 +24,11 @@ protected:
     void SetUp() override
     {
         ExistLogFolder();
-        useJetReader(kReader);
+        useCatalogueReader(kReader);
     }
     void TearDown() override
     {
-        setJetReader({});
+        setCatalogueReader({});
         setCatalogueCaps({});
         runtime_.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime_);
     }

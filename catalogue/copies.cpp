@@ -1,6 +1,6 @@
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 
-#include "catalogue/catalogue.h"
+#include "catalogue/common.h"
 #include "catalogue/copyfolder.h"
 #include "catalogue/readerprocess.h"
 #include "catalogue/sqliteopen.h"
@@ -35,14 +35,14 @@ namespace tolvane {
 
 namespace {
 
-using jetcopy::CopyFolder;
-using jetcopy::Fd;
-using jetcopy::logLine;
-using jetcopy::ReaderRun;
+using catalogue::CopyFolder;
+using catalogue::Fd;
+using catalogue::logLine;
+using catalogue::ReaderRun;
 
 struct ReaderSettings {
     QString program;
-    int deadlineMs = kDefaultJetReaderDeadlineMs;
+    int deadlineMs = kDefaultReaderDeadlineMs;
     std::function<void(bool)> observer;
 };
 
@@ -65,7 +65,7 @@ std::string encoded(const QString& path) { return QFile::encodeName(path).toStdS
 // last few files only.
 struct Failure {
     std::string file;
-    jetcopy::FileKey key;
+    catalogue::FileKey key;
     QString digest;
     VbError error;
 };
@@ -82,7 +82,7 @@ void forget(const std::string& file)
     failures().remove_if([&](const Failure& f) { return f.file == file; });
 }
 
-void remember(const std::string& file, const jetcopy::FileKey& key, const QString& digest, const VbError& error)
+void remember(const std::string& file, const catalogue::FileKey& key, const QString& digest, const VbError& error)
 {
     forget(file);
     failures().push_front({file, key, digest, error});
@@ -92,13 +92,13 @@ void remember(const std::string& file, const jetcopy::FileKey& key, const QStrin
 
 // The failure remembered for the file in this state; one of another state
 // is of no use any more.
-std::optional<VbError> rememberedFailure(const std::string& file, const jetcopy::FileKey& key)
+std::optional<VbError> rememberedFailure(const std::string& file, const catalogue::FileKey& key)
 {
     const auto it = std::find_if(failures().begin(), failures().end(), [&](const Failure& f) { return f.file == file; });
     if (it == failures().end())
         return std::nullopt;
-    if (it->key == key && (it->digest.isEmpty() || it->digest == jetcopy::contentDigest(file))) {
-        if (!jetcopy::changedTooRecently(key))
+    if (it->key == key && (it->digest.isEmpty() || it->digest == catalogue::contentDigest(file))) {
+        if (!catalogue::changedTooRecently(key))
             it->digest.clear();
         return it->error;
     }
@@ -129,7 +129,7 @@ bool hotJournal(const std::string& journal)
 // either holds, the file is in use, rather than shown with the rows from
 // before those changes or with half of one. They lie beside the file, or,
 // when the writer opened it through a link, beside the file it leads to.
-bool unwrittenChanges(const jetcopy::Source& source)
+bool unwrittenChanges(const catalogue::Source& source)
 {
     if (!source.sqlite)
         return false;
@@ -144,21 +144,21 @@ bool unwrittenChanges(const jetcopy::Source& source)
 }
 
 // The state of the file the handle holds, whatever its path names.
-std::optional<jetcopy::FileKey> heldKey(int fd)
+std::optional<catalogue::FileKey> heldKey(int fd)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return std::nullopt;
-    return jetcopy::keyOf(st);
+    return catalogue::keyOf(st);
 }
 
 // Whether the file is as it was when its copy was begun (held then): in
 // itself (nothing written into it), and at its path (nothing put there).
-bool unchangedSince(const jetcopy::Source& source, const std::optional<jetcopy::FileKey>& held)
+bool unchangedSince(const catalogue::Source& source, const std::optional<catalogue::FileKey>& held)
 {
     struct stat named {};
-    return held && heldKey(source.fd) == held && jetcopy::statFile(source.path.c_str(), &named) == 0 &&
-           jetcopy::keyOf(named) == source.key;
+    return held && heldKey(source.fd) == held && catalogue::statFile(source.path.c_str(), &named) == 0 &&
+           catalogue::keyOf(named) == source.key;
 }
 
 constexpr int kLoggedErrorLines = 20;
@@ -306,7 +306,7 @@ constexpr std::time_t kMarkedEvery = 86400;
 // The copy as it stands in one of the folders, when it can be one of ours:
 // a file (no link), not empty, not over the cap; anything else by its name
 // is removed. A copy found is marked as used.
-std::optional<jetcopy::Copy> existingCopy(const std::string& copyName)
+std::optional<catalogue::Copy> existingCopy(const std::string& copyName)
 {
     for (const QString& path : copyFolders()) {
         auto folder = std::make_shared<const CopyFolder>(path, false);
@@ -320,7 +320,7 @@ std::optional<jetcopy::Copy> existingCopy(const std::string& copyName)
             st.st_size <= catalogueCaps().copyBytes) {
             if (st.st_mtime < std::time(nullptr) - kMarkedEvery)
                 ::futimens(copy.get(), nullptr);
-            return jetcopy::Copy{std::move(folder), copyName};
+            return catalogue::Copy{std::move(folder), copyName};
         }
         ::unlinkat(folder->fd(), copyName.c_str(), 0);
     }
@@ -335,7 +335,7 @@ std::string sourceOf(const std::string& copy)
     std::string file;
     if (openCatalogueDatabase(copy, &db, CatalogueDatabase::Copy, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
         sqlite3_stmt* stmt = nullptr;
-        const std::string sql = std::string("SELECT file FROM \"") + jetcopy::kSourceView + '"';
+        const std::string sql = std::string("SELECT file FROM \"") + catalogue::kSourceView + '"';
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&
             sqlite3_column_type(stmt, 0) == SQLITE_BLOB)
             file.assign(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
@@ -363,7 +363,7 @@ bool stillWanted(const CopyFolder& folder, const std::string& name, std::time_t 
         return errno != ENOENT && errno != ENOTDIR;  // gone, or it cannot be told
     // A copy of another state of the file, or made before the sample took
     // its place, is of no more use either.
-    return name == encoded(jetcopy::keyText(source, jetcopy::keyOf(sourceSt))) + ".sqlite";
+    return name == encoded(catalogue::keyText(source, catalogue::keyOf(sourceSt))) + ".sqlite";
 }
 
 // Reader crashes that come from what it read: the file is to blame.
@@ -388,7 +388,7 @@ struct Stop {
 
 Stop stopOf(const ReaderRun& run, const QString& shown, int deadlineMs)
 {
-    using namespace jetcopy;
+    using namespace catalogue;
     const QString readerLine = QString::fromStdString(run.lastLine).trimmed();
     const auto said = [&](const QString& reason) {
         logLine(QDir::toNativeSeparators(shown) + QStringLiteral(" の") + reason);
@@ -462,15 +462,9 @@ public:
     ConversionShown& operator=(const ConversionShown&) = delete;
 };
 
-jetcopy::StatCall& statCall()
-{
-    static jetcopy::StatCall call = ::stat;
-    return call;
-}
-
 }  // namespace
 
-void setJetReader(const QString& program, int deadlineMs)
+void setCatalogueReader(const QString& program, int deadlineMs)
 {
     readerSettings().program = program;
     readerSettings().deadlineMs = deadlineMs;
@@ -499,69 +493,7 @@ void cleanUpCatalogueCopies()
     }
 }
 
-namespace jetcopy {
-
-namespace {
-
-// The Access engine's numbers for what a catalogue file itself gave: the
-// error lines keep them, so a line about a catalogue reads the same whichever
-// kind of file it came from.
-enum : int {
-    kJetFileInUse = 3045,
-    kJetDamaged = 3049,
-    kJetCannotOpen = 3051,
-    kJetNoIsam = 3170,
-    kJetUnrecognisedFormat = 3343,
-};
-
-QString withReason(const QString& message, const QString& reason)
-{
-    return reason.isEmpty() ? message : message + QStringLiteral("（") + reason + QStringLiteral("）");
-}
-
-}  // namespace
-
-QString quoted(const QString& s)
-{
-    return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
-}
-
-VbError unrecognisedFormat(const QString& shown)
-{
-    return VbError(kJetUnrecognisedFormat,
-                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
-}
-
-VbError damagedDatabase(const QString& shown, const QString& reason)
-{
-    return VbError(kJetDamaged, withReason(QStringLiteral("データベース ") + quoted(shown) +
-                                               QStringLiteral(" を開けません。ファイルが破損している可能性があります。"),
-                                           reason));
-}
-
-VbError cannotOpen(const QString& shown, const QString& reason)
-{
-    return VbError(kJetCannotOpen,
-                   withReason(QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"), reason));
-}
-
-VbError fileInUse(const QString& shown)
-{
-    return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
-}
-
-VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
-
-FileKey keyOf(const struct stat& st)
-{
-    return {static_cast<qint64>(st.st_dev),       static_cast<qint64>(st.st_ino),       static_cast<qint64>(st.st_size),
-            static_cast<qint64>(st.st_mtim.tv_sec), static_cast<qint64>(st.st_mtim.tv_nsec),
-            static_cast<qint64>(st.st_ctim.tv_sec), static_cast<qint64>(st.st_ctim.tv_nsec)};
-}
-
-void setStatCall(StatCall call) { statCall() = call ? call : ::stat; }
-
-int statFile(const char* path, struct stat* st) { return statCall()(path, st); }
+namespace catalogue {
 
 bool changedTooRecently(const FileKey& key)
 {
@@ -703,6 +635,6 @@ void dropCopiesOf(const std::string& file)
     dropCopiesBut(pathKey(file), {});
 }
 
-}  // namespace jetcopy
+}  // namespace catalogue
 
 }  // namespace tolvane

@@ -4,7 +4,7 @@
 // of a loaded machine still ends on its own, so only a reader that hangs
 // ever meets the deadline.
 
-#include "catalogue/jetcopy.h"
+#include "catalogue/copies.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -23,7 +23,7 @@ inline constexpr int kRoomyReaderDeadlineMs = 120000;
 // The reader the build lays out beside the program.
 inline const QString kReader = QStringLiteral(TOLVANE_APP_DIR "/tolvane-catalogue");
 
-inline void useJetReader(const QString& program = kReader) { setJetReader(program, kRoomyReaderDeadlineMs); }
+inline void useCatalogueReader(const QString& program = kReader) { setCatalogueReader(program, kRoomyReaderDeadlineMs); }
 
 // The checker's output lines; under an address-space limit of that many
 // bytes when given; it must end within waitMs.

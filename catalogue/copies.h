@@ -16,7 +16,7 @@
 // used through the handle it was reached with (copyfolder.h); any other
 // folder is passed over with a line in the log.
 
-#include "services/vberror.h"
+#include "catalogue/common.h"
 
 #include <QString>
 
@@ -31,8 +31,8 @@ namespace tolvane {
 // The program that turns a catalogue file into its SQLite copy (empty:
 // "tolvane-catalogue" in the program folder) and how long it may take
 // before it is stopped and the query fails. Forgets the failed conversions.
-inline constexpr int kDefaultJetReaderDeadlineMs = 5000;
-void setJetReader(const QString& program, int deadlineMs = kDefaultJetReaderDeadlineMs);
+inline constexpr int kDefaultReaderDeadlineMs = 5000;
+void setCatalogueReader(const QString& program, int deadlineMs = kDefaultReaderDeadlineMs);
 
 // Told true when a query has to wait for a file's copy to be made, and
 // false when that is over: the window shows its wait cursor meanwhile.
@@ -45,31 +45,11 @@ void cleanUpCatalogueCopies();
 
 }  // namespace tolvane
 
-namespace tolvane::jetcopy {
+namespace tolvane::catalogue {
 
 class CopyFolder;
 
-// What tells one state of a file from another. The change time is set by
-// the system on every write or rename and no tool can set it back, so a file
-// replaced in place with its old size and modification time still differs.
-struct FileKey {
-    qint64 device = 0;
-    qint64 inode = 0;
-    qint64 size = 0;
-    qint64 mtimeSec = 0;
-    qint64 mtimeNsec = 0;
-    qint64 ctimeSec = 0;
-    qint64 ctimeNsec = 0;
-    friend bool operator==(const FileKey&, const FileKey&) = default;
-};
-FileKey keyOf(const struct stat& st);
 
-// The stat the layer takes of a catalogue file before each query: ::stat,
-// unless a test puts another in its place (nullptr: ::stat again), say one
-// that gives the whole-second times of a coarser file system.
-using StatCall = int (*)(const char* path, struct stat* st);
-void setStatCall(StatCall call);
-int statFile(const char* path, struct stat* st);
 
 // A file whose change time lies this close to now can still change without
 // its times telling, on a file system that keeps whole (or even) seconds: a
@@ -83,34 +63,6 @@ QString contentDigest(const std::string& file);
 // Between a copy's key and the digest of its file, when it records one.
 inline constexpr QChar kDigestMark = u'#';
 
-// The reader's command line:
-//   READER --convert FILE OUTPUT KEY VALUE_BYTES ROWS COPY_BYTES
-// FILE is the catalogue file's resolved path, which the copy records; the
-// file itself the reader inherits, open, as kReaderSourceFd, and reads that
-// very file. OUTPUT is an empty file the program has made for it, named
-// through the folder the reader inherits as kReaderFolderFd; the reader
-// writes the whole copy into that very file, with KEY and FILE recorded in
-// it, or fails with one of these exit codes; what it names in one line on
-// stderr (a cap passed, what the file holds that no catalogue may, why it
-// could not write) the program logs and tells.
-inline constexpr char kConvertOption[] = "--convert";
-inline constexpr int kConvertArguments = 7;
-inline constexpr int kReaderSourceFd = 4;
-enum ExitCode : int {
-    kConverted = 0,
-    kUnrecognised = 3,  // no Jet 3, Jet 4 or SQLite file the libraries can open
-    kDamaged = 4,       // opened, but its catalogue, a table or a row is unreadable
-    kCannotWrite = 5,   // the copy could not be written
-    kOverCap = 6,       // a value, a table or the copy passed its cap: too large, named
-    kOutOfMemory = 7,   // the address-space limit was reached
-    kRefused = 8,       // it holds what a catalogue may not, or SQLite found it malformed: named
-    kUnreadable = 9,    // it could not be read, the system's reason named
-};
-// Where a copy records the key it was made from (key) and the file's path
-// (file, as bytes): a view, which no query of the window lists, under a name
-// no Jet table can have (Jet names hold no "."); an SQLite file with a table
-// of that name is damaged.
-inline constexpr char kSourceView[] = "tolvane.source";
 
 // The text of the key of the file at path (absolute), as recorded in its copy.
 QString keyText(const std::string& file, const FileKey& key);
@@ -163,15 +115,5 @@ void throwRememberedStop(const std::string& file, const FileKey& key);
 // copies are of no use.
 void dropCopiesOf(const std::string& file);
 
-// A path as the engine's messages quote it: 'path', with the system's separators.
-QString quoted(const QString& path);
 
-// The engine's errors about a catalogue file, as the query layer words them;
-// a reason, when given, follows in brackets.
-VbError unrecognisedFormat(const QString& shown);                           // 3343
-VbError damagedDatabase(const QString& shown, const QString& reason = {});  // 3049
-VbError cannotOpen(const QString& shown, const QString& reason = {});       // 3051
-VbError fileInUse(const QString& shown);                                    // 3045
-VbError noIsam();                                                           // 3170
-
-}  // namespace tolvane::jetcopy
+}  // namespace tolvane::catalogue

@@ -1,0 +1,107 @@
+#include "catalogue/common.h"
+
+#include "services/log.h"
+
+#include <QDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tolvane {
+
+namespace {
+
+CatalogueCaps& caps()
+{
+    static CatalogueCaps current;
+    return current;
+}
+
+}  // namespace
+
+const CatalogueCaps& catalogueCaps() { return caps(); }
+
+void storeCatalogueCaps(const CatalogueCaps& limits) { caps() = limits; }
+
+}  // namespace tolvane
+
+namespace tolvane::catalogue {
+
+namespace {
+
+StatCall& statCall()
+{
+    static StatCall call = ::stat;
+    return call;
+}
+
+// The Access engine's numbers for what a catalogue file itself gave: the
+// error lines keep them, so a line about a catalogue reads the same whichever
+// kind of file it came from.
+enum : int {
+    kJetFileInUse = 3045,
+    kJetDamaged = 3049,
+    kJetCannotOpen = 3051,
+    kJetNoIsam = 3170,
+    kJetUnrecognisedFormat = 3343,
+};
+
+QString withReason(const QString& message, const QString& reason)
+{
+    return reason.isEmpty() ? message : message + QStringLiteral("（") + reason + QStringLiteral("）");
+}
+
+}  // namespace
+
+void Fd::reset()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+QString quoted(const QString& s)
+{
+    return QLatin1Char('\'') + QDir::toNativeSeparators(s) + QLatin1Char('\'');
+}
+
+VbError unrecognisedFormat(const QString& shown)
+{
+    return VbError(kJetUnrecognisedFormat,
+                   QStringLiteral("データベース形式 ") + quoted(shown) + QStringLiteral(" を認識できません。"));
+}
+
+VbError damagedDatabase(const QString& shown, const QString& reason)
+{
+    return VbError(kJetDamaged, withReason(QStringLiteral("データベース ") + quoted(shown) +
+                                               QStringLiteral(" を開けません。ファイルが破損している可能性があります。"),
+                                           reason));
+}
+
+VbError cannotOpen(const QString& shown, const QString& reason)
+{
+    return VbError(kJetCannotOpen,
+                   withReason(QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" を開けません。"), reason));
+}
+
+VbError fileInUse(const QString& shown)
+{
+    return VbError(kJetFileInUse, QStringLiteral("ファイル ") + quoted(shown) + QStringLiteral(" は既に使用中です。"));
+}
+
+VbError noIsam() { return VbError(kJetNoIsam, QStringLiteral("インストール可能な ISAM が見つかりません。")); }
+
+FileKey keyOf(const struct stat& st)
+{
+    return {static_cast<qint64>(st.st_dev),       static_cast<qint64>(st.st_ino),       static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec), static_cast<qint64>(st.st_mtim.tv_nsec),
+            static_cast<qint64>(st.st_ctim.tv_sec), static_cast<qint64>(st.st_ctim.tv_nsec)};
+}
+
+void setStatCall(StatCall call) { statCall() = call ? call : ::stat; }
+
+int statFile(const char* path, struct stat* st) { return statCall()(path, st); }
+
+void logLine(const QString& line) { WriteEventLog(QStringLiteral("tolvane-catalogue: ") + line); }
+
+}  // namespace tolvane::catalogue
