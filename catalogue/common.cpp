@@ -23,6 +23,27 @@ const CatalogueCaps& catalogueCaps() { return caps(); }
 
 void storeCatalogueCaps(const CatalogueCaps& limits) { caps() = limits; }
 
+namespace {
+
+// One action at a time on the thread the window runs on; the checker's
+// queries run on their own.
+struct ActionDeadline {
+    int depth = 0;
+    catalogue::DeadlineClock::time_point end;
+};
+thread_local ActionDeadline gAction;
+int gActionDeadlineMs = kDefaultReaderDeadlineMs;
+
+}  // namespace
+
+CatalogueDeadline::CatalogueDeadline()
+{
+    if (gAction.depth++ == 0)
+        gAction.end = catalogue::DeadlineClock::now() + std::chrono::milliseconds(gActionDeadlineMs);
+}
+
+CatalogueDeadline::~CatalogueDeadline() { --gAction.depth; }
+
 }  // namespace tolvane
 
 namespace tolvane::catalogue {
@@ -101,6 +122,15 @@ FileKey keyOf(const struct stat& st)
 void setStatCall(StatCall call) { statCall() = call ? call : ::stat; }
 
 int statFile(const char* path, struct stat* st) { return statCall()(path, st); }
+
+void setActionDeadlineMs(int ms) { gActionDeadlineMs = ms; }
+
+int actionDeadlineMs() { return gActionDeadlineMs; }
+
+DeadlineClock::time_point actionDeadline()
+{
+    return gAction.depth > 0 ? gAction.end : DeadlineClock::now() + std::chrono::milliseconds(gActionDeadlineMs);
+}
 
 void logLine(const QString& line) { WriteEventLog(QStringLiteral("tolvane-catalogue: ") + line); }
 

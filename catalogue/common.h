@@ -10,6 +10,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <chrono>
 #include <utility>
 
 struct stat;
@@ -31,9 +32,33 @@ const CatalogueCaps& catalogueCaps();
 // Sets them; the connections kept open must be closed too (setCatalogueCaps).
 void storeCatalogueCaps(const CatalogueCaps& caps);
 
+// How long one action of the user may spend on the catalogue, unless
+// setCatalogueReader says otherwise.
+inline constexpr int kDefaultReaderDeadlineMs = 5000;
+
+// What one action of the user asks of the catalogue ends within one
+// deadline: every query, and every copy made for them, while one of these
+// lives, the outermost one where several do. A query made outside any has
+// one of its own.
+class CatalogueDeadline {
+public:
+    CatalogueDeadline();
+    ~CatalogueDeadline();
+    CatalogueDeadline(const CatalogueDeadline&) = delete;
+    CatalogueDeadline& operator=(const CatalogueDeadline&) = delete;
+};
+
 }  // namespace tolvane
 
 namespace tolvane::catalogue {
+
+// How long an action's catalogue work may take (the reader's deadline, set
+// with setCatalogueReader), and when the action under way must end: the
+// outermost CatalogueDeadline's, else a whole deadline from now.
+using DeadlineClock = std::chrono::steady_clock;
+void setActionDeadlineMs(int ms);
+int actionDeadlineMs();
+DeadlineClock::time_point actionDeadline();
 
 // An open file, closed with its owner.
 class Fd {

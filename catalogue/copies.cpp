@@ -42,7 +42,6 @@ using catalogue::ReaderRun;
 
 struct ReaderSettings {
     QString program;
-    int deadlineMs = kDefaultReaderDeadlineMs;
     std::function<void(bool)> observer;
 };
 
@@ -467,7 +466,7 @@ public:
 void setCatalogueReader(const QString& program, int deadlineMs)
 {
     readerSettings().program = program;
-    readerSettings().deadlineMs = deadlineMs;
+    catalogue::setActionDeadlineMs(deadlineMs);
     failures().clear();
 }
 
@@ -574,7 +573,7 @@ Copy currentCopy(const Source& source)
     dropCopiesBut(fileKey, {});
 
     const CatalogueCaps& caps = catalogueCaps();
-    const int deadlineMs = readerSettings().deadlineMs;
+    const int deadlineMs = actionDeadlineMs();
     const ConversionShown shownWhileConverting;
     const std::optional<FileKey> held = heldKey(source.fd);
     // Into the first folder that passes the check and takes the copy: one

@@ -31,7 +31,6 @@ namespace tolvane {
 // The program that turns a catalogue file into its SQLite copy (empty:
 // "tolvane-catalogue" in the program folder) and how long it may take
 // before it is stopped and the query fails. Forgets the failed conversions.
-inline constexpr int kDefaultReaderDeadlineMs = 5000;
 void setCatalogueReader(const QString& program, int deadlineMs = kDefaultReaderDeadlineMs);
 
 // Told true when a query has to wait for a file's copy to be made, and
