@@ -89,6 +89,9 @@ QString diameterLiteral(const QString& text)
 void CalcModel::DataSearch()
 {
     guarded(u"DataSearch", [&] {
+        // One click, one deadline: both files together, each converted first
+        // when it has changed, end within it.
+        const CatalogueDeadline deadline;
         // Each query holds only the field its list shows, however wide the table.
         const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery, {u"NO"});
         // Each list is emptied before its rows are read, so a failure while

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <list>
 #include <optional>
@@ -385,14 +386,18 @@ struct Stop {
     bool remembered;
 };
 
+// A reason a file was not read, in the log as well as in the error.
+QString said(const QString& shown, const QString& reason)
+{
+    logLine(QDir::toNativeSeparators(shown) + QStringLiteral(" の") + reason);
+    return reason;
+}
+
 Stop stopOf(const ReaderRun& run, const QString& shown, int deadlineMs)
 {
     using namespace catalogue;
     const QString readerLine = QString::fromStdString(run.lastLine).trimmed();
-    const auto said = [&](const QString& reason) {
-        logLine(QDir::toNativeSeparators(shown) + QStringLiteral(" の") + reason);
-        return reason;
-    };
+    const auto said = [&](const QString& reason) { return tolvane::said(shown, reason); };
     switch (run.end) {
     case ReaderRun::TimedOut:
         return {cannotOpen(shown, said(deadlinePassed(deadlineMs))), true};
@@ -442,6 +447,15 @@ Stop stopOf(const ReaderRun& run, const QString& shown, int deadlineMs)
                                        QStringLiteral(" で終わりました"))),
                 false};
     }
+}
+
+// What is left of the action's deadline, in milliseconds: never more than
+// the whole setting, and nothing once it has passed.
+int timeLeftMs(int settingMs)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(catalogue::actionDeadline() -
+                                                                    catalogue::DeadlineClock::now());
+    return static_cast<int>(std::clamp<long long>(left.count(), 0, settingMs));
 }
 
 // Tells the window a conversion runs, for as long as it runs.
@@ -573,7 +587,7 @@ Copy currentCopy(const Source& source)
     dropCopiesBut(fileKey, {});
 
     const CatalogueCaps& caps = catalogueCaps();
-    const int deadlineMs = actionDeadlineMs();
+    const int settingMs = actionDeadlineMs();
     const ConversionShown shownWhileConverting;
     const std::optional<FileKey> held = heldKey(source.fd);
     // Into the first folder that passes the check and takes the copy: one
@@ -586,6 +600,13 @@ Copy currentCopy(const Source& source)
             why.append(folder->why());
             continue;
         }
+        // A conversion gets what is left of the action's deadline, so a
+        // click that converts two files ends within one deadline; once it
+        // has passed, the file is not read this time, and is tried again at
+        // the next click, which has a whole deadline of its own.
+        const int deadlineMs = timeLeftMs(settingMs);
+        if (deadlineMs == 0)
+            throw cannotOpen(shown, said(shown, deadlinePassed(settingMs)));
         const std::optional<Part> part = makePart(*folder, stem);
         if (!part) {
             why.append(cannotWriteIn(path, qt_error_string(errno)));
@@ -617,7 +638,7 @@ Copy currentCopy(const Source& source)
             ::unlinkat(folder->fd(), part->name.c_str(), 0);
             if (!started)
                 throw noIsam();
-            const Stop stop = stopOf(run, shown, deadlineMs);
+            const Stop stop = stopOf(run, shown, settingMs);
             if (stop.remembered)
                 remember(file, key, digest, stop.error);
             throw stop.error;

@@ -63,9 +63,10 @@ QString headerField(const QString& name)
 }
 
 // Nothing is printed before the whole answer is known: a file that fails
-// gives its error alone.
+// gives its error alone. What it asks ends within one deadline, as a click does.
 void printTables(const QString& file)
 {
+    const CatalogueDeadline deadline;
     const QString format = catalogueFormat(file);
     const QStringList tables = catalogueTables(file);
     writeLine(format);

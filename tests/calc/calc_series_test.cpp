@@ -7,6 +7,8 @@
 #include "support/error_of.h"
 #include "support/catalogue_reader.h"
 
+#include <QElapsedTimer>
+
 using namespace tolvane;
 using namespace tolvane::test;
 
@@ -174,6 +176,28 @@ TEST_F(Series, AMissingDatabaseLeavesTheListsAndFinishesTheButton)
     EXPECT_EQ(errors().size(), 2);
     EXPECT_TRUE(form()[field::UseCount50].value);
     EXPECT_EQ(form()[Ctl::imgSWC].picture, "materials/SWC_on.gif");
+}
+
+// One click, one deadline: a series click that has both files converted
+// ends within one deadline, not one a file. Here the sizes' file is
+// converted after the reader has worked two thirds of it, and the
+// diameters' reader, which never ends, gets only what is left.
+TEST_F(Series, BothFilesOfAClickShareOneDeadline)
+{
+    constexpr int kDeadlineMs = 3000;
+    const QString reader = sandbox.root() + "/reader";
+    writeAll(reader, "#!/bin/sh\ncase \"$2\" in *ZEKA_D.mdb) while :; do :; done;; esac\n"
+                     "timeout 2 sh -c 'while :; do :; done'\nexec '" + kReader.toUtf8() + "' \"$@\"\n");
+    ASSERT_TRUE(QFile::setPermissions(reader, QFile::ReadOwner | QFile::ExeOwner));
+    setCatalogueReader(reader, kDeadlineMs);
+    QElapsedTimer clock;
+    clock.start();
+    model->seriesClicked("SWB");
+    EXPECT_LT(clock.elapsed(), kDeadlineMs * 8 / 5);
+    EXPECT_EQ(items(field::SizeList), (QStringList{"SWB20-50", "SWB10-25", "SWB20-30"}));
+    EXPECT_EQ(errors(), QStringList{"■Err：[frmMain]-[DataSearch()]：ファイル '" + sandbox.root() +
+                                    "/program/ZEKA_D.mdb' を開けません。（読み込みが 3 秒で終わらず、打ち切りました）"
+                                    "：エラー番号 -> 3051"});
 }
 
 // A table without the field the list shows fails while the rows are read:
