@@ -378,9 +378,13 @@ bool faultSignal(int signal)
 // when the reader found it wrong or crashed on it; a cap it passed is no
 // damage, but the file will pass it again, so that is remembered too. A
 // limit of the user's or a signal from outside is said as such, and a later
-// query tries again. The deadline is no damage either, but a file the reader
-// could not finish in time will not be finished the next time: each try
-// would hold the window for the whole deadline, so it is remembered too.
+// query tries again. The deadline is no damage either, but a file that kept
+// the reader working until then will not be finished the next time: each
+// try would hold the window for the whole deadline, so it is remembered too.
+// A reader that had less than half the deadline's worth of the processor
+// (a machine busy with other work, or a deadline shortened by an earlier
+// conversion of the same action) says nothing of the file: the next click
+// tries again.
 struct Stop {
     VbError error;
     bool remembered;
@@ -400,7 +404,7 @@ Stop stopOf(const ReaderRun& run, const QString& shown, int deadlineMs)
     const auto said = [&](const QString& reason) { return tolvane::said(shown, reason); };
     switch (run.end) {
     case ReaderRun::TimedOut:
-        return {cannotOpen(shown, said(deadlinePassed(deadlineMs))), true};
+        return {cannotOpen(shown, said(deadlinePassed(deadlineMs))), 2 * run.cpuMs >= deadlineMs};
     case ReaderRun::Crashed: {
         const QString signal = QString::number(run.code);
         if (run.code == SIGXFSZ) {

@@ -97,10 +97,12 @@ struct Source {
 // an SQLite file whose writer's changes are not all in it (its -wal, a hot
 // -journal), and any file that changed while its copy was made. Each names
 // what stopped it, in the log and in the error; 3170 the reader is missing.
-// A file found damaged or too large, or one the reader did not finish within
-// its deadline, is remembered (the last 64): the same file in the same state
-// then fails at once, for as long as the program runs. A failed conversion
-// leaves no copy behind.
+// The reader gets what is left of the action's deadline (none left: 3051,
+// the deadline). A file found damaged or too large, or one that kept the
+// reader working until its deadline (at least half the deadline's worth of
+// the processor), is remembered (the last 64): the same file in the same
+// state then fails at once, for as long as the program runs. A failed
+// conversion leaves no copy behind.
 Copy currentCopy(const Source& source);
 
 // Why a read that did not end within its deadline was stopped, as the log

@@ -129,6 +129,8 @@ void collect(pid_t pid, ReaderRun& run)
     while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     run.peakKiB = usage.ru_maxrss;
+    const auto ms = [](const timeval& t) { return static_cast<long long>(t.tv_sec) * 1000 + t.tv_usec / 1000; };
+    run.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
     if (WIFEXITED(status)) {
         run.code = WEXITSTATUS(status);
     } else {

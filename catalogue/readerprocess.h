@@ -17,6 +17,7 @@ struct ReaderRun {
     std::string lastLine;  // the last line it wrote there, where it names what stopped it
     long long memoryLimit = 0;  // the address-space limit it ran under (0: none)
     long peakKiB = 0;    // the most memory it held at once
+    long long cpuMs = 0; // the processor time it had, its own and the system's on its behalf
     int wakeUps = 0;     // how often the wait woke: on events and the deadline, never on ticks
 };
 
