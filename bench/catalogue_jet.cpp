@@ -29,10 +29,15 @@ const QString kJetCatalogue = QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb");
 // A private cache and the built reader for the whole run, and the sample
 // made into a file of the same size that is not the sample: its header's
 // user version set.
+// TOLVANE_BENCH_CACHE names a cache folder kept between runs instead: a run
+// under valgrind, which cannot start the reader, then reads the copies a
+// run without it made there.
 struct JetSetup {
     JetSetup()
     {
-        setCacheFolder(cache.path());
+        const QString kept = qEnvironmentVariable("TOLVANE_BENCH_CACHE");
+        folder = kept.isEmpty() ? cache.path() : kept;
+        setCacheFolder(folder);
         setCatalogueReader(builtProgramFolder() + QStringLiteral("/tolvane-catalogue"));
         QFile sample(builtProgramFolder() + QStringLiteral("/ZEKA.mdb"));
         QFile other(otherSqlite());
@@ -44,6 +49,7 @@ struct JetSetup {
     }
     QString otherSqlite() const { return cache.path() + QStringLiteral("/ZEKA.mdb"); }
     QTemporaryDir cache;
+    QString folder;  // the cache folder used
 };
 
 JetSetup& jetSetup()
@@ -113,7 +119,7 @@ void BM_ReaderConverts(benchmark::State& state, QString file)
         rows += runCatalogueQuery(file, kConnect, QStringLiteral("SELECT * FROM [%1];").arg(t)).rows.size();
     for (auto _ : state) {
         state.PauseTiming();
-        QDir(jetSetup().cache.path() + QStringLiteral("/catalogue")).removeRecursively();
+        QDir(jetSetup().folder + QStringLiteral("/catalogue")).removeRecursively();
         closeCatalogues();
         state.ResumeTiming();
         benchmark::DoNotOptimize(catalogueTables(file));
@@ -144,7 +150,7 @@ void BM_HungReaderStoppedAtItsDeadline(benchmark::State& state)
     f.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     for (auto _ : state) {
         state.PauseTiming();
-        QDir(jetSetup().cache.path() + QStringLiteral("/catalogue")).removeRecursively();
+        QDir(jetSetup().folder + QStringLiteral("/catalogue")).removeRecursively();
         closeCatalogues();
         setCatalogueReader(script, 100);  // forgets the last failure
         state.ResumeTiming();
