@@ -6,7 +6,7 @@
 #include "catalogue/catalogue.h"
 #include "services/numtext.h"
 
-#include <charconv>
+#include <optional>
 
 namespace tolvane {
 
@@ -26,60 +26,21 @@ const QString& chosenEntry(const ControlState& list)
 }
 
 // A value read from a catalogue file reaches a query only as a value, never
-// as SQL: a diameter only as a number literal of the number its text reads
-// as, a size number between quotes with its own quotes doubled. A text that
-// cannot be put there so is refused as the engine refuses a criterion of the
-// wrong type.
+// as SQL: a diameter only as the number its text reads as, bound to the
+// query, a size number between quotes with its own quotes doubled. A text
+// that cannot be put there so is refused as the engine refuses a criterion
+// of the wrong type.
 VbError criterionMismatch() { return VbError(3464, QStringLiteral("抽出条件でデータ型が一致しません。")); }
 
-// A decimal number literal, as the list shows a number: an optional minus,
-// digits with an optional point, an optional exponent; nothing else.
-bool isNumberLiteral(QStringView text)
+// The diameter as the strict reading gives it (" 10", "+12" and "1D1" are
+// numbers too); none for a text that is no number, or one beyond a double.
+std::optional<double> diameterValue(const QString& text)
 {
-    qsizetype i = 0;
-    const auto digits = [&] {
-        const qsizetype from = i;
-        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
-            ++i;
-        return i - from;
-    };
-    if (i < text.size() && text[i] == u'-')
-        ++i;
-    qsizetype mantissa = digits();
-    if (i < text.size() && text[i] == u'.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return false;
-    if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
-        ++i;
-        if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-            ++i;
-        if (digits() == 0)
-            return false;
-    }
-    return i == text.size();
-}
-
-// The diameter as a number literal: its own text when it is one, so the
-// query holds what the list shows, else the shortest literal that reads back
-// as the number its text reads as (" 10", "+12" or "1D1" are numbers to the
-// strict reading). Empty for a text that is no number, or one beyond a
-// double.
-QString diameterLiteral(const QString& text)
-{
-    if (isNumberLiteral(text))
-        return text;
-    double value = 0;
     try {
-        value = cdbl(text);
+        return cdbl(text);
     } catch (const VbError&) {
-        return {};
+        return std::nullopt;
     }
-    char digits[32];
-    const auto written = std::to_chars(digits, digits + sizeof digits, value);
-    return QString::fromLatin1(digits, written.ptr - digits);
 }
 
 }  // namespace
@@ -112,14 +73,14 @@ void CalcModel::DataSearch()
 void CalcModel::List2_Click()
 {
     guarded(u"List2_Click", [&] {
-        const QString diameter = diameterLiteral(chosenEntry(form_[field::DiameterList]));
-        if (diameter.isEmpty()) {
+        const std::optional<double> diameter = diameterValue(chosenEntry(form_[field::DiameterList]));
+        if (!diameter) {
             // As after a query that failed: the sizes listed are not the diameter's.
             clearList(form_, field::SizeList);
             throw criterionMismatch();
         }
-        SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [D1] =") + diameter
-            + QStringLiteral(";");
+        SeriesDiameter = *diameter;
+        SeriesQuery = QStringLiteral("SELECT * FROM [") + SeriesCode + QStringLiteral("] WHERE [D1] =?;");
         Dsize_DataSearch();
     });
 }
@@ -127,7 +88,8 @@ void CalcModel::List2_Click()
 void CalcModel::Dsize_DataSearch()
 {
     guarded(u"Dsize_DataSearch", [&] {
-        const CatalogueRecordset sizes = runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery, {u"NO"});
+        const CatalogueRecordset sizes =
+            runCatalogueQuery(DbFilePath, kSpringConnect, SeriesQuery, {u"NO"}, {SeriesDiameter});
         clearList(form_, field::SizeList);
         if (sizes.rows.isEmpty())
             throw noCurrentRecord();

@@ -71,6 +71,7 @@ public:
     QString SpringKind = QStringLiteral("K1");
     QString SeriesCode;
     QString SeriesQuery;
+    double SeriesDiameter = 0;  // the diameter form 2 of SeriesQuery ("... WHERE [D1] =?;") is bound to
     QString DeflectionCheckFlag = QStringLiteral("OFF");
     QString UseCountText;
     QString AllowedDeflectionText;

@@ -60,12 +60,12 @@ QStringList CatalogueRecordset::column(QStringView name) const
 }
 
 CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql,
-                                     std::initializer_list<QStringView> keep)
+                                     std::initializer_list<QStringView> keep, std::initializer_list<double> values)
 {
     // Within the deadline of the action it is part of, or one of its own.
     const CatalogueDeadline deadline;
     checkConnect(connect);
-    return catalogue::runOnKeptConnection(databasePath, sql, keep);
+    return catalogue::runOnKeptConnection(databasePath, sql, keep, values);
 }
 
 QString readDatabaseVersion(const QString& databasePath)

@@ -78,8 +78,15 @@ VbError noCurrentRecord();
 // is empty): a caller that lists one field holds no more than that, however
 // wide the table. A field named there that the result lacks is unknown to
 // field() and column() as above.
+// values are bound to the parameters ("?") of sql in turn, so a number read
+// from a catalogue reaches a query only as a value: sql holds exactly as
+// many (fewer values: 3061, more: kErrInvalidCall).
+// The query, with the copy it may wait for, ends within the deadline of the
+// action it is part of (CatalogueDeadline), or one of its own: a query on a
+// copy stopped there fails with 3051, the deadline named.
 CatalogueRecordset runCatalogueQuery(const QString& databasePath, const QString& connect, const QString& sql,
-                                     std::initializer_list<QStringView> keep = {});
+                                     std::initializer_list<QStringView> keep = {},
+                                     std::initializer_list<double> values = {});
 
 // DB_VERSION.VERSION of the catalogue ("select VERSION from DB_VERSION"); with
 // several rows the last one's, with none "". Throws VbError as above.

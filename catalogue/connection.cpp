@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <list>
 #include <memory>
@@ -40,6 +41,14 @@ enum : int {
 };
 
 using catalogue::quoted;
+
+// A query that names more than it is given: what the engine says of a
+// parameter nobody set.
+VbError tooFewParameters(int missing)
+{
+    return VbError(kJetTooFewParameters, QStringLiteral("パラメータが少なすぎます。") + QString::number(missing) +
+                                             QStringLiteral(" を指定してください。"));
+}
 
 // Memory the system refused: the user's own limit, where one is set.
 QString systemMemoryWanting()
@@ -148,7 +157,8 @@ public:
         return true;
     }
 
-    CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep)
+    CatalogueRecordset run(const QString& sql, std::initializer_list<QStringView> keep,
+                           std::initializer_list<double> values)
     {
         // The sample is ours, and read as fast as it ever was.
         const DeadlineWatch watch(copy_.folder ? db_.get() : nullptr);
@@ -169,6 +179,7 @@ public:
         const int columnCount = sqlite3_column_count(stmt_);
         if (columnCount == 0)
             throw VbError(kJetInvalidOperation, QStringLiteral("操作が無効です。"));
+        bind(values);
 
         CatalogueRecordset result;
         QList<int> held;  // the columns whose fields are kept
@@ -233,6 +244,29 @@ private:
         if (recorded != made && (digest_.isEmpty() || !stillCurrent()))
             return false;
         return true;
+    }
+
+    // Our own texts hold a parameter for each value they are given, and no
+    // other: one left unset would compare as NULL. A whole number goes in as
+    // an integer, as the literal of its text would, so a column of text
+    // compares it as that text ("20", never "20.0"); any other as the double
+    // it is.
+    void bind(std::initializer_list<double> values)
+    {
+        const int parameters = sqlite3_bind_parameter_count(stmt_);
+        if (parameters > static_cast<int>(values.size()))
+            throw tooFewParameters(parameters - static_cast<int>(values.size()));
+        if (parameters < static_cast<int>(values.size()))
+            throw VbError(kErrInvalidCall);
+        int i = 0;
+        for (const double value : values) {
+            constexpr double kIntegers = 0x1p63;
+            const int rc = std::trunc(value) == value && std::fabs(value) < kIntegers
+                               ? sqlite3_bind_int64(stmt_, ++i, static_cast<sqlite3_int64>(value))
+                               : sqlite3_bind_double(stmt_, ++i, value);
+            if (rc != SQLITE_OK)
+                fail(rc);
+        }
     }
 
     QString fieldText(int c) const
@@ -356,7 +390,7 @@ private:
                                                 QStringLiteral(" が見つかりません。"));
             // The engine took an unknown name for a parameter nobody had set.
             if (message.startsWith(noColumn))
-                throw VbError(kJetTooFewParameters, QStringLiteral("パラメータが少なすぎます。1 を指定してください。"));
+                throw tooFewParameters(1);
             if (!sql.isEmpty())
                 throw VbError(kJetSyntax, QStringLiteral("クエリ式 ") + quoted(sql) + QStringLiteral(" の構文エラーです。"));
             break;
@@ -444,10 +478,11 @@ auto onCatalogue(const QString& path, What&& what)
 
 }  // namespace
 
-CatalogueRecordset runOnKeptConnection(const QString& path, const QString& sql, std::initializer_list<QStringView> keep)
+CatalogueRecordset runOnKeptConnection(const QString& path, const QString& sql, std::initializer_list<QStringView> keep,
+                                       std::initializer_list<double> values)
 {
     const std::lock_guard lock(catalogue::catalogueLock());
-    return onCatalogue(path, [&](Connection& db) { return db.run(sql, keep); });
+    return onCatalogue(path, [&](Connection& db) { return db.run(sql, keep, values); });
 }
 
 }  // namespace tolvane::catalogue

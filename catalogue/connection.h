@@ -13,6 +13,7 @@
 namespace tolvane::catalogue {
 
 // Runs sql, as runCatalogueQuery does, on the file's kept connection.
-CatalogueRecordset runOnKeptConnection(const QString& path, const QString& sql, std::initializer_list<QStringView> keep);
+CatalogueRecordset runOnKeptConnection(const QString& path, const QString& sql, std::initializer_list<QStringView> keep,
+                                       std::initializer_list<double> values);
 
 }  // namespace tolvane::catalogue

@@ -4,10 +4,13 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/copies.h"
+#include "services/numtext.h"
 #include "support/error_of.h"
 #include "support/catalogue_reader.h"
 
 #include <QElapsedTimer>
+
+#include <tuple>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -112,7 +115,8 @@ TEST_F(Series, ADiameterNarrowsTheSizesAndClearsAShownSize)
 {
     model->seriesClicked("SWB");
     model->userClickedList(field::DiameterList, 1);
-    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [D1] =20;");
+    EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB] WHERE [D1] =?;");
+    EXPECT_EQ(model->SeriesDiameter, 20);
     EXPECT_EQ(items(field::SizeList), (QStringList{"SWB20-50", "SWB20-30"}));
 
     chooseSize("SWB20-30");
@@ -246,47 +250,68 @@ TEST_F(Series, AListHoldsOnlyTheFieldItShows)
 }
 
 // A catalogue's values never run as SQL: a diameter is queried only as the
-// number its text reads as, a size number only as its text, quotes and all.
-// Any other value is refused as a criterion of the wrong type, before any
-// query: the sizes listed are emptied for a diameter, a size shown stays,
-// and nothing is remembered against ZEKA.mdb, whatever the value would
-// have made the query do there.
+// number its text reads as, bound to the query, a size number only as its
+// text, quotes and all. Any other value is refused as a criterion of the
+// wrong type, before any query: the sizes listed are emptied for a
+// diameter, a size shown stays, and nothing is remembered against ZEKA.mdb,
+// whatever the value would have made the query do there.
 TEST_F(Series, ACataloguesValuesAreQueriedOnlyAsValues)
 {
     makeDatabase(sandbox.root() + "/program/ZEKA_D.mdb",
                  "DROP TABLE SWB; CREATE TABLE SWB (d); INSERT INTO SWB VALUES ('10' || char(10) || ' OR 1 = 1'),"
                  "('20 OR [D1] IN (WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n FROM r "
-                 "WHERE n < 0)'), (NULL), ('1E1'), (' 10'), ('20 '), ('+10'), ('1D1'), ('1D999');");
-    makeDatabase(sandbox.root() + "/program/ZEKA.mdb",
-                 "INSERT INTO SWB VALUES ('SWB'' OR ''1''=''1', 30, 15, 60, 45, 100, 10.2, 9, 10, 11),"
-                 "('SWB30' || char(0) || ''' OR ''1''=''1', 30, 15, 70, 50, 90, 9.2, 10, 11, 12);");
+                 "WHERE n < 0)'), (NULL), ('1E1'), (' 10'), ('20 '), ('+10'), ('1D1'), ('1D999'), ('+1e126'), ('1e999');"
+                 "INSERT INTO SWG VALUES (20);");
+    // SQLite's own reading of the literal 1e126 misses the strict one by its
+    // last bit: the size holds the strict reading's double. A whole number
+    // is queried as the literal of its text would be, so a column of text
+    // finds it too.
+    const QString zeka = sandbox.root() + "/program/ZEKA.mdb";
+    makeDatabase(zeka, "INSERT INTO SWB VALUES ('SWB'' OR ''1''=''1', 30, 15, 60, 45, 100, 10.2, 9, 10, 11),"
+                       "('SWB30' || char(0) || ''' OR ''1''=''1', 30, 15, 70, 50, 90, 9.2, 10, 11, 12);"
+                       "INSERT INTO SWB (NO, D1) VALUES ('SWB-inf', 1e999);"
+                       "DROP TABLE SWG; CREATE TABLE SWG (NO TEXT, D1 TEXT); INSERT INTO SWG VALUES ('SWG20', '20');");
+    sqlite3* db = nullptr;
+    sqlite3_stmt* insert = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(zeka).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_prepare_v2(db, "INSERT INTO SWB (NO, D1) VALUES ('SWB-exact', ?)", -1, &insert, nullptr), SQLITE_OK);
+    sqlite3_bind_double(insert, 1, cdbl(u"+1e126"));
+    EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE);
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
     const QString mismatch = "抽出条件でデータ型が一致しません。：エラー番号 -> 3464";
     for (int i = 0; i < 3; ++i) {
         model->seriesClicked("SWB");
-        ASSERT_EQ(items(field::SizeList).size(), 5);
+        ASSERT_EQ(items(field::SizeList).size(), 7);
         model->userClickedList(field::DiameterList, i);
         EXPECT_TRUE(items(field::SizeList).isEmpty()) << i;
         EXPECT_EQ(model->SeriesQuery, "SELECT * FROM [SWB];");
     }
-    // A text that reads as a number is queried as that number, as a plain
-    // literal; one beyond a double is none.
-    const std::pair<int, const char*> numbers[] = {{3, "1E1"}, {4, "10"}, {5, "20"}, {6, "10"}, {7, "10"}};
-    for (const auto& [i, literal] : numbers) {
+    // A text that reads as a number is queried as that number; one beyond a
+    // double is none.
+    const std::tuple<const char*, int, double, const char*> numbers[] = {
+        {"SWB", 3, 10, "SWB10-25"}, {"SWB", 4, 10, "SWB10-25"}, {"SWB", 5, 20, "SWB20-50"}, {"SWB", 6, 10, "SWB10-25"},
+        {"SWB", 7, 10, "SWB10-25"}, {"SWB", 9, 1e126, "SWB-exact"}, {"SWG", 1, 20, "SWG20"}};
+    for (const auto& [code, i, value, size] : numbers) {
+        model->seriesClicked(code);
+        model->userClickedList(field::DiameterList, i);
+        EXPECT_EQ(model->SeriesQuery, QStringLiteral("SELECT * FROM [%1] WHERE [D1] =?;").arg(QLatin1String(code)));
+        EXPECT_EQ(model->SeriesDiameter, value);
+        EXPECT_EQ(items(field::SizeList).value(0), size) << code << i;
+    }
+    for (const int i : {8, 10}) {
         model->seriesClicked("SWB");
         model->userClickedList(field::DiameterList, i);
-        EXPECT_EQ(model->SeriesQuery, QStringLiteral("SELECT * FROM [SWB] WHERE [D1] =%1;").arg(QLatin1String(literal)));
-        EXPECT_EQ(items(field::SizeList).value(0), QLatin1String(literal) == u"20" ? "SWB20-50" : "SWB10-25") << i;
+        EXPECT_TRUE(items(field::SizeList).isEmpty()) << i;
     }
-    model->userClickedList(field::DiameterList, 8);
-    EXPECT_TRUE(items(field::SizeList).isEmpty());
-    EXPECT_EQ(errors(), QStringList(4, "■Err：[frmMain]-[List2_Click()]：" + mismatch));
+    EXPECT_EQ(errors(), QStringList(5, "■Err：[frmMain]-[List2_Click()]：" + mismatch));
 
     model->seriesClicked("SWB");
     chooseSize("SWB' OR '1'='1");
     EXPECT_EQ(text(field::FreeLength), "60");
     chooseSize(QStringLiteral("SWB30") + QChar(u'\0') + QStringLiteral("' OR '1'='1"));
     EXPECT_EQ(text(field::SpringNo), "SWB' OR '1'='1");
-    EXPECT_EQ(errors().mid(4), QStringList{"■Err：[frmMain]-[List1_Click()]：" + mismatch});
+    EXPECT_EQ(errors().mid(5), QStringList{"■Err：[frmMain]-[List1_Click()]：" + mismatch});
 }
 
 // A size number as long as a value may be, even one of quotes only, is

@@ -304,6 +304,7 @@ TEST_F(CatalogueLayer, EveryFaultEndsInTheEnginesError)
     const std::pair<const char*, int> queries[] = {
         {"SELECT * FROM [SWQ];", 3078},
         {"SELECT * FROM [SWB] WHERE [D9] =20;", 3061},
+        {"SELECT * FROM [SWB] WHERE [D1] =?;", 3061},  // a parameter given no value
         {"SELECT * FROM [SWB] WHERE [no] = 'O'Neil8-20';", 3075},  // an apostrophe left single
         {"SELECT * FROM [PIC];", kErrTypeMismatch},
         {"", 3219},
