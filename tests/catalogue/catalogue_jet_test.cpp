@@ -20,6 +20,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <random>
@@ -824,6 +825,21 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
     touch(file);
     EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3051);
     EXPECT_LE(catalogue::lastReaderRun().wakeUps, 3);
+
+    // Once the action's deadline has passed, no reader is begun: the file is
+    // not read this time, said as the deadline, and the next action reads it.
+    const QString runs = readerScript("echo run >> \"$0.runs\"\nexit 4\n") + QStringLiteral(".runs");
+    touch(file);
+    {
+        const CatalogueDeadline action;
+        ::usleep(400000);
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->description().endsWith(QStringLiteral("（") + deadline + QStringLiteral("）")));
+    }
+    EXPECT_FALSE(QFile::exists(runs));
+    EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 3049);
+    EXPECT_EQ(readAll(runs), "run\n");
 
     useCatalogueReader(kReader);
     const QString catalogue = copyOf(QStringLiteral("catalogue.mdb"), readAll(QStringLiteral(TOLVANE_JET_CATALOGUE "/ZEKA.mdb")));
