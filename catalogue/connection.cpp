@@ -190,11 +190,9 @@ private:
         sqlite3* db = nullptr;
         const int rc = openCatalogueDatabase(copy_.path(), &db, CatalogueDatabase::Copy);
         db_.reset(db);
-        catalogue::CopyRecord record;
-        if (rc != SQLITE_OK || !catalogue::readCopyRecord(db_.get(), record))
+        if (rc != SQLITE_OK || !catalogue::readCopyRecord(db_.get(), record_))
             return false;
-        declared_ = std::move(record.declared);
-        const QString& recorded = record.key;
+        const QString& recorded = record_.key;
         if (recorded != made && !recorded.startsWith(made + catalogue::kDigestMark))
             return false;
         digest_ = recorded.mid(made.size() + 1);
@@ -208,13 +206,10 @@ private:
     // own is the word of its affinity); else SQLite's.
     const char* declaredType(int c) const
     {
-        const char* table = declared_.isEmpty() ? nullptr : sqlite3_column_table_name(stmt_, c);
-        const char* column = table ? sqlite3_column_origin_name(stmt_, c) : nullptr;
-        if (column) {
-            const auto it = declared_.constFind(QByteArray(table) + '\0' + column);
-            if (it != declared_.cend())
-                return it->isNull() ? nullptr : it->constData();
-        }
+        const char* table = record_.tables.empty() ? nullptr : sqlite3_column_table_name(stmt_, c);
+        const char* name = table ? sqlite3_column_origin_name(stmt_, c) : nullptr;
+        if (const catalogue::CopyColumn* column = name ? record_.column(table, name) : nullptr)
+            return column->declared ? column->declared->c_str() : nullptr;
         return sqlite3_column_decltype(stmt_, c);
     }
 
@@ -351,7 +346,7 @@ private:
     catalogue::FileKey key_;
     catalogue::Copy copy_;  // the SQLite copy read in place of the file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
-    QHash<QByteArray, QByteArray> declared_;  // a copy's columns' declared types (copyform.h)
+    catalogue::CopyRecord record_;  // a copy's record: the type each column of its tables was declared with
     struct CloseDatabase {
         void operator()(sqlite3* db) const { sqlite3_close(db); }
     };

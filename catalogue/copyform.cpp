@@ -3,9 +3,8 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <iterator>
 #include <memory>
-#include <unordered_map>
+#include <string_view>
 
 namespace tolvane::catalogue {
 
@@ -43,6 +42,17 @@ const char* wordOf(const char* text, const char* const (&words)[N])
     return nullptr;
 }
 
+// The word of the list that a record's text is, as the writer wrote it.
+template <std::size_t N>
+const char* ourWord(std::string_view text, const char* const (&words)[N])
+{
+    for (const char* word : words) {
+        if (text == word)
+            return word;
+    }
+    return nullptr;
+}
+
 using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
 
 Statement prepared(sqlite3* db, const char* sql)
@@ -52,10 +62,11 @@ Statement prepared(sqlite3* db, const char* sql)
     return Statement(stmt, sqlite3_finalize);
 }
 
-std::string textOf(sqlite3_stmt* row, int c)
+// A text of the row, for as long as the row is the statement's.
+std::string_view textOf(sqlite3_stmt* row, int c)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, c));
-    return std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(row, c)));
+    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(row, c))) : std::string_view();
 }
 
 }  // namespace
@@ -94,104 +105,120 @@ const char* collationWord(const char* collation, bool* known)
     return word;
 }
 
+namespace {
+
+void appendQuoted(std::string& sql, const std::string& name)
+{
+    sql += '"';
+    for (const char c : name) {
+        sql += c;
+        if (c == '"')
+            sql += '"';
+    }
+    sql += '"';
+}
+
+}  // namespace
+
 std::string quotedName(const std::string& name)
 {
-    std::string out = "\"";
-    for (const char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + '"';
+    std::string out;
+    appendQuoted(out, name);
+    return out;
 }
 
 std::string createTable(const std::string& table, const std::vector<CopyColumn>& columns, bool strict)
 {
-    std::string sql = "CREATE TABLE " + quotedName(table) + " (";
+    std::string sql = "CREATE TABLE ";
+    sql.reserve(64 + 32 * columns.size());
+    appendQuoted(sql, table);
+    sql += " (";
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i > 0)
             sql += ", ";
-        sql += quotedName(columns[i].name) + ' ' + columns[i].type;
-        if (columns[i].collation)
-            sql += std::string(" COLLATE ") + columns[i].collation;
+        appendQuoted(sql, columns[i].name);
+        sql += ' ';
+        sql += columns[i].type;
+        if (columns[i].collation) {
+            sql += " COLLATE ";
+            sql += columns[i].collation;
+        }
     }
     sql += ')';
-    return strict ? sql + " STRICT" : sql;
+    if (strict)
+        sql += " STRICT";
+    return sql;
+}
+
+const CopyColumn* CopyRecord::column(const char* table, const char* name) const
+{
+    const auto it = tables.find(table);
+    if (it == tables.end())
+        return nullptr;
+    for (const CopyColumn& column : it->second) {
+        if (column.name == name)
+            return &column;
+    }
+    return nullptr;
 }
 
 bool readCopyRecord(sqlite3* db, CopyRecord& record)
 {
-    // Every object of the schema a table, by the statement that made it: no
-    // view, no trigger, no index, and nothing the statement could add.
-    std::unordered_map<std::string, std::string> tables;
-    const Statement schema = prepared(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema");
-    int rc = SQLITE_ERROR;
-    while (schema && (rc = sqlite3_step(schema.get())) == SQLITE_ROW) {
-        const std::string name = textOf(schema.get(), 1);
-        if (textOf(schema.get(), 0) != "table" || textOf(schema.get(), 2) != name ||
-            sqlite3_column_type(schema.get(), 3) != SQLITE_TEXT)
-            return false;
-        tables.emplace(name, textOf(schema.get(), 3));
-    }
-    if (rc != SQLITE_DONE)
+    // The schema in the order it was made: the record's tables, then every
+    // table of the copy in the record's order, each by the statement that
+    // makes it and by nothing else. No view, no trigger, no index, no other
+    // table, nothing the statement could add.
+    const Statement schema = prepared(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY rowid");
+    const auto made = [&](const std::string& name, const std::string& sql) {
+        sqlite3_stmt* row = schema.get();
+        return row && sqlite3_step(row) == SQLITE_ROW && textOf(row, 0) == "table" && textOf(row, 1) == name &&
+               textOf(row, 2) == name && sqlite3_column_type(row, 3) == SQLITE_TEXT && textOf(row, 3) == sql;
+    };
+    if (!made(kSourceTable, kCreateSourceTable) || !made(kColumnsTable, kCreateColumnsTable))
         return false;
-    for (const auto& [name, sql] : {std::pair{kSourceTable, kCreateSourceTable}, std::pair{kColumnsTable, kCreateColumnsTable}}) {
-        const auto it = tables.find(name);
-        if (it == tables.end() || it->second != sql)
-            return false;
-        tables.erase(it);
-    }
 
-    // Only now, the record known to be the tables it should be, is it read:
-    // every other table is the one its columns' rows make, in order.
-    record.declared.clear();
+    // Only now, the record known to be the tables it should be, is it read.
+    record.tables.clear();
     const Statement columns = prepared(db, "SELECT \"table\", \"strict\", \"name\", \"declared\", \"type\", \"collation\" "
                                            "FROM \"tolvane.columns\"");
     std::string table;
     bool strict = false;
-    std::vector<CopyColumn> made;
-    const auto tableDone = [&] {
-        const auto it = tables.find(table);
-        if (made.empty() || it == tables.end() || it->second != createTable(table, made, strict))
+    std::vector<CopyColumn> columnsMade;
+    const auto tableMade = [&] {
+        if (!made(table, createTable(table, columnsMade, strict)) || !record.tables.emplace(table, std::move(columnsMade)).second)
             return false;
-        tables.erase(it);
-        made.clear();
+        columnsMade.clear();
         return true;
     };
+    int rc = SQLITE_ERROR;
     while (columns && (rc = sqlite3_step(columns.get())) == SQLITE_ROW) {
         sqlite3_stmt* row = columns.get();
-        const std::string name = textOf(row, 0);
-        if (name != table && !made.empty() && !tableDone())
+        if (!columnsMade.empty() && textOf(row, 0) != table && !tableMade())
             return false;
-        if (made.empty()) {
-            table = name;
+        if (columnsMade.empty()) {
+            table = std::string(textOf(row, 0));
             strict = sqlite3_column_int(row, 1) != 0;
         } else if (strict != (sqlite3_column_int(row, 1) != 0)) {
             return false;
         }
-        const auto* word = reinterpret_cast<const char*>(sqlite3_column_text(row, 4));
-        const char* type = strict ? wordOf(word, kStrictTypeWords) : wordOf(word, kTypeWords);
+        const char* type = strict ? ourWord(textOf(row, 4), kStrictTypeWords) : ourWord(textOf(row, 4), kTypeWords);
         const char* collation = nullptr;
-        if (sqlite3_column_type(row, 5) != SQLITE_NULL &&
-            !(collation = wordOf(reinterpret_cast<const char*>(sqlite3_column_text(row, 5)), kCollationWords)))
+        if (!type || (sqlite3_column_type(row, 5) != SQLITE_NULL && !(collation = ourWord(textOf(row, 5), kCollationWords))))
             return false;
-        if (!type)
-            return false;
-        CopyColumn column{textOf(row, 2), {}, type, collation};
-        QByteArray key = QByteArray::fromStdString(table) + '\0' + QByteArray::fromStdString(column.name);
+        CopyColumn column{std::string(textOf(row, 2)), std::nullopt, type, collation};
         if (sqlite3_column_type(row, 3) != SQLITE_NULL)
-            column.declared = QByteArray::fromStdString(textOf(row, 3));
-        record.declared.insert(key, column.declared);
-        made.push_back(std::move(column));
+            column.declared = std::string(textOf(row, 3));
+        columnsMade.push_back(std::move(column));
     }
-    if (rc != SQLITE_DONE || (!made.empty() && !tableDone()) || !tables.empty())
+    if (rc != SQLITE_DONE || (!columnsMade.empty() && !tableMade()) || sqlite3_step(schema.get()) != SQLITE_DONE)
         return false;
 
     const Statement source = prepared(db, "SELECT \"key\", \"file\" FROM \"tolvane.source\"");
     if (!source || sqlite3_step(source.get()) != SQLITE_ROW || sqlite3_column_type(source.get(), 0) != SQLITE_TEXT ||
         sqlite3_column_type(source.get(), 1) != SQLITE_BLOB)
         return false;
-    record.key = QString::fromStdString(textOf(source.get(), 0));
+    const std::string_view key = textOf(source.get(), 0);
+    record.key = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
     record.file.assign(static_cast<const char*>(sqlite3_column_blob(source.get(), 1)),
                        static_cast<std::size_t>(sqlite3_column_bytes(source.get(), 1)));
     return sqlite3_step(source.get()) == SQLITE_DONE;

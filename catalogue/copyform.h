@@ -12,10 +12,11 @@
 
 #include "catalogue/common.h"
 
-#include <QByteArray>
-#include <QHash>
+#include <QString>
 
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -38,9 +39,9 @@ extern const char kInsertColumn[];  // table, strict, name, declared, type, coll
 // One column of a copy's table.
 struct CopyColumn {
     std::string name;
-    QByteArray declared;  // as the file declares its type; null when it declares none
-    const char* type;     // typeWords, or strictTypeWords in a STRICT table
-    const char* collation = nullptr;  // collationWords; none: BINARY
+    std::optional<std::string> declared;  // as the file declares its type, if it does
+    const char* type;                     // kTypeWords, or kStrictTypeWords in a STRICT table
+    const char* collation = nullptr;      // kCollationWords; none: BINARY
 };
 
 // SQLite's own words for a column's affinity, and for the types of a STRICT
@@ -67,17 +68,19 @@ std::string quotedName(const std::string& name);
 // The statement that makes a table of the copy.
 std::string createTable(const std::string& table, const std::vector<CopyColumn>& columns, bool strict);
 
-// What a copy records, once its form is checked.
+// What a copy records, once its form is checked: the key and the file, and
+// each table's columns.
 struct CopyRecord {
     QString key;
     std::string file;
-    // Each column's declared type, by "TABLE\0COLUMN"; null where none is
-    // declared.
-    QHash<QByteArray, QByteArray> declared;
+    std::unordered_map<std::string, std::vector<CopyColumn>> tables;
+
+    // The column of the table, when the record holds it.
+    const CopyColumn* column(const char* table, const char* name) const;
 };
 
 // Whether the copy open as db is of the form above, its record then read
-// into record. One pass over the schema, then the record's rows.
+// into record: one pass over the schema, alongside the record's rows.
 bool readCopyRecord(sqlite3* db, CopyRecord& record);
 
 }  // namespace tolvane::catalogue

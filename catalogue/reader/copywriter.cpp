@@ -163,10 +163,10 @@ void CopyWriter::startTable(const std::string& name, const std::vector<CopyColum
         sqlite3_bind_text(record_, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
         sqlite3_bind_int(record_, 2, strict ? 1 : 0);
         sqlite3_bind_text(record_, 3, column.name.data(), static_cast<int>(column.name.size()), SQLITE_STATIC);
-        if (column.declared.isNull())
-            sqlite3_bind_null(record_, 4);
+        if (column.declared)
+            sqlite3_bind_text(record_, 4, column.declared->data(), static_cast<int>(column.declared->size()), SQLITE_STATIC);
         else
-            sqlite3_bind_text(record_, 4, column.declared.constData(), static_cast<int>(column.declared.size()), SQLITE_STATIC);
+            sqlite3_bind_null(record_, 4);
         sqlite3_bind_text(record_, 5, column.type, -1, SQLITE_STATIC);
         if (column.collation)
             sqlite3_bind_text(record_, 6, column.collation, -1, SQLITE_STATIC);

@@ -166,7 +166,7 @@ CopyColumn copyColumn(const MdbColumn* col)
 {
     const char* declared = declaredType(col->col_type);
     const bool text = col->col_type == MDB_TEXT || col->col_type == MDB_MEMO;
-    return {col->name, QByteArray(declared), affinityWord(declared), text ? "NOCASE" : nullptr};
+    return {col->name, declared, affinityWord(declared), text ? "NOCASE" : nullptr};
 }
 
 // One table being copied, for what its values may hold and what a cap names.

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,7 +141,7 @@ std::vector<CopyColumn> columnsOf(sqlite3* db, const Table& table, sqlite3_stmt*
             refuse("テーブル " + table.name + " の列 " + name + " の型 " + (declared ? declared : "") +
                    " は使えないため読み込みません");
         kinds.push_back(kindOf(type, table.strict));
-        columns.push_back({name, declared ? QByteArray(declared) : QByteArray(), type, collationWord});
+        columns.push_back({name, declared ? std::optional<std::string>(declared) : std::nullopt, type, collationWord});
     }
     return columns;
 }
