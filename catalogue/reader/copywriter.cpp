@@ -87,22 +87,23 @@ CopyWriter::CopyWriter(const char* path, long long capBytes) : path_(path), capB
     try {
         if (sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, handleVfs()) != SQLITE_OK)
             cannotWrite();
-        // The reading side's guards, though only the writer's own words run.
-        for (const auto& [setting, value] : {std::pair{SQLITE_DBCONFIG_DEFENSIVE, 1}, std::pair{SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
-                                             std::pair{SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}}) {
-            if (sqlite3_db_config(db_, setting, value, static_cast<int*>(nullptr)) != SQLITE_OK)
-                fail();
-        }
         sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
         // A table the program could not open is no catalogue's table: the
         // file says more columns than Jet allows.
         sqlite3_limit(db_, SQLITE_LIMIT_COLUMN, kCatalogueColumns);
         sqlite3_set_authorizer(db_, allowWriting, nullptr);
         // A file nobody sees before it is complete: no journal, no syncing
-        // (the program syncs it once before it names it a copy).
+        // (the program syncs it once before it names it a copy). Set before
+        // defensive mode, which keeps a journal.
         for (const char* setting : {"PRAGMA journal_mode=OFF", "PRAGMA synchronous=OFF", "PRAGMA page_size=4096"})
             run(setting);
         run("PRAGMA max_page_count=" + std::to_string(std::max(1LL, capBytes / kPage)));
+        // The reading side's guards, though only the writer's own words run.
+        for (const auto& [setting, value] : {std::pair{SQLITE_DBCONFIG_DEFENSIVE, 1}, std::pair{SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+                                             std::pair{SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}}) {
+            if (sqlite3_db_config(db_, setting, value, static_cast<int*>(nullptr)) != SQLITE_OK)
+                fail();
+        }
         run("BEGIN");
         run(kCreateSourceTable);
         run(kCreateColumnsTable);

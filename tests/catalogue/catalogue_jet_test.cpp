@@ -908,6 +908,7 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
                   QStringLiteral("ファイル ") + catalogue::quoted(catalogue) + QStringLiteral(" を開けません。（") + fileSize + QStringLiteral("）"));
     }
     EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) + QStringLiteral(" の") + fileSize));
+    EXPECT_TRUE(copies().isEmpty()) << copies().join(u' ').toStdString();  // no journal beside the copy, either
     EXPECT_EQ(catalogueTables(catalogue).size(), 23);
 }
 
