@@ -62,6 +62,18 @@ Statement prepared(sqlite3* db, const char* sql)
     return Statement(stmt, sqlite3_finalize);
 }
 
+// A name as SQL quotes it, its quotes doubled.
+void appendQuoted(std::string& sql, const std::string& name)
+{
+    sql += '"';
+    for (const char c : name) {
+        sql += c;
+        if (c == '"')
+            sql += '"';
+    }
+    sql += '"';
+}
+
 // A text of the row, for as long as the row is the statement's.
 std::string_view textOf(sqlite3_stmt* row, int c)
 {
@@ -73,8 +85,9 @@ std::string_view textOf(sqlite3_stmt* row, int c)
 
 const char* affinityWord(const char* declared)
 {
-    // SQLite's rules, the first that applies: a type that names none is a
-    // number's, as is a type of no letters at all ("").
+    // SQLite's rules, the first that applies: a column declared without a
+    // type has no affinity, one whose type meets no rule (even "") that of a
+    // number.
     if (!declared)
         return "BLOB";
     if (holds(declared, "int"))
@@ -104,21 +117,6 @@ const char* collationWord(const char* collation, bool* known)
     *known = word != nullptr;
     return word;
 }
-
-namespace {
-
-void appendQuoted(std::string& sql, const std::string& name)
-{
-    sql += '"';
-    for (const char c : name) {
-        sql += c;
-        if (c == '"')
-            sql += '"';
-    }
-    sql += '"';
-}
-
-}  // namespace
 
 std::string quotedName(const std::string& name)
 {

@@ -10,8 +10,6 @@
 // the tables whose text is what the record builds: nothing else, nothing
 // that computes.
 
-#include "catalogue/common.h"
-
 #include <QString>
 
 #include <optional>
@@ -57,9 +55,9 @@ const char* affinityWord(const char* declared);
 // The word of a STRICT table's column of that declared type; none for a type
 // SQLite does not allow there.
 const char* strictTypeWord(const char* declared);
-// The word of one of SQLite's own collations but BINARY, as written in any
-// case; none for BINARY ("" included), for any other (and so for none) *known
-// says whether it is one of SQLite's own.
+// The word of a column's collation, named in any case, as the copy writes
+// it: none for BINARY, a column's unless told. *known says whether it is one
+// of SQLite's own; any other is none too.
 const char* collationWord(const char* collation, bool* known);
 
 // A name as SQL quotes it.

@@ -187,6 +187,12 @@ void copyText(CopyWriter& copy, int index, sqlite3_stmt* rows, int c, Kind kind)
 {
     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(rows, c));
     int bytes = sqlite3_column_bytes(rows, c);
+    if (!text) {
+        // None only where SQLite ran out of its memory for it.
+        if (sqlite3_errcode(sqlite3_db_handle(rows)) == SQLITE_NOMEM)
+            heapBoundReached();
+        text = "";
+    }
     QByteArray shown;
     if (std::any_of(text, text + bytes, [](char b) { return static_cast<unsigned char>(b) >= 0x80; })) {
         shown = QString::fromUtf8(text, bytes).toUtf8();
