@@ -148,12 +148,16 @@ std::string createTable(const std::string& table, const std::vector<CopyColumn>&
     return sql;
 }
 
-const CopyColumn* CopyRecord::column(const char* table, const char* name) const
+const CopyColumn* CopyRecord::column(const char* table, const char* name, int position) const
 {
-    const auto it = tables.find(table);
+    const auto it = tables.find(std::string_view(table));
     if (it == tables.end())
         return nullptr;
-    for (const CopyColumn& column : it->second) {
+    const std::vector<CopyColumn>& columns = it->second;
+    const auto at = static_cast<std::size_t>(position);
+    if (position >= 0 && at < columns.size() && columns[at].name == name)
+        return &columns[at];
+    for (const CopyColumn& column : columns) {
         if (column.name == name)
             return &column;
     }

@@ -12,8 +12,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -69,12 +71,18 @@ std::string createTable(const std::string& table, const std::vector<CopyColumn>&
 // What a copy records, once its form is checked: the key and the file, and
 // each table's columns.
 struct CopyRecord {
+    // Tables looked up by a name as SQLite hands it, without a copy of it.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
     QString key;
     std::string file;
-    std::unordered_map<std::string, std::vector<CopyColumn>> tables;
+    std::unordered_map<std::string, std::vector<CopyColumn>, NameHash, std::equal_to<>> tables;
 
-    // The column of the table, when the record holds it.
-    const CopyColumn* column(const char* table, const char* name) const;
+    // The column of the table, when the record holds it; looked for at its
+    // position in the table first, where a query of the whole table has it.
+    const CopyColumn* column(const char* table, const char* name, int position) const;
 };
 
 // Whether the copy open as db is of the form above, its record then read
