@@ -79,7 +79,7 @@ QString catalogueFormat(const QString& databasePath)
 {
     struct stat st {};
     const catalogue::Fd fd = catalogue::openCatalogueFile(catalogue::existingFile(databasePath, st), databasePath, st);
-    switch (catalogue::headerFormat(fd.get())) {
+    switch (catalogue::headerFormat(fd.get(), databasePath)) {
     case catalogue::FileFormat::Sqlite:
         return QStringLiteral("SQLite");
     case catalogue::FileFormat::Jet3:
@@ -95,10 +95,12 @@ QString catalogueFormat(const QString& databasePath)
 QStringList catalogueTables(const QString& databasePath)
 {
     // The schema lists the tables in the order they were made, which for a
-    // Jet copy is the order of the Jet file's own catalogue.
+    // Jet copy is the order of the Jet file's own catalogue; a copy's record
+    // (copyform.h) is none of the file's.
     return runCatalogueQuery(databasePath, QString(),
                              QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                                            "'sqlite!_%' ESCAPE '!' ORDER BY rowid"))
+                                            "'sqlite!_%' ESCAPE '!' AND name NOT IN ('tolvane.source', "
+                                            "'tolvane.columns') ORDER BY rowid"))
         .column(u"name");
 }
 

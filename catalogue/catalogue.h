@@ -65,11 +65,13 @@ VbError noCurrentRecord();
 // connect type (or no reader), 13 a field that cannot be text, 6 a number
 // with no number text (an infinity), a Single out of its range or a date
 // outside 100/01/01 to 9999/12/31. A value, a table, a copy or a result over
-// its cap makes the file too large to read (3051, naming the cap); an SQLite
-// file that holds anything but tables of values (a view, a trigger, a
-// generated column, a virtual table), or that SQLite finds malformed or
-// makes pass the reader's memory bound, is damage (3049); a limit of the
-// user's on memory that stops SQLite is 3051. An SQLite file with changes still in its
+// its cap, or a file that makes SQLite pass the reader's memory bound, makes
+// the file too large to read (3051, naming the cap); a file that cannot be
+// read is 3051 with the system's reason; an SQLite file that holds anything
+// but tables of values (a view, a trigger, a generated column, a virtual
+// table), a value its copy could not keep as stored or a collation SQLite
+// does not build in, or that SQLite finds malformed, is damage (3049); a
+// limit of the user's on memory that stops SQLite is 3051. An SQLite file with changes still in its
 // "-wal" file, or with a hot "-journal" (another program writing it, or one
 // that died while it wrote), and any file that changes while its copy is
 // made, is refused as in use (3045): its copy would show the rows from

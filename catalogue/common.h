@@ -128,9 +128,9 @@ inline constexpr int kReaderFolderFd = 3;
 // very file. OUTPUT is an empty file the program has made for it, named
 // through the folder the reader inherits as kReaderFolderFd; the reader
 // writes the whole copy into that very file, with KEY and FILE recorded in
-// it, or fails with one of these exit codes; what it names in one line on
-// stderr (a cap passed, what the file holds that no catalogue may, why it
-// could not write) the program logs and tells.
+// it (copyform.h), or fails with one of these exit codes; what it names in
+// one line on stderr (a cap passed, what the file holds that no catalogue
+// may, why it could not write) the program logs and tells.
 inline constexpr char kConvertOption[] = "--convert";
 inline constexpr int kConvertArguments = 7;
 inline constexpr int kReaderSourceFd = 4;
@@ -144,10 +144,5 @@ enum ExitCode : int {
     kRefused = 8,       // it holds what a catalogue may not, or SQLite found it malformed: named
     kUnreadable = 9,    // it could not be read, the system's reason named
 };
-// Where a copy records the key it was made from (key) and the file's path
-// (file, as bytes): a view, which no query of the window lists, under a name
-// no Jet table can have (Jet names hold no "."); an SQLite file with a table
-// of that name is damaged.
-inline constexpr char kSourceView[] = "tolvane.source";
 
 }  // namespace tolvane::catalogue

@@ -1,6 +1,7 @@
 #include "catalogue/connection.h"
 
 #include "catalogue/copyfolder.h"
+#include "catalogue/copyform.h"
 #include "catalogue/fieldtext.h"
 #include "catalogue/fileformat.h"
 #include "catalogue/copies.h"
@@ -107,7 +108,7 @@ public:
     Connection(const std::string& file, const QString& shown, const catalogue::FileKey& key, int fd)
         : path_(shown), source_(resolvedPath(file, shown)), key_(key)
     {
-        const FileFormat format = headerFormat(fd);
+        const FileFormat format = headerFormat(fd, shown);
         if (format == FileFormat::Unknown) {
             catalogue::dropCopiesOf(source_);
             throw catalogue::unrecognisedFormat(shown);
@@ -185,7 +186,7 @@ public:
         QList<int> held;  // the columns whose fields are kept
         shown_.clear();
         for (int c = 0; c < columnCount; ++c) {
-            const char* declared = sqlite3_column_decltype(stmt_, c);
+            const char* declared = declaredType(c);
             shown_.append(shownAs(declared));
             const QString name = QString::fromUtf8(sqlite3_column_name(stmt_, c));
             if (!keptColumn(name, result.columns, keep))
@@ -222,22 +223,18 @@ public:
     }
 
 private:
-    // Opens the copy when it records the state of the file it was made from
-    // (and, when it records one, the digest of the file's content).
+    // Opens the copy when it is of the form the reader writes and records the
+    // state of the file it was made from (and, when it records one, the
+    // digest of the file's content).
     bool openCopy(const QString& made)
     {
         db_.reset();
         sqlite3* db = nullptr;
         const int rc = openCatalogueDatabase(copy_.path(), &db, CatalogueDatabase::Copy);
         db_.reset(db);
-        if (rc != SQLITE_OK)
+        if (rc != SQLITE_OK || !catalogue::readCopyRecord(db_.get(), record_))
             return false;
-        sqlite3_stmt* stmt = nullptr;
-        const std::string sql = std::string("SELECT key FROM \"") + catalogue::kSourceView + '"';
-        QString recorded;
-        if (sqlite3_prepare_v2(db_.get(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-            recorded = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        sqlite3_finalize(stmt);
+        const QString& recorded = record_.key;
         if (recorded != made && !recorded.startsWith(made + catalogue::kDigestMark))
             return false;
         digest_ = recorded.mid(made.size() + 1);
@@ -267,6 +264,18 @@ private:
             if (rc != SQLITE_OK)
                 fail(rc);
         }
+    }
+
+    // A result column's declared type: in a copy, the type its file declared
+    // the column of a table with, which the copy's record keeps (the copy's
+    // own is the word of its affinity); else SQLite's.
+    const char* declaredType(int c) const
+    {
+        const char* table = record_.tables.empty() ? nullptr : sqlite3_column_table_name(stmt_, c);
+        const char* name = table ? sqlite3_column_origin_name(stmt_, c) : nullptr;
+        if (const catalogue::CopyColumn* column = name ? record_.column(table, name, c) : nullptr)
+            return column->declared ? column->declared->c_str() : nullptr;
+        return sqlite3_column_decltype(stmt_, c);
     }
 
     QString fieldText(int c) const
@@ -406,6 +415,7 @@ private:
     catalogue::FileKey key_;
     catalogue::Copy copy_;  // the SQLite copy read in place of the file, in its folder
     QString digest_;    // the content the copy was made of, while the file's times cannot tell
+    catalogue::CopyRecord record_;  // a copy's record: the type each column of its tables was declared with
     struct CloseDatabase {
         void operator()(sqlite3* db) const { sqlite3_close(db); }
     };

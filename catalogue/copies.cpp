@@ -2,6 +2,7 @@
 
 #include "catalogue/common.h"
 #include "catalogue/copyfolder.h"
+#include "catalogue/copyform.h"
 #include "catalogue/readerprocess.h"
 #include "catalogue/sqliteopen.h"
 #include "services/atomicfile.h"
@@ -328,22 +329,16 @@ std::optional<catalogue::Copy> existingCopy(const std::string& copyName)
 }
 
 // The file a copy was made of, as its copy records it; empty when it
-// records none.
+// records none, or is not of the form the reader writes.
 std::string sourceOf(const std::string& copy)
 {
     sqlite3* db = nullptr;
-    std::string file;
-    if (openCatalogueDatabase(copy, &db, CatalogueDatabase::Copy, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        const std::string sql = std::string("SELECT file FROM \"") + catalogue::kSourceView + '"';
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW &&
-            sqlite3_column_type(stmt, 0) == SQLITE_BLOB)
-            file.assign(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
-                        static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0)));
-        sqlite3_finalize(stmt);
-    }
+    catalogue::CopyRecord record;
+    if (openCatalogueDatabase(copy, &db, CatalogueDatabase::Copy, SQLITE_OPEN_NOFOLLOW) == SQLITE_OK &&
+        !catalogue::readCopyRecord(db, record))
+        record.file.clear();
     sqlite3_close(db);
-    return file;
+    return record.file;
 }
 
 // A copy worth keeping: read within the time above, of a file still there

@@ -35,15 +35,20 @@ void refuseNonFile(const struct stat& st, const QString& shown)
 
 }  // namespace
 
-FileFormat headerFormat(int fd)
+FileFormat headerFormat(int fd, int* error)
 {
     unsigned char header[32] = {};
     std::size_t got = 0;
+    *error = 0;
     while (got < sizeof header) {
         const ssize_t n = ::pread(fd, header + got, sizeof header - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0) {
+            *error = errno;
+            return FileFormat::Unknown;
+        }
+        if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
     }
@@ -59,6 +64,15 @@ FileFormat headerFormat(int fd)
             return FileFormat::Jet4;
     }
     return FileFormat::Unknown;
+}
+
+FileFormat headerFormat(int fd, const QString& shown)
+{
+    int error = 0;
+    const FileFormat format = headerFormat(fd, &error);
+    if (error != 0)
+        throw catalogue::cannotOpen(shown, qt_error_string(error));
+    return format;
 }
 
 catalogue::Fd openCatalogueFile(const std::string& file, const QString& shown, struct stat& st)

@@ -14,8 +14,13 @@ namespace tolvane::catalogue {
 
 enum class FileFormat { Sqlite, Jet3, Jet4, Unknown };
 
-// The file's own header says what it is, whatever its name.
-FileFormat headerFormat(int fd);
+// The file's own header says what it is, whatever its name; a header that
+// cannot be read is no format: Unknown, with the system's reason in *error
+// (else 0).
+FileFormat headerFormat(int fd, int* error);
+// As above; a header that cannot be read makes the file one that cannot be
+// opened (3051), with the system's reason, as a file the user may not read.
+FileFormat headerFormat(int fd, const QString& shown);
 
 // The catalogue file at file, opened to be read: whatever the path names by
 // now (someone may have put a FIFO or a device there since it was looked

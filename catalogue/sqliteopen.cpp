@@ -101,29 +101,10 @@ QString objectNamed(sqlite3_stmt* row)
 
 // Whether a schema row's text holds a word without which nothing computed can
 // be made: AS (a view, a generated column, a table made from a query),
-// TRIGGER or VIRTUAL. SQLite reads a keyword only as a whole name, between
-// characters that cannot be in one, so it is also a whole run of ASCII
-// letters, whatever their case. A word in quotes or in a comment counts as
-// well: at worst the schema is then asked of SQLite.
+// TRIGGER or VIRTUAL.
 bool mayMakeComputed(const unsigned char* text, int bytes)
 {
-    const auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    for (int i = 0; i < bytes;) {
-        const int start = i;
-        while (i < bytes && letter(text[i]))
-            ++i;
-        if (i == start) {
-            ++i;
-            continue;
-        }
-        const std::string_view word(reinterpret_cast<const char*>(text + start), static_cast<std::size_t>(i - start));
-        for (const std::string_view keyword : {"as", "trigger", "virtual"}) {
-            const auto same = [](char a, char b) { return (a | 0x20) == b; };  // b is in lower case
-            if (std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(), same))
-                return true;
-        }
-    }
-    return false;
+    return holdsKeyword(text, bytes, {"as", "trigger", "virtual"});
 }
 
 // As many operations as SQLite allows a program.
@@ -144,13 +125,35 @@ int guard(sqlite3* db, CatalogueDatabase kind)
 
 }  // namespace
 
+bool holdsKeyword(const unsigned char* text, int bytes, std::initializer_list<std::string_view> keywords)
+{
+    const auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    for (int i = 0; i < bytes;) {
+        const int start = i;
+        while (i < bytes && letter(text[i]))
+            ++i;
+        if (i == start) {
+            ++i;
+            continue;
+        }
+        const std::string_view word(reinterpret_cast<const char*>(text + start), static_cast<std::size_t>(i - start));
+        for (const std::string_view keyword : keywords) {
+            const auto same = [](char a, char b) { return (a | 0x20) == b; };  // b is in lower case
+            if (std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(), same))
+                return true;
+        }
+    }
+    return false;
+}
+
 // The table list of the schema that the refusal below reads came with 3.37.
 static_assert(SQLITE_VERSION_NUMBER >= 3037000);
 
-int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags)
+int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags, const char* vfs)
 {
     // A file from outside may make SQLite want memory without end; the
-    // reader's only SQLite use is reading it.
+    // reader uses SQLite only to read it and write its copy, which is bounded
+    // the same.
     if (kind == CatalogueDatabase::Source)
         sqlite3_hard_heap_limit64(kCatalogueHeapBytes);
     // The absolute name: "" and ":memory:" must never reach SQLite as
@@ -158,7 +161,7 @@ int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDataba
     // created, and nothing is ever written.
     const int rc = sqlite3_open_v2(immutableUri(file).c_str(), db,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | flags,
-                                   catalogue::handleVfs());
+                                   vfs ? vfs : catalogue::handleVfs());
     return rc != SQLITE_OK ? rc : guard(*db, kind);
 }
 

@@ -12,7 +12,9 @@
 #include <QtGlobal>
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 
@@ -34,9 +36,10 @@ inline constexpr int kCatalogueColumns = 255;
 enum class CatalogueDatabase { Source, Copy, Sample };
 
 // Opens file (an absolute path) as above, with flags added to
-// SQLITE_OPEN_READONLY. As with sqlite3_open_v2, *db is to be closed even
-// when this fails.
-int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags = 0);
+// SQLITE_OPEN_READONLY, through the VFS named (none: handleVfs()). As with
+// sqlite3_open_v2, *db is to be closed even when this fails.
+int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags = 0,
+                          const char* vfs = nullptr);
 
 // Opens the sample's bytes, which live as long as the program, as a
 // database in memory: read-only, as any catalogue database.
@@ -46,6 +49,12 @@ int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db);
 // of that many bytes, and a value or row longer than the connection allows.
 QString memoryLimitReached(qulonglong bytes);
 QString lengthLimitPassed(sqlite3* db);
+
+// Whether a schema's text holds one of keywords (in lower case). SQLite reads
+// a keyword only as a whole name, between characters that cannot be in one,
+// so it is also a whole run of ASCII letters, whatever their case. A word in
+// quotes or in a comment counts as well: at worst SQLite is then asked.
+bool holdsKeyword(const unsigned char* text, int bytes, std::initializer_list<std::string_view> keywords);
 
 // A catalogue is tables of values. The first thing in the database that
 // computes as it is read (a view, a generated column, a virtual table) or

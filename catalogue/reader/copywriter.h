@@ -1,8 +1,10 @@
 #pragma once
 // What the reader process writes: the SQLite copy of a catalogue file, made
-// in the empty file the program made for it, and what stops it.
+// in the empty file the program made for it, in the form of copyform.h, and
+// what stops it.
 
 #include "catalogue/common.h"
+#include "catalogue/copyform.h"
 
 #include <string>
 #include <vector>
@@ -30,9 +32,8 @@ struct Failure {
 [[noreturn]] void refuse(const std::string& why);
 // A table of more rows than the cap allows.
 [[noreturn]] void rowsOverCap(const std::string& table, const Caps& caps);
-
-// A name as SQL quotes it.
-std::string quotedName(const char* name);
+// SQLite's own bound on what it holds in the reader, reached.
+[[noreturn]] void heapBoundReached();
 
 class CopyWriter {
 public:
@@ -44,28 +45,40 @@ public:
     CopyWriter(const CopyWriter&) = delete;
     CopyWriter& operator=(const CopyWriter&) = delete;
 
-    // A table of the copy, its columns defined as given ("NAME TYPE ...").
-    void startTable(const std::string& name, const std::vector<std::string>& columns);
+    // A table of the copy, of these columns, STRICT when strict; its columns
+    // go into the record.
+    void startTable(const std::string& name, const std::vector<catalogue::CopyColumn>& columns, bool strict);
     // The statement of the table's next row, to bind its values to.
     sqlite3_stmt* row() const { return insert_; }
-    // The row bound, with about how many bytes its values take.
-    void endRow(long long bytes);
+    // A text of the row (parameter index) that the column's affinity would
+    // make a number of: bound as a text of its length that stays a text, and
+    // written over with its own bytes once the row is in.
+    void keepText(int index, const char* text, int bytes);
+    // The row bound.
+    void endRow();
     // The copy complete, with the key of the file's state it was made from
-    // and the file's path, as bytes, in the view catalogue::kSourceView.
+    // and the file's path, as bytes, in the record.
     void finish(const char* key, const char* file);
 
 private:
-    void exec(const std::string& sql);
+    sqlite3_stmt* prepare(const std::string& sql) const;
+    void run(const std::string& sql) const;
+    void step(sqlite3_stmt* stmt) const;
     [[noreturn]] void fail() const;
     [[noreturn]] void cannotWrite() const;
 
-    static constexpr long long kPage = 4096;
+    std::string path_;
     long long capBytes_;
-    long long pages_ = 0;
-    long long rowBytes_ = 0;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
-    sqlite3_stmt* pageCount_ = nullptr;
+    sqlite3_stmt* record_ = nullptr;
+    std::string table_;
+    std::vector<std::string> columns_;
+    struct Kept {
+        int index;
+        std::string text;
+    };
+    std::vector<Kept> kept_;
 };
 
 }  // namespace tolvane::reader

@@ -2,10 +2,14 @@
 
 #include "catalogue/common.h"
 
+#include <fcntl.h>
 #include <mdbtools.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -117,10 +121,11 @@ int fixedSize(int type)
     }
 }
 
-// The Jet type names (as Access SQL spells them) kept as the declared types;
-// SQLite takes TEXT and LONGTEXT as text, every other one as a number or
-// bytes, so values keep their kind.
-std::string declaredType(int type)
+// The Jet type names (as Access SQL spells them), kept as the declared
+// types; each column of the copy has the affinity SQLite gives its name: TEXT
+// and LONGTEXT that of text, every other one that of a number or of bytes, so
+// values keep their kind.
+const char* declaredType(int type)
 {
     switch (type) {
     case MDB_BOOL:
@@ -141,9 +146,9 @@ std::string declaredType(int type)
     case MDB_DATETIME:
         return "DATETIME";
     case MDB_TEXT:
-        return "TEXT COLLATE NOCASE";
+        return "TEXT";
     case MDB_MEMO:
-        return "LONGTEXT COLLATE NOCASE";
+        return "LONGTEXT";
     case MDB_REPID:
         return "GUID";
     case MDB_NUMERIC:
@@ -153,6 +158,15 @@ std::string declaredType(int type)
     default:
         return "BINARY";
     }
+}
+
+// A column of the copy: its Jet type name as its declared type, and for text
+// Jet's comparison, which ignores case.
+CopyColumn copyColumn(const MdbColumn* col)
+{
+    const char* declared = declaredType(col->col_type);
+    const bool text = col->col_type == MDB_TEXT || col->col_type == MDB_MEMO;
+    return {col->name, declared, affinityWord(declared), text ? "NOCASE" : nullptr};
 }
 
 // One table being copied, for what its values may hold and what a cap names.
@@ -172,7 +186,7 @@ struct TableRead {
 // compressed Unicode, follows a memo onto its own pages, and converts Jet 3's
 // code page. A memo chain that runs on or loops ends at its stored length,
 // and that length is looked at first.
-std::size_t bindText(const TableRead& t, sqlite3_stmt* row, int index, int type, const MdbField& field)
+void bindText(const TableRead& t, sqlite3_stmt* row, int index, int type, const MdbField& field)
 {
     MdbHandle* mdb = t.mdb;
     if (type == MDB_MEMO && field.siz >= 12) {
@@ -195,22 +209,21 @@ std::size_t bindText(const TableRead& t, sqlite3_stmt* row, int index, int type,
     }
     sqlite3_bind_text(row, index, text, static_cast<int>(length), SQLITE_TRANSIENT);
     g_free(text);
-    return length;
 }
 
 // The stored value itself, never the library's text of it: its number
-// formatting is not the program's. Returns about how many bytes it bound.
-std::size_t bindValue(const TableRead& t, sqlite3_stmt* row, int index, const MdbColumn* col, const MdbField& field)
+// formatting is not the program's.
+void bindValue(const TableRead& t, sqlite3_stmt* row, int index, const MdbColumn* col, const MdbField& field)
 {
     MdbHandle* mdb = t.mdb;
     const int type = col->col_type;
     if (type == MDB_BOOL) {
         // A Yes/No value lives in the row's null mask: set is Yes (-1).
         sqlite3_bind_int(row, index, field.is_null ? 0 : -1);
-        return 1;
+        return;
     }
     if (field.is_null)
-        return 1;  // NULL stays bound
+        return;  // NULL stays bound
     const int needed = fixedSize(type);
     if (field.siz < needed || field.start < 0 || field.start + field.siz > static_cast<int>(mdb->fmt->pg_size))
         throw Failure{kDamaged};
@@ -273,7 +286,8 @@ std::size_t bindValue(const TableRead& t, sqlite3_stmt* row, int index, const Md
     }
     case MDB_TEXT:
     case MDB_MEMO:
-        return bindText(t, row, index, type, field);
+        bindText(t, row, index, type, field);
+        break;
     case MDB_OLE:
         // Pictures and documents: never shown, so only their presence is kept.
         sqlite3_bind_zeroblob(row, index, 0);
@@ -282,7 +296,6 @@ std::size_t bindValue(const TableRead& t, sqlite3_stmt* row, int index, const Md
         sqlite3_bind_blob(row, index, p, field.siz, SQLITE_TRANSIENT);
         break;
     }
-    return static_cast<std::size_t>(field.siz);
 }
 
 // A table's definition, freed on every way out: by its owner from the
@@ -340,13 +353,13 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, CopyWriter& copy, const C
     const TableDef def = readTableDef(entry);
     MdbTableDef* table = def.get();
     std::vector<const MdbColumn*> columns;
-    std::vector<std::string> definitions;
+    std::vector<CopyColumn> definitions;
     for (unsigned i = 0; i < table->num_cols; ++i) {
         const auto* col = static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
         columns.push_back(col);
-        definitions.push_back(quotedName(col->name) + ' ' + declaredType(col->col_type));
+        definitions.push_back(copyColumn(col));
     }
-    copy.startTable(entry->object_name, definitions);
+    copy.startTable(entry->object_name, definitions, false);
 
     const TableRead read{mdb, caps, entry->object_name};
     std::vector<MdbField> fields(table->num_cols);
@@ -360,23 +373,86 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, CopyWriter& copy, const C
         start &= 0x1fff;  // the offset without its flags
         if (mdb_crack_row(table, start, size, fields.data()) < 0)
             throw Failure{kDamaged};
-        long long bytes = 0;
         for (unsigned i = 0; i < table->num_cols; ++i)
-            bytes += static_cast<long long>(bindValue(read, copy.row(), static_cast<int>(i) + 1, columns[i], fields[i]));
-        copy.endRow(bytes);
+            bindValue(read, copy.row(), static_cast<int>(i) + 1, columns[i], fields[i]);
+        copy.endRow();
     });
 }
 
+void copyFile(MdbHandle* mdb, const char* output, const char* key, const char* recorded, const Caps& caps)
+{
+    // A file cut short ends inside a page.
+    struct stat st {};
+    if (::fstat(kReaderSourceFd, &st) != 0 || st.st_size % mdb->fmt->pg_size != 0)
+        throw Failure{kDamaged};
+    checkSystemCatalogue(mdb, caps);
+    GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
+    if (!catalog)
+        throw Failure{kDamaged};
+    CopyWriter copy(output, caps.copyBytes);
+    int tables = 0;
+    for (unsigned i = 0; i < catalog->len; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+        if (mdb_is_user_table(entry)) {
+            copyTable(mdb, entry, copy, caps);
+            ++tables;
+        }
+    }
+    // A catalogue without a table is a file that lost them.
+    if (tables == 0)
+        throw Failure{kDamaged};
+    copy.finish(key, recorded);
+}
+
+// The system's reason the handed file cannot be read through its handle, in
+// its first bytes (all of it: -1); 0 when they read.
+int readError(long long bytes)
+{
+    std::vector<char> buffer(std::size_t(1) << 16);
+    for (long long at = 0; bytes < 0 || at < bytes;) {
+        const std::size_t wanted = bytes < 0 ? buffer.size() : std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(bytes - at));
+        const ssize_t n = ::pread(kReaderSourceFd, buffer.data(), wanted, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break;
+        at += n;
+    }
+    return 0;
+}
+
+// A file that cannot be read, with the system's reason, as a file the user
+// may not read is told.
+int unreadable(int error)
+{
+    std::fprintf(stderr, "%s\n", std::strerror(error));
+    return kUnreadable;
+}
+
+// The most of a file the library reads to open it: one page.
+constexpr long long kHeaderBytes = 4096;
+
 }  // namespace
 
-int convertJet(const char* jetFile, const char* output, const char* key, const char* recorded, const Caps& caps)
+int convertJet(const char* output, const char* key, const char* recorded, const Caps& caps)
 {
     // Text of an Access 97 file is in the Japanese desktop's code page.
     setenv("MDB_JET3_CHARSET", "CP932", 1);
     setenv("MDB_ICONV", "UTF-8", 1);
-    MdbHandle* mdb = mdb_open(jetFile, MDB_NOFLAGS);
-    if (!mdb)
-        return kUnrecognised;
+    // The library opens a file by its name: the handle's, which the system
+    // opens as the very file it names, even one removed or replaced since;
+    // never the path.
+    const std::string handle = "/proc/self/fd/" + std::to_string(kReaderSourceFd);
+    MdbHandle* mdb = mdb_open(handle.c_str(), MDB_NOFLAGS);
+    if (!mdb) {
+        // A header that cannot be read, or a handle the system does not
+        // name, is no unknown format.
+        const Fd named(::open(handle.c_str(), O_RDONLY | O_CLOEXEC));
+        const int error = named ? readError(kHeaderBytes) : errno;
+        return error ? unreadable(error) : kUnrecognised;
+    }
     struct Close {
         MdbHandle* m;
         ~Close() { mdb_close(m); }
@@ -384,28 +460,14 @@ int convertJet(const char* jetFile, const char* output, const char* key, const c
     if (mdb->f->jet_version != MDB_VER_JET3 && mdb->f->jet_version != MDB_VER_JET4)
         return kUnrecognised;
     try {
-        // A file cut short ends inside a page.
-        struct stat st {};
-        if (::stat(jetFile, &st) != 0 || st.st_size % mdb->fmt->pg_size != 0)
-            return kDamaged;
-        checkSystemCatalogue(mdb, caps);
-        GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
-        if (!catalog)
-            return kDamaged;
-        CopyWriter copy(output, caps.copyBytes);
-        int tables = 0;
-        for (unsigned i = 0; i < catalog->len; ++i) {
-            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-            if (mdb_is_user_table(entry)) {
-                copyTable(mdb, entry, copy, caps);
-                ++tables;
-            }
-        }
-        // A catalogue without a table is a file that lost them.
-        if (tables == 0)
-            return kDamaged;
-        copy.finish(key, recorded);
+        copyFile(mdb, output, key, recorded, caps);
     } catch (const Failure& f) {
+        // The library reads a page it cannot read as one of zeros, or none:
+        // what comes of it is no damage when its file said why.
+        if (std::ferror(mdb->f->stream)) {
+            const int error = readError(-1);
+            return unreadable(error ? error : EIO);
+        }
         return f.code;
     }
     return kConverted;

@@ -7,15 +7,18 @@
 
 namespace tolvane::reader {
 
-// Writes every user table of jetFile, in the file's own order, into the
-// empty file at output (made for it; a link there is refused) as an SQLite
-// database: each column under its Jet type name (TEXT and LONGTEXT compare
-// without regard to case), each row in the order the file stores it, every
-// number as its exact stored value (a Currency or Decimal that no double
-// holds exactly as its decimal text), and key and recorded (the file's path)
-// in the view catalogue::kSourceView. Returns one of the reader's exit codes,
+// Writes every user table of the Jet file the reader is handed (its handle,
+// opened by the name the system gives it, never by its path), in the file's
+// own order, into the empty file at output (made for it; a link there is
+// refused) as the program's copy (copyform.h): each column under the
+// affinity of its Jet type name, that name kept as its declared type (TEXT
+// and LONGTEXT compare without regard to case), each row in the order the
+// file stores it, every number as its exact stored value (a Currency or
+// Decimal that no double holds exactly as its decimal text), and key and
+// recorded (the file's path) in the record. A file that cannot be read is
+// told so, with the system's reason. Returns one of the reader's exit codes,
 // with a line on stderr naming a cap it passed; on failure output may hold a
 // partial file.
-int convertJet(const char* jetFile, const char* output, const char* key, const char* recorded, const Caps& caps);
+int convertJet(const char* output, const char* key, const char* recorded, const Caps& caps);
 
 }  // namespace tolvane::reader

@@ -23,7 +23,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -99,20 +98,6 @@ bool capOf(const char* text, long long& cap)
     return std::from_chars(text, end, cap).ptr == end && cap > 0;
 }
 
-// The name the file handed on is opened by: through its handle, where the
-// system names open files, so that very file is read; else by its path,
-// when that still names it.
-std::string sourceName(const char* path, const struct stat& held)
-{
-    const std::string handle = "/proc/self/fd/" + std::to_string(catalogue::kReaderSourceFd);
-    for (const std::string& name : {handle, std::string(path)}) {
-        struct stat st {};
-        if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == held.st_dev && st.st_ino == held.st_ino)
-            return name;
-    }
-    return {};
-}
-
 int convert(char** argv)
 {
     reader::watchMemoryLimit("", catalogue::kOutOfMemory);
@@ -126,19 +111,21 @@ int convert(char** argv)
         std::fprintf(stderr, "読み込むファイルが渡されていません\n");
         return catalogue::kUnreadable;
     }
-    const std::string source = sourceName(argv[2], held);
-    if (source.empty()) {
-        std::fprintf(stderr, "%s\n", std::strerror(ENOENT));
-        return catalogue::kUnreadable;
-    }
-    switch (catalogue::headerFormat(catalogue::kReaderSourceFd)) {
+    // The file handed on is read through its handle, never by its path, which
+    // may name another file by now, or none.
+    int error = 0;
+    switch (catalogue::headerFormat(catalogue::kReaderSourceFd, &error)) {
     case catalogue::FileFormat::Sqlite:
-        return reader::convertSqlite(source.c_str(), argv[3], argv[4], argv[2], caps);
+        return reader::convertSqlite(argv[2], argv[3], argv[4], caps);
     case catalogue::FileFormat::Jet3:
     case catalogue::FileFormat::Jet4:
-        return reader::convertJet(source.c_str(), argv[3], argv[4], argv[2], caps);
+        return reader::convertJet(argv[3], argv[4], argv[2], caps);
     case catalogue::FileFormat::Unknown:
         break;
+    }
+    if (error != 0) {
+        std::fprintf(stderr, "%s\n", std::strerror(error));
+        return catalogue::kUnreadable;
     }
     return catalogue::kUnrecognised;
 }

@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <random>
 
@@ -291,6 +292,89 @@ TEST_F(JetCatalogue, TheCopyFollowsTheFile)
     EXPECT_EQ(copies().size(), 1);
     // The version the update notices compare goes the same way.
     EXPECT_EQ(errorOf([&] { readDatabaseVersion(file); }), 3078);
+}
+
+// The reader reads the very file the program opened and checked, through
+// the handle it is handed, whatever the path names by the time it runs: not a
+// FIFO put there, which would hold it, nor another file, nor nothing, where
+// the file was removed. Its copy is then of the file handed; the program,
+// finding the path changed since, keeps none of it (the file was in use).
+TEST_F(JetCatalogue, TheReaderReadsTheFileItIsHanded)
+{
+    const QString decoy = sandbox.root() + QStringLiteral("/decoy.mdb");
+    makeDatabase(decoy, QStringLiteral("CREATE TABLE Table1 (Data TEXT); INSERT INTO Table1 VALUES ('decoy');"));
+    QByteArray sqlite = readAll(QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb"));
+    sqlite[63] = static_cast<char>(sqlite[63] ^ 1);  // its user version: no longer the sample
+    const QByteArray jet = readAll(fixture("V2000_no-password"));
+    const QByteArray exec = "exec '" + QFile::encodeName(kReader) + "' \"$@\"\n";
+    const struct {
+        const char* change;
+        QByteArray script;
+        int error;
+    } cases[] = {
+        {"removed", "rm -f \"$2\"\n" + exec, 3045},
+        {"a FIFO in its place", "rm -f \"$2\" && mkfifo \"$2\"\n" + exec, 3045},
+        {"another file named", "set -- \"$1\" '" + QFile::encodeName(decoy) + "' \"$3\" \"$4\" \"$5\" \"$6\" \"$7\"\n" + exec, 0},
+    };
+    // Room for the reader of a loaded machine, not for one held by a FIFO.
+    constexpr int kDeadlineMs = 20000;
+    for (const auto& [bytes, table] : {std::pair{sqlite, QStringLiteral("SWB")}, std::pair{jet, QStringLiteral("Table1")}}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.change);
+            const QString file = copyOf(QStringLiteral("ZEKA.mdb"), bytes);
+            setCatalogueReader(readerScript(c.script), kDeadlineMs);
+            QStringList tables;
+            EXPECT_EQ(errorOf([&] { tables = catalogueTables(file); }), c.error);
+            EXPECT_EQ(catalogue::lastReaderRun().code, catalogue::kConverted);
+            EXPECT_EQ(catalogue::lastReaderRun().end, catalogue::ReaderRun::Finished);
+            EXPECT_TRUE(c.error != 0 || tables.contains(table)) << tables.join(u' ').toStdString();
+            closeCatalogues();
+        }
+    }
+}
+
+// A file that cannot be read is told so, with the system's reason, as a file
+// the user may not read is (3051), and tried again at the next query: where
+// the read fails in its header, in the pages SQLite reads or in those the Jet
+// library reads. Never as damage or an unknown format, which a file SQLite
+// finds no database is.
+TEST_F(JetCatalogue, AFileThatCannotBeReadIsToldSo)
+{
+    QByteArray sqlite = readAll(QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb"));
+    sqlite[63] = static_cast<char>(sqlite[63] ^ 1);  // its user version: no longer the sample
+    QByteArray notADatabase = sqlite;
+    notADatabase[16] = 0;
+    notADatabase[17] = 3;  // a page size SQLite has none of
+    const QByteArray jet = readAll(fixture("V2000_no-password"));
+    const QString reason = qt_error_string(EIO);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int from;  // the first byte that cannot be read
+        int error;
+    } cases[] = {
+        {"SQLite, its header", sqlite, 0, 3051},   {"SQLite, its pages", sqlite, 4096, 3051},
+        {"Jet, its first page", jet, 100, 3051},   {"Jet, its pages", jet, 8192, 3051},
+        {"SQLite, no database", notADatabase, INT_MAX, 3343},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = copyOf(QStringLiteral("ZEKA.mdb"), c.bytes);
+        useCatalogueReader(readerScript("export TOLVANE_READ_ERROR_FILE='" + QFile::encodeName(QFileInfo(file).canonicalFilePath()) +
+                                        "' TOLVANE_READ_ERROR_FROM=" + QByteArray::number(c.from) +
+                                        " LD_PRELOAD='" TOLVANE_READ_ERROR "' ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\"\n"
+                                        "exec '" + QFile::encodeName(kReader) + "' \"$@\"\n"));
+        const std::optional<VbError> failure = failureOf([&] { catalogueTables(file); });
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->number(), c.error);
+        if (c.error == 3051) {
+            EXPECT_TRUE(failure->description().endsWith(QStringLiteral("（") + reason + QStringLiteral("）")))
+                << failure->description().toStdString();
+            useCatalogueReader(kReader);
+            EXPECT_EQ(errorOf([&] { catalogueTables(file); }), 0);
+        }
+    }
+    EXPECT_TRUE(logged(QDir::toNativeSeparators(sandbox.root() + QStringLiteral("/ZEKA.mdb")) + QStringLiteral(" の") + reason));
 }
 
 // Every bad file fails as a failed query with the engine's error, leaves no
@@ -853,6 +937,7 @@ TEST_F(JetCatalogue, ADeadlineASignalOrALimitIsNoDamage)
                   QStringLiteral("ファイル ") + catalogue::quoted(catalogue) + QStringLiteral(" を開けません。（") + fileSize + QStringLiteral("）"));
     }
     EXPECT_TRUE(logged(QDir::toNativeSeparators(catalogue) + QStringLiteral(" の") + fileSize));
+    EXPECT_TRUE(copies().isEmpty()) << copies().join(u' ').toStdString();  // no journal beside the copy, either
     EXPECT_EQ(catalogueTables(catalogue).size(), 23);
 }
 
