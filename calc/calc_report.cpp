@@ -27,8 +27,9 @@ QString oneLine(QString line)
     return line;
 }
 
-// A typed number as the report prints it: without the blanks and tabs around
-// it that the reading allows. Shared when it has none.
+// A number of a box as the report prints it, typed or written by the rules:
+// without the blanks and tabs around it that the reading allows. Shared
+// when it has none.
 QString printedNumber(const QString& typed)
 {
     const QStringView number = withoutBlanksAround(typed);
@@ -289,9 +290,9 @@ void CalcModel::buildReport()
         if (plate)
             line(QStringLiteral("板厚 = t") + number(field::PlateThickness));
         if (length && plate) {
-            line(QStringLiteral("加工圧 = ") + text(field::ProcessingPressure) + QStringLiteral("kgf"));
+            line(QStringLiteral("加工圧 = ") + number(field::ProcessingPressure) + QStringLiteral("kgf"));
             line(QStringLiteral("必要ストリッピング力 (") + number(field::StrippingPercent) + QStringLiteral("％) = ")
-                 + text(field::StrippingForce) + QStringLiteral("kgf"));
+                 + number(field::StrippingForce) + QStringLiteral("kgf"));
         }
         if (length || plate)
             out += kCrLf;

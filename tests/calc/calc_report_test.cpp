@@ -212,7 +212,8 @@ TEST_F(Report, ABoxThatIsNoNumberIsNamedByItsCaptionAndLeftAsTyped)
 // form feed) is 0 to the rules, which stop reading there; a line break
 // anywhere in a box would break the report's line. Either is named, never
 // printed. Blanks and tabs around a number give the values the rules
-// computed, and the report of the numbers typed plainly.
+// computed, and the report of the numbers typed plainly, the two forces'
+// boxes' too.
 TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
 {
     const std::tuple<Ctl, const char16_t*, const char*> pasted[] = {
@@ -236,7 +237,8 @@ TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
     const QString plain = report();
     const std::pair<Ctl, const char*> blanks[] = {{field::ProcessingLength, "100 "}, {field::PlateThickness, " 2\t"},
                                                   {field::StrippingPercent, "\t5"},     {field::InitialCompression, "\t3"},
-                                                  {field::SpringCount, "4\t"},          {field::Stroke, "\t10"}};
+                                                  {field::SpringCount, "4\t"},          {field::Stroke, "\t10"},
+                                                  {field::ProcessingPressure, "\t7000"}, {field::StrippingForce, " 350 "}};
     for (const auto& [box, value] : blanks)
         type(box, value);
     const QString r = report();
