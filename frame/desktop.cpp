@@ -326,9 +326,11 @@ std::optional<VbError> printPdf(const QPrinter& printer, const PrintJob& job)
 
 bool printerEndedInError(const QPrinter& printer) { return printer.printerState() == QPrinter::Error; }
 
-bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&))
+std::optional<VbError> printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&))
 {
-    return paintJob(printer, printer.resolution(), job) && !endedInError(printer);
+    if (paintJob(printer, printer.resolution(), job) && !endedInError(printer))
+        return std::nullopt;
+    return VbError(kErrDeviceIo);
 }
 
 std::optional<VbError> QtPrinterPort::print(const PrintJob& job)
@@ -339,10 +341,7 @@ std::optional<VbError> QtPrinterPort::print(const PrintJob& job)
     printer.setDocName(QStringLiteral("Tolvane"));
     if (printer.outputFormat() == QPrinter::PdfFormat)
         return printPdf(printer, job);
-    // The printer says only that it failed, never why.
-    if (!printOnPrinter(printer, job, printerEndedInError))
-        return VbError(kErrDeviceIo);
-    return std::nullopt;
+    return printOnPrinter(printer, job, printerEndedInError);
 }
 
 // --- clipboard -------------------------------------------------------------------
