@@ -23,6 +23,20 @@ void typePressureOnlyValues(CalcModel& model)
     model.userTyped(field::Stroke, QStringLiteral("10"));
 }
 
+// The same with a spring count above 1E+12, so the check works every value
+// out in full rather than bounding them.
+void typeAllValuesLargeCount(CalcModel& model)
+{
+    typeAllValues(model);
+    model.userTyped(field::SpringCount, QStringLiteral("2000000000000"));
+}
+
+void typePressureOnlyValuesLargeCount(CalcModel& model)
+{
+    typePressureOnlyValues(model);
+    model.userTyped(field::SpringCount, QStringLiteral("2000000000000"));
+}
+
 // Runs `step` on a model with a spring chosen and the values `prepare` typed.
 template <typename Step>
 void timeOnModel(benchmark::State& state, void (*prepare)(CalcModel&), Step step)
@@ -57,6 +71,18 @@ void BM_ReadyToDrawPressureOnly(benchmark::State& state)
     timeOnModel(state, typePressureOnlyValues, [&](CalcModel& m) { readyToDraw(state, m); });
 }
 BENCHMARK(BM_ReadyToDrawPressureOnly);
+
+void BM_ReadyToDrawLargeCount(benchmark::State& state)
+{
+    timeOnModel(state, typeAllValuesLargeCount, [&](CalcModel& m) { readyToDraw(state, m); });
+}
+BENCHMARK(BM_ReadyToDrawLargeCount);
+
+void BM_ReadyToDrawLargeCountPressureOnly(benchmark::State& state)
+{
+    timeOnModel(state, typePressureOnlyValuesLargeCount, [&](CalcModel& m) { readyToDraw(state, m); });
+}
+BENCHMARK(BM_ReadyToDrawLargeCountPressureOnly);
 
 void BM_ReportCommand(benchmark::State& state)
 {

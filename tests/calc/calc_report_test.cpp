@@ -346,6 +346,12 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge, Refused::DrawingOnly},
         {Start::Crafted, {{field::Bite, "0"}, {field::InitialCompression, "-" + huge(308)}, {field::Stroke, huge(308)}},
          field::InitialCompression, "「初圧 (mm)」から求めた設置長" + kTooLarge, Refused::DrawingOnly},
+        // The set length's fifteen digits read back beyond a double, with
+        // an ordinary free length.
+        {Start::Loads,
+         {{field::RateN, "1E-300"}, {field::RateKgf, "1E-300"}, {field::AllowedDeflection100, "1.7976931348623157E+308"},
+          {field::Stroke, "-" + huge(300)}, {field::InitialCompression, "17976931348623155" + QString(292, u'0')}},
+         field::InitialCompression, "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge, Refused::DrawingOnly},
         {Start::PressureOnly, {{field::Stroke, "-" + huge(39)}}, field::Stroke, finalLoads + kTooLarge},
         {Start::PressureOnly, {{field::StartBeforeBottom, huge(39)}}, field::StartBeforeBottom, partLoads + kTooLarge},
         {Start::NoSpringPressureOnly, {{field::InitialCompression, huge(308)}, {field::StartBeforeBottom, "-" + huge(308)}},
