@@ -300,7 +300,8 @@ TEST_F(Report, AForceTooLargeToRoundIsRefused)
 // even a double (its box keeps the "0" of before), the loads of a position,
 // the compressed length, a compression, the data file's set length, also
 // where only a rule the report runs again works it out. The focus goes to
-// the box named that holds the largest number.
+// the box named that holds the largest number; where no box holds a large
+// one, the spring's value is named, and the focus goes to the sizes.
 TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
 {
     auto huge = [](int zeros) { return "1" + QString(zeros, u'0'); };
@@ -320,6 +321,7 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
     const QString startCompression = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「カミアイ」から求めたタワミ量";
     const QString partLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「下死点手前 m/m」から求めた荷重";
     const QString partCompression = "「初圧 (mm)」、「ストローク (mm)」、「下死点手前 m/m」から求めたタワミ量";
+    const QString otherSize = QStringLiteral("が大きすぎるため、計算できません。\rほかのサイズを選んでください。");
     const Case cases[] = {
         {Start::Loads, {{field::ProcessingPressure, huge(309)}}, field::ProcessingPressure, typedPrompt("圧力 (Kg)")},
         {Start::Loads,
@@ -327,8 +329,10 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          field::PlateThickness, "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
         {Start::Loads, {{field::SpringCount, huge(38)}}, field::SpringCount,
          "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
-        {Start::Loads, {{field::RateN, "1D300"}, {field::InitialCompression, "2"}}, field::SpringCount,
-         "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
+        {Start::Loads, {{field::RateN, "1D300"}, {field::InitialCompression, "2"}}, field::SizeList,
+         "スプリングの「N/mm」から求めた荷重" + otherSize},
+        {Start::Loads, {{field::RateKgf, "1D300"}, {field::InitialCompression, "2"}, {field::SpringCount, huge(13)}},
+         field::SpringCount, "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
         {Start::Loads, {{field::Bite, huge(39)}}, field::Bite, startLoads + kTooLarge},
         {Start::Loads, {{field::Bite, "-" + huge(308)}}, field::Bite, startLoads + kTooLarge},
         // The start position is 0 and the final one too large.
@@ -342,8 +346,8 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge, Refused::DrawingOnly},
         {Start::Crafted, {{field::Stroke, "-" + huge(308)}}, field::Stroke,
          "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge},
-        {Start::Loads, {{field::FreeLength, "1.7976931348623157E+308"}}, field::Stroke,
-         "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge, Refused::DrawingOnly},
+        {Start::Loads, {{field::FreeLength, "1.7976931348623157E+308"}}, field::SizeList,
+         "スプリングの「長さ」から求めた圧縮長" + otherSize, Refused::DrawingOnly},
         {Start::Crafted, {{field::Bite, "0"}, {field::InitialCompression, "-" + huge(308)}, {field::Stroke, huge(308)}},
          field::InitialCompression, "「初圧 (mm)」から求めた設置長" + kTooLarge, Refused::DrawingOnly},
         // The set length's fifteen digits read back beyond a double, with
@@ -354,6 +358,10 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          field::InitialCompression, "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge, Refused::DrawingOnly},
         {Start::PressureOnly, {{field::Stroke, "-" + huge(39)}}, field::Stroke, finalLoads + kTooLarge},
         {Start::PressureOnly, {{field::StartBeforeBottom, huge(39)}}, field::StartBeforeBottom, partLoads + kTooLarge},
+        {Start::PressureOnly,
+         {{field::FreeLength, "1.79769313486232E+308"}, {field::InitialCompression, ""}, {field::Stroke, ""},
+          {field::StartBeforeBottom, huge(44)}},
+         field::SizeList, "スプリングの「長さ」から求めた圧縮長" + otherSize},
         {Start::NoSpringPressureOnly, {{field::InitialCompression, huge(308)}, {field::StartBeforeBottom, "-" + huge(308)}},
          field::InitialCompression, partCompression + kTooLarge},
         // What the report's "0" in an empty initial compression works out
