@@ -321,9 +321,10 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
         Uncomputable at{};
         if (!overflows([&] { springLoads(v, loads, roundedQuietly, at); }))
             return std::nullopt;
-        // Without a spring only the compressions can fail. Mode "part" has
-        // no plate or bite: its start position there is the final one.
-        if (!spring)
+        // Without rates every load is 0: only the compressions can fail.
+        // Mode "part" has no plate or bite: its start position there is the
+        // final one.
+        if (!rated)
             return Uncomputable::StartCompression;
         return all || at != Uncomputable::StartLoads ? at : Uncomputable::FinalLoads;
     };
@@ -373,7 +374,8 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
                 return Uncomputable::StartCompression;
             if (pressureOnlyFails(emptied))
                 return startValue;
-            if (const std::optional<Uncomputable> u = loadsFail(all ? reading(0, 0.0, 0.0) : emptied))
+            // Mode "part" has its bite at 0 already.
+            if (const std::optional<Uncomputable> u = loadsFail(reading(0, 0.0, 0.0)))
                 return u;
         }
     }

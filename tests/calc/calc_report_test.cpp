@@ -300,14 +300,17 @@ TEST_F(Report, AForceTooLargeToRoundIsRefused)
 // even a double (its box keeps the "0" of before), the loads of a position,
 // the compressed length, a compression, the data file's set length, also
 // where only a rule the report runs again works it out. The focus goes to
-// the box named that holds the largest number; where no box holds a large
-// one, the spring's value is named, and the focus goes to the sizes.
+// the box named that holds the largest number (for the report, of the
+// initial compression the "0" it writes); where no box holds a large one,
+// the spring's value is named, and the focus goes to the sizes.
 TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
 {
     auto huge = [](int zeros) { return "1" + QString(zeros, u'0'); };
     // Crafted: the loads example with a catalogue row beyond any spring.
-    enum class Start { Loads, Crafted, PressureOnly, NoSpring, NoSpringPressureOnly };
-    enum class Refused { Both, ReportOnly, DrawingOnly };
+    // Unnamed: rates of a size whose catalogue row has no number, so no
+    // spring is named while the rules work its loads out.
+    enum class Start { Loads, Crafted, PressureOnly, NoSpring, NoSpringPressureOnly, UnnamedPressureOnly };
+    enum class Refused { Both, ReportOnly, DrawingOnly, Neither };
     struct Case {
         Start start;
         std::vector<std::pair<Ctl, QString>> typed;
@@ -364,10 +367,33 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          field::SizeList, "スプリングの「長さ」から求めた圧縮長" + otherSize},
         {Start::NoSpringPressureOnly, {{field::InitialCompression, huge(308)}, {field::StartBeforeBottom, "-" + huge(308)}},
          field::InitialCompression, partCompression + kTooLarge},
+        // The report's "0" in an empty initial compression works the
+        // start out again from the distance, where one is given.
+        {Start::NoSpringPressureOnly, {{field::Stroke, huge(39)}, {field::StartBeforeBottom, "1"}}, field::Stroke,
+         partCompression + kTooLarge, Refused::ReportOnly},
+        {Start::NoSpringPressureOnly, {{field::Stroke, huge(39)}}, field::Stroke, partCompression + kTooLarge,
+         Refused::Neither},
+        // And the loads wherever there are rates, and after the warning of
+        // the judgement (both compressions 0) the start again.
+        {Start::UnnamedPressureOnly, {{field::Stroke, "-" + huge(38)}}, field::Stroke, finalLoads + kTooLarge,
+         Refused::ReportOnly},
+        {Start::UnnamedPressureOnly,
+         {{field::RateN, "1E-300"}, {field::RateKgf, "1E-300"}, {field::InitialCompression, "-" + huge(39)},
+          {field::Stroke, huge(39)}, {field::StartBeforeBottom, huge(39)}},
+         field::Stroke, partCompression + kTooLarge, Refused::ReportOnly},
         // What the report's "0" in an empty initial compression works out
         // again, printed or not.
         {Start::NoSpring, {{field::Bite, huge(15)}, {field::PlateThickness, "-899" + QString(305, u'0')}},
          field::PlateThickness, startCompression + kTooLarge, Refused::ReportOnly},
+        {Start::NoSpring,
+         {{field::Bite, huge(15)}, {field::PlateThickness, "-899" + QString(305, u'0')}, {field::InitialCompression, "-0.5"}},
+         field::PlateThickness, startCompression + kTooLarge, Refused::ReportOnly},
+        // Not the initial compression typed: the report's 0.
+        {Start::Loads,
+         {{field::RateN, "1E-300"}, {field::RateKgf, "1E-300"}, {field::ProcessingLength, ""}, {field::Bite, "0"},
+          {field::InitialCompression, "-15" + QString(307, u'0')}, {field::Stroke, huge(308)},
+          {field::PlateThickness, "-" + huge(308)}},
+         field::PlateThickness, startLoads + kTooLarge, Refused::ReportOnly},
         // The judgement warns once the initial compression is 0, and the
         // bite's 0 works the loads out again.
         {Start::Loads,
@@ -401,21 +427,34 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
         case Start::PressureOnly: pressureOnly(); break;
         case Start::NoSpring: noSpring(false); break;
         case Start::NoSpringPressureOnly: noSpring(true); break;
+        case Start::UnnamedPressureOnly:
+            noSpring(true);
+            spring("20", "2");
+            form().setText(field::SpringNo, "");
+            click(field::UseCount100);
+            break;
         }
         for (const auto& [box, value] : c.typed)
             type(box, value);
         if (c.startLoadN)
             form().setText(field::StartLoadN, *c.startLoadN);
+        const bool drawingRefused = c.refused == Refused::Both || c.refused == Refused::DrawingOnly;
+        const bool reportRefused = c.refused == Refused::Both || c.refused == Refused::ReportOnly;
         ui.boxes.clear();
-        EXPECT_EQ(errorOf([&] { model->readyToDraw(); }), c.refused != Refused::ReportOnly ? kErrOverflow : 0);
-        if (c.refused != Refused::ReportOnly)
+        EXPECT_EQ(errorOf([&] { model->readyToDraw(); }), drawingRefused ? kErrOverflow : 0);
+        if (drawingRefused)
             expectRefused(c.focus, c.prompt);
         ui.boxes.clear();
         const int errorCount = errors().size();
-        EXPECT_EQ(report().isEmpty(), c.refused != Refused::DrawingOnly);
-        if (c.refused != Refused::DrawingOnly) {
+        const QString r = report();
+        if (reportRefused) {
+            EXPECT_EQ(r, "");
             expectRefused(c.focus, c.prompt);
             EXPECT_EQ(errors().size(), errorCount + 1);  // the report's own line only
+        } else {
+            EXPECT_TRUE(c.refused == Refused::Neither || !r.isEmpty());
+            for (const MsgBoxCall& box : ui.boxes)
+                EXPECT_FALSE(box.prompt.contains("計算でき")) << box.prompt.toStdString();
         }
     }
 }
