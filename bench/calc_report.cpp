@@ -23,17 +23,12 @@ void typePressureOnlyValues(CalcModel& model)
     model.userTyped(field::Stroke, QStringLiteral("10"));
 }
 
-// The same with a spring count above 1E+12, so the check works every value
-// out in full rather than bounding them.
-void typeAllValuesLargeCount(CalcModel& model)
+// The values `prepare` types with a spring count above 1E+12, so the check
+// works every value out in full rather than bounding them.
+template <void (*prepare)(CalcModel&)>
+void withLargeCount(CalcModel& model)
 {
-    typeAllValues(model);
-    model.userTyped(field::SpringCount, QStringLiteral("2000000000000"));
-}
-
-void typePressureOnlyValuesLargeCount(CalcModel& model)
-{
-    typePressureOnlyValues(model);
+    prepare(model);
     model.userTyped(field::SpringCount, QStringLiteral("2000000000000"));
 }
 
@@ -72,17 +67,12 @@ void BM_ReadyToDrawPressureOnly(benchmark::State& state)
 }
 BENCHMARK(BM_ReadyToDrawPressureOnly);
 
-void BM_ReadyToDrawLargeCount(benchmark::State& state)
+void BM_ReadyToDrawLargeCount(benchmark::State& state, void (*prepare)(CalcModel&))
 {
-    timeOnModel(state, typeAllValuesLargeCount, [&](CalcModel& m) { readyToDraw(state, m); });
+    timeOnModel(state, prepare, [&](CalcModel& m) { readyToDraw(state, m); });
 }
-BENCHMARK(BM_ReadyToDrawLargeCount);
-
-void BM_ReadyToDrawLargeCountPressureOnly(benchmark::State& state)
-{
-    timeOnModel(state, typePressureOnlyValuesLargeCount, [&](CalcModel& m) { readyToDraw(state, m); });
-}
-BENCHMARK(BM_ReadyToDrawLargeCountPressureOnly);
+BENCHMARK_CAPTURE(BM_ReadyToDrawLargeCount, AllValues, withLargeCount<typeAllValues>);
+BENCHMARK_CAPTURE(BM_ReadyToDrawLargeCount, PressureOnly, withLargeCount<typePressureOnlyValues>);
 
 void BM_ReportCommand(benchmark::State& state)
 {
