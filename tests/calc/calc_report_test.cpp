@@ -334,8 +334,6 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
         {Start::Loads, {{field::RateN, "1D300"}, {field::InitialCompression, "2"}}, field::SizeList,
          "スプリングの「N/mm」から求めた荷重" + otherSize},
-        {Start::Loads, {{field::RateKgf, "1D300"}, {field::InitialCompression, "2"}, {field::SpringCount, huge(13)}},
-         field::SpringCount, "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
         {Start::Loads, {{field::Bite, huge(39)}}, field::Bite, startLoads + kTooLarge},
         {Start::Loads, {{field::Bite, "-" + huge(308)}}, field::Bite, startLoads + kTooLarge},
         // The start position is 0 and the final one too large.
