@@ -23,6 +23,15 @@ void typePressureOnlyValues(CalcModel& model)
     model.userTyped(field::Stroke, QStringLiteral("10"));
 }
 
+// The values `prepare` types with a spring count above 1E+12, so the check
+// works every value out in full rather than bounding them.
+template <void (*prepare)(CalcModel&)>
+void withLargeCount(CalcModel& model)
+{
+    prepare(model);
+    model.userTyped(field::SpringCount, QStringLiteral("2000000000000"));
+}
+
 // Runs `step` on a model with a spring chosen and the values `prepare` typed.
 template <typename Step>
 void timeOnModel(benchmark::State& state, void (*prepare)(CalcModel&), Step step)
@@ -57,6 +66,13 @@ void BM_ReadyToDrawPressureOnly(benchmark::State& state)
     timeOnModel(state, typePressureOnlyValues, [&](CalcModel& m) { readyToDraw(state, m); });
 }
 BENCHMARK(BM_ReadyToDrawPressureOnly);
+
+void BM_ReadyToDrawLargeCount(benchmark::State& state, void (*prepare)(CalcModel&))
+{
+    timeOnModel(state, prepare, [&](CalcModel& m) { readyToDraw(state, m); });
+}
+BENCHMARK_CAPTURE(BM_ReadyToDrawLargeCount, AllValues, withLargeCount<typeAllValues>);
+BENCHMARK_CAPTURE(BM_ReadyToDrawLargeCount, PressureOnly, withLargeCount<typePressureOnlyValues>);
 
 void BM_ReportCommand(benchmark::State& state)
 {

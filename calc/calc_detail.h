@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <cmath>
+
 namespace tolvane::calcdetail {
 
 inline constexpr ColorRef kLightCyan = 0xFFFFC0;
@@ -131,6 +133,39 @@ inline void enablePartInput(Form& form, bool part)
     form.setEnabled(Ctl::Label37, part);
     form.setBackColor(field::StartBeforeBottom, part ? kSysWindow : kSysActiveBorder);
     form.setEnabled(field::StartBeforeBottom, part);
+}
+
+// No value the rules, the report or the data file work out from numbers of
+// at most this size leaves the range of a single, let alone of a double: the
+// largest is a load, a rate times a count times four of them (about 4E+36,
+// against 3.4E+38), and a text's fifteen digits move a value by far less
+// than the margin. Only beyond it are the values worked out in full, text
+// by text.
+inline constexpr double kSafelyComputable = 1e12;
+
+// True when the text is known to read as a number below 1E+12, and unless 0
+// of at least 1E-11, without reading it: it has at most twelve characters
+// and no exponent, so fewer than thirteen digits.
+inline bool shortPlainNumber(QStringView text)
+{
+    if (text.size() > 12)
+        return false;
+    for (QChar c : text) {
+        if (c == u'E' || c == u'e' || c == u'D' || c == u'd')
+            return false;
+    }
+    return true;
+}
+
+// True when the text reads leniently as a number of at most `bound`; false
+// for one beyond a double.
+inline bool readsWithin(const QString& text, double bound)
+{
+    try {
+        return shortPlainNumber(text) || std::fabs(valText(text)) <= bound;
+    } catch (const VbError&) {
+        return false;
+    }
 }
 
 // The strict reading where a text that is no number counts as `fallback`.

@@ -27,8 +27,9 @@ QString oneLine(QString line)
     return line;
 }
 
-// A typed number as the report prints it: without the blanks and tabs around
-// it that the reading allows. Shared when it has none.
+// A number of a box as the report prints it, typed or written by the rules:
+// without the blanks and tabs around it that the reading allows. Shared
+// when it has none.
 QString printedNumber(const QString& typed)
 {
     const QStringView number = withoutBlanksAround(typed);
@@ -106,29 +107,44 @@ QString typedMessage(const QString& caption)
            + QStringLiteral("」に入力された値は、計算できる数値ではありません。\r入力し直してください。");
 }
 
+// The chosen spring's values a value may be worked out from, named by the
+// caption beside each on the window.
+constexpr NumberBox kSpringValues[] = {
+    {field::FreeLength, u"長さ"}, {field::RateN, u"N/mm"}, {field::RateKgf, u"kgf/mm"}};
+
 // What each value the rules may not compute (CalcModel::Uncomputable, in
-// its order) is worked out from, in the window's order: mode "all" has no
-// distance before bottom dead centre, mode "part" no plate thickness or
-// bite. A force is named as the value of its box, anything else by what it
-// is.
+// its order) is worked out from: the boxes in the window's order (mode
+// "all" has no distance before bottom dead centre, mode "part" no plate
+// thickness or bite), and the spring's values. A force is named as the
+// value of its box, anything else by what it is.
 struct UncomputableValue {
     std::initializer_list<Ctl> sources;
     std::optional<Ctl> shownIn;
     const char16_t* what = nullptr;
+    std::initializer_list<Ctl> springValues = {};
 };
 const UncomputableValue kUncomputableValues[] = {
     {{field::PlateThickness, field::ProcessingLength, field::ShearFactor}, field::ProcessingPressure},
     {{field::ProcessingPressure, field::StrippingPercent}, field::StrippingForce},
-    {{field::InitialCompression, field::SpringCount}, std::nullopt, u"荷重"},
+    {{field::InitialCompression, field::SpringCount}, std::nullopt, u"荷重", {field::RateN, field::RateKgf}},
     {{field::PlateThickness, field::InitialCompression, field::Stroke, field::SpringCount, field::Bite,
       field::StartBeforeBottom},
-     std::nullopt, u"荷重"},
-    {{field::InitialCompression, field::Stroke, field::SpringCount}, std::nullopt, u"荷重"},
-    {{field::InitialCompression, field::Stroke}, std::nullopt, u"圧縮長"},
+     std::nullopt, u"荷重", {field::RateN, field::RateKgf}},
+    {{field::InitialCompression, field::Stroke, field::SpringCount}, std::nullopt, u"荷重", {field::RateN, field::RateKgf}},
+    {{field::InitialCompression, field::Stroke}, std::nullopt, u"圧縮長", {field::FreeLength}},
     {{field::PlateThickness, field::InitialCompression, field::Stroke, field::Bite, field::StartBeforeBottom},
      std::nullopt, u"タワミ量"},
-    {{field::InitialCompression}, std::nullopt, u"設置長"},
+    {{field::InitialCompression}, std::nullopt, u"設置長", {field::FreeLength}},
 };
+
+QString springValueCaption(Ctl label)
+{
+    for (const NumberBox& v : kSpringValues) {
+        if (v.box == label)
+            return QStringLiteral("「") + QString::fromUtf16(v.caption) + QStringLiteral("」");
+    }
+    return QString();
+}
 static_assert(std::size(kUncomputableValues) == static_cast<std::size_t>(CalcModel::Uncomputable::SetLength) + 1);
 
 }  // namespace
@@ -188,13 +204,29 @@ std::optional<CalcModel::RefusedNumber> CalcModel::refusedNumber(CheckedFor outp
                 focus = source;
             }
         }
+        QString advice = QStringLiteral("入力した値を確かめてください。");
+        // With no box that large, what cannot be worked with is the
+        // spring's own value: named as such, and the focus goes to the
+        // sizes, where another spring is chosen.
+        if (size <= kSafelyComputable) {
+            QStringList spring;
+            for (Ctl value : v.springValues) {
+                if (!readsWithin(form_.text(value), kSafelyComputable))
+                    spring << springValueCaption(value) + QStringLiteral("、");
+            }
+            if (!spring.isEmpty()) {
+                spring.first().prepend(QStringLiteral("スプリングの"));
+                phrases = spring;
+                focus = field::SizeList;
+                advice = QStringLiteral("ほかのサイズを選んでください。");
+            }
+        }
         phrases.last().chop(1);
         phrases.last() += QStringLiteral("から求めた");
         phrases << (v.shownIn ? quoted(*v.shownIn) + QStringLiteral("の値が") : QString::fromUtf16(v.what) + u'が');
         // The message box breaks a long line between these phrases.
         return RefusedNumber{*focus,
-                             phrases.join(QString())
-                                 + QStringLiteral("大きすぎるため、計算できません。\r入力した値を確かめてください。"),
+                             phrases.join(QString()) + QStringLiteral("大きすぎるため、計算できません。\r") + advice,
                              VbError(kErrOverflow)};
     }
     if (all) {
@@ -246,9 +278,11 @@ bool CalcModel::readyToDraw()
 void CalcModel::refuseNumber(Ctl box, const QString& message)
 {
     ui_.msgBox(message, kMbOk | kMbExclamation, QStringLiteral("警告"));
-    // The box the message names, its text ready to be typed over.
+    // The box the message names, its text ready to be typed over; or the
+    // sizes, for a spring's value.
     screen_.setFocus(box);
-    boxGotFocus(box);
+    if (box != field::SizeList)
+        boxGotFocus(box);
 }
 
 // The report is built whole and then put into the box, so it is either
@@ -289,9 +323,9 @@ void CalcModel::buildReport()
         if (plate)
             line(QStringLiteral("板厚 = t") + number(field::PlateThickness));
         if (length && plate) {
-            line(QStringLiteral("加工圧 = ") + text(field::ProcessingPressure) + QStringLiteral("kgf"));
+            line(QStringLiteral("加工圧 = ") + number(field::ProcessingPressure) + QStringLiteral("kgf"));
             line(QStringLiteral("必要ストリッピング力 (") + number(field::StrippingPercent) + QStringLiteral("％) = ")
-                 + text(field::StrippingForce) + QStringLiteral("kgf"));
+                 + number(field::StrippingForce) + QStringLiteral("kgf"));
         }
         if (length || plate)
             out += kCrLf;

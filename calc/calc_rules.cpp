@@ -253,27 +253,9 @@ bool overflows(F&& work)
     return false;
 }
 
-// No value the rules, the report or the data file work out from numbers of
-// at most this size leaves the range of a single, let alone of a double: the
-// largest is a load, a rate times a count times four of them (about 4E+36,
-// against 3.4E+38), and a text's fifteen digits move a value by far less
-// than the margin. Only beyond it are the values worked out in full, text
-// by text.
-constexpr double kSafelyComputable = 1e12;
-
-// True when the text is known to read as a number below 1E+12, and unless 0
-// of at least 1E-11, without reading it: it has at most twelve characters
-// and no exponent, so fewer than thirteen digits.
-bool shortPlainNumber(QStringView text)
-{
-    if (text.size() > 12)
-        return false;
-    for (QChar c : text) {
-        if (c == u'E' || c == u'e' || c == u'D' || c == u'd')
-            return false;
-    }
-    return true;
-}
+// Far inside a double: a sum or a difference of three numbers of at most
+// this size, and its fifteen-digit text read back, stay within it.
+constexpr double kFarInsideDouble = 1e300;
 
 }  // namespace
 
@@ -292,17 +274,13 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
     };
 
     // Besides the boxes checked: the rates, the free length, and the
-    // pressure (mode "all") or the bite that mode "part" leaves as it is.
+    // pressure (mode "all") or the bite that mode "part" leaves as it is;
+    // one beyond a double is worked out below.
     bool small = largest <= kSafelyComputable;
     for (Ctl c : {field::RateN, field::RateKgf, field::FreeLength, all ? field::ProcessingPressure : field::Bite}) {
         if (!small)
             break;
-        const QString& text = form_.text(c);
-        try {
-            small = shortPlainNumber(text) || std::fabs(valText(text)) <= kSafelyComputable;
-        } catch (const VbError&) {
-            small = false;  // beyond a double: worked out below
-        }
+        small = readsWithin(form_.text(c), kSafelyComputable);
     }
     if (small)
         return perSpringOverflows() ? std::optional(Uncomputable::StartLoads) : std::nullopt;
@@ -343,9 +321,10 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
         Uncomputable at{};
         if (!overflows([&] { springLoads(v, loads, roundedQuietly, at); }))
             return std::nullopt;
-        // Without a spring only the compressions can fail. Mode "part" has
-        // no plate or bite: its start position there is the final one.
-        if (!spring)
+        // Without rates every load is 0: only the compressions can fail.
+        // Mode "part" has no plate or bite: its start position there is the
+        // final one.
+        if (!rated)
             return Uncomputable::StartCompression;
         return all || at != Uncomputable::StartLoads ? at : Uncomputable::FinalLoads;
     };
@@ -359,6 +338,10 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
     auto tableFails = [&](auto v) {
         return tableShowsStart(form_) && overflows([&] { roundedQuietly(startDeflectionText(v)); });
     };
+    // The lengths are worked out from the free length and the two
+    // compressions: far inside a double, none of them can leave it.
+    const QString& freeLength = form_.text(field::FreeLength);
+    const bool lengthsBounded = largest <= kFarInsideDouble && readsWithin(freeLength, kFarInsideDouble);
 
     // The loads, printed with a spring, worked out again by the initial
     // compression's rule where there are rates and by the bite's in any case.
@@ -367,7 +350,7 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
             return u;
     }
     // The compressed length, printed with a spring.
-    if (!form_.text(field::FreeLength).isEmpty() && overflows([&] { compressedLengthText(val); }))
+    if (!freeLength.isEmpty() && !lengthsBounded && overflows([&] { compressedLengthText(val); }))
         return Uncomputable::CompressedLength;
     // The pressure-only start values, printed where there is a start and
     // worked out again by the initial compression's rule wherever a distance
@@ -391,14 +374,15 @@ std::optional<CalcModel::Uncomputable> CalcModel::uncomputable(CheckedFor output
                 return Uncomputable::StartCompression;
             if (pressureOnlyFails(emptied))
                 return startValue;
-            if (const std::optional<Uncomputable> u = loadsFail(all ? reading(0, 0.0, 0.0) : emptied))
+            // Mode "part" has its bite at 0 already.
+            if (const std::optional<Uncomputable> u = loadsFail(reading(0, 0.0, 0.0)))
                 return u;
         }
     }
     if (overflows([&] { finalAndStartCompressions(initial); }))
         return Uncomputable::StartCompression;
     // The data file's lengths, read strictly.
-    if (output == CheckedFor::Drawing && spring) {
+    if (output == CheckedFor::Drawing && spring && !lengthsBounded) {
         QString setLength, compressedLength;
         if (overflows([&] { recordLengths(form_, setLength, compressedLength); }))
             return setLength.isEmpty() ? Uncomputable::SetLength : Uncomputable::CompressedLength;

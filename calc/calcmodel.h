@@ -126,7 +126,7 @@ public:
     void setDxfCommandsEnabled(bool enabled);           // imgOutputDXF (+ picture) and mnuDxf
     // A box whose number the calculation cannot use, or that holds a value
     // it cannot compute: the message (refusedNumber), then the focus in that
-    // box with its whole text selected.
+    // box with its whole text selected; for a spring's value, in the sizes.
     void refuseNumber(Ctl box, const QString& message);
 
     // The compressions a report made now would store, from the boxes as they
@@ -162,9 +162,11 @@ public:
     // window's order; after the boxes, the first value that the output
     // prints, or that a rule the report runs again works out, and that
     // cannot be computed (uncomputable), named by the boxes it is worked out
-    // from; a force box among those that holds a number beyond a double is
-    // refused as typed. An empty box passes. The check itself throws nothing.
-    // `box` takes the focus, `message` says why.
+    // from, or, where none of them holds a large number, by the chosen
+    // spring's values that are (its length, its rates), with the size list
+    // as `box`; a force box among those that holds a number beyond a double
+    // is refused as typed. An empty box passes. The check itself throws
+    // nothing. `box` takes the focus, `message` says why.
     struct RefusedNumber {
         Ctl box;
         QString message;

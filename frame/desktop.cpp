@@ -41,40 +41,74 @@ QString displayText(QString text)
     return text;
 }
 
+// Japanese text breaks as it is set: no line starts with a closing mark,
+// none ends with an opening one.
+bool closingMark(QChar c) { return QStringView(u"、。，．：；！？」』）").contains(c); }
+bool openingMark(QChar c) { return QStringView(u"「『（").contains(c); }
+
+// True when a line may break before text[i]; never inside a surrogate pair.
+bool mayBreakBefore(QStringView text, qsizetype i)
+{
+    return i > 0 && i < text.size() && !closingMark(text[i]) && !openingMark(text[i - 1]) && !text[i].isLowSurrogate();
+}
+
 // The text cut into phrases, each ending where a line may break: after a
 // Japanese comma or full stop, an exclamation or a blank, and before an
 // opening quote; never inside a quote, which names one box.
-QStringList phrases(const QString& line)
+QStringList phrases(QStringView line)
 {
     QStringList out;
-    QString phrase;
+    qsizetype start = 0;
+    auto cutBefore = [&](qsizetype i) {
+        if (i > start && mayBreakBefore(line, i)) {
+            out << line.sliced(start, i - start).toString();
+            start = i;
+        }
+    };
     int quoted = 0;
-    for (const QChar c : line) {
-        if (c == u'「' && quoted++ == 0 && !phrase.isEmpty())
-            out << std::exchange(phrase, QString());
-        phrase += c;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == u'「' && quoted++ == 0)
+            cutBefore(i);
         if (c == u'」' && quoted > 0)
             --quoted;
         if (quoted == 0 && QStringView(u"、。！？ \u3000").contains(c))
-            out << std::exchange(phrase, QString());
+            cutBefore(i + 1);
     }
-    if (!phrase.isEmpty())
-        out << phrase;
+    if (start < line.size())
+        out << line.sliced(start).toString();
     return out;
 }
 
 // Japanese has no blanks between words, so a line the box wraps by itself
-// may break inside one (「大きす」 and 「ぎるため」). A line wider than
-// width is broken here between phrases instead; a phrase wider by itself is
-// left for the box to wrap as it can.
+// may break inside one (「大きす」 and 「ぎるため」), or before a colon. A
+// line wider than width is broken here between phrases instead; a phrase
+// wider by itself (a long path) where as much of it fits as may end a line.
 QString brokenBetweenPhrases(const QString& text, const QFontMetrics& metrics, int width)
 {
+    auto fits = [&](QStringView s) { return metrics.horizontalAdvance(s.toString()) <= width; };
     QStringList lines;
     for (const QString& line : text.split(u'\n')) {
+        if (fits(line)) {
+            lines << line;
+            continue;
+        }
         QString current;
-        for (const QString& phrase : metrics.horizontalAdvance(line) <= width ? QStringList{line} : phrases(line)) {
-            if (!current.isEmpty() && metrics.horizontalAdvance(current + phrase) > width)
+        for (QString phrase : phrases(line)) {
+            if (!current.isEmpty() && !fits(current + phrase))
                 lines << std::exchange(current, QString());
+            while (!fits(phrase)) {
+                qsizetype fitting = 1;
+                while (fitting < phrase.size() && fits(QStringView(phrase).first(fitting + 1)))
+                    ++fitting;
+                qsizetype cut = fitting;
+                while (cut > 1 && !mayBreakBefore(phrase, cut))
+                    --cut;
+                if (!mayBreakBefore(phrase, cut))
+                    cut = fitting;  // marks all the way: as much as fits
+                lines << phrase.first(cut);
+                phrase.remove(0, cut);
+            }
             current += phrase;
         }
         lines << current;
@@ -292,9 +326,11 @@ std::optional<VbError> printPdf(const QPrinter& printer, const PrintJob& job)
 
 bool printerEndedInError(const QPrinter& printer) { return printer.printerState() == QPrinter::Error; }
 
-bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&))
+std::optional<VbError> printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&))
 {
-    return paintJob(printer, printer.resolution(), job) && !endedInError(printer);
+    if (paintJob(printer, printer.resolution(), job) && !endedInError(printer))
+        return std::nullopt;
+    return VbError(kErrDeviceIo);
 }
 
 std::optional<VbError> QtPrinterPort::print(const PrintJob& job)
@@ -305,10 +341,7 @@ std::optional<VbError> QtPrinterPort::print(const PrintJob& job)
     printer.setDocName(QStringLiteral("Tolvane"));
     if (printer.outputFormat() == QPrinter::PdfFormat)
         return printPdf(printer, job);
-    // The printer says only that it failed, never why.
-    if (!printOnPrinter(printer, job, printerEndedInError))
-        return VbError(kErrDeviceIo);
-    return std::nullopt;
+    return printOnPrinter(printer, job, printerEndedInError);
 }
 
 // --- clipboard -------------------------------------------------------------------

@@ -30,10 +30,13 @@ private:
     bool waiting_ = false;
 };
 
-// Paints the job on a printer and ends the document. True when it came out:
-// every page was painted and the printer, asked through endedInError once
-// the document ended, is in no error.
-bool printOnPrinter(QPrinter& printer, const PrintJob& job, bool (*endedInError)(const QPrinter&));
+// Paints the job on a printer and ends the document. Nothing when it came
+// out: every page was painted and the printer, asked through endedInError
+// once the document ended, is in no error; else the failed print's error
+// (57), for the window to tell and log: a printer says only that it
+// failed, never why.
+std::optional<VbError> printOnPrinter(QPrinter& printer, const PrintJob& job,
+                                      bool (*endedInError)(const QPrinter&));
 bool printerEndedInError(const QPrinter& printer);
 
 // A PDF file is made in memory and written by the program itself, through a

@@ -249,16 +249,18 @@ void OneLineBox::contextMenuEvent(QContextMenuEvent* event)
 
 void OneLineBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    // The middle button pastes the selection, where the desktop has one.
-    if (event->button() == Qt::MiddleButton && !isReadOnly()) {
-        if (const std::optional<QString> selection = selectionSource()) {
-            deselect();
-            pasteFirstLine(*selection);
-            event->accept();
-            return;
-        }
+    // The middle button pastes the selection, where the desktop has one:
+    // this box's paste only, the line edit's own would paste it whole
+    // beside it, so that release goes no further.
+    const std::optional<QString> selection =
+        event->button() == Qt::MiddleButton && !isReadOnly() ? selectionSource() : std::nullopt;
+    if (!selection) {
+        QLineEdit::mouseReleaseEvent(event);
+        return;
     }
-    QLineEdit::mouseReleaseEvent(event);
+    deselect();
+    pasteFirstLine(*selection);
+    event->accept();
 }
 
 void OneLineBox::dropEvent(QDropEvent* event)

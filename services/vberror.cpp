@@ -31,6 +31,36 @@ VbError::VbError(int number, QString description)
 {
 }
 
+QString systemErrorWords(int errnoValue)
+{
+    // Qt has Japanese words for four of these (Qt's own, the same here), the
+    // system's words are English in most settings: each reason a file, a
+    // folder or a print can fail for is said here, and any other in the
+    // system's words.
+    switch (errnoValue) {
+    case ENOSPC: return QStringLiteral("デバイスに空き容量がありません");
+    case EDQUOT: return QStringLiteral("ディスク使用量の制限を超えました");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます");
+    case EACCES: return QStringLiteral("許可されていません");
+    case EPERM: return QStringLiteral("操作が許可されていません");
+    case EROFS: return QStringLiteral("読み込み専用のファイルシステムです");
+    case ETXTBSY: return QStringLiteral("ファイルが使用中です");
+    case ENOENT: return QStringLiteral("そのようなファイルやディレクトリはありません");
+    case ENOTDIR: return QStringLiteral("ディレクトリではありません");
+    case EISDIR: return QStringLiteral("ディレクトリです");
+    case EIO: return QStringLiteral("入出力エラーです");
+    case EMFILE: return QStringLiteral("開かれたファイルが多すぎます");
+    case ENFILE: return QStringLiteral("システムで開かれたファイルが多すぎます");
+    case EEXIST: return QStringLiteral("ファイルが存在します");
+    case ELOOP: return QStringLiteral("シンボリックリンクの階層が多すぎます");
+    case ENAMETOOLONG: return QStringLiteral("ファイル名が長すぎます");
+    case EBUSY: return QStringLiteral("デバイスまたはリソースが使用中です");
+    case EXDEV: return QStringLiteral("別のファイルシステムへはリンクできません");
+    case EINVAL: return QStringLiteral("引数が無効です");
+    default: return qt_error_string(errnoValue);
+    }
+}
+
 VbError systemError(int errnoValue)
 {
     int number = kErrPathFileAccess;
@@ -49,7 +79,7 @@ VbError systemError(int errnoValue)
     case ENFILE: number = kErrTooManyFiles; break;
     default: break;
     }
-    return VbError(number, vbErrorDescription(number) + QStringLiteral("（") + qt_error_string(errnoValue)
+    return VbError(number, vbErrorDescription(number) + QStringLiteral("（") + systemErrorWords(errnoValue)
                                + QStringLiteral("）"));
 }
 

@@ -40,10 +40,15 @@ private:
     QString description_;
 };
 
+// The reason of a failed system call (its errno) in Japanese words, as
+// every other text of the log; a reason no file or print meets in the
+// system's own words.
+QString systemErrorWords(int errnoValue);
+
 // A failed system call (its errno) as the error the log and the messages
 // show: the number of the nearest kind (a full disk 61, no permission 70, no
 // such folder 76, ...; 75 for any other) and its description followed by
-// the system's own words.
+// the reason's words (systemErrorWords) in brackets.
 VbError systemError(int errnoValue);
 
 }  // namespace tolvane

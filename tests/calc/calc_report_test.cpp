@@ -212,7 +212,8 @@ TEST_F(Report, ABoxThatIsNoNumberIsNamedByItsCaptionAndLeftAsTyped)
 // form feed) is 0 to the rules, which stop reading there; a line break
 // anywhere in a box would break the report's line. Either is named, never
 // printed. Blanks and tabs around a number give the values the rules
-// computed, and the report of the numbers typed plainly.
+// computed, and the report of the numbers typed plainly, the two forces'
+// boxes' too.
 TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
 {
     const std::tuple<Ctl, const char16_t*, const char*> pasted[] = {
@@ -236,7 +237,8 @@ TEST_F(Report, AControlCharacterOrALineBreakInABoxIsNamedNotPrinted)
     const QString plain = report();
     const std::pair<Ctl, const char*> blanks[] = {{field::ProcessingLength, "100 "}, {field::PlateThickness, " 2\t"},
                                                   {field::StrippingPercent, "\t5"},     {field::InitialCompression, "\t3"},
-                                                  {field::SpringCount, "4\t"},          {field::Stroke, "\t10"}};
+                                                  {field::SpringCount, "4\t"},          {field::Stroke, "\t10"},
+                                                  {field::ProcessingPressure, "\t7000"}, {field::StrippingForce, " 350 "}};
     for (const auto& [box, value] : blanks)
         type(box, value);
     const QString r = report();
@@ -298,13 +300,17 @@ TEST_F(Report, AForceTooLargeToRoundIsRefused)
 // even a double (its box keeps the "0" of before), the loads of a position,
 // the compressed length, a compression, the data file's set length, also
 // where only a rule the report runs again works it out. The focus goes to
-// the box named that holds the largest number.
+// the box named that holds the largest number (for the report, of the
+// initial compression the "0" it writes); where no box holds a large one,
+// the spring's value is named, and the focus goes to the sizes.
 TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
 {
     auto huge = [](int zeros) { return "1" + QString(zeros, u'0'); };
     // Crafted: the loads example with a catalogue row beyond any spring.
-    enum class Start { Loads, Crafted, PressureOnly, NoSpring, NoSpringPressureOnly };
-    enum class Refused { Both, ReportOnly, DrawingOnly };
+    // Unnamed: rates of a size whose catalogue row has no number, so no
+    // spring is named while the rules work its loads out.
+    enum class Start { Loads, Crafted, PressureOnly, NoSpring, NoSpringPressureOnly, UnnamedPressureOnly };
+    enum class Refused { Both, ReportOnly, DrawingOnly, Neither };
     struct Case {
         Start start;
         std::vector<std::pair<Ctl, QString>> typed;
@@ -318,6 +324,7 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
     const QString startCompression = "「板厚 (T)」、「初圧 (mm)」、「ストローク (mm)」、「カミアイ」から求めたタワミ量";
     const QString partLoads = "「初圧 (mm)」、「ストローク (mm)」、「使用本数」、「下死点手前 m/m」から求めた荷重";
     const QString partCompression = "「初圧 (mm)」、「ストローク (mm)」、「下死点手前 m/m」から求めたタワミ量";
+    const QString otherSize = QStringLiteral("が大きすぎるため、計算できません。\rほかのサイズを選んでください。");
     const Case cases[] = {
         {Start::Loads, {{field::ProcessingPressure, huge(309)}}, field::ProcessingPressure, typedPrompt("圧力 (Kg)")},
         {Start::Loads,
@@ -325,8 +332,8 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          field::PlateThickness, "「板厚 (T)」、「加工長さ (L)」、「係数」から求めた「圧力 (Kg)」の値" + kTooLarge},
         {Start::Loads, {{field::SpringCount, huge(38)}}, field::SpringCount,
          "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
-        {Start::Loads, {{field::RateN, "1D300"}, {field::InitialCompression, "2"}}, field::SpringCount,
-         "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge},
+        {Start::Loads, {{field::RateN, "1D300"}, {field::InitialCompression, "2"}}, field::SizeList,
+         "スプリングの「N/mm」から求めた荷重" + otherSize},
         {Start::Loads, {{field::Bite, huge(39)}}, field::Bite, startLoads + kTooLarge},
         {Start::Loads, {{field::Bite, "-" + huge(308)}}, field::Bite, startLoads + kTooLarge},
         // The start position is 0 and the final one too large.
@@ -340,18 +347,51 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
          "「初圧 (mm)」、「使用本数」から求めた荷重" + kTooLarge, Refused::DrawingOnly},
         {Start::Crafted, {{field::Stroke, "-" + huge(308)}}, field::Stroke,
          "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge},
-        {Start::Loads, {{field::FreeLength, "1.7976931348623157E+308"}}, field::Stroke,
-         "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge, Refused::DrawingOnly},
+        {Start::Loads, {{field::FreeLength, "1.7976931348623157E+308"}}, field::SizeList,
+         "スプリングの「長さ」から求めた圧縮長" + otherSize, Refused::DrawingOnly},
         {Start::Crafted, {{field::Bite, "0"}, {field::InitialCompression, "-" + huge(308)}, {field::Stroke, huge(308)}},
          field::InitialCompression, "「初圧 (mm)」から求めた設置長" + kTooLarge, Refused::DrawingOnly},
+        // The set length's fifteen digits read back beyond a double, with
+        // an ordinary free length.
+        {Start::Loads,
+         {{field::RateN, "1E-300"}, {field::RateKgf, "1E-300"}, {field::AllowedDeflection100, "1.7976931348623157E+308"},
+          {field::Stroke, "-" + huge(300)}, {field::InitialCompression, "17976931348623155" + QString(292, u'0')}},
+         field::InitialCompression, "「初圧 (mm)」、「ストローク (mm)」から求めた圧縮長" + kTooLarge, Refused::DrawingOnly},
         {Start::PressureOnly, {{field::Stroke, "-" + huge(39)}}, field::Stroke, finalLoads + kTooLarge},
         {Start::PressureOnly, {{field::StartBeforeBottom, huge(39)}}, field::StartBeforeBottom, partLoads + kTooLarge},
+        {Start::PressureOnly,
+         {{field::FreeLength, "1.79769313486232E+308"}, {field::InitialCompression, ""}, {field::Stroke, ""},
+          {field::StartBeforeBottom, huge(44)}},
+         field::SizeList, "スプリングの「長さ」から求めた圧縮長" + otherSize},
         {Start::NoSpringPressureOnly, {{field::InitialCompression, huge(308)}, {field::StartBeforeBottom, "-" + huge(308)}},
          field::InitialCompression, partCompression + kTooLarge},
+        // The report's "0" in an empty initial compression works the
+        // start out again from the distance, where one is given.
+        {Start::NoSpringPressureOnly, {{field::Stroke, huge(39)}, {field::StartBeforeBottom, "1"}}, field::Stroke,
+         partCompression + kTooLarge, Refused::ReportOnly},
+        {Start::NoSpringPressureOnly, {{field::Stroke, huge(39)}}, field::Stroke, partCompression + kTooLarge,
+         Refused::Neither},
+        // And the loads wherever there are rates, and after the warning of
+        // the judgement (both compressions 0) the start again.
+        {Start::UnnamedPressureOnly, {{field::Stroke, "-" + huge(38)}}, field::Stroke, finalLoads + kTooLarge,
+         Refused::ReportOnly},
+        {Start::UnnamedPressureOnly,
+         {{field::RateN, "1E-300"}, {field::RateKgf, "1E-300"}, {field::InitialCompression, "-" + huge(39)},
+          {field::Stroke, huge(39)}, {field::StartBeforeBottom, huge(39)}},
+         field::Stroke, partCompression + kTooLarge, Refused::ReportOnly},
         // What the report's "0" in an empty initial compression works out
         // again, printed or not.
         {Start::NoSpring, {{field::Bite, huge(15)}, {field::PlateThickness, "-899" + QString(305, u'0')}},
          field::PlateThickness, startCompression + kTooLarge, Refused::ReportOnly},
+        {Start::NoSpring,
+         {{field::Bite, huge(15)}, {field::PlateThickness, "-899" + QString(305, u'0')}, {field::InitialCompression, "-0.5"}},
+         field::PlateThickness, startCompression + kTooLarge, Refused::ReportOnly},
+        // Not the initial compression typed: the report's 0.
+        {Start::Loads,
+         {{field::RateN, "1E-300"}, {field::RateKgf, "1E-300"}, {field::ProcessingLength, ""}, {field::Bite, "0"},
+          {field::InitialCompression, "-15" + QString(307, u'0')}, {field::Stroke, huge(308)},
+          {field::PlateThickness, "-" + huge(308)}},
+         field::PlateThickness, startLoads + kTooLarge, Refused::ReportOnly},
         // The judgement warns once the initial compression is 0, and the
         // bite's 0 works the loads out again.
         {Start::Loads,
@@ -385,21 +425,34 @@ TEST_F(Report, AValueTheRulesCouldNotComputeIsNamedByWhatItIsWorkedOutFrom)
         case Start::PressureOnly: pressureOnly(); break;
         case Start::NoSpring: noSpring(false); break;
         case Start::NoSpringPressureOnly: noSpring(true); break;
+        case Start::UnnamedPressureOnly:
+            noSpring(true);
+            spring("20", "2");
+            form().setText(field::SpringNo, "");
+            click(field::UseCount100);
+            break;
         }
         for (const auto& [box, value] : c.typed)
             type(box, value);
         if (c.startLoadN)
             form().setText(field::StartLoadN, *c.startLoadN);
+        const bool drawingRefused = c.refused == Refused::Both || c.refused == Refused::DrawingOnly;
+        const bool reportRefused = c.refused == Refused::Both || c.refused == Refused::ReportOnly;
         ui.boxes.clear();
-        EXPECT_EQ(errorOf([&] { model->readyToDraw(); }), c.refused != Refused::ReportOnly ? kErrOverflow : 0);
-        if (c.refused != Refused::ReportOnly)
+        EXPECT_EQ(errorOf([&] { model->readyToDraw(); }), drawingRefused ? kErrOverflow : 0);
+        if (drawingRefused)
             expectRefused(c.focus, c.prompt);
         ui.boxes.clear();
         const int errorCount = errors().size();
-        EXPECT_EQ(report().isEmpty(), c.refused != Refused::DrawingOnly);
-        if (c.refused != Refused::DrawingOnly) {
+        const QString r = report();
+        if (reportRefused) {
+            EXPECT_EQ(r, "");
             expectRefused(c.focus, c.prompt);
             EXPECT_EQ(errors().size(), errorCount + 1);  // the report's own line only
+        } else {
+            EXPECT_TRUE(c.refused == Refused::Neither || !r.isEmpty());
+            for (const MsgBoxCall& box : ui.boxes)
+                EXPECT_FALSE(box.prompt.contains("計算でき")) << box.prompt.toStdString();
         }
     }
 }

@@ -52,7 +52,7 @@ TEST(VornFile, AFolderThatCannotBeWrittenGivesAnErrorLineWithTheRealReason)
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->number(), kErrPathNotFound);
     EXPECT_EQ(box.logMessages(), QStringList{QStringLiteral("■Err：[frmOutputDXF]-[CreateVornFile()]：パスが見つかりません。（")
-                                             + qt_error_string(ENOTDIR) + QStringLiteral("）：エラー番号 -> 76")});
+                                             + systemErrorWords(ENOTDIR) + QStringLiteral("）：エラー番号 -> 76")});
 }
 
 }  // namespace

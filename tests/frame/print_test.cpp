@@ -220,7 +220,9 @@ TEST_F(DesktopPrintTest, AFailedWriteIsToldAndKeepsTheEarlierPdf)
 }
 
 // A printer that ends the document in an error printed nothing the window
-// can count on; its state is asked once the document has ended.
+// can count on; its state is asked once the document has ended. The failure
+// is an error for the window to tell and log, as a printer that cannot
+// begin the document is.
 TEST(PrinterEndState, AnErrorAtTheEndFailsThePrint)
 {
     Sandbox box;
@@ -228,15 +230,20 @@ TEST(PrinterEndState, AnErrorAtTheEndFailsThePrint)
     printer.setOutputFormat(QPrinter::PdfFormat);  // stands in for an installed printer
     printer.setOutputFileName(box.root() + QStringLiteral("/printer.pdf"));
     const PrintJob job = reportPrintJob(QStringLiteral("d"), QStringLiteral("L = 50"), QStringLiteral("u"));
-    EXPECT_TRUE(printOnPrinter(printer, job, printerEndedInError));
+    EXPECT_EQ(printOnPrinter(printer, job, printerEndedInError), std::nullopt);
 
     static std::optional<QPrinter::PrinterState> askedIn;
-    EXPECT_FALSE(printOnPrinter(printer, job, [](const QPrinter& p) {
+    const std::optional<VbError> failed = printOnPrinter(printer, job, [](const QPrinter& p) {
         askedIn = p.printerState();
         return true;
-    }));
+    });
     ASSERT_TRUE(askedIn);
     EXPECT_NE(*askedIn, QPrinter::Active);
+    EXPECT_EQ(failed ? failed->number() : 0, kErrDeviceIo);
+
+    printer.setOutputFileName(box.root() + QStringLiteral("/no/such/folder/printer.pdf"));
+    const std::optional<VbError> notBegun = printOnPrinter(printer, job, printerEndedInError);
+    EXPECT_EQ(notBegun ? notBegun->number() : 0, kErrDeviceIo);
 }
 
 }  // namespace

@@ -54,6 +54,30 @@ struct QtInJapanese {
     }
 };
 
+// The lines a message box shows, each checked as Japanese text is set:
+// within the box, none starting with a closing mark or ending with an
+// opening one; and the box as tall as its lines, not as its text was before
+// they were broken.
+QStringList expectBrokenAsJapanese(const QMessageBox& message)
+{
+    const auto* label = message.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label) {
+        ADD_FAILURE() << "no text in the box";
+        return {};
+    }
+    const QStringList lines = message.text().split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]), label->contentsRect().width()) << i;
+        if (lines[i].isEmpty())
+            continue;
+        EXPECT_FALSE(QStringView(u"、。，．：；！？」』）").contains(lines[i].front())) << i;
+        EXPECT_FALSE(QStringView(u"「『（").contains(lines[i].back())) << i;
+    }
+    EXPECT_LE(label->geometry().bottom(), message.height());
+    EXPECT_EQ(label->height(), label->heightForWidth(label->width()));
+    return lines;
+}
+
 class ScreensTest : public WindowTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override
@@ -266,24 +290,44 @@ TEST_P(ScreensTest, AListWithTheFocusWearsAPlainRing)
     EXPECT_GE(contrast(with, Qt::white), 3.0);
 }
 
-// The second-copy message comes before the window: it stands at the centre
-// of the screen by the size it really has.
-TEST_P(ScreensTest, TheSecondCopyMessageStandsAtTheCentreOfTheScreen)
+// A message breaks its lines as Japanese text breaks, a long path's too (a
+// long folder name, a long Japanese one, one with blanks): no colon starts a
+// line. One shown before the window, as the start-up's are, stands at the
+// centre of the screen by the size it really has.
+TEST_P(ScreensTest, AMessageBreaksAsJapaneseTextAndStandsAtTheCentreOfTheScreen)
 {
     QWidget unshown;  // the main window during the start-up
     QtUserInterface desktop;
-    desktop.setOwner(&unshown);
-    QRect frame, screen;
-    QTimer::singleShot(0, [&] {
-        QWidget* box = QApplication::activeModalWidget();
-        ASSERT_TRUE(box);
-        frame = box->frameGeometry();
-        screen = box->screen()->availableGeometry();
-        shoot(box, QStringLiteral("QMessageBox_") + skin);
-        box->close();
-    });
-    desktop.msgBox(QStringLiteral("すでに「Tolvane」は起動されています。"), kMbExclamation, kProgramTitle);
-    EXPECT_LE((frame.center() - screen.center()).manhattanLength(), 2) << frame.x() << ',' << frame.y();
+    window->show();
+    const QString saved = QStringLiteral("/スプリング線図.dxf ：ファイルを保存しました。");
+    // The prompt, and whether the window is shown (then as a saved drawing's message, with no icon).
+    const std::pair<QString, bool> prompts[] = {
+        {QStringLiteral("すでに「Tolvane」は起動されています。"), false},
+        {QStringLiteral("/home/user/") + QString(180, u'a')
+             + QStringLiteral("内に、\rmaterialsフォルダが存在しない為、Tolvaneを起動できません。\r"
+                              "フォルダ（及びフォルダ内のファイル）を正しく配置するか、本ソフトウェアを再インストールしてください。\r"),
+         false},
+        {QStringLiteral("/home/user/") + QString(180, u'a') + saved, true},
+        {QStringLiteral("/home/user/") + QString(60, u'図') + saved, true},
+        {QStringLiteral("/home/user/my drawings/press line 1/upper die of the first stage") + saved, true}};
+    for (const auto& [prompt, shown] : prompts) {
+        SCOPED_TRACE(prompt.toStdString());
+        desktop.setOwner(shown ? static_cast<QWidget*>(window.get()) : &unshown);
+        QRect frame, screen;
+        QStringList lines;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            frame = box->frameGeometry();
+            screen = box->screen()->availableGeometry();
+            lines = expectBrokenAsJapanese(*box);
+            shoot(box, (prompt == prompts[0].first ? QStringLiteral("QMessageBox_") : QStringLiteral("QMessageBox_long_")) + skin);
+            box->close();
+        });
+        desktop.msgBox(prompt, shown ? kMbOk : kMbExclamation, kProgramTitle);
+        EXPECT_TRUE(shown || (frame.center() - screen.center()).manhattanLength() <= 2) << frame.x() << ',' << frame.y();
+        EXPECT_EQ(lines.join(QString()), QString(prompt).remove(u'\r'));
+    }
 }
 
 // Qt's file dialog, as the total's file choice and every save show it: the
@@ -434,15 +478,9 @@ TEST_P(ScreensTest, ARefusedNumberIsNamedByItsCaptionAndTakesTheFocus)
             shoot(message, QStringLiteral("refused_%1_%2").arg(QLatin1String(c.refused), skin));
             // The box breaks its lines between phrases, never inside a word
             // or a box's name: it has none of its own to wrap.
-            const auto* label = message->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-            ASSERT_TRUE(label);
-            const QStringList lines = prompt.split(u'\n');
-            for (qsizetype i = 0; i < lines.size(); ++i) {
-                EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]), label->contentsRect().width()) << i;
-                const bool last = i + 1 == lines.size();
-                EXPECT_TRUE(last || lines[i].endsWith(u'、') || lines[i].endsWith(u'。') || lines[i + 1].startsWith(u'「')) << i;
-            }
-            EXPECT_LE(label->geometry().bottom(), message->height());
+            const QStringList lines = expectBrokenAsJapanese(*message);
+            for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+                EXPECT_TRUE(lines[i].endsWith(u'、') || lines[i].endsWith(u'。') || lines[i + 1].startsWith(u'「')) << i;
             message->close();
         });
         window->mnuTEXT_Click();

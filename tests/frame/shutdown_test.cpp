@@ -142,7 +142,7 @@ TEST_F(ShutdownTest, AFailedSaveSaysWhyAndLeavesTheResultUnsaved)
         FileSizeLimit fullDisk(20000);  // room for the log, not for the report
         window->mnuSave2_Click();
     }
-    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + qt_error_string(EFBIG) + QStringLiteral("）");
+    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + systemErrorWords(EFBIG) + QStringLiteral("）");
     EXPECT_EQ(readAll(path), QByteArray("old"));
     EXPECT_EQ(window->model().SaveState, QStringLiteral("SaveNon"));
     EXPECT_EQ(ui.boxes, (Boxes{{QStringLiteral("計算結果を保存できませんでした。\r") + path + u'\r' + why, 16, QStringLiteral("保存エラー")}}));

@@ -121,33 +121,41 @@ TEST(AtomicSave, AFailedSaveKeepsTheOldFileAndSaysWhy)
     QDir(box.root()).mkdir(QStringLiteral("blocked"));
     test::writeAll(box.root() + QStringLiteral("/file"), "x");
 
+    // The reason in Japanese, whatever the system's language.
     struct Case {
         const char* what;
         QString path;
         int number;
         int errnoValue;
+        const char* words;
     };
     const Case cases[] = {
-        {"a folder where the file should be", box.root() + QStringLiteral("/blocked"), kErrPathFileAccess, EISDIR},
-        {"a missing folder", box.root() + QStringLiteral("/no/such/f.txt"), kErrPathNotFound, ENOENT},
-        {"a file used as a folder", box.root() + QStringLiteral("/file/f.txt"), kErrPathNotFound, ENOTDIR},
-        {"no room for the whole file", path, kErrDiskFull, EFBIG},
-        {"data that never reached the disk", path, kErrDeviceIo, EIO},
+        {"a folder where the file should be", box.root() + QStringLiteral("/blocked"), kErrPathFileAccess, EISDIR,
+         "ディレクトリです"},
+        {"a missing folder", box.root() + QStringLiteral("/no/such/f.txt"), kErrPathNotFound, ENOENT,
+         "そのようなファイルやディレクトリはありません"},
+        {"a file used as a folder", box.root() + QStringLiteral("/file/f.txt"), kErrPathNotFound, ENOTDIR,
+         "ディレクトリではありません"},
+        {"no room for the whole file", path, kErrDiskFull, EFBIG, "ファイルが大きすぎます"},
+        {"data that never reached the disk", path, kErrDeviceIo, EIO, "入出力エラーです"},
+        {"a disk that turned read-only", path, kErrPermissionDenied, EROFS, "読み込み専用のファイルシステムです"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::optional<test::FileSizeLimit> limit;
         if (c.errnoValue == EFBIG)
             limit.emplace(64);
-        if (c.errnoValue == EIO)
-            setSyncCall([](int) { return errno = EIO, -1; });
+        static int syncFailure;
+        syncFailure = c.errnoValue;
+        if (c.errnoValue == EIO || c.errnoValue == EROFS)
+            setSyncCall([](int) { return errno = syncFailure, -1; });
         const std::optional<VbError> failure = saveFileAtomic(c.path, QByteArray(4096, 'x'));
         limit.reset();
         setSyncCall(nullptr);
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->number(), c.number);
         EXPECT_EQ(failure->description(),
-                  vbErrorDescription(c.number) + QStringLiteral("（") + qt_error_string(c.errnoValue) + QStringLiteral("）"));
+                  vbErrorDescription(c.number) + QStringLiteral("（") + QString::fromUtf8(c.words) + QStringLiteral("）"));
     }
     EXPECT_EQ(test::readAll(path), old);
     EXPECT_TRUE(QFileInfo(box.root() + QStringLiteral("/blocked")).isDir());

@@ -234,7 +234,7 @@ TEST(TotalOutput, AFailedSaveKeepsTheOldFileAndSaysWhy)
         FileSizeLimit fullDisk(8192);  // room for the log, not for the drawing
         f.output(f.twoFiles(), QStringLiteral("x"), target);
     }
-    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + qt_error_string(EFBIG) + QStringLiteral("）");
+    const QString why = vbErrorDescription(kErrDiskFull) + QStringLiteral("（") + systemErrorWords(EFBIG) + QStringLiteral("）");
     const QString prompt = QStringLiteral("ファイル【　") + target + QStringLiteral("　】を保存できませんでした。\r\n") + why;
     EXPECT_EQ(f.ui.boxes, (QList<MsgBoxCall>{{prompt, kMbOk | kMbCritical, "Information"}}));
     EXPECT_EQ(readAll(target), QByteArray("mine"));
