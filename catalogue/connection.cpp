@@ -115,9 +115,9 @@ public:
         }
         if (format == FileFormat::Sqlite) {
             // Any copy of what the path held before goes at the next start.
-            if (const std::optional<ShippedBytes> sample = shippedSampleOf(fd, key.size)) {
+            if (const ShippedBytes* sample = shippedSampleOfSize(key.size); sample && holdsSample(fd, *sample)) {
                 sqlite3* db = nullptr;
-                const int rc = openSampleDatabase(sample->data, sample->size, &db);
+                const int rc = openSampleDatabase(*sample, &db);
                 db_.reset(db);
                 if (rc != SQLITE_OK)
                     fail(rc);
