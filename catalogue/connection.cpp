@@ -144,12 +144,15 @@ public:
     bool broken() const { return broken_; }
     // Whether a copy recorded with its file's digest still is the file's: it
     // is checked on every use until the file is old enough for its times to
-    // tell any change. One that no longer is goes.
+    // tell any change, through a handle opened and checked as for any query,
+    // in the state the copy was made of. One that no longer is goes.
     bool stillCurrent()
     {
         if (digest_.isEmpty())
             return true;
-        if (catalogue::contentDigest(source_) != digest_) {
+        struct stat st {};
+        const catalogue::Fd fd = openCatalogueFile(source_, path_, st);
+        if (catalogue::contentDigest(fd.get(), key_, path_) != digest_) {
             copy_.drop();
             return false;
         }

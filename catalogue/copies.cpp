@@ -93,12 +93,15 @@ void remember(const std::string& file, const catalogue::FileKey& key, const QStr
 
 // The failure remembered for the file in this state; one of another state
 // is of no use any more.
-std::optional<VbError> rememberedFailure(const std::string& file, const catalogue::FileKey& key)
+std::optional<VbError> rememberedFailure(const catalogue::Source& source)
 {
-    const auto it = std::find_if(failures().begin(), failures().end(), [&](const Failure& f) { return f.file == file; });
+    const catalogue::FileKey& key = source.key;
+    const auto it =
+        std::find_if(failures().begin(), failures().end(), [&](const Failure& f) { return f.file == source.resolved; });
     if (it == failures().end())
         return std::nullopt;
-    if (it->key == key && (it->digest.isEmpty() || it->digest == catalogue::contentDigest(file))) {
+    if (it->key == key &&
+        (it->digest.isEmpty() || it->digest == catalogue::contentDigest(source.fd, key, source.shown))) {
         if (!catalogue::changedTooRecently(key))
             it->digest.clear();
         return it->error;
@@ -513,23 +516,31 @@ bool changedTooRecently(const FileKey& key)
     return key.ctimeSec + 2 > static_cast<qint64>(std::time(nullptr));
 }
 
-QString contentDigest(const std::string& file)
+QString contentDigest(int fd, const FileKey& key, const QString& shown)
 {
-    const Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (statHeld(fd, &st) != 0)
+        throw cannotOpen(shown, said(shown, qt_error_string(errno)));
+    if (!S_ISREG(st.st_mode) || keyOf(st) != key)
         return {};
+    // Its size is the state's, which the file cap bounds; the clock is
+    // looked at between pieces small enough for a slow disk.
+    const DeadlineClock::time_point deadline = actionDeadline();
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    std::vector<char> buffer(std::size_t(1) << 16);
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+    std::vector<char> buffer(std::size_t(1) << 18);
+    for (qint64 at = 0; at < key.size;) {
+        if (DeadlineClock::now() >= deadline)
+            throw cannotOpen(shown, said(shown, deadlinePassed(actionDeadlineMs())));
+        const auto want = static_cast<std::size_t>(std::min<qint64>(static_cast<qint64>(buffer.size()), key.size - at));
+        const ssize_t n = ::pread(fd, buffer.data(), want, static_cast<off_t>(at));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return {};
+            throw cannotOpen(shown, said(shown, qt_error_string(errno)));
         if (n == 0)
-            break;
+            return {};  // cut short since: another state
         hash.addData(QByteArrayView(buffer.data(), n));
+        at += n;
     }
     return QString::fromLatin1(hash.result().toHex());
 }
@@ -554,9 +565,9 @@ QString deadlinePassed(int deadlineMs)
            QStringLiteral(" 秒で終わらず、打ち切りました");
 }
 
-void throwRememberedStop(const std::string& file, const FileKey& key)
+void throwRememberedStop(const Source& source)
 {
-    if (const std::optional<VbError> failed = rememberedFailure(file, key))
+    if (const std::optional<VbError> failed = rememberedFailure(source))
         throw *failed;
 }
 
@@ -565,11 +576,20 @@ Copy currentCopy(const Source& source)
     const std::string& file = source.resolved;
     const QString& shown = source.shown;
     const FileKey& key = source.key;
-    throwRememberedStop(file, key);
+    throwRememberedStop(source);
     // Neither read, nor a copy of an earlier read used, while a writer's
     // changes are not in the file.
     if (unwrittenChanges(source))
         throw fileInUse(shown);
+    // A file larger than any copy of it can be is too large, without a byte
+    // of it read; as with any cap, until it changes.
+    const CatalogueCaps& caps = catalogueCaps();
+    if (key.size > caps.fileBytes) {
+        const VbError tooLarge = cannotOpen(shown, said(shown, QStringLiteral("ファイルが上限 (") + QString::number(caps.fileBytes) +
+                                                                    QStringLiteral(" バイト) を超えるため読み込みません")));
+        remember(file, key, {}, tooLarge);
+        throw tooLarge;
+    }
     const QString name = keyText(file, key);
     const std::string stem = encoded(name);
     const std::string copyName = stem + ".sqlite";
@@ -579,13 +599,16 @@ Copy currentCopy(const Source& source)
     const QString program = readerProgram();
     if (!QFileInfo(program).isExecutable())
         throw noIsam();
-    // The content read, while the file's times cannot tell every change.
-    const QString digest = changedTooRecently(key) ? contentDigest(file) : QString();
+    // The content read, while the file's times cannot tell every change;
+    // a file no longer in the state looked at changed meanwhile.
+    const bool racy = changedTooRecently(key);
+    const QString digest = racy ? contentDigest(source.fd, key, shown) : QString();
+    if (racy && digest.isEmpty())
+        throw fileInUse(shown);
     const QString recorded = digest.isEmpty() ? name : name + kDigestMark + digest;
     const QString fileKey = pathKey(file);
     dropCopiesBut(fileKey, {});
 
-    const CatalogueCaps& caps = catalogueCaps();
     const int settingMs = actionDeadlineMs();
     const ConversionShown shownWhileConverting;
     const std::optional<FileKey> held = heldKey(source.fd);

@@ -56,9 +56,12 @@ class CopyFolder;
 // digest of the file's content, which is checked again on every use until
 // the file is older (as git treats an index entry that is racily clean).
 bool changedTooRecently(const FileKey& key);
-// The content of the regular file at file in a few bytes (hex), empty when
-// it cannot be read; an open that would wait (a FIFO put there) is none.
-QString contentDigest(const std::string& file);
+// The content of the file open as fd in a few bytes (hex), read through
+// that handle while it holds the state key (empty when it no longer does),
+// and by the deadline of the action under way: a file is never read longer.
+// Throws 3051 when it cannot be read, or not by then (said as the
+// deadline), as the log says too; shown names it there.
+QString contentDigest(int fd, const FileKey& key, const QString& shown);
 // Between a copy's key and the digest of its file, when it records one.
 inline constexpr QChar kDigestMark = u'#';
 
@@ -93,7 +96,8 @@ struct Source {
 // (the reader crashed on it, or found in it what no catalogue holds); 3051
 // not read this time (the reader's deadline, a limit of the user's, a
 // signal from outside; or no copy could be written, with every copy
-// folder's reason), or too large to read (a cap passed, named); 3045 in use:
+// folder's reason), or too large to read (a cap passed, named: a file over
+// the file cap before any of it is read); 3045 in use:
 // an SQLite file whose writer's changes are not all in it (its -wal, a hot
 // -journal), and any file that changed while its copy was made. Each names
 // what stopped it, in the log and in the error; 3170 the reader is missing.
@@ -110,7 +114,7 @@ Copy currentCopy(const Source& source);
 QString deadlinePassed(int deadlineMs);
 
 // Throws the stop remembered for the file in this state, if there is one.
-void throwRememberedStop(const std::string& file, const FileKey& key);
+void throwRememberedStop(const Source& source);
 
 // The file at path is no catalogue file read through a copy (any more): its
 // copies are of no use.

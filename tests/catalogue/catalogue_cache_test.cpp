@@ -585,7 +585,9 @@ TEST_F(JetCatalogue, AFileChangedWithinTheSecondOfItsCopyIsReadAgain)
 
 // So is a file the reader could not read within its deadline: the stop is
 // remembered with the file's content, and the file changed within that
-// second is read again.
+// second is read again. The content is read within the deadline too, as a
+// file that says it changed in the future has it read on every use: one
+// not read by then is not read this time, and not remembered.
 TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
 {
     gSecond = std::time(nullptr) + 3600;
@@ -598,6 +600,19 @@ TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
     useCatalogueReader();
     EXPECT_EQ(number(), 0);  // a new reader forgets nothing of the file; the stop is remembered
     EXPECT_EQ(number(), 0);
+
+    // As large as a file may be, mostly a hole.
+    ASSERT_EQ(::truncate(encoded(file).constData(), catalogueCaps().fileBytes), 0);
+    const QString reader = readerScript("echo run >> \"$0.runs\"\nexit 4\n");
+    setCatalogueReader(reader, 10);
+    const std::time_t start = std::time(nullptr);
+    EXPECT_EQ(number(), 3051);
+    EXPECT_LT(std::time(nullptr) - start, 30);
+    EXPECT_TRUE(logged(file + QStringLiteral(" の読み込みが 0.01 秒で終わらず、打ち切りました")));
+    EXPECT_FALSE(QFileInfo::exists(reader + QStringLiteral(".runs")));
+    useCatalogueReader(reader);
+    EXPECT_EQ(number(), 3049);
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\n");
     catalogue::setStatCall(nullptr);
 }
 

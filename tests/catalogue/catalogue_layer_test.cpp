@@ -445,6 +445,9 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
         // SQLite's own bound on its memory in the reader: 60 MB in one row.
         {QStringLiteral("CREATE TABLE W AS SELECT ") + QStringList(60, "printf('%.*c', 1000000, 'x')").join(u','), {},
          "SELECT * FROM [SWB];", QStringLiteral("メモリが上限 (134217728 バイト) に達したため読み込みを止めました")},
+        // The file itself, before any of it is read.
+        {"PRAGMA user_version = 3;", {.fileBytes = 4096}, "SELECT * FROM [SWB];",
+         QStringLiteral("ファイルが上限 (4096 バイト) を超えるため読み込みません")},
     };
     for (const auto& c : caps) {
         SCOPED_TRACE(c.change.left(60).toStdString());
