@@ -113,9 +113,10 @@ public:
             catalogue::dropCopiesOf(source_);
             throw catalogue::unrecognisedFormat(shown);
         }
+        const catalogue::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
         if (format == FileFormat::Sqlite) {
             // Any copy of what the path held before goes at the next start.
-            if (const ShippedBytes* sample = shippedSampleOfSize(key.size); sample && holdsSample(fd, *sample)) {
+            if (const ShippedBytes* sample = catalogue::sampleOf(source)) {
                 sqlite3* db = nullptr;
                 const int rc = openSampleDatabase(*sample, &db);
                 db_.reset(db);
@@ -126,7 +127,6 @@ public:
         }
         // A copy that is empty, unreadable or made from another state of the
         // file is never trusted: it is made again, once.
-        const catalogue::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
         const QString made = catalogue::keyText(source_, key);
         for (int attempt = 0; attempt < 2; ++attempt) {
             copy_ = catalogue::currentCopy(source);

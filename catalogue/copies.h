@@ -17,6 +17,7 @@
 // folder is passed over with a line in the log.
 
 #include "catalogue/common.h"
+#include "catalogue/shipped.h"
 
 #include <QString>
 
@@ -37,9 +38,10 @@ void setCatalogueReader(const QString& program, int deadlineMs = kDefaultReaderD
 // false when that is over: the window shows its wait cursor meanwhile.
 void setConversionObserver(std::function<void(bool converting)> observer);
 
-// Once at start: removes the copies whose file is gone or that no query has
-// read for 30 days, and the half-made copies that no writer holds; by the
-// names the program gives them, never another file in a copy folder.
+// Once at start: removes the copies (and the marks of the sample, below)
+// whose file is gone or has changed, or that no query has read for 30 days,
+// and the half-made copies that no writer holds; by the names the program
+// gives them, never another file in a copy folder.
 void cleanUpCatalogueCopies();
 
 }  // namespace tolvane
@@ -90,6 +92,17 @@ struct Source {
     int fd = -1;           // the file itself, open: the reader reads this one
     bool sqlite = false;   // an SQLite file, which other programs may be writing
 };
+
+// The sample the program ships that the file is, byte for byte; none for
+// any other file. Comparing both sample files' bytes on the first query of
+// every run costs more than a look in the copy folder, so a state of a file
+// found to be the sample is remembered there as copies are, in a mark named
+// KEY.sample that holds the file's path and which sample it is; never while
+// the file's times cannot yet tell a change (the bytes are compared then).
+// Its bytes are the sample only while no writer's file lies beside it:
+// with one (its -wal, a hot -journal) it is in use (throws 3045), as any
+// SQLite file is.
+const ShippedBytes* sampleOf(const Source& source);
 
 // A current copy of the file, made first when there is none. Throws VbError
 // as a failed query: 3343 not a readable Jet or SQLite file; 3049 damaged

@@ -67,11 +67,12 @@ void giveTo(uid_t user, const QStringList& paths)
         EXPECT_EQ(::lchown(encoded(path).constData(), user, user), 0) << path.toStdString();
 }
 
-// The name of the file's copy, and of its half-made copies but for their end.
+// The name of the file's copy, and of its half-made copies but for their
+// end, as the layer's stat sees the file.
 QString copyStem(const QString& file)
 {
     struct stat st {};
-    EXPECT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(catalogue::statFile(QFile::encodeName(file).constData(), &st), 0);
     return catalogue::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), catalogue::keyOf(st));
 }
 
@@ -614,6 +615,68 @@ TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
     EXPECT_EQ(number(), 3049);
     EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\n");
     catalogue::setStatCall(nullptr);
+}
+
+// The sample is known by its bytes and read from the program's own: no
+// reader runs and no copy is made for it. Once its file's times tell any
+// change, the state found to be the sample is marked in the copy folder as
+// a copy is kept, with the sample and the file's path, and a later run
+// trusts the mark as it trusts a copy, in a checked folder only, instead of
+// comparing the bytes again; a mark that says anything else is removed. At
+// start the marks of files gone or changed go.
+TEST_F(JetCatalogue, TheSampleIsReadFromTheProgramsOwnBytesAndMarkedOnceSettled)
+{
+    const QString reader = readerScript("echo run >> \"$0.runs\"\nexit 4\n");
+    useCatalogueReader(reader);
+    const QByteArray bytes = readAll(QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb"));
+    const QString sample = copyOf(QStringLiteral("ZEKA_D.mdb"), bytes);
+    QByteArray changed = bytes;
+    changed[1000] = static_cast<char>(changed[1000] ^ 1);
+    const QString other = copyOf(QStringLiteral("other.mdb"), changed);
+    const auto listed = [&](const QString& file) { return runCatalogueQuery(file, kConnect, "SELECT * FROM [SWB];").rows.size(); };
+    const auto canonical = [](const QString& file) { return encoded(QFileInfo(file).canonicalFilePath()); };
+    const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
+
+    EXPECT_EQ(listed(sample), 16);
+    EXPECT_TRUE(copies().isEmpty());  // just written: its times cannot tell yet
+    gSecond = std::time(nullptr) - 60;
+    catalogue::setStatCall(wholeSecondTimes);
+    closeCatalogues();
+    EXPECT_EQ(listed(sample), 16);
+    const QString mark = copyStem(sample) + QStringLiteral(".sample");
+    EXPECT_EQ(copies(), QStringList{mark});
+    const QByteArray said = readAll(folder + mark);
+    const QByteArray which = said.left(said.indexOf('\n') + 1);
+    EXPECT_EQ(said.mid(which.size()), canonical(sample));
+    EXPECT_FALSE(QFileInfo::exists(reader + QStringLiteral(".runs")));
+
+    // Of the sample's size, not its bytes: read through the reader, until a
+    // mark says it is the sample.
+    EXPECT_EQ(errorOf([&] { listed(other); }), 3049);
+    const QString forged = folder + copyStem(other) + QStringLiteral(".sample");
+    writeAll(forged, which + canonical(other));
+    closeCatalogues();
+    EXPECT_EQ(errorOf([&] { listed(other); }), 0);
+    ASSERT_EQ(::chmod(encoded(folder).constData(), 0755), 0);
+    closeCatalogues();
+    EXPECT_EQ(errorOf([&] { listed(other); }), 3049);
+    ASSERT_EQ(::chmod(encoded(folder).constData(), 0700), 0);
+    writeAll(forged, said);
+    closeCatalogues();
+    EXPECT_EQ(errorOf([&] { listed(other); }), 3049);
+    EXPECT_FALSE(QFileInfo::exists(forged));
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\n");
+    catalogue::setStatCall(nullptr);
+
+    // The clean-up, by the file's own times again.
+    const QString gone = copyOf(QStringLiteral("gone.mdb"), bytes);
+    const QStringList marks{copyStem(sample), copyStem(other), copyStem(gone)};
+    for (const QString& f : {sample, other, gone})
+        writeAll(folder + copyStem(f) + QStringLiteral(".sample"), which + canonical(f));
+    QFile::remove(gone);
+    touch(other);
+    cleanUpCatalogueCopies();
+    EXPECT_EQ(copies(), QStringList{marks[0] + QStringLiteral(".sample")});
 }
 
 // One file has one copy whatever spelling of its path is used. At start the

@@ -500,6 +500,43 @@ TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
 }
 
+// The sample's bytes are the sample only as the file stands: with a writer's
+// file beside them, which SQLite would read too, they are in use as any
+// SQLite file is, through a link as well. A FIFO where the journal would be
+// holds no query: the journal is opened without waiting.
+TEST_F(CatalogueLayer, TheSamplesBytesWithAWritersFileBesideThemAreInUse)
+{
+    const QString sample = dir.filePath(QStringLiteral("ZEKA_D.mdb"));
+    const QString link = dir.filePath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb"), sample) && QFile::link(sample, link));
+    const struct {
+        const char* beside;
+        QByteArray bytes;
+    } writers[] = {{"-wal", "x"}, {"-journal", QByteArray(512, '\xd9')}};
+    for (const QString& file : {sample, link}) {
+        for (const auto& w : writers) {
+            SCOPED_TRACE((file + QLatin1String(w.beside)).toStdString());
+            writeAll(sample + QLatin1String(w.beside), w.bytes);
+            closeCatalogues();
+            EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];"), file), 3045);
+            EXPECT_EQ(description, QStringLiteral("ファイル '") + file + QStringLiteral("' は既に使用中です。"));
+            ASSERT_TRUE(QFile::remove(sample + QLatin1String(w.beside)));
+        }
+    }
+    closeCatalogues();
+    EXPECT_EQ(query("SELECT * FROM [SWB];", sample).rows.size(), 16);
+    for (const QString& file : {sample, path}) {
+        const auto fifo = [&] {
+            ::alarm(30);
+            closeCatalogues();
+            const bool read = ::mkfifo(QFile::encodeName(file + QStringLiteral("-journal")).constData(), 0600) == 0 &&
+                              !query("SELECT * FROM [SWB];", file).rows.isEmpty();
+            std::_Exit(read ? 0 : 1);
+        };
+        EXPECT_EXIT(fifo(), ::testing::ExitedWithCode(0), "") << file.toStdString();
+    }
+}
+
 // A writer that dies in the middle of a change leaves its hot -journal
 // beside the file, and in the file part of the change, as it does while it
 // is still at it. Either way the file is in use, through a link as well,
