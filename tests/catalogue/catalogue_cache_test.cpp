@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -25,7 +26,9 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <tuple>
+#include <vector>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -339,6 +342,28 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
     }
     catalogue::setOpenFilesFolder({});
     catalogue::setAccountsCall(nullptr);
+
+    // The system's own accounts: a group that another account has as its
+    // primary group is not the user's own, though it is the user's primary
+    // group too. Root becomes one of two accounts that share one, if the
+    // system has such.
+    std::map<gid_t, std::vector<uid_t>> primaries;
+    ::setpwent();
+    while (const passwd* account = ::getpwent()) {
+        if (account->pw_uid != 0)
+            primaries[account->pw_gid].push_back(account->pw_uid);
+    }
+    ::endpwent();
+    const auto shared = std::find_if(primaries.begin(), primaries.end(), [](const auto& p) { return p.second.size() > 1; });
+    if (root && shared != primaries.end()) {
+        letOtherUsersIn(sandbox.root());
+        ASSERT_TRUE(::chown(encoded(above).constData(), 0, shared->first) == 0 && ::chmod(encoded(above).constData(), 0775) == 0);
+        const auto check = [&] {
+            const catalogue::CopyFolder folder(above + QStringLiteral("/cache"), true);
+            return !folder && folder.why().endsWith(othersWrite + QLatin1Char(')'));
+        };
+        EXPECT_EXIT(std::_Exit(becomeUser(shared->second.front()) ? (check() ? 0 : 1) : 2), ::testing::ExitedWithCode(0), "");
+    }
 
     // A loop ends the walk as the system would end it, in a child that an
     // alarm ends should the walk never end.
@@ -722,6 +747,41 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
         writeAll(folder + name, "mine");
     cleanUpCatalogueCopies();
     QStringList left = kept + own;
+    left.sort();
+    EXPECT_EQ(copies(), left);
+
+    // A copy whose file's folder has become a file is of a file gone; one
+    // whose file cannot be looked at (behind a folder the user may not
+    // enter) may be of a file still there, and stays.
+    const QString moved = sandbox.root() + QStringLiteral("/moved");
+    const QString locked = sandbox.root() + QStringLiteral("/locked");
+    ASSERT_TRUE(QDir().mkpath(moved) && QDir().mkpath(locked));
+    const QString lockedFile = copyOf(QStringLiteral("locked/ZEKA.mdb"), bytes);
+    for (const QString& f : {copyOf(QStringLiteral("moved/ZEKA.mdb"), bytes), lockedFile})
+        catalogueTables(f);
+    ASSERT_EQ(copies().size(), left.size() + 2);
+    ASSERT_TRUE(QDir(moved).removeRecursively());
+    writeAll(moved, "now a file");
+    closeCatalogues();
+    if (::geteuid() == 0) {
+        // Root may enter any folder: the clean-up runs as a user whose
+        // copies these are.
+        letOtherUsersIn(sandbox.root());
+        QStringList owned{CacheFolder(), folder};
+        for (const QString& name : copies())
+            owned.append(folder + name);
+        giveTo(kUser, owned);
+        ASSERT_EQ(::chmod(encoded(locked).constData(), 0700), 0);
+        expectAsUser([] {
+            cleanUpCatalogueCopies();
+            return true;
+        });
+    } else {
+        ASSERT_EQ(::chmod(encoded(locked).constData(), 0), 0);
+        cleanUpCatalogueCopies();
+        ::chmod(encoded(locked).constData(), 0700);
+    }
+    left.append(copyStem(lockedFile) + QStringLiteral(".sqlite"));
     left.sort();
     EXPECT_EQ(copies(), left);
 }

@@ -613,6 +613,17 @@ TEST_F(CatalogueLayer, AChangeNotCompleteIsNeverRead)
         useCatalogueReader();
         EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
     }
+    // Nor when the path names another file by then (a link moved to one),
+    // though the file read is as it was: the copy would be of the file the
+    // path no longer names.
+    makeDatabase(path, QStringLiteral("PRAGMA user_version = 99;"));
+    const QString other = dir.filePath(QStringLiteral("other.mdb"));
+    ASSERT_TRUE(QFile::copy(path, other));
+    writeAll(reader, "#!/bin/sh\nln -sfn '" + QFile::encodeName(other) + "' '" + QFile::encodeName(link) + "'\nexec '" +
+                         QFile::encodeName(kReader) + "' \"$@\"\n");
+    useCatalogueReader(reader);
+    closeCatalogues();
+    EXPECT_TRUE(inUse(link));
 }
 
 // A catalogue is tables of values: an SQLite file read in place that holds
