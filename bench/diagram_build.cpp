@@ -1,20 +1,16 @@
 // Building and encoding the largest drawing (all values, three report lines)
 // must feel instant, the first one in a process included: nothing may be
 // parsed or loaded on first use.
+#include "bench/fresh_process.h"
 #include "diagram/springdiagram.h"
 
 #include "services/cp932.h"
 
 #include <benchmark/benchmark.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -108,43 +104,13 @@ int timeFirstDrawing()
     return 0;
 }
 
-// Starts this program with the flag above; what it reported, or -1.
-long long runFreshCopy(const std::string& self)
-{
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    char* argv[] = {const_cast<char*>(self.c_str()), const_cast<char*>(kFirstDrawingFlag), nullptr};
-    pid_t pid = -1;
-    const bool started = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    long long nanoseconds = -1;
-    if (FILE* out = fdopen(pipeFds[0], "r")) {
-        if (std::fscanf(out, "%lld", &nanoseconds) != 1)
-            nanoseconds = -1;
-        std::fclose(out);
-    } else {
-        close(pipeFds[0]);
-    }
-    int status = 0;
-    if (!started || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return nanoseconds;
-}
-
 // Each repetition starts this program afresh and reads the time its first
 // drawing took, so no cache of an earlier drawing can hide the cold path.
 void BM_FirstDrawingInAFreshProcess(benchmark::State& state)
 {
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe");
     for (auto _ : state) {
-        const long long nanoseconds = runFreshCopy(self);
-        if (nanoseconds < 0) {
+        long long nanoseconds = -1;
+        if (std::sscanf(tolvane::bench::outputOfFreshCopy({kFirstDrawingFlag}).c_str(), "%lld", &nanoseconds) != 1) {
             state.SkipWithError("the fresh process did not report its first drawing");
             return;
         }
@@ -172,10 +138,5 @@ int main(int argc, char** argv)
                    ? 0
                    : 1;
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tolvane::bench::runBenchmarks(argc, argv);
 }

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 namespace tolvane {
 
 namespace {
@@ -122,6 +124,13 @@ FileKey keyOf(const struct stat& st)
 void setStatCall(StatCall call) { statCall() = call ? call : ::stat; }
 
 int statFile(const char* path, struct stat* st) { return statCall()(path, st); }
+
+int statHeld(int fd, struct stat* st)
+{
+    if (statCall() == ::stat)
+        return ::fstat(fd, st);
+    return statCall()(("/proc/self/fd/" + std::to_string(fd)).c_str(), st);
+}
 
 void setActionDeadlineMs(int ms) { gActionDeadlineMs = ms; }
 

@@ -23,6 +23,9 @@ struct CatalogueCaps {
     qint64 valueBytes = qint64(1) << 20;          // one text or memo value, in UTF-8
     qint64 rows = 1000000;                        // one table, or one query's result
     qint64 copyBytes = qint64(64) << 20;          // the SQLite copy of a Jet file
+    // A catalogue file itself: one this large holds more than a copy can,
+    // so it is too large before a byte of it is read.
+    qint64 fileBytes = qint64(256) << 20;
     qint64 readerMemoryBytes = qint64(512) << 20; // the reader's address space
     // One query's result as the program holds it, counted as 64 bytes a
     // row, 24 a field and 2 a character.
@@ -103,6 +106,10 @@ FileKey keyOf(const struct stat& st);
 using StatCall = int (*)(const char* path, struct stat* st);
 void setStatCall(StatCall call);
 int statFile(const char* path, struct stat* st);
+// The same of the file open as fd: ::fstat, or the test's stat of the
+// handle as the system names it, so a state read through the handle and one
+// read by the path compare alike.
+int statHeld(int fd, struct stat* st);
 
 // A path as the engine's messages quote it: 'path', with the system's separators.
 QString quoted(const QString& path);

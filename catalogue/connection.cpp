@@ -113,11 +113,12 @@ public:
             catalogue::dropCopiesOf(source_);
             throw catalogue::unrecognisedFormat(shown);
         }
+        const catalogue::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
         if (format == FileFormat::Sqlite) {
             // Any copy of what the path held before goes at the next start.
-            if (const std::optional<ShippedBytes> sample = shippedSampleOf(fd, key.size)) {
+            if (const ShippedBytes* sample = catalogue::sampleOf(source)) {
                 sqlite3* db = nullptr;
-                const int rc = openSampleDatabase(sample->data, sample->size, &db);
+                const int rc = openSampleDatabase(*sample, &db);
                 db_.reset(db);
                 if (rc != SQLITE_OK)
                     fail(rc);
@@ -126,7 +127,6 @@ public:
         }
         // A copy that is empty, unreadable or made from another state of the
         // file is never trusted: it is made again, once.
-        const catalogue::Source source{file, source_, shown, key, fd, format == FileFormat::Sqlite};
         const QString made = catalogue::keyText(source_, key);
         for (int attempt = 0; attempt < 2; ++attempt) {
             copy_ = catalogue::currentCopy(source);
@@ -144,12 +144,15 @@ public:
     bool broken() const { return broken_; }
     // Whether a copy recorded with its file's digest still is the file's: it
     // is checked on every use until the file is old enough for its times to
-    // tell any change. One that no longer is goes.
+    // tell any change, through a handle opened and checked as for any query,
+    // in the state the copy was made of. One that no longer is goes.
     bool stillCurrent()
     {
         if (digest_.isEmpty())
             return true;
-        if (catalogue::contentDigest(source_) != digest_) {
+        struct stat st {};
+        const catalogue::Fd fd = openCatalogueFile(source_, path_, st);
+        if (catalogue::contentDigest(fd.get(), key_, path_) != digest_) {
             copy_.drop();
             return false;
         }

@@ -25,7 +25,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <climits>
 #include <ctime>
 #include <list>
 #include <optional>
@@ -93,12 +95,15 @@ void remember(const std::string& file, const catalogue::FileKey& key, const QStr
 
 // The failure remembered for the file in this state; one of another state
 // is of no use any more.
-std::optional<VbError> rememberedFailure(const std::string& file, const catalogue::FileKey& key)
+std::optional<VbError> rememberedFailure(const catalogue::Source& source)
 {
-    const auto it = std::find_if(failures().begin(), failures().end(), [&](const Failure& f) { return f.file == file; });
+    const catalogue::FileKey& key = source.key;
+    const auto it =
+        std::find_if(failures().begin(), failures().end(), [&](const Failure& f) { return f.file == source.resolved; });
     if (it == failures().end())
         return std::nullopt;
-    if (it->key == key && (it->digest.isEmpty() || it->digest == catalogue::contentDigest(file))) {
+    if (it->key == key &&
+        (it->digest.isEmpty() || it->digest == catalogue::contentDigest(source.fd, key, source.shown))) {
         if (!catalogue::changedTooRecently(key))
             it->digest.clear();
         return it->error;
@@ -111,15 +116,17 @@ std::optional<VbError> rememberedFailure(const std::string& file, const catalogu
 // to is not complete: it is there, not empty, and its header not zeroed (as
 // SQLite tells it, by the first byte); a writer removes, empties or zeroes
 // it once the change is in. One that cannot be read cannot be told done.
+// Looked at through what was opened, never waiting on what the name holds.
 bool hotJournal(const std::string& journal)
 {
     struct stat st {};
-    if (::stat(journal.c_str(), &st) != 0 || st.st_size == 0)
-        return false;
     const Fd fd(::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd)
+        return errno != ENOENT && errno != ENOTDIR && ::stat(journal.c_str(), &st) == 0 && st.st_size > 0;
+    if (::fstat(fd.get(), &st) != 0)
+        return true;
     unsigned char first = 0;
-    return !fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || ::pread(fd.get(), &first, 1, 0) != 1 ||
-           first != 0;
+    return st.st_size > 0 && (!S_ISREG(st.st_mode) || ::pread(fd.get(), &first, 1, 0) != 1 || first != 0);
 }
 
 // An SQLite file is read as its main file stands, never replayed, rolled
@@ -259,41 +266,87 @@ QString placeCopy(const CopyFolder& folder, const Part& part, const std::string&
 }
 
 // The name every copy and half-made copy of one path starts with.
-QString pathKey(const std::string& file)
+std::string pathKey(const std::string& file)
 {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(QByteArray::fromStdString(file), QCryptographicHash::Sha1).toHex().left(20));
+    static constexpr char kHex[] = "0123456789abcdef";
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArrayView(file.data(), static_cast<qsizetype>(file.size())), QCryptographicHash::Sha1);
+    std::string key(20, '0');
+    for (std::size_t i = 0; i < key.size(); ++i)
+        key[i] = kHex[(static_cast<unsigned char>(digest[static_cast<qsizetype>(i / 2)]) >> (i % 2 ? 0 : 4)) & 0xf];
+    return key;
 }
 
+// The key of a state of the file as its copies' names hold it; written
+// without Qt's number formatting, as the first query of a run names one for
+// each file it opens.
+std::string keyName(const std::string& file, const catalogue::FileKey& key)
+{
+    std::string name = pathKey(file);
+    char digits[24];
+    const auto number = [&](qint64 value) {
+        name.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
+    const auto time = [&](qint64 sec, qint64 nsec) {
+        number(sec);
+        name += '.';
+        if (nsec < 0 || nsec > 999999999) {
+            number(nsec);
+            return;
+        }
+        const std::size_t at = name.size();
+        name.append(9, '0');
+        for (std::size_t i = 9; nsec > 0; nsec /= 10)
+            name[at + --i] = static_cast<char>('0' + nsec % 10);
+    };
+    name += '-';
+    number(key.size);
+    name += '-';
+    time(key.mtimeSec, key.mtimeNsec);
+    name += '-';
+    time(key.ctimeSec, key.ctimeNsec);
+    name += '-';
+    number(key.device);
+    name += '-';
+    number(key.inode);
+    return name;
+}
+
+// How the mark that a file's state is the sample ends its name.
+constexpr char kSampleMark[] = ".sample";
+
 // What a name in a copy folder is: only the names the program gives its
-// copies (KEY.sqlite) and half-made copies (KEY.PID.N.part) are ever
-// removed; anything else there is someone's own, whatever it is called.
-enum class Named { Other, Copy, Part };
+// copies (KEY.sqlite), its marks of the sample (KEY.sample) and half-made
+// copies (KEY.PID.N.part) are ever removed; anything else there is
+// someone's own, whatever it is called.
+enum class Named { Other, Copy, Sample, Part };
 
 Named namedAs(const std::string& name)
 {
     // KEY as keyText() writes it: path key, size, modification and change
     // times, device, inode.
     static const QRegularExpression shape(QRegularExpression::anchoredPattern(
-        QStringLiteral("[0-9a-f]{20}-[0-9]+(?:--?[0-9]+\\.[0-9]{9}){2}(?:--?[0-9]+){2}(\\.sqlite|\\.[0-9]+\\.[0-9]+\\.part)")));
+        QStringLiteral("[0-9a-f]{20}-[0-9]+(?:--?[0-9]+\\.[0-9]{9}){2}(?:--?[0-9]+){2}(\\.sqlite|\\.sample|\\.[0-9]+\\.[0-9]+\\.part)")));
     const QRegularExpressionMatch match = shape.match(QString::fromStdString(name));
     if (!match.hasMatch())
         return Named::Other;
-    return match.capturedView(1) == u".sqlite" ? Named::Copy : Named::Part;
+    const QStringView end = match.capturedView(1);
+    return end == u".sqlite" ? Named::Copy : end == QLatin1String(kSampleMark) ? Named::Sample : Named::Part;
 }
 
-// Every copy of the path but keep, and its leftover half-made copies.
-void dropCopiesBut(const QString& fileKey, const std::string& keep)
+// Every copy of the path but keep, its marks of the sample, and its
+// leftover half-made copies.
+void dropCopiesBut(const std::string& fileKey, const std::string& keep)
 {
     for (const QString& path : copyFolders()) {
         const CopyFolder folder(path, false);
         if (!folder)
             continue;
-        for (const std::string& name : folder.names(encoded(fileKey) + '-')) {
+        for (const std::string& name : folder.names(fileKey + '-')) {
             const Named named = namedAs(name);
             if (named == Named::Part)
                 removeLeftoverPart(folder, name);
-            else if (named == Named::Copy && name != keep)
+            else if (named != Named::Other && name != keep)
                 ::unlinkat(folder.fd(), name.c_str(), 0);
         }
     }
@@ -341,24 +394,98 @@ std::string sourceOf(const std::string& copy)
     return record.file;
 }
 
-// A copy worth keeping: read within the time above, of a file still there
-// and still as it was.
-bool stillWanted(const CopyFolder& folder, const std::string& name, std::time_t usedSince)
+// A mark of the sample holds which sample the file is, then the file's path.
+std::string markText(const catalogue::ShippedBytes& sample, const std::string& file)
+{
+    return std::string(sample.digest) + '\n' + file;
+}
+
+// The most a mark holds: a digest, and a path the system can open.
+constexpr off_t kMostMarkBytes = 64 + PATH_MAX;
+
+// The mark by that name in the folder, opened as a copy is (no link,
+// nothing that waits), and its text, when it is a file that can be one:
+// else none, and mark open or not as the open left it.
+std::optional<std::string> readMark(const CopyFolder& folder, const std::string& name, Fd& mark, struct stat& st)
+{
+    mark = Fd(::openat(folder.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!mark || ::fstat(mark.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > kMostMarkBytes)
+        return std::nullopt;
+    std::string text(static_cast<std::size_t>(st.st_size), '\0');
+    if (::pread(mark.get(), text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
+        return std::nullopt;
+    return text;
+}
+
+// Whether a copy folder marks the file's state as the sample, as text says;
+// a mark found that says anything else is removed. One found is marked as
+// used, as a copy is.
+bool markedAsSample(const std::string& name, const std::string& text)
+{
+    for (const QString& path : copyFolders()) {
+        const CopyFolder folder(path, false);
+        if (!folder)
+            continue;
+        Fd mark;
+        struct stat st {};
+        const std::optional<std::string> found = readMark(folder, name, mark, st);
+        if (!mark && errno == ENOENT)
+            continue;
+        if (found == text) {
+            if (st.st_mtime < std::time(nullptr) - kMarkedEvery)
+                ::futimens(mark.get(), nullptr);
+            return true;
+        }
+        ::unlinkat(folder.fd(), name.c_str(), 0);
+    }
+    return false;
+}
+
+// Marks the file's state as the sample, in the first folder that takes the
+// mark. A mark cut short says something else, so it is never trusted.
+void markAsSample(const std::string& name, const std::string& text)
+{
+    for (const QString& path : copyFolders()) {
+        const CopyFolder folder(path, true);
+        if (!folder)
+            continue;
+        const Fd mark(::openat(folder.fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!mark && errno == EEXIST)
+            return;
+        if (mark && ::write(mark.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size()))
+            return;
+        if (mark)
+            ::unlinkat(folder.fd(), name.c_str(), 0);
+    }
+}
+
+// A copy or a mark worth keeping: read within the time above, of a file
+// still there and still as it was.
+bool stillWanted(const CopyFolder& folder, const std::string& name, Named named, std::time_t usedSince)
 {
     struct stat st {};
     if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return true;  // nothing there to remove
     if (!S_ISREG(st.st_mode) || st.st_mtime < usedSince || st.st_size > catalogueCaps().copyBytes)
         return false;
-    const std::string source = sourceOf(folder.path(name));
+    std::string source;
+    if (named == Named::Copy) {
+        source = sourceOf(folder.path(name));
+    } else {
+        Fd mark;
+        const std::optional<std::string> text = readMark(folder, name, mark, st);
+        const std::size_t line = text ? text->find('\n') : std::string::npos;
+        if (line != std::string::npos)
+            source = text->substr(line + 1);
+    }
     struct stat sourceSt {};
     if (source.empty())
         return false;
     if (::stat(source.c_str(), &sourceSt) != 0)
         return errno != ENOENT && errno != ENOTDIR;  // gone, or it cannot be told
-    // A copy of another state of the file, or made before the sample took
-    // its place, is of no more use either.
-    return name == encoded(catalogue::keyText(source, catalogue::keyOf(sourceSt))) + ".sqlite";
+    // A copy or a mark of another state of the file, or a copy made before
+    // the sample took its place, is of no more use either.
+    return name == keyName(source, catalogue::keyOf(sourceSt)) + (named == Named::Copy ? ".sqlite" : kSampleMark);
 }
 
 // Reader crashes that come from what it read: the file is to blame.
@@ -499,7 +626,7 @@ void cleanUpCatalogueCopies()
             const Named named = namedAs(name);
             if (named == Named::Part)
                 removeLeftoverPart(folder, name);
-            else if (named == Named::Copy && !stillWanted(folder, name, usedSince))
+            else if (named != Named::Other && !stillWanted(folder, name, named, usedSince))
                 ::unlinkat(folder.fd(), name.c_str(), 0);
         }
     }
@@ -513,36 +640,36 @@ bool changedTooRecently(const FileKey& key)
     return key.ctimeSec + 2 > static_cast<qint64>(std::time(nullptr));
 }
 
-QString contentDigest(const std::string& file)
+QString contentDigest(int fd, const FileKey& key, const QString& shown)
 {
-    const Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (statHeld(fd, &st) != 0)
+        throw cannotOpen(shown, said(shown, qt_error_string(errno)));
+    if (!S_ISREG(st.st_mode) || keyOf(st) != key)
         return {};
+    // Its size is the state's, which the file cap bounds; the clock is
+    // looked at between pieces small enough for a slow disk.
+    const DeadlineClock::time_point deadline = actionDeadline();
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    std::vector<char> buffer(std::size_t(1) << 16);
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+    std::vector<char> buffer(std::size_t(1) << 18);
+    for (qint64 at = 0; at < key.size;) {
+        if (DeadlineClock::now() >= deadline)
+            throw cannotOpen(shown, said(shown, deadlinePassed(actionDeadlineMs())));
+        const auto want = static_cast<std::size_t>(std::min<qint64>(static_cast<qint64>(buffer.size()), key.size - at));
+        const ssize_t n = ::pread(fd, buffer.data(), want, static_cast<off_t>(at));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return {};
+            throw cannotOpen(shown, said(shown, qt_error_string(errno)));
         if (n == 0)
-            break;
+            return {};  // cut short since: another state
         hash.addData(QByteArrayView(buffer.data(), n));
+        at += n;
     }
     return QString::fromLatin1(hash.result().toHex());
 }
 
-QString keyText(const std::string& file, const FileKey& key)
-{
-    const auto time = [](qint64 sec, qint64 nsec) {
-        return QString::number(sec) + QLatin1Char('.') + QStringLiteral("%1").arg(nsec, 9, 10, QLatin1Char('0'));
-    };
-    return pathKey(file) + QLatin1Char('-') + QString::number(key.size) + QLatin1Char('-') +
-           time(key.mtimeSec, key.mtimeNsec) + QLatin1Char('-') + time(key.ctimeSec, key.ctimeNsec) + QLatin1Char('-') +
-           QString::number(key.device) + QLatin1Char('-') + QString::number(key.inode);
-}
+QString keyText(const std::string& file, const FileKey& key) { return QString::fromStdString(keyName(file, key)); }
 
 std::string Copy::path() const { return folder->path(name); }
 
@@ -554,10 +681,31 @@ QString deadlinePassed(int deadlineMs)
            QStringLiteral(" 秒で終わらず、打ち切りました");
 }
 
-void throwRememberedStop(const std::string& file, const FileKey& key)
+void throwRememberedStop(const Source& source)
 {
-    if (const std::optional<VbError> failed = rememberedFailure(file, key))
+    if (const std::optional<VbError> failed = rememberedFailure(source))
         throw *failed;
+}
+
+const ShippedBytes* sampleOf(const Source& source)
+{
+    const ShippedBytes* sample = shippedSampleOfSize(source.key.size);
+    if (!sample)
+        return nullptr;
+    if (unwrittenChanges(source))
+        throw fileInUse(source.shown);
+    // Marked for the state the handle holds, once its times tell changes.
+    struct stat held {};
+    const bool settled = !changedTooRecently(source.key) && statHeld(source.fd, &held) == 0 && keyOf(held) == source.key;
+    const std::string mark = keyName(source.resolved, source.key) + kSampleMark;
+    const std::string text = markText(*sample, source.resolved);
+    if (settled && markedAsSample(mark, text))
+        return sample;
+    if (!holdsSample(source.fd, *sample))
+        return nullptr;
+    if (settled)
+        markAsSample(mark, text);
+    return sample;
 }
 
 Copy currentCopy(const Source& source)
@@ -565,13 +713,22 @@ Copy currentCopy(const Source& source)
     const std::string& file = source.resolved;
     const QString& shown = source.shown;
     const FileKey& key = source.key;
-    throwRememberedStop(file, key);
+    throwRememberedStop(source);
     // Neither read, nor a copy of an earlier read used, while a writer's
     // changes are not in the file.
     if (unwrittenChanges(source))
         throw fileInUse(shown);
-    const QString name = keyText(file, key);
-    const std::string stem = encoded(name);
+    // A file larger than any copy of it can be is too large, without a byte
+    // of it read; as with any cap, until it changes.
+    const CatalogueCaps& caps = catalogueCaps();
+    if (key.size > caps.fileBytes) {
+        const VbError tooLarge = cannotOpen(shown, said(shown, QStringLiteral("ファイルが上限 (") + QString::number(caps.fileBytes) +
+                                                                    QStringLiteral(" バイト) を超えるため読み込みません")));
+        remember(file, key, {}, tooLarge);
+        throw tooLarge;
+    }
+    const std::string stem = keyName(file, key);
+    const QString name = QString::fromStdString(stem);
     const std::string copyName = stem + ".sqlite";
     if (std::optional<Copy> copy = existingCopy(copyName))
         return std::move(*copy);
@@ -579,13 +736,16 @@ Copy currentCopy(const Source& source)
     const QString program = readerProgram();
     if (!QFileInfo(program).isExecutable())
         throw noIsam();
-    // The content read, while the file's times cannot tell every change.
-    const QString digest = changedTooRecently(key) ? contentDigest(file) : QString();
+    // The content read, while the file's times cannot tell every change;
+    // a file no longer in the state looked at changed meanwhile.
+    const bool racy = changedTooRecently(key);
+    const QString digest = racy ? contentDigest(source.fd, key, shown) : QString();
+    if (racy && digest.isEmpty())
+        throw fileInUse(shown);
     const QString recorded = digest.isEmpty() ? name : name + kDigestMark + digest;
-    const QString fileKey = pathKey(file);
+    const std::string fileKey = pathKey(file);
     dropCopiesBut(fileKey, {});
 
-    const CatalogueCaps& caps = catalogueCaps();
     const int settingMs = actionDeadlineMs();
     const ConversionShown shownWhileConverting;
     const std::optional<FileKey> held = heldKey(source.fd);

@@ -17,6 +17,7 @@
 // folder is passed over with a line in the log.
 
 #include "catalogue/common.h"
+#include "catalogue/shipped.h"
 
 #include <QString>
 
@@ -37,9 +38,10 @@ void setCatalogueReader(const QString& program, int deadlineMs = kDefaultReaderD
 // false when that is over: the window shows its wait cursor meanwhile.
 void setConversionObserver(std::function<void(bool converting)> observer);
 
-// Once at start: removes the copies whose file is gone or that no query has
-// read for 30 days, and the half-made copies that no writer holds; by the
-// names the program gives them, never another file in a copy folder.
+// Once at start: removes the copies (and the marks of the sample, below)
+// whose file is gone or has changed, or that no query has read for 30 days,
+// and the half-made copies that no writer holds; by the names the program
+// gives them, never another file in a copy folder.
 void cleanUpCatalogueCopies();
 
 }  // namespace tolvane
@@ -56,9 +58,12 @@ class CopyFolder;
 // digest of the file's content, which is checked again on every use until
 // the file is older (as git treats an index entry that is racily clean).
 bool changedTooRecently(const FileKey& key);
-// The content of the regular file at file in a few bytes (hex), empty when
-// it cannot be read; an open that would wait (a FIFO put there) is none.
-QString contentDigest(const std::string& file);
+// The content of the file open as fd in a few bytes (hex), read through
+// that handle while it holds the state key (empty when it no longer does),
+// and by the deadline of the action under way: a file is never read longer.
+// Throws 3051 when it cannot be read, or not by then (said as the
+// deadline), as the log says too; shown names it there.
+QString contentDigest(int fd, const FileKey& key, const QString& shown);
 // Between a copy's key and the digest of its file, when it records one.
 inline constexpr QChar kDigestMark = u'#';
 
@@ -88,12 +93,24 @@ struct Source {
     bool sqlite = false;   // an SQLite file, which other programs may be writing
 };
 
+// The sample the program ships that the file is, byte for byte; none for
+// any other file. Comparing both sample files' bytes on the first query of
+// every run costs more than a look in the copy folder, so a state of a file
+// found to be the sample is remembered there as copies are, in a mark named
+// KEY.sample that holds the file's path and which sample it is; never while
+// the file's times cannot yet tell a change (the bytes are compared then).
+// Its bytes are the sample only while no writer's file lies beside it:
+// with one (its -wal, a hot -journal) it is in use (throws 3045), as any
+// SQLite file is.
+const ShippedBytes* sampleOf(const Source& source);
+
 // A current copy of the file, made first when there is none. Throws VbError
 // as a failed query: 3343 not a readable Jet or SQLite file; 3049 damaged
 // (the reader crashed on it, or found in it what no catalogue holds); 3051
 // not read this time (the reader's deadline, a limit of the user's, a
 // signal from outside; or no copy could be written, with every copy
-// folder's reason), or too large to read (a cap passed, named); 3045 in use:
+// folder's reason), or too large to read (a cap passed, named: a file over
+// the file cap before any of it is read); 3045 in use:
 // an SQLite file whose writer's changes are not all in it (its -wal, a hot
 // -journal), and any file that changed while its copy was made. Each names
 // what stopped it, in the log and in the error; 3170 the reader is missing.
@@ -110,7 +127,7 @@ Copy currentCopy(const Source& source);
 QString deadlinePassed(int deadlineMs);
 
 // Throws the stop remembered for the file in this state, if there is one.
-void throwRememberedStop(const std::string& file, const FileKey& key);
+void throwRememberedStop(const Source& source);
 
 // The file at path is no catalogue file read through a copy (any more): its
 // copies are of no use.

@@ -210,7 +210,7 @@ const char* handleVfs()
     return vfs.zName;
 }
 
-CopyFolder::CopyFolder(const QString& path, bool make) : shown_(path)
+CopyFolder::CopyFolder(const QString& path, bool make, FolderUse use) : shown_(path), use_(use)
 {
     if (!open(make))
         fd_ = Fd();
@@ -242,7 +242,7 @@ bool CopyFolder::passOver(const QString& reason)
 {
     static QSet<QString> logged;
     why_ = QDir::toNativeSeparators(shown_) + QStringLiteral(" をコピーのフォルダに使いません (") + reason + QLatin1Char(')');
-    if (!logged.contains(why_)) {
+    if (use_ == FolderUse::Copies && !logged.contains(why_)) {
         logged.insert(why_);
         logLine(why_);
     }
@@ -292,7 +292,9 @@ bool CopyFolder::open(bool make)
         if (!next || ::fstat(next.get(), &st) != 0)
             return passOver(qt_error_string(errno));
         if (S_ISLNK(st.st_mode)) {
-            if (last)
+            // The copy folder itself is never a link; the lock's folder is
+            // where a link of root's or the user's leads, checked as any.
+            if (last && use_ == FolderUse::Copies)
                 return passOver(QStringLiteral("リンクです"));
             if (st.st_uid != 0 && st.st_uid != ::geteuid())
                 return passOver(QStringLiteral("上のリンク ") + shownPath(where, name) +
@@ -340,27 +342,28 @@ bool CopyFolder::open(bool make)
 }
 
 // The copy folder itself is the user's, as the program makes it: 0700, and
-// one of any other mode is left as it is. Above it, someone who may rename
-// an entry of a folder could put another folder, or a link, in its place:
-// only root and the user may, by a group that is the user's alone too, and
+// one of any other mode is left as it is; the lock's folder is the user's,
+// and no one else may write it. Above either, someone who may rename an
+// entry of a folder could put another folder, or a link, in its place: only
+// root and the user may, by a group that is the user's alone too, and
 // others where the sticky bit keeps them to their own entries (so an entry
 // there must be root's or the user's too).
-bool CopyFolder::checkFolder(const struct stat& st, const std::vector<std::string>& where, bool copyFolder)
+bool CopyFolder::checkFolder(const struct stat& st, const std::vector<std::string>& where, bool last)
 {
-    if (copyFolder) {
+    const auto othersWrite = [&] {
+        return (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && !usersOwnGroup(st.st_gid));
+    };
+    if (last) {
         if (st.st_uid != ::geteuid())
             return passOver(QStringLiteral("ほかのユーザーのフォルダです"));
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        if (use_ == FolderUse::Lock ? othersWrite() : (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
             return passOver(QStringLiteral("ほかのユーザーも書き込めます"));
-        if ((st.st_mode & 07777) != 0700)
+        if (use_ == FolderUse::Copies && (st.st_mode & 07777) != 0700)
             return passOver(QStringLiteral("モードが %1 で、0700 ではありません").arg(st.st_mode & 07777, 4, 8, QLatin1Char('0')));
         return true;
     }
     if (st.st_uid != 0 && st.st_uid != ::geteuid())
         return passOver(QStringLiteral("上のフォルダ ") + shownPath(where, {}) + QStringLiteral(" がほかのユーザーのものです"));
-    const auto othersWrite = [&] {
-        return (st.st_mode & S_IWOTH) != 0 || ((st.st_mode & S_IWGRP) != 0 && !usersOwnGroup(st.st_gid));
-    };
     if ((st.st_mode & S_ISVTX) == 0 && othersWrite())
         return passOver(QStringLiteral("上のフォルダ ") + shownPath(where, {}) + QStringLiteral(" にほかのユーザーも書き込めます"));
     return true;

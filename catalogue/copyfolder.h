@@ -29,14 +29,22 @@ namespace tolvane::catalogue {
 
 
 
+// What a folder is checked for: the copies, or the lock against a second
+// copy of the program (frame/instancelock.h), which is a file of the user's
+// too, but need not lie in a folder of the program's own mode: the lock's
+// folder is the user's, and no one else may write it (a group the user's
+// alone may), whatever its mode else, and may be named by a link. The way
+// to either is checked alike.
+enum class FolderUse { Copies, Lock };
+
 class CopyFolder {
 public:
     // The folder at path, made (mode 0700, as is any folder above it that
     // is missing) when missing and make is set. None when it is missing, or
     // fails the check: why() then says why, in the words of the log, which
-    // says it once a run. A folder the program did not make here keeps its
-    // mode.
-    CopyFolder(const QString& path, bool make);
+    // says it once a run for the copies' folders. A folder the program did
+    // not make here keeps its mode.
+    CopyFolder(const QString& path, bool make, FolderUse use = FolderUse::Copies);
     explicit operator bool() const { return static_cast<bool>(fd_); }
     int fd() const { return fd_.get(); }
     const QString& why() const { return why_; }
@@ -54,7 +62,7 @@ public:
 
 private:
     bool open(bool make);
-    bool checkFolder(const struct stat& st, const std::vector<std::string>& where, bool copyFolder);
+    bool checkFolder(const struct stat& st, const std::vector<std::string>& where, bool last);
     bool passOver(const QString& reason);
     std::string pathVia(int fd, const std::string& name) const;
 
@@ -63,6 +71,7 @@ private:
     QString why_;
     std::string real_;     // the folder's path, when it is used by its path
     bool throughHandle_ = false;
+    FolderUse use_;
 };
 
 // Where the system names a process's open files; a test may give another

@@ -7,19 +7,19 @@
 #include <cstring>
 #include <memory>
 
-extern const char tolvane_embedded_ZEKA_mdb[];
-extern const std::size_t tolvane_embedded_ZEKA_mdb_size;
-extern const char tolvane_embedded_ZEKA_D_mdb[];
-extern const std::size_t tolvane_embedded_ZEKA_D_mdb_size;
-
 namespace tolvane::catalogue {
 
-namespace {
+const ShippedBytes* shippedSampleOfSize(qint64 size)
+{
+    for (const ShippedBytes& sample : shippedSamples()) {
+        if (static_cast<std::size_t>(size) == sample.size)
+            return &sample;
+    }
+    return nullptr;
+}
 
-// Whether the file holds exactly these bytes; read through the handle, so
-// the file compared is the file that was opened. Read, not mapped: a file
-// cut short meanwhile only fails the compare.
-bool holds(int fd, const ShippedBytes& sample)
+// Read, not mapped: a file cut short meanwhile only fails the compare.
+bool holdsSample(int fd, const ShippedBytes& sample)
 {
     constexpr std::size_t kChunk = std::size_t(1) << 16;
     const std::unique_ptr<char[]> buffer(new char[kChunk]);  // as read, never cleared first
@@ -35,19 +35,6 @@ bool holds(int fd, const ShippedBytes& sample)
     // Nothing more: the file may have grown since its size was looked at.
     char more;
     return ::pread(fd, &more, 1, static_cast<off_t>(at)) == 0;
-}
-
-}  // namespace
-
-std::optional<ShippedBytes> shippedSampleOf(int fd, qint64 size)
-{
-    const ShippedBytes samples[] = {{tolvane_embedded_ZEKA_mdb, tolvane_embedded_ZEKA_mdb_size},
-                                    {tolvane_embedded_ZEKA_D_mdb, tolvane_embedded_ZEKA_D_mdb_size}};
-    for (const ShippedBytes& sample : samples) {
-        if (static_cast<std::size_t>(size) == sample.size && holds(fd, sample))
-            return sample;
-    }
-    return std::nullopt;
 }
 
 }  // namespace tolvane::catalogue

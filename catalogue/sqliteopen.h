@@ -18,6 +18,10 @@
 
 struct sqlite3;
 
+namespace tolvane::catalogue {
+struct ShippedBytes;
+}
+
 namespace tolvane {
 
 // What SQLite may hold at once in the reader: room for the longest row a
@@ -41,9 +45,10 @@ enum class CatalogueDatabase { Source, Copy, Sample };
 int openCatalogueDatabase(const std::string& file, sqlite3** db, CatalogueDatabase kind, int flags = 0,
                           const char* vfs = nullptr);
 
-// Opens the sample's bytes, which live as long as the program, as a
-// database in memory: read-only, as any catalogue database.
-int openSampleDatabase(const char* bytes, std::size_t size, sqlite3** db);
+// Opens a sample the program carries (one of shippedSamples()), whose
+// bytes live as long as the program, as a database SQLite reads straight
+// from them: read-only, as any catalogue database.
+int openSampleDatabase(const catalogue::ShippedBytes& sample, sqlite3** db);
 
 // What stopped SQLite, as the log and the error say it: memory at a limit
 // of that many bytes, and a value or row longer than the connection allows.

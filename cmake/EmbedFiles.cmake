@@ -4,7 +4,8 @@
 #   #include "services/embedded.h"
 #   QByteArray rows = TOLVANE_EMBEDDED(all_values_template_dxf);
 # where the name is the file name with every character that cannot stand in
-# a C++ name turned into "_". The file is re-embedded whenever it changes.
+# a C++ name turned into "_"; its SHA-1 in hex is tolvane_embedded_NAME_sha1.
+# The file is re-embedded whenever it changes.
 set(TOLVANE_EMBED_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/EmbedOne.cmake)
 
 function(tolvane_embed target)

@@ -1,8 +1,8 @@
 #include "frame/instancelock.h"
 
+#include "catalogue/copyfolder.h"
 #include "services/folders.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -54,16 +54,24 @@ InstanceLock::Result InstanceLock::acquire()
 
 InstanceLock::Result InstanceLock::tryLock(const QString& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Made, if need be, only in a folder reached through folders and links
+    // no one but root and the user can change, and through that folder's
+    // handle, never through a link: whoever could put one on the way would
+    // have the user make a file wherever it points.
+    const QFileInfo lock(path);
+    const catalogue::CopyFolder folder(lock.absolutePath(), true, catalogue::FolderUse::Lock);
+    if (!folder)
+        return Result::Unavailable;
     // The lock is the system's, on the open file; the file itself stays and
     // holds nothing, so nothing is written, let alone synced, to take it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::openat(folder.fd(), QFile::encodeName(lock.fileName()).constData(),
+                            O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0)
         return Result::Unavailable;
     // Only a lock that a live copy of this user holds is another copy; a
-    // lock file that is someone else's says nothing about one.
+    // lock file that is someone else's, or no file, says nothing about one.
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_uid != ::getuid()) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::getuid()) {
         ::close(fd);
         return Result::Unavailable;
     }

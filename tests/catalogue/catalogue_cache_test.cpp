@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -25,7 +26,9 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <tuple>
+#include <vector>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -67,11 +70,12 @@ void giveTo(uid_t user, const QStringList& paths)
         EXPECT_EQ(::lchown(encoded(path).constData(), user, user), 0) << path.toStdString();
 }
 
-// The name of the file's copy, and of its half-made copies but for their end.
+// The name of the file's copy, and of its half-made copies but for their
+// end, as the layer's stat sees the file.
 QString copyStem(const QString& file)
 {
     struct stat st {};
-    EXPECT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(catalogue::statFile(QFile::encodeName(file).constData(), &st), 0);
     return catalogue::keyText(QFile::encodeName(QFileInfo(file).canonicalFilePath()).toStdString(), catalogue::keyOf(st));
 }
 
@@ -339,6 +343,28 @@ TEST_F(JetCatalogue, TheWayToTheCopyFolderIsRootsOrTheUsersAlone)
     catalogue::setOpenFilesFolder({});
     catalogue::setAccountsCall(nullptr);
 
+    // The system's own accounts: a group that another account has as its
+    // primary group is not the user's own, though it is the user's primary
+    // group too. Root becomes one of two accounts that share one, if the
+    // system has such.
+    std::map<gid_t, std::vector<uid_t>> primaries;
+    ::setpwent();
+    while (const passwd* account = ::getpwent()) {
+        if (account->pw_uid != 0)
+            primaries[account->pw_gid].push_back(account->pw_uid);
+    }
+    ::endpwent();
+    const auto shared = std::find_if(primaries.begin(), primaries.end(), [](const auto& p) { return p.second.size() > 1; });
+    if (root && shared != primaries.end()) {
+        letOtherUsersIn(sandbox.root());
+        ASSERT_TRUE(::chown(encoded(above).constData(), 0, shared->first) == 0 && ::chmod(encoded(above).constData(), 0775) == 0);
+        const auto check = [&] {
+            const catalogue::CopyFolder folder(above + QStringLiteral("/cache"), true);
+            return !folder && folder.why().endsWith(othersWrite + QLatin1Char(')'));
+        };
+        EXPECT_EXIT(std::_Exit(becomeUser(shared->second.front()) ? (check() ? 0 : 1) : 2), ::testing::ExitedWithCode(0), "");
+    }
+
     // A loop ends the walk as the system would end it, in a child that an
     // alarm ends should the walk never end.
     ASSERT_TRUE(::symlink("loop-b", encoded(sandbox.root() + QStringLiteral("/loop-a")).constData()) == 0 &&
@@ -585,7 +611,9 @@ TEST_F(JetCatalogue, AFileChangedWithinTheSecondOfItsCopyIsReadAgain)
 
 // So is a file the reader could not read within its deadline: the stop is
 // remembered with the file's content, and the file changed within that
-// second is read again.
+// second is read again. The content is read within the deadline too, as a
+// file that says it changed in the future has it read on every use: one
+// not read by then is not read this time, and not remembered.
 TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
 {
     gSecond = std::time(nullptr) + 3600;
@@ -598,7 +626,82 @@ TEST_F(JetCatalogue, AStopIsRememberedForTheContentItWasMetOn)
     useCatalogueReader();
     EXPECT_EQ(number(), 0);  // a new reader forgets nothing of the file; the stop is remembered
     EXPECT_EQ(number(), 0);
+
+    // As large as a file may be, mostly a hole.
+    ASSERT_EQ(::truncate(encoded(file).constData(), catalogueCaps().fileBytes), 0);
+    const QString reader = readerScript("echo run >> \"$0.runs\"\nexit 4\n");
+    setCatalogueReader(reader, 10);
+    const std::time_t start = std::time(nullptr);
+    EXPECT_EQ(number(), 3051);
+    EXPECT_LT(std::time(nullptr) - start, 30);
+    EXPECT_TRUE(logged(file + QStringLiteral(" の読み込みが 0.01 秒で終わらず、打ち切りました")));
+    EXPECT_FALSE(QFileInfo::exists(reader + QStringLiteral(".runs")));
+    useCatalogueReader(reader);
+    EXPECT_EQ(number(), 3049);
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\n");
     catalogue::setStatCall(nullptr);
+}
+
+// The sample is known by its bytes and read from the program's own: no
+// reader runs and no copy is made for it. Once its file's times tell any
+// change, the state found to be the sample is marked in the copy folder as
+// a copy is kept, with the sample and the file's path, and a later run
+// trusts the mark as it trusts a copy, in a checked folder only, instead of
+// comparing the bytes again; a mark that says anything else is removed. At
+// start the marks of files gone or changed go.
+TEST_F(JetCatalogue, TheSampleIsReadFromTheProgramsOwnBytesAndMarkedOnceSettled)
+{
+    const QString reader = readerScript("echo run >> \"$0.runs\"\nexit 4\n");
+    useCatalogueReader(reader);
+    const QByteArray bytes = readAll(QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb"));
+    const QString sample = copyOf(QStringLiteral("ZEKA_D.mdb"), bytes);
+    QByteArray changed = bytes;
+    changed[1000] = static_cast<char>(changed[1000] ^ 1);
+    const QString other = copyOf(QStringLiteral("other.mdb"), changed);
+    const auto listed = [&](const QString& file) { return runCatalogueQuery(file, kConnect, "SELECT * FROM [SWB];").rows.size(); };
+    const auto canonical = [](const QString& file) { return encoded(QFileInfo(file).canonicalFilePath()); };
+    const QString folder = CacheFolder() + QStringLiteral("/catalogue/");
+
+    EXPECT_EQ(listed(sample), 16);
+    EXPECT_TRUE(copies().isEmpty());  // just written: its times cannot tell yet
+    gSecond = std::time(nullptr) - 60;
+    catalogue::setStatCall(wholeSecondTimes);
+    closeCatalogues();
+    EXPECT_EQ(listed(sample), 16);
+    const QString mark = copyStem(sample) + QStringLiteral(".sample");
+    EXPECT_EQ(copies(), QStringList{mark});
+    const QByteArray said = readAll(folder + mark);
+    const QByteArray which = said.left(said.indexOf('\n') + 1);
+    EXPECT_EQ(said.mid(which.size()), canonical(sample));
+    EXPECT_FALSE(QFileInfo::exists(reader + QStringLiteral(".runs")));
+
+    // Of the sample's size, not its bytes: read through the reader, until a
+    // mark says it is the sample.
+    EXPECT_EQ(errorOf([&] { listed(other); }), 3049);
+    const QString forged = folder + copyStem(other) + QStringLiteral(".sample");
+    writeAll(forged, which + canonical(other));
+    closeCatalogues();
+    EXPECT_EQ(errorOf([&] { listed(other); }), 0);
+    ASSERT_EQ(::chmod(encoded(folder).constData(), 0755), 0);
+    closeCatalogues();
+    EXPECT_EQ(errorOf([&] { listed(other); }), 3049);
+    ASSERT_EQ(::chmod(encoded(folder).constData(), 0700), 0);
+    writeAll(forged, said);
+    closeCatalogues();
+    EXPECT_EQ(errorOf([&] { listed(other); }), 3049);
+    EXPECT_FALSE(QFileInfo::exists(forged));
+    EXPECT_EQ(readAll(reader + QStringLiteral(".runs")), "run\n");
+    catalogue::setStatCall(nullptr);
+
+    // The clean-up, by the file's own times again.
+    const QString gone = copyOf(QStringLiteral("gone.mdb"), bytes);
+    const QStringList marks{copyStem(sample), copyStem(other), copyStem(gone)};
+    for (const QString& f : {sample, other, gone})
+        writeAll(folder + copyStem(f) + QStringLiteral(".sample"), which + canonical(f));
+    QFile::remove(gone);
+    touch(other);
+    cleanUpCatalogueCopies();
+    EXPECT_EQ(copies(), QStringList{marks[0] + QStringLiteral(".sample")});
 }
 
 // One file has one copy whatever spelling of its path is used. At start the
@@ -644,6 +747,41 @@ TEST_F(JetCatalogue, OneCopyPerFileAndOnlyCopiesInUseAreKept)
         writeAll(folder + name, "mine");
     cleanUpCatalogueCopies();
     QStringList left = kept + own;
+    left.sort();
+    EXPECT_EQ(copies(), left);
+
+    // A copy whose file's folder has become a file is of a file gone; one
+    // whose file cannot be looked at (behind a folder the user may not
+    // enter) may be of a file still there, and stays.
+    const QString moved = sandbox.root() + QStringLiteral("/moved");
+    const QString locked = sandbox.root() + QStringLiteral("/locked");
+    ASSERT_TRUE(QDir().mkpath(moved) && QDir().mkpath(locked));
+    const QString lockedFile = copyOf(QStringLiteral("locked/ZEKA.mdb"), bytes);
+    for (const QString& f : {copyOf(QStringLiteral("moved/ZEKA.mdb"), bytes), lockedFile})
+        catalogueTables(f);
+    ASSERT_EQ(copies().size(), left.size() + 2);
+    ASSERT_TRUE(QDir(moved).removeRecursively());
+    writeAll(moved, "now a file");
+    closeCatalogues();
+    if (::geteuid() == 0) {
+        // Root may enter any folder: the clean-up runs as a user whose
+        // copies these are.
+        letOtherUsersIn(sandbox.root());
+        QStringList owned{CacheFolder(), folder};
+        for (const QString& name : copies())
+            owned.append(folder + name);
+        giveTo(kUser, owned);
+        ASSERT_EQ(::chmod(encoded(locked).constData(), 0700), 0);
+        expectAsUser([] {
+            cleanUpCatalogueCopies();
+            return true;
+        });
+    } else {
+        ASSERT_EQ(::chmod(encoded(locked).constData(), 0), 0);
+        cleanUpCatalogueCopies();
+        ::chmod(encoded(locked).constData(), 0700);
+    }
+    left.append(copyStem(lockedFile) + QStringLiteral(".sqlite"));
     left.sort();
     EXPECT_EQ(copies(), left);
 }

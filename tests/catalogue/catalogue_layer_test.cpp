@@ -445,6 +445,9 @@ TEST_F(CatalogueLayer, EveryQueryReadsTheFileAsItNowIsWithinTheCaps)
         // SQLite's own bound on its memory in the reader: 60 MB in one row.
         {QStringLiteral("CREATE TABLE W AS SELECT ") + QStringList(60, "printf('%.*c', 1000000, 'x')").join(u','), {},
          "SELECT * FROM [SWB];", QStringLiteral("メモリが上限 (134217728 バイト) に達したため読み込みを止めました")},
+        // The file itself, before any of it is read.
+        {"PRAGMA user_version = 3;", {.fileBytes = 4096}, "SELECT * FROM [SWB];",
+         QStringLiteral("ファイルが上限 (4096 バイト) を超えるため読み込みません")},
     };
     for (const auto& c : caps) {
         SCOPED_TRACE(c.change.left(60).toStdString());
@@ -495,6 +498,43 @@ TEST_F(CatalogueLayer, ChangesStillInTheWalFileAreNeverShownAsTheOldRows)
     EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 2);
     sqlite3_close(writer);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ZEKA.mdb"});
+}
+
+// The sample's bytes are the sample only as the file stands: with a writer's
+// file beside them, which SQLite would read too, they are in use as any
+// SQLite file is, through a link as well. A FIFO where the journal would be
+// holds no query: the journal is opened without waiting.
+TEST_F(CatalogueLayer, TheSamplesBytesWithAWritersFileBesideThemAreInUse)
+{
+    const QString sample = dir.filePath(QStringLiteral("ZEKA_D.mdb"));
+    const QString link = dir.filePath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_APP_DIR "/ZEKA_D.mdb"), sample) && QFile::link(sample, link));
+    const struct {
+        const char* beside;
+        QByteArray bytes;
+    } writers[] = {{"-wal", "x"}, {"-journal", QByteArray(512, '\xd9')}};
+    for (const QString& file : {sample, link}) {
+        for (const auto& w : writers) {
+            SCOPED_TRACE((file + QLatin1String(w.beside)).toStdString());
+            writeAll(sample + QLatin1String(w.beside), w.bytes);
+            closeCatalogues();
+            EXPECT_EQ(errorOf(QStringLiteral("SELECT * FROM [SWB];"), file), 3045);
+            EXPECT_EQ(description, QStringLiteral("ファイル '") + file + QStringLiteral("' は既に使用中です。"));
+            ASSERT_TRUE(QFile::remove(sample + QLatin1String(w.beside)));
+        }
+    }
+    closeCatalogues();
+    EXPECT_EQ(query("SELECT * FROM [SWB];", sample).rows.size(), 16);
+    for (const QString& file : {sample, path}) {
+        const auto fifo = [&] {
+            ::alarm(30);
+            closeCatalogues();
+            const bool read = ::mkfifo(QFile::encodeName(file + QStringLiteral("-journal")).constData(), 0600) == 0 &&
+                              !query("SELECT * FROM [SWB];", file).rows.isEmpty();
+            std::_Exit(read ? 0 : 1);
+        };
+        EXPECT_EXIT(fifo(), ::testing::ExitedWithCode(0), "") << file.toStdString();
+    }
 }
 
 // A writer that dies in the middle of a change leaves its hot -journal
@@ -573,6 +613,17 @@ TEST_F(CatalogueLayer, AChangeNotCompleteIsNeverRead)
         useCatalogueReader();
         EXPECT_EQ(query("SELECT * FROM [SWB];").rows.size(), 4);
     }
+    // Nor when the path names another file by then (a link moved to one),
+    // though the file read is as it was: the copy would be of the file the
+    // path no longer names.
+    makeDatabase(path, QStringLiteral("PRAGMA user_version = 99;"));
+    const QString other = dir.filePath(QStringLiteral("other.mdb"));
+    ASSERT_TRUE(QFile::copy(path, other));
+    writeAll(reader, "#!/bin/sh\nln -sfn '" + QFile::encodeName(other) + "' '" + QFile::encodeName(link) + "'\nexec '" +
+                         QFile::encodeName(kReader) + "' \"$@\"\n");
+    useCatalogueReader(reader);
+    closeCatalogues();
+    EXPECT_TRUE(inUse(link));
 }
 
 // A catalogue is tables of values: an SQLite file read in place that holds

@@ -2,6 +2,7 @@
 // on (tables, order, unique numbers, the deflection ladder, the 999 rule of
 // SWC and SWG, diameter lists, the version) and that it is exactly its sources.
 #include "support/catalogue_files.h"
+#include "support/catalogue_reader.h"
 #include "support/sandbox.h"
 
 #include "catalogue/catalogue.h"
@@ -110,6 +111,26 @@ TEST(ShippedCatalogue, MatchesItsSourcesFieldForField)
     EXPECT_EQ(size.rows[0], (QStringList{"SWM20-50", "20", "10", "50", "30", "40.3", "4.11", "12.8", "14.4", "16"}));
     // Size numbers compare as text without regard to case.
     EXPECT_EQ(query(kSizes, "SELECT * FROM [SWM] WHERE [no] = 'swm20-50';").rows.size(), 1);
+}
+
+// The checker carries no sample's bytes: it reads the sample's files, as
+// any other, through a copy, and prints what the program lists, text
+// between double quotes.
+TEST(ShippedCatalogue, TheCheckerPrintsItAsTheProgramListsIt)
+{
+    for (const QString& db : {kSizes, kDiameters})
+        EXPECT_EQ(test::toolLines({db}), QStringList{"SQLite"} + catalogueTables(db));
+    for (const auto& [db, table] : {std::pair{kSizes, "DB_VERSION"}, std::pair{kSizes, "SWB"}, std::pair{kDiameters, "SWB"}}) {
+        const CatalogueRecordset rs = series(db, QString::fromLatin1(table));
+        QStringList lines{rs.columns.join(u',')};
+        for (const QStringList& row : rs.rows) {
+            QStringList fields;
+            for (qsizetype c = 0; c < row.size(); ++c)
+                fields.append(rs.types[c] == "TEXT" ? QLatin1Char('"') + row[c] + QLatin1Char('"') : row[c]);
+            lines.append(fields.join(u','));
+        }
+        EXPECT_EQ(test::toolLines({db, QString::fromLatin1(table)}), lines) << table;
+    }
 }
 
 }  // namespace

@@ -155,6 +155,43 @@ TEST_F(StartupTest, ALockThatCannotBeMadeIsLoggedAndTheStartGoesOn)
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The lock is made only in a folder of the user's (0755 will do) reached
+// through folders and links no one but root and the user can change, and
+// never through a link: a link in the lock's place, or another user's link
+// on the way (as in a folder open to all), makes no file where it points,
+// and that lock is unavailable.
+TEST_F(StartupTest, TheLockIsNeverMadeThroughALink)
+{
+    const QString root = sandbox.root();
+    const auto made = [](const QString& path) {
+        InstanceLock lock(path);
+        return lock.acquire() == InstanceLock::Result::Acquired && lock.path() == path && lock.unavailable().isEmpty();
+    };
+    const auto refused = [](const QString& path) {
+        InstanceLock lock(path);
+        lock.acquire();
+        return lock.unavailable().value(0) == path;
+    };
+    for (const char* folder : {"/mine", "/victim", "/locks", "/open"})
+        ASSERT_TRUE(QDir().mkpath(root + QLatin1String(folder)));
+    ASSERT_TRUE(QFile::setPermissions(root + QStringLiteral("/mine"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                                        QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                                        QFile::ExeOther));
+    ASSERT_EQ(::chmod(QFile::encodeName(root + QStringLiteral("/open")).constData(), 01777), 0);
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/mine"), root + QStringLiteral("/link")) &&
+                QFile::link(root + QStringLiteral("/victim/taken"), root + QStringLiteral("/locks/tolvane.lock")) &&
+                QFile::link(root + QStringLiteral("/victim"), root + QStringLiteral("/open/Tolvane")));
+    EXPECT_TRUE(made(root + QStringLiteral("/link/tolvane.lock")));
+    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/mine/tolvane.lock")));
+    EXPECT_TRUE(refused(root + QStringLiteral("/locks/tolvane.lock")));
+    if (::geteuid() == 0) {
+        // Only root can give a link to another user.
+        ASSERT_EQ(::lchown(QFile::encodeName(root + QStringLiteral("/open/Tolvane")).constData(), 65533, 65533), 0);
+        EXPECT_TRUE(refused(root + QStringLiteral("/open/Tolvane/tolvane.lock")));
+    }
+    EXPECT_TRUE(QDir(root + QStringLiteral("/victim")).isEmpty());
+}
+
 TEST_F(StartupTest, EveryNamedControlIsInTheWindow)
 {
     makeWindow();
