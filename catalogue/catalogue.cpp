@@ -11,10 +11,6 @@ namespace tolvane {
 
 namespace {
 
-enum : int {
-    kJetNoCurrentRecord = 3021,
-};
-
 // The connect string names the engine first (";..." or "Access 2000;"), then
 // key=value pairs. Its DATABASE is ignored: the path we are given names the
 // file, so a connect string cannot point a query at another one; the password
@@ -29,7 +25,7 @@ void checkConnect(const QString& connect)
 
 }  // namespace
 
-VbError noCurrentRecord() { return VbError(kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
+VbError noCurrentRecord() { return VbError(catalogue::kJetNoCurrentRecord, QStringLiteral("カレント レコードがありません。")); }
 
 qsizetype CatalogueRecordset::columnIndex(QStringView name) const
 {

@@ -58,17 +58,6 @@ StatCall& statCall()
     return call;
 }
 
-// The Access engine's numbers for what a catalogue file itself gave: the
-// error lines keep them, so a line about a catalogue reads the same whichever
-// kind of file it came from.
-enum : int {
-    kJetFileInUse = 3045,
-    kJetDamaged = 3049,
-    kJetCannotOpen = 3051,
-    kJetNoIsam = 3170,
-    kJetUnrecognisedFormat = 3343,
-};
-
 QString withReason(const QString& message, const QString& reason)
 {
     return reason.isEmpty() ? message : message + QStringLiteral("（") + reason + QStringLiteral("）");

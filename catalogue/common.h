@@ -63,6 +63,26 @@ void setActionDeadlineMs(int ms);
 int actionDeadlineMs();
 DeadlineClock::time_point actionDeadline();
 
+// The Access engine's numbers for what went wrong with a catalogue file or
+// a query on it: the error lines keep them, so a line about a catalogue reads
+// the same whichever kind of file, and whichever reader, it came from.
+enum JetError : int {
+    kJetReserved = 3000,
+    kJetNoCurrentRecord = 3021,
+    kJetFileNotFound = 3024,
+    kJetBadPath = 3044,
+    kJetFileInUse = 3045,
+    kJetDamaged = 3049,
+    kJetCannotOpen = 3051,
+    kJetTooFewParameters = 3061,
+    kJetSyntax = 3075,
+    kJetTableNotFound = 3078,
+    kJetTextAfterStatement = 3142,
+    kJetNoIsam = 3170,
+    kJetInvalidOperation = 3219,
+    kJetUnrecognisedFormat = 3343,
+};
+
 // An open file, closed with its owner.
 class Fd {
 public:

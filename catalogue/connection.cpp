@@ -31,18 +31,6 @@ namespace tolvane::catalogue {
 
 namespace {
 
-// A catalogue fault is logged under the number the Access engine gives it, one to look up whichever reader met it.
-enum : int {
-    kJetTooFewParameters = 3061,
-    kJetSyntax = 3075,
-    kJetTableNotFound = 3078,
-    kJetTextAfterStatement = 3142,
-    kJetInvalidOperation = 3219,
-    kJetReserved = 3000,
-};
-
-using catalogue::quoted;
-
 // A query that names more than it is given: what the engine says of a
 // parameter nobody set.
 VbError tooFewParameters(int missing)

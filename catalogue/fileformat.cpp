@@ -17,13 +17,6 @@ namespace tolvane::catalogue {
 
 namespace {
 
-enum : int {
-    kJetFileNotFound = 3024,
-    kJetBadPath = 3044,
-};
-
-using catalogue::quoted;
-
 // What is there instead of a regular file, as the error says it.
 void refuseNonFile(const struct stat& st, const QString& shown)
 {
