@@ -51,15 +51,6 @@ char placeOf(const char* word, const char* const (&words)[N])
     return static_cast<char>('0' + i);
 }
 
-// The word a digit of a packed value names in the list, none for a digit
-// past its end (or for none at all).
-template <std::size_t N>
-const char* wordAt(char digit, const char* const (&words)[N])
-{
-    const auto i = static_cast<unsigned char>(digit - '0');
-    return i < N ? words[i] : nullptr;
-}
-
 using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
 
 Statement prepared(sqlite3* db, const char* sql)
@@ -69,65 +60,99 @@ Statement prepared(sqlite3* db, const char* sql)
     return Statement(stmt, sqlite3_finalize);
 }
 
-// A name as SQL quotes it, its quotes doubled, put piece by piece.
-template <typename Put>
-void putQuoted(std::string_view name, Put& put)
+// A name as SQL quotes it, its quotes doubled.
+void appendQuoted(std::string& sql, std::string_view name)
 {
-    put("\"");
+    sql += '"';
     for (std::size_t quote; (quote = name.find('"')) != std::string_view::npos; name.remove_prefix(quote + 1)) {
-        put(name.substr(0, quote + 1));
-        put("\"");
+        sql.append(name.substr(0, quote + 1));
+        sql += '"';
     }
-    put(name);
-    put("\"");
+    sql.append(name);
+    sql += '"';
 }
 
-// The statement that makes a table of these columns, put piece by piece:
-// the writer's text is made of the pieces, and the check matches them
-// against the text a copy holds without making one.
-template <typename Column, typename Put>
-void putCreateTable(std::string_view table, const Column* columns, std::size_t count, bool strict, Put& put)
+// What follows a column's quoted name in the statement that makes its table:
+// its type word and its collation.
+void appendType(std::string& sql, const char* type, const char* collation)
 {
-    put("CREATE TABLE ");
-    putQuoted(table, put);
-    put(" (");
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0)
-            put(", ");
-        putQuoted(columns[i].name, put);
-        put(" ");
-        put(columns[i].type);
-        if (columns[i].collation) {
-            put(" COLLATE ");
-            put(columns[i].collation);
+    sql += ' ';
+    sql += type;
+    if (collation) {
+        sql += " COLLATE ";
+        sql += collation;
+    }
+}
+
+// What follows a column's quoted name, as appendType writes it, for each word
+// of a table's list (STRICT or not) and each collation (0 for none): made
+// once, for the check to match in one piece.
+class TypeTexts {
+public:
+    TypeTexts()
+    {
+        for (const bool strict : {false, true}) {
+            for (std::size_t word = 0; word < kWords; ++word) {
+                for (std::size_t collation = 0; collation <= std::size(kCollationWords); ++collation)
+                    appendType(texts_[strict][word][collation], strict ? kStrictTypeWords[word] : kTypeWords[word],
+                               collation > 0 ? kCollationWords[collation - 1] : nullptr);
+            }
         }
     }
-    put(")");
-    if (strict)
-        put(" STRICT");
-}
+    std::string_view of(bool strict, std::size_t word, std::size_t collation) const
+    {
+        return texts_[strict][word][collation];
+    }
 
-// Pieces added to a text.
-struct Appending {
-    std::string& text;
-    void operator()(std::string_view piece) { text.append(piece); }
+private:
+    static constexpr std::size_t kWords = std::size(kTypeWords);
+    static_assert(std::size(kStrictTypeWords) == kWords);
+    std::string texts_[2][kWords][std::size(kCollationWords) + 1];
 };
 
-// Pieces matched in order against a text, which they must make whole.
-class Matching {
+const TypeTexts& typeTexts()
+{
+    static const TypeTexts texts;
+    return texts;
+}
+
+// A statement read in order against the pieces that should make it.
+class Reading {
 public:
-    explicit Matching(std::string_view text) : rest_(text) {}
-    void operator()(std::string_view piece)
+    explicit Reading(std::string_view text) : rest_(text) {}
+    // Whether the text goes on with these words, which it then passes.
+    bool words(std::string_view words)
     {
-        same_ = same_ && rest_.starts_with(piece);
-        if (same_)
-            rest_.remove_prefix(piece.size());
+        if (!rest_.starts_with(words))
+            return false;
+        rest_.remove_prefix(words.size());
+        return true;
     }
-    bool whole() const { return same_ && rest_.empty(); }
+    // Whether it goes on with the name as SQL quotes it: most names hold no
+    // quote, and are one piece.
+    bool quoted(std::string_view name)
+    {
+        if (!std::memchr(name.data(), '"', name.size())) {
+            const std::size_t size = name.size() + 2;
+            const char* const at = rest_.data();
+            if (rest_.size() < size || at[0] != '"' || std::memcmp(at + 1, name.data(), name.size()) != 0 ||
+                at[size - 1] != '"')
+                return false;
+            rest_.remove_prefix(size);
+            return true;
+        }
+        if (!words("\""))
+            return false;
+        for (std::size_t quote; (quote = name.find('"')) != std::string_view::npos; name.remove_prefix(quote + 1)) {
+            if (!words(name.substr(0, quote + 1)) || !words("\""))
+                return false;
+        }
+        return words(name) && words("\"");
+    }
+    bool ended() const { return rest_.empty(); }
 
 private:
     std::string_view rest_;
-    bool same_ = true;
 };
 
 // A text of the row, for as long as the row is the statement's.
@@ -177,17 +202,25 @@ const char* collationWord(const char* collation, bool* known)
 std::string quotedName(const std::string& name)
 {
     std::string out;
-    Appending put{out};
-    putQuoted(name, put);
+    appendQuoted(out, name);
     return out;
 }
 
 std::string createTable(const std::string& table, const std::vector<CopyColumn>& columns, bool strict)
 {
-    std::string sql;
+    std::string sql = "CREATE TABLE ";
     sql.reserve(64 + 32 * columns.size());
-    Appending put{sql};
-    putCreateTable(table, columns.data(), columns.size(), strict, put);
+    appendQuoted(sql, table);
+    sql += " (";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0)
+            sql += ", ";
+        appendQuoted(sql, columns[i].name);
+        appendType(sql, columns[i].type, columns[i].collation);
+    }
+    sql += ')';
+    if (strict)
+        sql += " STRICT";
     return sql;
 }
 
@@ -224,14 +257,15 @@ const CopyRecord::Column* CopyRecord::column(const char* table, const char* name
 
 namespace {
 
-// The form packed in a table's row (as packedTable writes it, kept in bytes
-// with a NUL after it), its columns added to columns; false when it is not
-// of that form.
-bool unpacked(const char* bytes, std::size_t size, bool& strict, std::vector<CopyRecord::Column>& columns)
+// Whether sql is the statement that makes the table name of the form packed
+// in its row (as packedTable writes it, kept in bytes with a NUL after it),
+// its columns then added to columns.
+bool madeOf(std::string_view sql, std::string_view name, const char* bytes, std::size_t size,
+            std::vector<CopyRecord::Column>& columns)
 {
     if (size == 0 || (bytes[0] != '0' && bytes[0] != '1'))
         return false;
-    strict = bytes[0] == '1';
+    const bool strict = bytes[0] == '1';
     const char* p = bytes + 1;
     const char* const end = bytes + size;
     // A text of the value, up to a NUL before its end, which p then passes.
@@ -246,38 +280,48 @@ bool unpacked(const char* bytes, std::size_t size, bool& strict, std::vector<Cop
     const std::size_t most = columns.size() + (size - 1) / 4;
     if (columns.capacity() < most)
         columns.reserve(std::max(most, 2 * columns.capacity()));
-    while (p < end) {
+    const TypeTexts& types = typeTexts();
+    Reading statement(sql);
+    if (!statement.words("CREATE TABLE ") || !statement.quoted(name) || !statement.words(" ("))
+        return false;
+    for (bool first = true; p < end; first = false) {
         if (end - p < 3)
             return false;
-        const char typeDigit = p[0], collationDigit = p[1], declaredDigit = p[2];
+        const auto word = static_cast<unsigned char>(p[0] - '0');
+        const auto collation = static_cast<unsigned char>(p[1] - '0');
+        const char declaredMark = p[2];
         p += 3;
-        CopyRecord::Column& column = columns.emplace_back();
-        column.type = strict ? wordAt(typeDigit, kStrictTypeWords) : wordAt(typeDigit, kTypeWords);
-        const bool collated = collationDigit != '0';
-        if (collated)
-            column.collation = wordAt(static_cast<char>(collationDigit - 1), kCollationWords);
-        std::string_view declared;
-        if (!column.type || (collated && !column.collation) || (declaredDigit != '0' && declaredDigit != '1') ||
-            !text(column.name) || (declaredDigit == '1' && !text(declared)))
+        if (word >= std::size(kTypeWords) || collation > std::size(kCollationWords) ||
+            (declaredMark != '0' && declaredMark != '1'))
             return false;
-        if (declaredDigit == '1')
+        CopyRecord::Column& column = columns.emplace_back();
+        column.type = strict ? kStrictTypeWords[word] : kTypeWords[word];
+        column.collation = collation > 0 ? kCollationWords[collation - 1] : nullptr;
+        std::string_view declared;
+        if (!text(column.name) || (declaredMark == '1' && !text(declared)))
+            return false;
+        if (declaredMark == '1')
             column.declared = declared.data();
+        if ((!first && !statement.words(", ")) || !statement.quoted(column.name) ||
+            !statement.words(types.of(strict, word, collation)))
+            return false;
     }
-    return true;
+    return statement.words(")") && (!strict || statement.words(" STRICT")) && statement.ended();
 }
 
 bool readRecord(sqlite3* db, CopyRecord& record)
 {
-    // The schema in the order it was made: the record, then every table of
-    // the copy in the record's order, each by the statement that makes it and
-    // by nothing else. No view, no trigger, no index, no other table, nothing
-    // the statement could add.
-    const Statement schema = prepared(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY rowid");
+    // The schema in the order it was made (a scan of it, as of the record,
+    // goes by rowid): the record, then every table of the copy in the
+    // record's order, each by the statement that makes it and by nothing
+    // else. No view, no trigger, no index, no other table, nothing the
+    // statement could add.
+    const Statement schema = prepared(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema");
     // The next table's statement, when it is a table of that name; none else.
     const auto madeAs = [&](std::string_view name) -> std::optional<std::string_view> {
         sqlite3_stmt* row = schema.get();
         if (row && sqlite3_step(row) == SQLITE_ROW && textOf(row, 0) == "table" && textOf(row, 1) == name &&
-            textOf(row, 2) == name && sqlite3_column_type(row, 3) == SQLITE_TEXT)
+            textOf(row, 2) == name)
             return textOf(row, 3);
         return std::nullopt;
     };
@@ -317,14 +361,11 @@ bool readRecord(sqlite3* db, CopyRecord& record)
         if (size > 0)
             std::memcpy(form, packed, size);
         form[size] = '\0';
-        bool strict = false;
         table.first = record.columns.size();
-        if (!unpacked(form, size, strict, record.columns))
+        if (!madeOf(*sql, name, form, size, record.columns))
             return false;
         table.count = record.columns.size() - table.first;
-        Matching put(*sql);
-        putCreateTable(name, record.columns.data() + table.first, table.count, strict, put);
-        if (!put.whole() || !record.tables.emplace(std::string_view(bytes, name.size()), std::move(table)).second)
+        if (!record.tables.emplace(std::string_view(bytes, name.size()), std::move(table)).second)
             return false;
     }
     return rc == SQLITE_DONE && sqlite3_step(schema.get()) == SQLITE_DONE;
