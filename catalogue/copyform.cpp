@@ -349,7 +349,7 @@ bool readRecord(sqlite3* db, CopyRecord& record)
         const auto* packed = static_cast<const char*>(sqlite3_column_blob(row, 1));
         const auto size = static_cast<std::size_t>(sqlite3_column_bytes(row, 1));
         const std::optional<std::string_view> sql = madeAs(name);
-        if (!sql || name.find('\0') != std::string_view::npos)
+        if (!sql)
             return false;
         // The name and the packed form, each ended by a NUL.
         CopyRecord::Table table;

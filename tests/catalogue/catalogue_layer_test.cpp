@@ -755,7 +755,7 @@ TEST_F(CatalogueLayer, ACopyOfAnotherFormIsNeverTrusted)
         "UPDATE \"tolvane.record\" SET value = substr(value, 1, length(value) - 1) WHERE name = 'SWB'",
         "UPDATE \"tolvane.record\" SET value = CAST(replace(value, 'D1', 'd1') AS BLOB) WHERE name = 'SWB'",
         "UPDATE \"tolvane.record\" SET name = 'swb' WHERE name = 'SWB'",
-        "DELETE FROM \"tolvane.record\" WHERE name = 'PIC'",
+        "DELETE FROM \"tolvane.record\" WHERE name = 'DB_VERSION'",
         "INSERT INTO \"tolvane.record\" SELECT * FROM \"tolvane.record\" WHERE name = 'SWB'",
         "DELETE FROM \"tolvane.record\" WHERE rowid = 1",
     };
