@@ -298,7 +298,7 @@ TEST_F(CatalogueLayer, EveryValueIsInTheCopyAsStored)
                            "CREATE TABLE N (NO TEXT, v TEXT, r TEXT, w TEXT COLLATE NOCASE, x TEXT COLLATE RTRIM);"
                            "INSERT INTO N VALUES ('a', '1.0', '2.50', 'abc', 'x  '), ('b', ' 10', '1e3', 'ABD', 'y'),"
                            "('c', '007', 'x', NULL, NULL);"
-                           "CREATE TABLE \"a\"\"b\" (NO TEXT); INSERT INTO \"a\"\"b\" VALUES ('quoted');"
+                           "CREATE TABLE \"a\"\"b\" (\"N\"\"O\" TEXT); INSERT INTO \"a\"\"b\" VALUES ('quoted');"
                            "CREATE TABLE sqlitefoo (NO TEXT); INSERT INTO sqlitefoo VALUES ('kept');"
                            "PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = 'CREATE TABLE N (NO TEXT, v INT, "
                            "r REAL, w TEXT COLLATE NOCASE, x TEXT COLLATE RTRIM)' WHERE name = 'N';");
@@ -309,7 +309,9 @@ TEST_F(CatalogueLayer, EveryValueIsInTheCopyAsStored)
     EXPECT_EQ(query("SELECT NO, typeof(v), v, typeof(r), r FROM [N];", file).rows,
               (QList<QStringList>{{"a", "text", "1.0", "text", "2.50"}, {"b", "text", " 10", "text", "1e3"},
                                   {"c", "text", "007", "text", "x"}}));
-    EXPECT_EQ(query("SELECT * FROM [a\"b];", file).rows, QList<QStringList>{{"quoted"}});
+    const CatalogueRecordset quoted = query("SELECT * FROM [a\"b];", file);
+    EXPECT_EQ(quoted.rows, QList<QStringList>{{"quoted"}});
+    EXPECT_EQ(quoted.columns + quoted.types, (QStringList{"N\"O", "TEXT"}));
     EXPECT_EQ(query("SELECT * FROM [sqlitefoo];", file).rows, QList<QStringList>{{"kept"}});
     QStringList compared = {"SELECT NO FROM [S] WHERE v = 123", "SELECT NO FROM [S] WHERE v = '00123'",
                             "SELECT NO FROM [S] WHERE v > 5 ORDER BY v", "SELECT NO FROM [N] WHERE v = 10",
