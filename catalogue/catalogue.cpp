@@ -95,8 +95,7 @@ QStringList catalogueTables(const QString& databasePath)
     // (copyform.h) is none of the file's.
     return runCatalogueQuery(databasePath, QString(),
                              QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                                            "'sqlite!_%' ESCAPE '!' AND name NOT IN ('tolvane.source', "
-                                            "'tolvane.columns') ORDER BY rowid"))
+                                            "'sqlite!_%' ESCAPE '!' AND name <> 'tolvane.record' ORDER BY rowid"))
         .column(u"name");
 }
 

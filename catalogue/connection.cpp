@@ -264,8 +264,8 @@ private:
     {
         const char* table = record_.tables.empty() ? nullptr : sqlite3_column_table_name(stmt_, c);
         const char* name = table ? sqlite3_column_origin_name(stmt_, c) : nullptr;
-        if (const catalogue::CopyColumn* column = name ? record_.column(table, name, c) : nullptr)
-            return column->declared ? column->declared->c_str() : nullptr;
+        if (const catalogue::CopyRecord::Column* column = name ? record_.column(table, name, c) : nullptr)
+            return column->declared;
         return sqlite3_column_decltype(stmt_, c);
     }
 

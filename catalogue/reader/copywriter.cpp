@@ -76,7 +76,8 @@ void heapBoundReached()
     overCap(memoryLimitReached(kCatalogueHeapBytes).toStdString());
 }
 
-CopyWriter::CopyWriter(const char* path, long long capBytes) : path_(path), capBytes_(capBytes)
+CopyWriter::CopyWriter(const char* path, long long capBytes, const char* key, const char* file)
+    : path_(path), capBytes_(capBytes)
 {
     struct stat st {};
     if (::lstat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) {
@@ -106,9 +107,13 @@ CopyWriter::CopyWriter(const char* path, long long capBytes) : path_(path), capB
                 fail();
         }
         run("BEGIN");
-        run(kCreateSourceTable);
-        run(kCreateColumnsTable);
-        record_ = prepare(kInsertColumn);
+        run(kCreateRecordTable);
+        record_ = prepare(kInsertRecord);
+        // The source first. The path as its bytes: a file name need not be
+        // text.
+        sqlite3_bind_text(record_, 1, key, -1, SQLITE_STATIC);
+        sqlite3_bind_blob(record_, 2, file, static_cast<int>(std::strlen(file)), SQLITE_STATIC);
+        addRecordRow();
     } catch (...) {
         // The destructor does not run for a constructor that throws.
         sqlite3_finalize(record_);
@@ -162,23 +167,11 @@ void CopyWriter::startTable(const std::string& name, const std::vector<CopyColum
     for (const CopyColumn& column : columns) {
         insert += columns_.empty() ? "?" : ", ?";
         columns_.push_back(column.name);
-        sqlite3_bind_text(record_, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
-        sqlite3_bind_int(record_, 2, strict ? 1 : 0);
-        sqlite3_bind_text(record_, 3, column.name.data(), static_cast<int>(column.name.size()), SQLITE_STATIC);
-        if (column.declared)
-            sqlite3_bind_text(record_, 4, column.declared->data(), static_cast<int>(column.declared->size()), SQLITE_STATIC);
-        else
-            sqlite3_bind_null(record_, 4);
-        sqlite3_bind_text(record_, 5, column.type, -1, SQLITE_STATIC);
-        if (column.collation)
-            sqlite3_bind_text(record_, 6, column.collation, -1, SQLITE_STATIC);
-        else
-            sqlite3_bind_null(record_, 6);
-        const int rc = sqlite3_step(record_);
-        sqlite3_reset(record_);
-        if (rc != SQLITE_DONE)
-            fail();
     }
+    const std::string packed = packedTable(columns, strict);
+    sqlite3_bind_text(record_, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(record_, 2, packed.data(), static_cast<int>(packed.size()), SQLITE_STATIC);
+    addRecordRow();
     insert_ = prepare(insert + ')');
 }
 
@@ -212,18 +205,19 @@ void CopyWriter::endRow()
     kept_.clear();
 }
 
-void CopyWriter::finish(const char* key, const char* file)
+// The record's row bound.
+void CopyWriter::addRecordRow() const
+{
+    const int rc = sqlite3_step(record_);
+    sqlite3_reset(record_);
+    if (rc != SQLITE_DONE)
+        fail();
+}
+
+void CopyWriter::finish()
 {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
-    sqlite3_stmt* source = prepare(kInsertSource);
-    // The path as its bytes: a file name need not be text.
-    sqlite3_bind_text(source, 1, key, -1, SQLITE_STATIC);
-    sqlite3_bind_blob(source, 2, file, static_cast<int>(std::strlen(file)), SQLITE_STATIC);
-    const int rc = sqlite3_step(source);
-    sqlite3_finalize(source);
-    if (rc != SQLITE_DONE)
-        fail();
     run("COMMIT");
 }
 

@@ -39,8 +39,10 @@ class CopyWriter {
 public:
     // Into the empty file at path made for it, named through the folder
     // handed on to the reader; never through a link, and never into a file
-    // of its own making. SQLite itself refuses to grow it past capBytes.
-    CopyWriter(const char* path, long long capBytes);
+    // of its own making. SQLite itself refuses to grow it past capBytes. Its
+    // record names the key of the file's state it is made from and the file's
+    // path, as bytes.
+    CopyWriter(const char* path, long long capBytes, const char* key, const char* file);
     ~CopyWriter();
     CopyWriter(const CopyWriter&) = delete;
     CopyWriter& operator=(const CopyWriter&) = delete;
@@ -56,14 +58,13 @@ public:
     void keepText(int index, const char* text, int bytes);
     // The row bound.
     void endRow();
-    // The copy complete, with the key of the file's state it was made from
-    // and the file's path, as bytes, in the record.
-    void finish(const char* key, const char* file);
+    // The copy complete.
+    void finish();
 
 private:
     sqlite3_stmt* prepare(const std::string& sql) const;
     void run(const std::string& sql) const;
-    void step(sqlite3_stmt* stmt) const;
+    void addRecordRow() const;
     [[noreturn]] void fail() const;
     [[noreturn]] void cannotWrite() const;
 

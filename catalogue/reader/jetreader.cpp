@@ -389,7 +389,7 @@ void copyFile(MdbHandle* mdb, const char* output, const char* key, const char* r
     GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
     if (!catalog)
         throw Failure{kDamaged};
-    CopyWriter copy(output, caps.copyBytes);
+    CopyWriter copy(output, caps.copyBytes, key, recorded);
     int tables = 0;
     for (unsigned i = 0; i < catalog->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
@@ -401,7 +401,7 @@ void copyFile(MdbHandle* mdb, const char* output, const char* key, const char* r
     // A catalogue without a table is a file that lost them.
     if (tables == 0)
         throw Failure{kDamaged};
-    copy.finish(key, recorded);
+    copy.finish();
 }
 
 // The system's reason the handed file cannot be read through its handle, in

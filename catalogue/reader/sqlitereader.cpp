@@ -285,10 +285,10 @@ int convertSqlite(const char* recorded, const char* output, const char* key, con
             failed(db.get(), computed);
         }
         const std::vector<Table> tables = tablesOf(db.get());
-        CopyWriter copy(output, caps.copyBytes);
+        CopyWriter copy(output, caps.copyBytes, key, recorded);
         for (const Table& table : tables)
             copyTable(db.get(), table, copy, caps);
-        copy.finish(key, recorded);
+        copy.finish();
     } catch (const Failure& f) {
         return f.code;
     }
