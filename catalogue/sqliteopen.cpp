@@ -2,6 +2,7 @@
 
 #include "catalogue/common.h"
 #include "catalogue/copyfolder.h"
+#include "catalogue/fixedfile.h"
 #include "catalogue/shipped.h"
 
 #include <sqlite3.h>
@@ -11,7 +12,6 @@
 #include <climits>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -128,97 +128,20 @@ int guard(sqlite3* db, CatalogueDatabase kind)
 }
 
 // A sample file the program carries, as SQLite reads a database file: its
-// pages straight from the program's own bytes, read-only, with nothing
-// beside it (no journal, no WAL), and no lock to take. SQLite opens the
-// name "/N", N the sample's place among shippedSamples().
-struct SampleFile {
-    sqlite3_file base;
-    const catalogue::ShippedBytes* sample;
-};
-
-const catalogue::ShippedBytes& sampleOf(sqlite3_file* file) { return *reinterpret_cast<SampleFile*>(file)->sample; }
-
-int sampleRead(sqlite3_file* file, void* out, int amount, sqlite3_int64 offset)
-{
-    const catalogue::ShippedBytes& sample = sampleOf(file);
-    const auto size = static_cast<sqlite3_int64>(sample.size);
-    const sqlite3_int64 have = offset >= size ? 0 : std::min<sqlite3_int64>(amount, size - offset);
-    if (have > 0)
-        std::memcpy(out, sample.data + offset, static_cast<std::size_t>(have));
-    if (have == amount)
-        return SQLITE_OK;
-    std::memset(static_cast<char*>(out) + have, 0, static_cast<std::size_t>(amount - have));
-    return SQLITE_IOERR_SHORT_READ;
-}
-
-int sampleFileSize(sqlite3_file* file, sqlite3_int64* size)
-{
-    *size = static_cast<sqlite3_int64>(sampleOf(file).size);
-    return SQLITE_OK;
-}
-
-const sqlite3_io_methods kSampleMethods = {
-    1,
-    [](sqlite3_file*) { return SQLITE_OK; },  // close
-    sampleRead,
-    [](sqlite3_file*, const void*, int, sqlite3_int64) { return SQLITE_READONLY; },
-    [](sqlite3_file*, sqlite3_int64) { return SQLITE_READONLY; },  // truncate
-    [](sqlite3_file*, int) { return SQLITE_OK; },                  // sync
-    sampleFileSize,
-    [](sqlite3_file*, int) { return SQLITE_OK; },  // lock
-    [](sqlite3_file*, int) { return SQLITE_OK; },  // unlock
-    [](sqlite3_file*, int* reserved) {
-        *reserved = 0;
-        return SQLITE_OK;
-    },
-    [](sqlite3_file*, int, void*) { return SQLITE_NOTFOUND; },  // file control
-    [](sqlite3_file*) { return 4096; },                         // sector size
-    [](sqlite3_file*) { return SQLITE_IOCAP_IMMUTABLE; },       // device characteristics
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-
-int sampleOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags)
-{
-    file->pMethods = nullptr;
-    const std::span<const catalogue::ShippedBytes> samples = catalogue::shippedSamples();
-    std::size_t index = samples.size();
-    if (name && name[0] == '/' && (flags & SQLITE_OPEN_MAIN_DB) != 0) {
-        const char* end = name + std::strlen(name);
-        if (std::from_chars(name + 1, end, index).ptr != end)
-            index = samples.size();
-    }
-    if (index >= samples.size())
-        return SQLITE_CANTOPEN;
-    reinterpret_cast<SampleFile*>(file)->sample = &samples[index];
-    file->pMethods = &kSampleMethods;
-    if (outFlags)
-        *outFlags = SQLITE_OPEN_READONLY;
-    return SQLITE_OK;
-}
-
+// pages straight from the program's own bytes. SQLite opens the name "/N",
+// N the sample's place among shippedSamples().
 const char* sampleVfs()
 {
-    static sqlite3_vfs vfs{};
-    static std::once_flag registered;
-    std::call_once(registered, [] {
-        vfs = *sqlite3_vfs_find(nullptr);
-        vfs.szOsFile = sizeof(SampleFile);
-        vfs.zName = "tolvane-sample";
-        vfs.pNext = nullptr;
-        vfs.xOpen = sampleOpen;
-        vfs.xDelete = [](sqlite3_vfs*, const char*, int) { return SQLITE_READONLY; };
-        vfs.xAccess = [](sqlite3_vfs*, const char*, int, int* found) {
-            *found = 0;
-            return SQLITE_OK;
-        };
-        vfs.xFullPathname = [](sqlite3_vfs*, const char* name, int size, char* out) {
-            if (std::strlen(name) >= static_cast<std::size_t>(size))
-                return SQLITE_CANTOPEN;
-            std::strcpy(out, name);
-            return SQLITE_OK;
-        };
-        sqlite3_vfs_register(&vfs, 0);
+    static const catalogue::FixedFileVfs vfs("tolvane-sample", [](const char* name, catalogue::FixedSource* source) {
+        const std::span<const catalogue::ShippedBytes> samples = catalogue::shippedSamples();
+        std::size_t index = samples.size();
+        const char* end = name + std::strlen(name);
+        if (name[0] != '/' || std::from_chars(name + 1, end, index).ptr != end || index >= samples.size())
+            return false;
+        *source = {samples[index].data, samples[index].size};
+        return true;
     });
-    return vfs.zName;
+    return vfs.name();
 }
 
 }  // namespace
