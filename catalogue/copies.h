@@ -50,8 +50,6 @@ namespace tolvane::catalogue {
 
 class CopyFolder;
 
-
-
 // A file whose change time lies this close to now can still change without
 // its times telling, on a file system that keeps whole (or even) seconds: a
 // copy made of it then is not yet trusted by its key alone, but records a
@@ -66,7 +64,6 @@ bool changedTooRecently(const FileKey& key);
 QString contentDigest(int fd, const FileKey& key, const QString& shown);
 // Between a copy's key and the digest of its file, when it records one.
 inline constexpr QChar kDigestMark = u'#';
-
 
 // The text of the key of the file at path (absolute), as recorded in its copy.
 QString keyText(const std::string& file, const FileKey& key);
@@ -132,6 +129,5 @@ void throwRememberedStop(const Source& source);
 // The file at path is no catalogue file read through a copy (any more): its
 // copies are of no use.
 void dropCopiesOf(const std::string& file);
-
 
 }  // namespace tolvane::catalogue

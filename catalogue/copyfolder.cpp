@@ -186,7 +186,6 @@ int fullPathname(sqlite3_vfs*, const char* name, int size, char* out)
 
 }  // namespace
 
-
 void setOpenFilesFolder(const std::string& folder) { openFilesSetting() = folder; }
 
 void setAccountsCall(AccountsCall call)

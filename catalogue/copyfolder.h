@@ -27,8 +27,6 @@
 
 namespace tolvane::catalogue {
 
-
-
 // What a folder is checked for: the copies, or the lock against a second
 // copy of the program (frame/instancelock.h), which is a file of the user's
 // too, but need not lie in a folder of the program's own mode: the lock's
@@ -99,6 +97,5 @@ void setAccountsCall(AccountsCall call);
 // folder's path and open that, which is what the handle is there to avoid.
 // Every other name it opens as SQLite's own does.
 const char* handleVfs();
-
 
 }  // namespace tolvane::catalogue
